@@ -1,0 +1,28 @@
+# One static library per core subsystem, made of every .cpp file in its folder,
+# so a subsystem can grow without anyone editing a shared source list.
+function(tlx_core_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test folder (tests/<area>/*.cpp).
+function(tlx_test_folder area)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${area} ${sources})
+  target_link_libraries(test_${area} PRIVATE ${ARG_LIBS} tlx_testsupport GTest::gtest_main)
+  target_compile_definitions(test_${area} PRIVATE TLX_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${area}")
+endfunction()

@@ -1,0 +1,41 @@
+// The byte pipe to the unit. The real one is a Linux serial device (termios); the simulated unit
+// provides an in-process one; tests use either. Reads never block: they take what is buffered.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tlx {
+
+class SerialLink {
+ public:
+  virtual ~SerialLink() = default;
+
+  // Opens the port with the given number (1..8), configured "19200, N, 8, 1", DTR and RTS raised,
+  // no flow control. Closes any open port first. False on any failure.
+  virtual bool Open(int portNumber) = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+
+  // Sends the bytes in order; a closed port drops them.
+  virtual void Write(std::string_view bytes) = 0;
+  // Bytes received and not yet read.
+  virtual std::size_t BufferedCount() = 0;
+  // Takes at most maxBytes of the buffered bytes (all of them by default).
+  virtual std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) = 0;
+
+  // Raised (as a program event) whenever bytes have been received.
+  void SetReceiveHandler(std::function<void()> handler) { onReceive_ = std::move(handler); }
+
+ protected:
+  void RaiseReceive() {
+    if (onReceive_) onReceive_();
+  }
+
+ private:
+  std::function<void()> onReceive_;
+};
+
+}  // namespace tlx

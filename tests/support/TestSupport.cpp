@@ -1,0 +1,80 @@
+#include "support/TestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifndef TLX_CLI_PATH
+#define TLX_CLI_PATH "tracelux-cli"
+#endif
+#ifndef TLX_TEST_DATA
+#define TLX_TEST_DATA "tests/data"
+#endif
+
+namespace tlx::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tlxtest-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+std::string DataPath(const std::string& name) { return std::string(TLX_TEST_DATA) + "/" + name; }
+
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& workDir) {
+  // Output goes to temporary files so that large outputs cannot fill a pipe and stall the child.
+  TempDir scratch;
+  const std::string outPath = scratch.File("out"), errPath = scratch.File("err");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(127);
+    std::FILE* out = std::freopen(outPath.c_str(), "wb", stdout);
+    std::FILE* err = std::freopen(errPath.c_str(), "wb", stderr);
+    if (!out || !err) ::_exit(127);
+    std::vector<char*> argv;
+    std::string program = TLX_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  CliResult result;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadBytes(outPath);
+  result.err = ReadBytes(errPath);
+  return result;
+}
+
+}  // namespace tlx::test

@@ -1,0 +1,38 @@
+// Fixtures shared by the tests: a temporary directory per test, whole-file helpers and a way to
+// run the command line and capture what it prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tlx::test {
+
+// A fresh directory under the system's temporary directory, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+// A file of the tests' data folder (tests/data).
+std::string DataPath(const std::string& name);
+
+struct CliResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+// Runs tracelux-cli with the arguments (no shell involved), optionally in a working directory.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {});
+
+}  // namespace tlx::test
