@@ -1,9 +1,384 @@
+// tracelux-cli analyze: the activity analysis of one or many data files (results file or results
+// export); export-samples: the sample export; info: a data file's recorded header.
 #include "cli/Commands.h"
+
+#include "common/AtomicFile.h"
+#include "common/FileChecks.h"
+#include "common/Paths.h"
+#include "common/Texts.h"
+#include "common/TimeText.h"
+#include "data/AnalysisSetup.h"
+#include "data/Export.h"
+#include "data/Reanalysis.h"
+#include "data/ResultsFile.h"
+#include "data/ResultsTable.h"
+#include "setup/Units.h"
 
 #include <CLI/CLI.hpp>
 
-namespace tlx::cli {
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <thread>
 
-void RegisterAnalyzeCommands(CLI::App& /*app*/) {}
+namespace tlx::cli {
+namespace {
+
+struct DecimalChoice {
+  bool comma = false;
+  bool point = false;
+  char Separator() const {
+    if (comma) return ',';
+    if (point) return '.';
+    return LocaleDecimalSeparator() == ',' ? ',' : '.';
+  }
+};
+
+struct AnalyzeOptions {
+  std::vector<std::string> data;
+  std::string output;
+  std::string outputDir;
+  int jobs = 0;
+  std::string format = "results";
+  bool noHeader = false;
+  std::string sessionLength, maxDistance, ambulatory, stereotypic, scale, reference, units, map;
+  DecimalChoice decimal;
+};
+
+double ParseNumber(const std::string& text, const char* option) {
+  double value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || ptr != last || !std::isfinite(value)) {
+    throw CLI::ValidationError(option, "'" + text + "' is not a number");
+  }
+  return value;
+}
+
+std::int32_t ParseDuration(const std::string& text) {
+  const bool plausible = !text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) != 0) &&
+                         text.find_first_not_of("0123456789:.") == std::string::npos;
+  const double seconds = plausible ? TimeTextToSeconds(text) : -1;
+  if (!(seconds >= 0) || seconds > 2147483647.0) {
+    throw CLI::ValidationError("--session-length", "'" + text + "' is not a duration");
+  }
+  return static_cast<std::int32_t>(std::llround(seconds));
+}
+
+std::int32_t ParseUnits(const std::string& text) {
+  for (std::int32_t code = kFirstUnitCode; code <= kLastUnitCode; ++code) {
+    if (SameText(text, UnitListEntry(code))) return code;
+  }
+  throw CLI::ValidationError("--units", "'" + text + "' is not a unit name");
+}
+
+AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
+  AnalysisOverrides v;
+  if (!o.sessionLength.empty()) v.SessionLength = ParseDuration(o.sessionLength);
+  if (!o.maxDistance.empty()) v.MaximumDistance = ParseNumber(o.maxDistance, "--max-distance");
+  if (!o.ambulatory.empty()) v.AmbulatoryThreshold = ParseNumber(o.ambulatory, "--ambulatory");
+  if (!o.stereotypic.empty()) v.StereotypicThreshold = ParseNumber(o.stereotypic, "--stereotypic");
+  if (!o.scale.empty()) v.CalibrateScale = ParseNumber(o.scale, "--scale");
+  if (!o.reference.empty()) v.CalibrateReference = ParseNumber(o.reference, "--reference");
+  if (!o.units.empty()) v.UnitsCode = ParseUnits(o.units);
+  if (!o.map.empty()) v.MapFile = AbsolutePath(o.map);
+  return v;
+}
+
+// The outcome of one data file: its output text (when it goes to standard output) or a failure.
+struct FileJob {
+  std::string dataPath;
+  std::string outputPath;  // empty: standard output
+  std::string text;
+  std::string failure;
+};
+
+void PrepareOrFail(FileJob& job, const AnalysisOverrides& overrides, PreparedAnalysis& prepared) {
+  switch (PrepareAnalysis(job.dataPath, overrides, prepared)) {
+    case PrepareProblem::None: return;
+    case PrepareProblem::NotDataFile:
+      throw CliFailure(FileExists(job.dataPath) ? InvalidDataFileMessage(job.dataPath)
+                                                : "The file " + job.dataPath + " does not exist.");
+    case PrepareProblem::MapNotValid:
+      throw CliFailure("The file " + *overrides.MapFile + " is not a valid zone map.");
+  }
+}
+
+std::string ExportFromResults(const PreparedAnalysis& prepared, const std::string& resultsText,
+                              char decimal, bool withHeader) {
+  ResultsTable table;
+  ParseResultsText(resultsText, table, nullptr);
+  ResultsExportHeader header;
+  header.DataFilePath = prepared.Context.DataFilePath;
+  header.MapFile = prepared.Context.MapFileName;
+  header.Start = prepared.Context.Start;
+  header.SessionLength = prepared.Params.SessionLength;
+  header.UnitsCode = prepared.Params.UnitsCode;
+  std::string text = ResultsExportText(header, table, decimal);
+  if (!withHeader) {
+    // Drop the five header lines.
+    std::size_t at = 0;
+    for (int i = 0; i < 5 && at != std::string::npos; ++i) {
+      at = text.find("\r\n", at);
+      if (at != std::string::npos) at += 2;
+    }
+    text.erase(0, at == std::string::npos ? text.size() : at);
+  }
+  return text;
+}
+
+void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
+  PreparedAnalysis prepared;
+  PrepareOrFail(job, overrides, prepared);
+  const char decimal = o.decimal.Separator();
+  AnalysisOptions options;
+  options.DecimalSeparator = decimal;
+  options.WriteHeader = o.format == "export" || !o.noHeader;
+  if (o.format == "results" && !job.outputPath.empty()) {
+    const AnalysisOutcome outcome =
+        AnalyzeDataFile(job.dataPath, job.outputPath, prepared.Params, prepared.Context, options);
+    if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, job.dataPath, job.outputPath));
+    return;
+  }
+  std::string text;
+  const ResultsSink sink = [&text](std::string_view piece) {
+    text += piece;
+    return true;
+  };
+  const AnalysisOutcome outcome =
+      AnalyzeDataFileTo(job.dataPath, sink, prepared.Params, prepared.Context, options);
+  if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, job.dataPath, job.outputPath));
+  if (o.format == "export") text = ExportFromResults(prepared, text, decimal, !o.noHeader);
+  if (job.outputPath.empty()) {
+    job.text = std::move(text);
+  } else if (!WriteFileAtomically(job.outputPath, text)) {
+    throw CliFailure("The file " + job.outputPath + " cannot be written.");
+  }
+}
+
+void RunJobs(std::vector<FileJob>& jobs, const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
+  const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t threads =
+      std::min<std::size_t>(jobs.size(), o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : hardware);
+  std::atomic<std::size_t> next{0};
+  auto worker = [&]() {
+    for (std::size_t i = next++; i < jobs.size(); i = next++) {
+      try {
+        AnalyzeOne(jobs[i], o, overrides);
+      } catch (const CliFailure& e) {
+        jobs[i].failure = e.what();
+      } catch (const std::exception& e) {
+        jobs[i].failure = "The file " + jobs[i].dataPath + " could not be analysed: " + e.what();
+      }
+    }
+  };
+  std::vector<std::thread> pool;
+  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(worker);
+  worker();
+  for (std::thread& t : pool) t.join();
+}
+
+void RunAnalyze(const AnalyzeOptions& o) {
+  if (o.format != "results" && o.format != "export") {
+    throw CLI::ValidationError("--format", "must be results or export");
+  }
+  if (o.data.size() > 1 && !o.output.empty()) throw CLI::ValidationError("-o", "takes one DATA only");
+  if (o.data.size() > 1 && o.outputDir.empty()) {
+    throw CLI::ValidationError("DATA", "several data files need --output-dir");
+  }
+  const AnalysisOverrides overrides = OverridesFrom(o);
+  std::vector<FileJob> jobs;
+  std::set<std::string> outputs;
+  for (const std::string& d : o.data) {
+    FileJob job;
+    job.dataPath = AbsolutePath(d);
+    if (!o.output.empty()) job.outputPath = AbsolutePath(o.output);
+    if (!o.outputDir.empty()) {
+      job.outputPath = JoinPath(AbsolutePath(o.outputDir), ChangeExtension(FileNamePart(job.dataPath), "CSV"));
+      if (!outputs.insert(job.outputPath).second) {
+        throw CLI::ValidationError("--output-dir", "two data files would both be written to " + job.outputPath);
+      }
+    }
+    jobs.push_back(std::move(job));
+  }
+  if (!o.outputDir.empty() && !EnsureDirectory(AbsolutePath(o.outputDir))) {
+    throw CliFailure("The directory " + AbsolutePath(o.outputDir) + " cannot be created.");
+  }
+  RunJobs(jobs, o, overrides);
+  std::string failures;
+  for (const FileJob& job : jobs) {
+    if (!job.failure.empty()) failures += (failures.empty() ? "" : "\n") + job.failure;
+  }
+  if (!failures.empty()) throw CliFailure(failures);
+  if (jobs.size() == 1 && jobs[0].outputPath.empty()) WriteStdout(jobs[0].text);
+}
+
+void AddDecimalOptions(CLI::App* cmd, DecimalChoice& decimal) {
+  auto* comma = cmd->add_flag("--decimal-comma", decimal.comma, "\";\" between fields, \",\" decimals");
+  auto* point = cmd->add_flag("--decimal-point", decimal.point, "\",\" between fields, \".\" decimals");
+  comma->excludes(point);
+}
+
+void RegisterAnalyze(CLI::App& app) {
+  auto o = std::make_shared<AnalyzeOptions>();
+  CLI::App* cmd = app.add_subcommand("analyze", "Analyse data files into results");
+  cmd->add_option("DATA", o->data, "Data files")->required();
+  auto* out = cmd->add_option("-o", o->output, "Output file (one DATA only)");
+  auto* dir = cmd->add_option("--output-dir", o->outputDir, "One output file per DATA, extension CSV");
+  out->excludes(dir);
+  cmd->add_option("-j", o->jobs, "Files analysed at once")->check(CLI::PositiveNumber);
+  cmd->add_option("--format", o->format, "results or export");
+  cmd->add_flag("--no-header", o->noHeader, "Leave the header lines out");
+  cmd->add_option("--session-length", o->sessionLength, "Session length (seconds or H:M:S)");
+  cmd->add_option("--max-distance", o->maxDistance, "Maximum distance, pixels");
+  cmd->add_option("--ambulatory", o->ambulatory, "Ambulatory threshold, pixels");
+  cmd->add_option("--stereotypic", o->stereotypic, "Stereotypic threshold, pixels");
+  cmd->add_option("--scale", o->scale, "Calibration: pixels");
+  cmd->add_option("--reference", o->reference, "Calibration: units");
+  cmd->add_option("--units", o->units, "Unit name");
+  cmd->add_option("--map", o->map, "Zone map file");
+  AddDecimalOptions(cmd, o->decimal);
+  cmd->callback([o]() { RunAnalyze(*o); });
+}
+
+struct ExportSamplesOptions {
+  std::string data;
+  std::string output;
+  DecimalChoice decimal;
+};
+
+void RunExportSamples(const ExportSamplesOptions& o) {
+  const std::string dataPath = AbsolutePath(o.data);
+  if (CheckDataFile(dataPath) != DataFileProblem::None) {
+    throw CliFailure(FileExists(dataPath) ? InvalidDataFileMessage(dataPath)
+                                          : "The file " + dataPath + " does not exist.");
+  }
+  const char decimal = o.decimal.Separator();
+  if (!o.output.empty()) {
+    const std::string path = AbsolutePath(o.output);
+    if (!WriteSampleExport(dataPath, path, kDataStart, -1, decimal)) {
+      throw CliFailure("The file " + path + " cannot be written.");
+    }
+    return;
+  }
+  const ResultsSink toStdout = [](std::string_view piece) {
+    WriteStdout(std::string(piece));
+    return true;
+  };
+  if (!SampleExportTo(dataPath, toStdout, kDataStart, -1, decimal)) {
+    throw CliFailure("The file " + dataPath + " cannot be read.");
+  }
+}
+
+void RegisterExportSamples(CLI::App& app) {
+  auto o = std::make_shared<ExportSamplesOptions>();
+  CLI::App* cmd = app.add_subcommand("export-samples", "Write every sample of a data file as X,Y lines");
+  cmd->add_option("DATA", o->data, "Data file")->required();
+  cmd->add_option("-o", o->output, "Output file");
+  AddDecimalOptions(cmd, o->decimal);
+  cmd->callback([o]() { RunExportSamples(*o); });
+}
+
+std::string Number(double value) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.7g", value);
+  return buf;
+}
+
+std::string JsonText(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+struct InfoFacts {
+  std::vector<std::pair<std::string, std::string>> json;  // key, JSON value
+  std::vector<std::pair<std::string, std::string>> text;  // caption, text
+};
+
+InfoFacts CollectInfo(const DataFileInfo& info) {
+  const std::int64_t samples = info.SampleCount();
+  const std::int64_t sessions = SessionCount(samples, static_cast<std::int64_t>(info.SessionLength) * info.SampleRate);
+  const double duration = info.SampleRate > 0 ? static_cast<double>(samples) / info.SampleRate : 0.0;
+  const std::string upp = info.UnitsPerPixel.Valid ? Number(info.UnitsPerPixel.Value) : "";
+  InfoFacts f;
+  auto add = [&f](const char* key, const char* caption, const std::string& json, const std::string& text) {
+    f.json.emplace_back(key, json);
+    f.text.emplace_back(caption, text);
+  };
+  add("version", "Version", "3", "3");
+  add("start", "Start time", JsonText(FormatIsoTime(info.Start)), FormatStartTime(info.Start));
+  add("session_length", "Session length", std::to_string(info.SessionLength),
+      SecondsToDurationText(info.SessionLength) + " (" + std::to_string(info.SessionLength) + " s)");
+  add("sessions", "Sessions", std::to_string(sessions), std::to_string(sessions));
+  add("sample_rate", "Sample rate", std::to_string(info.SampleRate), std::to_string(info.SampleRate) + " per second");
+  add("samples", "Samples", std::to_string(samples), std::to_string(samples));
+  add("duration", "Duration", Number(duration),
+      SecondsToDurationText(static_cast<std::int64_t>(std::llround(duration))) + " (" + Number(duration) + " s)");
+  add("max_distance", "Maximum distance", std::to_string(info.MaximumDistance), std::to_string(info.MaximumDistance) + " pixels");
+  add("ambulatory_threshold", "Ambulatory threshold", std::to_string(info.AmbulatoryThreshold),
+      std::to_string(info.AmbulatoryThreshold) + " pixels");
+  add("stereotypic_threshold", "Stereotypic threshold", std::to_string(info.StereotypicThreshold),
+      std::to_string(info.StereotypicThreshold) + " pixels");
+  add("units", "Units", JsonText(UnitName(info.UnitsCode)), UnitName(info.UnitsCode));
+  add("calibrate_scale", "Calibrate scale", Number(info.CalibrateScale), Number(info.CalibrateScale) + " pixels");
+  add("calibrate_reference", "Calibrate reference", Number(info.CalibrateReference), Number(info.CalibrateReference));
+  add("units_per_pixel", "Units per pixel", upp.empty() ? "null" : upp, upp.empty() ? "not valid" : upp);
+  return f;
+}
+
+void RunInfo(const std::string& file, bool json) {
+  const std::string path = AbsolutePath(file);
+  DataFileInfo info;
+  if (!LoadDataFileInfo(path, info)) {
+    throw CliFailure(FileExists(path) ? InvalidDataFileMessage(path) : "The file " + path + " does not exist.");
+  }
+  const InfoFacts facts = CollectInfo(info);
+  std::string out;
+  if (json) {
+    out = "{";
+    for (std::size_t i = 0; i < facts.json.size(); ++i) {
+      out += (i ? ", " : "") + JsonText(facts.json[i].first) + ": " + facts.json[i].second;
+    }
+    out += "}\n";
+  } else {
+    for (const auto& [caption, value] : facts.text) out += caption + ": " + value + "\n";
+  }
+  WriteStdout(out);
+}
+
+void RegisterInfo(CLI::App& app) {
+  auto file = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  CLI::App* cmd = app.add_subcommand("info", "Show a data file's recorded header");
+  cmd->add_option("DATA", *file, "Data file")->required();
+  cmd->add_flag("--json", *json, "One JSON object");
+  cmd->callback([file, json]() { RunInfo(*file, *json); });
+}
+
+}  // namespace
+
+void RegisterAnalyzeCommands(CLI::App& app) {
+  RegisterAnalyze(app);
+  RegisterExportSamples(app);
+  RegisterInfo(app);
+}
 
 }  // namespace tlx::cli

@@ -1,9 +1,98 @@
+// tracelux-cli run: one whole experiment without a window, on the simulated unit (virtual clock)
+// or on a serial device (real time); prints the results table when the run has ended.
 #include "cli/Commands.h"
+#include "cli/RunHeadless.h"
+
+#include "common/AtomicFile.h"
+#include "common/FileChecks.h"
+#include "common/Paths.h"
+#include "run/RunFiles.h"
+#include "setup/ProgramSettingsFile.h"
+#include "setup/SetupFile.h"
+#include "zonemap/MapFile.h"
 
 #include <CLI/CLI.hpp>
 
-namespace tlx::cli {
+#include <memory>
 
-void RegisterRunCommands(CLI::App& /*app*/) {}
+namespace tlx::cli {
+namespace {
+
+struct RunOptions {
+  std::string setup;
+  std::string dataFile;
+  std::string map;
+  std::string unit = "sim";
+  std::uint32_t seed = 1;
+  std::string simStart;
+  bool yes = false;
+  std::string home;
+  std::string video;
+  std::string delayType;
+};
+
+ExperimentParameters LoadSetup(const RunOptions& o) {
+  ExperimentParameters p;  // the all-zero record of a first start
+  const std::string path = AbsolutePath(o.setup);
+  if (!FileExists(path)) throw CliFailure("The setup file " + path + " does not exist.");
+  if (!LoadParameters(path, p)) throw CliFailure("The setup file " + path + " cannot be read.");
+  SanitiseParameters(p);
+  if (!o.dataFile.empty()) {
+    p.DataFile = AbsolutePath(o.dataFile);
+    p.SaveData = true;
+    if (!CanCreateFile(p.DataFile))
+      throw CliFailure("The data file " + p.DataFile + " cannot be created.");
+  }
+  if (!p.SaveData || p.DataFile.empty())
+    throw CliFailure("The setup file " + path + " names no data file to record into; give --data-file.");
+  p.DataFile = AbsolutePath(p.DataFile);
+  return p;
+}
+
+void RunCommand(const RunOptions& o) {
+  HeadlessRunOptions h;
+  h.parameters = LoadSetup(o);
+  if (DataFileIsUsed(h.parameters.DataFile) && !o.yes)
+    throw CliFailure("The data file " + RunDataPath(h.parameters.DataFile) +
+                     " has already been used by an earlier run; give --yes to overwrite it.");
+  if (!o.map.empty()) {
+    ZoneMap map;
+    const std::string path = AbsolutePath(o.map);
+    if (!ReadMapFile(path, map)) throw CliFailure("The file " + path + " is not a valid zone map.");
+    h.map = map;
+  }
+  h.home = ResolveProgramHome(o.home);
+  if (!o.unit.empty() && o.unit != "sim") h.device = o.unit;
+  h.seed = o.seed;
+  if (!o.simStart.empty()) h.simStart = ParseSimStart(o.simStart);
+  if (!o.video.empty()) h.videoType = o.video == "pal" ? 1 : 0;
+  if (!o.delayType.empty()) h.delayType = o.delayType == "timeofday" ? 1 : 0;
+
+  const HeadlessRunResult r = RunHeadless(h);
+  std::string results;
+  if (!ReadWholeFile(r.resultsPath, results))
+    throw CliFailure("The results file " + r.resultsPath + " cannot be read.");
+  WriteStdout(results);
+}
+
+}  // namespace
+
+void RegisterRunCommands(CLI::App& app) {
+  auto o = std::make_shared<RunOptions>();
+  CLI::App* cmd = app.add_subcommand("run", "Run one whole experiment without a window");
+  cmd->add_option("--setup", o->setup, "Experiment setup file (.EXP)")->required();
+  cmd->add_option("--data-file", o->dataFile, "Data file to record into (turns saving on)");
+  cmd->add_option("--map", o->map, "Zone map file (.MAP or a file with a [ZONE MAP] section)");
+  cmd->add_option("--unit", o->unit, "\"sim\" (default) or a serial device path");
+  cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path");
+  cmd->add_option("--sim-start", o->simStart, "Start of the virtual clock, \"YYYY-MM-DD HH:MM:SS\"");
+  cmd->add_flag("--yes", o->yes, "Overwrite a data file used by an earlier run");
+  cmd->add_option("--home", o->home, "Program home directory");
+  cmd->add_option("--video", o->video, "Video standard of the unit")
+      ->check(CLI::IsMember({"ntsc", "pal"}));
+  cmd->add_option("--delay-type", o->delayType, "How the initial delay is read")
+      ->check(CLI::IsMember({"delay", "timeofday"}));
+  cmd->callback([o] { RunCommand(*o); });
+}
 
 }  // namespace tlx::cli

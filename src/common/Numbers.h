@@ -39,7 +39,9 @@ bool FitToAspect(double& width, double& height, double ratio);
 // Number text with a fixed count of decimals ("0", "0.0", "0.00"), halves away from zero, with
 // the given decimal separator.
 std::string FormatFixed(double value, int decimals, char decimalSeparator = '.');
-// Shortest text that reads back as the same single-precision value ("0.5", "1", "1E+07").
+// Shortest text that reads back as the same single-precision value, seven significant digits
+// when they suffice ("0.5", "1", "12.5", "10000000"); the exponent form ("1.5E+20", "1E-06")
+// only for values from 1e15 up or below 1e-5.
 std::string ShortestSingleText(float value);
 
 }  // namespace tlx

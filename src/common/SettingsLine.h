@@ -12,6 +12,9 @@ bool LineMatches(std::string_view line, std::string_view pattern);
 std::string LineToken(std::string_view line, bool keySide, int n);
 std::string LineValue(std::string_view line);
 std::string LineDirectoryValue(std::string_view line);
+// LineValue, but the value keeps the case in which it was written, quoted or not (stored paths
+// must keep their case on a case-sensitive file system).
+std::string LineValueKeepCase(std::string_view line);
 bool IsSectionHeader(std::string_view line);
 std::string SectionName(std::string_view line);
 

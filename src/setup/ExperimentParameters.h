@@ -24,6 +24,8 @@ struct ExperimentParameters {
   std::int16_t SampleRate = 0;          // 1, 5, 25 or 30
   std::string DataFile;                 // full path
   bool SaveData = false;
+  std::string MapFile;                  // map file named by a binary setup file (not otherwise used)
+  bool MapFlag = false;                 // the flag byte of a binary setup file
   float CalibrateReference = 0.0f;      // measurement units
   UnitsPerPixelValue UnitsPerPixel;     // derived
 };

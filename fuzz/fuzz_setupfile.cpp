@@ -1,0 +1,59 @@
+// Setup files from anywhere: loading, correcting and writing back must survive any bytes, and
+// the corrected record must always lie within its limits.
+#include "setup/SetupFile.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// One scratch directory per fuzzing process; relative data-file names land there too.
+const std::string& ScratchDir() {
+  static const std::string dir = [] {
+    char pattern[] = "/tmp/tlxfuzz-setup-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (!made || ::chdir(made) != 0) std::abort();
+    return std::string(made);
+  }();
+  return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string path = ScratchDir() + "/input.EXP";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return 0;
+  std::fwrite(data, 1, size, f);
+  std::fclose(f);
+
+  tlx::ExperimentParameters record;
+  tlx::LoadParameters(path, record);
+  tlx::SanitiseParameters(record);
+  tlx::NormaliseSampleRate(record, size % 2 ? tlx::kVideoPal : tlx::kVideoNtsc);
+  const bool inLimits = record.SessionLength >= 5 && record.SessionLength <= 86400 &&
+                        record.SessionLength % 5 == 0 && record.NumberOfSessions >= 1 &&
+                        record.NumberOfSessions <= 65535 && record.InitialDelay >= 0 &&
+                        record.InitialDelay <= 86399 && record.CalibrateScale >= 1 &&
+                        record.CalibrateScale <= 1000 &&
+                        (record.SampleRate == 1 || record.SampleRate == 5 ||
+                         record.SampleRate == 25 || record.SampleRate == 30);
+  if (!inLimits) std::abort();
+
+  // What is written must read back to the same text.
+  tlx::ExperimentParameters again;
+  const std::string text = tlx::SetupFileText(record);
+  f = std::fopen(path.c_str(), "wb");
+  if (!f) return 0;
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  if (!tlx::ReadSetupFile(path, again)) std::abort();
+  again.UnitsPerPixel = record.UnitsPerPixel;
+  if (tlx::SetupFileText(again) != text && record.DataFile.find('"') == std::string::npos) {
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,113 @@
+#include "app/QtUserAnswers.h"
+
+#include "app/controls/BusyWindows.h"
+#include "app/controls/QtKeys.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace tlx::gui {
+namespace {
+
+QMessageBox::Icon IconOf(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok: return QMessageBox::Ok;
+    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore:
+      return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+  }
+  return QMessageBox::Ok;
+}
+
+// A box closed without a button (Escape, the window's close button) answers as its way out.
+MsgAnswer WayOut(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::YesNo: return MsgAnswer::No;
+    case MsgButtons::AbortRetryIgnore: return MsgAnswer::Abort;
+    default: return MsgAnswer::Cancel;
+  }
+}
+
+MsgAnswer AnswerOf(int clicked, MsgButtons buttons) {
+  switch (clicked) {
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    case QMessageBox::Abort: return MsgAnswer::Abort;
+    case QMessageBox::Retry: return MsgAnswer::Retry;
+    case QMessageBox::Ignore: return MsgAnswer::Ignore;
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    default: return WayOut(buttons);
+  }
+}
+
+// "MAP;*.DAT" offers "*.MAP *.DAT", in upper and lower case (names are case-sensitive here).
+QStringList PatternsOf(const std::string& extension) {
+  QStringList patterns;
+  for (QString part : QString::fromStdString(extension).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    part = part.trimmed();
+    if (part.startsWith(QLatin1String("*."))) part = part.mid(2);
+    if (part.startsWith(QLatin1Char('.'))) part = part.mid(1);
+    if (part.isEmpty()) continue;
+    patterns << QStringLiteral("*.") + part.toUpper();
+    if (part.toLower() != part.toUpper()) patterns << QStringLiteral("*.") + part.toLower();
+  }
+  return patterns;
+}
+
+}  // namespace
+
+MsgAnswer QtUserAnswers::ShowMessage(const MessageRequest& request) {
+  QMessageBox box(IconOf(request.icon), FromProgramText(request.caption),
+                  FromProgramText(request.text), ButtonsOf(request.buttons), owner_);
+  return AnswerOf(box.exec(), request.buttons);
+}
+
+std::string QtUserAnswers::ChooseFile(const FileDialogRequest& request) {
+  QFileDialog dialog(owner_, FromProgramText(request.title), FromPathText(request.initialDirectory));
+  dialog.setAcceptMode(request.forOpening ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(request.forOpening && request.askFlags ? QFileDialog::ExistingFile
+                                                            : QFileDialog::AnyFile);
+  if (!request.forOpening && !request.askFlags) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const QStringList patterns = PatternsOf(request.extension);
+  QStringList filters;
+  if (!patterns.isEmpty()) {
+    filters << QStringLiteral("%1 files (%2)").arg(patterns.first().mid(2), patterns.join(' '));
+    dialog.setDefaultSuffix(patterns.first().mid(2));
+  }
+  filters << QObject::tr("All files (*)");
+  dialog.setNameFilters(filters);
+  if (!request.initialName.empty() && request.initialName.front() != '*') {
+    dialog.selectFile(FromPathText(request.initialName));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToPathText(dialog.selectedFiles().first());
+}
+
+void QtUserAnswers::ShowStatus(const std::string& text, int percent) {
+  if (!busy_) return;
+  if (text.empty()) {
+    busy_->HideProgress();
+    return;
+  }
+  busy_->ShowProgress(FromProgramText(text));
+  if (percent >= 0) busy_->SetProgress(percent);
+}
+
+}  // namespace tlx::gui

@@ -1,0 +1,101 @@
+#include "app/controls/QbxSpinButton2.h"
+
+#include "app/controls/QtKeys.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace tlx::gui {
+
+QbxSpinButton2::QbxSpinButton2(UserAnswers& answers, QWidget* parent)
+    : QWidget(parent),
+      model_(answers),
+      edit_(new QLineEdit(this)),
+      bar_(new QScrollBar(Qt::Vertical, this)) {
+  edit_->setObjectName(QStringLiteral("txtValue"));
+  bar_->setObjectName(QStringLiteral("vsbSpin"));
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(edit_, 1);
+  layout->addWidget(bar_);
+  setFocusProxy(edit_);
+  edit_->installEventFilter(this);
+  model_.onChange = [this] { emit Change(); };
+  model_.onScrollSetup = [this] { SetUpScrollBar(); };
+  connect(bar_, &QScrollBar::valueChanged, this, &QbxSpinButton2::BarMoved);
+  SetProperties(model_.Props());
+}
+
+void QbxSpinButton2::SetProperties(const SpinButtonProperties& props) {
+  model_.SetProperties(props);
+  QFont font = edit_->font();
+  font.setFamily(QString::fromStdString(props.fontName));
+  if (props.fontSize > 0) font.setPointSizeF(props.fontSize);
+  font.setBold(props.fontBold);
+  font.setItalic(props.fontItalic);
+  edit_->setFont(font);
+  setEnabled(props.enabled);
+  ShowModel();
+}
+
+void QbxSpinButton2::SetValue(double value) {
+  model_.SetValue(value);
+  ShowModel();
+}
+
+void QbxSpinButton2::SetMax(double max) {
+  model_.SetMax(max);
+  ShowModel();
+}
+
+QString QbxSpinButton2::Text() const { return edit_->text(); }
+
+// The bar's value runs the other way round from the position, so that its up arrow (which
+// lowers a vertical bar's value) raises the control's value.
+void QbxSpinButton2::SetUpScrollBar() {
+  settingUp_ = true;
+  const SpinScrollSetup& s = model_.Scroll();
+  bar_->setRange(0, s.positions);
+  bar_->setSingleStep(1);
+  bar_->setPageStep(s.largeChange);
+  bar_->setValue(s.positions - model_.Position());
+  settingUp_ = false;
+}
+
+void QbxSpinButton2::ShowModel() {
+  settingUp_ = true;
+  bar_->setValue(model_.Scroll().positions - model_.Position());
+  settingUp_ = false;
+  edit_->setText(FromEntryText(model_.Text()));
+}
+
+void QbxSpinButton2::BarMoved(int barValue) {
+  if (settingUp_) return;
+  const int position = model_.Scroll().positions - barValue;
+  model_.Step(position - model_.Position());
+  edit_->setText(FromEntryText(model_.Text()));
+}
+
+bool QbxSpinButton2::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != edit_ || event->type() != QEvent::KeyPress) {
+    return QWidget::eventFilter(watched, event);
+  }
+  auto* key = static_cast<QKeyEvent*>(event);
+  model_.SetEditText(ToEntryText(edit_->text()));
+  const int code = KeyCodeOf(key);
+  if (code != 0 && model_.KeyDown(code, ShiftMaskOf(key))) {
+    ShowModel();
+    return true;
+  }
+  const QString typed = key->text();
+  if (typed.size() == 1 && typed[0].isPrint()) {
+    const char c = typed[0].toLatin1();
+    if (c == 0 || !model_.AcceptsCharacter(c)) return true;
+  }
+  return false;
+}
+
+}  // namespace tlx::gui

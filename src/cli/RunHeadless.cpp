@@ -1,0 +1,182 @@
+#include "cli/RunHeadless.h"
+
+#include "cli/Commands.h"
+#include "common/SystemClock.h"
+#include "common/VirtualClock.h"
+#include "device/TermiosLink.h"
+#include "run/Program.h"
+#include "setup/SetupFile.h"
+#include "sim/SimulatedLink.h"
+#include "sim/SimulatedUnit.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace tlx::cli {
+namespace {
+
+// A run whose unit has sent nothing for this long (clock time) is stopped.
+constexpr std::int64_t kStallMs = 30000;
+// Slack on top of the run's own length before a run is given up.
+constexpr std::int64_t kSlackMs = 120000;
+
+using RunLoop = std::function<bool(const std::function<bool()>& done, std::int64_t limitMs)>;
+
+std::int64_t RunLimitMs(const Program& program) {
+  const ExperimentParameters& p = program.parameters;
+  const std::int64_t wait = program.settings.DelayType == 1 ? 86400 : p.InitialDelay;
+  return (wait + static_cast<std::int64_t>(p.SessionLength) * p.NumberOfSessions) * 1000 + kSlackMs;
+}
+
+std::string RecoveryNote(RecoveryResult result) {
+  switch (result) {
+    case RecoveryResult::Recovered: return "An interrupted earlier run was recovered into its data file.";
+    case RecoveryResult::Failed: return "An interrupted earlier run could not be recovered; its raw file is kept.";
+    default: return {};
+  }
+}
+
+// SIGINT and SIGTERM become readable events, so a real-time run can be stopped cleanly (its data
+// file written) without a signal handler.
+class StopSignals {
+ public:
+  StopSignals() {
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGINT);
+    sigaddset(&set_, SIGTERM);
+    if (sigprocmask(SIG_BLOCK, &set_, &old_) == 0) fd_ = signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
+  }
+  ~StopSignals() {
+    if (fd_ >= 0) ::close(fd_);
+    sigprocmask(SIG_SETMASK, &old_, nullptr);
+  }
+  bool Raised() {
+    signalfd_siginfo info;
+    return fd_ >= 0 && ::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+  }
+
+ private:
+  sigset_t set_{}, old_{};
+  int fd_ = -1;
+};
+
+HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& serial,
+                        const RunLoop& loop, const std::function<void(int)>& setVideo,
+                        const std::function<bool()>& interrupted, const std::string& unitName) {
+  HeadlessRunResult result;
+  ScriptedAnswers answers;  // every question gets its first button: OK, Yes
+  Program program(o.home, clock, answers, serial);
+  program.LoadFiles();
+  program.settings.ComPort = 1;
+  if (o.videoType) program.settings.VideoType = static_cast<std::int16_t>(*o.videoType);
+  if (o.delayType) program.settings.DelayType = static_cast<std::int16_t>(*o.delayType);
+  setVideo(program.settings.VideoType);
+  program.parameters = o.parameters;
+  NormaliseSampleRate(program.parameters, program.settings.VideoType);
+  if (o.map) program.currentMap = *o.map;
+  result.recoveryNote = RecoveryNote(program.OfferRecovery());
+
+  if (!program.BringUpUnit()) throw CliFailure("The unit on " + unitName + " is not responding.");
+  program.AskTimeOfDayStart();
+  RunController& run = program.run;
+  if (!run.RunMenu()) throw CliFailure("The run could not be started.");
+  run.StartButton();
+
+  std::int64_t lastCounted = -1, lastChangeMs = clock.TickMs();
+  bool stalled = false, stoppedByUser = false;
+  const bool ended = loop(
+      [&] {
+        if (!run.IsRunBusy()) return true;
+        if (interrupted()) return stoppedByUser = true;
+        if (!run.State().Running || run.SamplesCounted() != lastCounted) {
+          lastCounted = run.SamplesCounted();
+          lastChangeMs = clock.TickMs();
+        } else if (clock.TickMs() - lastChangeMs > kStallMs) {
+          return stalled = true;
+        }
+        return false;
+      },
+      RunLimitMs(program));
+  if (!ended || stalled || stoppedByUser) run.ConfirmStop();
+
+  const RunFilesOutcome& files = run.LastRunFiles();
+  result.finished = run.State().Finished;
+  result.stopped = run.State().Stopped;
+  result.missedSamples = run.State().MissedSamples;
+  result.dataPath = files.DataPath;
+  result.mapPath = files.MapWritten ? files.MapPath : std::string();
+  result.resultsPath = files.ResultsPath;
+  result.samples = files.Samples;
+  program.Shutdown(false);
+
+  if (!ended || stalled) {
+    throw CliFailure("The unit stopped sending samples: the run was stopped after " +
+                     std::to_string(run.SamplesCounted()) + " samples" +
+                     (files.DataWritten ? "; they are in " + files.DataPath + "." : "."));
+  }
+  if (!files.DataWritten)
+    throw CliFailure("The data file " + RunDataPath(o.parameters.DataFile) +
+                     " could not be written; the recorded samples are kept in " + files.RawPath + ".");
+  if (!files.ResultsWritten)
+    throw CliFailure("The results file " + files.ResultsPath + " could not be written.");
+  return result;
+}
+
+}  // namespace
+
+LocalDateTime ParseSimStart(const std::string& text) {
+  LocalDateTime t;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
+                  &t.minute, &t.second, &tail) != 6 ||
+      t.year < 1900 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 ||
+      t.minute > 59 || t.second > 59 || t.hour < 0 || t.minute < 0 || t.second < 0)
+    throw CLI::ValidationError("--sim-start", "'" + text + "' is not \"YYYY-MM-DD HH:MM:SS\"");
+  return t;
+}
+
+HeadlessRunResult RunHeadless(const HeadlessRunOptions& o) {
+  const auto began = std::chrono::steady_clock::now();
+  HeadlessRunResult result;
+  if (o.device.empty()) {
+    SystemClock wall;
+    VirtualClock clock(o.simStart.value_or(wall.Now()));
+    SimulatedUnit unit(o.seed);
+    SimulatedLink serial(clock, unit);
+    result = Drive(
+        o, clock, serial,
+        [&clock](const std::function<bool()>& done, std::int64_t ms) { return clock.RunUntil(done, ms); },
+        [&](int video) {
+          unit.SetVideoStandard(video == 1 ? VideoStandard::Pal : VideoStandard::Ntsc, clock.NowUs());
+          serial.Refresh();
+        },
+        [] { return false; }, "the simulated unit");
+  } else {
+    SystemClock clock;
+    const std::string device = o.device;
+    TermiosLink serial([device](int) { return device; });
+    const int source = clock.AddEventSource([&serial] { serial.Poll(); });
+    StopSignals signals;
+    try {
+      result = Drive(
+          o, clock, serial,
+          [&clock](const std::function<bool()>& done, std::int64_t ms) { return clock.RunUntil(done, ms); },
+          [](int) {}, [&signals] { return signals.Raised(); }, device);
+    } catch (...) {
+      clock.RemoveEventSource(source);
+      throw;
+    }
+    clock.RemoveEventSource(source);
+  }
+  result.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  return result;
+}
+
+}  // namespace tlx::cli

@@ -1,0 +1,43 @@
+// One whole experiment without a window, through the program object and its run controller:
+// on the simulated unit with a virtual clock (as fast as the computer goes) or on a serial device
+// in real time. Shared by "run" and "demo".
+#pragma once
+
+#include "common/Clock.h"
+#include "setup/ExperimentParameters.h"
+#include "zonemap/ZoneMap.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tlx::cli {
+
+struct HeadlessRunOptions {
+  std::string home;                 // program home (journal, settings)
+  ExperimentParameters parameters;  // sanitised, with an absolute data file and SaveData set
+  std::optional<ZoneMap> map;       // none: the default map of the home, else the four quadrants
+  std::string device;               // empty: the simulated unit
+  std::uint32_t seed = 1;
+  std::optional<LocalDateTime> simStart;
+  std::optional<int> videoType;     // none: the program settings' video type
+  std::optional<int> delayType;     // none: the program settings' delay type
+};
+
+struct HeadlessRunResult {
+  bool finished = false;
+  bool stopped = false;
+  std::string dataPath, mapPath, resultsPath;
+  std::int64_t samples = 0;
+  std::int32_t missedSamples = 0;
+  double elapsedSeconds = 0;        // time the computer took
+  std::string recoveryNote;         // what happened to an interrupted earlier run, if any
+};
+
+// Throws CliFailure when the run cannot be made or did not end with its results written.
+HeadlessRunResult RunHeadless(const HeadlessRunOptions& options);
+
+// "YYYY-MM-DD HH:MM:SS"; throws CLI::ValidationError for anything else.
+LocalDateTime ParseSimStart(const std::string& text);
+
+}  // namespace tlx::cli

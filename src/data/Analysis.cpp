@@ -1,0 +1,287 @@
+#include "data/Analysis.h"
+
+#include "common/AtomicFile.h"
+#include "common/FileChecks.h"
+#include "common/Numbers.h"
+#include "common/Paths.h"
+#include "data/DataFile.h"
+#include "data/ResultsFile.h"
+#include "data/SampleReader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tlx {
+
+namespace {
+
+// Squared limit for "distance > threshold" on whole-number distances; -1 when every distance,
+// zero included, exceeds a negative threshold.
+std::int64_t SquaredLimit(std::int32_t threshold) {
+  if (threshold < 0) return -1;
+  const std::int64_t t = threshold;
+  return std::min<std::int64_t>(t * t, std::int64_t(1) << 40);
+}
+
+}  // namespace
+
+int ZoneAt(const ZoneMap& map, int x, int y) {
+  const int column = x / 8;
+  const int row = y / 8;
+  if (column < 0 || column >= kMapColumns || row < 0 || row >= kMapRows) return -1000;
+  return static_cast<unsigned char>(map.At(row, column)) - 32;
+}
+
+std::vector<int> BuildZoneList(const ZoneMap& map) {
+  std::array<bool, kZoneCount> present{};
+  for (char c : map.cells) {
+    const int code = static_cast<unsigned char>(c) - 32;
+    if (code >= 0 && code < kZoneCount) present[static_cast<std::size_t>(code)] = true;
+  }
+  std::vector<int> list;
+  for (int code = 0; code < kZoneCount; ++code) {
+    if (present[static_cast<std::size_t>(code)] && code != kLetterG) list.push_back(code);
+  }
+  return list;
+}
+
+std::int32_t WorkingThreshold(double value) {
+  if (std::isnan(value)) return 0;
+  const double r = RoundHalfEven(value);
+  if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
+  if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(r);
+}
+
+ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneMap& map,
+                                   SessionCallback onSession)
+    : lookup_(65536),
+      maxLimit_(SquaredLimit(WorkingThreshold(params.MaximumDistance))),
+      ambLimit_(SquaredLimit(WorkingThreshold(params.AmbulatoryThreshold))),
+      sterLimit_(SquaredLimit(WorkingThreshold(params.StereotypicThreshold))),
+      sessionLength_(params.SessionLength),
+      rate_(params.SampleRate),
+      secondSamples_(params.SampleRate > 0 ? params.SampleRate : 1),
+      onSession_(std::move(onSession)) {
+  // One table lookup per sample gives its zone slot, or marks it as carrying no position.
+  for (std::size_t word = 0; word < lookup_.size(); ++word) {
+    const int x = static_cast<int>(word & 0xFF);
+    const int y = static_cast<int>(word >> 8);
+    if (IsLostSample(y)) {
+      lookup_[word] = kLost;
+    } else {
+      const int code = ZoneAt(map, x, y);
+      lookup_[word] = (code >= 0 && code < kZoneCount) ? static_cast<std::uint8_t>(code) : kUntallied;
+    }
+  }
+  firstEntry_.fill(-1.0);
+  firstEntry_[kUntallied] = firstEntry_[kUnknown] = firstEntry_[kLost] = 1.0;  // never taken
+}
+
+void ActivityAnalyzer::StartSession() {
+  zones_.fill(ZoneTally{});
+  seconds_ = 0;
+  inSecond_ = 0;
+  baseX_ = baseY_ = anchorX_ = anchorY_ = 0;
+  zone_ = kUnknown;
+  totalDistance_ = 0;
+  ambSeconds_ = sterSeconds_ = restSeconds_ = 0;
+  ambulatory_ = stereotypic_ = lost_ = false;
+  atSessionStart_ = false;
+}
+
+void ActivityAnalyzer::FirstSample(std::uint16_t word) {
+  StartSession();
+  inSecond_ = 1;
+  const std::uint8_t slot = lookup_[word];
+  if (slot == kLost) {
+    lost_ = true;
+  } else {
+    baseX_ = anchorX_ = word & 0xFF;
+    baseY_ = anchorY_ = word >> 8;
+    zone_ = slot;
+    ++zones_[slot].Visits;
+  }
+  if (inSecond_ >= secondSamples_) CompleteSecond();
+  if (seconds_ >= sessionLength_) EndSession();
+}
+
+void ActivityAnalyzer::Step(std::uint16_t word, std::uint8_t slot) {
+  const int x = word & 0xFF;
+  const int y = word >> 8;
+  if (zone_ == kUnknown) {
+    baseX_ = anchorX_ = x;
+    baseY_ = anchorY_ = y;
+    zone_ = slot;
+    zones_[slot].Visits = 1;
+    return;
+  }
+  const int dx = x - baseX_;
+  const int dy = y - baseY_;
+  const std::int64_t d2 = dx * dx + dy * dy;
+  if (d2 > maxLimit_) {  // an artifact: only moves the base position
+    baseX_ = x;
+    baseY_ = y;
+    return;
+  }
+  if (d2 <= ambLimit_) {  // a small movement
+    if (!ambulatory_ && !stereotypic_) {
+      const int ax = x - anchorX_;
+      const int ay = y - anchorY_;
+      if (static_cast<std::int64_t>(ax * ax + ay * ay) > sterLimit_) stereotypic_ = true;
+    }
+    return;
+  }
+  const double d = std::sqrt(static_cast<double>(d2));
+  totalDistance_ += d;
+  ambulatory_ = true;
+  baseX_ = x;
+  baseY_ = y;
+  zones_[zone_].Distance += d;  // booked to the zone in which the move started
+  const std::uint8_t previous = zone_;
+  zone_ = slot;
+  if (zone_ != previous) ++zones_[zone_].Visits;
+}
+
+void ActivityAnalyzer::CompleteSecond() {
+  inSecond_ = 0;
+  ++seconds_;
+  ZoneTally& z = zones_[zone_];  // slots past 95 are never reported
+  if (ambulatory_) {
+    ++ambSeconds_;
+    ++z.AmbulatorySeconds;
+    anchorX_ = baseX_;
+    anchorY_ = baseY_;
+  }
+  if (stereotypic_) {
+    ++sterSeconds_;
+    ++z.StereotypicSeconds;
+    anchorX_ = baseX_;
+    anchorY_ = baseY_;
+  }
+  if (!ambulatory_ && !stereotypic_ && !lost_) {
+    ++restSeconds_;
+    ++z.RestingSeconds;
+  }
+  ++z.VisitSeconds;
+  ambulatory_ = stereotypic_ = lost_ = false;
+}
+
+void ActivityAnalyzer::EndSession() {
+  ++sessionNumber_;
+  SessionResult r;
+  r.Number = sessionNumber_;
+  r.TotalDistance = totalDistance_;
+  r.AmbulatorySeconds = ambSeconds_;
+  r.StereotypicSeconds = sterSeconds_;
+  r.RestingSeconds = restSeconds_;
+  r.Zones = std::span<const ZoneTally>(zones_.data(), kZoneCount);
+  r.FirstEntry = std::span<const double>(firstEntry_.data(), kZoneCount);
+  if (onSession_) onSession_(r);
+  std::fill(firstEntry_.begin(), firstEntry_.begin() + kZoneCount, -1.0);
+  atSessionStart_ = true;
+}
+
+void ActivityAnalyzer::Feed(std::span<const std::uint16_t> words) {
+  const std::uint16_t* p = words.data();
+  const std::uint16_t* const end = p + words.size();
+  const std::uint8_t* const lookup = lookup_.data();
+  while (p < end) {
+    if (atSessionStart_) {
+      FirstSample(*p++);
+      continue;
+    }
+    // The samples that remain in the current second, processed without the second check.
+    const std::int64_t room = std::min<std::int64_t>(secondSamples_ - inSecond_, end - p);
+    const double base = static_cast<double>(seconds_);
+    for (std::int64_t k = 0; k < room; ++k) {
+      const std::uint16_t word = p[k];
+      const std::uint8_t slot = lookup[word];
+      if (slot == kLost) {
+        lost_ = true;
+        continue;
+      }
+      if (firstEntry_[slot] < 0 && rate_ > 0) {
+        firstEntry_[slot] = base + static_cast<double>(inSecond_ + k) / rate_;
+      }
+      Step(word, slot);
+    }
+    p += room;
+    inSecond_ += static_cast<std::int32_t>(room);
+    if (inSecond_ >= secondSamples_) {
+      CompleteSecond();
+      if (seconds_ >= sessionLength_) EndSession();
+    }
+  }
+}
+
+void ActivityAnalyzer::Finish() {
+  // A shortened last session: its incomplete second is not classified.
+  if (!atSessionStart_ && (seconds_ > 0 || inSecond_ > 0)) EndSession();
+}
+
+namespace {
+
+AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink,
+                            const AnalysisParameters& params, const AnalysisContext& context,
+                            const AnalysisOptions& options) {
+  AnalysisOutcome outcome;
+  const DataFileProblem problem = CheckDataFile(dataPath);
+  if (problem == DataFileProblem::Missing) return {AnalysisStatus::DataFileMissing, 0};
+  if (problem != DataFileProblem::None) return {AnalysisStatus::NotDataFile, 0};
+  SampleFile file;
+  if (!file.Open(dataPath) || !file.Seek(static_cast<std::int64_t>(kDataHeaderSize))) {
+    return {AnalysisStatus::ReadFailed, 0};
+  }
+  ResultsWriter writer(params, context.Map, options.DecimalSeparator, sink);
+  if (options.WriteHeader) writer.Write(ResultsHeaderText(params, context, options.DecimalSeparator));
+  ActivityAnalyzer analyzer(params, context.Map,
+                            [&writer](const SessionResult& s) { writer.WriteSession(s); });
+  SampleBlockReader reader(file);
+  for (auto block = reader.Next(); !block.empty(); block = reader.Next()) analyzer.Feed(block);
+  if (reader.Failed()) return {AnalysisStatus::ReadFailed, 0};
+  analyzer.Finish();
+  if (!writer.Flush()) return {AnalysisStatus::WriteFailed, 0};
+  outcome.Sessions = analyzer.SessionsWritten();
+  return outcome;
+}
+
+}  // namespace
+
+AnalysisOutcome AnalyzeDataFileTo(const std::string& dataPath, const ResultsSink& sink,
+                                  const AnalysisParameters& params, const AnalysisContext& context,
+                                  const AnalysisOptions& options) {
+  return RunAnalysis(dataPath, sink, params, context, options);
+}
+
+AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& resultsPath,
+                                const AnalysisParameters& params, const AnalysisContext& context,
+                                const AnalysisOptions& options) {
+  if (!FileExists(dataPath)) return {AnalysisStatus::DataFileMissing, 0};
+  if (!CanCreateFile(resultsPath)) return {AnalysisStatus::ResultsNotWritable, 0};
+  if (IsFileLocked(resultsPath, options.Answers)) return {AnalysisStatus::ResultsLocked, 0};
+  AtomicFileWriter out(resultsPath);
+  if (!out.IsOpen()) return {AnalysisStatus::ResultsNotWritable, 0};
+  const ResultsSink sink = [&out](std::string_view text) { return out.Write(text); };
+  AnalysisOutcome outcome = RunAnalysis(dataPath, sink, params, context, options);
+  if (!outcome.Ok()) return outcome;  // the writer's destructor drops the temporary file
+  if (!out.Commit()) return {AnalysisStatus::WriteFailed, 0};
+  return outcome;
+}
+
+std::string AnalysisFailureText(const AnalysisOutcome& outcome, const std::string& dataPath,
+                                const std::string& resultsPath) {
+  switch (outcome.Status) {
+    case AnalysisStatus::Done: return {};
+    case AnalysisStatus::DataFileMissing: return "The file " + dataPath + " does not exist.";
+    case AnalysisStatus::NotDataFile: return InvalidDataFileMessage(dataPath);
+    case AnalysisStatus::ResultsNotWritable:
+    case AnalysisStatus::ResultsLocked:
+    case AnalysisStatus::WriteFailed: return "The file " + resultsPath + " cannot be written.";
+    case AnalysisStatus::ReadFailed: return "The file " + dataPath + " cannot be read.";
+  }
+  return {};
+}
+
+}  // namespace tlx

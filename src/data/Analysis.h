@@ -1,0 +1,153 @@
+// The activity analysis: turns the samples of a data file into per-session, per-zone results
+// (distance, ambulatory, stereotypic, resting and visit seconds, visits, latency) and writes the
+// results file. The file is streamed once; only per-session tallies are held.
+#pragma once
+
+#include "common/Clock.h"
+#include "common/UserAnswers.h"
+#include "zonemap/ZoneMap.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tlx {
+
+inline constexpr int kZoneCount = 96;  // zone codes 0..95 take part in tallies
+inline constexpr int kLetterG = 'G' - 32;  // never reported
+
+// The parameters an analysis runs with (the experiment's, or those typed for a reanalysis).
+struct AnalysisParameters {
+  std::int32_t SessionLength = 0;  // seconds
+  std::int32_t NumberOfSessions = 0;
+  std::int32_t InitialDelay = 0;
+  float MaximumDistance = 0.0f;  // pixels
+  float AmbulatoryThreshold = 0.0f;
+  float StereotypicThreshold = 0.0f;
+  std::int32_t UnitsCode = 0;
+  float CalibrateScale = 0.0f;  // pixels
+  std::int16_t SampleRate = 0;  // samples per second
+  std::string DataFile;
+  std::string MapFile;
+  float CalibrateReference = 0.0f;  // measurement units
+};
+
+// What the results header and the zone lookup need besides the parameters.
+struct AnalysisContext {
+  std::int32_t RecordedSessionLength = 0;
+  std::int16_t SampleRate = 0;
+  std::int32_t UnitsCode = 0;
+  std::string DataFilePath;
+  std::string MapFileName;  // written on the "Map Filename" line
+  ZoneMap Map = ZoneMap::FourQuadrants();
+  LocalDateTime Start;
+};
+
+// The tallies of one zone in one session.
+struct ZoneTally {
+  double Distance = 0;  // pixels
+  std::int64_t AmbulatorySeconds = 0;
+  std::int64_t StereotypicSeconds = 0;
+  std::int64_t RestingSeconds = 0;
+  std::int64_t VisitSeconds = 0;
+  std::int64_t Visits = 0;
+};
+
+// One finished session as handed to the results writer.
+struct SessionResult {
+  std::int64_t Number = 0;
+  double TotalDistance = 0;  // pixels
+  std::int64_t AmbulatorySeconds = 0;  // session counters (all zones, listed or not)
+  std::int64_t StereotypicSeconds = 0;
+  std::int64_t RestingSeconds = 0;
+  std::span<const ZoneTally> Zones;        // indexed by zone code 0..95
+  std::span<const double> FirstEntry;      // seconds, or -1 when never entered
+};
+
+// Zone codes the results list, in increasing order: every code 0..95 present in the map but "G".
+std::vector<int> BuildZoneList(const ZoneMap& map);
+// Zone code of a sample (character code - 32), as the map holds it; may lie outside 0..95.
+int ZoneAt(const ZoneMap& map, int x, int y);
+
+// Rounded working thresholds (ties to even), kept within the range of a Long.
+std::int32_t WorkingThreshold(double value);
+
+// The per-sample state machine, fed with sample words in file order. Calls onSession for every
+// completed session and, from Finish(), for a shortened last one.
+class ActivityAnalyzer {
+ public:
+  using SessionCallback = std::function<void(const SessionResult&)>;
+  ActivityAnalyzer(const AnalysisParameters& params, const ZoneMap& map, SessionCallback onSession);
+
+  void Feed(std::span<const std::uint16_t> words);
+  void Finish();
+  std::int64_t SessionsWritten() const { return sessionNumber_; }
+
+ private:
+  static constexpr std::uint8_t kUntallied = kZoneCount;  // a zone code outside 0..95
+  static constexpr std::uint8_t kUnknown = kZoneCount + 1;  // no position yet this session
+  static constexpr std::uint8_t kLost = kZoneCount + 2;  // Y of 192 and above: no position
+  static constexpr std::size_t kSlots = kZoneCount + 3;
+
+  void StartSession();
+  void FirstSample(std::uint16_t word);
+  void Step(std::uint16_t word, std::uint8_t slot);
+  void CompleteSecond();
+  void EndSession();
+
+  std::vector<std::uint8_t> lookup_;  // sample word -> zone slot
+  std::int64_t maxLimit_, ambLimit_, sterLimit_;  // squared thresholds (-1: everything exceeds)
+  std::int64_t sessionLength_;
+  std::int32_t rate_;
+  std::int32_t secondSamples_;  // samples that complete a second (at least 1)
+  SessionCallback onSession_;
+
+  std::array<ZoneTally, kSlots> zones_{};
+  std::array<double, kSlots> firstEntry_{};
+  std::int64_t sessionNumber_ = 0;
+  std::int64_t seconds_ = 0;
+  std::int32_t inSecond_ = 0;
+  bool atSessionStart_ = true;
+  int baseX_ = 0, baseY_ = 0, anchorX_ = 0, anchorY_ = 0;
+  std::uint8_t zone_ = kUnknown;
+  double totalDistance_ = 0;
+  std::int64_t ambSeconds_ = 0, sterSeconds_ = 0, restSeconds_ = 0;
+  bool ambulatory_ = false, stereotypic_ = false, lost_ = false;
+};
+
+// Where results text goes: a file being written, a string, standard output.
+using ResultsSink = std::function<bool(std::string_view)>;
+
+enum class AnalysisStatus { Done, DataFileMissing, NotDataFile, ResultsNotWritable, ResultsLocked, ReadFailed, WriteFailed };
+
+struct AnalysisOutcome {
+  AnalysisStatus Status = AnalysisStatus::Done;
+  std::int64_t Sessions = 0;
+  bool Ok() const { return Status == AnalysisStatus::Done; }
+};
+
+struct AnalysisOptions {
+  bool WriteHeader = true;
+  char DecimalSeparator = '.';  // "," makes the delimiter ";"
+  UserAnswers* Answers = nullptr;  // shows the open-error message for a locked results file
+};
+
+// Analyses the data file into the results file, which is written under a temporary name and
+// renamed into place only when complete; on any failure an existing results file is untouched.
+AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& resultsPath,
+                                const AnalysisParameters& params, const AnalysisContext& context,
+                                const AnalysisOptions& options);
+// The same analysis with the results text handed to a sink.
+AnalysisOutcome AnalyzeDataFileTo(const std::string& dataPath, const ResultsSink& sink,
+                                  const AnalysisParameters& params, const AnalysisContext& context,
+                                  const AnalysisOptions& options);
+
+// A one-line reason for a failed outcome, naming the file.
+std::string AnalysisFailureText(const AnalysisOutcome& outcome, const std::string& dataPath,
+                                const std::string& resultsPath);
+
+}  // namespace tlx

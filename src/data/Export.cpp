@@ -1,0 +1,130 @@
+#include "data/Export.h"
+
+#include "common/AtomicFile.h"
+#include "common/FileChecks.h"
+#include "common/Paths.h"
+#include "common/TimeText.h"
+#include "data/ResultsFile.h"
+#include "data/SampleReader.h"
+#include "data/SummaryProgram.h"
+#include "setup/Units.h"
+
+namespace tlx {
+
+namespace {
+
+void AddLine(std::string& out, const char* caption, char d, const std::string& value) {
+  out += caption;
+  out += d;
+  out += value;
+  out += "\r\n";
+}
+
+void AddRow(std::string& out, const std::vector<std::string>& cells, char d) {
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) out += d;
+    out += cells[i];
+  }
+  out += "\r\n";
+}
+
+std::string AskExportPath(UserAnswers& answers, const OpenDataFile& open) {
+  std::string path = ShowFileDialog(answers, DirectoryPart(open.Info.Path), "", "Export Data File",
+                                    false, "CSV", true, false);
+  if (path.empty()) return {};
+  path = ChangeExtension(path, "CSV");
+  if (!CanWriteFile(path, &answers)) return {};
+  return path;
+}
+
+}  // namespace
+
+std::string ResultsExportText(const ResultsExportHeader& header, const ResultsTable& table,
+                              char decimalSeparator) {
+  const char d = DelimiterFor(decimalSeparator);
+  std::string out;
+  AddLine(out, "Expr. Filename", d, FileNamePart(header.DataFilePath));
+  AddLine(out, "Map Filename", d, header.MapFile);
+  AddLine(out, "Expr Start Time", d, FormatStartTime(header.Start));
+  AddLine(out, "Session Length", d, SecondsToDurationText(header.SessionLength));
+  AddLine(out, "Dist. are in", d, UnitName(header.UnitsCode));
+  AddRow(out, table.Columns, d);
+  for (const auto& row : table.Rows) AddRow(out, row, d);
+  return out;
+}
+
+bool WriteResultsExport(const std::string& exportPath, const ResultsExportHeader& header,
+                        const ResultsTable& table, char decimalSeparator) {
+  return WriteFileAtomically(exportPath, ResultsExportText(header, table, decimalSeparator));
+}
+
+std::string SampleExportLine(PositionSample sample, char d) {
+  if (sample.Y == 255) return std::string("\"\"") + d + "\"\"\r\n";
+  return std::to_string(sample.X) + d + std::to_string(sample.Y) + "\r\n";
+}
+
+bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::int32_t dataStart,
+                    std::int64_t limit, char decimalSeparator) {
+  if (CheckDataFile(dataPath) != DataFileProblem::None) return false;
+  SampleFile file;
+  if (!file.Open(dataPath) || !file.Seek(dataStart > 1 ? dataStart - 1 : 0)) return false;
+  const char d = DelimiterFor(decimalSeparator);
+  // The 65536 possible lines, built once.
+  std::vector<std::string> lines(65536);
+  for (std::size_t w = 0; w < lines.size(); ++w) {
+    lines[w] = SampleExportLine(DecodeSample(static_cast<std::int16_t>(w)), d);
+  }
+  std::string buffer;
+  std::int64_t written = 0;
+  SampleBlockReader reader(file);
+  for (auto block = reader.Next(); !block.empty(); block = reader.Next()) {
+    for (std::uint16_t word : block) {
+      if (limit > 0 && written >= limit) break;
+      buffer += lines[word];
+      written += 2;
+    }
+    if (!sink(buffer)) return false;
+    buffer.clear();
+    if (limit > 0 && written >= limit) break;
+  }
+  return !reader.Failed();
+}
+
+bool WriteSampleExport(const std::string& dataPath, const std::string& exportPath,
+                       std::int32_t dataStart, std::int64_t limit, char decimalSeparator) {
+  if (!FileExists(dataPath) || !CanCreateFile(exportPath) || IsFileLocked(exportPath, nullptr)) {
+    return false;
+  }
+  AtomicFileWriter out(exportPath);
+  if (!out.IsOpen()) return false;
+  const ResultsSink sink = [&out](std::string_view text) { return out.Write(text); };
+  if (!SampleExportTo(dataPath, sink, dataStart, limit, decimalSeparator)) return false;
+  return out.Commit();
+}
+
+std::string ExportResults(UserAnswers& answers, const OpenDataFile& open, char decimalSeparator,
+                          SummaryProgram* summary) {
+  const std::string path = AskExportPath(answers, open);
+  if (path.empty()) return {};
+  ResultsExportHeader header;
+  header.DataFilePath = open.Info.Path;
+  header.MapFile = open.MapFile;
+  header.Start = open.Info.Start;
+  header.SessionLength = open.SessionLength;
+  header.UnitsCode = open.UnitsCode;
+  if (!WriteResultsExport(path, header, open.Table, decimalSeparator)) return {};
+  if (summary) summary->Start(path);
+  return path;
+}
+
+std::string ExportSamples(UserAnswers& answers, const OpenDataFile& open, char decimalSeparator) {
+  const std::string path = AskExportPath(answers, open);
+  if (path.empty()) return {};
+  std::int32_t start = 0;
+  std::int64_t length = 0;
+  if (DataRegion(open.Info.Path, start, length) == 0) return {};
+  if (!WriteSampleExport(open.Info.Path, path, start, -1, decimalSeparator)) return {};
+  return path;
+}
+
+}  // namespace tlx

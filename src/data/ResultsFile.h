@@ -1,0 +1,50 @@
+// The text of a results file: six header lines, then per session one "ALL" line and one line per
+// listed zone, fields joined by "," (or ";" when the decimal separator is ","), lines ended by CR LF.
+#pragma once
+
+#include "data/Analysis.h"
+
+#include <string>
+#include <vector>
+
+namespace tlx {
+
+inline constexpr const char* kResultsColumns[] = {"Sess.#", "Zone",   "Dist",   "Amb.T",  "Ster.T",
+                                                  "Rest.T", "Vist.T", "#.Vist", "Latency"};
+
+// "," unless the decimal separator is ",", then ";".
+char DelimiterFor(char decimalSeparator);
+// The decimal separator of the current LC_NUMERIC locale ('.' when it has none).
+char LocaleDecimalSeparator();
+// The print style of numbers: " 57 ", "-3 " (a blank or "-", the shortest form, one blank after).
+std::string PrintStyleNumber(double value);
+
+// The six header lines (CR LF after each).
+std::string ResultsHeaderText(const AnalysisParameters& params, const AnalysisContext& context,
+                              char decimalSeparator);
+
+// Formats sessions into results lines and hands them to a sink in large pieces.
+class ResultsWriter {
+ public:
+  ResultsWriter(const AnalysisParameters& params, const ZoneMap& map, char decimalSeparator,
+                const ResultsSink& sink);
+  void Write(std::string_view text);
+  void WriteSession(const SessionResult& session);
+  // Hands over what is buffered; false once the sink has refused anything.
+  bool Flush();
+
+ private:
+  std::string Distance(double pixels) const;
+  std::string Number(std::int64_t value) const { return PrintStyleNumber(static_cast<double>(value)); }
+
+  const ResultsSink& sink_;
+  std::vector<int> zoneList_;
+  char decimal_;
+  char delimiter_;
+  double reference_;
+  double scale_;
+  std::string buffer_;
+  bool failed_ = false;
+};
+
+}  // namespace tlx

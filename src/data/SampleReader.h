@@ -1,0 +1,59 @@
+// Reading data files in large blocks: a plain regular-file reader that never blocks on a pipe or
+// device, and a block reader that hands out whole 16-bit sample words.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tlx {
+
+inline constexpr std::size_t kSampleBlockBytes = std::size_t(1) << 20;  // 1 MiB per read
+
+// A regular file opened for reading. Anything that is not a regular file (a directory, a FIFO, a
+// device) is refused at Open, so no read can wait forever.
+class SampleFile {
+ public:
+  SampleFile() = default;
+  ~SampleFile() { Close(); }
+  SampleFile(const SampleFile&) = delete;
+  SampleFile& operator=(const SampleFile&) = delete;
+
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  std::int64_t Size() const { return size_; }
+  bool Seek(std::int64_t offset);
+  // Up to `count` bytes; 0 at the end of the file, -1 on a read error.
+  long Read(char* buffer, std::size_t count);
+  // Exactly `count` bytes or false.
+  bool ReadExact(char* buffer, std::size_t count);
+
+ private:
+  int fd_ = -1;
+  std::int64_t size_ = 0;
+};
+
+// Hands out the sample words of a data file block by block. A stray odd byte at the very end is
+// dropped; a read error ends the stream and is reported by Failed().
+class SampleBlockReader {
+ public:
+  explicit SampleBlockReader(SampleFile& file, std::size_t blockBytes = kSampleBlockBytes);
+  // Next block of words (little-endian decoded); empty at the end.
+  std::span<const std::uint16_t> Next();
+  bool Failed() const { return failed_; }
+
+ private:
+  SampleFile& file_;
+  std::vector<char> bytes_;
+  std::vector<std::uint16_t> words_;
+  std::size_t count_ = 0;
+  bool haveCarry_ = false;
+  char carry_ = 0;
+  bool failed_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace tlx

@@ -1,0 +1,89 @@
+// Which serial device each port number means: the devices the system reports, the "PORTS.INI"
+// binding of COM1.. to device paths, the port dialog's list, and the port selector's logic.
+#pragma once
+
+#include "device/TrackerLink.h"
+#include "setup/ProgramSettings.h"
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tlx {
+
+struct PortBinding {
+  int Number = 0;      // the n of "COMn"
+  std::string Device;  // e.g. "/dev/ttyUSB0"
+};
+using PortTable = std::vector<PortBinding>;  // ordered by number
+
+inline constexpr const char* kPortsFileName = "PORTS.INI";
+
+// Serial devices present, as device paths: USB adapters (ttyUSB, ttyACM) first, then ports with a
+// real UART (ttyS), then other serial devices; numbers in natural order within each group.
+std::vector<std::string> ListSerialDevices(const std::string& sysClassTty = "/sys/class/tty",
+                                           const std::string& devDir = "/dev");
+// COM1, COM2, ... in the given order.
+PortTable NumberDevices(const std::vector<std::string>& devices);
+
+// 'COM1 = "/dev/ttyUSB0"' lines; other lines are skipped and the last duplicate wins. False when
+// the file cannot be read.
+bool ReadPortsFile(const std::string& path, PortTable& table);
+bool WritePortsFile(const std::string& path, const PortTable& table);
+// The binding of the program home's "PORTS.INI", else the system's devices numbered in order.
+PortTable LoadPortTable(const std::string& homeDir,
+                        const std::string& sysClassTty = "/sys/class/tty",
+                        const std::string& devDir = "/dev");
+
+// The device bound to a port number; empty text when none.
+std::string DevicePathFor(const PortTable& table, int number);
+// "COM1", "COM2", ...; the enumeration found something when the list is not empty.
+std::vector<std::string> PortListNames(const PortTable& table);
+// True when the device can be opened (and is closed again at once).
+bool DeviceCanOpen(const std::string& devicePath);
+
+// The port dialog: entries "COMn  device" from the last port to the first.
+std::vector<std::string> PickComEntries(const PortTable& table);
+// The number in an entry's text from its fourth character on (0 when none).
+int PortNumberOfEntry(const std::string& entry);
+// The entry whose number is comPort, or -1.
+int PickComActivate(const std::vector<std::string>& entries, int comPort);
+// OK: Com Port takes the entry's number and the port is opened; PortIsOpen keeps the result.
+bool PickComOk(const std::string& selectedEntry, ProgramSettings& settings, TrackerLink& link);
+
+// The port selector control: eight options "COM  1".."COM  8", enabled for the valid ports.
+class ComSelect {
+ public:
+  static constexpr int kPorts = 8;
+
+  // Runs Reset at once, as the control does when created.
+  explicit ComSelect(std::function<bool(int)> portValid);
+
+  int Value() const { return value_; }
+  // 1..8 with a valid port checks that option; 0 clears all; other values change nothing.
+  void SetValue(int value);
+  // Tests ports 1..8, enables exactly the valid ones and re-checks the current Value when valid.
+  void Reset();
+  bool PortValid(int portNumber);
+
+  bool OptionEnabled(int index) const { return enabled_[index]; }
+  bool OptionChecked(int index) const { return value_ == index + 1; }
+  static std::string OptionCaption(int index);
+  // A click on option `index` (0..7); raises the change event when Value changes.
+  void OptionClicked(int index);
+  void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
+
+  // Layout: a requested column size of at most four gives two columns of four.
+  void SetColumnSize(int size) { twoColumns_ = size <= 4; }
+  bool TwoColumns() const { return twoColumns_; }
+
+ private:
+  std::function<bool(int)> portValid_;
+  std::function<void()> onChange_;
+  std::array<bool, kPorts> enabled_{};
+  int value_ = 0;
+  bool twoColumns_ = false;
+};
+
+}  // namespace tlx

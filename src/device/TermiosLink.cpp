@@ -1,0 +1,159 @@
+#include "device/TermiosLink.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+namespace tlx {
+namespace {
+
+bool IsGoneError(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
+}
+
+}  // namespace
+
+TermiosLink::TermiosLink(std::function<std::string(int)> devicePathFor)
+    : devicePathFor_(std::move(devicePathFor)) {}
+
+TermiosLink::~TermiosLink() { Close(); }
+
+bool TermiosLink::Open(int portNumber) {
+  Close();
+  const std::string path = devicePathFor_ ? devicePathFor_(portNumber) : std::string();
+  return !path.empty() && OpenDevice(path);
+}
+
+bool TermiosLink::OpenDevice(const std::string& path) {
+  Close();
+  lost_ = false;
+  fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  if (!::isatty(fd_) || !Configure()) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool TermiosLink::Configure() {
+  termios tio{};
+  if (::tcgetattr(fd_, &tio) != 0) return false;
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CREAD | CLOCAL;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  if (::cfsetispeed(&tio, B19200) != 0 || ::cfsetospeed(&tio, B19200) != 0) return false;
+  if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
+  ::tcflush(fd_, TCIFLUSH);
+  // A pseudo-terminal has no modem lines; the unit's adapter needs them raised.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  (void)::ioctl(fd_, TIOCMBIS, &lines);
+  return true;
+}
+
+void TermiosLink::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  local_.clear();
+}
+
+void TermiosLink::Lose() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  lost_ = true;
+}
+
+void TermiosLink::Fill(std::size_t limit) {
+  char buffer[1024];
+  while (fd_ >= 0 && local_.size() < limit) {
+    const std::size_t want = std::min(sizeof buffer, limit - local_.size());
+    const ssize_t n = ::read(fd_, buffer, want);
+    if (n > 0) {
+      local_.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      Lose();  // end of file: the other side hung up
+    } else if (errno == EINTR) {
+      continue;
+    } else {
+      if (IsGoneError(errno)) Lose();
+      return;
+    }
+  }
+}
+
+void TermiosLink::CheckHangup() {
+  if (fd_ < 0) return;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, 0) <= 0) return;
+  if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    Fill(kLocalBufferLimit);  // keep what arrived before the device went away
+    Lose();
+  }
+}
+
+std::size_t TermiosLink::BufferedCount() {
+  CheckHangup();
+  int waiting = 0;
+  if (fd_ >= 0 && ::ioctl(fd_, FIONREAD, &waiting) != 0) {
+    if (IsGoneError(errno)) Lose();
+    waiting = 0;
+  }
+  return local_.size() + static_cast<std::size_t>(std::max(waiting, 0));
+}
+
+std::string TermiosLink::Read(std::size_t maxBytes) {
+  if (maxBytes == 0) return {};
+  if (local_.size() < maxBytes && fd_ >= 0) {
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
+    const std::size_t available = local_.size() + static_cast<std::size_t>(std::max(waiting, 0));
+    Fill(std::min(maxBytes, available));
+  }
+  const std::size_t take = std::min(maxBytes, local_.size());
+  std::string out = local_.substr(0, take);
+  local_.erase(0, take);
+  return out;
+}
+
+void TermiosLink::Write(std::string_view bytes) {
+  using Steady = std::chrono::steady_clock;
+  const auto deadline = Steady::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+  while (fd_ >= 0 && !bytes.empty()) {
+    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      if (IsGoneError(errno)) Lose();
+      return;
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
+    if (left <= 0) return;  // the device takes nothing: drop the rest rather than hang
+    pollfd p{fd_, POLLOUT, 0};
+    if (::poll(&p, 1, static_cast<int>(left)) > 0 &&
+        (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      Lose();
+      return;
+    }
+  }
+}
+
+void TermiosLink::Poll() {
+  CheckHangup();
+  Fill(kLocalBufferLimit);
+  if (BufferedCount() > 0) RaiseReceive();
+}
+
+}  // namespace tlx

@@ -1,0 +1,54 @@
+// The real serial link: a Linux serial device (USB adapter, UART or pseudo-terminal) opened raw at
+// 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR and RTS raised.
+#pragma once
+
+#include "device/SerialLink.h"
+
+#include <functional>
+#include <string>
+
+namespace tlx {
+
+class TermiosLink : public SerialLink {
+ public:
+  // Bytes kept on our side of the device at most; beyond that they wait in the kernel.
+  static constexpr std::size_t kLocalBufferLimit = 3000;
+  // How long a write may wait for room in the device's output buffer.
+  static constexpr int kWriteTimeoutMs = 2000;
+
+  // `devicePathFor` tells which device a port number means (empty text: none).
+  explicit TermiosLink(std::function<std::string(int)> devicePathFor);
+  ~TermiosLink() override;
+  TermiosLink(const TermiosLink&) = delete;
+  TermiosLink& operator=(const TermiosLink&) = delete;
+
+  bool Open(int portNumber) override;
+  // Opens a device by path, as Open does for a port number.
+  bool OpenDevice(const std::string& path);
+  void Close() override;
+  bool IsOpen() const override { return fd_ >= 0; }
+  void Write(std::string_view bytes) override;
+  std::size_t BufferedCount() override;
+  std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) override;
+
+  // For the event loop: takes in what the device has received and raises the receive event when
+  // bytes are waiting. Notices a device that went away.
+  void Poll();
+  // The open device's descriptor (-1 when closed), for a socket notifier.
+  int FileDescriptor() const { return fd_; }
+  // True once the device went away while open (cleared by the next open).
+  bool DeviceLost() const { return lost_; }
+
+ private:
+  bool Configure();
+  void CheckHangup();
+  void Fill(std::size_t limit);
+  void Lose();
+
+  std::function<std::string(int)> devicePathFor_;
+  int fd_ = -1;
+  bool lost_ = false;
+  std::string local_;
+};
+
+}  // namespace tlx

@@ -1,0 +1,100 @@
+#include "run/Program.h"
+
+#include "common/FileChecks.h"
+#include "common/Paths.h"
+#include "run/RunJournal.h"
+#include "setup/ProgramSettingsFile.h"
+#include "setup/SetupFile.h"
+#include "zonemap/MapFile.h"
+
+namespace tlx {
+namespace {
+
+// A missing directory setting gets its default under the program home, created when missing.
+void DefaultDirectory(std::string& field, const std::string& home, const char* name) {
+  if (!field.empty() && DirectoryExists(field)) return;
+  field = JoinPath(home, name);
+  if (!DirectoryExists(field) && !EnsureDirectory(field)) EnsureDirectory(field);
+  if (!DirectoryExists(field)) field.clear();
+}
+
+}  // namespace
+
+Program::Program(std::string programHome, Clock& clockRef, UserAnswers& answersRef,
+                 SerialLink& serialRef, MainView* view)
+    : home(std::move(programHome)),
+      clock(clockRef),
+      answers(answersRef),
+      serial(serialRef),
+      link(serial, clock, pacer),
+      commands(link, answers),
+      decoder(link, commands, answers),
+      view_(view ? *view : nullView_),
+      run(RunContext{clock, answers, commands, decoder, display, view_, parameters, settings,
+                     currentMap, JoinPath(home, kRunJournalName)}) {
+  commands.SetRefreshHandler([this] { view_.RefreshWindow(); });
+}
+
+Program::~Program() = default;
+
+std::string Program::SettingsPath() const { return JoinPath(home, kSettingsFileName); }
+std::string Program::JournalPath() const { return RunJournalPath(home); }
+
+void Program::StartUp() {
+  LoadFiles();
+  view_.EnterHome();
+  OfferRecovery();
+  BringUpUnit();
+  AskTimeOfDayStart();
+}
+
+void Program::LoadFiles() {
+  ReadProgramSettings(SettingsPath(), settings);
+  LoadParameters(DefaultSetupPath(home), parameters);
+  SanitiseParameters(parameters);
+  NormaliseSampleRate(parameters, settings.VideoType);
+  ReadColours(ColoursPath(home), colours);
+  const std::string mapPath = DefaultMapPath(home);
+  ZoneMap map;
+  if (ReadMapFile(mapPath, map)) {
+    currentMap = map;
+  } else if (FileExists(mapPath)) {
+    answers.ShowMessage({"Not a zone map file", "The file selected is\r\nnot a valid zone map.",
+                         MsgIcon::Exclamation, MsgButtons::Ok});
+  }
+  DefaultDirectory(settings.ConfigDir, home, "CONFIG");
+  DefaultDirectory(settings.DataDir, home, "DATA");
+  display.SetDrawTrace(settings.DrawTrace);
+}
+
+RecoveryResult Program::OfferRecovery() { return OfferRunRecovery(JournalPath(), answers); }
+
+bool Program::BringUpUnit() {
+  const bool responding = commands.ResetAndInitialize(settings.ComPort);
+  commands.ReadVideoInverted();
+  if (responding) commands.SendObjectFilter(settings.ObjectFilter);
+  return responding;
+}
+
+void Program::AskTimeOfDayStart() {
+  if (settings.DelayType == 1) run.State().StartConfirmed = run.StartChecks(true);
+}
+
+void Program::Shutdown(bool writeFiles) {
+  if (run.IsRunBusy()) run.ConfirmStop();  // never leave a recording without its data file
+  display.SetPanel(DisplayPanel::Other);
+  view_.EnterHome();
+  commands.StopStream();
+  commands.StoreVideoInverted();
+  commands.Reset();
+  link.WaitMilliseconds(kShutdownResetWaitMs);
+  link.ClosePort();
+  if (!writeFiles) return;
+  WriteColours(ColoursPath(home), colours);
+  WriteProgramSettings(SettingsPath(), settings);
+  WriteSetupFile(DefaultSetupPath(home), parameters);
+  WriteMapFile(DefaultMapPath(home), currentMap);
+  DeleteFile(JoinPath(home, kReanalysisFileName));
+}
+
+}  // namespace tlx

@@ -1,0 +1,90 @@
+// The one program object: it owns every program-wide record (settings, link state, experiment
+// parameters, zone maps, colours, run state, the open data file's record, the program home) and
+// the parts built on them, and runs the core of the start-up and shutdown sequences. The desktop
+// program and the command line each create one.
+#pragma once
+
+#include "common/Clock.h"
+#include "common/TimeText.h"
+#include "common/UserAnswers.h"
+#include "data/DataFile.h"
+#include "device/CommandSet.h"
+#include "device/SerialLink.h"
+#include "device/StreamDecoder.h"
+#include "device/TrackerLink.h"
+#include "run/MainView.h"
+#include "run/RunController.h"
+#include "run/RunDisplay.h"
+#include "run/RunRecovery.h"
+#include "setup/Colours.h"
+#include "setup/ExperimentParameters.h"
+#include "setup/ProgramSettings.h"
+#include "zonemap/ZoneMap.h"
+
+#include <string>
+
+namespace tlx {
+
+inline constexpr const char* kProductName = "Tracelux-One";
+inline constexpr const char* kVersionText = "3.20";
+inline constexpr const char* kSettingsFileName = "TRACELUX.INI";
+inline constexpr const char* kReanalysisFileName = "~RANAL.CSV";
+inline constexpr int kShutdownResetWaitMs = 2000;
+
+class Program {
+ public:
+  // The view may be null (headless use).
+  Program(std::string programHome, Clock& clock, UserAnswers& answers, SerialLink& serial,
+          MainView* view = nullptr);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The whole core start-up: LoadFiles, the offer to recover an interrupted run, BringUpUnit
+  // and, with a time-of-day start, its question.
+  void StartUp();
+  // Program settings, the default setup, colours and the default map; the directories.
+  void LoadFiles();
+  RecoveryResult OfferRecovery();
+  // Reset and initialize; the Video Inverted state; the object filter. True when the unit responds.
+  bool BringUpUnit();
+  // With Delay Type time of day: the time-of-day form of the start checks.
+  void AskTimeOfDayStart();
+
+  // Asks the stop question instead when a run is busy; true when the program may close.
+  bool CloseRequest() { return run.CloseRequest(); }
+  // The core shutdown: the unit put to rest, the port closed and, with writeFiles, every
+  // settings file written back and the reanalysis file removed.
+  void Shutdown(bool writeFiles = true);
+
+  std::string SettingsPath() const;
+  std::string JournalPath() const;
+
+  // --- Program-wide records ---
+  const std::string home;
+  ProgramSettings settings;
+  ExperimentParameters parameters;
+  ZoneMap currentMap = ZoneMap::FourQuadrants();
+  ZoneMap mapLastSent;
+  ColourTable colours = DefaultColourTable();
+  DataFileInfo dataFileInfo;
+
+  // --- Services and the parts built on them ---
+  Clock& clock;
+  UserAnswers& answers;
+  SerialLink& serial;
+  IntervalPacer pacer;
+  TrackerLink link;
+  CommandSet commands;
+  StreamDecoder decoder;
+  RunDisplay display;
+
+ private:
+  MainView nullView_;
+  MainView& view_;
+
+ public:
+  RunController run;
+};
+
+}  // namespace tlx

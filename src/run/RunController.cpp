@@ -1,0 +1,407 @@
+#include "run/RunController.h"
+
+#include "common/FileChecks.h"
+#include "common/Numbers.h"
+#include "common/Paths.h"
+#include "run/RunJournal.h"
+#include "run/RunTexts.h"
+
+#include <cmath>
+
+namespace tlx {
+namespace {
+
+constexpr std::int32_t kDaySeconds = 86400;
+// A time of day counts as reached when the clock passed it since the last look, as long as the
+// last look was recent (a clock set forward by hours does not start a run).
+constexpr std::int32_t kMaxCatchUpSeconds = 600;
+
+// The whole second the clock has reached: a time of day is reached at its first instant, not half
+// a second before it.
+std::int32_t WholeSecondOfDay(Clock& clock) {
+  const auto s = static_cast<std::int32_t>(std::floor(clock.SecondsSinceMidnight()));
+  return ((s % kDaySeconds) + kDaySeconds) % kDaySeconds;
+}
+
+std::int32_t ForwardDistance(std::int32_t from, std::int32_t to) {
+  return ((to - from) % kDaySeconds + kDaySeconds) % kDaySeconds;
+}
+
+}  // namespace
+
+RunController::RunController(RunContext context) : ctx_(std::move(context)) {
+  ctx_.decoder.SetRunSink(this);
+  ctx_.decoder.SetDisplay(this);
+  timer1_ = ctx_.clock.StartTimer(kTimer1Ms, [this] { OnTimer1(); });
+}
+
+RunController::~RunController() {
+  ctx_.clock.StopTimer(timer1_);
+  if (timerExpt_) ctx_.clock.StopTimer(*timerExpt_);
+  ctx_.decoder.SetRunSink(nullptr);
+  ctx_.decoder.SetDisplay(nullptr);
+}
+
+// A run records only into a chosen data file; without one it counts and shows samples only.
+bool RunController::Recording() const {
+  return ctx_.parameters.SaveData && !ctx_.parameters.DataFile.empty();
+}
+
+void RunController::RefreshLabels() { ctx_.display.RefreshLabels(state_, ctx_.parameters); }
+
+// --- Checks ---------------------------------------------------------------------------------------
+
+CheckResult RunController::OverwriteCheck() {
+  if (DataFileIsUsed(ctx_.parameters.DataFile) && !state_.StartConfirmed) {
+    if (ctx_.answers.ShowMessage(OverwriteUsedQuestion(ctx_.parameters.DataFile)) != MsgAnswer::Ok)
+      return CheckResult::Cancel;
+  }
+  state_.StartConfirmed = true;
+  return CheckResult::True;
+}
+
+bool RunController::StartChecks(bool timeOfDayForm) {
+  if (state_.StartConfirmed) return true;
+  MsgAnswer answer;
+  if (!ctx_.parameters.SaveData) {
+    answer = ctx_.answers.ShowMessage(NoOutputFileQuestion());
+  } else if (timeOfDayForm) {
+    answer = ctx_.answers.ShowMessage(
+        TimeOfDayQuestion(ctx_.parameters.InitialDelay, ctx_.parameters.DataFile));
+  } else {
+    return ConfirmOverwrite(ctx_.parameters.DataFile, ctx_.answers) == MsgAnswer::Yes;
+  }
+  if (answer == MsgAnswer::Yes) return true;
+  if (answer == MsgAnswer::No) return ChooseOutputFile();
+  return false;
+}
+
+bool RunController::ChooseOutputFile() {
+  ctx_.view.ShowSetupFrame();
+  ctx_.answers.ShowMessage(SelectOutputFileMessage());
+  FileDialogRequest request;
+  request.initialDirectory = ctx_.settings.DataDir;
+  request.title = "Select Output File";
+  request.extension = "DAT";
+  request.forOpening = false;
+  request.askFlags = true;
+  const std::string chosen = ctx_.answers.ChooseFile(request);
+  bool ok = false;
+  if (!chosen.empty() && CanCreateFile(chosen)) {
+    ctx_.parameters.SaveData = true;
+    ctx_.parameters.DataFile = chosen;
+    ok = true;
+  }
+  RefreshLabels();
+  return ok;
+}
+
+// --- User commands --------------------------------------------------------------------------------
+
+bool RunController::RunMenu() {
+  if (ctx_.display.Panel() == DisplayPanel::Run) return false;
+  if (!ctx_.commands.State().UnitResponding)
+    ctx_.commands.ResetAndInitialize(ctx_.settings.ComPort);
+  if (OverwriteCheck() != CheckResult::True) return false;
+  state_.StartConfirmed = StartChecks(false);
+  if (!state_.StartConfirmed) return false;
+  EnterRunPanel();
+  return true;
+}
+
+void RunController::EnterRunPanel() {
+  ctx_.display.SetPanel(DisplayPanel::Run);
+  ctx_.view.EnterRun();
+  if (!state_.Running) state_.MissedSamples = 0;
+  RefreshLabels();
+  if (!state_.Running) ctx_.display.ShowReadyText(true);
+  ctx_.decoder.StartMonitoring(ctx_.parameters.SampleRate);
+}
+
+void RunController::StartButton() {
+  // While a run is armed or running, Start does nothing: starting again would throw away the
+  // recording under way.
+  if (state_.Armed || state_.Running) return;
+  OverwriteCheck();
+  if (!state_.StartConfirmed) return;
+  state_.StartConfirmed = StartChecks(false);
+  if (!state_.StartConfirmed) return;
+  if (ctx_.settings.DelayType == 0 && ctx_.parameters.InitialDelay == 0) {
+    RunStart();
+    return;
+  }
+  if (ctx_.settings.DelayType == 0) {
+    state_.DelayRemaining = ctx_.parameters.InitialDelay;
+  } else {
+    state_.DelayRemaining = SecondsUntilTimeOfDay(WholeSecondOfDay(ctx_.clock));
+    if (state_.DelayRemaining == 0) {
+      RunStart();
+      return;
+    }
+  }
+  state_.Armed = true;
+  RefreshLabels();
+}
+
+void RunController::StopButton() {
+  if (!IsRunBusy()) return;
+  const MessageRequest question = StopQuestion();
+  ctx_.view.ShowStopWindow(StopWindowForm::Confirm, question);
+  if (ctx_.answers.ShowMessage(question) == MsgAnswer::Ok) {
+    ConfirmStop();
+  } else {
+    ctx_.view.HideStopWindow();
+  }
+}
+
+void RunController::ExitButton() {
+  if (IsRunBusy()) {
+    StopButton();
+    return;
+  }
+  ctx_.commands.ClearOverlay();
+  ctx_.commands.EndOverlay();
+  ctx_.display.SetPanel(DisplayPanel::Other);
+  ctx_.view.EnterHome();
+}
+
+bool RunController::CloseRequest() {
+  if (!IsRunBusy()) return true;
+  StopButton();
+  return false;
+}
+
+void RunController::ConfirmStop() {
+  if (!IsRunBusy()) return;
+  state_.Stopped = true;
+  RunEnd();
+  ShowFinishMessage(true);
+  ctx_.display.SetPanel(DisplayPanel::Other);
+  ctx_.view.EnterHome();
+}
+
+// --- Timers ---------------------------------------------------------------------------------------
+
+std::int32_t RunController::SecondsUntilTimeOfDay(std::int32_t nowSecond) const {
+  return ForwardDistance(nowSecond, ctx_.parameters.InitialDelay % kDaySeconds);
+}
+
+void RunController::OnTimer1() {
+  const std::int32_t second = WholeSecondOfDay(ctx_.clock);
+  if (second == lastSecond_) return;
+  const std::int32_t previous = lastSecond_;
+  lastSecond_ = second;
+
+  // Samples reach the file at least once a second while a run records.
+  if (state_.Running && recorder_.IsOpen() && !recorder_.Flush(true)) {
+    StopForRecordingFailure();
+    return;
+  }
+
+  if (state_.Armed && ctx_.settings.DelayType == 0 && state_.DelayRemaining > 0) {
+    --state_.DelayRemaining;
+    RefreshLabels();
+    if (state_.DelayRemaining == 0) {
+      state_.DelayRemaining = -1;
+      RunStart();
+    }
+  } else if (state_.Armed && ctx_.settings.DelayType == 1) {
+    state_.DelayRemaining = SecondsUntilTimeOfDay(second);
+    RefreshLabels();
+  }
+
+  if (ctx_.settings.DelayType == 1 && !state_.Running) {
+    const std::int32_t target = ctx_.parameters.InitialDelay % kDaySeconds;
+    bool reached = second == target;
+    if (previous >= 0) {
+      const std::int32_t passed = ForwardDistance(previous, second);
+      const std::int32_t toTarget = ForwardDistance(previous, target);
+      reached = passed <= kMaxCatchUpSeconds && toTarget > 0 && toTarget <= passed;
+    }
+    if (reached) TimeOfDayStart();
+  }
+}
+
+void RunController::TimeOfDayStart() {
+  if (state_.Running) return;
+  // The file may be overwritten only when the user agreed (at start-up, on Start, or now).
+  if (!state_.StartConfirmed && OverwriteCheck() != CheckResult::True) return;
+  if (ctx_.display.Panel() != DisplayPanel::Run) EnterRunPanel();
+  state_.DelayRemaining = -1;
+  RunStart();
+}
+
+void RunController::OnTimerExpt() {
+  if (!state_.Running) return;
+  ctx_.decoder.PollOneSample();
+  const PositionSample sample = ctx_.decoder.State().LastSample;
+  if (ctx_.decoder.State().RawRecording) AppendRecordedSample(sample);
+  AccountSample(sample);
+}
+
+// --- Run start, samples, run end ------------------------------------------------------------------
+
+bool RunController::OpenRecordedSampleFile() {
+  if (!Recording() || state_.Running) return recorder_.IsOpen();
+  recordingFailed_ = false;
+  return recorder_.Open(RunRawPath(ctx_.parameters.DataFile));
+}
+
+void RunController::RunStart() {
+  ctx_.view.HideStopWindow();
+  ctx_.commands.ClearOverlay();
+  ctx_.commands.EndOverlay();
+  ctx_.display.ShowReadyText(false);
+  state_.Stopped = state_.Finished = false;
+  state_.SampleInSecond = state_.SessionIndex = state_.SecondsInSession = 0;
+  state_.MissedSamples = 0;
+  state_.Armed = false;
+  samplesCounted_ = 0;
+  ctx_.commands.Link().DiscardBuffered();
+
+  ExperimentParameters& p = ctx_.parameters;
+  if (p.SampleRate < 1) p.SampleRate = 1;
+  ctx_.decoder.State().LastSample = PositionSample{255, 255};
+  if (p.SampleRate < 25) {
+    const int interval = p.SampleRate == 1 ? 1000 : 200;
+    ctx_.decoder.State().RawRecording = OpenRecordedSampleFile();
+    state_.Running = true;
+    timerExpt_ = ctx_.clock.StartTimer(interval, [this] { OnTimerExpt(); });
+    state_.StartTime = ctx_.clock.Now();
+    WriteJournal();
+  } else {
+    state_.StartTime = ctx_.clock.Now();
+    ctx_.decoder.StartMonitoring(p.SampleRate);
+    WriteJournal();
+    state_.Running = true;
+  }
+  state_.RunDisplayActive = true;
+  RefreshLabels();
+  ctx_.display.BeginSession();
+  ctx_.view.SetMenus(false);
+}
+
+void RunController::AppendRecordedSample(const PositionSample& sample) {
+  if (!state_.Running || !recorder_.IsOpen()) return;
+  if (!recorder_.Append(sample.X, sample.Y)) StopForRecordingFailure();
+}
+
+void RunController::AccountSample(const PositionSample& sample) {
+  if (!state_.Running) return;
+  ++samplesCounted_;
+  if (sample.Y >= 255) IncrementCounter(state_.MissedSamples);
+  bool lastSession = false;
+  if (++state_.SampleInSecond >= ctx_.parameters.SampleRate) {
+    state_.SampleInSecond = 0;
+    IncrementCounter(state_.SecondsInSession);
+    if (state_.SecondsInSession >= ctx_.parameters.SessionLength) {
+      ++state_.SessionIndex;
+      if (state_.SessionIndex < ctx_.parameters.NumberOfSessions) {
+        ctx_.display.BeginSession();
+        state_.SecondsInSession = 0;
+      } else {
+        lastSession = true;
+      }
+    }
+  }
+  RefreshLabels();
+  if (lastSession) FinishRun();
+}
+
+void RunController::UpdateLiveDisplay(const PositionSample& sample) {
+  ctx_.display.UpdatePosition(sample.X, sample.Y, state_.RunDisplayActive);
+}
+
+void RunController::FinishRun() {
+  state_.Finished = true;
+  RunEnd();
+  ShowFinishMessage(false);
+  ctx_.display.SetPanel(DisplayPanel::Other);
+  ctx_.view.EnterHome();
+}
+
+void RunController::StopForRecordingFailure() {
+  if (recordingFailed_ || !state_.Running) return;
+  recordingFailed_ = true;
+  state_.Stopped = true;
+  RunEnd();
+  ctx_.answers.ShowMessage(RecordingFailedMessage(recorder_.Path()));
+  ctx_.display.SetPanel(DisplayPanel::Other);
+  ctx_.view.EnterHome();
+}
+
+void RunController::RunEnd() {
+  if (ending_) return;
+  ending_ = true;
+  const bool wasRunning = state_.Running;
+  const bool recorded = recorder_.IsOpen() && wasRunning;
+  recorder_.Close();
+  ctx_.decoder.State().RawRecording = false;
+  state_.Armed = state_.Running = state_.StartConfirmed = false;
+  ctx_.commands.StopStream();
+  if (timerExpt_) {
+    ctx_.clock.StopTimer(*timerExpt_);
+    timerExpt_.reset();
+  }
+  // A run stopped before it started recorded nothing: an earlier data file of that name stays.
+  if (recorded) {
+    RunFilesRequest request{ctx_.parameters.DataFile, state_.StartTime, ctx_.parameters,
+                            ctx_.settings.VideoType, ctx_.currentMap};
+    lastFiles_ = WriteRunFiles(request, &ctx_.answers);
+    // Without a complete data file the raw file and the journal stay for the next start.
+    if (lastFiles_.DataWritten) RemoveJournal();
+  }
+  RefreshLabels();
+  state_.RunDisplayActive = false;
+  ctx_.view.SetMenus(true);
+  ending_ = false;
+}
+
+// --- Finish message ---------------------------------------------------------------------------------
+
+void RunController::ShowFinishMessage(bool stopped) {
+  const MessageRequest message = FinishMessage(stopped);
+  ctx_.view.ShowStopWindow(StopWindowForm::Status, message);
+  DrawFinishBoxAndFlash();
+  if (ctx_.answers.ShowMessage(message) == MsgAnswer::Ok) CloseStatusWindow();
+}
+
+void RunController::DrawFinishBoxAndFlash() {
+  ctx_.commands.ClearOverlay();
+  for (int i = 0; i < 9; ++i)
+    ctx_.commands.OverlayText(kFinishBoxColumn, kFinishBoxFirstRow + i, kFinishBox[i]);
+  const bool before = ctx_.commands.State().VideoInverted;
+  bool inverted = before;
+  for (int i = 0; i < kFlashes; ++i) {
+    inverted = !inverted;
+    ctx_.commands.SetInversion(inverted);
+    ctx_.commands.Link().WaitMilliseconds(kFlashWaitMs);
+  }
+  ctx_.commands.SetInversion(before);
+}
+
+void RunController::CloseStatusWindow() {
+  ctx_.view.HideStopWindow();
+  ctx_.commands.ClearOverlay();
+  ctx_.commands.EndOverlay();
+}
+
+// --- Journal ----------------------------------------------------------------------------------------
+
+void RunController::WriteJournal() {
+  if (ctx_.journalPath.empty() || !recorder_.IsOpen()) return;
+  RunJournal journal;
+  journal.DataFile = RunDataPath(ctx_.parameters.DataFile);
+  journal.StartTime = state_.StartTime;
+  journal.Parameters = ctx_.parameters;
+  journal.VideoType = ctx_.settings.VideoType;
+  journal.DelayType = ctx_.settings.DelayType;
+  journal.Map = ctx_.currentMap;
+  WriteRunJournal(ctx_.journalPath, journal);
+}
+
+void RunController::RemoveJournal() {
+  if (!ctx_.journalPath.empty()) RemoveRunJournal(ctx_.journalPath);
+}
+
+}  // namespace tlx

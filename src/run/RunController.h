@@ -1,0 +1,120 @@
+// Runs an experiment: the questions before it starts, the initial delay or the start at a time of
+// day, the session clock that counts samples into seconds and sessions, the stop and the finish,
+// and the files written when the run ends. Timer1 and TimerExpt run on the program's clock.
+#pragma once
+
+#include "common/Clock.h"
+#include "common/UserAnswers.h"
+#include "device/CommandSet.h"
+#include "device/StreamDecoder.h"
+#include "run/MainView.h"
+#include "run/RawRecorder.h"
+#include "run/RunDisplay.h"
+#include "run/RunFiles.h"
+#include "run/RunState.h"
+#include "setup/ExperimentParameters.h"
+#include "setup/ProgramSettings.h"
+#include "zonemap/ZoneMap.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tlx {
+
+// Everything the run works with; owned by the program object.
+struct RunContext {
+  Clock& clock;
+  UserAnswers& answers;
+  CommandSet& commands;
+  StreamDecoder& decoder;
+  RunDisplay& display;
+  MainView& view;
+  ExperimentParameters& parameters;
+  ProgramSettings& settings;
+  ZoneMap& currentMap;
+  std::string journalPath;  // empty: no journal
+};
+
+enum class CheckResult { True, False, Cancel };
+
+class RunController : public RunSampleSink, public SampleDisplay {
+ public:
+  static constexpr int kTimer1Ms = 55;
+  static constexpr int kFlashes = 6;
+  static constexpr int kFlashWaitMs = 300;
+
+  explicit RunController(RunContext context);
+  ~RunController() override;
+  RunController(const RunController&) = delete;
+  RunController& operator=(const RunController&) = delete;
+
+  RunState& State() { return state_; }
+  const RunState& State() const { return state_; }
+  bool IsRunBusy() const { return state_.Armed || state_.Running; }
+
+  // --- Commands of the user -------------------------------------------------------------------
+  // The Run menu: unit check, overwrite check, start checks, then the run panel. True when the
+  // run panel was entered.
+  bool RunMenu();
+  void EnterRunPanel();
+  void StartButton();
+  // Stop and Exit buttons and the window's close request ask the stop question while busy.
+  void StopButton();
+  void ExitButton();
+  // False when the close is refused (a run is busy: the stop question was asked instead).
+  bool CloseRequest();
+  // OK in the stop window's confirm form.
+  void ConfirmStop();
+
+  // --- Checks ---------------------------------------------------------------------------------
+  CheckResult OverwriteCheck();
+  bool StartChecks(bool timeOfDayForm);
+
+  // --- Events ---------------------------------------------------------------------------------
+  void OnTimer1();
+  void OnTimerExpt();
+
+  // --- Run sample hand-off (the decoder calls these) ------------------------------------------
+  bool RunIsRunning() override { return state_.Running; }
+  bool OpenRecordedSampleFile() override;
+  void AppendRecordedSample(const PositionSample& sample) override;
+  void AccountSample(const PositionSample& sample) override;
+  void UpdateLiveDisplay(const PositionSample& sample) override;
+
+  // What the last run end wrote (empty before the first).
+  const RunFilesOutcome& LastRunFiles() const { return lastFiles_; }
+  // Samples handed to the run accounting since the run started.
+  std::int64_t SamplesCounted() const { return samplesCounted_; }
+  const RawRecorder& Recorder() const { return recorder_; }
+  RawRecorder& Recorder() { return recorder_; }
+
+ private:
+  bool Recording() const;
+  void RunStart();
+  void RunEnd();
+  void FinishRun();
+  void ShowFinishMessage(bool stopped);
+  void DrawFinishBoxAndFlash();
+  void CloseStatusWindow();
+  void StopForRecordingFailure();
+  void WriteJournal();
+  void RemoveJournal();
+  void RefreshLabels();
+  void TimeOfDayStart();
+  bool ChooseOutputFile();
+  std::int32_t SecondsUntilTimeOfDay(std::int32_t nowSecond) const;
+
+  RunContext ctx_;
+  RunState state_;
+  RawRecorder recorder_;
+  RunFilesOutcome lastFiles_;
+  Clock::TimerId timer1_ = 0;
+  std::optional<Clock::TimerId> timerExpt_;
+  std::int32_t lastSecond_ = -1;
+  std::int64_t samplesCounted_ = 0;
+  bool recordingFailed_ = false;
+  bool ending_ = false;
+};
+
+}  // namespace tlx

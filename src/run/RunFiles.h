@@ -1,0 +1,45 @@
+// What a run leaves behind when it ends: the data file built from its raw file and header, the
+// zone map saved beside it ("MAP") and the results of the activity analysis ("PRN"). Used by the
+// run's end and by the recovery of an interrupted run.
+#pragma once
+
+#include "common/Clock.h"
+#include "common/UserAnswers.h"
+#include "setup/ExperimentParameters.h"
+#include "zonemap/ZoneMap.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tlx {
+
+struct RunFilesRequest {
+  std::string DataFile;  // any extension; "DAT", "RAW", "MAP" and "PRN" are derived from it
+  LocalDateTime Start;
+  ExperimentParameters Parameters;
+  std::int16_t VideoType = 0;
+  ZoneMap Map;
+};
+
+struct RunFilesOutcome {
+  bool DataWritten = false;
+  bool MapWritten = false;
+  bool ResultsWritten = false;
+  std::string DataPath, RawPath, MapPath, ResultsPath;
+  std::int64_t Samples = 0;  // samples in the data file
+};
+
+// The data file's path with the extension "DAT" (and likewise for the others).
+std::string RunDataPath(const std::string& dataFile);
+std::string RunRawPath(const std::string& dataFile);
+
+// Builds the data file from the raw file (a trailing odd byte of an interrupted recording is
+// dropped first), then, when that worked, saves the map and writes the results. The raw file is
+// removed only once the data file is complete.
+RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answers);
+
+// The data file counts as used when its "CSV" or "DAT" exists or its "RAW" exists and is not
+// empty.
+bool DataFileIsUsed(const std::string& dataFile);
+
+}  // namespace tlx

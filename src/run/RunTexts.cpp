@@ -1,0 +1,97 @@
+#include "run/RunTexts.h"
+
+#include "common/Paths.h"
+#include "common/Texts.h"
+#include "common/TimeText.h"
+
+namespace tlx {
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+MessageRequest Request(std::string caption, std::string text, MsgIcon icon, MsgButtons buttons) {
+  MessageRequest r;
+  r.caption = std::move(caption);
+  r.text = std::move(text);
+  r.icon = icon;
+  r.buttons = buttons;
+  return r;
+}
+
+}  // namespace
+
+MessageRequest OverwriteUsedQuestion(const std::string& dataFile) {
+  return Request("Confirm Overwrite Existing Data",
+                 "The file " + Quote(FileNamePart(dataFile)) + " has already" + kCrLf +
+                     "been used in a previous experiment" + "." + kCrLf + kCrLf +
+                     "Are you sure you want" + kCrLf + "to overwrite it?",
+                 MsgIcon::Critical, MsgButtons::OkCancel);
+}
+
+MessageRequest NoOutputFileQuestion() {
+  return Request("No Output File",
+                 std::string("No data file has been selected.") + kCrLf + kCrLf +
+                     "Would you like to start the" + kCrLf + "experiment anyway?" + kCrLf,
+                 MsgIcon::Question, MsgButtons::YesNoCancel);
+}
+
+MessageRequest TimeOfDayQuestion(std::int32_t timeOfDaySeconds, const std::string& dataFile) {
+  return Request("Confirm Overwrite",
+                 std::string("When the experiment starts") + kCrLf + "at " +
+                     SecondsToClockText(timeOfDaySeconds, true) + ", the file : " +
+                     FileNamePart(dataFile) + kCrLf + "will be overwritten." + kCrLf + kCrLf +
+                     "Are you sure you want to do this?" + kCrLf,
+                 MsgIcon::Exclamation, MsgButtons::YesNoCancel);
+}
+
+MessageRequest SelectOutputFileMessage() {
+  return Request("Select Output File", std::string("Please select an") + kCrLf + "output file.",
+                 MsgIcon::Information, MsgButtons::Ok);
+}
+
+MessageRequest StopQuestion() {
+  return Request("Confirm Stop Experiment",
+                 std::string("Are you sure you want") + kCrLf + "to stop the experiment?",
+                 MsgIcon::None, MsgButtons::OkCancel);
+}
+
+MessageRequest FinishMessage(bool stopped) {
+  const std::string text = stopped ? std::string("The experiment") + " has" + kCrLf + "been stopped."
+                                   : std::string("The experiment") + kCrLf + "has finished.";
+  return Request("Experiment Status", text, MsgIcon::None, MsgButtons::Ok);
+}
+
+MessageRequest RecordingFailedMessage(const std::string& rawFile) {
+  return Request("Recording Error",
+                 "The samples could not be written to" + std::string(kCrLf) +
+                     Quote(FileNamePart(rawFile)) + " (the disk may be full)." + kCrLf + kCrLf +
+                     "The experiment has been stopped." + kCrLf +
+                     "Every sample written so far is kept.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
+MessageRequest RecoveryQuestion(const std::string& dataFile) {
+  return Request("Recover Experiment Data",
+                 "The experiment recording to " + Quote(FileNamePart(dataFile)) + kCrLf +
+                     "was interrupted before it ended." + kCrLf + kCrLf +
+                     "Would you like to turn the samples" + kCrLf +
+                     "recorded so far into a data file?",
+                 MsgIcon::Question, MsgButtons::YesNo);
+}
+
+MessageRequest RecoveryDoneMessage(const std::string& dataFile, std::int64_t samples) {
+  return Request("Recover Experiment Data",
+                 "The data file " + Quote(FileNamePart(dataFile)) + kCrLf + "was recovered with " +
+                     std::to_string(samples) + " samples.",
+                 MsgIcon::Information, MsgButtons::Ok);
+}
+
+MessageRequest RecoveryFailedMessage(const std::string& dataFile) {
+  return Request("Recover Experiment Data",
+                 "The data file " + Quote(FileNamePart(dataFile)) + kCrLf +
+                     "could not be written." + kCrLf + kCrLf +
+                     "The recorded samples are kept" + kCrLf + "for the next attempt.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
+}  // namespace tlx

@@ -1,0 +1,28 @@
+// "TRACELUX.INI" and "TRACELUX.SET": the program settings kept from one run of the program to the
+// next, and the program home directory they live in.
+#pragma once
+
+#include "setup/ProgramSettings.h"
+
+#include <string>
+
+namespace tlx {
+
+// Reads the INI file, then the SET file beside it (same name, extension "SET"), then limits
+// Delay Type and Video Type to 0..1. A missing file or a line that does not match leaves the
+// field as it was. True when the INI file could be read.
+bool ReadProgramSettings(const std::string& iniPath, ProgramSettings& settings);
+
+// Writes both files anew (lines ended by CR LF, each file replaced only once complete).
+// True when both are in place.
+bool WriteProgramSettings(const std::string& iniPath, const ProgramSettings& settings);
+
+// The text of each file, as written.
+std::string ProgramIniText(const ProgramSettings& settings);
+std::string ProgramSetText(const ProgramSettings& settings);
+
+// The program home: the option when given, else $TRACELUX_HOME, else $XDG_CONFIG_HOME/tracelux,
+// else ~/.config/tracelux. Created (with missing parents) when missing.
+std::string ResolveProgramHome(const std::string& optionHome);
+
+}  // namespace tlx

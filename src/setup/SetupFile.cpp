@@ -1,0 +1,194 @@
+#include "setup/SetupFile.h"
+
+#include "common/AtomicFile.h"
+#include "common/FileChecks.h"
+#include "common/Numbers.h"
+#include "common/Paths.h"
+#include "common/SettingsLine.h"
+#include "common/Texts.h"
+#include "setup/Units.h"
+
+#include <array>
+#include <string_view>
+
+namespace tlx {
+
+namespace {
+
+using Setter = void (*)(const std::string& line, ExperimentParameters& record);
+
+struct SetupKey {
+  const char* pattern;
+  Setter store;
+};
+
+// One entry per key: the pattern a line must match and how its value is stored.
+const std::array<SetupKey, 12> kSetupKeys = {{
+    {"Save Data = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.SaveData = IsTrueText(LineValue(l));
+     }},
+    {"Data File = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.DataFile = LineValueKeepCase(l);
+     }},
+    {"Session Length = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.SessionLength = TextToLong(LineValue(l));
+     }},
+    {"Number of Sessions = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.NumberOfSessions = TextToLong(LineValue(l));
+     }},
+    {"Initial Delay = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.InitialDelay = TextToLong(LineValue(l));
+     }},
+    {"Maximum Distance = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.MaximumDistance = TextToSingle(LineValue(l));
+     }},
+    {"Ambulatory Threshold = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.AmbulatoryThreshold = TextToSingle(LineValue(l));
+     }},
+    {"Stereotypic Threshold = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.StereotypicThreshold = TextToSingle(LineValue(l));
+     }},
+    {"Calibrate Scale = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.CalibrateScale = TextToSingle(LineValue(l));
+     }},
+    {"Calibrate Reference = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.CalibrateReference = TextToSingle(LineValue(l));
+     }},
+    {"Measurement Units = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.MeasurementUnits = UnitCodeFromName(LineValue(l));
+     }},
+    {"Sample Rate = %s", [](const std::string& l, ExperimentParameters& r) {
+       r.SampleRate = TextToInteger(LineValue(l));
+     }},
+}};
+
+void ParseSetupText(std::string_view text, ExperimentParameters& record) {
+  for (const std::string& line : SplitLines(text)) {
+    for (const SetupKey& key : kSetupKeys) {
+      if (LineMatches(line, key.pattern)) key.store(line, record);
+    }
+  }
+}
+
+std::uint16_t WordAt(std::string_view bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[offset]) |
+                                    (static_cast<unsigned char>(bytes[offset + 1]) << 8));
+}
+
+bool HasBinaryTag(std::string_view bytes) {
+  return bytes.size() >= 2 && WordAt(bytes, 0) == kBinarySetupTag;
+}
+
+// A fixed 34-byte text field: cut at its first NUL and trimmed.
+std::string FixedText(std::string_view bytes, std::size_t offset) {
+  return Trim(TrimAtNul(bytes.substr(offset, 34)));
+}
+
+// The binary form: tag, ten unsigned 16-bit parameters, flag byte, data file, map file, unused.
+bool ParseBinarySetup(std::string_view bytes, ExperimentParameters& record) {
+  if (bytes.size() < kBinarySetupSize) return false;
+  std::array<std::int32_t, 10> block{};
+  for (std::size_t i = 0; i < block.size(); ++i) block[i] = WordAt(bytes, 2 + 2 * i);
+
+  ExperimentParameters read = record;
+  read.SessionLength = block[0] * 5;
+  read.NumberOfSessions = block[1];
+  read.InitialDelay = block[2] * 5;
+  read.MaximumDistance = static_cast<float>(block[3]);
+  read.AmbulatoryThreshold = static_cast<float>(block[4]);
+  read.StereotypicThreshold = static_cast<float>(block[5]);
+  read.MeasurementUnits = block[6] + 1;
+  read.CalibrateScale = static_cast<float>(block[7]);
+  read.CalibrateReference = static_cast<float>(block[8]);
+  read.SampleRate = CodeToRate(block[9]);
+  read.MapFlag = bytes[22] != 0;
+  read.DataFile = FixedText(bytes, 23);
+  read.SaveData = CanCreateFile(read.DataFile);
+  read.MapFile = FixedText(bytes, 23 + 34);
+  record = read;
+  return true;
+}
+
+bool ReadSetupBytes(const std::string& path, std::string& bytes) {
+  return FileExists(path) && ReadWholeFile(path, bytes, kMaxSetupFileBytes);
+}
+
+}  // namespace
+
+std::string DefaultSetupPath(const std::string& programHome) {
+  return JoinPath(programHome, kDefaultSetupName);
+}
+
+bool ReadSetupFile(const std::string& path, ExperimentParameters& record) {
+  std::string bytes;
+  if (!ReadSetupBytes(path, bytes)) return false;
+  ParseSetupText(bytes, record);
+  return true;
+}
+
+bool LoadParameters(const std::string& path, ExperimentParameters& record) {
+  std::string bytes;
+  if (!ReadSetupBytes(path, bytes)) return false;
+  if (HasBinaryTag(bytes)) return ParseBinarySetup(bytes, record);
+  ParseSetupText(bytes, record);
+  return true;
+}
+
+std::string SetupFileText(const ExperimentParameters& r) {
+  // A code that names no unit is shown as the first entry of the units list, so it is stored
+  // as that unit rather than as an empty name (which would read back as "User defined").
+  const std::int32_t unit = UnitName(r.MeasurementUnits).empty() ? 1 : r.MeasurementUnits;
+  std::string text;
+  auto line = [&text](const char* key, const std::string& value) {
+    text.append(key).append(" = ").append(value).append("\r\n");
+  };
+  line("Save Data", r.SaveData ? "True" : "False");
+  line("Data File", Quote(r.DataFile));
+  line("Session Length", std::to_string(r.SessionLength));
+  line("Number of Sessions", std::to_string(r.NumberOfSessions));
+  line("Initial Delay", std::to_string(r.InitialDelay));
+  line("Maximum Distance", ShortestSingleText(r.MaximumDistance));
+  line("Ambulatory Threshold", ShortestSingleText(r.AmbulatoryThreshold));
+  line("Stereotypic Threshold", ShortestSingleText(r.StereotypicThreshold));
+  line("Calibrate Scale", ShortestSingleText(r.CalibrateScale));
+  line("Calibrate Reference", ShortestSingleText(r.CalibrateReference));
+  line("Measurement Units", Quote(UnitName(unit)));
+  line("Sample Rate", std::to_string(r.SampleRate));
+  return text;
+}
+
+bool WriteSetupFile(const std::string& path, const ExperimentParameters& record) {
+  if (path.empty()) return false;
+  return WriteFileAtomically(path, SetupFileText(record));
+}
+
+void SanitiseParameters(ExperimentParameters& r) {
+  // A name holding a line break could not be written back as one line of a setup file.
+  const bool oneLine = r.DataFile.find_first_of("\r\n") == std::string::npos;
+  if (!oneLine || !CanCreateFile(r.DataFile)) r.DataFile.clear();
+  const double session = RoundToMultiple(static_cast<double>(r.SessionLength), 5.0);
+  r.SessionLength = ClampLong(static_cast<std::int64_t>(session), 5, 86400);
+  r.NumberOfSessions = ClampLong(r.NumberOfSessions, 1, 65535);
+  r.InitialDelay = ClampLong(r.InitialDelay, 0, 86399);
+  r.MaximumDistance = ClampSingle(r.MaximumDistance, 0, 1000000);
+  r.AmbulatoryThreshold = ClampSingle(r.AmbulatoryThreshold, 0, 1000000);
+  r.StereotypicThreshold = ClampSingle(r.StereotypicThreshold, 0, 1000000);
+  r.CalibrateScale = ClampSingle(r.CalibrateScale, 1, 1000);
+  r.CalibrateReference = ClampSingle(r.CalibrateReference, 0, 1000000);
+  r.SampleRate = ClampInteger(r.SampleRate, 1, 30);
+  r.UnitsPerPixel = UnitsPerPixel(r.CalibrateScale, r.CalibrateReference);
+}
+
+void NormaliseSampleRate(ExperimentParameters& r, int videoType) {
+  // SECAM pictures run at 25 frames per second like PAL.
+  const bool fiftyHertz = videoType == kVideoPal || videoType == kVideoSecam;
+  if (r.SampleRate < 2) {
+    r.SampleRate = 1;
+  } else if (r.SampleRate <= 5) {
+    r.SampleRate = 5;
+  } else {
+    r.SampleRate = fiftyHertz ? 25 : 30;
+  }
+}
+
+}  // namespace tlx

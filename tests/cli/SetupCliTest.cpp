@@ -1,0 +1,49 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace tlx {
+namespace {
+
+TEST(SetupShowCli, PrintsOrWritesTheCorrectedFile) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("in.EXP"),
+                   "save data = yes\nData File = \"" + dir.File("Rat 1.DAT") + "\"\nSession Length = 13\n"
+                   "Calibrate Scale = 0\nCalibrate Reference = 12.5\nMeasurement Units = feet\n"
+                   "Sample Rate = 12\njunk line\n");
+  const test::CliResult r = test::RunCli({"setup", "show", dir.File("in.EXP")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string expected =
+      "Save Data = False\r\nData File = \"" + dir.File("Rat 1.DAT") + "\"\r\nSession Length = 15\r\n"
+      "Number of Sessions = 1\r\nInitial Delay = 0\r\nMaximum Distance = 0\r\n"
+      "Ambulatory Threshold = 0\r\nStereotypic Threshold = 0\r\nCalibrate Scale = 1\r\n"
+      "Calibrate Reference = 12.5\r\nMeasurement Units = \"Feet\"\r\nSample Rate = 30\r\n";
+  EXPECT_EQ(r.out, expected);
+  // Relative paths, PAL, and an output file instead of standard output.
+  const test::CliResult pal =
+      test::RunCli({"setup", "show", "in.EXP", "--video", "PAL", "-o", "out.EXP"}, dir.Path());
+  ASSERT_EQ(pal.exitCode, 0) << pal.err;
+  EXPECT_EQ(pal.out, "");
+  EXPECT_EQ(test::ReadBytes(dir.File("out.EXP")),
+            expected.substr(0, expected.size() - 4) + "25\r\n");
+}
+
+TEST(SetupShowCli, FailuresSayWhichFile) {
+  test::TempDir dir;
+  const test::CliResult missing = test::RunCli({"setup", "show", dir.File("none.EXP")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find(dir.File("none.EXP")), std::string::npos) << missing.err;
+  test::WriteBytes(dir.File("short.CFG"), "\xFE\xAA\x01");  // truncated binary setup file
+  EXPECT_EQ(test::RunCli({"setup", "show", dir.File("short.CFG")}).exitCode, 1);
+  test::WriteBytes(dir.File("in.EXP"), "Sample Rate = 5\r\n");
+  const test::CliResult cannotWrite =
+      test::RunCli({"setup", "show", dir.File("in.EXP"), "-o", dir.File("no/dir/out.EXP")});
+  EXPECT_EQ(cannotWrite.exitCode, 1);
+  EXPECT_NE(cannotWrite.err.find("no/dir/out.EXP"), std::string::npos) << cannotWrite.err;
+  EXPECT_EQ(test::RunCli({"setup", "show", dir.File("in.EXP"), "--video", "secam"}).exitCode, 2);
+  EXPECT_EQ(test::RunCli({"setup", "show"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace tlx

@@ -1,0 +1,68 @@
+// Builds small data files byte by byte for the tests: the 38-byte header from its fields and the
+// samples as little-endian words, written exactly as the format lays them out.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tlx::test {
+
+struct DataFileBuilder {
+  std::uint16_t tag = 0xAAFD;
+  std::uint32_t start = 3155785200u;  // Sat Jan 01 00:00:00 2000
+  std::uint16_t video = 0;
+  std::uint16_t sessionLength5 = 12;  // 60 seconds
+  std::uint16_t sessions = 1;
+  std::uint16_t delay = 0;
+  std::uint16_t maxDistance = 50;
+  std::uint16_t ambulatory = 3;
+  std::uint16_t stereotypic = 2;
+  std::uint16_t units0 = 1;  // cm
+  std::uint16_t scale = 200;
+  std::uint16_t reference = 12;
+  std::uint16_t rateCode = 0;  // 1 per second
+  std::string samples;
+
+  static void Put16(std::string& out, std::uint32_t v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+  }
+
+  DataFileBuilder& Add(int x, int y) {
+    Put16(samples, static_cast<std::uint32_t>(y * 256 + x));
+    return *this;
+  }
+  DataFileBuilder& Add(std::initializer_list<std::pair<int, int>> points) {
+    for (const auto& [x, y] : points) Add(x, y);
+    return *this;
+  }
+  DataFileBuilder& Repeat(int x, int y, int count) {
+    for (int i = 0; i < count; ++i) Add(x, y);
+    return *this;
+  }
+
+  std::string Header() const {
+    std::string h;
+    Put16(h, tag);
+    Put16(h, 121);
+    Put16(h, 33);
+    Put16(h, 0);
+    Put16(h, start & 0xFFFF);
+    Put16(h, start >> 16);
+    Put16(h, video);
+    const auto count = static_cast<std::uint32_t>(samples.size() / 2);
+    Put16(h, count & 0xFFFF);
+    Put16(h, count >> 16);
+    for (std::uint16_t v : {sessionLength5, sessions, delay, maxDistance, ambulatory, stereotypic,
+                            units0, scale, reference, rateCode}) {
+      Put16(h, v);
+    }
+    return h;
+  }
+  std::string Bytes() const { return Header() + samples; }
+};
+
+}  // namespace tlx::test

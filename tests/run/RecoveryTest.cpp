@@ -1,0 +1,139 @@
+#include "RunRig.h"
+
+#include "run/RunRecovery.h"
+#include "run/RunTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tlx {
+namespace {
+
+using test::DataFileBytes;
+using test::PathExists;
+using test::ReadBytes;
+using test::RunRig;
+using test::TempDir;
+
+constexpr std::uint32_t kSeed = 11;
+
+void SetUpLongRun(RunRig& rig) {
+  rig.params.SessionLength = 60;
+  rig.params.NumberOfSessions = 1;
+}
+
+// Runs 7.5 s of a run in a child process that then dies without cleaning up anything, as a
+// crash or a power cut would leave it. Returns the samples the recorder had written out.
+long CrashMidRun(const std::string& dir) {
+  const std::string countFile = dir + "/written";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    RunRig rig(dir, kSeed);
+    SetUpLongRun(rig);
+    if (!rig.MenuAndStart()) _exit(2);
+    rig.clock.RunFor(7500);
+    std::FILE* f = std::fopen(countFile.c_str(), "w");
+    if (f) {
+      std::fprintf(f, "%lld %lld", static_cast<long long>(rig.Run().Recorder().SamplesWritten()),
+                   static_cast<long long>(rig.Run().SamplesCounted()));
+      std::fclose(f);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  long long written = -1, counted = -1;
+  std::FILE* f = std::fopen(countFile.c_str(), "r");
+  if (!f) return -1;
+  if (std::fscanf(f, "%lld %lld", &written, &counted) != 2) written = -1;
+  std::fclose(f);
+  // At most the last second of samples may still have been on its way to the file.
+  if (counted - written > 30) return -1;
+  return static_cast<long>(written);
+}
+
+TEST(CrashRecovery, InterruptedRunBecomesADataFileWithNoRecordedSampleLost) {
+  TempDir crashDir, referenceDir;
+  const long written = CrashMidRun(crashDir.Path());
+  ASSERT_GT(written, 150);
+  EXPECT_TRUE(PathExists(crashDir.File("RAT1.RAW")));
+  EXPECT_FALSE(PathExists(crashDir.File("RAT1.DAT")));
+  EXPECT_EQ(static_cast<long>(ReadBytes(crashDir.File("RAT1.RAW")).size()), 2 * written);
+
+  // The same run, not interrupted: the recovered file must be its beginning, sample for sample.
+  RunRig reference(referenceDir.Path(), kSeed);
+  SetUpLongRun(reference);
+  ASSERT_TRUE(reference.MenuAndStart());
+  ASSERT_TRUE(reference.RunUntilIdle(120000));
+  const DataFileBytes whole(referenceDir.File("RAT1.DAT"));
+
+  ScriptedAnswers answers;
+  RunFilesOutcome outcome;
+  ASSERT_EQ(OfferRunRecovery(RunJournalPath(crashDir.Path()), answers, &outcome),
+            RecoveryResult::Recovered);
+  ASSERT_GE(answers.Messages().size(), 2u);
+  EXPECT_EQ(answers.Messages()[0].caption, "Recover Experiment Data");
+  EXPECT_EQ(answers.Messages()[0].buttons, MsgButtons::YesNo);
+  const DataFileBytes recovered(crashDir.File("RAT1.DAT"));
+  ASSERT_EQ(static_cast<long>(recovered.Samples()), written);
+  EXPECT_EQ(recovered.SampleBytes(), whole.SampleBytes().substr(0, 2 * written));
+  EXPECT_EQ(recovered.bytes.substr(0, 14), whole.bytes.substr(0, 14));  // tag .. start time, video
+  EXPECT_EQ(recovered.Long(14), static_cast<std::uint32_t>(written));
+  EXPECT_EQ(recovered.bytes.substr(18, 20), whole.bytes.substr(18, 20));  // the parameters
+  EXPECT_TRUE(PathExists(crashDir.File("RAT1.MAP")));
+  EXPECT_TRUE(PathExists(crashDir.File("RAT1.PRN")));
+  EXPECT_FALSE(PathExists(crashDir.File("RAT1.RAW")));
+  EXPECT_FALSE(PathExists(RunJournalPath(crashDir.Path())));
+  // Nothing is offered a second time.
+  EXPECT_EQ(OfferRunRecovery(RunJournalPath(crashDir.Path()), answers), RecoveryResult::NoJournal);
+}
+
+TEST(CrashRecovery, DecliningKeepsTheRawFileAndAStaleJournalIsForgotten) {
+  TempDir dir;
+  ASSERT_GT(CrashMidRun(dir.Path()), 0);
+  const std::string raw = ReadBytes(dir.File("RAT1.RAW"));
+  ScriptedAnswers answers;
+  answers.QueueAnswer(MsgAnswer::No);
+  EXPECT_EQ(OfferRunRecovery(RunJournalPath(dir.Path()), answers), RecoveryResult::Declined);
+  EXPECT_EQ(ReadBytes(dir.File("RAT1.RAW")), raw);
+  EXPECT_FALSE(PathExists(RunJournalPath(dir.Path())));
+
+  RunJournal journal;
+  journal.DataFile = dir.File("GONE.DAT");
+  ASSERT_TRUE(WriteRunJournal(RunJournalPath(dir.Path()), journal));
+  EXPECT_EQ(OfferRunRecovery(RunJournalPath(dir.Path()), answers), RecoveryResult::NoJournal);
+  EXPECT_FALSE(PathExists(RunJournalPath(dir.Path())));
+  EXPECT_EQ(answers.Messages().size(), 1u);  // only the first question was asked
+}
+
+TEST(CrashRecovery, AFullDiskStopsTheRunAndKeepsEverySampleWritten) {
+  TempDir dir;
+  RunRig rig(dir.Path());
+  rig.params.SessionLength = 600;
+  long room = 3000;  // bytes the disk still takes: 1500 samples, 50 s at 30 per second
+  rig.Run().Recorder().SetWriteFunction([&room](int fd, const char* bytes, std::size_t n) -> long {
+    if (room <= 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const long done = ::write(fd, bytes, std::min<long>(room, static_cast<long>(n)));
+    room -= done;
+    return done;
+  });
+  ASSERT_TRUE(rig.MenuAndStart());
+  ASSERT_TRUE(rig.RunUntilIdle(120000));
+  const RunState& s = rig.Run().State();
+  EXPECT_TRUE(s.Stopped);
+  EXPECT_FALSE(s.Finished);
+  ASSERT_EQ(rig.answers.Count("Recording Error"), 1);
+  EXPECT_EQ(DataFileBytes(dir.File("RAT1.DAT")).Samples(), 1500u);
+  EXPECT_LE(rig.clock.TickMs(), 60000);  // stopped within about a second of the failure
+}
+
+}  // namespace
+}  // namespace tlx

@@ -1,0 +1,121 @@
+// A whole run on the simulated unit and a virtual clock: the unit, its line, the link, the
+// command set, the decoder, the display model and the run controller, with scripted answers.
+#pragma once
+
+#include "common/VirtualClock.h"
+#include "device/CommandSet.h"
+#include "device/StreamDecoder.h"
+#include "device/TrackerLink.h"
+#include "run/RunController.h"
+#include "run/RunJournal.h"
+#include "sim/SimulatedLink.h"
+#include "sim/SimulatedUnit.h"
+#include "support/TestSupport.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tlx::test {
+
+// Scripted answers that also let a test look at the world when a given caption is asked.
+class WatchingAnswers : public ScriptedAnswers {
+ public:
+  MsgAnswer ShowMessage(const MessageRequest& request) override {
+    if (onMessage) onMessage(request);
+    return ScriptedAnswers::ShowMessage(request);
+  }
+  int Count(const std::string& caption) const {
+    int n = 0;
+    for (const auto& m : Messages()) n += m.caption == caption;
+    return n;
+  }
+  std::function<void(const MessageRequest&)> onMessage;
+};
+
+class LabelLog : public RunDisplayView {
+ public:
+  void LabelsChanged(const RunLabels& labels) override {
+    if (delays.empty() || delays.back() != labels.InitDelay) delays.push_back(labels.InitDelay);
+  }
+  std::vector<std::string> delays;  // each new text of the initial delay label
+};
+
+struct RunRig {
+  explicit RunRig(const std::string& dir, std::uint32_t seed = 7,
+                  LocalDateTime start = {2026, 3, 2, 9, 0, 0, 0})
+      : clock(start), unit(seed), serial(clock, unit), link(serial, clock, pacer),
+        commands(link, answers), decoder(link, commands, answers), display(&labels) {
+    settings.ComPort = 1;
+    settings.DataDir = dir;
+    params.SessionLength = 10;
+    params.NumberOfSessions = 2;
+    params.SampleRate = 30;
+    params.MaximumDistance = 100;
+    params.AmbulatoryThreshold = 10;
+    params.StereotypicThreshold = 3;
+    params.MeasurementUnits = 2;
+    params.CalibrateScale = 100;
+    params.CalibrateReference = 10;
+    params.DataFile = dir + "/RAT1.DAT";
+    params.SaveData = true;
+    map = ZoneMap::FourQuadrants();
+    journalPath = RunJournalPath(dir);
+  }
+
+  RunController& Run() {
+    if (!run)
+      run = std::make_unique<RunController>(RunContext{clock, answers, commands, decoder, display,
+                                                       view, params, settings, map, journalPath});
+    return *run;
+  }
+  void UsePal() {
+    unit.SetVideoStandard(VideoStandard::Pal, clock.NowUs());
+    serial.Refresh();
+    settings.VideoType = 1;
+  }
+  // Run menu, then Start.
+  bool MenuAndStart() {
+    if (!Run().RunMenu()) return false;
+    Run().StartButton();
+    return true;
+  }
+  bool RunUntilIdle(std::int64_t limitMs) {
+    return clock.RunUntil([this] { return !run->IsRunBusy(); }, limitMs);
+  }
+
+  VirtualClock clock;
+  SimulatedUnit unit;
+  SimulatedLink serial;
+  WatchingAnswers answers;
+  IntervalPacer pacer;
+  TrackerLink link;
+  CommandSet commands;
+  StreamDecoder decoder;
+  LabelLog labels;
+  RunDisplay display;
+  MainView view;
+  ExperimentParameters params;
+  ProgramSettings settings;
+  ZoneMap map;
+  std::string journalPath;
+  std::unique_ptr<RunController> run;
+};
+
+// The parts of a data file a test looks at, read byte by byte.
+struct DataFileBytes {
+  explicit DataFileBytes(const std::string& path) : bytes(ReadBytes(path)) {}
+  unsigned Word(std::size_t offset) const {
+    return static_cast<unsigned char>(bytes[offset]) |
+           static_cast<unsigned>(static_cast<unsigned char>(bytes[offset + 1])) << 8;
+  }
+  std::uint32_t Long(std::size_t offset) const { return Word(offset) | Word(offset + 2) << 16; }
+  std::size_t Samples() const { return bytes.size() < 38 ? 0 : (bytes.size() - 38) / 2; }
+  int SampleY(std::size_t i) const { return static_cast<unsigned char>(bytes[38 + 2 * i + 1]); }
+  std::string SampleBytes() const { return bytes.size() < 38 ? "" : bytes.substr(38); }
+  std::string bytes;
+};
+
+}  // namespace tlx::test

@@ -1,0 +1,92 @@
+#include "setup/SetupFile.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace tlx {
+namespace {
+
+class SetupRead : public testing::Test {
+ protected:
+  bool Load(const std::string& bytes, ExperimentParameters& record) {
+    test::WriteBytes(dir.File("s.EXP"), bytes);
+    return LoadParameters(dir.File("s.EXP"), record);
+  }
+  test::TempDir dir;
+};
+
+// Tag, ten little-endian words, flag byte, three 34-byte texts (data file, map file, unused).
+std::string BinarySetup(const std::string& dataFile) {
+  std::string bytes = "\xFE\xAA";
+  for (int v : {120, 65535, 2, 40000, 40, 8, 4, 200, 12, 1}) bytes += {char(v), char(v >> 8)};
+  return bytes + '\x01' + (dataFile + std::string(34, '\0')).substr(0, 34) +
+         (std::string("/maps/A.MAP\0x", 13) + std::string(34, ' ')).substr(0, 34) + std::string(34, 'z');
+}
+
+TEST_F(SetupRead, TextLinesAnyCaseSpacingAndLineEnd) {
+  const char junk[] = "\0\xFF\x01 = = junk\r\n";
+  ExperimentParameters r;
+  r.CalibrateScale = 33;  // no key for it: kept
+  ASSERT_TRUE(Load("sample rate=5\nSESSION   LENGTH = 60\rSession Length = 90\r\n"
+                   "number of sessions =\"7\"\r\nInitial Delay 600\r\nMaximum Distance = 6 00\r\n" +
+                       std::string(junk, sizeof junk - 1) + "Data File = " + std::string(1 << 20, 'x') +
+                       "\r\nData File = /runs/Rat1.dat\r\nMeasurement Units = Feet\r\nSave Data = None",
+                   r));
+  EXPECT_EQ(r.SampleRate, 5);
+  EXPECT_EQ(r.SessionLength, 90);  // the last duplicate wins
+  EXPECT_EQ(r.NumberOfSessions, 7);
+  EXPECT_EQ(r.InitialDelay + r.MaximumDistance, 0);  // malformed lines skipped
+  EXPECT_EQ(r.CalibrateScale, 33);
+  EXPECT_EQ(r.DataFile, "/runs/Rat1.dat");  // case kept without quotes
+  EXPECT_EQ(r.MeasurementUnits, 6);
+  EXPECT_TRUE(r.SaveData);  // any text holding "ON"
+}
+
+TEST_F(SetupRead, QuotesBlanksAndHugeNumbers) {
+  ExperimentParameters r;
+  ASSERT_TRUE(Load("Data File = \"/my runs/A.dat\"\r\nMeasurement Units = \"User defined\"\r\n"
+                   "Session Length = 1e30\r\nSample Rate = 99999999\r\nCalibrate Scale = -1e300\r\n", r));
+  EXPECT_EQ(r.DataFile, "/my runs/A.dat");
+  EXPECT_EQ(r.MeasurementUnits, 9);
+  EXPECT_EQ(r.SessionLength, 2147483647);
+  EXPECT_EQ(r.SampleRate, 32767);
+  EXPECT_EQ(r.CalibrateScale, -3.4e38f);
+  ASSERT_TRUE(Load("Data File = /my runs/B.dat\r\nMeasurement Units = Furlongs\r\n", r));
+  EXPECT_EQ(r.DataFile, "/my runs/A.dat");
+  EXPECT_EQ(r.MeasurementUnits, 9);
+}
+
+TEST_F(SetupRead, UnreadableFilesLeaveTheRecordAlone) {
+  ExperimentParameters r;
+  r.SessionLength = 42;
+  EXPECT_FALSE(LoadParameters(dir.File("none.EXP"), r) || ReadSetupFile(dir.File("none.EXP"), r));
+  EXPECT_FALSE(LoadParameters(dir.Path(), r));  // a directory
+  EXPECT_FALSE(Load(std::string(kMaxSetupFileBytes + 1, ' '), r));  // far too large
+  const std::string full = BinarySetup("");
+  for (std::size_t size : {std::size_t(2), std::size_t(23), full.size() - 1}) {
+    EXPECT_FALSE(Load(full.substr(0, size), r)) << size;
+  }
+  EXPECT_EQ(r.SessionLength, 42);
+  EXPECT_TRUE(Load("\xFE", r));  // too short for a tag: an empty text file
+  EXPECT_EQ(r.SessionLength, 42);
+}
+
+TEST_F(SetupRead, BinaryFileMapsItsUnsignedBlock) {
+  ExperimentParameters r;
+  ASSERT_TRUE(Load(BinarySetup("  " + dir.File("R.DAT") + std::string("\0tr", 3)), r));
+  const double got[] = {double(r.SessionLength), double(r.NumberOfSessions), double(r.InitialDelay),
+                        r.MaximumDistance, r.AmbulatoryThreshold, r.StereotypicThreshold,
+                        double(r.MeasurementUnits), r.CalibrateScale, r.CalibrateReference,
+                        double(r.SampleRate)};
+  const double want[] = {600, 65535, 10, 40000, 40, 8, 5, 200, 12, 5};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(got[i], want[i]) << "word " << i;
+  EXPECT_EQ(r.DataFile, dir.File("R.DAT"));
+  EXPECT_TRUE(r.SaveData && r.MapFlag);
+  EXPECT_EQ(r.MapFile, "/maps/A.MAP");
+  ASSERT_TRUE(Load(BinarySetup("/no/such/dir/A.DAT"), r));
+  EXPECT_FALSE(r.SaveData);
+}
+
+}  // namespace
+}  // namespace tlx
