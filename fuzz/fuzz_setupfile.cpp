@@ -5,18 +5,26 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-// One scratch directory per fuzzing process; relative data-file names land there too.
+// One scratch directory per fuzzing process, removed at exit; relative data-file names land
+// there too. A plain array, so it outlives every exit handler.
+char scratchDir[] = "/tmp/tlxfuzz-setup-XXXXXX";
+
+void RemoveScratch() {
+  std::error_code ec;
+  std::filesystem::remove_all(scratchDir, ec);
+}
+
 const std::string& ScratchDir() {
   static const std::string dir = [] {
-    char pattern[] = "/tmp/tlxfuzz-setup-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (!made || ::chdir(made) != 0) std::abort();
-    return std::string(made);
+    if (!::mkdtemp(scratchDir) || ::chdir(scratchDir) != 0) std::abort();
+    std::atexit(RemoveScratch);
+    return std::string(scratchDir);
   }();
   return dir;
 }

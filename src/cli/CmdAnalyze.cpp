@@ -91,6 +91,12 @@ AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   return v;
 }
 
+// Why a data file was refused: missing, or not a data file of version 3.
+std::string RefusalText(const std::string& path) {
+  if (CheckDataFile(path) == DataFileProblem::Missing) return "The file " + path + " does not exist.";
+  return InvalidDataFileMessage(path);
+}
+
 // The outcome of one data file: its output text (when it goes to standard output) or a failure.
 struct FileJob {
   std::string dataPath;
@@ -103,8 +109,7 @@ void PrepareOrFail(FileJob& job, const AnalysisOverrides& overrides, PreparedAna
   switch (PrepareAnalysis(job.dataPath, overrides, prepared)) {
     case PrepareProblem::None: return;
     case PrepareProblem::NotDataFile:
-      throw CliFailure(FileExists(job.dataPath) ? InvalidDataFileMessage(job.dataPath)
-                                                : "The file " + job.dataPath + " does not exist.");
+      throw CliFailure(RefusalText(job.dataPath));
     case PrepareProblem::MapNotValid:
       throw CliFailure("The file " + *overrides.MapFile + " is not a valid zone map.");
   }
@@ -256,8 +261,7 @@ struct ExportSamplesOptions {
 void RunExportSamples(const ExportSamplesOptions& o) {
   const std::string dataPath = AbsolutePath(o.data);
   if (CheckDataFile(dataPath) != DataFileProblem::None) {
-    throw CliFailure(FileExists(dataPath) ? InvalidDataFileMessage(dataPath)
-                                          : "The file " + dataPath + " does not exist.");
+    throw CliFailure(RefusalText(dataPath));
   }
   const char decimal = o.decimal.Separator();
   if (!o.output.empty()) {
@@ -348,7 +352,7 @@ void RunInfo(const std::string& file, bool json) {
   const std::string path = AbsolutePath(file);
   DataFileInfo info;
   if (!LoadDataFileInfo(path, info)) {
-    throw CliFailure(FileExists(path) ? InvalidDataFileMessage(path) : "The file " + path + " does not exist.");
+    throw CliFailure(RefusalText(path));
   }
   const InfoFacts facts = CollectInfo(info);
   std::string out;

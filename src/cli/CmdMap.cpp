@@ -1,5 +1,6 @@
 // tracelux-cli map show FILE: prints a map read as the program reads one.
-// tracelux-cli map import TEXT -o OUT.MAP: turns up to 24 lines of up to 32 characters into a map file.
+// tracelux-cli map import TEXT -o OUT.MAP: turns up to 24 lines of up to 32 characters into a
+// map file.
 #include "cli/Commands.h"
 
 #include "common/AtomicFile.h"

@@ -51,6 +51,7 @@ ExperimentParameters LoadSetup(const RunOptions& o) {
 
 void RunCommand(const RunOptions& o) {
   HeadlessRunOptions h;
+  if (!o.simStart.empty()) h.simStart = ParseSimStart(o.simStart);
   h.parameters = LoadSetup(o);
   if (DataFileIsUsed(h.parameters.DataFile) && !o.yes)
     throw CliFailure("The data file " + RunDataPath(h.parameters.DataFile) +
@@ -64,7 +65,6 @@ void RunCommand(const RunOptions& o) {
   h.home = ResolveProgramHome(o.home);
   if (!o.unit.empty() && o.unit != "sim") h.device = o.unit;
   h.seed = o.seed;
-  if (!o.simStart.empty()) h.simStart = ParseSimStart(o.simStart);
   if (!o.video.empty()) h.videoType = o.video == "pal" ? 1 : 0;
   if (!o.delayType.empty()) h.delayType = o.delayType == "timeofday" ? 1 : 0;
 

@@ -277,7 +277,8 @@ bool WriteDataFile(const FinishedRun& run, const ExperimentParameters& params) {
   const std::string dataPath = ChangeExtension(run.DataFile, "DAT");
   const std::string rawPath = ChangeExtension(run.DataFile, "RAW");
   SampleFile raw;
-  const bool haveRaw = FileExists(rawPath);
+  struct stat st{};
+  const bool haveRaw = ::stat(rawPath.c_str(), &st) == 0;  // anything by that name must be readable
   if (haveRaw && !raw.Open(rawPath)) return false;
   // Half a sample at the end of the raw file (a write cut short) is not a sample.
   const std::uint64_t rawBytes = haveRaw ? static_cast<std::uint64_t>(raw.Size()) / 2 * 2 : 0;

@@ -57,7 +57,7 @@ bool SampleFile::ReadExact(char* buffer, std::size_t count) {
 
 SampleBlockReader::SampleBlockReader(SampleFile& file, std::size_t blockBytes)
     : file_(file),
-      bytes_(blockBytes < 4 ? 4 : blockBytes / 2 * 2 + 2),
+      bytes_((blockBytes < 2 ? 2 : blockBytes) + 1),
       words_(bytes_.size() / 2) {}
 
 std::span<const std::uint16_t> SampleBlockReader::Next() {
@@ -65,7 +65,7 @@ std::span<const std::uint16_t> SampleBlockReader::Next() {
   while (!ended_ && count_ == 0) {
     std::size_t have = 0;
     if (haveCarry_) bytes_[have++] = carry_;
-    const long n = file_.Read(bytes_.data() + have, bytes_.size() - 2);
+    const long n = file_.Read(bytes_.data() + have, bytes_.size() - 1);
     if (n < 0) failed_ = true;
     if (n <= 0) {
       ended_ = true;  // a lone carried byte is half a sample: dropped

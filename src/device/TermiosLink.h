@@ -41,7 +41,6 @@ class TermiosLink : public SerialLink {
 
  private:
   bool Configure();
-  void CheckHangup();
   void Fill(std::size_t limit);
   void Lose();
 

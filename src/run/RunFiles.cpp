@@ -79,7 +79,9 @@ RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answe
   context.DataFilePath = out.DataPath;
   context.MapFileName = out.MapWritten ? out.MapPath : std::string();
   context.Map = request.Map;
-  context.Start = request.Start;
+  // The start time as the header holds it (whole seconds), so these results match any later
+  // analysis of the file.
+  context.Start = FileSecondsToDate(DateToFileSeconds(request.Start));
   AnalysisParameters params = AnalysisParametersFor(p, out.DataPath, context.MapFileName);
   params.SessionLength = context.RecordedSessionLength;
   AnalysisOptions options;

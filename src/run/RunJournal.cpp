@@ -133,6 +133,11 @@ bool WriteRunJournal(const std::string& path, const RunJournal& j) {
 bool ReadRunJournal(const std::string& path, RunJournal& journal) {
   std::string text;
   if (!ReadWholeFile(path, text, kMaxJournalBytes)) return false;
+  return ParseRunJournal(text, journal);
+}
+
+bool ParseRunJournal(std::string_view text, RunJournal& journal) {
+  if (text.size() > kMaxJournalBytes) return false;
   auto values = ParseLines(text);
   RunJournal j;
   j.DataFile = values["Data File"];

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tlx {
 
@@ -30,6 +31,8 @@ bool WriteRunJournal(const std::string& path, const RunJournal& journal);
 // False when the file is missing, too large, or lacks the data file or the start time. Unknown
 // lines are skipped; any bytes are survived.
 bool ReadRunJournal(const std::string& path, RunJournal& journal);
+// The same, from the journal's bytes.
+bool ParseRunJournal(std::string_view text, RunJournal& journal);
 bool RemoveRunJournal(const std::string& path);
 
 // "YYYY-MM-DD HH:MM:SS" and back; false for any other text or an impossible date.

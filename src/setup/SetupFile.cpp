@@ -90,22 +90,22 @@ bool ParseBinarySetup(std::string_view bytes, ExperimentParameters& record) {
   std::array<std::int32_t, 10> block{};
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = WordAt(bytes, 2 + 2 * i);
 
-  ExperimentParameters read = record;
-  read.SessionLength = block[0] * 5;
-  read.NumberOfSessions = block[1];
-  read.InitialDelay = block[2] * 5;
-  read.MaximumDistance = static_cast<float>(block[3]);
-  read.AmbulatoryThreshold = static_cast<float>(block[4]);
-  read.StereotypicThreshold = static_cast<float>(block[5]);
-  read.MeasurementUnits = block[6] + 1;
-  read.CalibrateScale = static_cast<float>(block[7]);
-  read.CalibrateReference = static_cast<float>(block[8]);
-  read.SampleRate = CodeToRate(block[9]);
-  read.MapFlag = bytes[22] != 0;
-  read.DataFile = FixedText(bytes, 23);
-  read.SaveData = CanCreateFile(read.DataFile);
-  read.MapFile = FixedText(bytes, 23 + 34);
-  record = read;
+  ExperimentParameters loaded = record;
+  loaded.SessionLength = block[0] * 5;
+  loaded.NumberOfSessions = block[1];
+  loaded.InitialDelay = block[2] * 5;
+  loaded.MaximumDistance = static_cast<float>(block[3]);
+  loaded.AmbulatoryThreshold = static_cast<float>(block[4]);
+  loaded.StereotypicThreshold = static_cast<float>(block[5]);
+  loaded.MeasurementUnits = block[6] + 1;
+  loaded.CalibrateScale = static_cast<float>(block[7]);
+  loaded.CalibrateReference = static_cast<float>(block[8]);
+  loaded.SampleRate = CodeToRate(block[9]);
+  loaded.MapFlag = bytes[22] != 0;
+  loaded.DataFile = FixedText(bytes, 23);
+  loaded.SaveData = CanCreateFile(loaded.DataFile);
+  loaded.MapFile = FixedText(bytes, 23 + 34);
+  record = loaded;
   return true;
 }
 

@@ -42,7 +42,6 @@ TEST(SetupShowCli, FailuresSayWhichFile) {
   EXPECT_EQ(cannotWrite.exitCode, 1);
   EXPECT_NE(cannotWrite.err.find("no/dir/out.EXP"), std::string::npos) << cannotWrite.err;
   EXPECT_EQ(test::RunCli({"setup", "show", dir.File("in.EXP"), "--video", "secam"}).exitCode, 2);
-  EXPECT_EQ(test::RunCli({"setup", "show"}).exitCode, 2);
 }
 
 }  // namespace

@@ -129,8 +129,10 @@ TEST(MemoryBlockTest, InvertedOnlyForAFullBlockStartingWithOne) {
   for (const Case& c : cases) {
     DeviceRig rig;
     rig.Open();
-    rig.fake.DeliverAfter(0, "\x05");  // a stale byte is not taken for the block
-    rig.Run(1);
+    // Two stray bytes after the ping's "!" stay buffered: no event runs before the block read.
+    rig.fake.Answer(unit_bytes::Ping(), "!");
+    rig.fake.DeliverAfter(50, "\x05\x05");
+    EXPECT_TRUE(rig.commands.Ping());
     rig.fake.Answer(unit_bytes::ReadMemoryBlock(), c.reply, 20);
     rig.commands.ReadVideoInverted();
     EXPECT_EQ(rig.commands.State().VideoInverted, c.inverted) << c.reply.size();

@@ -14,56 +14,35 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-// The file format built independently of the writer: FC AA, then row after row of 32 cells.
-std::string FormatBytes(char (*cellAt)(int row, int column)) {
-  std::string bytes = "\xFC\xAA";
+TEST(MapFileFormat, GoldenFilesMatchTheFormatTheWriterAndTheReader) {
+  std::string expected = "\xFC\xAA";  // built from the format alone: row after row of 32 cells
   for (int row = 0; row < 24; ++row)
-    for (int column = 0; column < 32; ++column) bytes.push_back(cellAt(row, column));
-  return bytes;
-}
-
-TEST(MapFileFormat, GoldenFilesMatchFormatWriterAndReader) {
-  const std::string quadrants = ReadBytes(Golden("quadrants.map"));
-  ASSERT_EQ(quadrants, FormatBytes([](int r, int c) { return "ABCD"[(r >= 12) * 2 + (c >= 16)]; }));
-  EXPECT_EQ(MapFileBytes(ZoneMap::FourQuadrants()), quadrants);
+    for (int column = 0; column < 32; ++column)
+      expected += "ABCD"[(row >= 12) * 2 + (column >= 16)];
+  ASSERT_EQ(ReadBytes(Golden("quadrants.map")), expected);
+  EXPECT_EQ(MapFileBytes(ZoneMap::FourQuadrants()), expected);
 
   ZoneMap corners;
   ASSERT_TRUE(ReadMapFile(Golden("corners.map"), corners));
-  EXPECT_EQ(corners.At(0, 0), '1');   // byte offset 2
-  EXPECT_EQ(corners.At(0, 31), '2');  // position 32
-  EXPECT_EQ(corners.At(1, 0), '3');   // position 33
-  EXPECT_EQ(corners.At(23, 31), '4'); // byte offset 769
-  EXPECT_EQ(corners.At(0, 1), ' ');
-
+  EXPECT_EQ(std::string() + corners.At(0, 0) + corners.At(0, 31) + corners.At(1, 0) +
+                corners.At(23, 31) + corners.At(0, 1),
+            "1234 ");  // offsets 2, 33, 34, 769 and a blank
   TempDir dir;
   ASSERT_TRUE(WriteMapFile(dir.File("C.MAP"), corners));
   EXPECT_EQ(ReadBytes(dir.File("C.MAP")), ReadBytes(Golden("corners.map")));
 }
 
-TEST(MapFileFormat, EveryByteValueSurvivesARoundTrip) {
-  ZoneMap map;
-  for (int i = 0; i < kMapCells; ++i) map.cells[static_cast<size_t>(i)] = static_cast<char>(i % 256);
+TEST(MapFileRead, ShortBinaryFilesPadWithBlanksLongOnesAreCut) {
   TempDir dir;
-  ASSERT_TRUE(WriteMapFile(dir.File("ALL.MAP"), map));
-  ZoneMap back = ZoneMap::FourQuadrants();
-  ASSERT_TRUE(ReadMapFile(dir.File("ALL.MAP"), back));
-  EXPECT_EQ(back, map);
-}
-
-TEST(MapFileRead, ShortAndLongBinaryFiles) {
-  TempDir dir;
-  ZoneMap map;
-  WriteBytes(dir.File("S.MAP"), "\xFC\xAA" "AB");
-  ASSERT_TRUE(ReadMapFile(dir.File("S.MAP"), map));
-  EXPECT_EQ(map.Text(), "AB" + std::string(766, ' '));
-
-  WriteBytes(dir.File("T.MAP"), "\xFC\xAA");
-  ASSERT_TRUE(ReadMapFile(dir.File("T.MAP"), map));
-  EXPECT_EQ(map, ZoneMap());
-
-  WriteBytes(dir.File("L.MAP"), MapFileBytes(ZoneMap::FourQuadrants()) + "trailing junk");
-  ASSERT_TRUE(ReadMapFile(dir.File("L.MAP"), map));
-  EXPECT_EQ(map, ZoneMap::FourQuadrants());
+  const struct { std::string bytes, cells; } cases[] = {
+      {"\xFC\xAA" "AB", "AB"}, {"\xFC\xAA", ""},
+      {MapFileBytes(ZoneMap::FourQuadrants()) + "junk", ZoneMap::FourQuadrants().Text()}};
+  for (const auto& c : cases) {
+    WriteBytes(dir.File("S.MAP"), c.bytes);
+    ZoneMap map = ZoneMap::FourQuadrants();
+    ASSERT_TRUE(ReadMapFile(dir.File("S.MAP"), map));
+    EXPECT_EQ(map, ZoneMap::FromText(c.cells));
+  }
 }
 
 TEST(MapFileRead, NoMapLeavesTheMapUnchanged) {
@@ -79,21 +58,13 @@ TEST(MapFileRead, NoMapLeavesTheMapUnchanged) {
   EXPECT_EQ(map, ZoneMap::FourQuadrants());
 }
 
-TEST(MapFileWrite, ReplacesWholeFileOrFailsWithoutHarm) {
+TEST(MapFileWrite, ReplacesTheWholeFileOrFails) {
   TempDir dir;
-  const std::string path = dir.File("OLD.MAP");
-  WriteBytes(path, std::string(5000, 'x'));
-  ASSERT_TRUE(WriteMapFile(path, ZoneMap::FourQuadrants()));
-  EXPECT_EQ(ReadBytes(path).size(), 770u);
-
-  ::chmod(path.c_str(), 0444);
-  if (::access(path.c_str(), W_OK) != 0) {  // root may write anyway
-    EXPECT_FALSE(WriteMapFile(path, ZoneMap()));
-    EXPECT_EQ(ReadBytes(path), MapFileBytes(ZoneMap::FourQuadrants()));
-  }
+  WriteBytes(dir.File("OLD.MAP"), std::string(5000, 'x'));
+  ASSERT_TRUE(WriteMapFile(dir.File("OLD.MAP"), ZoneMap::FourQuadrants()));
+  EXPECT_EQ(ReadBytes(dir.File("OLD.MAP")).size(), 770u);
   EXPECT_FALSE(WriteMapFile(dir.File("NO_DIR/A.MAP"), ZoneMap()));
   EXPECT_FALSE(WriteMapFile(dir.Path(), ZoneMap()));
-  EXPECT_EQ(DefaultMapPath("/home/u/tlx"), "/home/u/tlx/DEFAULT.MAP");
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ QbxSpinButton2::QbxSpinButton2(UserAnswers& answers, QWidget* parent)
   layout->setSpacing(0);
   layout->addWidget(edit_, 1);
   layout->addWidget(bar_);
+  bar_->setFixedHeight(edit_->sizeHint().height());  // the arrows sit beside the text box
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   setFocusProxy(edit_);
   edit_->installEventFilter(this);
   model_.onChange = [this] { emit Change(); };
@@ -37,6 +39,7 @@ void QbxSpinButton2::SetProperties(const SpinButtonProperties& props) {
   font.setBold(props.fontBold);
   font.setItalic(props.fontItalic);
   edit_->setFont(font);
+  bar_->setFixedHeight(edit_->sizeHint().height());
   setEnabled(props.enabled);
   ShowModel();
 }

@@ -1,0 +1,159 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tlx {
+namespace {
+
+using test::ReadBytes;
+using test::RunCli;
+using test::TempDir;
+using test::WriteBytes;
+
+std::string SetupText(const std::string& dataFile, int sessionLength, int sessions, int rate) {
+  return "Save Data = True\r\nData File = \"" + dataFile + "\"\r\nSession Length = " +
+         std::to_string(sessionLength) + "\r\nNumber of Sessions = " + std::to_string(sessions) +
+         "\r\nInitial Delay = 0\r\nMaximum Distance = 60.4\r\nAmbulatory Threshold = 6.5\r\n"
+         "Stereotypic Threshold = 3\r\nCalibrate Scale = 120\r\nCalibrate Reference = 35\r\n"
+         "Measurement Units = \"Inches\"\r\nSample Rate = " + std::to_string(rate) + "\r\n";
+}
+
+TEST(RunCommand, SimulatedRunWritesFilesThatAnalyzeReadsTheSameWay) {
+  TempDir dir;
+  WriteBytes(dir.File("EXP1.EXP"), SetupText(dir.File("IGNORED.DAT"), 20, 3, 30));
+  const auto r = RunCli({"run", "--setup", "EXP1.EXP", "--data-file", "RAT1.DAT", "--seed", "5",
+                         "--sim-start", "2026-05-04 10:00:00", "--home", dir.Path()},
+                        dir.Path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string prn = ReadBytes(dir.File("RAT1.PRN"));
+  EXPECT_EQ(r.out, prn);  // the results table is printed
+  EXPECT_NE(prn.find("Expr. start time,Mon May 04 10:00:0"), std::string::npos);
+  EXPECT_NE(prn.find("Map Filename," + dir.File("RAT1.MAP") + "\r\n"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")).size(), 38u + 2u * 3 * 20 * 30);
+
+  const auto a = RunCli({"analyze", dir.File("RAT1.DAT")});
+  ASSERT_EQ(a.exitCode, 0) << a.err;
+  EXPECT_EQ(a.out, prn);
+
+  // The same seed gives the same samples.
+  const auto again = RunCli({"run", "--setup", "EXP1.EXP", "--data-file", "RAT2.DAT", "--seed",
+                             "5", "--sim-start", "2026-05-04 10:00:00", "--home", dir.Path()},
+                            dir.Path());
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_EQ(ReadBytes(dir.File("RAT2.DAT")), ReadBytes(dir.File("RAT1.DAT")));
+}
+
+TEST(RunCommand, UsedDataFileNeedsYesAndBadInputsFailCleanly) {
+  TempDir dir;
+  WriteBytes(dir.File("A.EXP"), SetupText(dir.File("A.DAT"), 5, 1, 5));
+  WriteBytes(dir.File("A.DAT"), "earlier");
+  auto r = RunCli({"run", "--setup", dir.File("A.EXP"), "--home", dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(dir.File("A.DAT")), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir.File("A.DAT")), "earlier");
+
+  r = RunCli({"run", "--setup", dir.File("A.EXP"), "--home", dir.Path(), "--yes"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadBytes(dir.File("A.DAT")).size(), 38u + 2u * 25u);
+
+  r = RunCli({"run", "--setup", dir.File("MISSING.EXP"), "--home", dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  WriteBytes(dir.File("NOTMAP.MAP"), "nothing here");
+  r = RunCli({"run", "--setup", dir.File("A.EXP"), "--yes", "--map", dir.File("NOTMAP.MAP"),
+              "--home", dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("not a valid zone map"), std::string::npos);
+  r = RunCli({"run", "--setup", dir.File("A.EXP"), "--sim-start", "yesterday"});
+  EXPECT_EQ(r.exitCode, 2);
+}
+
+// Serves the simulated unit on a pseudo-terminal in a child process for the length of a test.
+class PtyUnit {
+ public:
+  explicit PtyUnit(const std::vector<std::string>& extra = {}) {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(fds[1], STDOUT_FILENO);
+      ::close(fds[0]);
+      std::vector<std::string> args = {TLX_CLI_PATH, "sim", "--pty"};
+      args.insert(args.end(), extra.begin(), extra.end());
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    char c;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') path_.push_back(c);
+    ::close(fds[0]);
+  }
+  ~PtyUnit() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      int status;
+      ::waitpid(pid_, &status, 0);
+    }
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_;
+};
+
+TEST(RunCommand, RealTimeRunOnAPseudoTerminalUnit) {
+  PtyUnit unit({"--seed", "3"});
+  ASSERT_EQ(unit.Path().rfind("/dev/", 0), 0u) << unit.Path();
+  TempDir dir;
+  WriteBytes(dir.File("RT.EXP"), SetupText(dir.File("RT.DAT"), 5, 1, 30));
+  const auto began = std::chrono::steady_clock::now();
+  const auto r = RunCli({"run", "--setup", dir.File("RT.EXP"), "--unit", unit.Path(), "--home",
+                         dir.Path()});
+  const double took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GE(took, 5.0);  // real time: at least the session itself
+  EXPECT_EQ(ReadBytes(dir.File("RT.DAT")).size(), 38u + 2u * 5 * 30);
+  const auto a = RunCli({"analyze", dir.File("RT.DAT")});
+  ASSERT_EQ(a.exitCode, 0) << a.err;
+  EXPECT_EQ(a.out, ReadBytes(dir.File("RT.PRN")));
+  EXPECT_EQ(r.out, a.out);
+}
+
+TEST(RunCommand, SilentUnitIsReportedAsNotResponding) {
+  PtyUnit unit({"--silent"});
+  TempDir dir;
+  WriteBytes(dir.File("S.EXP"), SetupText(dir.File("S.DAT"), 5, 1, 30));
+  const auto r =
+      RunCli({"run", "--setup", dir.File("S.EXP"), "--unit", unit.Path(), "--home", dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("not responding"), std::string::npos);
+  EXPECT_FALSE(test::PathExists(dir.File("S.DAT")));
+}
+
+TEST(RunCommand, DemoRunsAndPrintsItsResults) {
+  TempDir dir;
+  const auto r = RunCli({"demo", "--dir", dir.File("demo"), "--sessions", "2", "--length", "10"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("Recorded 600 samples"), std::string::npos);
+  EXPECT_NE(r.out.find("Sess.#,Zone,Dist"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir.File("demo/DEMO.DAT")).size(), 38u + 1200u);
+}
+
+}  // namespace
+}  // namespace tlx

@@ -1,0 +1,210 @@
+// The data file's bytes: sample words, the start-time encoding, the header, the checks that refuse
+// anything but a whole version-3 file, and building a data file from a run's raw file.
+#include "data/DataFile.h"
+#include "data/SampleReader.h"
+#include "DataFileBuilder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tlx {
+namespace {
+
+using test::DataFileBuilder;
+
+TEST(DataFileSamples, WordsAndCoordinates) {
+  EXPECT_EQ(EncodeSample(10, 200), 51210);
+  EXPECT_EQ(DecodeSample(-14326), (PositionSample{10, 200}));
+  EXPECT_EQ(EncodeSample(300, -4), 255);       // X limited to 255, Y to 0
+  EXPECT_EQ(EncodeSample(-1, 255), 0xFF00);
+  EXPECT_EQ(DecodeSample(-1), (PositionSample{255, 255}));
+  EXPECT_EQ(DecodeSample(0x7F80), (PositionSample{128, 127}));
+  EXPECT_TRUE(IsLostSample(255));
+  EXPECT_TRUE(IsLostSample(192));
+  EXPECT_FALSE(IsLostSample(191));
+}
+
+TEST(DataFileStartTime, SeventeenHourOffsetWithoutTimeZones) {
+  const LocalDateTime y2k{2000, 1, 1, 0, 0, 0, 0};
+  EXPECT_EQ(DateToFileSeconds(y2k), 3155785200u);
+  const LocalDateTime back = FileSecondsToDate(3155785200u);
+  EXPECT_EQ(FormatStartTime(back), "Sat Jan 01 00:00:00 2000");
+  EXPECT_EQ(FormatIsoTime(back), "2000-01-01 00:00:00");
+  // Count 0 is 30 December 1899 17:00; times before it are stored as 0.
+  EXPECT_EQ(FormatStartTime(FileSecondsToDate(0)), "Sat Dec 30 17:00:00 1899");
+  EXPECT_EQ(DateToFileSeconds(LocalDateTime{1899, 12, 30, 16, 59, 59, 0}), 0u);
+  // Half a second rounds up; a leap day and the largest count survive the trip.
+  EXPECT_EQ(DateToFileSeconds(LocalDateTime{2000, 1, 1, 0, 0, 0, 500}), 3155785201u);
+  const LocalDateTime leap{2024, 2, 29, 23, 59, 58, 0};
+  EXPECT_EQ(FormatStartTime(FileSecondsToDate(DateToFileSeconds(leap))), "Thu Feb 29 23:59:58 2024");
+  EXPECT_EQ(FormatIsoTime(FileSecondsToDate(4294967295u)), "2036-02-05 23:28:15");
+}
+
+TEST(DataFileHeader, SerializeAndParseAreInverse) {
+  DataFileHeader h;
+  h.StartTime = 0xDEADBEEF;
+  h.VideoType = 1;
+  h.SampleCount = 70000;
+  h.Block = {12, 3, 65535, 50, 3, 2, 8, 200, 12, 2};
+  const std::string bytes = SerializeHeader(h);
+  ASSERT_EQ(bytes.size(), kDataHeaderSize);
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\xFD\xAA\x79\x00\x21\x00\x00\x00", 8));
+  DataFileHeader back;
+  ASSERT_TRUE(ParseHeader(bytes, back));
+  EXPECT_EQ(SerializeHeader(back), bytes);
+  EXPECT_EQ(RecordedSampleRate(back), 25);  // code 2 recorded with PAL
+  back.VideoType = 0;
+  EXPECT_EQ(RecordedSampleRate(back), 30);
+  EXPECT_FALSE(ParseHeader(bytes.substr(0, 37), back));
+}
+
+TEST(DataFileChecks, OnlyWholeVersionThreeFilesPass) {
+  test::TempDir dir;
+  const std::string path = dir.File("X.DAT");
+  DataFileBuilder good;
+  good.Add(1, 2);
+  auto check = [&](const std::string& bytes) {
+    test::WriteBytes(path, bytes);
+    return CheckDataFile(path);
+  };
+  EXPECT_EQ(check(good.Bytes()), DataFileProblem::None);
+  EXPECT_EQ(check(good.Header()), DataFileProblem::None);  // a run of no samples
+  EXPECT_EQ(check(""), DataFileProblem::TooShort);
+  EXPECT_EQ(check(good.Header().substr(0, 37)), DataFileProblem::TooShort);
+  EXPECT_EQ(check(good.Bytes() + "z"), DataFileProblem::OddLength);
+  for (std::uint16_t tag : {0xAAFE, 0xAAFF, 0xAAFC, 0x0000}) {
+    DataFileBuilder other = good;
+    other.tag = tag;
+    EXPECT_EQ(check(other.Bytes()), DataFileProblem::WrongTag) << tag;
+  }
+  EXPECT_EQ(CheckDataFile(dir.File("NONE.DAT")), DataFileProblem::Missing);
+  EXPECT_EQ(CheckDataFile(dir.Path()), DataFileProblem::NotRegularFile);
+  const std::string fifo = dir.File("PIPE.DAT");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(CheckDataFile(fifo), DataFileProblem::NotRegularFile);  // and does not hang
+  EXPECT_EQ(DataFileVersion(fifo), 0);
+}
+
+TEST(DataFileChecks, VersionByTagAndInfoFromTheHeader) {
+  test::TempDir dir;
+  const std::string path = dir.File("V.DAT");
+  DataFileBuilder b;
+  const std::pair<std::uint16_t, int> tags[] = {{0xAAFF, 1}, {0xAAFE, 2}, {0xAAFD, 3}, {0xAAFC, 4}, {0x1234, 0}};
+  for (const auto& [tag, version] : tags) {
+    b.tag = tag;
+    test::WriteBytes(path, b.Bytes());
+    EXPECT_EQ(DataFileVersion(path), version);
+  }
+  test::WriteBytes(path, "\xFD");
+  EXPECT_EQ(DataFileVersion(path), 0);
+
+  b = DataFileBuilder{};
+  b.sessionLength5 = 12;
+  b.units0 = 4;  // INCHES
+  b.rateCode = 1;
+  b.Repeat(1, 1, 1650);
+  test::WriteBytes(path, b.Bytes());
+  DataFileInfo info;
+  ASSERT_TRUE(LoadDataFileInfo(path, info));
+  EXPECT_TRUE(info.Loaded);
+  EXPECT_EQ(info.SessionLength, 60);
+  EXPECT_EQ(info.UnitsCode, 5);
+  EXPECT_EQ(info.SampleRate, 5);
+  EXPECT_EQ(info.DataStart, 39);
+  EXPECT_EQ(info.DataBytes, 3300);
+  EXPECT_FLOAT_EQ(info.Duration, 330.0f);
+  EXPECT_TRUE(info.UnitsPerPixel.Valid);
+  EXPECT_FLOAT_EQ(info.UnitsPerPixel.Value, 0.06f);
+  EXPECT_EQ(FormatStartTime(info.Start), "Sat Jan 01 00:00:00 2000");
+
+  DataFileInfo untouched;
+  untouched.Path = "keep";
+  test::WriteBytes(path, b.Bytes() + "!");
+  EXPECT_FALSE(LoadDataFileInfo(path, untouched));
+  EXPECT_EQ(untouched.Path, "keep");
+}
+
+TEST(DataFileWriting, RunBuildsHeaderAndSamplesThenDeletesTheRawFile) {
+  test::TempDir dir;
+  FinishedRun run;
+  run.DataFile = dir.File("RUN.DAT");
+  run.Start = LocalDateTime{2000, 1, 1, 0, 0, 0, 0};
+  run.SessionLength = 62;  // stored as 12, read back as 60
+  run.VideoType = kVideoPal;
+  run.SampleRate = 25;
+  ExperimentParameters p;
+  p.NumberOfSessions = 3;
+  p.InitialDelay = 90000;  // does not fit: 65535
+  p.MaximumDistance = 50.5f;  // ties to even: 50
+  p.AmbulatoryThreshold = 3.5f;  // 4
+  p.StereotypicThreshold = 2.4f;
+  p.MeasurementUnits = 2;
+  p.CalibrateScale = 200;
+  p.CalibrateReference = 12;
+  const std::string raw = std::string("\x0A\xC8\x01\x02", 4) + "x";  // two samples and half a one
+  test::WriteBytes(dir.File("RUN.RAW"), raw);
+  ASSERT_TRUE(WriteDataFile(run, p));
+  EXPECT_FALSE(test::PathExists(dir.File("RUN.RAW")));
+  const std::string bytes = test::ReadBytes(run.DataFile);
+  ASSERT_EQ(bytes.size(), 42u);
+  DataFileHeader h;
+  ASSERT_TRUE(ParseHeader(bytes, h));
+  EXPECT_EQ(h.StartTime, 3155785200u);
+  EXPECT_EQ(h.VideoType, 1);
+  EXPECT_EQ(h.SampleCount, 2u);
+  const ParameterBlock& b = h.Block;
+  EXPECT_EQ(std::vector<int>({b.SessionLength, b.NumberOfSessions, b.InitialDelay, b.MaximumDistance,
+                              b.AmbulatoryThreshold, b.StereotypicThreshold, b.MeasurementUnits,
+                              b.CalibrateScale, b.CalibrateReference, b.SampleRateCode}),
+            std::vector<int>({12, 3, 65535, 50, 4, 2, 1, 200, 12, 2}));
+  EXPECT_EQ(bytes.substr(38), raw.substr(0, 4));
+  DataFileInfo info;
+  ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
+  EXPECT_EQ(info.SessionLength, 60);
+  EXPECT_EQ(info.SampleRate, 25);
+}
+
+TEST(DataFileWriting, NoRawFileGivesAnEmptyRunAndUnreadableRawIsKept) {
+  test::TempDir dir;
+  FinishedRun run;
+  run.DataFile = dir.File("EMPTY.DAT");
+  run.SampleRate = 30;
+  ASSERT_TRUE(WriteDataFile(run, ExperimentParameters{}));
+  const std::string bytes = test::ReadBytes(run.DataFile);
+  ASSERT_EQ(bytes.size(), 38u);
+  EXPECT_EQ(CheckDataFile(run.DataFile), DataFileProblem::None);
+
+  // A raw "file" that cannot be read as one: nothing replaces the old data file.
+  run.DataFile = dir.File("BAD.DAT");
+  test::WriteBytes(run.DataFile, "old");
+  ASSERT_EQ(::mkdir(dir.File("BAD.RAW").c_str(), 0700), 0);
+  EXPECT_FALSE(WriteDataFile(run, ExperimentParameters{}));
+  EXPECT_EQ(test::ReadBytes(run.DataFile), "old");
+  EXPECT_TRUE(test::PathExists(dir.File("BAD.RAW")));
+}
+
+TEST(DataFileReading, BlockReaderCarriesOddBytesAcrossReads) {
+  test::TempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 1001; ++i) bytes += static_cast<char>(i * 7);
+  test::WriteBytes(dir.File("S"), bytes);  // 500 words and half of one
+  SampleFile file;
+  ASSERT_TRUE(file.Open(dir.File("S")));
+  SampleBlockReader reader(file, 7);  // odd piece sizes force carries
+  std::vector<std::uint16_t> words;
+  for (auto block = reader.Next(); !block.empty(); block = reader.Next()) words.insert(words.end(), block.begin(), block.end());
+  ASSERT_EQ(words.size(), 500u);
+  EXPECT_FALSE(reader.Failed());
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const auto lo = static_cast<unsigned char>(bytes[2 * i]);
+    const auto hi = static_cast<unsigned char>(bytes[2 * i + 1]);
+    ASSERT_EQ(words[i], lo | (hi << 8)) << i;
+  }
+  EXPECT_FALSE(file.Open(dir.Path()));  // directories are refused
+}
+
+}  // namespace
+}  // namespace tlx

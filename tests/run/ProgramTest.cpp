@@ -1,0 +1,134 @@
+#include "run/Program.h"
+#include "run/RunJournal.h"
+#include "sim/SimulatedLink.h"
+#include "sim/SimulatedUnit.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace tlx {
+namespace {
+
+using test::PathExists;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+struct ProgramRig {
+  explicit ProgramRig(const std::string& home)
+      : clock({2026, 6, 1, 8, 0, 0, 0}), serial(clock, unit), program(home, clock, answers, serial) {}
+  VirtualClock clock;
+  SimulatedUnit unit{9};
+  SimulatedLink serial;
+  ScriptedAnswers answers;
+  Program program;
+};
+
+void WriteHomeFiles(const TempDir& home) {
+  WriteBytes(home.File("TRACELUX.INI"), "Com Port = 2\r\nDraw Trace = Enabled\r\n");
+  WriteBytes(home.File("TRACELUX.SET"),
+             "Object Filter = Enabled\r\nDelay Type = TIMEOFDAY\r\nVideo Type = PAL\r\n");
+  WriteBytes(home.File("TLUXEXPT.EXP"), "Save Data = True\r\nData File = \"" + home.File("R.DAT") +
+                                            "\"\r\nInitial Delay = 36000\r\nSample Rate = 30\r\n");
+  WriteBytes(home.File("~RANAL.CSV"), "old reanalysis");
+}
+
+TEST(Program, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuestion) {
+  TempDir home;
+  WriteHomeFiles(home);
+  ProgramRig rig(home.Path());
+  rig.program.StartUp();
+  rig.clock.RunFor(100);  // let the last command reach the unit
+  Program& p = rig.program;
+  EXPECT_EQ(p.settings.ComPort, 2);
+  EXPECT_EQ(p.parameters.SampleRate, 25);  // normalised for PAL
+  EXPECT_EQ(p.parameters.DataFile, home.File("R.DAT"));
+  EXPECT_TRUE(p.display.DrawTrace());
+  EXPECT_EQ(p.settings.ConfigDir, home.File("CONFIG"));
+  EXPECT_TRUE(PathExists(home.File("DATA")));
+  EXPECT_EQ(p.currentMap, ZoneMap::FourQuadrants());
+  EXPECT_TRUE(p.commands.State().UnitResponding);
+  EXPECT_TRUE(rig.unit.ObjectFilter());
+  ASSERT_EQ(rig.answers.Messages().size(), 1u);
+  EXPECT_EQ(rig.answers.Messages()[0].caption, "Confirm Overwrite");
+  EXPECT_NE(rig.answers.Messages()[0].text.find("at 10:00:00 AM, the file : R.DAT"),
+            std::string::npos);
+  EXPECT_TRUE(p.run.State().StartConfirmed);
+}
+
+TEST(Program, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
+  TempDir home;
+  WriteHomeFiles(home);
+  ProgramRig rig(home.Path());
+  rig.program.StartUp();
+  rig.program.commands.State().VideoInverted = true;
+  rig.serial.ClearSent();
+  rig.program.Shutdown();
+  rig.clock.RunFor(100);
+
+  const std::string& sent = rig.serial.Sent();
+  const std::size_t stop = sent.find(" 0+"), write = sent.find(" 3%"), commit = sent.find(" 3#"),
+                    reset = sent.find(" $+");
+  ASSERT_NE(stop, std::string::npos);
+  ASSERT_NE(reset, std::string::npos);
+  EXPECT_LT(stop, write);
+  EXPECT_EQ(commit, write + 3 + 768);
+  EXPECT_LT(commit, reset);
+  EXPECT_EQ(sent.substr(write + 3, 768), std::string(768, '1'));
+  EXPECT_FALSE(rig.serial.IsOpen());
+  EXPECT_EQ(rig.unit.MemoryBlock(), std::string(768, '1'));
+
+  EXPECT_NE(ReadBytes(home.File("TRACELUX.SET")).find("Delay Type = TIMEOFDAY\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(home.File("TRACELUX.INI")).find("Com Port = 2\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(home.File("TLUXEXPT.EXP")).find("Sample Rate = 25\r\n"), std::string::npos);
+  EXPECT_EQ(ReadBytes(home.File("DEFAULT.MAP")).size(), 770u);
+  EXPECT_TRUE(PathExists(home.File("COLORS.INI")));
+  EXPECT_FALSE(PathExists(home.File("~RANAL.CSV")));
+}
+
+TEST(Program, StartUpOffersToRecoverAnInterruptedRunBeforeTheUnitIsReset) {
+  TempDir home;
+  WriteBytes(home.File("TRACELUX.INI"), "Com Port = 1\r\n");
+  RunJournal journal;
+  journal.DataFile = home.File("LOST.DAT");
+  journal.StartTime = {2026, 5, 31, 22, 0, 0, 0};
+  journal.Parameters.SessionLength = 10;
+  journal.Parameters.NumberOfSessions = 1;
+  journal.Parameters.SampleRate = 1;
+  journal.Parameters.MeasurementUnits = 1;
+  journal.Parameters.CalibrateScale = 1;
+  journal.Map = ZoneMap::FourQuadrants();
+  ASSERT_TRUE(WriteRunJournal(RunJournalPath(home.Path()), journal));
+  WriteBytes(home.File("LOST.RAW"), std::string("\x10\x20\x30\x40\x50", 5));  // half a sample at the end
+  ProgramRig rig(home.Path());
+  rig.program.StartUp();
+  ASSERT_FALSE(rig.answers.Messages().empty());
+  EXPECT_EQ(rig.answers.Messages()[0].caption, "Recover Experiment Data");
+  const std::string dat = ReadBytes(home.File("LOST.DAT"));
+  ASSERT_EQ(dat.size(), 38u + 4u);
+  EXPECT_EQ(dat.substr(38), "\x10\x20\x30\x40");
+  EXPECT_TRUE(PathExists(home.File("LOST.PRN")));
+  EXPECT_FALSE(PathExists(RunJournalPath(home.Path())));
+}
+
+TEST(Program, ClosingDuringAnArmedDelayAsksTheStopQuestionAndStaysOpen) {
+  TempDir home;
+  WriteBytes(home.File("TRACELUX.INI"), "Com Port = 1\r\n");
+  ProgramRig rig(home.Path());
+  rig.program.StartUp();
+  rig.program.parameters.InitialDelay = 60;
+  rig.program.parameters.DataFile = home.File("C.DAT");
+  rig.program.parameters.SaveData = true;
+  ASSERT_TRUE(rig.program.run.RunMenu());
+  rig.program.run.StartButton();
+  ASSERT_TRUE(rig.program.run.State().Armed);
+  rig.answers.ClearRecord();
+  rig.answers.QueueAnswer(MsgAnswer::Cancel);
+  EXPECT_FALSE(rig.program.CloseRequest());
+  ASSERT_EQ(rig.answers.Messages().size(), 1u);
+  EXPECT_EQ(rig.answers.Messages()[0].text, "Are you sure you want\r\nto stop the experiment?");
+  EXPECT_TRUE(rig.program.run.State().Armed);
+}
+
+}  // namespace
+}  // namespace tlx
