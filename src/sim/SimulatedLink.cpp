@@ -93,7 +93,7 @@ void SimulatedLink::Reschedule() {
 }
 
 void SimulatedLink::OnEvents() {
-  if (!fresh_) return;
+  if (BufferedCount() == 0) return;
   fresh_ = false;
   if (open_ && BufferedCount() > 0) RaiseReceive();
 }

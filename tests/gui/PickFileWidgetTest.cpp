@@ -75,20 +75,6 @@ class PickFileWidgetTest : public QObject {
     QVERIFY(!picker.CheckBox()->isChecked());
     QCOMPARE(changes.count(), 0);
   }
-
-  void aFileInAMissingDirectoryIsRefusedWithAMessage() {
-    QTemporaryDir dir;
-    ScriptedAnswers answers;
-    QbxPickFile2 picker(answers);
-    SetUp(picker);
-    answers.QueueFile(dir.filePath("gone/RUN.DAT").toStdString());
-    picker.DoBrowse();
-    QVERIFY(!picker.ValidFile());
-    QVERIFY(!picker.CheckBox()->isChecked());
-    QCOMPARE(answers.Messages().size(), size_t(1));
-    QCOMPARE(QString::fromStdString(answers.Messages()[0].text),
-             dir.filePath("gone") + "\r\n\r\nis not a valid path.");
-  }
 };
 
 QTEST_MAIN(PickFileWidgetTest)
