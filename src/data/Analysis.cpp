@@ -107,43 +107,6 @@ void ActivityAnalyzer::FirstSample(std::uint16_t word) {
   if (seconds_ >= sessionLength_) EndSession();
 }
 
-void ActivityAnalyzer::Step(std::uint16_t word, std::uint8_t slot) {
-  const int x = word & 0xFF;
-  const int y = word >> 8;
-  if (zone_ == kUnknown) {
-    baseX_ = anchorX_ = x;
-    baseY_ = anchorY_ = y;
-    zone_ = slot;
-    zones_[slot].Visits = 1;
-    return;
-  }
-  const int dx = x - baseX_;
-  const int dy = y - baseY_;
-  const std::int64_t d2 = dx * dx + dy * dy;
-  if (d2 > maxLimit_) {  // an artifact: only moves the base position
-    baseX_ = x;
-    baseY_ = y;
-    return;
-  }
-  if (d2 <= ambLimit_) {  // a small movement
-    if (!ambulatory_ && !stereotypic_) {
-      const int ax = x - anchorX_;
-      const int ay = y - anchorY_;
-      if (static_cast<std::int64_t>(ax * ax + ay * ay) > sterLimit_) stereotypic_ = true;
-    }
-    return;
-  }
-  const double d = std::sqrt(static_cast<double>(d2));
-  totalDistance_ += d;
-  ambulatory_ = true;
-  baseX_ = x;
-  baseY_ = y;
-  zones_[zone_].Distance += d;  // booked to the zone in which the move started
-  const std::uint8_t previous = zone_;
-  zone_ = slot;
-  if (zone_ != previous) ++zones_[zone_].Visits;
-}
-
 void ActivityAnalyzer::CompleteSecond() {
   inSecond_ = 0;
   ++seconds_;
@@ -186,34 +149,88 @@ void ActivityAnalyzer::EndSession() {
 void ActivityAnalyzer::Feed(std::span<const std::uint16_t> words) {
   const std::uint16_t* p = words.data();
   const std::uint16_t* const end = p + words.size();
-  const std::uint8_t* const lookup = lookup_.data();
   while (p < end) {
     if (atSessionStart_) {
       FirstSample(*p++);
       continue;
     }
     // The samples that remain in the current second, processed without the second check.
-    const std::int64_t room = std::min<std::int64_t>(secondSamples_ - inSecond_, end - p);
-    const double base = static_cast<double>(seconds_);
-    for (std::int64_t k = 0; k < room; ++k) {
-      const std::uint16_t word = p[k];
-      const std::uint8_t slot = lookup[word];
-      if (slot == kLost) {
-        lost_ = true;
-        continue;
-      }
-      if (firstEntry_[slot] < 0 && rate_ > 0) {
-        firstEntry_[slot] = base + static_cast<double>(inSecond_ + k) / rate_;
-      }
-      Step(word, slot);
-    }
+    const std::int32_t room = static_cast<std::int32_t>(
+        std::min<std::int64_t>(secondSamples_ - inSecond_, end - p));
+    StepRun(p, room);
     p += room;
-    inSecond_ += static_cast<std::int32_t>(room);
+    inSecond_ += room;
     if (inSecond_ >= secondSamples_) {
       CompleteSecond();
       if (seconds_ >= sessionLength_) EndSession();
     }
   }
+}
+
+// The per-sample step over samples of one second, on local copies of the track state so that
+// the loop runs in registers.
+void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
+  const std::uint8_t* const lookup = lookup_.data();
+  double* const firstEntry = firstEntry_.data();
+  ZoneTally* const zones = zones_.data();
+  const std::int64_t maxLimit = maxLimit_, ambLimit = ambLimit_, sterLimit = sterLimit_;
+  const bool timed = rate_ > 0;
+  const double secondStart = static_cast<double>(seconds_);
+  int bx = baseX_, by = baseY_, ax = anchorX_, ay = anchorY_;
+  std::uint8_t zone = zone_;
+  bool ambulatory = ambulatory_, stereotypic = stereotypic_, lost = lost_;
+  double total = totalDistance_;
+  for (std::int32_t k = 0; k < count; ++k) {
+    const std::uint16_t word = words[k];
+    const std::uint8_t slot = lookup[word];
+    if (slot == kLost) {  // counts as time, does not move
+      lost = true;
+      continue;
+    }
+    if (firstEntry[slot] < 0 && timed) firstEntry[slot] = secondStart + static_cast<double>(inSecond_ + k) / rate_;
+    const int x = word & 0xFF;
+    const int y = word >> 8;
+    if (zone == kUnknown) {  // the session's first position
+      bx = ax = x;
+      by = ay = y;
+      zone = slot;
+      zones[slot].Visits = 1;
+      continue;
+    }
+    const int dx = x - bx, dy = y - by;
+    const std::int64_t d2 = dx * dx + dy * dy;
+    if (d2 > maxLimit) {  // an artifact: only moves the base position
+      bx = x;
+      by = y;
+      continue;
+    }
+    if (d2 <= ambLimit) {  // a small movement
+      if (!ambulatory && !stereotypic) {
+        const int sx = x - ax, sy = y - ay;
+        stereotypic = static_cast<std::int64_t>(sx * sx + sy * sy) > sterLimit;
+      }
+      continue;
+    }
+    const double d = std::sqrt(static_cast<double>(d2));
+    total += d;
+    ambulatory = true;
+    bx = x;
+    by = y;
+    zones[zone].Distance += d;  // booked to the zone in which the move started
+    if (slot != zone) {
+      zone = slot;
+      ++zones[zone].Visits;
+    }
+  }
+  baseX_ = bx;
+  baseY_ = by;
+  anchorX_ = ax;
+  anchorY_ = ay;
+  zone_ = zone;
+  ambulatory_ = ambulatory;
+  stereotypic_ = stereotypic;
+  lost_ = lost;
+  totalDistance_ = total;
 }
 
 void ActivityAnalyzer::Finish() {

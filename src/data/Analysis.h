@@ -95,7 +95,7 @@ class ActivityAnalyzer {
 
   void StartSession();
   void FirstSample(std::uint16_t word);
-  void Step(std::uint16_t word, std::uint8_t slot);
+  void StepRun(const std::uint16_t* words, std::int32_t count);
   void CompleteSecond();
   void EndSession();
 

@@ -1,0 +1,44 @@
+// The program's clock over Qt: wall time from the system, timers as QTimers on the event loop,
+// PumpEvents lets pending Qt events run, and a busy wait pauses briefly without running them.
+#pragma once
+
+#include "common/Clock.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <functional>
+#include <map>
+
+class QTimer;
+
+namespace tlx::gui {
+
+class QtClock : public QObject, public Clock {
+  Q_OBJECT
+
+ public:
+  explicit QtClock(QObject* parent = nullptr);
+  ~QtClock() override;
+
+  std::int64_t TickMs() override;
+  double SecondsSinceMidnight() override;
+  LocalDateTime Now() override;
+  double PreciseSeconds() override;
+  void PumpEvents() override;
+  void SpinWait() override;
+  TimerId StartTimer(int intervalMs, std::function<void()> onTick) override;
+  void StopTimer(TimerId id) override;
+
+  // Runs on every busy-wait pass and every pump, before anything else (the simulated unit
+  // catches up with real time there).
+  void SetIdleHook(std::function<void()> hook) { idle_ = std::move(hook); }
+
+ private:
+  QElapsedTimer elapsed_;
+  std::map<TimerId, QTimer*> timers_;
+  TimerId nextId_ = 1;
+  std::function<void()> idle_;
+};
+
+}  // namespace tlx::gui
