@@ -1,78 +1,69 @@
-// A small window showing the program's entry controls until the main window takes over.
-#include "app/QtUserAnswers.h"
-#include "app/controls/BusyWindows.h"
-#include "app/controls/QbxPickFile2.h"
-#include "app/controls/QbxRangeBox.h"
-#include "app/controls/QbxSpinButton2.h"
-#include "common/SystemClock.h"
+// The desktop program: the main window over the one program object, on a serial device or the
+// simulated unit.
+#include "app/AppLinks.h"
+#include "app/AppStart.h"
+#include "app/MainWindow.h"
+#include "app/QtClock.h"
+#include "device/Ports.h"
+#include "device/TermiosLink.h"
+#include "setup/ProgramSettingsFile.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QFormLayout>
-#include <QPushButton>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[]) {
+  QElapsedTimer started;
+  started.start();
   QApplication app(argc, argv);
-  tlx::SystemClock clock;
-  tlx::gui::BusyWindows busy(clock);
-  QDialog window;
-  window.setWindowTitle(QStringLiteral("Tracelux-One 3.20"));
-  tlx::gui::QtUserAnswers answers(&window, &busy);
-  auto* form = new QFormLayout(&window);
+  QApplication::setApplicationName(QStringLiteral("tracelux"));
+  tlx::gui::AppOptions options;
+  if (!tlx::gui::ParseOptions(QApplication::arguments(), options)) return 2;
 
-  auto* sessionLength = new tlx::gui::QbxRangeBox(answers, &window);
-  sessionLength->setObjectName(QStringLiteral("rbSessLen"));
-  tlx::RangeBoxProperties duration;
-  duration.style = tlx::RangeStyle::Duration;
-  duration.time = true;
-  duration.min = 5;
-  duration.max = 86400;
-  duration.numOnly = true;
-  duration.showWarn = true;
-  duration.varName = "Session Length";
-  sessionLength->SetProperties(duration);
-  sessionLength->SetValue(600);
-  form->addRow(QStringLiteral("Session length"), sessionLength);
+  const std::string home = tlx::ResolveProgramHome(options.home);
+  tlx::gui::QtClock clock;
+  tlx::PortTable ports = tlx::LoadPortTable(home);
 
-  auto* scale = new tlx::gui::QbxRangeBox(answers, &window);
-  scale->setObjectName(QStringLiteral("rbCalibScale"));
-  tlx::RangeBoxProperties number;
-  number.places = 2;
-  number.min = 1;
-  number.max = 1000;
-  number.showWarn = true;
-  scale->SetProperties(number);
-  scale->SetValue(100);
-  form->addRow(QStringLiteral("Calibrate scale"), scale);
+  std::unique_ptr<tlx::gui::SimulatedPort> simulated;
+  std::unique_ptr<tlx::TermiosLink> device;
+  std::unique_ptr<tlx::gui::DevicePort> watcher;
+  tlx::SerialLink* serial = nullptr;
+  if (options.simulate) {
+    simulated = std::make_unique<tlx::gui::SimulatedPort>(clock.Now());
+    // Busy waits let the simulated unit catch up with real time, so its answers arrive.
+    clock.SetIdleHook([sim = simulated.get()] { sim->Sync(); });
+    serial = simulated.get();
+  } else {
+    const std::string forced = options.port;
+    device = std::make_unique<tlx::TermiosLink>([forced, &ports](int n) {
+      return forced.empty() ? tlx::DevicePathFor(ports, n) : forced;
+    });
+    watcher = std::make_unique<tlx::gui::DevicePort>(*device);
+    serial = device.get();
+  }
 
-  auto* session = new tlx::gui::QbxSpinButton2(answers, &window);
-  session->setObjectName(QStringLiteral("spDataSessNum"));
-  tlx::SpinButtonProperties spin;
-  spin.min = 1;
-  spin.max = 12;
-  session->SetProperties(spin);
-  form->addRow(QStringLiteral("Session"), session);
-
-  auto* picker = new tlx::gui::QbxPickFile2(answers, &window);
-  picker->setObjectName(QStringLiteral("pfExptData"));
-  picker->Model().Props().openOrSave = false;
-  picker->Model().Props().showWarn = true;
-  picker->Model().Props().noFileMsg = "Data will not be saved";
-  picker->SetExtension(QStringLiteral("DAT"));
-  picker->SetSaveTitle(QStringLiteral("Sa&ve Data : "));
-  form->addRow(picker);
-
-  auto* progress = new QPushButton(QStringLiteral("Show progress"), &window);
-  QObject::connect(progress, &QPushButton::clicked, [&busy] {
-    busy.ShowProgress(QStringLiteral("Loading Map"));
-    busy.SetProgress(40);
-  });
-  auto* delay = new QPushButton(QStringLiteral("Show delay message"), &window);
-  QObject::connect(delay, &QPushButton::clicked, [&busy] {
-    busy.HideProgress();
-    busy.ShowDelayMessage(QStringLiteral("Printing ..."), true, 3);
-  });
-  form->addRow(progress, delay);
+  tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual()});
+  tlx::gui::SignalBridge signalBridge(window);
   window.show();
-  return app.exec();
+  QApplication::processEvents();
+  if (options.timing) {
+    std::printf("usable window after %lld ms\n", static_cast<long long>(started.elapsed()));
+    std::fflush(stdout);
+  }
+  // The start-up sequence runs once the window is on the screen.
+  QTimer::singleShot(0, &window, [&] {
+    window.StartUp();
+    if (options.timing) {
+      std::printf("start-up sequence done after %lld ms\n",
+                  static_cast<long long>(started.elapsed()));
+      std::fflush(stdout);
+    }
+    if (!options.screenshots.isEmpty()) tlx::gui::RunScreenshotTour(window, options.screenshots);
+  });
+  const int code = QApplication::exec();
+  window.Shutdown();
+  return code;
 }

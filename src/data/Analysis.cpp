@@ -64,15 +64,17 @@ ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneM
       rate_(params.SampleRate),
       secondSamples_(params.SampleRate > 0 ? params.SampleRate : 1),
       onSession_(std::move(onSession)) {
-  // One table lookup per sample gives its zone slot, or marks it as carrying no position.
-  for (std::size_t word = 0; word < lookup_.size(); ++word) {
-    const int x = static_cast<int>(word & 0xFF);
-    const int y = static_cast<int>(word >> 8);
+  // One table lookup per sample word gives its zone slot, or marks it as carrying no position.
+  for (int y = 0; y < 256; ++y) {
+    std::uint8_t* row = lookup_.data() + y * 256;
     if (IsLostSample(y)) {
-      lookup_[word] = kLost;
-    } else {
-      const int code = ZoneAt(map, x, y);
-      lookup_[word] = (code >= 0 && code < kZoneCount) ? static_cast<std::uint8_t>(code) : kUntallied;
+      std::fill(row, row + 256, kLost);
+      continue;
+    }
+    for (int column = 0; column < kMapColumns; ++column) {
+      const int code = ZoneAt(map, column * 8, y);
+      const auto slot = (code >= 0 && code < kZoneCount) ? static_cast<std::uint8_t>(code) : kUntallied;
+      std::fill(row + column * 8, row + column * 8 + 8, slot);
     }
   }
   firstEntry_.fill(-1.0);
@@ -167,19 +169,23 @@ void ActivityAnalyzer::Feed(std::span<const std::uint16_t> words) {
   }
 }
 
-// The per-sample step over samples of one second, on local copies of the track state so that
-// the loop runs in registers.
+// The per-sample step over the samples of one second, on local copies of the track state so that
+// the loop runs in registers. Distances are compared squared, in whole numbers; the square root
+// is taken only for a counted move.
 void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
   const std::uint8_t* const lookup = lookup_.data();
   double* const firstEntry = firstEntry_.data();
   ZoneTally* const zones = zones_.data();
-  const std::int64_t maxLimit = maxLimit_, ambLimit = ambLimit_, sterLimit = sterLimit_;
+  const std::int64_t maxLimit = maxLimit_, sterLimit = sterLimit_;
+  // Not beyond the maximum (else an artifact) and not beyond the ambulatory threshold.
+  const std::int64_t smallLimit = std::min(ambLimit_, maxLimit_);
   const bool timed = rate_ > 0;
   const double secondStart = static_cast<double>(seconds_);
   int bx = baseX_, by = baseY_, ax = anchorX_, ay = anchorY_;
   std::uint8_t zone = zone_;
   bool ambulatory = ambulatory_, stereotypic = stereotypic_, lost = lost_;
   double total = totalDistance_;
+  double zoneDistance = zones[zone].Distance;
   for (std::int32_t k = 0; k < count; ++k) {
     const std::uint16_t word = words[k];
     const std::uint8_t slot = lookup[word];
@@ -195,33 +201,33 @@ void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
       by = ay = y;
       zone = slot;
       zones[slot].Visits = 1;
+      zoneDistance = zones[slot].Distance;
       continue;
     }
     const int dx = x - bx, dy = y - by;
     const std::int64_t d2 = dx * dx + dy * dy;
-    if (d2 > maxLimit) {  // an artifact: only moves the base position
-      bx = x;
-      by = y;
-      continue;
-    }
-    if (d2 <= ambLimit) {  // a small movement
+    if (d2 <= smallLimit) {  // a small movement: the base position stays
       if (!ambulatory && !stereotypic) {
         const int sx = x - ax, sy = y - ay;
         stereotypic = static_cast<std::int64_t>(sx * sx + sy * sy) > sterLimit;
       }
       continue;
     }
-    const double d = std::sqrt(static_cast<double>(d2));
-    total += d;
-    ambulatory = true;
     bx = x;
     by = y;
-    zones[zone].Distance += d;  // booked to the zone in which the move started
+    if (d2 > maxLimit) continue;  // an artifact: only moves the base position
+    const double d = std::sqrt(static_cast<double>(d2));
+    total += d;
+    zoneDistance += d;  // booked to the zone in which the move started
+    ambulatory = true;
     if (slot != zone) {
+      zones[zone].Distance = zoneDistance;
       zone = slot;
       ++zones[zone].Visits;
+      zoneDistance = zones[zone].Distance;
     }
   }
+  zones[zone].Distance = zoneDistance;
   baseX_ = bx;
   baseY_ = by;
   anchorX_ = ax;

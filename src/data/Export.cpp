@@ -9,6 +9,8 @@
 #include "data/SummaryProgram.h"
 #include "setup/Units.h"
 
+#include <charconv>
+
 namespace tlx {
 
 namespace {
@@ -58,9 +60,26 @@ bool WriteResultsExport(const std::string& exportPath, const ResultsExportHeader
   return WriteFileAtomically(exportPath, ResultsExportText(header, table, decimalSeparator));
 }
 
+void AppendSampleLine(std::string& out, PositionSample sample, char d) {
+  if (sample.Y == 255) {
+    out += "\"\"";
+    out += d;
+    out += "\"\"\r\n";
+    return;
+  }
+  char text[16];
+  char* end = std::to_chars(text, text + 4, sample.X).ptr;
+  *end++ = d;
+  end = std::to_chars(end, end + 4, sample.Y).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  out.append(text, end);
+}
+
 std::string SampleExportLine(PositionSample sample, char d) {
-  if (sample.Y == 255) return std::string("\"\"") + d + "\"\"\r\n";
-  return std::to_string(sample.X) + d + std::to_string(sample.Y) + "\r\n";
+  std::string line;
+  AppendSampleLine(line, sample, d);
+  return line;
 }
 
 bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::int32_t dataStart,
@@ -69,22 +88,17 @@ bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::i
   SampleFile file;
   if (!file.Open(dataPath) || !file.Seek(dataStart > 1 ? dataStart - 1 : 0)) return false;
   const char d = DelimiterFor(decimalSeparator);
-  // The 65536 possible lines, built once.
-  std::vector<std::string> lines(65536);
-  for (std::size_t w = 0; w < lines.size(); ++w) {
-    lines[w] = SampleExportLine(DecodeSample(static_cast<std::int16_t>(w)), d);
-  }
   std::string buffer;
   std::int64_t written = 0;
   SampleBlockReader reader(file);
   for (auto block = reader.Next(); !block.empty(); block = reader.Next()) {
+    buffer.clear();
     for (std::uint16_t word : block) {
       if (limit > 0 && written >= limit) break;
-      buffer += lines[word];
+      AppendSampleLine(buffer, DecodeSample(static_cast<std::int16_t>(word)), d);
       written += 2;
     }
-    if (!sink(buffer)) return false;
-    buffer.clear();
+    if (!buffer.empty() && !sink(buffer)) return false;
     if (limit > 0 && written >= limit) break;
   }
   return !reader.Failed();

@@ -34,6 +34,7 @@ bool WriteResultsExport(const std::string& exportPath, const ResultsExportHeader
 
 // One sample's line: "117,64", or '"",""' for a sample without object (Y = 255).
 std::string SampleExportLine(PositionSample sample, char delimiter);
+void AppendSampleLine(std::string& out, PositionSample sample, char delimiter);
 // Streams the sample export of the data file (samples from the 1-based position dataStart on, at
 // most `limit` bytes of samples; limit 0 or less: all) to the sink. False when the data file is
 // not a data file, cannot be read or the sink refuses.

@@ -1,5 +1,6 @@
 #include "data/SampleReader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -56,34 +57,34 @@ bool SampleFile::ReadExact(char* buffer, std::size_t count) {
 }
 
 SampleBlockReader::SampleBlockReader(SampleFile& file, std::size_t blockBytes)
-    : file_(file),
-      bytes_((blockBytes < 2 ? 2 : blockBytes) + 1),
-      words_(bytes_.size() / 2) {}
+    : file_(file) {
+  // No bigger than the file needs: small files are read in one piece without a large buffer.
+  const std::size_t fileBytes = file.Size() > 0 ? static_cast<std::size_t>(file.Size()) : 0;
+  const std::size_t bytes = std::min(blockBytes < 2 ? std::size_t(2) : blockBytes, fileBytes + 2);
+  words_.resize(bytes / 2 + 1);
+}
 
 std::span<const std::uint16_t> SampleBlockReader::Next() {
+  // The words' own memory receives the bytes, after a byte carried over from the last read.
+  char* const bytes = reinterpret_cast<char*>(words_.data());
+  const std::size_t room = words_.size() * 2 - 1;
   count_ = 0;
   while (!ended_ && count_ == 0) {
     std::size_t have = 0;
-    if (haveCarry_) bytes_[have++] = carry_;
-    const long n = file_.Read(bytes_.data() + have, bytes_.size() - 1);
+    if (haveCarry_) bytes[have++] = carry_;
+    const long n = file_.Read(bytes + have, room);
     if (n < 0) failed_ = true;
     if (n <= 0) {
       ended_ = true;  // a lone carried byte is half a sample: dropped
       break;
     }
     have += static_cast<std::size_t>(n);
-    const std::size_t whole = have / 2;
-    count_ = whole;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(words_.data(), bytes_.data(), whole * 2);
-    } else {
-      const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data());
-      for (std::size_t i = 0; i < whole; ++i) {
-        words_[i] = static_cast<std::uint16_t>(b[2 * i] | (b[2 * i + 1] << 8));
-      }
-    }
+    count_ = have / 2;
     haveCarry_ = (have % 2) != 0;
-    if (haveCarry_) carry_ = bytes_[have - 1];
+    if (haveCarry_) carry_ = bytes[have - 1];
+  }
+  if constexpr (std::endian::native != std::endian::little) {
+    for (std::size_t i = 0; i < count_; ++i) words_[i] = static_cast<std::uint16_t>((words_[i] >> 8) | (words_[i] << 8));
   }
   return {words_.data(), count_};
 }

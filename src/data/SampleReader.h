@@ -47,7 +47,6 @@ class SampleBlockReader {
 
  private:
   SampleFile& file_;
-  std::vector<char> bytes_;
   std::vector<std::uint16_t> words_;
   std::size_t count_ = 0;
   bool haveCarry_ = false;

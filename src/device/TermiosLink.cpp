@@ -72,6 +72,11 @@ void TermiosLink::Lose() {
   lost_ = true;
 }
 
+bool TermiosLink::HungUp() const {
+  pollfd p{fd_, POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 void TermiosLink::Fill(std::size_t limit) {
   char buffer[1024];
   while (fd_ >= 0 && local_.size() < limit) {
@@ -80,7 +85,9 @@ void TermiosLink::Fill(std::size_t limit) {
     if (n > 0) {
       local_.append(buffer, static_cast<std::size_t>(n));
     } else if (n == 0) {
-      Lose();  // end of file: the other side hung up
+      // A raw terminal answers 0 both for "nothing yet" and for a device that hung up.
+      if (HungUp()) Lose();
+      return;
     } else if (errno == EINTR) {
       continue;
     } else {

@@ -41,6 +41,7 @@ class TermiosLink : public SerialLink {
 
  private:
   bool Configure();
+  bool HungUp() const;
   void Fill(std::size_t limit);
   void Lose();
 

@@ -75,7 +75,9 @@ RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answe
   DataFileHeader header = HeaderForRun(run, p, 0);
   context.RecordedSessionLength = static_cast<std::int32_t>(header.Block.SessionLength) * 5;
   context.SampleRate = p.SampleRate;
-  context.UnitsCode = p.MeasurementUnits;
+  // The unit as the header records it: a record that never named one (code 0) is stored, and
+  // read back, as the first unit of the list.
+  context.UnitsCode = static_cast<std::int32_t>(header.Block.MeasurementUnits) + 1;
   context.DataFilePath = out.DataPath;
   context.MapFileName = out.MapWritten ? out.MapPath : std::string();
   context.Map = request.Map;
@@ -84,6 +86,7 @@ RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answe
   context.Start = FileSecondsToDate(DateToFileSeconds(request.Start));
   AnalysisParameters params = AnalysisParametersFor(p, out.DataPath, context.MapFileName);
   params.SessionLength = context.RecordedSessionLength;
+  params.UnitsCode = context.UnitsCode;
   AnalysisOptions options;
   options.DecimalSeparator = LocaleDecimalSeparator();
   options.Answers = answers;

@@ -114,8 +114,9 @@ bool PtyServer::TakeInput() {
   while (true) {
     const ssize_t n = ::read(master_, buffer, sizeof buffer);
     if (n > 0) {
+      // One read per pass, so a flood of input cannot hold back the unit's output.
       unit_.Receive(std::string_view(buffer, static_cast<std::size_t>(n)), NowUs());
-      continue;
+      return true;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
@@ -149,7 +150,12 @@ bool PtyServer::Serve(int stopFd) {
       return true;
     }
     if (stopFd >= 0 && fds[2].revents != 0) return true;
-    if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !TakeInput()) return false;
+    if ((fds[0].revents & POLLIN) != 0) {
+      if (!TakeInput()) return false;
+    } else if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      error_ = "terminal closed";
+      return false;
+    }
   }
 }
 

@@ -93,7 +93,7 @@ void SimulatedLink::Reschedule() {
 }
 
 void SimulatedLink::OnEvents() {
-  if (BufferedCount() == 0) return;
+  if (!fresh_) return;
   fresh_ = false;
   if (open_ && BufferedCount() > 0) RaiseReceive();
 }

@@ -72,7 +72,7 @@ void UnitCommandParser::Feed(unsigned char byte, std::vector<UnitCommand>& out) 
       return Emit(out);
     case State::Text:
       if (byte == 0) return Emit(out);
-      if (true) {
+      if (pending_.data.size() < kMaxText) {
         pending_.data.push_back(static_cast<char>(byte));
         return;
       }
@@ -83,7 +83,7 @@ void UnitCommandParser::Feed(unsigned char byte, std::vector<UnitCommand>& out) 
       state_ = State::FilterEnd;
       return;
     case State::FilterEnd:
-      return Emit(out);
+      if (byte == '.') return Emit(out);
       state_ = State::Idle;
       return FeedIdle(byte);
     case State::Memory:

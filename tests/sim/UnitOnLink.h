@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 
 namespace tlx::test {
 
@@ -18,11 +17,10 @@ inline constexpr std::uint32_t kSeed = 7;
 class UnitOnLink : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(link.Open(1)); }
-
   // Lets virtual time pass without running program events.
   void Pass(int ms) { clock.AdvanceDevicesTo(clock.NowUs() + ms * 1000); }
   // Writes the bytes, lets `ms` pass and takes everything buffered.
-  std::string Exchange(std::string_view bytes, int ms = 20) {
+  std::string Exchange(const std::string& bytes, int ms = 20) {
     link.Write(bytes);
     Pass(ms);
     return link.Read();

@@ -1,0 +1,91 @@
+#include "app/AppLinks.h"
+
+namespace tlx::gui {
+
+namespace {
+constexpr int kTickMs = 4;        // how often arrived bytes are announced
+constexpr int kDeviceTickMs = 20;  // how often the device is looked at besides its notifier
+}  // namespace
+
+SimulatedPort::SimulatedPort(LocalDateTime start, std::uint32_t seed, QObject* parent)
+    : QObject(parent), clock_(start), unit_(seed), inner_(clock_, unit_) {
+  elapsed_.start();
+  ticker_.setTimerType(Qt::PreciseTimer);
+  ticker_.setInterval(kTickMs);
+  connect(&ticker_, &QTimer::timeout, this, &SimulatedPort::OnTick);
+  ticker_.start();
+}
+
+SimulatedPort::~SimulatedPort() = default;
+
+void SimulatedPort::Sync() {
+  const std::int64_t nowUs = elapsed_.nsecsElapsed() / 1000;
+  if (nowUs > clock_.NowUs()) clock_.AdvanceDevicesTo(nowUs);
+}
+
+bool SimulatedPort::Open(int portNumber) {
+  Sync();
+  announced_ = 0;
+  return inner_.Open(portNumber);
+}
+
+void SimulatedPort::Close() {
+  inner_.Close();
+  announced_ = 0;
+}
+
+void SimulatedPort::Write(std::string_view bytes) {
+  Sync();
+  inner_.Write(bytes);
+}
+
+std::size_t SimulatedPort::BufferedCount() {
+  Sync();
+  const std::size_t n = inner_.BufferedCount();
+  if (n < announced_) announced_ = n;
+  return n;
+}
+
+std::string SimulatedPort::Read(std::size_t maxBytes) {
+  Sync();
+  std::string bytes = inner_.Read(maxBytes);
+  announced_ = inner_.BufferedCount();
+  return bytes;
+}
+
+void SimulatedPort::OnTick() {
+  Sync();
+  const std::size_t n = inner_.BufferedCount();
+  if (n > announced_) {
+    announced_ = n;
+    RaiseReceive();
+  }
+}
+
+DevicePort::DevicePort(TermiosLink& link, QObject* parent) : QObject(parent), link_(link) {
+  ticker_.setInterval(kDeviceTickMs);
+  connect(&ticker_, &QTimer::timeout, this, [this] {
+    Watch();
+    if (link_.IsOpen()) link_.Poll();
+  });
+  ticker_.start();
+}
+
+// Follows the link's descriptor: the core opens and closes the device whenever it resets the unit.
+void DevicePort::Watch() {
+  const int fd = link_.FileDescriptor();
+  if (fd == watchedFd_) return;
+  if (notifier_) {
+    notifier_->setEnabled(false);
+    notifier_.release()->deleteLater();  // it may be the sender of the running signal
+  }
+  watchedFd_ = fd;
+  if (fd < 0) return;
+  notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    Watch();
+    if (link_.IsOpen()) link_.Poll();
+  });
+}
+
+}  // namespace tlx::gui

@@ -1,0 +1,143 @@
+#include "app/AppStart.h"
+
+#include "app/MainWindow.h"
+#include "app/panels/ExperimentPanel.h"
+#include "app/panels/RunPanel.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tlx::gui {
+namespace {
+
+// The write end of the signal pipe; a signal handler can only reach a plain value.
+volatile std::sig_atomic_t gSignalFd = -1;
+
+extern "C" void OnSignal(int signal) {
+  const char byte = static_cast<char>(signal);
+  if (gSignalFd >= 0) {
+    [[maybe_unused]] const ssize_t n = ::write(gSignalFd, &byte, 1);
+  }
+}
+
+void Wait(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void Save(QWidget& window, const QString& directory, const QString& name) {
+  Wait(300);
+  window.grab().save(QDir(directory).filePath(name));
+}
+
+}  // namespace
+
+bool ParseOptions(const QStringList& arguments, AppOptions& o) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Tracelux-One video tracking"));
+  parser.addHelpOption();
+  const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Program home directory."),
+                                QStringLiteral("DIR"));
+  const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                    QStringLiteral("Use the simulated unit instead of a port."));
+  const QCommandLineOption port(QStringLiteral("port"),
+                                QStringLiteral("Serial device of the unit (any port number)."),
+                                QStringLiteral("DEVICE"));
+  const QCommandLineOption shots(QStringLiteral("screenshots"),
+                                 QStringLiteral("Save pictures of the panels and end."),
+                                 QStringLiteral("DIR"));
+  const QCommandLineOption timing(QStringLiteral("timing"),
+                                  QStringLiteral("Print the time to a usable window."));
+  parser.addOptions({home, simulate, port, shots, timing});
+  if (!parser.parse(arguments)) {
+    std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+    return false;
+  }
+  if (parser.isSet(QStringLiteral("help"))) {
+    std::printf("%s", qPrintable(parser.helpText()));
+    return false;
+  }
+  o.home = parser.value(home).toStdString();
+  o.simulate = parser.isSet(simulate);
+  o.port = parser.value(port).toStdString();
+  o.screenshots = parser.value(shots);
+  o.timing = parser.isSet(timing);
+  return true;
+}
+
+std::string FindManual() {
+  QDir dir(QCoreApplication::applicationDirPath());
+  for (int up = 0; up < 5; ++up) {
+    const QString candidate = dir.filePath(QStringLiteral("docs/manual/index.html"));
+    if (QFileInfo::exists(candidate)) return candidate.toStdString();
+    if (!dir.cdUp()) break;
+  }
+  return "/usr/share/doc/tracelux/manual/index.html";
+}
+
+SignalBridge::SignalBridge(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds_) != 0) return;
+  ::fcntl(fds_[0], F_SETFL, O_NONBLOCK);
+  ::fcntl(fds_[1], F_SETFL, O_NONBLOCK);
+  gSignalFd = fds_[1];
+  auto* notifier = new QSocketNotifier(fds_[0], QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
+    char buffer[16];
+    while (::read(fds_[0], buffer, sizeof buffer) > 0) {
+    }
+    notifier->setEnabled(false);
+    window_.ShutdownUnattended();
+    QApplication::quit();
+  });
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+SignalBridge::~SignalBridge() {
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
+  gSignalFd = -1;
+  for (int fd : fds_)
+    if (fd >= 0) ::close(fd);
+}
+
+void RunScreenshotTour(MainWindow& w, const QString& directory) {
+  QDir().mkpath(directory);
+  w.SetUnattended(true);
+  w.EnterHome();
+  Save(w, directory, QStringLiteral("home.png"));
+  w.EnterExperimentSetup();
+  Save(w, directory, QStringLiteral("experiment.png"));
+  w.EnterSystemSetup();
+  Save(w, directory, QStringLiteral("system.png"));
+  w.EnterHome();
+  Program& p = w.GetProgram();
+  p.settings.DrawTrace = true;
+  w.RunExperimentCommand();
+  if (w.Mode() == kModeRun) {
+    p.run.StartButton();
+    Wait(4000);
+    Save(w, directory, QStringLiteral("run.png"));
+    p.run.ConfirmStop();
+  }
+  w.Shutdown();
+  QApplication::quit();
+}
+
+}  // namespace tlx::gui

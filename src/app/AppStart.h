@@ -1,0 +1,46 @@
+// What the desktop program sets up around its main window: the options, the program home, the
+// serial link (a device or the simulated unit), the manual's place, the signals that end the
+// program through its shutdown, and the screenshot tour.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace tlx::gui {
+
+class MainWindow;
+
+struct AppOptions {
+  std::string home;         // --home
+  bool simulate = false;    // --simulate
+  std::string port;         // --port DEVICE
+  QString screenshots;      // --screenshots DIR
+  bool timing = false;      // --timing: prints the start-up time
+};
+
+// Parses the command line; false (with the message printed) on a bad one.
+bool ParseOptions(const QStringList& arguments, AppOptions& options);
+
+// The manual's index page: beside the executable, in the directories above it, or installed.
+std::string FindManual();
+
+// SIGINT and SIGTERM end the program through the window's unattended shutdown.
+class SignalBridge : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit SignalBridge(MainWindow& window, QObject* parent = nullptr);
+  ~SignalBridge() override;
+
+ private:
+  MainWindow& window_;
+  int fds_[2] = {-1, -1};
+};
+
+// Walks the panels and saves a picture of each into the directory; the program then ends.
+void RunScreenshotTour(MainWindow& window, const QString& directory);
+
+}  // namespace tlx::gui

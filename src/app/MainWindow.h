@@ -1,0 +1,180 @@
+// The main window (frmMain): one page per mode in a stacked widget, the mode switch with its
+// leaving checks, the menu bar, the title and the keyboard, over the one program object.
+//
+// Hook for panels built elsewhere (the zone map editor, mode 2, and the data panel, mode 10):
+//   window.RegisterPanel(mode, page, leave)   adds the page to the host; `leave(target)` runs
+//                                             that mode's leaving actions (false refuses);
+//   window.EnterMode(mode, enter)             runs LeaveMode, shows the page, then `enter()`;
+//   window.SetCommand("mnuSetupMap", fn)      binds a menu item (mnuFileOpen, mnuSetupMap,
+//                                             mnuExport, mnuPrint, mnuUndo) to a command;
+//   window.SetFileCommands(mode, load, save)  what File > Load and Save do in that mode;
+//   window.Menu("mnuPrint")                   any menu action by its name (enable, show);
+//   window.GetProgram(), window.Answers(), window.SetTitleSuffix(text), window.Mode().
+#pragma once
+
+#include "app/QtUserAnswers.h"
+#include "app/controls/BusyWindows.h"
+#include "device/Ports.h"
+#include "device/VideoSettings.h"
+#include "run/Program.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QStackedWidget;
+
+namespace tlx::gui {
+
+class ExperimentPanel;
+class HomePanel;
+class LivePanel;
+class StopExperimentWindow;
+class SystemPanel;
+class LiveVideoWindow;
+class MeasuringScreen;
+
+enum Mode { kModeNone = 0, kModeHome = 1, kModeZone = 2, kModeExpt = 3, kModeSystem = 4,
+            kModeRun = 7, kModeMonitor = 8, kModeOpenData = 10 };
+
+struct AppServices {
+  std::string home;
+  Clock& clock;
+  SerialLink& serial;
+  PortTable ports;
+  // The manual opened by F1 and the Help menu.
+  std::string manualPath;
+};
+
+class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(AppServices services, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The start-up sequence from the window's lists on (the window is shown by then).
+  void StartUp();
+  // The shutdown sequence; safe to call more than once.
+  void Shutdown();
+  // The shutdown with nobody to answer (a signal, the session ending): a run is stopped and its
+  // files written, every question takes its first button.
+  void ShutdownUnattended();
+  // Questions answered by their first button without showing them (also the screenshot tour).
+  void SetUnattended(bool on);
+
+  // --- Modes ---
+  int Mode() const { return mode_; }
+  bool LeaveMode(int target = kModeNone);
+  void EnterHome() override;
+  void EnterExperimentSetup();
+  void EnterSystemSetup();
+  void EnterMonitor();
+  bool EnterMode(int mode, const std::function<void()>& enter = {});
+  void RegisterPanel(int mode, QWidget* page, std::function<bool(int target)> leave);
+  void SetCommand(const QString& actionName, std::function<void()> command);
+  void SetFileCommands(int mode, std::function<void()> load, std::function<void()> save);
+
+  // --- Menus and title ---
+  QAction* Menu(const QString& name) const;
+  void SetMenus(bool enabled) override;
+  void SetTitleSuffix(const QString& suffix);
+  void DoAllResizeWindowStuff();
+
+  // --- Commands ---
+  void RunExperimentCommand();
+  void ResetCommand();
+  void MonitorCommand();
+  void PickComCommand();
+  void ColorsCommand();
+  void CalcAreaCommand();
+  void StartMeasuring(int mode);
+  void ShowBuildDate();
+  void OpenManual();
+
+  Program& GetProgram() { return *program_; }
+  UserAnswers& Answers();
+  BusyWindows& Busy() { return busy_; }
+  ExperimentPanel* Experiment() const { return experiment_; }
+  SystemPanel* System() const { return system_; }
+  LivePanel* RunPage() const { return run_; }
+  LivePanel* MonitorPage() const { return monitor_; }
+  HomePanel* Home() const { return homePanel_; }
+  StopExperimentWindow* StopWindow() const { return stopWindow_; }
+  VideoSettings& Video() { return *video_; }
+  const PortTable& Ports() const { return services_.ports; }
+  bool ShutdownDone() const { return shutDown_; }
+  // The setup folder offered by the experiment panel's load and save.
+  std::string& SetupFolder() { return setupFolder_; }
+
+  // --- MainView (what the core asks of the window) ---
+  void EnterRun() override;
+  void ShowStopWindow(StopWindowForm form, const MessageRequest& content) override;
+  void HideStopWindow() override;
+  void ShowSetupFrame() override;
+  void RefreshWindow() override;
+
+  // --- RunDisplayView ---
+  void LabelsChanged(const RunLabels& labels) override;
+  void MarkerMoved(bool visible, double left, double top) override;
+  void TraceTo(const TracePoint& point) override;
+  void BackgroundRedrawn() override;
+  void ReadyTextShown(bool shown) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class Answerer;
+
+  void BuildMenus();
+  void BuildPanels();
+  void ShowPage(QWidget* page);
+  LivePanel* LiveShown() const;
+  void FileLoad();
+  void FileSave();
+  void OnTimer1();
+  void OpenLiveVideo();
+  void CloseLiveVideo();
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
+                     std::function<void()> command);
+
+  AppServices services_;
+  BusyWindows busy_;
+  std::unique_ptr<Answerer> answers_;
+  std::unique_ptr<Program> program_;
+  std::unique_ptr<VideoSettings> video_;
+  QStackedWidget* stack_ = nullptr;
+  HomePanel* homePanel_ = nullptr;
+  ExperimentPanel* experiment_ = nullptr;
+  SystemPanel* system_ = nullptr;
+  LivePanel* run_ = nullptr;
+  LivePanel* monitor_ = nullptr;
+  StopExperimentWindow* stopWindow_ = nullptr;
+  QPointer<LiveVideoWindow> liveVideo_;
+  QPointer<MeasuringScreen> measuring_;
+  QWidget* blank_ = nullptr;
+  std::map<int, QWidget*> pages_;
+  std::map<int, std::function<bool(int)>> leaves_;
+  std::map<QString, QAction*> actions_;
+  std::map<QString, std::function<void()>> commands_;
+  std::map<int, std::pair<std::function<void()>, std::function<void()>>> fileCommands_;
+  QMenu* setupMenu_ = nullptr;
+  std::vector<QMenu*> topMenus_;
+  int mode_ = kModeNone;
+  bool systemChecked_ = false;   // the system panel's leaving question was already answered
+  bool resizePending_ = false;
+  bool shutDown_ = false;
+  bool startedUp_ = false;
+  std::string setupFolder_;
+  Clock::TimerId timer1_ = 0;
+};
+
+}  // namespace tlx::gui

@@ -1,0 +1,504 @@
+#include "app/data/OpenDataPanel.h"
+
+#include "app/controls/QbxRangeBox.h"
+#include "app/controls/QbxSpinButton2.h"
+#include "app/data/CalibrationBoxes.h"
+#include "app/data/SessionView.h"
+#include "app/print/DataReport.h"
+#include "app/print/PrintSupport.h"
+#include "common/FileChecks.h"
+#include "common/Numbers.h"
+#include "common/Paths.h"
+#include "common/Texts.h"
+#include "common/TimeText.h"
+#include "data/Reanalysis.h"
+#include "data/ResultsFile.h"
+#include "data/SummaryProgram.h"
+#include "run/Program.h"
+#include "setup/Units.h"
+#include "zonemap/MapFile.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tlx::gui {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+OpenDataPanel::OpenDataPanel(Program& program, SummaryProgram& summary, QWidget* parent)
+    : QWidget(parent), program_(program), summary_(summary) {
+  setObjectName(QStringLiteral("fraOpenData"));
+  BuildControls();
+  SetReanalysisMessage(1);
+  SetEditable(false);
+}
+
+void OpenDataPanel::BuildControls() {
+  picSquiggle_ = new SessionView(this);
+  grOpenData_ = new QTableWidget(this);
+  grOpenData_->setObjectName(QStringLiteral("grOpenData"));
+  grOpenData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grOpenData_->verticalHeader()->setVisible(false);
+  grOpenData_->verticalHeader()->setDefaultSectionSize(20);
+  grOpenData_->setSelectionMode(QAbstractItemView::NoSelection);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(picSquiggle_, 3);
+  left->addWidget(grOpenData_, 2);
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildParameterBox());
+  right->addWidget(BuildButtons());
+  right->addStretch(1);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(left, 3);
+  layout->addLayout(right, 1);
+  connect(picSquiggle_, &SessionView::PictureReady, this, &OpenDataPanel::MarkSessionRows);
+}
+
+QWidget* OpenDataPanel::BuildParameterBox() {
+  auto* box = new QWidget(this);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  const char* captions[kParamLabels] = {"File", "Start", "Samples / s", "Duration", "Map file", "Sessions", "Samples"};
+  int row = 0;
+  for (int i = 0; i < kParamLabels; ++i, ++row) {
+    lblDataParams_[static_cast<std::size_t>(i)] = new QLabel(box);
+    lblDataParams_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("lblDataParams_%1").arg(i));
+    grid->addWidget(new QLabel(QString::fromLatin1(captions[i]), box), row, 0);
+    grid->addWidget(lblDataParams_[static_cast<std::size_t>(i)], row, 1, 1, 2);
+  }
+  lblDataParams_[kMapFile]->installEventFilter(this);
+  lblDataParams_[kMapFile]->setCursor(Qt::PointingHandCursor);
+
+  rbSessionLng_ = new QbxRangeBox(program_.answers, box);
+  rbSessionLng_->setObjectName(QStringLiteral("rbSessionLng"));
+  RangeBoxProperties duration;
+  duration.style = RangeStyle::Duration;
+  duration.time = true;
+  duration.min = 1;
+  duration.max = 86400;
+  duration.showWarn = true;
+  duration.varName = "Session Length";
+  rbSessionLng_->SetProperties(duration);
+  lblSessionLng_ = new QLabel(box);
+  lblSessionLng_->setObjectName(QStringLiteral("lblSessionLng"));
+  grid->addWidget(new QLabel(QStringLiteral("Session length"), box), row, 0);
+  grid->addWidget(lblSessionLng_, row, 1, 1, 2);
+  grid->addWidget(rbSessionLng_, row++, 1, 1, 2);
+
+  cboUnitsPixels_ = new QComboBox(box);
+  cboUnitsPixels_->setObjectName(QStringLiteral("cboUnitsPixels"));
+  for (int code = kFirstUnitCode; code <= kLastUnitCode; ++code) cboUnitsPixels_->addItem(Q(UnitListEntry(code)));
+  lblUnits_ = new QLabel(box);
+  lblUnits_->setObjectName(QStringLiteral("lblUnits"));
+  connect(cboUnitsPixels_, &QComboBox::currentIndexChanged, this,
+          [this](int index) { lblUnits_->setText(Q(UnitName(index + 1))); });
+  grid->addWidget(new QLabel(QStringLiteral("Units"), box), row, 0);
+  grid->addWidget(cboUnitsPixels_, row++, 1, 1, 2);
+
+  boxes_ = new CalibrationBoxes(program_.answers, box);
+  connect(boxes_, &CalibrationBoxes::AmbulatoryChanged, this, [this] { DrawSelected(); });
+  grid->addWidget(new QLabel(QStringLiteral("pixels"), box), row, 1);
+  grid->addWidget(lblUnits_, row++, 2);
+  const char* rows[CalibrationBoxes::kRows] = {"Calibration", "Ambulatory", "Stereotypic", "Max. distance"};
+  for (int r = 0; r < CalibrationBoxes::kRows; ++r, ++row) {
+    grid->addWidget(new QLabel(QString::fromLatin1(rows[r]), box), row, 0);
+    grid->addWidget(boxes_->Pixels(r), row, 1);
+    grid->addWidget(boxes_->Units(r), row, 2);
+  }
+
+  spDataSessNum_ = new QbxSpinButton2(program_.answers, box);
+  spDataSessNum_->setObjectName(QStringLiteral("spDataSessNum"));
+  SpinButtonProperties spin;
+  spin.min = 1;
+  spin.max = 1;
+  spDataSessNum_->SetProperties(spin);
+  connect(spDataSessNum_, &QbxSpinButton2::Change, this,
+          [this] { ShowSession(static_cast<std::int64_t>(spDataSessNum_->Value())); });
+  grid->addWidget(new QLabel(QStringLiteral("Session"), box), row, 0);
+  grid->addWidget(spDataSessNum_, row++, 1, 1, 2);
+  lblAnalWarning_ = new QLabel(box);
+  lblAnalWarning_->setObjectName(QStringLiteral("lblAnalWarning"));
+  lblAnalWarning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+  grid->addWidget(lblAnalWarning_, row++, 0, 1, 3);
+  return box;
+}
+
+QWidget* OpenDataPanel::BuildButtons() {
+  auto* box = new QWidget(this);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  const char* captions[4] = {"&Reanalyze", "Export &Results", "Export &Samples", "Save &Image"};
+  for (int i = 0; i < 4; ++i) {
+    cmdRanal_[static_cast<std::size_t>(i)] = new QPushButton(QString::fromLatin1(captions[i]), box);
+    cmdRanal_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("cmdRanal_%1").arg(i));
+  }
+  lblRanalInstr_ = new QLabel(box);
+  lblRanalInstr_->setObjectName(QStringLiteral("lblRanalInstr"));
+  grid->addWidget(cmdRanal_[0], 0, 0);
+  grid->addWidget(lblRanalInstr_, 0, 1, 2, 1, Qt::AlignBottom);
+  for (int i = 1; i < 4; ++i) grid->addWidget(cmdRanal_[static_cast<std::size_t>(i)], 1 + i, 0);
+  cmdExitData_ = new QPushButton(QStringLiteral("Ho&me"), box);
+  cmdExitData_->setObjectName(QStringLiteral("cmdExitData"));
+  grid->addWidget(cmdExitData_, 5, 1);
+  connect(cmdRanal_[0], &QPushButton::clicked, this, &OpenDataPanel::ReanalyzeClicked);
+  connect(cmdRanal_[1], &QPushButton::clicked, this, [this] { ExportResultsCommand(); });
+  connect(cmdRanal_[2], &QPushButton::clicked, this, [this] { ExportSamplesCommand(); });
+  connect(cmdRanal_[3], &QPushButton::clicked, this, [this] { SavePicture(); });
+  connect(cmdExitData_, &QPushButton::clicked, this, &OpenDataPanel::ExitRequested);
+  return box;
+}
+
+char OpenDataPanel::Decimal() const { return LocaleDecimalSeparator() == ',' ? ',' : '.'; }
+
+void OpenDataPanel::SetReanalysisMessage(int stage) {
+  lblRanalInstr_->setText(Q(ReanalysisMessage(stage)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void OpenDataPanel::SetEditable(bool editable) {
+  boxes_->SetEditable(editable);
+  cboUnitsPixels_->setEnabled(editable);
+  rbSessionLng_->setVisible(editable);
+  lblSessionLng_->setVisible(!editable);
+}
+
+// --- Opening ----------------------------------------------------------------------------------
+
+void OpenDataPanel::OpenCommand() {
+  const std::string path = ShowFileDialog(program_.answers, program_.settings.OpenDir, "", "Load Data File", true,
+                                          "DAT", true, false);
+  if (!path.empty()) OpenDataFileForAnalysis(path);
+}
+
+bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
+  if (!FileExists(path)) return false;
+  program_.settings.OpenDir = DirectoryPart(path);
+  DataFileInfo info;
+  if (DataFileVersion(path) != 3 || !LoadDataFileInfo(path, info)) {
+    if (SameText(ExtensionPart(path), "CSV")) {
+      summary_.Start(path);
+    } else {
+      program_.answers.ShowMessage({kInvalidFormatCaption, InvalidFormatText(path), MsgIcon::Exclamation, MsgButtons::Ok});
+    }
+    return false;
+  }
+  program_.answers.ShowStatus("Loading", -1);
+  if (!enterPanel_()) {
+    program_.answers.ShowStatus("", -1);
+    return false;
+  }
+  stage_ = 0;
+  SetReanalysisMessage(1);
+  SetEditable(false);
+  open_ = OpenDataFile{};
+  open_.Info = info;
+  open_.SessionLength = info.SessionLength;
+  open_.UnitsCode = info.UnitsCode;
+  lblAnalWarning_->clear();
+  shortSession_ = false;
+  const std::string companion = FindCompanionFile(ChangeExtension(path, "MAP"));
+  open_.MapFile = companion;
+  map_ = ZoneMap::FourQuadrants();
+  if (!companion.empty()) LoadPanelMap(companion);
+  LoadResultsIntoGrid(path, true);
+  ShowRecordedValues();
+  program_.dataFileInfo = open_.Info;
+  samplesPerSession_ = std::int64_t(open_.Info.SampleRate) * open_.Info.SessionLength;
+  SetUpSessions(SessionCount(open_.Info.SampleCount(), samplesPerSession_));
+  if (sessions_ == 0) {
+    program_.answers.ShowMessage({kEmptyDataFileCaption, kEmptyDataFileText, MsgIcon::Exclamation, MsgButtons::Ok});
+    picSquiggle_->DrawMapOnly(map_, program_.colours);
+  } else {
+    ShowSession(1);
+  }
+  program_.answers.ShowStatus("", -1);
+  emit ExportAvailable(true);
+  emit TitleChanged(Q(FileNamePart(path)));
+  return true;
+}
+
+void OpenDataPanel::LoadPanelMap(const std::string& path) {
+  ZoneMap map;
+  if (ReadMapFile(path, map)) map_ = map;
+}
+
+void OpenDataPanel::ShowRecordedValues() {
+  const DataFileInfo& info = open_.Info;
+  lblDataParams_[kFileName]->setText(Q(FileNamePart(info.Path)));
+  lblDataParams_[kStartTime]->setText(Q(FormatStartTime(info.Start)));
+  lblDataParams_[kSampleRate]->setText(Q(FormatFixed(info.SampleRate, 0)));
+  lblDataParams_[kDuration]->setText(Q(SecondsToDurationText(std::llround(info.Duration))));
+  lblDataParams_[kMapFile]->setText(open_.MapFile.empty() ? QStringLiteral("(four quadrants)") : Q(FileNamePart(open_.MapFile)));
+  lblDataParams_[kSamples]->setText(Q(FormatFixed(double(info.SampleCount()), 0)));
+  lblSessionLng_->setText(Q(SecondsToDurationText(open_.SessionLength)));
+  rbSessionLng_->SetValue(open_.SessionLength);
+  cboUnitsPixels_->setCurrentIndex(std::clamp<int>(open_.UnitsCode, kFirstUnitCode, kLastUnitCode) - 1);
+  lblUnits_->setText(Q(UnitName(open_.UnitsCode)));
+  boxes_->SetPair(info.UnitsPerPixel);
+  boxes_->SetFileOpen(true);
+  boxes_->Fill(info.CalibrateScale, info.AmbulatoryThreshold, info.StereotypicThreshold, info.MaximumDistance);
+}
+
+void OpenDataPanel::SetUpSessions(std::int64_t sessions) {
+  sessions_ = sessions;
+  lblDataParams_[kSessions]->setText(QString::number(sessions));
+  spDataSessNum_->blockSignals(true);
+  spDataSessNum_->SetMax(double(std::max<std::int64_t>(1, sessions)));
+  if (selected_ < 1 || selected_ > sessions) selected_ = 1;
+  spDataSessNum_->SetValue(double(selected_));
+  spDataSessNum_->blockSignals(false);
+}
+
+// --- The results table ------------------------------------------------------------------------
+
+void OpenDataPanel::LoadResultsIntoGrid(const std::string& path, bool useRunResults) {
+  const std::string file = useRunResults ? RunResultsPath(path) : path;
+  ResultsHeaderValues header;
+  LoadResultsTable(file, open_.Table, &header);
+  if (useRunResults) {
+    if (header.HaveSessionLength && header.SessionLength > 0) {
+      open_.Info.SessionLength = header.SessionLength;
+      open_.SessionLength = header.SessionLength;
+    }
+    if (header.HaveUnits) {
+      open_.Info.UnitsCode = static_cast<std::int16_t>(header.UnitsCode);
+      open_.UnitsCode = header.UnitsCode;
+    }
+    if (header.HaveMapFile) open_.MapFile = header.MapFile;
+  }
+  if (header.HaveMapFile && FileExists(open_.MapFile)) LoadPanelMap(open_.MapFile);
+  FillGrid();
+}
+
+void OpenDataPanel::FillGrid() {
+  const ResultsTable& table = open_.Table;
+  grOpenData_->clear();
+  grOpenData_->setColumnCount(static_cast<int>(table.Columns.size()));
+  grOpenData_->setRowCount(static_cast<int>(table.Rows.size()));
+  QStringList labels;
+  for (const std::string& c : table.Columns) labels << Q(c);
+  grOpenData_->setHorizontalHeaderLabels(labels);
+  for (std::size_t r = 0; r < table.Rows.size(); ++r) {
+    for (std::size_t c = 0; c < table.Rows[r].size(); ++c) {
+      grOpenData_->setItem(int(r), int(c), new QTableWidgetItem(Q(table.Rows[r][c])));
+    }
+  }
+  MarkSessionRows();
+}
+
+void OpenDataPanel::MarkSessionRows() {
+  const std::vector<std::size_t> rows = SessionRows(open_.Table, selected_);
+  const QColor mark(255, 244, 190);
+  std::size_t next = 0;
+  for (int r = 0; r < grOpenData_->rowCount(); ++r) {
+    const bool marked = next < rows.size() && rows[next] == std::size_t(r);
+    if (marked) ++next;
+    for (int c = 0; c < grOpenData_->columnCount(); ++c) {
+      if (QTableWidgetItem* item = grOpenData_->item(r, c)) item->setBackground(marked ? QBrush(mark) : QBrush());
+    }
+  }
+  if (!rows.empty()) grOpenData_->scrollToItem(grOpenData_->item(int(rows.front()), 0), QAbstractItemView::PositionAtTop);
+}
+
+// --- Sessions ---------------------------------------------------------------------------------
+
+void OpenDataPanel::ShowSession(std::int64_t n) {
+  if (!open_.Info.Loaded || samplesPerSession_ <= 0) return;
+  selected_ = n;
+  if ((n - 1) * samplesPerSession_ >= open_.Info.SampleCount() || n < 1) {
+    program_.answers.ShowMessage({kEofCaption, kEofText, MsgIcon::Critical, MsgButtons::Ok});
+    return;
+  }
+  DrawSelected();
+}
+
+void OpenDataPanel::DrawSelected() {
+  if (!open_.Info.Loaded || selected_ < 1 || samplesPerSession_ <= 0) return;
+  SessionPictureRequest request;
+  request.dataPath = open_.Info.Path;
+  request.session = selected_;
+  request.samplesPerSession = samplesPerSession_;
+  request.maxDistance = boxes_->PixelValue(CalibrationBoxes::kMaximum);
+  request.ambulatoryThreshold = boxes_->AmbulatoryPixels();
+  request.map = map_;
+  request.colours = program_.colours;
+  picSquiggle_->Draw(std::move(request));
+}
+
+// --- Reanalysis -------------------------------------------------------------------------------
+
+void OpenDataPanel::ReanalyzeClicked() {
+  if (!open_.Info.Loaded) return;
+  if (stage_ == 0) {
+    const DataFileInfo& info = open_.Info;
+    const std::string mapPath = ChangeExtension(info.Path, "MAP");
+    open_.MapFile = FileExists(mapPath) ? mapPath : std::string();
+    boxes_->Fill(info.CalibrateScale, info.AmbulatoryThreshold, info.StereotypicThreshold, info.MaximumDistance);
+    rbSessionLng_->SetValue(info.SessionLength);
+    cboUnitsPixels_->setCurrentIndex(std::clamp<int>(open_.UnitsCode, kFirstUnitCode, kLastUnitCode) - 1);
+    SetEditable(true);
+    stage_ = 1;
+    SetReanalysisMessage(2);
+    return;
+  }
+  SetReanalysisMessage(4);
+  RunReanalysis();
+  SetReanalysisMessage(3);
+  SetEditable(false);
+  stage_ = 0;
+}
+
+void OpenDataPanel::RunReanalysis() {
+  DataFileInfo& info = open_.Info;
+  AnalysisParameters params;
+  params.CalibrateScale = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kCalibration));
+  params.AmbulatoryThreshold = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kAmbulatory));
+  params.StereotypicThreshold = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kStereotypic));
+  params.MaximumDistance = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kMaximum));
+  params.SessionLength = static_cast<std::int32_t>(std::llround(rbSessionLng_->Value()));
+  params.CalibrateReference = static_cast<float>(boxes_->UnitValue(CalibrationBoxes::kCalibration));
+  params.UnitsCode = cboUnitsPixels_->currentIndex() + 1;
+  params.SampleRate = info.SampleRate;
+  params.NumberOfSessions = info.NumberOfSessions;
+  params.InitialDelay = info.InitialDelay;
+  params.DataFile = FileExists(info.Path) ? info.Path : std::string();
+  params.MapFile = open_.MapFile;
+
+  const SessionSplit split = SplitIntoSessions(info.SampleCount(), info.SampleRate, params.SessionLength);
+  shortSession_ = split.LastIsShort;
+  samplesPerSession_ = std::int64_t(info.SampleRate) * params.SessionLength;
+  SetUpSessions(split.Sessions);
+  lblSessionLng_->setText(Q(SecondsToDurationText(params.SessionLength)));
+
+  AnalysisContext context;
+  context.RecordedSessionLength = info.SessionLength;
+  context.SampleRate = info.SampleRate;
+  context.UnitsCode = params.UnitsCode;
+  context.DataFilePath = info.Path;
+  context.MapFileName = open_.MapFile;
+  context.Start = info.Start;
+  if (!open_.MapFile.empty()) LoadPanelMap(open_.MapFile);
+  context.Map = map_;
+
+  AnalysisOptions options;
+  options.DecimalSeparator = Decimal();
+  options.Answers = &program_.answers;
+  const std::string results = JoinPath(program_.home, kReanalysisFileName);
+  AnalyzeDataFile(info.Path, results, params, context, options);
+  // The calibration the results were worked out with is the open file's from now on.
+  info.CalibrateScale = params.CalibrateScale;
+  info.CalibrateReference = params.CalibrateReference;
+  info.UnitsPerPixel = UnitsPerPixel(params.CalibrateScale, params.CalibrateReference);
+  boxes_->SetPair(info.UnitsPerPixel);
+  open_.SessionLength = params.SessionLength;
+  open_.UnitsCode = params.UnitsCode;
+  program_.dataFileInfo = info;
+
+  LoadResultsIntoGrid(results, false);
+  lblDataParams_[kMapFile]->setText(open_.MapFile.empty() ? QStringLiteral("(four quadrants)") : Q(FileNamePart(open_.MapFile)));
+  DrawSelected();
+  lblAnalWarning_->setText(shortSession_ ? QString::fromLatin1(kShortSessionWarning) : QString());
+}
+
+void OpenDataPanel::SelectMapFile() {
+  if (stage_ != 1) return;
+  const std::string path = ShowFileDialog(program_.answers, program_.settings.ConfigDir, "", "Select Current Map File",
+                                          true, "MAP", true, false);
+  if (path.empty() || !FileExists(path)) return;
+  open_.MapFile = path;
+  lblDataParams_[kMapFile]->setText(Q(FileNamePart(path)));
+  LoadPanelMap(path);
+  DrawSelected();
+}
+
+// --- Exports, picture, report -----------------------------------------------------------------
+
+std::string OpenDataPanel::ExportResultsCommand() {
+  if (!open_.Info.Loaded) return {};
+  return ExportResults(program_.answers, open_, Decimal(), &summary_);
+}
+
+std::string OpenDataPanel::ExportSamplesCommand() {
+  if (!open_.Info.Loaded) return {};
+  return ExportSamples(program_.answers, open_, Decimal());
+}
+
+bool OpenDataPanel::SavePicture() {
+  const std::string path = ShowFileDialog(program_.answers, program_.settings.DataDir, "", "Save Image", false, "BMP",
+                                          true, false);
+  if (path.empty()) return false;
+  picSquiggle_->WaitForPicture();
+  const QImage picture = picSquiggle_->Picture();
+  const char* format = SameText(ExtensionPart(path), "PNG") ? "PNG" : "BMP";
+  QSaveFile file(Q(path));
+  const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, format) && file.commit();
+  DrawSelected();
+  return saved;
+}
+
+ReportContent OpenDataPanel::Report() const {
+  ReportContent c;
+  c.dataPath = open_.Info.Path;
+  c.mapFile = open_.MapFile;
+  c.start = open_.Info.Start;
+  c.sessionLength = open_.SessionLength;
+  c.duration = open_.Info.Duration;
+  c.unitsCode = open_.UnitsCode;
+  c.session = selected_;
+  c.map = map_;
+  c.colours = program_.colours;
+  c.table = open_.Table;
+  return c;
+}
+
+bool OpenDataPanel::PrintReport(QPrinter& printer) {
+  picSquiggle_->WaitForPicture();
+  ReportContent content = Report();
+  // The points of the picture on screen, so the paper shows the same trace.
+  std::vector<PositionSample> samples;
+  if (ReadSessionSamples(open_.Info.Path, selected_, samplesPerSession_, samples)) {
+    content.trace = std::make_shared<const std::vector<PositionSample>>(TracePoints(
+        samples, boxes_->PixelValue(CalibrationBoxes::kMaximum), boxes_->AmbulatoryPixels()));
+  }
+  return PrintDataReport(printer, content);
+}
+
+void OpenDataPanel::PrintClicked() {
+  if (!open_.Info.Loaded) return;
+  QPrinter printer(QPrinter::HighResolution);
+  if (!AskForPrinter(printer, this)) return;
+  program_.answers.ShowStatus("Printing", -1);
+  PrintReport(printer);
+  program_.answers.ShowStatus("", -1);
+}
+
+bool OpenDataPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lblDataParams_[kMapFile] && event->type() == QEvent::MouseButtonRelease) {
+    SelectMapFile();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void OpenDataPanel::Leave() {
+  stage_ = 0;
+  SetReanalysisMessage(1);
+  SetEditable(false);
+}
+
+}  // namespace tlx::gui

@@ -1,0 +1,125 @@
+// The "Open Data File" panel (fraOpenData): a recorded run's parameters, the results table
+// (grOpenData), one session's trace over the zone map (picSquiggle, chosen with spDataSessNum),
+// reanalysis with other parameters into "~RANAL.CSV", the two exports and the saved picture.
+#pragma once
+
+#include "data/Analysis.h"
+#include "data/Export.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QTableWidget;
+
+namespace tlx {
+class Program;
+class SummaryProgram;
+}
+
+namespace tlx::gui {
+
+class CalibrationBoxes;
+class QbxRangeBox;
+class QbxSpinButton2;
+class SessionView;
+struct ReportContent;
+
+class OpenDataPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kParamLabels = 7;
+  enum ParamLabel { kFileName = 0, kStartTime, kSampleRate, kDuration, kMapFile, kSessions, kSamples };
+
+  OpenDataPanel(Program& program, SummaryProgram& summary, QWidget* parent = nullptr);
+
+  // How the panel asks the main window to show it; false keeps the file from being opened.
+  void SetEnterPanel(std::function<bool()> enter) { enterPanel_ = std::move(enter); }
+
+  // The File menu's open command: "Load Data File" in the last directory used.
+  void OpenCommand();
+  // Opens a data file (a "CSV" file goes to the summary program instead). True when loaded.
+  bool OpenDataFileForAnalysis(const std::string& path);
+  void ShowSession(std::int64_t n);
+  void ReanalyzeClicked();
+  void LoadResultsIntoGrid(const std::string& path, bool useRunResults);
+  void SelectMapFile();
+  std::string ExportResultsCommand();
+  std::string ExportSamplesCommand();
+  bool SavePicture();
+  // The printed report of the selected session.
+  bool PrintReport(QPrinter& printer);
+  void PrintClicked();
+  // Leaving the panel returns to the locked stage.
+  void Leave();
+
+  bool Loaded() const { return open_.Info.Loaded; }
+  int Stage() const { return stage_; }
+  std::int64_t Sessions() const { return sessions_; }
+  std::int64_t SelectedSession() const { return selected_; }
+  const OpenDataFile& Open() const { return open_; }
+  const ZoneMap& Map() const { return map_; }
+  SessionView* View() const { return picSquiggle_; }
+  CalibrationBoxes* Boxes() const { return boxes_; }
+  QbxRangeBox* SessionLengthBox() const { return rbSessionLng_; }
+  QComboBox* UnitsList() const { return cboUnitsPixels_; }
+  ReportContent Report() const;
+
+ signals:
+  void ExportAvailable(bool available);
+  void TitleChanged(const QString& suffix);
+  void ExitRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  QWidget* BuildParameterBox();
+  QWidget* BuildButtons();
+  void SetReanalysisMessage(int stage);
+  void SetEditable(bool editable);
+  void ShowRecordedValues();
+  void SetUpSessions(std::int64_t sessions);
+  void RunReanalysis();
+  void FillGrid();
+  void MarkSessionRows();
+  void LoadPanelMap(const std::string& path);
+  void DrawSelected();
+  char Decimal() const;
+
+  Program& program_;
+  SummaryProgram& summary_;
+  std::function<bool()> enterPanel_ = [] { return true; };
+
+  SessionView* picSquiggle_;
+  QTableWidget* grOpenData_;
+  QbxSpinButton2* spDataSessNum_;
+  std::array<QPushButton*, 4> cmdRanal_{};
+  QPushButton* cmdExitData_;
+  QLabel* lblRanalInstr_;
+  CalibrationBoxes* boxes_;
+  QComboBox* cboUnitsPixels_;
+  QLabel* lblUnits_;
+  QbxRangeBox* rbSessionLng_;
+  QLabel* lblSessionLng_;
+  std::array<QLabel*, kParamLabels> lblDataParams_{};
+  QLabel* lblAnalWarning_;
+
+  OpenDataFile open_;
+  ZoneMap map_ = ZoneMap::FourQuadrants();
+  int stage_ = 0;
+  bool shortSession_ = false;
+  std::int64_t sessions_ = 0;
+  std::int64_t selected_ = 0;
+  std::int64_t samplesPerSession_ = 0;
+};
+
+}  // namespace tlx::gui

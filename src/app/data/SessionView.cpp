@@ -1,0 +1,105 @@
+#include "app/data/SessionView.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QPainter>
+#include <QThread>
+
+namespace tlx::gui {
+
+SessionView::SessionView(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("picSquiggle"));
+  setMinimumSize(256, 192);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+SessionView::~SessionView() { StopWorkers(); }
+
+void SessionView::StopWorkers() {
+  if (cancel_) cancel_->store(true);
+  for (QThread* worker : workers_) {
+    worker->wait();
+    delete worker;
+  }
+  workers_.clear();
+}
+
+void SessionView::Draw(SessionPictureRequest request) {
+  if (cancel_) cancel_->store(true);
+  cancel_ = std::make_shared<std::atomic<bool>>(false);
+  request.size = size();
+  last_ = request;
+  haveSession_ = true;
+  const int generation = ++generation_;
+  ++pending_;
+  auto cancel = cancel_;
+  QThread* worker = QThread::create([this, request = std::move(request), cancel, generation] {
+    SessionPictureResult result = DrawSessionPicture(request, cancel.get());
+    if (cancel->load()) {
+      QMetaObject::invokeMethod(this, [this] { --pending_; }, Qt::QueuedConnection);
+      return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, generation, result = std::move(result)]() mutable { Deliver(generation, std::move(result)); },
+        Qt::QueuedConnection);
+  });
+  // Finished workers are collected here, on the window's thread.
+  connect(worker, &QThread::finished, this, [this, worker] {
+    std::erase(workers_, worker);
+    worker->deleteLater();
+  });
+  workers_.push_back(worker);
+  worker->start(QThread::LowPriority);
+}
+
+void SessionView::Deliver(int generation, SessionPictureResult result) {
+  --pending_;
+  if (generation != generation_) return;
+  picture_ = std::move(result.image);
+  last_.points = result.points;
+  lastMs_ = result.milliseconds;
+  update();
+  emit PictureReady();
+}
+
+void SessionView::DrawMapOnly(const ZoneMap& map, const ColourTable& colours) {
+  if (cancel_) cancel_->store(true);
+  ++generation_;
+  haveSession_ = false;
+  last_ = SessionPictureRequest{};
+  last_.map = map;
+  last_.colours = colours;
+  QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  QPainter painter(&image);
+  DrawZoneMapPicture(painter, QRectF(image.rect()), map, colours);
+  painter.end();
+  picture_ = image;
+  update();
+}
+
+bool SessionView::WaitForPicture(int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (pending_ > 0 && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(1);
+  }
+  QCoreApplication::processEvents();
+  return pending_ == 0;
+}
+
+void SessionView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  if (!picture_.isNull()) painter.drawImage(rect(), picture_);
+}
+
+void SessionView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (haveSession_ && last_.points) {
+    Draw(last_);  // the points are kept: only the drawing is done again
+  } else if (!haveSession_) {
+    DrawMapOnly(last_.map, last_.colours);
+  }
+}
+
+}  // namespace tlx::gui

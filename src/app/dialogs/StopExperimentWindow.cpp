@@ -1,0 +1,66 @@
+#include "app/dialogs/StopExperimentWindow.h"
+
+#include "app/panels/PanelKit.h"
+
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace tlx::gui {
+
+StopExperimentWindow::StopExperimentWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmStopExperiment"));
+  setWindowModality(Qt::WindowModal);
+  auto* layout = new QVBoxLayout(this);
+  message_ = NamedLabel(this, "lblMessage");
+  message_->setAlignment(Qt::AlignCenter);
+  QFont f = message_->font();
+  f.setPointSize(f.pointSize() + 2);
+  message_->setFont(f);
+  message_->setMinimumWidth(260);
+  layout->addWidget(message_, 1);
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  ok_ = NamedButton(this, "cmdOK", QStringLiteral("&OK"));
+  cancel_ = NamedButton(this, "cmdCancel", QStringLiteral("&Cancel"));
+  ok_->setDefault(true);
+  row->addWidget(ok_);
+  row->addWidget(cancel_);
+  row->addStretch(1);
+  layout->addLayout(row);
+  connect(ok_, &QPushButton::clicked, this, [this] { done(static_cast<int>(MsgAnswer::Ok)); });
+  connect(cancel_, &QPushButton::clicked, this,
+          [this] { done(static_cast<int>(MsgAnswer::Cancel)); });
+}
+
+void StopExperimentWindow::ShowForm(StopWindowForm form, const MessageRequest& content) {
+  // While a question waits, its text stays; anything else is asked in a message box of its own.
+  if (waiting_) return;
+  form_ = form;
+  content_ = content;
+  shown_ = true;
+  setWindowTitle(ScreenText(content.caption));
+  message_->setText(ScreenText(content.text));
+  cancel_->setVisible(form == StopWindowForm::Confirm);
+  adjustSize();
+  show();
+}
+
+bool StopExperimentWindow::Shows(const MessageRequest& request) const {
+  return shown_ && !waiting_ && request.caption == content_.caption && request.text == content_.text;
+}
+
+MsgAnswer StopExperimentWindow::WaitForAnswer() {
+  waiting_ = true;
+  const int result = exec();
+  waiting_ = false;
+  if (result == static_cast<int>(MsgAnswer::Ok)) return MsgAnswer::Ok;
+  return form_ == StopWindowForm::Status ? MsgAnswer::Ok : MsgAnswer::Cancel;
+}
+
+void StopExperimentWindow::HideWindow() {
+  if (waiting_) return;
+  shown_ = false;
+  hide();
+}
+
+}  // namespace tlx::gui

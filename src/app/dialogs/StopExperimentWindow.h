@@ -1,0 +1,45 @@
+// The stop window (frmStopExperiment): the stop question with OK and Cancel, or the run's status
+// with OK only. It is window-modal over the main window, so the run and its display go on while
+// it waits for the answer.
+#pragma once
+
+#include "common/UserAnswers.h"
+#include "run/MainView.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace tlx::gui {
+
+class StopExperimentWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit StopExperimentWindow(QWidget* parent = nullptr);
+
+  // Shows the form without waiting.
+  void ShowForm(StopWindowForm form, const MessageRequest& content);
+  // True when the shown content is this request.
+  bool Shows(const MessageRequest& request) const;
+  // Waits for OK or Cancel (closing the window answers Cancel, or OK in the status form).
+  MsgAnswer WaitForAnswer();
+  void HideWindow();
+  bool Waiting() const { return waiting_; }
+
+  QLabel* Message() const { return message_; }
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+ private:
+  QLabel* message_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
+  StopWindowForm form_ = StopWindowForm::Confirm;
+  MessageRequest content_;
+  bool shown_ = false;
+  bool waiting_ = false;
+};
+
+}  // namespace tlx::gui

@@ -1,0 +1,143 @@
+#include "app/panels/LivePicture.h"
+
+#include <QPaintEvent>
+#include <QResizeEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tlx::gui {
+
+QColor ColourOf(std::int32_t value) {
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size) {
+  QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter p(&image);
+  const double cw = static_cast<double>(image.width()) / kMapColumns;
+  const double ch = static_cast<double>(image.height()) / kMapRows;
+  for (int r = 0; r < kMapRows; ++r) {
+    for (int c = 0; c < kMapColumns; ++c) {
+      const QColor colour = ColourOf(colours.Of(map.At(r, c)));
+      // A darker shade keeps the white trace and the marker readable over bright zones.
+      const QRectF cell(c * cw, r * ch, cw + 0.5, ch + 0.5);
+      p.fillRect(cell, colour.darker(250));
+    }
+  }
+  return image;
+}
+
+LivePicture::LivePicture(RunDisplay& display, const ZoneMap& map, const ColourTable& colours,
+                         QWidget* parent)
+    : QWidget(parent), display_(display), map_(map), colours_(colours) {
+  setObjectName(QStringLiteral("picBackGround"));
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(160, 120);
+}
+
+void LivePicture::ApplyLayout() {
+  display_.SetPictureLayout(width(), height(), kMarkerSize, kMarkerSize);
+}
+
+void LivePicture::Redraw() {
+  background_ = PaintZoneMap(map_, colours_, size());
+  trace_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+  trace_.fill(Qt::transparent);
+  update();
+}
+
+void LivePicture::resizeEvent(QResizeEvent* event) {
+  ApplyLayout();
+  background_ = PaintZoneMap(map_, colours_, size());
+  const QSize old = event->oldSize();
+  const double sx = old.width() > 0 ? static_cast<double>(width()) / old.width() : 1.0;
+  const double sy = old.height() > 0 ? static_cast<double>(height()) / old.height() : 1.0;
+  RedrawTraceFromModel(sx, sy);
+}
+
+// The model keeps its points in the scale they were made in; after a resize they are drawn
+// again stretched to the new size.
+void LivePicture::RedrawTraceFromModel(double sx, double sy) {
+  trace_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+  trace_.fill(Qt::transparent);
+  const auto& points = display_.Trace();
+  if (points.empty()) return;
+  QPainter painter(&trace_);
+  painter.setPen(QPen(Qt::white, 1.5));
+  QPointF last;
+  for (const auto& p : points) {
+    const QPointF pt(p.x * sx, p.y * sy);
+    if (p.startsLine) painter.drawPoint(pt);
+    else painter.drawLine(last, pt);
+    last = pt;
+  }
+  lastPoint_ = last;
+}
+
+void LivePicture::MoveMarker(bool visible, double left, double top) {
+  const QRect before = MarkerRect();
+  const bool wasVisible = markerVisible_;
+  markerVisible_ = visible;
+  markerLeft_ = left;
+  markerTop_ = top;
+  if (wasVisible) update(before);
+  if (visible) update(MarkerRect());
+}
+
+void LivePicture::AddTracePoint(const TracePoint& point) {
+  if (trace_.size() != size()) RedrawTraceFromModel(1.0, 1.0);
+  QPainter painter(&trace_);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(Qt::white, 1.5));
+  const QPointF pt(point.x, point.y);
+  QRectF dirty(pt, QSizeF(1, 1));
+  if (point.startsLine) {
+    painter.drawPoint(pt);
+  } else {
+    painter.drawLine(lastPoint_, pt);
+    dirty = QRectF(lastPoint_, pt).normalized();
+  }
+  lastPoint_ = pt;
+  update(dirty.toAlignedRect().adjusted(-3, -3, 3, 3));
+}
+
+QRect LivePicture::MarkerRect() const {
+  return QRect(static_cast<int>(std::floor(markerLeft_)), static_cast<int>(std::floor(markerTop_)),
+               kMarkerSize + 1, kMarkerSize + 1);
+}
+
+void LivePicture::paintEvent(QPaintEvent* event) {
+  ++paints_;
+  QPainter p(this);
+  const QRect r = event->rect();
+  if (background_.size() != size()) background_ = PaintZoneMap(map_, colours_, size());
+  p.drawImage(r, background_, r);
+  if (!trace_.isNull()) p.drawImage(r, trace_, r);
+  if (markerVisible_) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(255, 255, 0));
+    p.drawEllipse(QRectF(markerLeft_, markerTop_, kMarkerSize, kMarkerSize));
+  }
+}
+
+AspectBox::AspectBox(QWidget* child, QWidget* parent) : QWidget(parent), child_(child) {
+  child_->setParent(this);
+  setMinimumSize(child_->minimumSize());
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void AspectBox::resizeEvent(QResizeEvent*) {
+  int w = width();
+  int h = static_cast<int>(std::lround(w * 0.75));
+  if (h > height()) {
+    h = height();
+    w = static_cast<int>(std::lround(h / 0.75));
+  }
+  child_->setGeometry((width() - w) / 2, (height() - h) / 2, w, h);
+}
+
+}  // namespace tlx::gui

@@ -1,0 +1,40 @@
+// Small helpers the panels and dialogs share: named buttons and labels, and the row that puts a
+// panel's Home button in the bottom-right corner.
+#pragma once
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+
+namespace tlx::gui {
+
+inline QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(QLatin1String(name));
+  b->setAutoDefault(false);
+  return b;
+}
+
+inline QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text = {}) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(QLatin1String(name));
+  return l;
+}
+
+// Program texts join their lines with CR LF; a label shows them as line breaks.
+inline QString ScreenText(const std::string& text) {
+  QString s = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+  s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  return s;
+}
+
+// A row holding the given button at its right end.
+inline QHBoxLayout* BottomRightRow(QPushButton* button) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(button);
+  return row;
+}
+
+}  // namespace tlx::gui

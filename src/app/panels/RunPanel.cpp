@@ -1,0 +1,112 @@
+#include "app/panels/RunPanel.h"
+
+#include "app/panels/LivePicture.h"
+#include "app/panels/PanelKit.h"
+#include "run/RunTexts.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+
+namespace tlx::gui {
+namespace {
+
+const char* const kLabelNames[7] = {"lblTimeElap",      "lblCurrSess",   "lblExptStat",
+                                    "lblMissedSamples", "lblInitDelay",  "lblSessionDuration",
+                                    "lblOutFile"};
+const char* const kCaptions[7] = {"Session Time Elapsed :", "Current Session :",
+                                  "Experiment Status :",    "Missed Samples :",
+                                  "Initial Delay :",        "Session Duration :",
+                                  "Output Filename :"};
+
+}  // namespace
+
+LivePanel::LivePanel(const char* frameName, const char* homeName, bool runPanel,
+                     RunDisplay& display, const ZoneMap& map, const ColourTable& colours,
+                     QWidget* parent)
+    : QFrame(parent) {
+  setObjectName(QLatin1String(frameName));
+  auto* outer = new QHBoxLayout(this);
+  picture_ = new LivePicture(display, map, colours);
+  outer->addWidget(new AspectBox(picture_, this), 3);
+
+  auto* side = new QVBoxLayout;
+  outer->addLayout(side, 2);
+  if (runPanel) side->addWidget(BuildStatus(), 1);
+  else side->addStretch(1);
+
+  auto* traceRow = new QHBoxLayout;
+  trace_ = new QCheckBox(QStringLiteral("Tr&ace"), this);
+  trace_->setObjectName(QStringLiteral("chkTrace"));
+  clear_ = NamedButton(this, "cmdClear", QStringLiteral("C&lear"));
+  traceRow->addWidget(trace_);
+  traceRow->addWidget(clear_);
+  traceRow->addStretch(1);
+  side->addLayout(traceRow);
+  connect(trace_, &QCheckBox::clicked, this, &LivePanel::TraceClicked);
+  connect(clear_, &QPushButton::clicked, this, &LivePanel::ClearClicked);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  if (runPanel) {
+    start_ = NamedButton(this, "cmdRunExpt", QStringLiteral("&Start"));
+    stop_ = NamedButton(this, "cmdStopExpt", QStringLiteral("St&op"));
+    buttons->addWidget(start_);
+    buttons->addWidget(stop_);
+    connect(start_, &QPushButton::clicked, this, &LivePanel::StartClicked);
+    connect(stop_, &QPushButton::clicked, this, &LivePanel::StopClicked);
+  }
+  home_ = NamedButton(this, homeName, QStringLiteral("Ho&me"));
+  buttons->addWidget(home_);
+  side->addLayout(buttons);
+  connect(home_, &QPushButton::clicked, this, &LivePanel::HomeClicked);
+  if (runPanel) {
+    setTabOrder(trace_, clear_);
+    setTabOrder(clear_, start_);
+    setTabOrder(start_, stop_);
+    setTabOrder(stop_, home_);
+  }
+}
+
+QWidget* LivePanel::BuildStatus() {
+  auto* status = new QFrame(this);
+  status->setObjectName(QStringLiteral("fraExptStatusC"));
+  status->setFrameShape(QFrame::StyledPanel);
+  auto* grid = new QGridLayout(status);
+  for (int i = 0; i < 7; ++i) {
+    auto* caption = new QLabel(QString::fromLatin1(kCaptions[i]), status);
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(caption, i, 0);
+    values_[i] = NamedLabel(status, kLabelNames[i]);
+    values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
+    grid->addWidget(values_[i], i, 1);
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(7, 1);
+  ready_ = NamedLabel(status, "lblReadyToBegin");
+  ready_->setAlignment(Qt::AlignCenter);
+  ready_->setAutoFillBackground(true);
+  QFont f = ready_->font();
+  f.setPointSize(f.pointSize() + 4);
+  f.setBold(true);
+  ready_->setFont(f);
+  ready_->hide();
+  // The text covers the whole status frame while it is shown.
+  grid->addWidget(ready_, 0, 0, 8, 2);
+  return status;
+}
+
+void LivePanel::ShowLabels(const RunLabels& l) {
+  if (!values_[0]) return;
+  const std::string* texts[7] = {&l.TimeElap,     &l.CurrSess,        &l.ExptStat, &l.MissedSamples,
+                                 &l.InitDelay,    &l.SessionDuration, &l.OutFile};
+  for (int i = 0; i < 7; ++i) values_[i]->setText(QString::fromStdString(*texts[i]));
+}
+
+void LivePanel::ShowReadyText(bool shown) {
+  if (!ready_) return;
+  ready_->setText(ScreenText(kReadyToBeginText));
+  ready_->setVisible(shown);
+}
+
+}  // namespace tlx::gui

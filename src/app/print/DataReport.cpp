@@ -1,0 +1,144 @@
+#include "app/print/DataReport.h"
+
+#include "app/data/SessionPicture.h"
+#include "common/Paths.h"
+#include "common/TimeText.h"
+#include "setup/Units.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tlx::gui {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Where the next line goes and how the page is laid out, in device units.
+struct Page {
+  QPainter& painter;
+  QPrinter& printer;
+  double left = 0, top = 0, width = 0, bottom = 0, line = 0;
+  double y = 0;
+
+  void NewPage() {
+    printer.newPage();
+    y = top;
+  }
+  void Text(const QString& text) {
+    painter.drawText(QPointF(left, y + painter.fontMetrics().ascent()), text);
+    y += line;
+  }
+};
+
+std::vector<double> ColumnWidths(const ResultsTable& table, const std::vector<std::size_t>& rows,
+                                 double digit, double usable) {
+  std::vector<double> widths(table.Columns.size(), 0);
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    std::size_t chars = table.Columns[c].size();
+    for (std::size_t r : rows) chars = std::max(chars, table.Rows[r][c].size());
+    widths[c] = digit * double(chars + 2);
+  }
+  double total = 0;
+  for (double w : widths) total += w;
+  if (total > usable && total > 0) {
+    for (double& w : widths) w *= usable / total;
+  }
+  return widths;
+}
+
+void TableRow(Page& page, const std::vector<std::string>& cells, const std::vector<double>& widths) {
+  QPainter& p = page.painter;
+  double x = page.left;
+  const double padding = widths.empty() ? 0 : QFontMetricsF(p.font()).horizontalAdvance(QLatin1Char('9')) / 2;
+  for (std::size_t c = 0; c < widths.size() && c < cells.size(); ++c) {
+    p.drawText(QRectF(x + padding, page.y, widths[c] - padding, page.line), Qt::AlignLeft | Qt::AlignVCenter,
+               Q(cells[c]));
+    p.drawLine(QPointF(x, page.y), QPointF(x, page.y + page.line));
+    x += widths[c];
+  }
+  p.drawLine(QPointF(x, page.y), QPointF(x, page.y + page.line));
+  p.drawLine(QPointF(page.left, page.y), QPointF(x, page.y));
+  page.y += page.line;
+  p.drawLine(QPointF(page.left, page.y), QPointF(x, page.y));
+}
+
+void PrintTable(Page& page, const ResultsTable& table, std::int64_t session) {
+  if (table.Columns.empty()) return;
+  const std::vector<std::size_t> rows = SessionRows(table, session);
+  const double digit = QFontMetricsF(page.painter.font()).horizontalAdvance(QLatin1Char('9'));
+  const std::vector<double> widths = ColumnWidths(table, rows, digit, page.width);
+  TableRow(page, table.Columns, widths);
+  for (std::size_t r : rows) {
+    if (page.y + page.line > page.bottom) {
+      // The table goes on at the top of a new page, under its column header again.
+      page.NewPage();
+      TableRow(page, table.Columns, widths);
+    }
+    TableRow(page, table.Rows[r], widths);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> ReportHeaderLines(const ReportContent& c) {
+  return {
+      "Experiment filename : " + FileNamePart(c.dataPath),
+      "Zone map filename : " + FileNamePart(c.mapFile),
+      "Experiment start time : " + FormatIsoTime(c.start),
+      "Session Length : " + SecondsToDurationText(c.sessionLength) + "     Experiment Length : " +
+          SecondsToDurationText(static_cast<std::int64_t>(std::llround(c.duration))),
+      "Distances are in : " + UnitName(c.unitsCode),
+      "Times are in seconds.",
+  };
+}
+
+bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  QFont font(QStringLiteral("DejaVu Sans Mono"));
+  font.setPointSizeF(10);
+  painter.setFont(font);
+  const QRectF area(QPointF(0, 0), QSizeF(painter.device()->width(), painter.device()->height()));
+  Page page{painter, printer};
+  page.left = area.width() / 10;
+  page.top = area.height() / 10;
+  page.width = area.width() - 2 * page.left;
+  page.bottom = area.height() - page.top / 2;
+  page.line = QFontMetricsF(painter.font()).height() * 1.3;
+  page.y = page.top;
+  for (const std::string& line : ReportHeaderLines(content)) page.Text(Q(line));
+  page.Text(QStringLiteral("Session Number : %1").arg(content.session));
+  page.y += page.line / 2;
+
+  double w = page.width;
+  double h = w * 0.75;
+  const double room = page.bottom - page.y - 3 * page.line;
+  if (h > room && room > 0) {
+    h = room;
+    w = h / 0.75;
+  }
+  const QRectF box(page.left, page.y, w, h);
+  DrawZoneMapPicture(painter, box, content.map, content.colours);
+  if (content.trace) {
+    // The picture is about twice as wide on paper as on screen: the trace keeps its proportions.
+    const double unit = std::max(1.0, w / 512.0);
+    painter.save();
+    painter.setClipRect(box);
+    DrawTrace(painter, box, *content.trace, unit);
+    painter.restore();
+  }
+  painter.setPen(Qt::black);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(box);
+  page.y += h + page.line;
+  if (page.y + 2 * page.line > page.bottom) page.NewPage();
+  PrintTable(page, content.table, content.session);
+  return painter.end();
+}
+
+}  // namespace tlx::gui

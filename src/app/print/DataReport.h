@@ -1,0 +1,41 @@
+// The printed report of one session of a data file: the run's identification and parameters, the
+// zone map with the session's trace, and the session's rows of the results table, which continue
+// on further pages when they do not fit on one.
+#pragma once
+
+#include "common/Clock.h"
+#include "data/DataFile.h"
+#include "data/ResultsTable.h"
+#include "setup/Colours.h"
+#include "zonemap/ZoneMap.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPrinter;
+
+namespace tlx::gui {
+
+struct ReportContent {
+  std::string dataPath;
+  std::string mapFile;  // the map file the panel uses; empty for the built-in map
+  LocalDateTime start;
+  std::int32_t sessionLength = 0;  // seconds
+  double duration = 0;             // seconds of recording
+  std::int32_t unitsCode = 0;
+  std::int64_t session = 0;
+  ZoneMap map;
+  ColourTable colours;
+  std::shared_ptr<const std::vector<PositionSample>> trace;
+  ResultsTable table;
+};
+
+// The report's text lines above the picture, in order.
+std::vector<std::string> ReportHeaderLines(const ReportContent& content);
+
+// Prints the report and ends the document. False when the printer cannot be started.
+bool PrintDataReport(QPrinter& printer, const ReportContent& content);
+
+}  // namespace tlx::gui

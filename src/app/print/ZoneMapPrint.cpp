@@ -1,0 +1,52 @@
+#include "app/print/ZoneMapPrint.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tlx::gui {
+
+void DrawZoneMapBox(QPainter& painter, double x1, double y1, double x2, double y2, const ZoneMap& map) {
+  const double left = std::min(x1, x2);
+  const double top = std::min(y1, y2);
+  const double cw = std::fabs(x2 - x1) / kMapColumns;
+  const double ch = std::fabs(y2 - y1) / kMapRows;
+  // One device pixel keeps the letter off the cell's lines; a pen of about a point is visible on
+  // paper at any resolution.
+  const double inset = 1.0;
+  const double dpi = painter.device() ? painter.device()->logicalDpiX() : 96;
+  QPen pen(Qt::black);
+  pen.setWidthF(std::max(1.0, dpi / 96.0));
+  painter.save();
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRectF(left, top, std::fabs(x2 - x1), std::fabs(y2 - y1)));
+  QFont font = painter.font();
+  font.setPixelSize(std::max(1, static_cast<int>(ch * 0.6)));
+  painter.setFont(font);
+  for (int r = 0; r < kMapRows; ++r) {
+    for (int c = 0; c < kMapColumns; ++c) {
+      const double x = left + c * cw;
+      const double y = top + r * ch;
+      const char here = map.At(r, c);
+      painter.drawText(QRectF(x + inset, y + inset, cw, ch), Qt::AlignLeft | Qt::AlignTop,
+                       QString(QChar::fromLatin1(here)));
+      if (c == 0 || map.At(r, c - 1) != here) painter.drawLine(QPointF(x, y), QPointF(x, y + ch));
+      if (c == kMapColumns - 1 || map.At(r, c + 1) != here) painter.drawLine(QPointF(x + cw, y), QPointF(x + cw, y + ch));
+      if (r == 0 || map.At(r - 1, c) != here) painter.drawLine(QPointF(x, y), QPointF(x + cw, y));
+      if (r == kMapRows - 1 || map.At(r + 1, c) != here) painter.drawLine(QPointF(x, y + ch), QPointF(x + cw, y + ch));
+    }
+  }
+  painter.restore();
+}
+
+bool PrintZoneMapBox(QPrinter& printer, double x1, double y1, double x2, double y2, const ZoneMap& map) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  DrawZoneMapBox(painter, x1, y1, x2, y2, map);
+  return painter.end();
+}
+
+}  // namespace tlx::gui

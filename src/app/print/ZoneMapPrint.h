@@ -1,0 +1,20 @@
+// The zone map as a line drawing: the outline of the grid, the boundaries between zones and each
+// cell's letter, for the printer (the zone editor's print and the printed report).
+#pragma once
+
+#include "zonemap/ZoneMap.h"
+
+class QPainter;
+class QPrinter;
+
+namespace tlx::gui {
+
+// Draws the map into the box with corners (x1, y1) and (x2, y2) in the painter's device units.
+// A side of a cell is drawn where the neighbour on that side holds another character or where the
+// grid ends, so lines inside a zone are left out and the border is always drawn.
+void DrawZoneMapBox(QPainter& painter, double x1, double y1, double x2, double y2, const ZoneMap& map);
+
+// Prints the map into the box on one page and ends the print job. True when it finished.
+bool PrintZoneMapBox(QPrinter& printer, double x1, double y1, double x2, double y2, const ZoneMap& map);
+
+}  // namespace tlx::gui

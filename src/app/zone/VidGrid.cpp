@@ -1,0 +1,171 @@
+#include "app/zone/VidGrid.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tlx::gui {
+
+QColor ToQColor(std::int32_t colour) {
+  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+VidGrid::VidGrid(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("vgZoneGrid"));
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  setMinimumSize(cols * 8, rows * 8);
+  fill_.fill(0);
+}
+
+int VidGrid::CellWidth() const { return std::max(1, static_cast<int>(std::lround(width() / double(cols)))); }
+int VidGrid::CellHeight() const { return std::max(1, static_cast<int>(std::lround(height() / double(rows)))); }
+
+QPoint VidGrid::CellAt(QPoint point) const {
+  const int x = std::clamp(point.x(), 0, width());
+  const int y = std::clamp(point.y(), 0, height());
+  // The right and bottom edges (and the rounding of the cell size) could name a cell past the
+  // last one; such points belong to the last column or row.
+  return QPoint(std::min(x / CellWidth(), cols - 1), std::min(y / CellHeight(), rows - 1));
+}
+
+QRect VidGrid::CellRect(int row, int column) const {
+  return QRect(column * CellWidth(), row * CellHeight(), CellWidth(), CellHeight());
+}
+
+void VidGrid::PutLetterInCell(int row, int column, int zone, std::int32_t colour) {
+  if (row < 0 || row >= rows || column < 0 || column >= cols) return;
+  const char letter = ZoneLetter(zone);
+  zones_.Set(row, column, letter);
+  std::int32_t paint = 0;
+  if (zone >= 1) paint = colour == -1 ? table_.Of(letter) : colour;
+  fill_[static_cast<std::size_t>(row * cols + column)] = paint;
+  update(CellRect(row, column));
+}
+
+void VidGrid::RedrawZones() {
+  for (int p = 0; p < kMapCells; ++p) {
+    const unsigned char c = static_cast<unsigned char>(zones_.cells[static_cast<std::size_t>(p)]);
+    PutLetterInCell(p / cols, p % cols, ZoneNumberOf(c), -1);
+  }
+  update();
+}
+
+void VidGrid::Clear() {
+  zones_ = ZoneMap();
+  fill_.fill(0);
+  update();
+}
+
+void VidGrid::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  QFont font = painter.font();
+  font.setPixelSize(std::max(6, CellHeight() * 2 / 3));
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c) {
+      const char letter = zones_.At(r, c);
+      if (letter == ' ') continue;
+      const QRect cell = CellRect(r, c);
+      painter.fillRect(cell, ToQColor(fill_[static_cast<std::size_t>(r * cols + c)]));
+      painter.drawText(cell, Qt::AlignCenter, QString(QChar::fromLatin1(letter)));
+    }
+  }
+  if (bandVisible_) {
+    painter.setPen(bandColour_);
+    painter.setBrush(bandColour_);
+    painter.drawRect(band_.normalized());
+  }
+}
+
+void VidGrid::ReportChange() {
+  if (zones_ == checked_) return;
+  checked_ = zones_;
+  emit ZonesChanged();
+}
+
+void VidGrid::PaintCell(QPoint cell) {
+  const int zone = StrokeZone();
+  if (leftButton_ && zones_.At(cell.y(), cell.x()) == ZoneLetter(currentZone_)) return;
+  if (style_ == 1) {
+    for (int c = 0; c < cols; ++c) PutLetterInCell(cell.y(), c, zone, -1);
+  } else if (style_ == 2) {
+    for (int r = 0; r < rows; ++r) PutLetterInCell(r, cell.x(), zone, -1);
+  } else {
+    PutLetterInCell(cell.y(), cell.x(), zone, -1);
+  }
+  ReportChange();
+}
+
+void VidGrid::FillRectangle(QPoint from, QPoint to) {
+  const int zone = StrokeZone();
+  for (int r = std::min(from.y(), to.y()); r <= std::max(from.y(), to.y()); ++r) {
+    for (int c = std::min(from.x(), to.x()); c <= std::max(from.x(), to.x()); ++c) {
+      PutLetterInCell(r, c, zone, -1);
+    }
+  }
+  ReportChange();
+}
+
+void VidGrid::mousePressEvent(QMouseEvent* event) {
+  if (!enabled_ || buttonDown_) return;
+  if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
+  buttonDown_ = true;
+  leftButton_ = event->button() == Qt::LeftButton;
+  checked_ = zones_;
+  const QPoint point = event->position().toPoint();
+  startCell_ = CellAt(point);
+  if (dragGrid_ == 1) {
+    band_ = QRect(point, QSize(0, 0));
+    bandColour_ = (leftButton_ && currentZone_ >= 1) ? ToQColor(table_.Of(ZoneLetter(currentZone_)))
+                                                      : QColor(Qt::black);
+    bandVisible_ = true;
+  }
+  PaintCell(startCell_);
+}
+
+void VidGrid::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint point = event->position().toPoint();
+  const QPoint cell = CellAt(point);
+  if (cell != lastReported_) {
+    lastReported_ = cell;
+    emit CursorCellChanged(cell.x(), cell.y());
+  }
+  if (!enabled_ || !buttonDown_) return;
+  if (dragGrid_ == 1) {
+    band_.setBottomRight(point);
+    update();
+  } else {
+    PaintCell(cell);
+  }
+}
+
+void VidGrid::mouseReleaseEvent(QMouseEvent* event) {
+  if (!buttonDown_) return;
+  const bool releasedStrokeButton =
+      (leftButton_ && event->button() == Qt::LeftButton) || (!leftButton_ && event->button() == Qt::RightButton);
+  if (!releasedStrokeButton) return;
+  buttonDown_ = false;
+  bandVisible_ = false;
+  if (dragGrid_ == 1) FillRectangle(startCell_, CellAt(event->position().toPoint()));
+  update();
+  emit EditFinished();
+}
+
+void VidGrid::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 127) {
+    currentZone_ = ZoneNumberOf(static_cast<unsigned char>(text[0].unicode()));
+    emit ZoneTyped();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace tlx::gui

@@ -1,0 +1,98 @@
+// The zone grid control: a picture of the 24 x 32 cells of a zone map, each filled with its zone's
+// colour and showing its letter, painted with the mouse (left button paints, right button erases,
+// cell by cell or as a rectangle) and told the zone to paint by typed characters.
+#pragma once
+
+#include "setup/Colours.h"
+#include "zonemap/ZoneMap.h"
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+namespace tlx::gui {
+
+QColor ToQColor(std::int32_t colour);
+
+class VidGrid : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit VidGrid(QWidget* parent = nullptr);
+
+  static constexpr int rows = kMapRows;
+  static constexpr int cols = kMapColumns;
+
+  // The 768 characters. Setting takes the first 768 (blanks pad a shorter text) and does not
+  // redraw: RedrawZones does.
+  ZoneMap GridZones() const { return zones_; }
+  void SetGridZones(const ZoneMap& zones) { zones_ = zones; }
+  // Every cell drawn again from its character; a character that is not a zone becomes a blank.
+  void RedrawZones();
+  // Stores the zone's letter in the cell and fills it: black for zone 0, else `colour`, or the
+  // colour table's entry for the letter when colour is -1.
+  void PutLetterInCell(int row, int column, int zone, std::int32_t colour);
+  void Clear();
+
+  std::int32_t Color(char c) const { return table_.Of(c); }
+  void SetColor(char c, std::int32_t colour) { table_.entries[static_cast<unsigned char>(c)] = colour; }
+
+  bool GridEnabled() const { return enabled_; }
+  void SetGridEnabled(bool on) { enabled_ = on; }
+  int DragGrid() const { return dragGrid_; }
+  void SetDragGrid(int mode) { dragGrid_ = mode; }
+  int Style() const { return style_; }
+  void SetStyle(int style) { style_ = style; }
+  int CurrentZone() const { return currentZone_; }
+  void SetCurrentZone(int zone) { currentZone_ = zone; }
+
+  // Cell of a point in widget coordinates (limited to the grid).
+  QPoint CellAt(QPoint point) const;
+  // The rectangle a cell covers on the widget.
+  QRect CellRect(int row, int column) const;
+  bool RubberBandVisible() const { return bandVisible_; }
+  QRect RubberBand() const { return band_.normalized(); }
+
+ signals:
+  void CursorCellChanged(int column, int row);
+  void ZoneTyped();
+  void ZonesChanged();
+  void EditFinished();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  int CellWidth() const;
+  int CellHeight() const;
+  int StrokeZone() const { return leftButton_ ? currentZone_ : 0; }
+  void PaintCell(QPoint cell);
+  void FillRectangle(QPoint from, QPoint to);
+  void ReportChange();
+
+  ZoneMap zones_;
+  ZoneMap checked_;  // the text at the last ZonesChanged check
+  std::array<std::int32_t, kMapCells> fill_{};  // each cell's fill colour as last drawn
+  ColourTable table_ = DefaultColourTable();
+  bool enabled_ = true;
+  int dragGrid_ = 0;
+  int style_ = 0;
+  int currentZone_ = 0;
+  bool buttonDown_ = false;
+  bool leftButton_ = true;
+  QPoint startCell_;
+  QPoint lastReported_{-1, -1};
+  QRect band_;
+  bool bandVisible_ = false;
+  QColor bandColour_;
+};
+
+}  // namespace tlx::gui

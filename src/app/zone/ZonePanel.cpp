@@ -1,0 +1,282 @@
+#include "app/zone/ZonePanel.h"
+
+#include "app/print/PrintSupport.h"
+#include "app/print/ZoneMapPrint.h"
+#include "app/zone/VidGrid.h"
+#include "run/Program.h"
+#include "zonemap/MapCommands.h"
+#include "zonemap/MapFile.h"
+#include "zonemap/MapOverlay.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tlx::gui {
+
+namespace {
+
+QToolButton* ToolButton(const char* name, const QString& glyph, QWidget* parent) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setText(glyph);
+  button->setCheckable(true);
+  button->setMinimumSize(36, 30);
+  return button;
+}
+
+}  // namespace
+
+ZonePanel::ZonePanel(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
+  setObjectName(QStringLiteral("fraSetupZone"));
+  BuildControls();
+  // The grid starts as the map the program uses, so that entering the editor never replaces the
+  // current map by an empty grid.
+  grid_->SetGridZones(program_.currentMap);
+  ApplyColours();
+  undo_.Reset(grid_->GridZones());
+}
+
+void ZonePanel::BuildControls() {
+  grid_ = new VidGrid(this);
+  txtZoneChar_ = new QLineEdit(this);
+  txtZoneChar_->setObjectName(QStringLiteral("txtZoneChar"));
+  txtZoneChar_->setMaxLength(1);
+  txtZoneChar_->setMaximumWidth(48);
+  txtZoneChar_->setAlignment(Qt::AlignCenter);
+  txtZoneChar_->installEventFilter(this);
+
+  cmdPencil_ = ToolButton("cmdPencil", QStringLiteral("\u270E"), this);
+  cmdRect_ = ToolButton("cmdRect", QStringLiteral("\u25AD"), this);
+  cmdEraser_ = ToolButton("cmdEraser", QStringLiteral("\u232B"), this);
+  cmdErase_ = ToolButton("cmdErase", QStringLiteral("\u2716"), this);
+  cmdErase_->setCheckable(false);
+  const char* captions[4] = {" Draw Point ", " Rectangle ", " Eraser \n(right mouse button)", " Clear "};
+  for (int i = 0; i < 4; ++i) {
+    lblCurrZoneL_[static_cast<std::size_t>(i)] = new QLabel(QString::fromLatin1(captions[i]), this);
+    lblCurrZoneL_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("lblCurrZoneL_%1").arg(i));
+    lblCurrZoneL_[static_cast<std::size_t>(i)]->installEventFilter(this);
+  }
+  cmdUndo_ = new QPushButton(QStringLiteral("U&ndo"), this);
+  cmdUndo_->setObjectName(QStringLiteral("cmdUndo"));
+  cmdPrintZone_ = new QPushButton(QStringLiteral("&Print"), this);
+  cmdPrintZone_->setObjectName(QStringLiteral("cmdPrintZone"));
+  cmdExitZone_ = new QPushButton(QStringLiteral("E&xit"), this);
+  cmdExitZone_->setObjectName(QStringLiteral("cmdExitZone"));
+  lblCurPosCaption_ = new QLabel(QStringLiteral("Cursor position\nX : Y"), this);
+  lblCurPos_ = new QLabel(QStringLiteral("0:0"), this);
+  lblCurPos_->setObjectName(QStringLiteral("lblCurPos"));
+
+  auto* side = new QGridLayout;
+  side->addWidget(new QLabel(QStringLiteral("Current Zone"), this), 0, 0, 1, 2);
+  side->addWidget(txtZoneChar_, 1, 0, 1, 2);
+  QToolButton* buttons[4] = {cmdPencil_, cmdRect_, cmdEraser_, cmdErase_};
+  for (int i = 0; i < 4; ++i) {
+    side->addWidget(buttons[i], 2 + i, 0);
+    side->addWidget(lblCurrZoneL_[static_cast<std::size_t>(i)], 2 + i, 1);
+  }
+  side->addWidget(cmdUndo_, 6, 0, 1, 2);
+  side->addWidget(cmdPrintZone_, 7, 0, 1, 2);
+  side->addWidget(lblCurPosCaption_, 8, 0, 1, 2);
+  side->addWidget(lblCurPos_, 9, 0, 1, 2);
+  side->setRowStretch(10, 1);
+  side->addWidget(cmdExitZone_, 11, 0, 1, 2);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(grid_, 1);
+  layout->addLayout(side);
+
+  connect(grid_, &VidGrid::CursorCellChanged, this, &ZonePanel::ShowCursorCell);
+  connect(grid_, &VidGrid::ZoneTyped, this, &ZonePanel::OnZoneTyped);
+  connect(grid_, &VidGrid::EditFinished, this, &ZonePanel::OnEditFinished);
+  connect(txtZoneChar_, &QLineEdit::textChanged, this, &ZonePanel::OnZoneCharChanged);
+  connect(cmdPencil_, &QToolButton::clicked, this, [this] { SetZoneTool(kToolPoint); });
+  connect(cmdRect_, &QToolButton::clicked, this, [this] { SetZoneTool(kToolRectangle); });
+  connect(cmdEraser_, &QToolButton::clicked, this, [this] { SetZoneTool(kToolEraser); });
+  connect(cmdErase_, &QToolButton::clicked, this, &ZonePanel::ClearAndSend);
+  connect(cmdUndo_, &QPushButton::clicked, this, &ZonePanel::Undo);
+  connect(cmdPrintZone_, &QPushButton::clicked, this, &ZonePanel::PrintClicked);
+  connect(cmdExitZone_, &QPushButton::clicked, this, &ZonePanel::ExitRequested);
+}
+
+void ZonePanel::ApplyColours() {
+  for (int code = kFirstSavedColourCode; code <= kLastSavedColourCode; ++code) {
+    grid_->SetColor(static_cast<char>(code), program_.colours.Of(static_cast<unsigned char>(code)));
+  }
+  grid_->RedrawZones();
+}
+
+void ZonePanel::Enter() {
+  cmdExitZone_->setText(QStringLiteral("Ho&me"));
+  CommandSet& unit = program_.commands;
+  unit.OverlayText(9, 10, "Redrawing ...");
+  program_.answers.ShowStatus("Drawing Map", -1);
+  const ZoneMap grid = grid_->GridZones();
+  program_.currentMap = grid;
+  unit.ClearOverlay();
+  const OverlayText whole = MapSpanOverlay(grid, WholeMapSpan());
+  unit.OverlayText(whole.column, whole.row, whole.text);
+  program_.mapLastSent = grid;
+  program_.answers.ShowStatus("", -1);
+  lblCurPosCaption_->setText(QStringLiteral("Cursor position\nX : Y"));
+  SetZoneTool(kToolRectangle);
+  txtZoneChar_->setText(QStringLiteral("A"));
+  grid_->SetCurrentZone(ZoneNumber("A"));
+  undo_.Reset(grid);
+  emit UndoAvailable(false);
+}
+
+void ZonePanel::Leave() {
+  program_.currentMap = grid_->GridZones();
+  WriteMapFile(DefaultMapPath(program_.home), program_.currentMap);
+  program_.commands.ClearOverlay();
+  program_.commands.EndOverlay();
+}
+
+void ZonePanel::SetZoneTool(int tool) {
+  if (tool < kToolPoint || tool > kToolClear) return;
+  switch (tool) {
+    case kToolPoint:
+    case kToolRectangle:
+      dragMode_ = tool == kToolPoint ? 0 : 1;
+      grid_->SetDragGrid(dragMode_);
+      grid_->SetCurrentZone(ZoneNumber(txtZoneChar_->text().toLatin1().toStdString()));
+      break;
+    case kToolEraser:
+      grid_->SetCurrentZone(0);
+      break;
+    case kToolClear:
+      grid_->Clear();
+      // The snapshot is the cleared grid, so that undo steps back over the clear like any edit.
+      undo_.Push(grid_->GridZones());
+      emit UndoAvailable(undo_.CanUndo());
+      break;
+  }
+  tool_ = tool;
+  ShowTool();
+  grid_->setFocus();
+}
+
+void ZonePanel::ShowTool() {
+  cmdPencil_->setChecked(tool_ == kToolPoint);
+  cmdRect_->setChecked(tool_ == kToolRectangle);
+  cmdEraser_->setChecked(tool_ == kToolEraser);
+  for (int i = 0; i < 4; ++i) {
+    QFont font = lblCurrZoneL_[static_cast<std::size_t>(i)]->font();
+    font.setBold(i + 1 == tool_);
+    lblCurrZoneL_[static_cast<std::size_t>(i)]->setFont(font);
+  }
+}
+
+void ZonePanel::ClearAndSend() {
+  SetZoneTool(kToolClear);
+  program_.commands.ClearOverlay();
+  program_.commands.EndOverlay();
+  program_.mapLastSent = ZoneMap();
+}
+
+void ZonePanel::SendMapChanges() {
+  const ZoneMap grid = grid_->GridZones();
+  const MapSpan span = ChangedSpan(grid, program_.mapLastSent);
+  if (span.Empty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const OverlayText text = MapSpanOverlay(grid, span);
+  program_.commands.OverlayText(text.column, text.row, text.text);
+  QApplication::restoreOverrideCursor();
+  program_.mapLastSent = grid;
+}
+
+void ZonePanel::Undo() {
+  const std::optional<ZoneMap> previous = undo_.Undo();
+  if (!previous) return;
+  grid_->SetGridZones(*previous);
+  grid_->RedrawZones();
+  SendMapChanges();
+  emit UndoAvailable(undo_.CanUndo());
+}
+
+void ZonePanel::OnEditFinished() {
+  undo_.Push(grid_->GridZones());
+  SendMapChanges();
+  emit UndoAvailable(undo_.CanUndo());
+}
+
+void ZonePanel::ShowCursorCell(int column, int row) {
+  lblCurPos_->setText(QStringLiteral("%1:%2").arg(column + 1, 2, 10, QChar('0')).arg(row + 1, 2, 10, QChar('0')));
+}
+
+void ZonePanel::OnZoneTyped() {
+  txtZoneChar_->blockSignals(true);
+  txtZoneChar_->setText(QString(QChar::fromLatin1(ZoneLetter(grid_->CurrentZone()))));
+  txtZoneChar_->blockSignals(false);
+  if (tool_ == kToolEraser) SetZoneTool(kToolRectangle);
+}
+
+void ZonePanel::OnZoneCharChanged(const QString& text) {
+  if (tool_ == kToolEraser) SetZoneTool(kToolRectangle);
+  if (text.trimmed().isEmpty()) grid_->SetCurrentZone(ZoneNumber(" "));
+}
+
+bool ZonePanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtZoneChar_ && event->type() == QEvent::KeyPress) {
+    const QString text = static_cast<QKeyEvent*>(event)->text();
+    if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 127) {
+      if (tool_ == kToolEraser) SetZoneTool(kToolRectangle);
+      txtZoneChar_->clear();
+      grid_->SetCurrentZone(ZoneNumberOf(static_cast<unsigned char>(text[0].unicode())));
+    }
+    return false;
+  }
+  if (event->type() == QEvent::MouseButtonPress) {
+    for (int i = 0; i < 4; ++i) {
+      if (watched == lblCurrZoneL_[static_cast<std::size_t>(i)]) {
+        SetZoneTool(i + 1);
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool ZonePanel::LoadMapCommand() {
+  ZoneMaps maps{program_.currentMap, grid_->GridZones(), program_.mapLastSent};
+  grid_->SetGridEnabled(false);
+  const bool loaded = tlx::LoadMapCommand(program_.settings.ConfigDir, maps, program_.answers);
+  if (loaded) {
+    program_.currentMap = maps.current;
+    grid_->SetGridZones(maps.grid);
+    grid_->RedrawZones();
+  }
+  grid_->SetGridEnabled(true);
+  return loaded;
+}
+
+bool ZonePanel::SaveMapCommand() {
+  const ZoneMaps maps{program_.currentMap, grid_->GridZones(), program_.mapLastSent};
+  return tlx::SaveMapCommand(program_.settings.ConfigDir, maps, program_.answers);
+}
+
+bool ZonePanel::PrintZone(QPrinter& printer) {
+  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double w = page.width();
+  const double h = page.height();
+  const double left = w / 12;
+  const double top = h / 8;
+  return PrintZoneMapBox(printer, left, top, left + 2 * w / 3, top + 2 * w / 3, grid_->GridZones());
+}
+
+void ZonePanel::PrintClicked() {
+  QPrinter printer(QPrinter::HighResolution);
+  if (!AskForPrinter(printer, this)) return;
+  program_.answers.ShowStatus("Printing", -1);
+  PrintZone(printer);
+  program_.answers.ShowStatus("", -1);
+}
+
+}  // namespace tlx::gui

@@ -1,0 +1,94 @@
+// The "Setup Zone Map" panel (fraSetupZone): the zone grid with its tools (draw point, rectangle,
+// eraser, clear), the zone character box, undo, print and the cursor read-out. Every finished
+// edit goes to the unit at once as the span of cells that changed.
+#pragma once
+
+#include "zonemap/ZoneUndo.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QToolButton;
+
+namespace tlx {
+class Program;
+}
+
+namespace tlx::gui {
+
+class VidGrid;
+
+enum ZoneTool { kToolPoint = 1, kToolRectangle = 2, kToolEraser = 3, kToolClear = 4 };
+
+class ZonePanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ZonePanel(Program& program, QWidget* parent = nullptr);
+
+  // Entering the panel (after the main window has shown it): the unit is sent the whole map, the
+  // tool becomes the rectangle with zone "A", and the undo stack starts from the grid as it is.
+  void Enter();
+  // Leaving: the grid becomes the current map, is saved as the default map, and the unit's
+  // overlay is cleared.
+  void Leave();
+
+  void SetZoneTool(int tool);
+  int ZoneToolInUse() const { return tool_; }
+  // Sends the span of cells in which the grid differs from what the unit holds.
+  void SendMapChanges();
+  void Undo();
+  bool CanUndo() const { return undo_.CanUndo(); }
+  // The File menu's "&Load ..." and "&Save ..." while this panel is shown.
+  bool LoadMapCommand();
+  bool SaveMapCommand();
+  // The grid's map into the box at (W / 12, H / 8), 2W / 3 wide and high, on the printer's page.
+  bool PrintZone(QPrinter& printer);
+  // Takes the colours of the program's table for codes 32..127 and redraws.
+  void ApplyColours();
+
+  VidGrid* Grid() const { return grid_; }
+  QLineEdit* ZoneCharBox() const { return txtZoneChar_; }
+
+ signals:
+  // mnuUndo follows this: enabled while an edit can be undone.
+  void UndoAvailable(bool available);
+  void ExitRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void ShowCursorCell(int column, int row);
+  void OnZoneTyped();
+  void OnEditFinished();
+  void OnZoneCharChanged(const QString& text);
+  void ClearAndSend();
+  void PrintClicked();
+  void ShowTool();
+
+  Program& program_;
+  VidGrid* grid_;
+  QLineEdit* txtZoneChar_;
+  QToolButton* cmdPencil_;
+  QToolButton* cmdRect_;
+  QToolButton* cmdEraser_;
+  QToolButton* cmdErase_;
+  std::array<QLabel*, 4> lblCurrZoneL_{};
+  QPushButton* cmdUndo_;
+  QPushButton* cmdPrintZone_;
+  QPushButton* cmdExitZone_;
+  QLabel* lblCurPosCaption_;
+  QLabel* lblCurPos_;
+  int tool_ = kToolRectangle;
+  int dragMode_ = 1;
+  ZoneUndoStack undo_;
+};
+
+}  // namespace tlx::gui

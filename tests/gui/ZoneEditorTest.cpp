@@ -1,0 +1,268 @@
+// The zone map editor driven with the mouse and the keyboard, checked by the bytes the simulated
+// unit received and by what its overlay shows.
+#include "PanelRig.h"
+#include "app/print/ZoneMapPrint.h"
+#include "app/zone/VidGrid.h"
+#include "app/zone/ZonePanel.h"
+#include "zonemap/MapFile.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace tlx;
+using namespace tlx::gui;
+using namespace std::string_literals;
+
+namespace {
+
+constexpr int kCell = 10;  // the grid is 320 x 240: 10 x 10 pixels per cell
+
+QPoint CellCentre(int row, int column) { return QPoint(column * kCell + kCell / 2, row * kCell + kCell / 2); }
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
+  QMouseEvent event(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &event);
+}
+
+// A stroke through the cells, pressed at the first and released at the last.
+void Stroke(VidGrid* grid, const std::vector<QPoint>& cells, Qt::MouseButton button = Qt::LeftButton) {
+  Mouse(grid, QEvent::MouseButtonPress, CellCentre(cells.front().y(), cells.front().x()), button, button);
+  for (const QPoint& c : cells) Mouse(grid, QEvent::MouseMove, CellCentre(c.y(), c.x()), Qt::NoButton, button);
+  Mouse(grid, QEvent::MouseButtonRelease, CellCentre(cells.back().y(), cells.back().x()), button, Qt::NoButton);
+}
+
+std::string TextBytes(int column, int row, const std::string& text) {
+  return " 0&"s + char(column) + char(row) + text + '\0' + " 0'";
+}
+
+}  // namespace
+
+class ZoneEditorTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<test::TempDir> dir_;
+  std::unique_ptr<test::PanelRig> rig_;
+  std::unique_ptr<ZonePanel> panel_;
+
+  VidGrid* Grid() { return panel_->Grid(); }
+  const std::string& Sent() { return rig_->serial.Sent(); }
+  void TypeZone(const QString& text) {
+    panel_->ZoneCharBox()->setFocus();
+    QTest::keyClicks(panel_->ZoneCharBox(), text);
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    rig_ = std::make_unique<test::PanelRig>(dir_->Path());
+    panel_ = std::make_unique<ZonePanel>(rig_->program);
+    Grid()->setFixedSize(32 * kCell, 24 * kCell);
+    panel_->show();
+    panel_->Enter();
+    rig_->Deliver();
+    rig_->serial.ClearSent();
+  }
+  void cleanup() {
+    panel_.reset();
+    rig_.reset();
+    dir_.reset();
+  }
+
+  void enteringSendsTheWholeMapAndStartsWithRectangleAndZoneA() {
+    // The program's map (the four quadrants, no default map file) is on the unit's overlay.
+    QCOMPARE(rig_->unit.OverlayRow(0), std::string(16, 'A') + std::string(16, 'B'));
+    QCOMPARE(rig_->unit.OverlayRow(23), std::string(16, 'C') + std::string(16, 'D'));
+    QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
+    QCOMPARE(panel_->ZoneCharBox()->text(), QString("A"));
+    QCOMPARE(Grid()->CurrentZone(), 33);
+    QVERIFY(rig_->program.mapLastSent == ZoneMap::FourQuadrants());
+  }
+
+  void clickPaintsOneCellAndSendsASpanOfOne() {
+    panel_->SetZoneTool(kToolPoint);
+    TypeZone("b");
+    QCOMPARE(Grid()->CurrentZone(), 66);
+    Stroke(Grid(), {QPoint(5, 3)});
+    QCOMPARE(Sent(), TextBytes(5, 3, "b"));
+    rig_->serial.ClearSent();
+    TypeZone("B");
+    QCOMPARE(Grid()->CurrentZone(), 34);
+    Stroke(Grid(), {QPoint(6, 3)});
+    QCOMPARE(Sent(), TextBytes(6, 3, "B"));
+    rig_->Deliver();
+    QCOMPARE(rig_->unit.Overlay().Cell(5, 3), 'b');
+    QCOMPARE(rig_->unit.Overlay().Cell(6, 3), 'B');
+    QCOMPARE(Grid()->GridZones().At(3, 5), 'b');
+    QCOMPARE(Grid()->GridZones().At(3, 6), 'B');
+  }
+
+  void dragPaintsEveryCellPassedAndSendsOneSpanOnRelease() {
+    panel_->SetZoneTool(kToolPoint);
+    TypeZone("x");
+    QSignalSpy finished(Grid(), &VidGrid::EditFinished);
+    Mouse(Grid(), QEvent::MouseButtonPress, CellCentre(2, 1), Qt::LeftButton, Qt::LeftButton);
+    for (int c = 2; c <= 4; ++c) Mouse(Grid(), QEvent::MouseMove, CellCentre(2, c), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(Sent(), ""s);  // nothing goes out before the stroke ends
+    Mouse(Grid(), QEvent::MouseButtonRelease, CellCentre(2, 4), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(Sent(), TextBytes(1, 2, "xxxx"));
+  }
+
+  void rectangleFillsTheSameCellsDraggedEitherWay() {
+    TypeZone("R");
+    QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
+    // From row 5, column 10 up and left to row 2, column 3.
+    Mouse(Grid(), QEvent::MouseButtonPress, CellCentre(5, 10), Qt::LeftButton, Qt::LeftButton);
+    Mouse(Grid(), QEvent::MouseMove, CellCentre(3, 6), Qt::NoButton, Qt::LeftButton);
+    QVERIFY(Grid()->RubberBandVisible());
+    Mouse(Grid(), QEvent::MouseButtonRelease, CellCentre(2, 3), Qt::LeftButton, Qt::NoButton);
+    QVERIFY(!Grid()->RubberBandVisible());
+    const ZoneMap upward = Grid()->GridZones();
+    for (int r = 0; r < 24; ++r) {
+      for (int c = 0; c < 32; ++c) {
+        const bool inside = r >= 2 && r <= 5 && c >= 3 && c <= 10;
+        QCOMPARE(upward.At(r, c) == 'R', inside);
+      }
+    }
+    // The span runs from the first changed cell (row 2, column 3) to the last (row 5, column 10).
+    QCOMPARE(Sent().substr(0, 5), " 0&"s + char(3) + char(2));
+    rig_->Deliver();
+    QCOMPARE(rig_->unit.OverlayRow(4), std::string(3, 'A') + std::string(8, 'R') + std::string(5, 'A') + std::string(16, 'B'));
+
+    panel_->Undo();
+    QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());
+    Stroke(Grid(), {QPoint(3, 2), QPoint(10, 5)});  // the other way round
+    QVERIFY(Grid()->GridZones() == upward);
+  }
+
+  void rightButtonErasesWithEveryToolAndTheEraserToolToo() {
+    for (int tool : {kToolPoint, kToolRectangle}) {
+      panel_->SetZoneTool(tool);
+      Stroke(Grid(), {QPoint(tool, 0)}, Qt::RightButton);
+      QCOMPARE(Grid()->GridZones().At(0, tool), ' ');
+    }
+    QCOMPARE(Grid()->CurrentZone(), 33);  // the right button did not change the zone painted
+    panel_->SetZoneTool(kToolEraser);
+    Stroke(Grid(), {QPoint(20, 20)});
+    QCOMPARE(Grid()->GridZones().At(20, 20), ' ');
+    rig_->Deliver();
+    QCOMPARE(rig_->unit.Overlay().Cell(1, 0), ' ');
+    QCOMPARE(rig_->unit.Overlay().Cell(2, 0), ' ');
+    QCOMPARE(rig_->unit.Overlay().Cell(20, 20), ' ');
+    QCOMPARE(rig_->unit.Overlay().Cell(3, 0), 'A');
+  }
+
+  void clearBlanksGridAndOverlayAndUndoBringsTheMapBack() {
+    panel_->findChild<QToolButton*>("cmdErase")->click();
+    QVERIFY(Grid()->GridZones() == ZoneMap());
+    QCOMPARE(Sent(), " 0\" 0'"s);
+    rig_->Deliver();
+    QVERIFY(rig_->unit.Overlay().IsBlank());
+    // An edit after the clear goes out as its own span against the blank overlay.
+    rig_->serial.ClearSent();
+    Stroke(Grid(), {QPoint(0, 0)});
+    QCOMPARE(Sent(), TextBytes(0, 0, "A"));
+    panel_->Undo();
+    QVERIFY(Grid()->GridZones() == ZoneMap());  // back to the cleared grid
+    panel_->Undo();
+    QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());  // back before the clear
+    rig_->Deliver();
+    QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
+  }
+
+  void undoReturnsToTheEntryStateAndNoFurther() {
+    QSignalSpy undoable(panel_.get(), &ZonePanel::UndoAvailable);
+    panel_->Undo();  // right after entering: nothing to undo
+    QCOMPARE(Sent(), ""s);
+    QVERIFY(!panel_->CanUndo());
+    panel_->SetZoneTool(kToolPoint);
+    TypeZone("1");
+    Stroke(Grid(), {QPoint(0, 0)});
+    Stroke(Grid(), {QPoint(31, 23)});
+    QVERIFY(panel_->CanUndo());
+    QCOMPARE(undoable.last().at(0).toBool(), true);
+    panel_->Undo();
+    QCOMPARE(Grid()->GridZones().At(23, 31), 'D');
+    QCOMPARE(Grid()->GridZones().At(0, 0), '1');
+    panel_->Undo();
+    QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());
+    QCOMPARE(undoable.last().at(0).toBool(), false);
+    rig_->Deliver();
+    QCOMPARE(rig_->unit.Overlay().Cell(0, 0), 'A');
+    QCOMPARE(rig_->unit.Overlay().Cell(31, 23), 'D');
+    rig_->serial.ClearSent();
+    panel_->Undo();
+    QCOMPARE(Sent(), ""s);
+  }
+
+  void backspacePaintsBlanksAndTypingOnTheGridPicksTheZone() {
+    panel_->SetZoneTool(kToolPoint);
+    panel_->ZoneCharBox()->setFocus();
+    QTest::keyClick(panel_->ZoneCharBox(), Qt::Key_Backspace);
+    QCOMPARE(panel_->ZoneCharBox()->text(), QString());
+    QCOMPARE(Grid()->CurrentZone(), 0);
+    Stroke(Grid(), {QPoint(4, 4)});
+    QCOMPARE(Grid()->GridZones().At(4, 4), ' ');
+    QCOMPARE(Sent(), TextBytes(4, 4, " "));
+
+    panel_->SetZoneTool(kToolEraser);
+    Grid()->setFocus();
+    QTest::keyClick(Grid(), 'q');
+    QCOMPARE(Grid()->CurrentZone(), 'q' - 32);
+    QCOMPARE(panel_->ZoneCharBox()->text(), QString("q"));
+    QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
+  }
+
+  void cursorReadOutShowsColumnAndRowFromOne() {
+    auto* label = panel_->findChild<QLabel*>("lblCurPos");
+    Mouse(Grid(), QEvent::MouseMove, QPoint(0, 0), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(label->text(), QString("01:01"));
+    Mouse(Grid(), QEvent::MouseMove, QPoint(32 * kCell, 24 * kCell), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(label->text(), QString("32:24"));
+  }
+
+  void aLoadedCharacterOutsideTheZonesBecomesABlankOnRedraw() {
+    ZoneMap odd = ZoneMap::FourQuadrants();
+    odd.Set(7, 7, char(200));
+    Grid()->SetGridZones(odd);
+    Grid()->RedrawZones();
+    QCOMPARE(Grid()->GridZones().At(7, 7), ' ');
+    QCOMPARE(Grid()->GridZones().At(7, 8), 'A');
+  }
+
+  void leavingKeepsTheGridAsTheCurrentMapAndClearsTheOverlay() {
+    Stroke(Grid(), {QPoint(0, 0)}, Qt::RightButton);
+    panel_->Leave();
+    QCOMPARE(rig_->program.currentMap.At(0, 0), ' ');
+    ZoneMap saved;
+    QVERIFY(ReadMapFile(DefaultMapPath(dir_->Path()), saved));
+    QVERIFY(saved == rig_->program.currentMap);
+    QVERIFY(Sent().ends_with(" 0\" 0'"));
+  }
+
+  void printedMapDrawsOnlyBorderAndZoneBoundaries() {
+    QImage image(640 + 1, 480 + 1, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    DrawZoneMapBox(painter, 0, 0, 640, 480, ZoneMap::FourQuadrants());
+    painter.end();
+    auto black = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    // The vertical boundary between columns 15 and 16 and the horizontal one between rows 11 and 12.
+    QVERIFY(black(320, 100));
+    QVERIFY(black(500, 240));
+    QVERIFY(black(0, 300));  // the border
+    // A line between two cells of the same zone is not drawn (away from the letters).
+    QVERIFY(!black(20, 15));
+    QVERIFY(!black(40, 117));
+    QVERIFY(!black(30, 240 - 3));
+  }
+};
+
+QTEST_MAIN(ZoneEditorTest)
+#include "ZoneEditorTest.moc"
