@@ -7,8 +7,10 @@ constexpr int kTickMs = 4;        // how often arrived bytes are announced
 constexpr int kDeviceTickMs = 20;  // how often the device is looked at besides its notifier
 }  // namespace
 
-SimulatedPort::SimulatedPort(LocalDateTime start, std::uint32_t seed, QObject* parent)
-    : QObject(parent), clock_(start), unit_(seed), inner_(clock_, unit_) {
+SimulatedPort::SimulatedPort(LocalDateTime start, std::uint32_t seed, double speed,
+                             QObject* parent)
+    : QObject(parent), clock_(start), unit_(seed), inner_(clock_, unit_),
+      speed_(speed > 0 ? speed : 1.0) {
   elapsed_.start();
   ticker_.setTimerType(Qt::PreciseTimer);
   ticker_.setInterval(kTickMs);
@@ -19,7 +21,7 @@ SimulatedPort::SimulatedPort(LocalDateTime start, std::uint32_t seed, QObject* p
 SimulatedPort::~SimulatedPort() = default;
 
 void SimulatedPort::Sync() {
-  const std::int64_t nowUs = elapsed_.nsecsElapsed() / 1000;
+  const auto nowUs = static_cast<std::int64_t>(static_cast<double>(elapsed_.nsecsElapsed()) / 1000.0 * speed_);
   if (nowUs > clock_.NowUs()) clock_.AdvanceDevicesTo(nowUs);
 }
 

@@ -25,7 +25,9 @@ class SimulatedPort : public QObject, public SerialLink {
   Q_OBJECT
 
  public:
-  explicit SimulatedPort(LocalDateTime start, std::uint32_t seed = 1, QObject* parent = nullptr);
+  // `speed` runs the unit faster than the wall clock (tests); 1 is real time.
+  explicit SimulatedPort(LocalDateTime start, std::uint32_t seed = 1, double speed = 1.0,
+                         QObject* parent = nullptr);
   ~SimulatedPort() override;
 
   bool Open(int portNumber) override;
@@ -47,6 +49,7 @@ class SimulatedPort : public QObject, public SerialLink {
   SimulatedUnit unit_;
   SimulatedLink inner_;
   QElapsedTimer elapsed_;
+  double speed_;
   QTimer ticker_;
   std::size_t announced_ = 0;  // bytes buffered when the receive event was last raised
 };

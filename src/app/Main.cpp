@@ -45,7 +45,9 @@ int main(int argc, char* argv[]) {
     serial = device.get();
   }
 
-  tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual()});
+  if (options.simulate) ports = tlx::NumberDevices({"(simulated unit)"});
+  const int defaultPort = options.simulate || !options.port.empty() ? 1 : 0;
+  tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual(), defaultPort});
   tlx::gui::SignalBridge signalBridge(window);
   window.show();
   QApplication::processEvents();

@@ -508,7 +508,16 @@ void MainWindow::ReadyTextShown(bool shown) { run_->ShowReadyText(shown); }
 void MainWindow::StartUp() {
   if (startedUp_) return;
   startedUp_ = true;
-  program_->StartUp();
+  // The core's start-up, with the port fixed in between: a unit given on the command line (a
+  // device or the simulated one) is used even when the settings name no port yet.
+  Program& p = *program_;
+  p.LoadFiles();
+  EnterHome();
+  p.OfferRecovery();
+  if (services_.defaultComPort > 0 && (p.settings.ComPort < 1 || p.settings.ComPort > 8))
+    p.settings.ComPort = static_cast<std::int16_t>(services_.defaultComPort);
+  p.BringUpUnit();
+  p.AskTimeOfDayStart();
   setupFolder_ = program_->settings.ConfigDir;
   experiment_->SetDataDirectory(program_->settings.DataDir);
   ParametersToScreen(program_->parameters, *experiment_);

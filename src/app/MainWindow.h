@@ -49,6 +49,8 @@ struct AppServices {
   PortTable ports;
   // The manual opened by F1 and the Help menu.
   std::string manualPath;
+  // The port used when the settings name none (the simulated unit, --port); 0: none.
+  int defaultComPort = 0;
 };
 
 class MainWindow : public QMainWindow, public MainView, public RunDisplayView {

@@ -289,10 +289,11 @@ void RegisterExportSamples(CLI::App& app) {
   cmd->callback([o]() { RunExportSamples(*o); });
 }
 
+// Seven significant digits with "." whatever the locale (JSON needs it).
 std::string Number(double value) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.7g", value);
-  return buf;
+  const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 7);
+  return std::string(buf, result.ptr);
 }
 
 std::string JsonText(const std::string& text) {

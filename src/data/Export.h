@@ -6,6 +6,7 @@
 #include "common/UserAnswers.h"
 #include "data/Analysis.h"
 #include "data/DataFile.h"
+#include "data/OpenData.h"
 #include "data/ResultsTable.h"
 
 #include <cstdint>
@@ -47,13 +48,6 @@ bool WriteSampleExport(const std::string& dataPath, const std::string& exportPat
 
 // The two commands of the data panel. They ask for the export file ("Export Data File", extension
 // "CSV", in the data file's directory); the answer always gets the extension "CSV".
-struct OpenDataFile {
-  DataFileInfo Info;
-  std::string MapFile;
-  ResultsTable Table;
-  std::int32_t SessionLength = 0;  // the session length the table was analysed with
-  std::int32_t UnitsCode = 0;      // the unit the table's distances are in
-};
 // Writes the results export, then starts the summary program on it (when one is given). Returns
 // the export path, empty when nothing was written.
 std::string ExportResults(UserAnswers& answers, const OpenDataFile& open, char decimalSeparator,

@@ -6,6 +6,7 @@
 #include "data/DataFile.h"
 #include "setup/Units.h"
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -37,13 +38,11 @@ char LocaleDecimalSeparator() {
 std::string PrintStyleNumber(double value) {
   char buf[48];
   const double magnitude = std::fabs(value);
-  if (std::isfinite(value) && magnitude < 1e15 && value == std::trunc(value)) {
-    std::snprintf(buf, sizeof buf, "%.0f", magnitude);
-  } else {
-    std::snprintf(buf, sizeof buf, "%.15G", magnitude);
-  }
+  const auto format = (std::isfinite(value) && magnitude < 1e15 && value == std::trunc(value))
+                          ? std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::fixed, 0)
+                          : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::general, 15);
   std::string text = (value < 0) ? "-" : " ";
-  text += buf;
+  text.append(buf, format.ptr);
   text += ' ';
   return text;
 }

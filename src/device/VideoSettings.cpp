@@ -22,6 +22,8 @@ VideoSettings::VideoSettings(CommandSet& commands, ProgramSettings& settings,
   commands_.Link().SetMaskStatusHandler([this] { RefreshMaskStatus(); });
 }
 
+VideoSettings::~VideoSettings() { commands_.Link().SetMaskStatusHandler(nullptr); }
+
 void VideoSettings::EnterPanel() {
   controls_.ObjectFilterChecked = settings_.ObjectFilter;
   controls_.DelayTypeIndex = settings_.DelayType == 1 ? 1 : 0;
@@ -59,20 +61,22 @@ void VideoSettings::MaskStart() {
 void VideoSettings::MaskEnd(bool keepMask) {
   TrackerLink& link = commands_.Link();
   if (!link.PortOpen() || !link.State().MaskSetupActive) return;
-  answers_.ShowStatus(keepMask ? "Saving" : "Cancelling", 0);
+  const std::string status = keepMask ? "Saving" : "Cancelling";
+  answers_.ShowStatus(status, 0);
   if (view_) view_->SetBusyPointer(true);
   link.State().MaskSetupActive = false;
   RefreshMaskStatus();
   link.SendPort(unit_bytes::MaskEnd(keepMask));
+  // The unit restarts with the new (or old) mask and has to be woken again.
   commands_.Reset();
-  answers_.ShowStatus(keepMask ? "Saving" : "Cancelling", 25);
+  answers_.ShowStatus(status, 25);
   PreciseDelay(link.GetClock(), 1.0);
   link.WaitMilliseconds(1000);
-  answers_.ShowStatus(keepMask ? "Saving" : "Cancelling", 50);
+  answers_.ShowStatus(status, 50);
   commands_.WakeUpProbe();
-  answers_.ShowStatus(keepMask ? "Saving" : "Cancelling", 75);
+  answers_.ShowStatus(status, 75);
   link.WaitMilliseconds(500);
-  answers_.ShowStatus(keepMask ? "Saving" : "Cancelling", 75);
+  answers_.ShowStatus(status, 75);
   link.State().MaskSetupActive = false;
   RefreshMaskStatus();
   answers_.ShowStatus("");

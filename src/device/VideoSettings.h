@@ -35,6 +35,9 @@ class VideoSettings {
  public:
   VideoSettings(CommandSet& commands, ProgramSettings& settings, ExperimentParameters& parameters,
                 UserAnswers& answers);
+  ~VideoSettings();
+  VideoSettings(const VideoSettings&) = delete;
+  VideoSettings& operator=(const VideoSettings&) = delete;
 
   void SetView(SetupSystemView* view) { view_ = view; }
   SetupSystemControls& Controls() { return controls_; }

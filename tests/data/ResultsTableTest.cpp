@@ -1,6 +1,8 @@
 // Reading results back into the table the data panel shows, the session count of a reanalysis,
 // the samples of one session and the trace drawn from them.
+#include "data/OpenData.h"
 #include "data/Reanalysis.h"
+#include "data/SummaryProgram.h"
 #include "data/ResultsTable.h"
 #include "DataFileBuilder.h"
 #include "support/TestSupport.h"
@@ -112,6 +114,61 @@ TEST(ReanalysisTrace, SkipsLostSamplesArtifactsAndSmallMoves) {
       {20, 10}};                      // 7: drawn
   const std::vector<PositionSample> points = TracePoints(samples, 20, 3);
   EXPECT_EQ(points, (std::vector<PositionSample>{{10, 10}, {13, 10}, {20, 10}}));
+}
+
+class RecordingLauncher : public ProcessLauncher {
+ public:
+  long Start(const std::string&, const std::vector<std::string>& arguments) override {
+    started.push_back(arguments);
+    return 7;
+  }
+  bool SendKey(long, const std::string&) override { return true; }
+  std::vector<std::vector<std::string>> started;
+};
+
+TEST(OpeningDataFiles, RunResultsMapAndSessionsOrTheRightMessage) {
+  test::TempDir dir;
+  ScriptedAnswers answers;
+  RecordingLauncher launcher;
+  SummaryProgram summary(launcher, {dir.Path(), "", ""});
+  test::WriteBytes(dir.File("sumbrix"), "#!/bin/sh\n");
+  OpenDataFile open;
+
+  test::DataFileBuilder b;
+  b.rateCode = 1;  // 5 per second, 60-second sessions: 300 samples each
+  b.Repeat(5, 5, 1650);
+  test::WriteBytes(dir.File("RAT.DAT"), b.Bytes());
+  test::WriteBytes(dir.File("RAT.map"), std::string("\xFC\xAA") + std::string(768, 'q'));
+  test::WriteBytes(dir.File("RAT.PRN"), kSemicolonResults);
+  ASSERT_EQ(OpenDataFileForAnalysis(dir.File("RAT.DAT"), answers, &summary, open), OpenResult::Opened);
+  EXPECT_EQ(open.Sessions, 6);
+  EXPECT_EQ(open.MapFile, dir.File("RAT.map"));  // found in any case; the PRN's map does not exist
+  EXPECT_EQ(open.Map.At(23, 31), 'q');
+  EXPECT_EQ(open.Table.RowCount(), 2u);
+  EXPECT_EQ(open.SessionLength, 600);  // as the results were analysed
+  EXPECT_EQ(open.UnitsCode, 5);
+  EXPECT_TRUE(answers.Messages().empty());
+
+  test::WriteBytes(dir.File("E.DAT"), test::DataFileBuilder{}.Bytes());
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("E.DAT"), answers, &summary, open), OpenResult::Empty);
+  ASSERT_EQ(answers.Messages().size(), 1u);
+  EXPECT_EQ(answers.Messages()[0].caption, "Empty Data File");
+
+  test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(40, '\0'));
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SETUP.DAT"), answers, &summary, open), OpenResult::Refused);
+  ASSERT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(answers.Messages()[1].caption, "Invalid File Format");
+  EXPECT_EQ(answers.Messages()[1].text, "The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file.");
+  EXPECT_EQ(answers.Messages()[1].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(open.Info.Path, dir.File("E.DAT"));  // unchanged by a refused file
+
+  test::WriteBytes(dir.File("SUMMARY.csv"), "a,b\r\n");
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SUMMARY.csv"), answers, &summary, open),
+            OpenResult::HandedToSummaryProgram);
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(launcher.started[0][1], dir.File("SUMMARY.csv"));
+  EXPECT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("NONE.DAT"), answers, &summary, open), OpenResult::Missing);
 }
 
 }  // namespace

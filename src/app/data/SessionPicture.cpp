@@ -7,6 +7,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <ctime>
+#include <cmath>
+#include <utility>
 
 namespace tlx::gui {
 
@@ -19,10 +22,19 @@ QColor Blend(QColor a, QColor b, int step) {
                           float(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
-// A segment between two unit positions in one 32-bit key (each coordinate is a byte).
+// A segment between two unit positions in one 32-bit key (each coordinate is a byte); both
+// directions give the same key, since they draw the same pixels.
 std::uint32_t SegmentKey(const PositionSample& a, const PositionSample& b) {
-  return std::uint32_t(a.X & 0xFF) | std::uint32_t(a.Y & 0xFF) << 8 | std::uint32_t(b.X & 0xFF) << 16 |
-         std::uint32_t(b.Y & 0xFF) << 24;
+  std::uint32_t ka = std::uint32_t(a.X & 0xFF) | std::uint32_t(a.Y & 0xFF) << 8;
+  std::uint32_t kb = std::uint32_t(b.X & 0xFF) | std::uint32_t(b.Y & 0xFF) << 8;
+  if (kb < ka) std::swap(ka, kb);
+  return ka | kb << 16;
+}
+
+double ThreadCpuMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 }  // namespace
@@ -43,16 +55,18 @@ void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map
   }
 }
 
-void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionSample>& points,
-               double unit, QColor start, QColor end) {
-  if (points.empty()) return;
-  const double sx = box.width() / 256.0;
-  const double sy = box.height() / 192.0;
-  auto at = [&](const PositionSample& p) { return QPointF(box.left() + p.X * sx, box.top() + p.Y * sy); };
+namespace {
+
+PositionSample KeyStart(std::uint32_t k) { return {std::int16_t(k & 0xFF), std::int16_t(k >> 8 & 0xFF)}; }
+PositionSample KeyEnd(std::uint32_t k) { return {std::int16_t(k >> 16 & 0xFF), std::int16_t(k >> 24 & 0xFF)}; }
+
+// Hands the distinct segments of each colour step, in drawing order, to `draw`.
+template <typename Draw>
+void ForEachStep(const std::vector<PositionSample>& points, QColor start, QColor end, Draw draw) {
+  if (points.size() < 2) return;
   const std::size_t segments = points.size() - 1;
   const bool ramp = start != end;
   std::vector<std::uint32_t> keys;
-  std::vector<QLineF> lines;
   std::size_t i = 0;
   for (int step = 0; step < kTraceSteps && i < segments; ++step) {
     const std::size_t stop = ramp ? segments * std::size_t(step + 1) / kTraceSteps : segments;
@@ -64,24 +78,84 @@ void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionS
     if (keys.empty()) continue;
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    lines.clear();
-    for (std::uint32_t k : keys) {
-      const PositionSample a{std::int16_t(k & 0xFF), std::int16_t(k >> 8 & 0xFF)};
-      const PositionSample b{std::int16_t(k >> 16 & 0xFF), std::int16_t(k >> 24 & 0xFF)};
-      lines.emplace_back(at(a), at(b));
-    }
-    painter.setPen(QPen(ramp ? Blend(start, end, step) : start, 2 * unit, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+    draw(ramp ? Blend(start, end, step) : start, keys);
   }
-  painter.setPen(QPen(end, unit));
+}
+
+// A line two pixels wide straight into the image's pixels (clipped to the image).
+struct Pixels {
+  uchar* bits;
+  qsizetype stride;
+  int width, height;
+};
+
+void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour) {
+  auto plot = [&](int x, int y) {
+    for (int k = 0; k < 3; ++k) {
+      const int px = x + (k == 1), py = y + (k == 2);
+      if (px >= 0 && py >= 0 && px < image.width && py < image.height) {
+        reinterpret_cast<QRgb*>(image.bits + py * image.stride)[px] = colour;
+      }
+    }
+  };
+  const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+  const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  while (true) {
+    plot(x0, y0);
+    if (x0 == x1 && y0 == y1) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) { err += dy; x0 += sx; }
+    if (e2 <= dx) { err += dx; y0 += sy; }
+  }
+}
+
+void DrawCircles(QPainter& painter, QPointF centre, double unit, QColor colour) {
+  painter.setPen(QPen(colour, unit));
   painter.setBrush(Qt::NoBrush);
-  const QPointF last = at(points.back());
-  for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(last, 5.0 * k * unit, 5.0 * k * unit);
+  for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
+}
+
+}  // namespace
+
+void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionSample>& points,
+               double unit, QColor start, QColor end) {
+  if (points.empty()) return;
+  const double sx = box.width() / 256.0;
+  const double sy = box.height() / 192.0;
+  auto at = [&](const PositionSample& p) { return QPointF(box.left() + p.X * sx, box.top() + p.Y * sy); };
+  std::vector<QLineF> lines;
+  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
+    lines.clear();
+    for (std::uint32_t k : keys) lines.emplace_back(at(KeyStart(k)), at(KeyEnd(k)));
+    painter.setPen(QPen(colour, 2 * unit, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+  });
+  DrawCircles(painter, at(points.back()), unit, end);
+}
+
+// The same trace as DrawTrace over the whole image, written into its pixels directly: a day-long
+// session has millions of segments, far more than a painter strokes in good time.
+void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColor start, QColor end) {
+  if (points.empty()) return;
+  const double sx = image.width() / 256.0;
+  const double sy = image.height() / 192.0;
+  const Pixels pixels{image.bits(), image.bytesPerLine(), image.width(), image.height()};
+  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
+    const QRgb rgb = colour.rgb();
+    for (std::uint32_t k : keys) {
+      const PositionSample a = KeyStart(k), b = KeyEnd(k);
+      RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb);
+    }
+  });
+  QPainter painter(&image);
+  DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, end);
 }
 
 SessionPictureResult DrawSessionPicture(const SessionPictureRequest& request, const std::atomic<bool>* cancel) {
   QElapsedTimer timer;
   timer.start();
+  const double cpuStart = ThreadCpuMilliseconds();
   SessionPictureResult result;
   auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
   result.points = request.points;
@@ -99,11 +173,12 @@ SessionPictureResult DrawSessionPicture(const SessionPictureRequest& request, co
   QPainter painter(&image);
   const QRectF box(QPointF(0, 0), QSizeF(request.size));
   DrawZoneMapPicture(painter, box, request.map, request.colours);
-  DrawTrace(painter, box, *result.points);
   painter.end();
+  RasterTrace(image, *result.points);
   if (cancelled()) return result;
   result.image = std::move(image);
   result.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+  result.cpuMilliseconds = ThreadCpuMilliseconds() - cpuStart;
   return result;
 }
 

@@ -36,6 +36,11 @@ void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map
 void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionSample>& points,
                double unit = 1.0, QColor start = kTraceStartColour, QColor end = kTraceEndColour);
 
+// The same trace written straight into the image's pixels (format RGB32), for the long sessions
+// of the data panel.
+void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColor start = kTraceStartColour,
+                 QColor end = kTraceEndColour);
+
 // What a drawing of one session needs; copied into the worker that draws it.
 struct SessionPictureRequest {
   std::string dataPath;
@@ -54,7 +59,8 @@ struct SessionPictureResult {
   QImage image;
   std::shared_ptr<const std::vector<PositionSample>> points;
   bool read = false;       // the session's samples could be read
-  double milliseconds = 0; // time taken
+  double milliseconds = 0;     // time taken
+  double cpuMilliseconds = 0;  // processor time the drawing thread used
 };
 
 // Reads the session (unless the request carries its points), finds the trace points and draws the

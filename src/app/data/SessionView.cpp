@@ -58,6 +58,7 @@ void SessionView::Deliver(int generation, SessionPictureResult result) {
   picture_ = std::move(result.image);
   last_.points = result.points;
   lastMs_ = result.milliseconds;
+  lastCpuMs_ = result.cpuMilliseconds;
   update();
   emit PictureReady();
 }

@@ -33,6 +33,7 @@ class SessionView : public QWidget {
   const QImage& Picture() const { return picture_; }
   // Milliseconds the last drawing took in its worker.
   double LastDrawMilliseconds() const { return lastMs_; }
+  double LastDrawCpuMilliseconds() const { return lastCpuMs_; }
   std::size_t LastPointCount() const { return last_.points ? last_.points->size() : 0; }
 
  signals:
@@ -52,6 +53,7 @@ class SessionView : public QWidget {
   int generation_ = 0;
   int pending_ = 0;
   double lastMs_ = 0;
+  double lastCpuMs_ = 0;
   std::shared_ptr<std::atomic<bool>> cancel_;
   std::vector<QThread*> workers_;
 };

@@ -1,0 +1,350 @@
+// The data panel on data files made by runs of the simulated unit: results, sessions, the trace,
+// reanalysis compared with the command line, the threshold boxes, exports and the saved picture.
+#include "PanelRig.h"
+#include "app/controls/QbxRangeBox.h"
+#include "app/data/CalibrationBoxes.h"
+#include "app/data/OpenDataPanel.h"
+#include "app/data/SessionView.h"
+#include "common/Paths.h"
+#include "data/DataFile.h"
+#include "data/SummaryProgram.h"
+#include "setup/Units.h"
+#include "zonemap/MapFile.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <random>
+
+using namespace tlx;
+using namespace tlx::gui;
+
+namespace {
+
+class RecordingLauncher : public ProcessLauncher {
+ public:
+  long Start(const std::string& program, const std::vector<std::string>& arguments) override {
+    starts.push_back({program, arguments});
+    return 4242;
+  }
+  bool SendKey(long, const std::string&) override { return false; }
+  std::vector<std::pair<std::string, std::vector<std::string>>> starts;
+};
+
+void Leave(QLineEdit* box) {
+  QFocusEvent event(QEvent::FocusOut);
+  QApplication::sendEvent(box, &event);
+}
+
+void Retype(QLineEdit* box, const QString& text) {
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClicks(box, text);
+}
+
+std::string Caption(const ScriptedAnswers& answers, std::size_t back = 1) {
+  const auto& m = answers.Messages();
+  return m.size() >= back ? m[m.size() - back].caption : std::string();
+}
+
+// A data file of `samples` samples at 30 per second, a random walk with jumps and lost samples.
+std::string WriteLongRecording(const test::TempDir& dir, std::int64_t samples) {
+  DataFileHeader header;
+  header.Block.SessionLength = 86400 / 5;
+  header.Block.NumberOfSessions = 1;
+  header.Block.MaximumDistance = 40;
+  header.Block.AmbulatoryThreshold = 2;
+  header.Block.StereotypicThreshold = 1;
+  header.Block.MeasurementUnits = 1;
+  header.Block.CalibrateScale = 100;
+  header.Block.CalibrateReference = 10;
+  header.Block.SampleRateCode = 2;
+  std::string bytes = SerializeHeader(header);
+  bytes.reserve(bytes.size() + std::size_t(samples) * 2);
+  std::mt19937 random(11);
+  int x = 128, y = 96;
+  for (std::int64_t i = 0; i < samples; ++i) {
+    x = std::clamp(x + int(random() % 9) - 4, 0, 255);
+    y = std::clamp(y + int(random() % 9) - 4, 0, 191);
+    const bool lost = random() % 500 == 0;
+    const std::uint16_t word = EncodeSample(x, lost ? 255 : y);
+    bytes += char(word & 0xFF);
+    bytes += char(word >> 8);
+  }
+  const std::string path = dir.File("DAY.DAT");
+  test::WriteBytes(path, bytes);
+  return path;
+}
+
+}  // namespace
+
+class DataPanelTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<test::TempDir> dir_;
+  std::unique_ptr<test::PanelRig> rig_;
+  RecordingLauncher launcher_;
+  std::unique_ptr<SummaryProgram> summary_;
+  std::unique_ptr<OpenDataPanel> panel_;
+
+  ScriptedAnswers& Answers() { return rig_->answers; }
+  QLabel* Label(const char* name) { return panel_->findChild<QLabel*>(name); }
+
+  // Opens the file, asks for a reanalysis and puts the given pixel values in the boxes.
+  void OpenForEditing(const std::string& data) {
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    panel_->ReanalyzeClicked();
+    QCOMPARE(panel_->Stage(), 1);
+    QVERIFY(Label("lblRanalInstr")->text().startsWith("Click 'Reanalyze' to\ndo the reanalysis"));
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    rig_ = std::make_unique<test::PanelRig>(dir_->Path());
+    test::WriteBytes(dir_->File("sumbrix"), "#!/bin/sh\n");
+    launcher_.starts.clear();
+    summary_ = std::make_unique<SummaryProgram>(launcher_, SummarySearch{dir_->Path(), "", ""});
+    panel_ = std::make_unique<OpenDataPanel>(rig_->program, *summary_);
+    panel_->resize(900, 600);
+    panel_->show();
+  }
+  void cleanup() {
+    panel_.reset();
+    summary_.reset();
+    rig_.reset();
+    dir_.reset();
+  }
+
+  void openingShowsTheRunsResultsSessionsAndTrace() {
+    const std::string data = test::RecordRun(*dir_, "RAT1", 60, 3, 5);
+    QSignalSpy exportable(panel_.get(), &OpenDataPanel::ExportAvailable);
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    QCOMPARE(exportable.count(), 1);
+    QCOMPARE(panel_->Sessions(), std::int64_t(3));
+    QCOMPARE(Label("lblDataParams_5")->text(), QString("3"));
+    QCOMPARE(Label("lblAnalWarning")->text(), QString());
+    // The grid holds the run's own results: per session one "ALL" line and four quadrant zones.
+    QCOMPARE(panel_->Open().Table.Columns.front(), std::string("Sess.#"));
+    QCOMPARE(panel_->Open().Table.RowCount(), std::size_t(3 * 5));
+    QCOMPARE(panel_->Open().MapFile, dir_->File("RAT1.MAP"));
+    QVERIFY(panel_->View()->WaitForPicture());
+    QVERIFY(panel_->View()->LastPointCount() > 1);
+    QVERIFY(!panel_->View()->Picture().isNull());
+    // Calibration 120 pixels = 36 cm: the ambulatory 6 pixels are 1.80 cm.
+    QCOMPARE(panel_->Boxes()->Units(CalibrationBoxes::kAmbulatory)->text(), QString("1.80"));
+    QCOMPARE(Label("lblUnits")->text(), QString("cm"));
+    QVERIFY(Answers().Messages().empty());
+
+    panel_->ShowSession(4);
+    QCOMPARE(Caption(Answers()), std::string("EOF Reached"));
+    QCOMPARE(Answers().Messages().back().icon, MsgIcon::Critical);
+    panel_->ShowSession(3);
+    QVERIFY(panel_->View()->WaitForPicture());
+    QCOMPARE(Answers().Messages().size(), std::size_t(1));
+  }
+
+  void reanalysisMatchesTheCommandLineAndWarnsOfAShortLastSession() {
+    const std::string data = test::RecordRun(*dir_, "RAT2", 60, 3, 5);
+    OpenForEditing(data);
+    CalibrationBoxes* boxes = panel_->Boxes();
+    Retype(boxes->Pixels(CalibrationBoxes::kCalibration), "100");  // 100 pixels: 30.00 cm
+    QCOMPARE(boxes->Units(CalibrationBoxes::kCalibration)->text(), QString("30.00"));
+    Retype(boxes->Pixels(CalibrationBoxes::kAmbulatory), "10");
+    Retype(boxes->Pixels(CalibrationBoxes::kStereotypic), "4");
+    Retype(boxes->Pixels(CalibrationBoxes::kMaximum), "80");
+    panel_->SessionLengthBox()->SetValue(50);
+    panel_->UnitsList()->setCurrentIndex(5);  // feet
+    panel_->ReanalyzeClicked();
+    QCOMPARE(panel_->Stage(), 0);
+    QCOMPARE(Label("lblRanalInstr")->text(), QString("Reanalysis has\nbeen done."));
+    // 180 seconds in sessions of 50: three whole sessions and a short fourth.
+    QCOMPARE(panel_->Sessions(), std::int64_t(4));
+    QCOMPARE(Label("lblAnalWarning")->text(), QString("-Last Session is short-"));
+
+    const std::string ranal = test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV"));
+    const test::CliResult cli =
+        test::RunCli({"analyze", data, "--session-length", "50", "--ambulatory", "10", "--stereotypic", "4",
+                      "--max-distance", "80", "--scale", "100", "--reference", "30", "--units", "feet",
+                      "--decimal-point"});
+    QCOMPARE(cli.exitCode, 0);
+    QCOMPARE(ranal, cli.out);
+    QCOMPARE(panel_->Open().Table.RowCount(), std::size_t(4 * 5));
+
+    // The same file in whole sessions: no warning.
+    panel_->ReanalyzeClicked();
+    panel_->SessionLengthBox()->SetValue(60);
+    panel_->ReanalyzeClicked();
+    QCOMPARE(panel_->Sessions(), std::int64_t(3));
+    QCOMPARE(Label("lblAnalWarning")->text(), QString());
+  }
+
+  void aMapChosenForTheReanalysisIsUsedAndNamed() {
+    const std::string data = test::RecordRun(*dir_, "RAT3", 30, 1, 5);
+    ZoneMap stripes;
+    for (int r = 0; r < 24; ++r)
+      for (int c = 0; c < 32; ++c) stripes.Set(r, c, char('a' + c / 8));
+    QVERIFY(WriteMapFile(dir_->File("STRIPES.MAP"), stripes));
+    OpenForEditing(data);
+    Answers().QueueFile(dir_->File("STRIPES.MAP"));
+    panel_->SelectMapFile();
+    QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
+    panel_->ReanalyzeClicked();
+    const test::CliResult cli = test::RunCli({"analyze", data, "--map", dir_->File("STRIPES.MAP"), "--decimal-point"});
+    QCOMPARE(cli.exitCode, 0);
+    QCOMPARE(test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV")), cli.out);
+    QVERIFY(panel_->Map() == stripes);
+  }
+
+  void thresholdBoxesConvertAsTypedAndWarn() {
+    QWidget parent;
+    ScriptedAnswers answers;
+    CalibrationBoxes boxes(answers, &parent);
+    boxes.SetPair(UnitsPerPixel(200, 12));
+    boxes.SetFileOpen(true);
+    boxes.Fill(200, 50, 33, 150);
+    QCOMPARE(boxes.Units(CalibrationBoxes::kAmbulatory)->text(), QString("3.00"));
+    Retype(boxes.Units(CalibrationBoxes::kAmbulatory), "3.01");
+    QCOMPARE(boxes.Pixels(CalibrationBoxes::kAmbulatory)->text(), QString("50"));
+    QCOMPARE(boxes.AmbulatoryPixels(), 50);
+
+    // Equal distances pass; a smaller ambulatory distance takes the stereotypic values back.
+    Retype(boxes.Units(CalibrationBoxes::kStereotypic), "2");
+    Retype(boxes.Units(CalibrationBoxes::kAmbulatory), "2");
+    Leave(boxes.Units(CalibrationBoxes::kAmbulatory));
+    QVERIFY(answers.Messages().empty());
+    QCOMPARE(boxes.Units(CalibrationBoxes::kAmbulatory)->text(), QString("2.00"));
+    Retype(boxes.Units(CalibrationBoxes::kAmbulatory), "1.5");
+    Leave(boxes.Units(CalibrationBoxes::kAmbulatory));
+    QCOMPARE(answers.Messages().size(), std::size_t(1));
+    QCOMPARE(answers.Messages()[0].caption, std::string("Warning"));
+    QCOMPARE(answers.Messages()[0].text,
+             std::string("The ambulatory distance\r\nmust be greater than\r\nthe stereotypic distance."));
+    QCOMPARE(boxes.Units(CalibrationBoxes::kAmbulatory)->text(), boxes.Units(CalibrationBoxes::kStereotypic)->text());
+    QCOMPARE(boxes.Pixels(CalibrationBoxes::kAmbulatory)->text(), boxes.Pixels(CalibrationBoxes::kStereotypic)->text());
+
+    // The maximum must be at least twice the ambulatory distance: 7.99 becomes 8.00, 8.00 passes.
+    Retype(boxes.Units(CalibrationBoxes::kAmbulatory), "4");
+    Leave(boxes.Units(CalibrationBoxes::kAmbulatory));
+    Retype(boxes.Units(CalibrationBoxes::kMaximum), "7.99");
+    Leave(boxes.Units(CalibrationBoxes::kMaximum));
+    QCOMPARE(answers.Messages().size(), std::size_t(2));
+    QCOMPARE(answers.Messages()[1].text,
+             std::string("The maximum distance\r\nmust be at least twice\r\nthe ambulatory distance."));
+    QCOMPARE(boxes.Units(CalibrationBoxes::kMaximum)->text(), QString("8.00"));
+    QCOMPARE(boxes.Pixels(CalibrationBoxes::kMaximum)->text(), QString("133"));
+    Leave(boxes.Units(CalibrationBoxes::kMaximum));
+    QCOMPARE(answers.Messages().size(), std::size_t(2));
+
+    // Without a valid calibration every unit converts to 0 pixels.
+    boxes.SetPair(UnitsPerPixel(0, 12));
+    Retype(boxes.Units(CalibrationBoxes::kStereotypic), "5");
+    QCOMPARE(boxes.Pixels(CalibrationBoxes::kStereotypic)->text(), QString("0"));
+  }
+
+  void changingTheAmbulatoryPixelsRedrawsTheTrace() {
+    const std::string data = test::RecordRun(*dir_, "RAT4", 60, 1, 5);
+    OpenForEditing(data);
+    QVERIFY(panel_->View()->WaitForPicture());
+    const std::size_t before = panel_->View()->LastPointCount();
+    QSignalSpy ready(panel_->View(), &SessionView::PictureReady);
+    Retype(panel_->Boxes()->Pixels(CalibrationBoxes::kAmbulatory), "30");
+    QTest::keyClick(panel_->Boxes()->Pixels(CalibrationBoxes::kAmbulatory), Qt::Key_Return);
+    QVERIFY(panel_->View()->WaitForPicture());
+    QCOMPARE(ready.count(), 1);
+    QVERIFY(panel_->View()->LastPointCount() < before);
+  }
+
+  void refusedFilesLeaveThePanelAloneAndACsvGoesToTheSummaryProgram() {
+    std::string header = SerializeHeader(DataFileHeader{});
+    header[0] = char(0xFE);  // a binary setup file's tag
+    test::WriteBytes(dir_->File("SETUP.DAT"), header + "xx");
+    QVERIFY(!panel_->OpenDataFileForAnalysis(dir_->File("SETUP.DAT")));
+    QCOMPARE(Caption(Answers()), std::string("Invalid File Format"));
+    QCOMPARE(Answers().Messages().back().text, std::string("The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file."));
+    QVERIFY(!panel_->Loaded());
+
+    test::WriteBytes(dir_->File("TABLE.csv"), "Sess.#,Zone\r\n");
+    QVERIFY(!panel_->OpenDataFileForAnalysis(dir_->File("TABLE.csv")));
+    QCOMPARE(launcher_.starts.size(), std::size_t(1));
+    QCOMPARE(launcher_.starts[0].second,
+             (std::vector<std::string>{dir_->File("sumbrix"), dir_->File("TABLE.csv"), "/NCE"}));
+    QVERIFY(!panel_->Loaded());
+
+    // A data file without samples opens with the empty-file message.
+    test::WriteBytes(dir_->File("EMPTY.DAT"), SerializeHeader(DataFileHeader{}));
+    QVERIFY(panel_->OpenDataFileForAnalysis(dir_->File("EMPTY.DAT")));
+    QCOMPARE(Caption(Answers()), std::string("Empty Data File"));
+    QCOMPARE(panel_->Sessions(), std::int64_t(0));
+  }
+
+  void exportsMatchTheCommandLineAndStartTheSummaryProgram() {
+    const std::string data = test::RecordRun(*dir_, "RAT5", 40, 2, 5);
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    Answers().QueueFile(dir_->File("RESULTS.TXT"));
+    const std::string results = panel_->ExportResultsCommand();
+    QCOMPARE(results, dir_->File("RESULTS.CSV"));
+    const test::CliResult cli = test::RunCli({"analyze", data, "--format", "export", "--decimal-point"});
+    QCOMPARE(cli.exitCode, 0);
+    QCOMPARE(test::ReadBytes(results), cli.out);
+    QCOMPARE(launcher_.starts.size(), std::size_t(1));
+    QCOMPARE(launcher_.starts[0].second.at(1), results);
+
+    Answers().QueueFile(dir_->File("SAMPLES"));
+    const std::string samples = panel_->ExportSamplesCommand();
+    QCOMPARE(samples, dir_->File("SAMPLES.CSV"));
+    const test::CliResult cliSamples = test::RunCli({"export-samples", data, "--decimal-point"});
+    QCOMPARE(cliSamples.exitCode, 0);
+    QCOMPARE(test::ReadBytes(samples), cliSamples.out);
+    QCOMPARE(launcher_.starts.size(), std::size_t(1));  // only the results export starts it
+
+    // After a reanalysis the export carries the new table and session length.
+    panel_->ReanalyzeClicked();
+    panel_->SessionLengthBox()->SetValue(25);
+    panel_->ReanalyzeClicked();
+    Answers().QueueFile(dir_->File("AGAIN.CSV"));
+    const std::string again = panel_->ExportResultsCommand();
+    const test::CliResult cliAgain =
+        test::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"});
+    QCOMPARE(test::ReadBytes(again), cliAgain.out);
+  }
+
+  void savedPictureIsABitmapOrAPngByItsName() {
+    const std::string data = test::RecordRun(*dir_, "RAT6", 30, 1, 5);
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    Answers().QueueFile(dir_->File("TRACE.BMP"));
+    QVERIFY(panel_->SavePicture());
+    Answers().QueueFile(dir_->File("trace.png"));
+    QVERIFY(panel_->SavePicture());
+    QCOMPARE(QImageReader(QString::fromStdString(dir_->File("TRACE.BMP"))).format(), QByteArray("bmp"));
+    QCOMPARE(QImageReader(QString::fromStdString(dir_->File("trace.png"))).format(), QByteArray("png"));
+    QCOMPARE(QImage(QString::fromStdString(dir_->File("trace.png"))).size(), panel_->View()->size());
+    QVERIFY(!panel_->SavePicture());  // a cancelled dialog saves nothing
+  }
+
+  void aDayLongSessionDrawsInHalfASecondWhileTheWindowKeepsRunning() {
+    const std::int64_t samples = 24LL * 3600 * 30;
+    const std::string data = WriteLongRecording(*dir_, samples);
+    QTimer ticker;
+    int ticks = 0;
+    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    QVERIFY(panel_->View()->Drawing());  // opening returned before the drawing was done
+    QVERIFY(panel_->View()->WaitForPicture(20000));
+    QVERIFY(ticks > 0);
+    // Processor time of the drawing thread: what the drawing costs, whatever else the machine runs.
+    const double ms = panel_->View()->LastDrawCpuMilliseconds();
+    qInfo("24-hour session (%lld samples, %zu trace points) drawn in %.0f ms of processor time, %.0f ms elapsed",
+          static_cast<long long>(samples), panel_->View()->LastPointCount(), ms, panel_->View()->LastDrawMilliseconds());
+    QVERIFY2(ms < 500, qPrintable(QString("took %1 ms").arg(ms)));
+  }
+};
+
+QTEST_MAIN(DataPanelTest)
+#include "DataPanelTest.moc"

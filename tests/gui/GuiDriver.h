@@ -1,0 +1,133 @@
+// Driving the real main window in the widget tests: a window over the simulated unit in a fresh
+// program home, and an answerer that clicks the message boxes and the stop window as scripted
+// and records every one it saw.
+#pragma once
+
+#include "app/AppLinks.h"
+#include "app/MainWindow.h"
+#include "app/QtClock.h"
+#include "app/dialogs/StopExperimentWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tlx::gui::test {
+
+struct SeenBox {
+  QString caption;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+  bool stopWindow = false;
+  bool cancelShown = false;  // the stop window's form
+};
+
+class DialogAnswerer {
+ public:
+  DialogAnswerer() {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+  }
+  // The button for the next message box (unscripted: OK or Yes when offered).
+  void Queue(QMessageBox::StandardButton button) { boxes_.push_back(button); }
+  // The answer for the next stop window (unscripted: OK).
+  void QueueStop(bool ok) { stops_.push_back(ok); }
+  const std::vector<SeenBox>& Seen() const { return seen_; }
+  void Clear() { seen_.clear(); }
+  int Count(const QString& caption) const {
+    int n = 0;
+    for (const auto& s : seen_) n += s.caption == caption;
+    return n;
+  }
+
+ private:
+  void Poll() {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || !w->isVisible()) return;
+    if (auto* box = qobject_cast<QMessageBox*>(w)) {
+      seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+      QMessageBox::StandardButton b = QMessageBox::NoButton;
+      if (!boxes_.empty()) {
+        b = boxes_.front();
+        boxes_.pop_front();
+      }
+      if (b == QMessageBox::NoButton || !box->button(b))
+        b = box->button(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
+      if (QAbstractButton* button = box->button(b)) button->click();
+      else box->reject();
+      return;
+    }
+    if (auto* stop = qobject_cast<StopExperimentWindow*>(w)) {
+      if (!stop->Waiting()) return;
+      seen_.push_back({stop->windowTitle(), stop->Message()->text(), QMessageBox::NoIcon, {}, true,
+                       stop->CancelButton()->isVisible()});
+      bool ok = true;
+      if (!stops_.empty()) {
+        ok = stops_.front();
+        stops_.pop_front();
+      }
+      (ok ? stop->OkButton() : stop->CancelButton())->click();
+    }
+  }
+
+  QTimer timer_;
+  std::deque<QMessageBox::StandardButton> boxes_;
+  std::deque<bool> stops_;
+  std::vector<SeenBox> seen_;
+};
+
+// A main window over the simulated unit in its own temporary program home.
+struct WindowRig {
+  explicit WindowRig(double speed = 4.0, const std::function<void(const QString&)>& prepare = {}) {
+    if (prepare) prepare(home.path());
+    sim = std::make_unique<SimulatedPort>(clock.Now(), 1, speed);
+    clock.SetIdleHook([this] { sim->Sync(); });
+    window = std::make_unique<MainWindow>(AppServices{home.path().toStdString(), clock, *sim,
+                                                      NumberDevices({"(simulated unit)"}),
+                                                      "/nonexistent/index.html", 1});
+    window->show();
+    window->StartUp();
+  }
+  ~WindowRig() {
+    if (window && !window->ShutdownDone()) window->ShutdownUnattended();
+    window.reset();
+  }
+  Program& P() { return window->GetProgram(); }
+  QString File(const QString& name) const { return home.filePath(name); }
+  template <typename T>
+  T* Find(const char* name) const {
+    return window->findChild<T*>(QLatin1String(name));
+  }
+  // Lets events run until the condition holds or the time is up.
+  static bool WaitFor(const std::function<bool()>& done, int limitMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+      if (t.elapsed() > limitMs) return false;
+      QTest::qWait(10);
+    }
+    return true;
+  }
+
+  QTemporaryDir home;
+  QtClock clock;
+  std::unique_ptr<SimulatedPort> sim;
+  DialogAnswerer answerer;  // answers from the window's first question on
+  std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace tlx::gui::test

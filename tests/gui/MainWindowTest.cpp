@@ -1,0 +1,244 @@
+// The main window: start-up in an empty program home, the menu bar, every mode switch with its
+// leaving checks, the experiment panel's transfer and the keyboard.
+#include "GuiDriver.h"
+
+#include "app/controls/QbxRangeBox.h"
+#include "app/panels/ExperimentPanel.h"
+#include "app/panels/HomePanel.h"
+#include "app/panels/LivePicture.h"
+#include "app/panels/RunPanel.h"
+#include "app/panels/SystemPanel.h"
+#include "setup/SetupFile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedWidget>
+
+using namespace tlx;
+using namespace tlx::gui;
+using namespace tlx::gui::test;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<WindowRig> rig;
+  MainWindow& W() { return *rig->window; }
+  QWidget* Shown() { return W().findChild<QStackedWidget*>()->currentWidget(); }
+  void Trigger(const char* name) { W().Menu(QLatin1String(name))->trigger(); }
+
+ private slots:
+  void initTestCase() { rig = std::make_unique<WindowRig>(); }
+  void cleanupTestCase() { rig.reset(); }
+  void init() { rig->answerer.Clear(); }
+
+  void startUpWithAnEmptyHome() {
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QCOMPARE(Shown()->objectName(), QString("fraTitle"));
+    QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20"));
+    QCOMPARE(W().Home()->TitleLabel(1)->text(), QString("Version 3.20"));
+    const Program& p = rig->P();
+    QVERIFY(QFileInfo(rig->File("CONFIG")).isDir());
+    QVERIFY(QFileInfo(rig->File("DATA")).isDir());
+    QCOMPARE(p.settings.ConfigDir, rig->File("CONFIG").toStdString());
+    QCOMPARE(p.parameters.SessionLength, 5);
+    QCOMPARE(p.parameters.NumberOfSessions, 1);
+    QCOMPARE(p.parameters.SampleRate, std::int16_t(1));
+    QCOMPARE(p.parameters.CalibrateScale, 1.0f);
+    QVERIFY(p.parameters.UnitsPerPixel.Valid);
+    QVERIFY(p.commands.State().UnitResponding);  // the simulated unit was brought up
+    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
+    QVERIFY(!W().Menu("mnuPrint")->isVisible());
+    QVERIFY(!W().Menu("mnuProcessData")->isVisible());
+    QVERIFY(!W().Menu("mnuExport")->isEnabled());
+    QVERIFY(W().Menu("mnuRunExpt")->isVisible() && W().Menu("mnuRun")->isEnabled());
+  }
+
+  void menuCaptionsAndAccessKeys() {
+    const std::pair<const char*, const char*> items[] = {
+        {"mnuFile", "&File"}, {"mnuFileOpen", "&Open ..."}, {"mnuLoad", "&Load ..."},
+        {"mnuSave", "&Save ..."}, {"mnuExport", "E&xport"}, {"mnuPrint", "&Print"},
+        {"mnuExit", "E&xit"}, {"mnuEdit", "&Edit"}, {"mnuUndo", "&Undo"},
+        {"mnuCalculate", "&Calculate"}, {"mnuProcessData", "&Process Data"},
+        {"mnuCalcArea", "&Area"}, {"mnuSetup", "Set&up"}, {"mnuSetupExpt", "&Experiment"},
+        {"mnuSetupMap", "&Map"}, {"mnuSetupSystem", "S&ystem"}, {"mnuSetupCom", "Com &Port"},
+        {"mnuColors", "&Colors"}, {"mnuTools", "&Tools"}, {"mnuReset", "&Reset"},
+        {"mnuMonitor", "&Monitor"}, {"mnuRun", "&Run"}, {"mnuRunExpt", "Run &Experiment"},
+        {"mnuHelp", "&Help"}};
+    for (const auto& [name, caption] : items) {
+      QAction* a = W().Menu(QLatin1String(name));
+      QVERIFY2(a, name);
+      QCOMPARE(a->text(), QString(caption));
+    }
+  }
+
+  void eachModeSwitchShowsItsPanelAndMenus() {
+    Trigger("mnuSetupExpt");
+    QCOMPARE(Shown()->objectName(), QString("fraSetupExpt"));
+    QVERIFY(W().Menu("mnuLoad")->isEnabled() && W().Menu("mnuSave")->isEnabled());
+    QCOMPARE(W().findChild<QLabel*>("lblSetupExptL")->text(),
+             QString("Click setup to enter values and view on-screen with mouse"));
+    Trigger("mnuSetupSystem");
+    QCOMPARE(Shown()->objectName(), QString("fraSetupSystem"));
+    QVERIFY(!W().Menu("mnuLoad")->isEnabled() && !W().Menu("mnuSave")->isEnabled());
+    Trigger("mnuMonitor");
+    QCOMPARE(Shown()->objectName(), QString("fraMonitor"));
+    QVERIFY(rig->P().link.State().StreamOn);
+    QVERIFY(WindowRig::WaitFor([&] { return W().MonitorPage()->Picture()->MarkerShown(); }, 3000));
+    Trigger("mnuReset");  // leaves the monitor: the stream stops
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(!rig->P().link.State().StreamOn);
+    QVERIFY(rig->P().commands.State().UnitResponding);
+    W().Experiment()->HomeButton()->click();  // a hidden panel's button still goes home
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
+  }
+
+  void experimentPanelTransfersTheRecord() {
+    Program& p = rig->P();
+    p.parameters.SessionLength = 600;
+    p.parameters.NumberOfSessions = 3;
+    p.parameters.MeasurementUnits = 6;
+    p.parameters.SampleRate = 30;
+    Trigger("mnuSetupExpt");
+    ExperimentPanel* e = W().Experiment();
+    QCOMPARE(e->Box(ScreenBox::SessLen)->Text(), QString("00:10:00"));
+    QCOMPARE(e->UnitsList()->currentText(), QString("feet"));
+    QCOMPARE(e->findChild<QLabel*>("lblCalibUnits")->text(), QString("feet"));
+    QCOMPARE(e->RatesList()->currentText(), QString("30"));
+    e->Box(ScreenBox::NumSess)->SetValue(7);
+    e->UnitsList()->setCurrentIndex(2);
+    Trigger("mnuSetupSystem");  // leaving takes the screen's values
+    QCOMPARE(p.parameters.NumberOfSessions, 7);
+    QCOMPARE(p.parameters.MeasurementUnits, 3);
+  }
+
+  void zeroScaleShowsInvalidValueAndSaveStops() {
+    Trigger("mnuSetupExpt");
+    ExperimentPanel* e = W().Experiment();
+    QLineEdit* scale = e->Box(ScreenBox::CalibScale)->TextBox();
+    scale->setText("0");  // typed, not yet taken by the box
+    Trigger("mnuSave");
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 1);
+    const SeenBox& box = rig->answerer.Seen().back();
+    QCOMPARE(box.text, QString("Calibrate Scale\ncannot be zero"));
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(e->Box(ScreenBox::CalibScale)->Value(), 1.0);
+    QCOMPARE(rig->P().parameters.CalibrateScale, 1.0f);
+    QVERIFY(!QApplication::activeModalWidget());  // no file dialog followed
+  }
+
+  void leavingExperimentBlocksOnlyTheRun() {
+    Trigger("mnuSetupExpt");
+    ExperimentPanel* e = W().Experiment();
+    e->Box(ScreenBox::CalibScale)->TextBox()->setText("-2");
+    Trigger("mnuRunExpt");  // the run needs valid values: the user stays on the panel
+    QCOMPARE(W().Mode(), int(kModeExpt));
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 1);
+    e->Box(ScreenBox::CalibScale)->TextBox()->setText("0");
+    Trigger("mnuSetupSystem");  // any other panel: the message, but no block
+    QCOMPARE(W().Mode(), int(kModeSystem));
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 2);
+    W().EnterHome();
+  }
+
+  void systemPanelInvertQuestion() {
+    Program& p = rig->P();
+    Trigger("mnuSetupSystem");
+    QPushButton* invert = W().findChild<QPushButton*>("cmdInvertVideo");
+    invert->click();
+    invert->click();  // twice: nothing changed, nothing asked
+    Trigger("mnuSetupExpt");
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 0);
+
+    Trigger("mnuSetupSystem");
+    invert->click();
+    rig->answerer.Queue(QMessageBox::Cancel);
+    Trigger("mnuSetupExpt");
+    QCOMPARE(W().Mode(), int(kModeSystem));  // Cancel keeps the panel
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 1);
+    QCOMPARE(rig->answerer.Seen().back().buttons,
+             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    rig->answerer.Queue(QMessageBox::No);
+    W().System()->HomeButton()->click();
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(p.commands.State().InvertChanged);  // No: asked again next time
+    Trigger("mnuSetupSystem");
+    rig->answerer.Queue(QMessageBox::Yes);
+    W().EnterHome();
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 3);
+    QVERIFY(!p.commands.State().InvertChanged);
+  }
+
+  void videoModeChangesTheFullRate() {
+    Program& p = rig->P();
+    p.parameters.SampleRate = 30;
+    Trigger("mnuSetupSystem");
+    W().findChild<QComboBox*>("cboVideoMode")->setCurrentIndex(1);
+    W().findChild<QComboBox*>("cboDelayType")->setCurrentIndex(1);
+    Trigger("mnuSetupExpt");
+    QCOMPARE(p.settings.VideoType, std::int16_t(kVideoPal));
+    QCOMPARE(p.parameters.SampleRate, std::int16_t(25));
+    QCOMPARE(W().Experiment()->RatesList()->itemText(2), QString("25"));
+    QCOMPARE(W().Experiment()->Box(ScreenBox::InitDelay)->Properties().style, RangeStyle::TimeOfDay);
+    Trigger("mnuSetupSystem");
+    W().findChild<QComboBox*>("cboVideoMode")->setCurrentIndex(0);
+    W().findChild<QComboBox*>("cboDelayType")->setCurrentIndex(0);
+    W().EnterHome();
+    QCOMPARE(p.settings.DelayType, std::int16_t(0));
+  }
+
+  void keyboardBuildDateAndMinimumSize() {
+    W().EnterHome();
+    QTest::keyClick(W().Home(), Qt::Key_F10, Qt::AltModifier);
+    QCOMPARE(rig->answerer.Count("Build Date"), 1);
+    QCOMPARE(rig->answerer.Seen().back().text, QString("Last Build : Thursday, February 16, 2011"));
+    QCOMPARE(rig->answerer.Seen().back().icon, QMessageBox::Information);
+    W().resize(300, 200);
+    QVERIFY(W().width() >= 700 && W().height() >= 500);
+  }
+
+  void pictureKeepsItsAspect() {
+    Trigger("mnuMonitor");
+    for (QSize size : {QSize(1200, 600), QSize(760, 900)}) {
+      W().resize(size);
+      QTest::qWait(50);
+      const QSize pic = W().MonitorPage()->Picture()->size();
+      QVERIFY2(std::abs(pic.height() - pic.width() * 0.75) <= 1.0,
+               qPrintable(QString("%1x%2").arg(pic.width()).arg(pic.height())));
+    }
+    W().EnterHome();
+  }
+
+  void portDialogAndColours() {
+    // The colour window's Default puts the default table back and keeps "a" apart from "A".
+    Program& p = rig->P();
+    p.colours.entries['a'] = 0x123456;
+    p.colours.entries['A'] = 0x00FF00;
+    QTimer::singleShot(50, [] {
+      auto* w = QApplication::activeModalWidget();
+      QVERIFY(w && w->objectName() == "frmColors");
+      w->findChild<QPushButton*>("cmdDefault")->click();
+      w->findChild<QPushButton*>("cmdOK")->click();
+    });
+    Trigger("mnuColors");
+    QCOMPARE(p.colours.entries['A'], 255);  // red
+    QCOMPARE(p.colours.entries['a'], DefaultColourTable().entries['a']);
+    QTimer::singleShot(50, [] {
+      auto* w = QApplication::activeModalWidget();
+      QVERIFY(w && w->windowTitle() == "Select  COM  Port");
+      QCOMPARE(w->findChild<QComboBox*>("cboComPort")->count(), 1);
+      w->findChild<QPushButton*>("cmdOK")->click();
+    });
+    Trigger("mnuSetupCom");
+    QCOMPARE(p.settings.ComPort, std::int16_t(1));
+    QVERIFY(p.link.State().PortIsOpen);  // OK keeps the open result
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,168 @@
+// Whole runs through the main window on the simulated unit: from the Run menu to the finish
+// message, the stop question, closing the window during a run, the end by a signal, and how
+// closely the picture follows the stream.
+#include "GuiDriver.h"
+
+#include "app/AppStart.h"
+#include "app/panels/LivePicture.h"
+#include "app/panels/RunPanel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+
+#include <csignal>
+
+using namespace tlx;
+using namespace tlx::gui;
+using namespace tlx::gui::test;
+
+namespace {
+
+void SetUpRun(Program& p, const QString& dataFile, int sessionLength, int sessions = 1) {
+  p.parameters.SessionLength = sessionLength;
+  p.parameters.NumberOfSessions = sessions;
+  p.parameters.InitialDelay = 0;
+  p.parameters.SampleRate = 30;
+  p.parameters.DataFile = dataFile.toStdString();
+  p.parameters.SaveData = true;
+  p.settings.DelayType = 0;
+  p.settings.DrawTrace = true;
+}
+
+QString LabelText(MainWindow& w, const char* name) {
+  return w.RunPage()->findChild<QLabel*>(QLatin1String(name))->text();
+}
+
+}  // namespace
+
+class RunWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void wholeRunFromTheRunMenuToTheFinishMessage() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    const QString data = rig.File("DATA/RUN1.DAT");
+    SetUpRun(rig.P(), data, 5);
+    w.Menu("mnuRunExpt")->trigger();
+    QCOMPARE(w.Mode(), int(kModeRun));
+    QVERIFY(w.RunPage()->ReadyLabel()->isVisible());
+    QCOMPARE(LabelText(w, "lblOutFile"), QString("RUN1.DAT"));
+    QCOMPARE(LabelText(w, "lblExptStat"), QString("Idle "));
+    w.RunPage()->StartButton()->click();
+    QVERIFY(rig.P().run.State().Running);
+    QCOMPARE(LabelText(w, "lblExptStat"), QString("Running "));
+    QVERIFY(!w.RunPage()->ReadyLabel()->isVisible());
+    QVERIFY(!w.Menu("mnuRun")->isEnabled());  // menus are off while the run goes
+    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 20; }, 3000));
+    QVERIFY(w.RunPage()->Picture()->MarkerShown());
+    QVERIFY(!rig.P().display.Trace().empty());
+
+    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 15000));
+    QCOMPARE(rig.answerer.Count("Experiment Status"), 1);
+    const SeenBox& finish = rig.answerer.Seen().back();
+    QVERIFY(finish.stopWindow && !finish.cancelShown);  // the status form: OK only
+    QCOMPARE(rig.P().run.SamplesCounted(), qint64(150));
+    QVERIFY(rig.P().run.State().Finished);
+    QCOMPARE(LabelText(w, "lblExptStat"), QString("Finished "));
+    QCOMPARE(LabelText(w, "lblCurrSess"), QString(" 1 of 1 "));
+    for (const char* ext : {"DAT", "MAP", "PRN"})
+      QVERIFY2(QFileInfo::exists(rig.File(QString("DATA/RUN1.") + ext)), ext);
+    QVERIFY(!QFileInfo::exists(rig.File("DATA/RUN1.RAW")));
+    QVERIFY(w.Menu("mnuRun")->isEnabled());
+    QVERIFY(!w.StopWindow()->isVisible());
+  }
+
+  void stopQuestionCancelThenOk() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    SetUpRun(rig.P(), rig.File("DATA/STOP.DAT"), 120);
+    w.Menu("mnuRunExpt")->trigger();
+    QTest::keyClick(w.RunPage(), Qt::Key_Space);  // the space bar starts the run
+    QVERIFY(rig.P().run.State().Running);
+    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 10; }, 3000));
+    rig.answerer.QueueStop(false);
+    w.RunPage()->StopButton()->click();
+    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 1);
+    QVERIFY(rig.answerer.Seen().back().cancelShown);
+    QVERIFY(rig.P().run.State().Running);  // Cancel: the run goes on
+    QCOMPARE(w.Mode(), int(kModeRun));
+    const qint64 before = rig.P().run.SamplesCounted();
+    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > before + 10; }, 3000));
+
+    w.RunPage()->HomeButton()->click();  // Home asks the same question while the run is busy
+    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 2);
+    QVERIFY(!rig.P().run.State().Running);
+    QVERIFY(rig.P().run.State().Stopped);
+    QCOMPARE(rig.answerer.Count("Experiment Status"), 1);
+    QCOMPARE(w.Mode(), int(kModeHome));
+    QVERIFY(QFileInfo::exists(rig.File("DATA/STOP.DAT")));
+    QVERIFY(QFileInfo::exists(rig.File("DATA/STOP.PRN")));
+  }
+
+  void closingDuringARunAsksAndASignalStopsIt() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    SignalBridge bridge(w);
+    SetUpRun(rig.P(), rig.File("DATA/CLOSE.DAT"), 120);
+    w.Menu("mnuRunExpt")->trigger();
+    w.RunPage()->StartButton()->click();
+    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 10; }, 3000));
+    rig.answerer.QueueStop(false);
+    QVERIFY(!w.close());  // refused: the stop question was asked instead
+    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 1);
+    QVERIFY(w.isVisible());
+    QVERIFY(rig.P().run.State().Running);
+
+    const int resetsBefore = rig.sim->Unit().Resets();
+    std::raise(SIGTERM);  // a desktop logout
+    QVERIFY(WindowRig::WaitFor([&] { return w.ShutdownDone(); }, 10000));
+    QVERIFY(rig.P().run.State().Stopped);
+    QVERIFY(QFileInfo::exists(rig.File("DATA/CLOSE.DAT")));
+    QVERIFY(QFileInfo::exists(rig.File("DATA/CLOSE.MAP")));
+    QVERIFY(QFileInfo::exists(rig.File("DATA/CLOSE.PRN")));
+    QVERIFY(QFileInfo::exists(rig.File("TRACELUX.INI")));
+    QVERIFY(QFileInfo::exists(rig.File("TLUXEXPT.EXP")));
+    QVERIFY(rig.sim->Unit().Resets() > resetsBefore);  // the unit was put to rest
+    QVERIFY(!rig.P().link.State().PortIsOpen);
+    QCOMPARE(rig.answerer.Count("Experiment Status"), 0);  // nobody was asked
+  }
+
+  // At 30 samples a second in real time the run's count (and with it the marker, moved on
+  // every sample) never falls more than one sample behind what the unit has sent.
+  void pictureFollowsAThirtySampleStream() {
+    WindowRig rig(1.0);
+    MainWindow& w = *rig.window;
+    SetUpRun(rig.P(), rig.File("DATA/PACE.DAT"), 5);
+    w.Menu("mnuRunExpt")->trigger();
+    w.RunPage()->StartButton()->click();
+    const std::uint64_t streamedAtStart = rig.sim->Unit().PairsStreamed();
+    const qint64 countedAtStart = rig.P().run.SamplesCounted();
+    qint64 worst = 0;
+    int looks = 0;
+    const int paintsBefore = w.RunPage()->Picture()->Paints();
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+      if (!rig.P().run.State().Running) return;
+      rig.sim->Sync();
+      const qint64 sent = static_cast<qint64>(rig.sim->Unit().PairsStreamed() - streamedAtStart);
+      const qint64 shown = rig.P().run.SamplesCounted() - countedAtStart;
+      worst = std::max(worst, sent - shown);
+      ++looks;
+    });
+    probe.start(3);
+    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() >= 120; }, 8000));
+    probe.stop();
+    const int paints = w.RunPage()->Picture()->Paints() - paintsBefore;
+    qInfo("looks %d, worst lag %lld samples, paints %d for %lld samples", looks, worst, paints,
+          rig.P().run.SamplesCounted());
+    QVERIFY(looks > 200);
+    QVERIFY(worst <= 1);
+    QVERIFY(paints >= 100);  // the picture was redrawn for (nearly) every sample
+    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
+  }
+};
+
+QTEST_MAIN(RunWindowTest)
+#include "RunWindowTest.moc"
