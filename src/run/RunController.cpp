@@ -2,7 +2,6 @@
 
 #include "common/FileChecks.h"
 #include "common/Numbers.h"
-#include "common/Paths.h"
 #include "run/RunJournal.h"
 #include "run/RunTexts.h"
 

@@ -49,6 +49,8 @@ class ZonePanel : public QWidget {
   bool SaveMapCommand();
   // The grid's map into the box at (W / 12, H / 8), 2W / 3 wide and high, on the printer's page.
   bool PrintZone(QPrinter& printer);
+  // "&Print": the print dialog, then the map.
+  void PrintClicked();
   // Takes the colours of the program's table for codes 32..127 and redraws.
   void ApplyColours();
 
@@ -70,7 +72,6 @@ class ZonePanel : public QWidget {
   void OnEditFinished();
   void OnZoneCharChanged(const QString& text);
   void ClearAndSend();
-  void PrintClicked();
   void ShowTool();
 
   Program& program_;

@@ -1,0 +1,40 @@
+// Puts the zone map editor (mode 2, fraSetupZone) and the data panel (mode 10, fraOpenData) into
+// the main window and binds the menu commands that reach them: Setup > Map, File > Open, Load,
+// Save, Export and Print, Edit > Undo. The summary program started by an export lives here too.
+#pragma once
+
+#include "data/SummaryProgram.h"
+
+#include <QObject>
+
+namespace tlx::gui {
+
+class MainWindow;
+class OpenDataPanel;
+class ZonePanel;
+
+class DataZonePanels : public QObject {
+  Q_OBJECT
+
+ public:
+  // The panels become pages of the window; this object is the window's child.
+  explicit DataZonePanels(MainWindow& window);
+  // At shutdown: the closing key for the summary program, when it was started.
+  ~DataZonePanels() override;
+
+  ZonePanel* Zone() const { return zone_; }
+  OpenDataPanel* Data() const { return data_; }
+  SummaryProgram& Summary() { return summary_; }
+
+ private:
+  void EnterZone();
+  void BindMenus();
+
+  MainWindow& window_;
+  SpawnLauncher launcher_;
+  SummaryProgram summary_;
+  ZonePanel* zone_;
+  OpenDataPanel* data_;
+};
+
+}  // namespace tlx::gui
