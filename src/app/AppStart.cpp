@@ -127,8 +127,14 @@ void RunScreenshotTour(MainWindow& w, const QString& directory) {
   w.EnterSystemSetup();
   Save(w, directory, QStringLiteral("system.png"));
   w.EnterHome();
+  // A run of three ten-minute sessions at the full rate, without an output file.
   Program& p = w.GetProgram();
   p.settings.DrawTrace = true;
+  p.parameters.SessionLength = 600;
+  p.parameters.NumberOfSessions = 3;
+  p.parameters.InitialDelay = 0;
+  p.parameters.SampleRate = p.settings.VideoType == kVideoPal ? 25 : 30;
+  p.parameters.SaveData = false;
   w.RunExperimentCommand();
   if (w.Mode() == kModeRun) {
     p.run.StartButton();

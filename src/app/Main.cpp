@@ -3,6 +3,7 @@
 #include "app/AppLinks.h"
 #include "app/AppStart.h"
 #include "app/MainWindow.h"
+#include "app/data/PanelHookup.h"
 #include "app/QtClock.h"
 #include "device/Ports.h"
 #include "device/TermiosLink.h"
@@ -48,6 +49,8 @@ int main(int argc, char* argv[]) {
   if (options.simulate) ports = tlx::NumberDevices({"(simulated unit)"});
   const int defaultPort = options.simulate || !options.port.empty() ? 1 : 0;
   tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual(), defaultPort});
+  // The zone map editor and the data panel, with their menu commands.
+  auto* dataZonePanels = new tlx::gui::DataZonePanels(window);
   tlx::gui::SignalBridge signalBridge(window);
   window.show();
   QApplication::processEvents();
@@ -63,7 +66,10 @@ int main(int argc, char* argv[]) {
                   static_cast<long long>(started.elapsed()));
       std::fflush(stdout);
     }
-    if (!options.screenshots.isEmpty()) tlx::gui::RunScreenshotTour(window, options.screenshots);
+    if (!options.screenshots.isEmpty()) {
+      dataZonePanels->SaveScreenshots(options.screenshots);
+      tlx::gui::RunScreenshotTour(window, options.screenshots);
+    }
   });
   const int code = QApplication::exec();
   window.Shutdown();

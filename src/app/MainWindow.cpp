@@ -243,11 +243,14 @@ void MainWindow::SetTitleSuffix(const QString& suffix) {
 
 void MainWindow::ShowPage(QWidget* page) { stack_->setCurrentWidget(page); }
 
-bool MainWindow::LeaveMode(int target) {
+bool MainWindow::LeaveMode(int target, bool forced) {
   Program& p = *program_;
   setupMenu_->menuAction()->setText(QStringLiteral("Set&up"));
   switch (mode_) {
     case kModeExpt: {
+      // A forced leave (the run is starting) keeps the record the run was checked with; the
+      // panel was read before the checks, or filled from the record when a file was chosen.
+      if (forced) break;
       const bool ok = ParametersFromScreen(p.parameters, *experiment_, *answers_,
                                            p.settings.VideoType);
       if (target == kModeRun && !ok) return false;
@@ -256,7 +259,7 @@ bool MainWindow::LeaveMode(int target) {
     case kModeSystem:
       if (liveVideo_) CloseLiveVideo();
       system_->StoreControls();
-      if (!systemChecked_ && !video_->LeavePanel()) return false;
+      if (!systemChecked_ && !video_->LeavePanel() && !forced) return false;
       systemChecked_ = false;
       break;
     case kModeMonitor:
@@ -270,7 +273,7 @@ bool MainWindow::LeaveMode(int target) {
       break;
     default: {
       auto it = leaves_.find(mode_);
-      if (it != leaves_.end() && it->second && !it->second(target)) return false;
+      if (it != leaves_.end() && it->second && !it->second(target) && !forced) return false;
     }
   }
   if (measuring_) measuring_->close();
@@ -341,11 +344,9 @@ void MainWindow::EnterMonitor() {
 // The core enters the run panel once its checks have passed.
 void MainWindow::EnterRun() {
   Program& p = *program_;
-  if (mode_ != kModeRun) {
-    // The refusable checks were made before the run was asked for; leaving cannot fail now.
-    systemChecked_ = mode_ == kModeSystem;
-    if (!LeaveMode(kModeRun)) LeaveMode(kModeNone);
-  }
+  // The refusable checks were made before the run was asked for (or the run starts by itself
+  // at its time of day): leaving the current panel cannot be refused now.
+  if (mode_ != kModeRun) LeaveMode(kModeRun, true);
   mode_ = kModeRun;
   p.display.SetPanel(DisplayPanel::Run);
   run_->TraceBox()->setChecked(p.settings.DrawTrace);

@@ -72,7 +72,9 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
 
   // --- Modes ---
   int Mode() const { return mode_; }
-  bool LeaveMode(int target = kModeNone);
+  // Runs the leaving actions of the current mode; false when a check refuses. A forced leave
+  // (the run panel taking over) runs them but cannot be refused.
+  bool LeaveMode(int target = kModeNone, bool forced = false);
   void EnterHome() override;
   void EnterExperimentSetup();
   void EnterSystemSetup();

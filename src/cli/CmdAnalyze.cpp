@@ -102,6 +102,9 @@ struct FileJob {
   std::string dataPath;
   std::string outputPath;  // empty: standard output
   std::string text;
+  // Results bound for standard output wait in an anonymous temporary file, so that nothing is
+  // printed for a file that fails and memory does not grow with the output.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool{nullptr, &std::fclose};
   std::string failure;
 };
 
@@ -149,6 +152,18 @@ void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& 
     const AnalysisOutcome outcome =
         AnalyzeDataFile(job.dataPath, job.outputPath, prepared.Params, prepared.Context, options);
     if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, job.dataPath, job.outputPath));
+    return;
+  }
+  if (o.format == "results") {
+    job.spool.reset(std::tmpfile());
+    std::FILE* spool = job.spool.get();
+    if (spool == nullptr) throw CliFailure("No temporary file for the results of " + job.dataPath + ".");
+    const ResultsSink toSpool = [spool](std::string_view piece) {
+      return std::fwrite(piece.data(), 1, piece.size(), spool) == piece.size();
+    };
+    const AnalysisOutcome outcome =
+        AnalyzeDataFileTo(job.dataPath, toSpool, prepared.Params, prepared.Context, options);
+    if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, job.dataPath, "(temporary file)"));
     return;
   }
   std::string text;
@@ -221,7 +236,17 @@ void RunAnalyze(const AnalyzeOptions& o) {
     if (!job.failure.empty()) failures += (failures.empty() ? "" : "\n") + job.failure;
   }
   if (!failures.empty()) throw CliFailure(failures);
-  if (jobs.size() == 1 && jobs[0].outputPath.empty()) WriteStdout(jobs[0].text);
+  if (jobs.size() == 1 && jobs[0].outputPath.empty()) {
+    if (std::FILE* spool = jobs[0].spool.get()) {
+      std::rewind(spool);
+      std::string block(std::size_t(1) << 20, '\0');
+      for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), spool)) > 0;) {
+        WriteStdout(block.substr(0, n));
+      }
+    } else {
+      WriteStdout(jobs[0].text);
+    }
+  }
 }
 
 void AddDecimalOptions(CLI::App* cmd, DecimalChoice& decimal) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "common/PositionSample.h"
 #include "setup/ExperimentParameters.h"
 
 #include <cstdint>
@@ -38,12 +39,6 @@ struct DataFileHeader {
   std::uint16_t VideoType = 0;  // 1 for PAL
   std::uint32_t SampleCount = 0;
   ParameterBlock Block;
-};
-
-struct PositionSample {
-  std::int16_t X = 0;
-  std::int16_t Y = 0;
-  bool operator==(const PositionSample&) const = default;
 };
 
 // The open data file as the data panel and the command line describe it.

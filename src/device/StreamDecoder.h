@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/UserAnswers.h"
-#include "data/DataFile.h"  // PositionSample
+#include "common/PositionSample.h"
 #include "device/CommandSet.h"
 #include "device/TrackerLink.h"
 

@@ -2,6 +2,7 @@
 // reanalysis compared with the command line, the threshold boxes, exports and the saved picture.
 #include "PanelRig.h"
 #include "app/controls/QbxRangeBox.h"
+#include "app/controls/QbxSpinButton2.h"
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/OpenDataPanel.h"
 #include "app/data/SessionView.h"
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <cstdio>
 #include <random>
 
 using namespace tlx;
@@ -144,9 +146,11 @@ class DataPanelTest : public QObject {
     panel_->ShowSession(4);
     QCOMPARE(Caption(Answers()), std::string("EOF Reached"));
     QCOMPARE(Answers().Messages().back().icon, MsgIcon::Critical);
+    QCOMPARE(panel_->SelectedSession(), std::int64_t(1));  // the session shown stays
     panel_->ShowSession(3);
     QVERIFY(panel_->View()->WaitForPicture());
     QCOMPARE(Answers().Messages().size(), std::size_t(1));
+    QCOMPARE(panel_->findChild<QbxSpinButton2*>("spDataSessNum")->Value(), 3.0);
   }
 
   void reanalysisMatchesTheCommandLineAndWarnsOfAShortLastSession() {
@@ -199,6 +203,23 @@ class DataPanelTest : public QObject {
     QCOMPARE(cli.exitCode, 0);
     QCOMPARE(test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV")), cli.out);
     QVERIFY(panel_->Map() == stripes);
+  }
+
+  void aReanalysisThatCannotRunKeepsTheTableAndSaysSo() {
+    const std::string data = test::RecordRun(*dir_, "GONE", 30, 2, 5);
+    // An earlier reanalysis of another file left its results behind.
+    test::WriteBytes(JoinPath(dir_->Path(), "~RANAL.CSV"), "Sess.#,Zone\r\n 9 ,Z\r\n");
+    OpenForEditing(data);
+    const std::size_t rows = panel_->Open().Table.RowCount();
+    QCOMPARE(rows, std::size_t(2 * 5));
+    QVERIFY(std::remove(data.c_str()) == 0);
+    panel_->SessionLengthBox()->SetValue(10);
+    panel_->ReanalyzeClicked();
+    QCOMPARE(panel_->Stage(), 0);
+    QCOMPARE(panel_->Open().Table.RowCount(), rows);
+    QCOMPARE(panel_->Open().Table.Rows[0][0], std::string("1"));
+    QCOMPARE(panel_->Sessions(), std::int64_t(2));
+    QVERIFY(!Label("lblRanalInstr")->text().startsWith("Reanalysis has"));
   }
 
   void thresholdBoxesConvertAsTypedAndWarn() {
@@ -323,7 +344,8 @@ class DataPanelTest : public QObject {
     QVERIFY(panel_->SavePicture());
     QCOMPARE(QImageReader(QString::fromStdString(dir_->File("TRACE.BMP"))).format(), QByteArray("bmp"));
     QCOMPARE(QImageReader(QString::fromStdString(dir_->File("trace.png"))).format(), QByteArray("png"));
-    QCOMPARE(QImage(QString::fromStdString(dir_->File("trace.png"))).size(), panel_->View()->size());
+    QCOMPARE(QImage(QString::fromStdString(dir_->File("trace.png"))).size(), panel_->View()->PictureSize());
+    QVERIFY(std::abs(panel_->View()->PictureSize().height() - panel_->View()->PictureSize().width() * 3 / 4) <= 1);
     QVERIFY(!panel_->SavePicture());  // a cancelled dialog saves nothing
   }
 

@@ -13,6 +13,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QListWidget>
+#include <QUrl>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,7 +28,12 @@ using namespace tlx::gui::test;
 class MainWindowTest : public QObject {
   Q_OBJECT
 
+ public slots:
+  void OpenUrl(const QUrl& url) { opened.append(url); }
+
+ private:
   std::unique_ptr<WindowRig> rig;
+  QList<QUrl> opened;
   MainWindow& W() { return *rig->window; }
   QWidget* Shown() { return W().findChild<QStackedWidget*>()->currentWidget(); }
   void Trigger(const char* name) { W().Menu(QLatin1String(name))->trigger(); }
@@ -237,6 +245,51 @@ class MainWindowTest : public QObject {
     Trigger("mnuSetupCom");
     QCOMPARE(p.settings.ComPort, std::int16_t(1));
     QVERIFY(p.link.State().PortIsOpen);  // OK keeps the open result
+  }
+
+  void areaWindowMeasuresAtOnceAndOnCalculate() {
+    Program& p = rig->P();
+    p.commands.ResetAndInitialize(p.settings.ComPort);
+    p.parameters.MeasurementUnits = 5;
+    int first = -1, second = -1;
+    QString heading;
+    QTimer::singleShot(100, [&] {
+      auto* w = QApplication::activeModalWidget();
+      QVERIFY(w && w->windowTitle() == "Calculate Area");
+      first = w->findChild<QListWidget*>("lstValues")->count();
+      heading = w->findChild<QLabel*>("lblUnits")->text();
+      w->findChild<QPushButton*>("cmdCalculate")->click();
+      second = w->findChild<QListWidget*>("lstValues")->count();
+      w->findChild<QPushButton*>("cmdDone")->click();
+    });
+    Trigger("mnuCalcArea");
+    QCOMPARE(first, 1);  // the first measurement is shown on opening
+    QCOMPARE(second, 2);
+    QCOMPARE(heading, QString("Sq. Inches"));
+    QCOMPARE(rig->answerer.Count("ERROR"), 0);
+  }
+
+  void helpOpensTheManual() {
+    QDesktopServices::setUrlHandler("file", this, "OpenUrl");
+    QTest::keyClick(W().Home(), Qt::Key_F1);
+    Trigger("mnuHelp");
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0].toLocalFile(), QString("/nonexistent/index.html"));
+  }
+
+  // Last: the window closes without a question when no run is busy, and writes its files.
+  void exitWritesTheSettingsFiles() {
+    rig->P().settings.DrawTrace = true;
+    Trigger("mnuExit");
+    QVERIFY(W().ShutdownDone());
+    QVERIFY(!W().isVisible());
+    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
+    QFile ini(rig->File("TRACELUX.INI"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains("Draw Trace = Enabled"));
+    for (const char* name : {"TRACELUX.SET", "TLUXEXPT.EXP", "COLORS.INI", "DEFAULT.MAP"})
+      QVERIFY2(QFileInfo::exists(rig->File(name)), name);
   }
 };
 

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <limits>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -130,33 +131,37 @@ class RunWindowTest : public QObject {
   }
 
   // At 30 samples a second in real time the run's count (and with it the marker, moved on
-  // every sample) never falls more than one sample behind what the unit has sent.
+  // every sample) never falls more than one sample behind what the unit sends. The pairs the
+  // unit sends while the stream is restarted at the run's start are skipped by the protocol, so
+  // the lag is measured against the steady offset once samples are counted.
   void pictureFollowsAThirtySampleStream() {
     WindowRig rig(1.0);
     MainWindow& w = *rig.window;
     SetUpRun(rig.P(), rig.File("DATA/PACE.DAT"), 5);
     w.Menu("mnuRunExpt")->trigger();
     w.RunPage()->StartButton()->click();
-    const std::uint64_t streamedAtStart = rig.sim->Unit().PairsStreamed();
-    const qint64 countedAtStart = rig.P().run.SamplesCounted();
-    qint64 worst = 0;
+    qint64 least = std::numeric_limits<qint64>::max();
+    qint64 most = std::numeric_limits<qint64>::min();
     int looks = 0;
     const int paintsBefore = w.RunPage()->Picture()->Paints();
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-      if (!rig.P().run.State().Running) return;
+      const qint64 shown = rig.P().run.SamplesCounted();
+      if (!rig.P().run.State().Running || shown < 1) return;
       rig.sim->Sync();
-      const qint64 sent = static_cast<qint64>(rig.sim->Unit().PairsStreamed() - streamedAtStart);
-      const qint64 shown = rig.P().run.SamplesCounted() - countedAtStart;
-      worst = std::max(worst, sent - shown);
+      const qint64 behind = static_cast<qint64>(rig.sim->Unit().PairsStreamed()) - shown;
+      least = std::min(least, behind);
+      most = std::max(most, behind);
       ++looks;
     });
     probe.start(3);
     QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() >= 120; }, 8000));
     probe.stop();
+    const qint64 worst = most - least;
     const int paints = w.RunPage()->Picture()->Paints() - paintsBefore;
-    qInfo("looks %d, worst lag %lld samples, paints %d for %lld samples", looks, worst, paints,
-          rig.P().run.SamplesCounted());
+    qInfo("looks %d, worst lag %lld samples, paints %d for %lld samples", looks,
+          static_cast<long long>(worst), paints,
+          static_cast<long long>(rig.P().run.SamplesCounted()));
     QVERIFY(looks > 200);
     QVERIFY(worst <= 1);
     QVERIFY(paints >= 100);  // the picture was redrawn for (nearly) every sample

@@ -180,7 +180,8 @@ void OpenDataPanel::SetEditable(bool editable) {
 // --- Opening ----------------------------------------------------------------------------------
 
 void OpenDataPanel::OpenCommand() {
-  const std::string path = ShowFileDialog(program_.answers, program_.settings.OpenDir, "", "Load Data File", true,
+  const std::string& folder = program_.settings.OpenDir.empty() ? program_.settings.DataDir : program_.settings.OpenDir;
+  const std::string path = ShowFileDialog(program_.answers, folder, "", "Load Data File", true,
                                           "DAT", true, false);
   if (!path.empty()) OpenDataFileForAnalysis(path);
 }
@@ -298,6 +299,7 @@ void OpenDataPanel::FillGrid() {
       grOpenData_->setItem(int(r), int(c), new QTableWidgetItem(Q(table.Rows[r][c])));
     }
   }
+  grOpenData_->resizeColumnsToContents();
   MarkSessionRows();
 }
 
@@ -319,10 +321,15 @@ void OpenDataPanel::MarkSessionRows() {
 
 void OpenDataPanel::ShowSession(std::int64_t n) {
   if (!open_.Info.Loaded || samplesPerSession_ <= 0) return;
-  selected_ = n;
-  if ((n - 1) * samplesPerSession_ >= open_.Info.SampleCount() || n < 1) {
+  if (n < 1 || (n - 1) * samplesPerSession_ >= open_.Info.SampleCount()) {
     program_.answers.ShowMessage({kEofCaption, kEofText, MsgIcon::Critical, MsgButtons::Ok});
     return;
+  }
+  selected_ = n;
+  if (spDataSessNum_->Value() != double(n)) {
+    spDataSessNum_->blockSignals(true);
+    spDataSessNum_->SetValue(double(n));
+    spDataSessNum_->blockSignals(false);
   }
   DrawSelected();
 }
@@ -357,14 +364,15 @@ void OpenDataPanel::ReanalyzeClicked() {
     return;
   }
   SetReanalysisMessage(4);
-  RunReanalysis();
-  SetReanalysisMessage(3);
+  // A reanalysis that could not be done (the data file gone, the results file not writable)
+  // leaves the table and the sessions as they were, rather than showing an older results file.
+  SetReanalysisMessage(RunReanalysis() ? 3 : 1);
   SetEditable(false);
   stage_ = 0;
 }
 
-void OpenDataPanel::RunReanalysis() {
-  DataFileInfo& info = open_.Info;
+AnalysisParameters OpenDataPanel::ParametersFromPanel() const {
+  const DataFileInfo& info = open_.Info;
   AnalysisParameters params;
   params.CalibrateScale = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kCalibration));
   params.AmbulatoryThreshold = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kAmbulatory));
@@ -378,13 +386,12 @@ void OpenDataPanel::RunReanalysis() {
   params.InitialDelay = info.InitialDelay;
   params.DataFile = FileExists(info.Path) ? info.Path : std::string();
   params.MapFile = open_.MapFile;
+  return params;
+}
 
-  const SessionSplit split = SplitIntoSessions(info.SampleCount(), info.SampleRate, params.SessionLength);
-  shortSession_ = split.LastIsShort;
-  samplesPerSession_ = std::int64_t(info.SampleRate) * params.SessionLength;
-  SetUpSessions(split.Sessions);
-  lblSessionLng_->setText(Q(SecondsToDurationText(params.SessionLength)));
-
+bool OpenDataPanel::RunReanalysis() {
+  DataFileInfo& info = open_.Info;
+  const AnalysisParameters params = ParametersFromPanel();
   AnalysisContext context;
   context.RecordedSessionLength = info.SessionLength;
   context.SampleRate = info.SampleRate;
@@ -394,12 +401,12 @@ void OpenDataPanel::RunReanalysis() {
   context.Start = info.Start;
   if (!open_.MapFile.empty()) LoadPanelMap(open_.MapFile);
   context.Map = map_;
-
   AnalysisOptions options;
   options.DecimalSeparator = Decimal();
   options.Answers = &program_.answers;
   const std::string results = JoinPath(program_.home, kReanalysisFileName);
-  AnalyzeDataFile(info.Path, results, params, context, options);
+  if (!AnalyzeDataFile(info.Path, results, params, context, options).Ok()) return false;
+
   // The calibration the results were worked out with is the open file's from now on.
   info.CalibrateScale = params.CalibrateScale;
   info.CalibrateReference = params.CalibrateReference;
@@ -409,10 +416,16 @@ void OpenDataPanel::RunReanalysis() {
   open_.UnitsCode = params.UnitsCode;
   program_.dataFileInfo = info;
 
+  const SessionSplit split = SplitIntoSessions(info.SampleCount(), info.SampleRate, params.SessionLength);
+  shortSession_ = split.LastIsShort;
+  samplesPerSession_ = std::int64_t(info.SampleRate) * params.SessionLength;
+  SetUpSessions(split.Sessions);
+  lblSessionLng_->setText(Q(SecondsToDurationText(params.SessionLength)));
   LoadResultsIntoGrid(results, false);
   lblDataParams_[kMapFile]->setText(open_.MapFile.empty() ? QStringLiteral("(four quadrants)") : Q(FileNamePart(open_.MapFile)));
   DrawSelected();
   lblAnalWarning_->setText(shortSession_ ? QString::fromLatin1(kShortSessionWarning) : QString());
+  return true;
 }
 
 void OpenDataPanel::SelectMapFile() {
@@ -481,7 +494,7 @@ bool OpenDataPanel::PrintReport(QPrinter& printer) {
 void OpenDataPanel::PrintClicked() {
   if (!open_.Info.Loaded) return;
   QPrinter printer(QPrinter::HighResolution);
-  if (!AskForPrinter(printer, this)) return;
+  if (!AskForPrinter(printer, this, ChangeExtension(open_.Info.Path, "PDF"))) return;
   program_.answers.ShowStatus("Printing", -1);
   PrintReport(printer);
   program_.answers.ShowStatus("", -1);
@@ -496,6 +509,7 @@ bool OpenDataPanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OpenDataPanel::Leave() {
+  boxes_->SetFileOpen(false);
   stage_ = 0;
   SetReanalysisMessage(1);
   SetEditable(false);

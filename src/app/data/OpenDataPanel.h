@@ -88,7 +88,8 @@ class OpenDataPanel : public QWidget {
   void SetEditable(bool editable);
   void ShowRecordedValues();
   void SetUpSessions(std::int64_t sessions);
-  void RunReanalysis();
+  AnalysisParameters ParametersFromPanel() const;
+  bool RunReanalysis();
   void FillGrid();
   void MarkSessionRows();
   void LoadPanelMap(const std::string& path);

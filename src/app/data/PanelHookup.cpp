@@ -4,8 +4,18 @@
 #include "app/data/OpenDataPanel.h"
 #include "app/zone/ZonePanel.h"
 
+#include "app/data/SessionView.h"
+#include "app/zone/VidGrid.h"
+
 #include <QAction>
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace tlx::gui {
 
@@ -21,6 +31,30 @@ SummarySearch WhereToLook(const Program& program) {
 
 void Enable(MainWindow& window, const char* name, bool on) {
   if (QAction* action = window.Menu(QLatin1String(name))) action->setEnabled(on);
+}
+
+void Drag(VidGrid* grid, QPoint fromCell, QPoint toCell, Qt::MouseButton button = Qt::LeftButton) {
+  auto send = [grid](QEvent::Type type, QPoint cell, Qt::MouseButton b, Qt::MouseButtons held) {
+    const QPoint at = grid->CellRect(cell.y(), cell.x()).center();
+    QMouseEvent event(type, QPointF(at), QPointF(grid->mapToGlobal(at)), b, held, Qt::NoModifier);
+    QApplication::sendEvent(grid, &event);
+  };
+  send(QEvent::MouseButtonPress, fromCell, button, button);
+  send(QEvent::MouseMove, toCell, Qt::NoButton, button);
+  send(QEvent::MouseButtonRelease, toCell, button, Qt::NoButton);
+}
+
+QString NewestDataFile(const std::string& directory) {
+  const QFileInfoList files = QDir(QString::fromStdString(directory))
+                                  .entryInfoList({QStringLiteral("*.DAT")}, QDir::Files, QDir::Time);
+  return files.isEmpty() ? QString() : files.front().absoluteFilePath();
+}
+
+// Lets the window paint before it is photographed.
+void Settle(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
 }
 
 }  // namespace
@@ -83,6 +117,39 @@ void DataZonePanels::BindMenus() {
   window_.SetCommand(QStringLiteral("mnuUndo"), [this] {
     if (window_.Mode() == kModeZone) zone_->Undo();
   });
+}
+
+}  // namespace tlx::gui
+
+namespace tlx::gui {
+
+void DataZonePanels::SaveScreenshots(const QString& directory) {
+  QDir().mkpath(directory);
+  EnterZone();
+  VidGrid* grid = zone_->Grid();
+  const std::pair<const char*, std::pair<QPoint, QPoint>> strokes[] = {
+      {"E", {QPoint(11, 8), QPoint(20, 15)}}, {"S", {QPoint(2, 2), QPoint(6, 5)}}, {"n", {QPoint(26, 18), QPoint(30, 21)}}};
+  for (const auto& [zone, cells] : strokes) {
+    zone_->ZoneCharBox()->setText(QString::fromLatin1(zone));
+    zone_->SetZoneTool(kToolRectangle);
+    Drag(grid, cells.first, cells.second);
+  }
+  Settle(300);
+  window_.grab().save(directory + QStringLiteral("/zone-editor.png"));
+
+  const QString data = NewestDataFile(window_.GetProgram().settings.DataDir);
+  if (!data.isEmpty() && data_->OpenDataFileForAnalysis(data.toStdString())) {
+    if (data_->Sessions() >= 2) data_->ShowSession(2);
+    data_->View()->WaitForPicture();
+    Settle(300);
+    window_.grab().save(directory + QStringLiteral("/data-panel.png"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(directory + QStringLiteral("/report.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    data_->PrintReport(printer);
+  }
+  window_.EnterHome();
 }
 
 }  // namespace tlx::gui

@@ -22,6 +22,10 @@ class DataZonePanels : public QObject {
   // At shutdown: the closing key for the summary program, when it was started.
   ~DataZonePanels() override;
 
+  // Pictures for the manual: the zone editor with a few zones drawn, the data panel showing the
+  // newest data file of the data directory, and that file's printed report as a PDF.
+  void SaveScreenshots(const QString& directory);
+
   ZonePanel* Zone() const { return zone_; }
   OpenDataPanel* Data() const { return data_; }
   SummaryProgram& Summary() { return summary_; }

@@ -5,12 +5,13 @@
 #include <QPainter>
 #include <QThread>
 
+#include <algorithm>
+
 namespace tlx::gui {
 
 SessionView::SessionView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("picSquiggle"));
   setMinimumSize(256, 192);
-  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 SessionView::~SessionView() { StopWorkers(); }
@@ -27,7 +28,7 @@ void SessionView::StopWorkers() {
 void SessionView::Draw(SessionPictureRequest request) {
   if (cancel_) cancel_->store(true);
   cancel_ = std::make_shared<std::atomic<bool>>(false);
-  request.size = size();
+  request.size = PictureSize();
   last_ = request;
   haveSession_ = true;
   const int generation = ++generation_;
@@ -70,7 +71,7 @@ void SessionView::DrawMapOnly(const ZoneMap& map, const ColourTable& colours) {
   last_ = SessionPictureRequest{};
   last_.map = map;
   last_.colours = colours;
-  QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  QImage image(PictureSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
   QPainter painter(&image);
   DrawZoneMapPicture(painter, QRectF(image.rect()), map, colours);
   painter.end();
@@ -88,10 +89,19 @@ bool SessionView::WaitForPicture(int timeoutMs) {
   return pending_ == 0;
 }
 
+QSize SessionView::PictureSize() const {
+  // The largest box of the unit's proportions (height 0.75 x width) that fits the view.
+  const int w = std::min(width(), height() * 4 / 3);
+  return QSize(w, w * 3 / 4);
+}
+
 void SessionView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
-  if (!picture_.isNull()) painter.drawImage(rect(), picture_);
+  painter.fillRect(rect(), palette().window());
+  if (picture_.isNull()) return;
+  const QSize box = PictureSize();
+  const QRect target(QPoint((width() - box.width()) / 2, (height() - box.height()) / 2), box);
+  painter.drawImage(target, picture_);
 }
 
 void SessionView::resizeEvent(QResizeEvent* event) {

@@ -31,6 +31,8 @@ class SessionView : public QWidget {
   bool WaitForPicture(int timeoutMs = 10000);
 
   const QImage& Picture() const { return picture_; }
+  // The size the picture is drawn at: the unit's 4:3 proportions, as large as the view allows.
+  QSize PictureSize() const;
   // Milliseconds the last drawing took in its worker.
   double LastDrawMilliseconds() const { return lastMs_; }
   double LastDrawCpuMilliseconds() const { return lastCpuMs_; }

@@ -47,7 +47,9 @@ std::vector<std::string> Entries(const QComboBox* list) {
 
 ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame(parent) {
   setObjectName(QStringLiteral("fraSetupExpt"));
-  auto* grid = new QGridLayout(this);
+  auto* outer = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  outer->addLayout(grid);
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(8);
 
@@ -65,7 +67,7 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
   picker_->Model().Props().saveTitle = "Sa&ve Data : ";
   picker_->Model().Props().title = "Select Output File";
   picker_->ApplyProperties();
-  grid->addWidget(picker_, 1, 0, 1, 5);
+  grid->addWidget(picker_, 1, 0, 1, 6);
 
   SetUpBoxes(answers);
   int row = 2;
@@ -105,11 +107,11 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
   grid->addWidget(rates_, row, 1);
   grid->addWidget(new QLabel(QStringLiteral("samples / sec"), this), row++, 2);
 
-  grid->setRowStretch(row++, 1);
+  grid->setColumnStretch(6, 1);
+  outer->addStretch(1);
   home_ = NamedButton(this, "cmdExitSetupExpt", QStringLiteral("Ho&me"));
   connect(home_, &QPushButton::clicked, this, &ExperimentPanel::HomeClicked);
-  grid->addLayout(BottomRightRow(home_), row, 0, 1, 6);
-  grid->setColumnStretch(6, 1);
+  outer->addLayout(BottomRightRow(home_));
 }
 
 void ExperimentPanel::SetUpBoxes(UserAnswers& answers) {

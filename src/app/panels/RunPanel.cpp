@@ -72,6 +72,11 @@ QWidget* LivePanel::BuildStatus() {
   status->setObjectName(QStringLiteral("fraExptStatusC"));
   status->setFrameShape(QFrame::StyledPanel);
   auto* grid = new QGridLayout(status);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(6);
+  QFont labelFont = status->font();
+  labelFont.setPointSize(labelFont.pointSize() + 1);
+  status->setFont(labelFont);
   for (int i = 0; i < 7; ++i) {
     auto* caption = new QLabel(QString::fromLatin1(kCaptions[i]), status);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -28,6 +28,7 @@ SystemPanel::SystemPanel(VideoSettings& settings, QWidget* parent)
   auto* cancel = NamedButton(body_, "cmdCancelBkGnd", QStringLiteral("&Cancel"));
   addLabel(QStringLiteral("Setup Background : "), start);
   auto* maskRow = new QHBoxLayout;
+  maskRow->setSpacing(8);
   maskRow->addWidget(start);
   maskRow->addWidget(done);
   maskRow->addWidget(cancel);

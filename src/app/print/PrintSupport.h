@@ -2,12 +2,15 @@
 // even where no printer is installed.
 #pragma once
 
+#include <string>
+
 class QPrinter;
 class QWidget;
 
 namespace tlx::gui {
 
-// Shows the print dialog for the printer; false when the user cancels.
-bool AskForPrinter(QPrinter& printer, QWidget* parent);
+// Shows the print dialog for the printer; false when the user cancels. Where no printer is
+// installed the dialog starts on a PDF file named `pdfPath` (when given).
+bool AskForPrinter(QPrinter& printer, QWidget* parent, const std::string& pdfPath = {});
 
 }  // namespace tlx::gui

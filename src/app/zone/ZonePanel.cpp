@@ -3,6 +3,7 @@
 #include "app/print/PrintSupport.h"
 #include "app/print/ZoneMapPrint.h"
 #include "app/zone/VidGrid.h"
+#include "common/Paths.h"
 #include "run/Program.h"
 #include "zonemap/MapCommands.h"
 #include "zonemap/MapFile.h"
@@ -273,7 +274,7 @@ bool ZonePanel::PrintZone(QPrinter& printer) {
 
 void ZonePanel::PrintClicked() {
   QPrinter printer(QPrinter::HighResolution);
-  if (!AskForPrinter(printer, this)) return;
+  if (!AskForPrinter(printer, this, JoinPath(program_.settings.ConfigDir, "ZONEMAP.PDF"))) return;
   program_.answers.ShowStatus("Printing", -1);
   PrintZone(printer);
   program_.answers.ShowStatus("", -1);
