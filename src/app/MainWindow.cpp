@@ -578,6 +578,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     ShowBuildDate();
     return true;
   }
+  if (mode_ == kModeSystem && liveVideo_) {
+    CloseLiveVideo();  // any key ends the live view
+    return true;
+  }
   if (key->key() == Qt::Key_F1) {
     OpenManual();
     return true;

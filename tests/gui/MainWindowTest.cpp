@@ -3,6 +3,7 @@
 #include "GuiDriver.h"
 
 #include "app/controls/QbxRangeBox.h"
+#include "app/dialogs/PortDialogs.h"
 #include "app/panels/ExperimentPanel.h"
 #include "app/panels/HomePanel.h"
 #include "app/panels/LivePicture.h"
@@ -13,6 +14,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
+#include <QRadioButton>
+#include <QScreen>
 #include <QDesktopServices>
 #include <QListWidget>
 #include <QUrl>
@@ -267,6 +271,58 @@ class MainWindowTest : public QObject {
     QCOMPARE(second, 2);
     QCOMPARE(heading, QString("Sq. Inches"));
     QCOMPARE(rig->answerer.Count("ERROR"), 0);
+  }
+
+  // The measuring screen: the space bar takes the cursor's place twice, ENTER stores the distance
+  // in the record and the panel's box; ESC leaves both alone.
+  void measuringScreenStoresTheDistance() {
+    Program& p = rig->P();
+    p.commands.ResetAndInitialize(p.settings.ComPort);
+    Trigger("mnuSetupExpt");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect g = screen->geometry();
+    auto drive = [&](bool accept) {
+      QTimer::singleShot(100, [&, accept] {
+        QWidget* black = nullptr;
+        for (QWidget* t : QApplication::topLevelWidgets())
+          if (t->objectName() == "frmBlack" && t->isVisible()) black = t;
+        QVERIFY(black);
+        QCursor::setPos(g.topLeft());
+        QTest::qWait(120);  // a few cursor steps
+        QTest::keyClick(black, Qt::Key_Space);
+        QCursor::setPos(g.x() + g.width() / 2, g.y() + g.height() / 2);
+        QTest::qWait(120);
+        QTest::keyClick(black, Qt::Key_Space);
+        QTest::keyClick(black, accept ? Qt::Key_Return : Qt::Key_Escape);
+      });
+    };
+    p.parameters.MaximumDistance = 5;
+    W().Experiment()->Box(ScreenBox::MaxDist)->SetValue(5);
+    drive(false);
+    W().findChild<QPushButton*>("cmdSetupMaxDist")->click();
+    QCOMPARE(p.parameters.MaximumDistance, 5.0f);
+    drive(true);
+    W().findChild<QPushButton*>("cmdSetupMaxDist")->click();
+    QCOMPARE(p.parameters.MaximumDistance, 160.0f);  // (0,0) to (128,96) on the unit's picture
+    QCOMPARE(W().Experiment()->Box(ScreenBox::MaxDist)->Value(), 160.0);
+    W().EnterHome();
+  }
+
+  void portSelectorKeepsValidChoices() {
+    ComSelectWidget selector([](int n) { return n != 5; });
+    int changes = 0;
+    connect(&selector, &ComSelectWidget::Change, [&] { ++changes; });
+    QVERIFY(!selector.Option(4)->isEnabled());
+    QCOMPARE(selector.Option(2)->text(), QString("COM  3"));
+    selector.SetValue(3);
+    selector.SetValue(5);  // an invalid port leaves the previous choice
+    QCOMPARE(selector.Model().Value(), 3);
+    QVERIFY(selector.Option(2)->isChecked());
+    selector.Option(2)->click();  // the chosen one again: no change event
+    QCOMPARE(changes, 0);
+    selector.Option(6)->click();
+    QCOMPARE(changes, 1);
+    QVERIFY(selector.Option(6)->isChecked() && !selector.Option(2)->isChecked());
   }
 
   void helpOpensTheManual() {

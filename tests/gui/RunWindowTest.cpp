@@ -11,7 +11,12 @@
 #include <QCheckBox>
 #include <QFileInfo>
 
+#include "device/TermiosLink.h"
+#include "sim/PtyServer.h"
+
 #include <csignal>
+#include <set>
+#include <thread>
 #include <limits>
 
 using namespace tlx;
@@ -166,6 +171,39 @@ class RunWindowTest : public QObject {
     QVERIFY(worst <= 1);
     QVERIFY(paints >= 100);  // the picture was redrawn for (nearly) every sample
     QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
+  }
+
+  // A real serial device (a pseudo-terminal served by the simulated unit): the stream's bytes
+  // reach the window through the device's notifier.
+  void serialDeviceStreamsToTheMonitor() {
+    SimulatedUnit unit(3);
+    PtyServer server(unit);
+    QVERIFY2(server.Open(), server.ErrorText().c_str());
+    std::thread serving([&] { server.Serve(); });
+    {
+      QTemporaryDir home;
+      QtClock clock;
+      const std::string path = server.SlavePath();
+      TermiosLink device([path](int) { return path; });
+      DevicePort watcher(device);
+      DialogAnswerer answerer;
+      MainWindow w(AppServices{home.path().toStdString(), clock, device, {}, "", 1});
+      w.show();
+      w.StartUp();
+      QVERIFY(w.GetProgram().commands.State().UnitResponding);
+      w.Menu("mnuMonitor")->trigger();
+      std::set<std::pair<int, int>> places;
+      WindowRig::WaitFor([&] {
+        const QPointF at = w.MonitorPage()->Picture()->MarkerPosition();
+        if (w.MonitorPage()->Picture()->MarkerShown()) places.insert({int(at.x()), int(at.y())});
+        return places.size() >= 10;
+      }, 5000);
+      QVERIFY2(places.size() >= 10, qPrintable(QString::number(places.size())));
+      w.ShutdownUnattended();
+      QCOMPARE(answerer.Seen().size(), size_t(0));
+    }
+    server.RequestStop();
+    serving.join();
   }
 };
 

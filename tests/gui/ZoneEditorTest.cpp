@@ -236,6 +236,33 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(Grid()->GridZones().At(7, 8), 'A');
   }
 
+  void loadedMapShowsAtOnceAndReachesTheUnitWithTheNextEdit() {
+    ZoneMap q;
+    q.cells.fill('Q');
+    QVERIFY(WriteMapFile(dir_->File("Q.MAP"), q));
+    rig_->answers.QueueFile(dir_->File("Q.MAP"));
+    QVERIFY(panel_->LoadMapCommand());
+    QVERIFY(Grid()->GridZones() == q);
+    QVERIFY(rig_->program.currentMap == q);
+    QVERIFY(Grid()->GridEnabled());
+    QCOMPARE(Sent(), ""s);
+    Stroke(Grid(), {QPoint(31, 23)}, Qt::RightButton);
+    // The whole map differs from the overlay: one span from the first cell to the last.
+    QCOMPARE(Sent(), TextBytes(0, 0, std::string(767, 'Q') + " "));
+
+    test::WriteBytes(dir_->File("NOTAMAP.MAP"), "hello\r\n");
+    rig_->answers.QueueFile(dir_->File("NOTAMAP.MAP"));
+    QVERIFY(!panel_->LoadMapCommand());
+    QCOMPARE(rig_->answers.Messages().back().caption, std::string("Not a zone map file"));
+    QCOMPARE(Grid()->GridZones().At(0, 0), 'Q');
+
+    rig_->answers.QueueFile(dir_->File("SAVED.txt"));
+    QVERIFY(panel_->SaveMapCommand());
+    ZoneMap saved;
+    QVERIFY(ReadMapFile(dir_->File("SAVED.MAP"), saved));
+    QVERIFY(saved == Grid()->GridZones());
+  }
+
   void leavingKeepsTheGridAsTheCurrentMapAndClearsTheOverlay() {
     Stroke(Grid(), {QPoint(0, 0)}, Qt::RightButton);
     panel_->Leave();

@@ -1,7 +1,5 @@
-// The data panel's paired pixel and unit boxes (txtPixels, txtUnits): row 0 the calibration,
-// row 1 the ambulatory threshold, row 2 the stereotypic threshold, row 3 the maximum distance.
-// Each row's boxes convert into each other as the user types, through the open file's
-// units-per-pixel pair, and leaving a threshold box checks the thresholds against each other.
+// The data panel's paired pixel and unit boxes (txtPixels, txtUnits), rows calibration, ambulatory,
+// stereotypic and maximum distance, converting into each other as typed and checking the thresholds.
 #pragma once
 
 #include "setup/ExperimentParameters.h"

@@ -74,17 +74,30 @@ QWidget* OpenDataPanel::BuildParameterBox() {
   auto* box = new QWidget(this);
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
-  const char* captions[kParamLabels] = {"File", "Start", "Samples / s", "Duration", "Map file", "Sessions", "Samples"};
   int row = 0;
+  AddRecordedLabels(grid, row);
+  AddAnalysisEntries(grid, row);
+  AddCalibrationRows(grid, row);
+  return box;
+}
+
+void OpenDataPanel::AddRecordedLabels(QGridLayout* grid, int& row) {
+  QWidget* box = grid->parentWidget();
+  const char* captions[kParamLabels] = {"File", "Start", "Samples / s", "Duration", "Map file", "Sessions", "Samples"};
   for (int i = 0; i < kParamLabels; ++i, ++row) {
-    lblDataParams_[static_cast<std::size_t>(i)] = new QLabel(box);
-    lblDataParams_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("lblDataParams_%1").arg(i));
+    QLabel*& label = lblDataParams_[static_cast<std::size_t>(i)];
+    label = new QLabel(box);
+    label->setObjectName(QStringLiteral("lblDataParams_%1").arg(i));
     grid->addWidget(new QLabel(QString::fromLatin1(captions[i]), box), row, 0);
-    grid->addWidget(lblDataParams_[static_cast<std::size_t>(i)], row, 1, 1, 2);
+    grid->addWidget(label, row, 1, 1, 2);
   }
+  // A click on the map file's name chooses another map while the parameters are open.
   lblDataParams_[kMapFile]->installEventFilter(this);
   lblDataParams_[kMapFile]->setCursor(Qt::PointingHandCursor);
+}
 
+void OpenDataPanel::AddAnalysisEntries(QGridLayout* grid, int& row) {
+  QWidget* box = grid->parentWidget();
   rbSessionLng_ = new QbxRangeBox(program_.answers, box);
   rbSessionLng_->setObjectName(QStringLiteral("rbSessionLng"));
   RangeBoxProperties duration;
@@ -110,7 +123,10 @@ QWidget* OpenDataPanel::BuildParameterBox() {
           [this](int index) { lblUnits_->setText(Q(UnitName(index + 1))); });
   grid->addWidget(new QLabel(QStringLiteral("Units"), box), row, 0);
   grid->addWidget(cboUnitsPixels_, row++, 1, 1, 2);
+}
 
+void OpenDataPanel::AddCalibrationRows(QGridLayout* grid, int& row) {
+  QWidget* box = grid->parentWidget();
   boxes_ = new CalibrationBoxes(program_.answers, box);
   connect(boxes_, &CalibrationBoxes::AmbulatoryChanged, this, [this] { DrawSelected(); });
   grid->addWidget(new QLabel(QStringLiteral("pixels"), box), row, 1);
@@ -136,7 +152,6 @@ QWidget* OpenDataPanel::BuildParameterBox() {
   lblAnalWarning_->setObjectName(QStringLiteral("lblAnalWarning"));
   lblAnalWarning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
   grid->addWidget(lblAnalWarning_, row++, 0, 1, 3);
-  return box;
 }
 
 QWidget* OpenDataPanel::BuildButtons() {

@@ -1,6 +1,5 @@
-// The "Open Data File" panel (fraOpenData): a recorded run's parameters, the results table
-// (grOpenData), one session's trace over the zone map (picSquiggle, chosen with spDataSessNum),
-// reanalysis with other parameters into "~RANAL.CSV", the two exports and the saved picture.
+// The "Open Data File" panel (fraOpenData): a recorded run's parameters, results table and session
+// trace, reanalysis into "~RANAL.CSV", the two exports, the saved picture and the printed report.
 #pragma once
 
 #include "data/Analysis.h"
@@ -13,6 +12,7 @@
 #include <string>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QPrinter;
 class QPushButton;
@@ -83,6 +83,9 @@ class OpenDataPanel : public QWidget {
  private:
   void BuildControls();
   QWidget* BuildParameterBox();
+  void AddRecordedLabels(QGridLayout* grid, int& row);
+  void AddAnalysisEntries(QGridLayout* grid, int& row);
+  void AddCalibrationRows(QGridLayout* grid, int& row);
   QWidget* BuildButtons();
   void SetReanalysisMessage(int stage);
   void SetEditable(bool editable);

@@ -106,7 +106,14 @@ void DataZonePanels::EnterZone() {
 void DataZonePanels::BindMenus() {
   window_.SetCommand(QStringLiteral("mnuSetupMap"), [this] { EnterZone(); });
   window_.SetFileCommands(kModeZone, [this] { zone_->LoadMapCommand(); }, [this] { zone_->SaveMapCommand(); });
-  window_.SetCommand(QStringLiteral("mnuFileOpen"), [this] { data_->OpenCommand(); });
+  // File > Open loads a map while the zone editor is shown, and opens a data file elsewhere.
+  window_.SetCommand(QStringLiteral("mnuFileOpen"), [this] {
+    if (window_.Mode() == kModeZone) {
+      zone_->LoadMapCommand();
+    } else {
+      data_->OpenCommand();
+    }
+  });
   window_.SetCommand(QStringLiteral("mnuExport"), [this] {
     if (window_.Mode() == kModeOpenData) data_->ExportResultsCommand();
   });

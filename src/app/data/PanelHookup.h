@@ -1,6 +1,5 @@
-// Puts the zone map editor (mode 2, fraSetupZone) and the data panel (mode 10, fraOpenData) into
-// the main window and binds the menu commands that reach them: Setup > Map, File > Open, Load,
-// Save, Export and Print, Edit > Undo. The summary program started by an export lives here too.
+// Puts the zone map editor (mode 2) and the data panel (mode 10) into the main window and binds
+// the menu commands that reach them; the summary program started by an export lives here too.
 #pragma once
 
 #include "data/SummaryProgram.h"

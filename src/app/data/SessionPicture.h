@@ -1,6 +1,5 @@
-// The picture of one session: the zone map in its colours with the session's trace over it, the
-// line colour running in 256 steps from the start colour to the end colour, and nine circles
-// round the last position. Drawn once per session change into an image.
+// The picture of one session: the zone map in its colours, the trace over it in a 256-step colour
+// ramp and nine circles round the last position, drawn once per session change into an image.
 #pragma once
 
 #include "data/DataFile.h"

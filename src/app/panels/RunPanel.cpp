@@ -82,6 +82,7 @@ QWidget* LivePanel::BuildStatus() {
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(caption, i, 0);
     values_[i] = NamedLabel(status, kLabelNames[i]);
+    values_[i]->setContentsMargins(4, 0, 0, 0);
     values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
     values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
     grid->addWidget(values_[i], i, 1);

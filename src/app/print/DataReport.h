@@ -1,6 +1,5 @@
-// The printed report of one session of a data file: the run's identification and parameters, the
-// zone map with the session's trace, and the session's rows of the results table, which continue
-// on further pages when they do not fit on one.
+// The printed report of one session: the run's identification and parameters, the map with the
+// trace, and the session's rows of the results table, continued on further pages when needed.
 #pragma once
 
 #include "common/Clock.h"

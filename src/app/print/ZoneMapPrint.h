@@ -1,5 +1,5 @@
-// The zone map as a line drawing: the outline of the grid, the boundaries between zones and each
-// cell's letter, for the printer (the zone editor's print and the printed report).
+// The zone map as a line drawing for the printer: the grid's outline, the boundaries between zones
+// and each cell's letter (the zone editor's print).
 #pragma once
 
 #include "zonemap/ZoneMap.h"

@@ -131,13 +131,14 @@ void VidGrid::mousePressEvent(QMouseEvent* event) {
 }
 
 void VidGrid::mouseMoveEvent(QMouseEvent* event) {
+  if (!enabled_) return;
   const QPoint point = event->position().toPoint();
   const QPoint cell = CellAt(point);
   if (cell != lastReported_) {
     lastReported_ = cell;
     emit CursorCellChanged(cell.x(), cell.y());
   }
-  if (!enabled_ || !buttonDown_) return;
+  if (!buttonDown_) return;
   if (dragGrid_ == 1) {
     band_.setBottomRight(point);
     update();

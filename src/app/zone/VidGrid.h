@@ -1,6 +1,5 @@
-// The zone grid control: a picture of the 24 x 32 cells of a zone map, each filled with its zone's
-// colour and showing its letter, painted with the mouse (left button paints, right button erases,
-// cell by cell or as a rectangle) and told the zone to paint by typed characters.
+// The zone grid control (VIDGRID): the 24 x 32 cells of a zone map in their zone colours with
+// their letters, painted with the mouse (left paints, right erases) and told the zone by typed keys.
 #pragma once
 
 #include "setup/Colours.h"

@@ -73,7 +73,11 @@ void ZonePanel::BuildControls() {
   lblCurPosCaption_ = new QLabel(QStringLiteral("Cursor position\nX : Y"), this);
   lblCurPos_ = new QLabel(QStringLiteral("0:0"), this);
   lblCurPos_->setObjectName(QStringLiteral("lblCurPos"));
+  LayOut();
+  Connect();
+}
 
+void ZonePanel::LayOut() {
   auto* side = new QGridLayout;
   side->addWidget(new QLabel(QStringLiteral("Current Zone"), this), 0, 0, 1, 2);
   side->addWidget(txtZoneChar_, 1, 0, 1, 2);
@@ -92,7 +96,9 @@ void ZonePanel::BuildControls() {
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(grid_, 1);
   layout->addLayout(side);
+}
 
+void ZonePanel::Connect() {
   connect(grid_, &VidGrid::CursorCellChanged, this, &ZonePanel::ShowCursorCell);
   connect(grid_, &VidGrid::ZoneTyped, this, &ZonePanel::OnZoneTyped);
   connect(grid_, &VidGrid::EditFinished, this, &ZonePanel::OnEditFinished);

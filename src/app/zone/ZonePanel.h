@@ -1,6 +1,5 @@
-// The "Setup Zone Map" panel (fraSetupZone): the zone grid with its tools (draw point, rectangle,
-// eraser, clear), the zone character box, undo, print and the cursor read-out. Every finished
-// edit goes to the unit at once as the span of cells that changed.
+// The "Setup Zone Map" panel (fraSetupZone): the zone grid, its tools, undo, print and the cursor
+// read-out; every finished edit goes to the unit at once as the span of cells that changed.
 #pragma once
 
 #include "zonemap/ZoneUndo.h"
@@ -67,6 +66,8 @@ class ZonePanel : public QWidget {
 
  private:
   void BuildControls();
+  void LayOut();
+  void Connect();
   void ShowCursorCell(int column, int row);
   void OnZoneTyped();
   void OnEditFinished();

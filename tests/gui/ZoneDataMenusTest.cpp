@@ -1,0 +1,105 @@
+// The zone map editor and the data panel inside the real main window: reached through the menus,
+// with the menu entries they enable, undo through the Edit menu, the map saved on leaving, and the
+// unit's overlay following the editor.
+#include "GuiDriver.h"
+#include "app/data/OpenDataPanel.h"
+#include "app/data/PanelHookup.h"
+#include "app/zone/VidGrid.h"
+#include "app/zone/ZonePanel.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStackedWidget>
+
+using namespace tlx;
+using namespace tlx::gui;
+using namespace tlx::gui::test;
+
+class ZoneDataMenusTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<WindowRig> rig;
+  DataZonePanels* panels = nullptr;
+
+  MainWindow& W() { return *rig->window; }
+  QAction* Menu(const char* name) { return W().Menu(QLatin1String(name)); }
+  QString Shown() { return W().findChild<QStackedWidget*>()->currentWidget()->objectName(); }
+  std::string Row(int row) { return rig->sim->Unit().OverlayRow(row); }
+
+  void RightClick(VidGrid* grid, int row, int column) {
+    const QPoint at = grid->CellRect(row, column).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      const bool press = type == QEvent::MouseButtonPress;
+      QMouseEvent event(type, QPointF(at), QPointF(grid->mapToGlobal(at)), Qt::RightButton,
+                        press ? Qt::RightButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(grid, &event);
+    }
+  }
+
+ private slots:
+  void initTestCase() {
+    rig = std::make_unique<WindowRig>();
+    panels = new DataZonePanels(W());
+  }
+  void cleanupTestCase() { rig.reset(); }
+
+  void zoneMapModeThroughTheMenuWithUndoAndSavingOnLeave() {
+    Menu("mnuSetupMap")->trigger();
+    QCOMPARE(W().Mode(), int(kModeZone));
+    QCOMPARE(Shown(), QString("fraSetupZone"));
+    QVERIFY(Menu("mnuLoad")->isEnabled() && Menu("mnuSave")->isEnabled());
+    QVERIFY(Menu("mnuPrint")->isVisible() && Menu("mnuPrint")->isEnabled());
+    QVERIFY(!Menu("mnuUndo")->isEnabled());
+    const std::string top = std::string(16, 'A') + std::string(16, 'B');
+    QVERIFY(WindowRig::WaitFor([&] { return Row(0) == top; }, 5000));
+
+    RightClick(panels->Zone()->Grid(), 0, 0);
+    QVERIFY(Menu("mnuUndo")->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return Row(0)[0] == ' '; }, 5000));
+    Menu("mnuUndo")->trigger();
+    QCOMPARE(panels->Zone()->Grid()->GridZones().At(0, 0), 'A');
+    QVERIFY(!Menu("mnuUndo")->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return Row(0) == top; }, 5000));
+
+    // Choosing the panel again leaves it (saving the map) and enters it anew.
+    RightClick(panels->Zone()->Grid(), 23, 31);
+    Menu("mnuSetupMap")->trigger();
+    QCOMPARE(W().Mode(), int(kModeZone));
+    QCOMPARE(rig->P().currentMap.At(23, 31), ' ');
+    QVERIFY(QFileInfo::exists(rig->File("DEFAULT.MAP")));
+    QVERIFY(!Menu("mnuUndo")->isEnabled());
+
+    W().EnterHome();
+    QVERIFY(!Menu("mnuLoad")->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return rig->sim->Unit().Overlay().IsBlank(); }, 5000));
+  }
+
+  void openingADataFileShowsTheDataPanelWithExportAndPrint() {
+    tlx::test::TempDir dir;
+    tlx::test::WriteBytes(dir.File("M.EXP"),
+                          "Session Length = 20\r\nNumber of Sessions = 2\r\nSample Rate = 5\r\n"
+                          "Maximum Distance = 50\r\nAmbulatory Threshold = 5\r\nStereotypic Threshold = 2\r\n"
+                          "Calibrate Scale = 100\r\nCalibrate Reference = 10\r\n");
+    const auto run = tlx::test::RunCli({"run", "--setup", dir.File("M.EXP"), "--data-file", dir.File("MOUSE.DAT"),
+                                        "--home", dir.Path(), "--yes"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!Menu("mnuExport")->isEnabled());
+    QVERIFY(panels->Data()->OpenDataFileForAnalysis(dir.File("MOUSE.DAT")));
+    QCOMPARE(W().Mode(), int(kModeOpenData));
+    QCOMPARE(Shown(), QString("fraOpenData"));
+    QVERIFY(Menu("mnuExport")->isEnabled());
+    QVERIFY(Menu("mnuPrint")->isVisible() && Menu("mnuPrint")->isEnabled());
+    QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20 : MOUSE.DAT"));
+    QCOMPARE(panels->Data()->Sessions(), std::int64_t(2));
+
+    panels->Data()->findChild<QPushButton*>("cmdExitData")->click();
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(!Menu("mnuExport")->isEnabled());
+    QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20"));
+  }
+};
+
+QTEST_MAIN(ZoneDataMenusTest)
+#include "ZoneDataMenusTest.moc"
