@@ -257,10 +257,11 @@ bool MainWindow::LeaveMode(int target, bool forced) {
       break;
     }
     case kModeSystem:
-      if (liveVideo_) CloseLiveVideo();
       system_->StoreControls();
       if (!systemChecked_ && !video_->LeavePanel() && !forced) return false;
       systemChecked_ = false;
+      // The live view ends only once the panel may be left: a Cancel keeps it on.
+      if (liveVideo_) CloseLiveVideo();
       break;
     case kModeMonitor:
       p.settings.DrawTrace = monitor_->TraceBox()->isChecked();
@@ -393,7 +394,7 @@ void MainWindow::PickComCommand() {
 }
 
 void MainWindow::ColorsCommand() {
-  ColorsWindow window(program_->colours, [this] { BackgroundRedrawn(); }, this);
+  ColorsWindow window(program_->colours, [this] { BackgroundRedrawn(); }, this, coloursToGrid_);
   window.exec();
 }
 
@@ -447,7 +448,9 @@ void MainWindow::OpenLiveVideo() {
   liveVideo_ = new LiveVideoWindow(this);
   liveVideo_->setAttribute(Qt::WA_DeleteOnClose);
   connect(liveVideo_, &LiveVideoWindow::Closed, this, [this] {
-    video_->CloseLiveVideo(mode_ == kModeSystem);
+    // Leaving the panel has already switched the live video off on the unit.
+    if (program_->commands.State().LiveVideoOn) video_->CloseLiveVideo(mode_ == kModeSystem);
+    else if (mode_ == kModeSystem) system_->ShowPanelFrame(true);
   });
   liveVideo_->show();
 }

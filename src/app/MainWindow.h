@@ -83,6 +83,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void RegisterPanel(int mode, QWidget* page, std::function<bool(int target)> leave);
   void SetCommand(const QString& actionName, std::function<void()> command);
   void SetFileCommands(int mode, std::function<void()> load, std::function<void()> save);
+  // What the colour window's OK does to the zone grid (take the table and redraw).
+  void SetColoursToGrid(std::function<void()> apply) { coloursToGrid_ = std::move(apply); }
 
   // --- Menus and title ---
   QAction* Menu(const QString& name) const;
@@ -170,6 +172,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   std::map<QString, QAction*> actions_;
   std::map<QString, std::function<void()>> commands_;
   std::map<int, std::pair<std::function<void()>, std::function<void()>>> fileCommands_;
+  std::function<void()> coloursToGrid_;
   QMenu* setupMenu_ = nullptr;
   std::vector<QMenu*> topMenus_;
   int mode_ = kModeNone;

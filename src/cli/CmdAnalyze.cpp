@@ -23,10 +23,24 @@
 #include <iostream>
 #include <memory>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace tlx::cli {
 namespace {
+
+constexpr const char* kStdoutFailure = "The standard output cannot be written.";
+
+// Standard output that fails (a full disk, a closed descriptor) fails the command instead of
+// reporting success over a cut-short output.
+bool WriteOut(std::string_view bytes) {
+  WriteStdout(std::string(bytes));
+  return std::ferror(stdout) == 0;
+}
+
+void WriteOutOrFail(std::string_view bytes) {
+  if (!WriteOut(bytes)) throw CliFailure(kStdoutFailure);
+}
 
 struct DecimalChoice {
   bool comma = false;
@@ -141,10 +155,9 @@ std::string ExportFromResults(const PreparedAnalysis& prepared, const std::strin
   return text;
 }
 
-void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
+void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& overrides, char decimal) {
   PreparedAnalysis prepared;
   PrepareOrFail(job, overrides, prepared);
-  const char decimal = o.decimal.Separator();
   AnalysisOptions options;
   options.DecimalSeparator = decimal;
   options.WriteHeader = o.format == "export" || !o.noHeader;
@@ -183,14 +196,17 @@ void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& 
 }
 
 void RunJobs(std::vector<FileJob>& jobs, const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
+  // The locale is asked once, before the workers start: its answer lives in shared static storage.
+  const char decimal = o.decimal.Separator();
   const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
   const std::size_t threads =
       std::min<std::size_t>(jobs.size(), o.jobs > 0 ? static_cast<std::size_t>(o.jobs) : hardware);
   std::atomic<std::size_t> next{0};
   auto worker = [&]() {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
+      if (!jobs[i].failure.empty()) continue;
       try {
-        AnalyzeOne(jobs[i], o, overrides);
+        AnalyzeOne(jobs[i], o, overrides, decimal);
       } catch (const CliFailure& e) {
         jobs[i].failure = e.what();
       } catch (const std::exception& e) {
@@ -215,6 +231,11 @@ void RunAnalyze(const AnalyzeOptions& o) {
   const AnalysisOverrides overrides = OverridesFrom(o);
   std::vector<FileJob> jobs;
   std::set<std::string> outputs;
+  std::set<std::pair<dev_t, ino_t>> dataFiles;  // an output must never replace a data file
+  for (const std::string& d : o.data) {
+    struct stat st{};
+    if (::stat(AbsolutePath(d).c_str(), &st) == 0) dataFiles.emplace(st.st_dev, st.st_ino);
+  }
   for (const std::string& d : o.data) {
     FileJob job;
     job.dataPath = AbsolutePath(d);
@@ -224,6 +245,11 @@ void RunAnalyze(const AnalyzeOptions& o) {
       if (!outputs.insert(job.outputPath).second) {
         throw CLI::ValidationError("--output-dir", "two data files would both be written to " + job.outputPath);
       }
+    }
+    struct stat st{};
+    if (!job.outputPath.empty() && ::stat(job.outputPath.c_str(), &st) == 0 &&
+        dataFiles.count({st.st_dev, st.st_ino}) != 0) {
+      job.failure = "The file " + job.outputPath + " cannot be written: it is a data file being analysed.";
     }
     jobs.push_back(std::move(job));
   }
@@ -241,10 +267,11 @@ void RunAnalyze(const AnalyzeOptions& o) {
       std::rewind(spool);
       std::string block(std::size_t(1) << 20, '\0');
       for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), spool)) > 0;) {
-        WriteStdout(block.substr(0, n));
+        WriteOutOrFail(std::string_view(block.data(), n));
       }
+      if (std::ferror(spool)) throw CliFailure("The results of " + jobs[0].dataPath + " cannot be read back.");
     } else {
-      WriteStdout(jobs[0].text);
+      WriteOutOrFail(jobs[0].text);
     }
   }
 }
@@ -291,17 +318,21 @@ void RunExportSamples(const ExportSamplesOptions& o) {
   const char decimal = o.decimal.Separator();
   if (!o.output.empty()) {
     const std::string path = AbsolutePath(o.output);
+    if (IsSameFile(dataPath, path)) {
+      throw CliFailure("The file " + path + " cannot be written: it is the data file being exported.");
+    }
     if (!WriteSampleExport(dataPath, path, kDataStart, -1, decimal)) {
       throw CliFailure("The file " + path + " cannot be written.");
     }
     return;
   }
-  const ResultsSink toStdout = [](std::string_view piece) {
-    WriteStdout(std::string(piece));
-    return true;
+  bool outputFailed = false;
+  const ResultsSink toStdout = [&outputFailed](std::string_view piece) {
+    outputFailed = !WriteOut(piece);
+    return !outputFailed;
   };
   if (!SampleExportTo(dataPath, toStdout, kDataStart, -1, decimal)) {
-    throw CliFailure("The file " + dataPath + " cannot be read.");
+    throw CliFailure(outputFailed ? kStdoutFailure : "The file " + dataPath + " cannot be read.");
   }
 }
 
@@ -391,7 +422,7 @@ void RunInfo(const std::string& file, bool json) {
   } else {
     for (const auto& [caption, value] : facts.text) out += caption + ": " + value + "\n";
   }
-  WriteStdout(out);
+  WriteOutOrFail(out);
 }
 
 void RegisterInfo(CLI::App& app) {

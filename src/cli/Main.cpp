@@ -9,8 +9,10 @@
 namespace tlx::cli {
 
 void WriteStdout(const std::string& bytes) {
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  std::fflush(stdout);
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  if (std::fflush(stdout) != 0 || !written) {
+    throw CliFailure("The standard output cannot be written.");
+  }
 }
 
 }  // namespace tlx::cli

@@ -5,6 +5,7 @@
 #include "common/VirtualClock.h"
 #include "device/TermiosLink.h"
 #include "run/Program.h"
+#include "run/RunJournal.h"
 #include "setup/SetupFile.h"
 #include "sim/SimulatedLink.h"
 #include "sim/SimulatedUnit.h"
@@ -13,7 +14,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <functional>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -131,12 +131,9 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
 }  // namespace
 
 LocalDateTime ParseSimStart(const std::string& text) {
+  // An impossible date (31 February) is refused rather than carried into the next month.
   LocalDateTime t;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &t.year, &t.month, &t.day, &t.hour,
-                  &t.minute, &t.second, &tail) != 6 ||
-      t.year < 1900 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 ||
-      t.minute > 59 || t.second > 59 || t.hour < 0 || t.minute < 0 || t.second < 0)
+  if (!ParseDateTimeText(text, t))
     throw CLI::ValidationError("--sim-start", "'" + text + "' is not \"YYYY-MM-DD HH:MM:SS\"");
   return t;
 }

@@ -1,6 +1,8 @@
 #include "common/AtomicFile.h"
 
 #include <cerrno>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,14 +11,35 @@
 namespace tlx {
 namespace {
 
-std::string TempNameFor(const std::string& path) {
-  return path + ".tmp~" + std::to_string(::getpid());
+// A path holding a NUL byte would be cut short by the system and name another file.
+bool UsablePath(const std::string& path) {
+  return !path.empty() && path.find('\0') == std::string::npos;
+}
+
+// Unique among the writers alive in this process (the writer's own address) and among processes
+// (the process id), so that two writers of the same file never share a temporary file.
+std::string TempNameFor(const std::string& path, const void* writer) {
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".tmp~%ld-%" PRIxPTR, static_cast<long>(::getpid()),
+                reinterpret_cast<std::uintptr_t>(writer));
+  return path + suffix;
+}
+
+// Makes a rename in the file's directory durable; a failure here leaves the file complete.
+void SyncDirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
-  tempPath_ = TempNameFor(path_);
+  if (!UsablePath(path_)) return;
+  tempPath_ = TempNameFor(path_, this);
   file_ = std::fopen(tempPath_.c_str(), "wb");
 }
 
@@ -37,6 +60,7 @@ bool AtomicFileWriter::Commit() {
   file_ = nullptr;
   if (ok) ok = std::rename(tempPath_.c_str(), path_.c_str()) == 0;
   if (!ok) std::remove(tempPath_.c_str());
+  if (ok) SyncDirectoryOf(path_);
   return ok;
 }
 
@@ -54,23 +78,26 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t maxBytes) {
   content.clear();
+  if (!UsablePath(path)) return false;
+  // Opened without waiting and checked on the open file: a FIFO or device put in a file's place
+  // is refused instead of holding the reader up.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (static_cast<std::size_t>(info.st_size) > maxBytes) return false;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            static_cast<std::size_t>(info.st_size) <= maxBytes;
   char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    if (content.size() + got > maxBytes) {
-      std::fclose(file);
-      content.clear();
-      return false;
+  while (ok) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
     }
-    content.append(buffer, got);
+    if (content.size() + static_cast<std::size_t>(got) > maxBytes) ok = false;
+    else content.append(buffer, static_cast<std::size_t>(got));
   }
-  const bool ok = !std::ferror(file);
-  std::fclose(file);
+  ::close(fd);
   if (!ok) content.clear();
   return ok;
 }

@@ -20,6 +20,11 @@ std::size_t LastSeparator(const std::string& path) {
   return path.find_last_of("/\\");
 }
 
+bool HasDriveLetter(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
 bool IsRegularOrOther(const std::string& path) {
   return path.find('\0') == std::string::npos && ::access(path.c_str(), F_OK) == 0;
 }
@@ -44,7 +49,10 @@ std::string ChangeExtension(const std::string& path, const std::string& extensio
 }
 
 std::string FileNamePart(const std::string& path) {
-  const std::size_t found = path.find_last_of("/\\:");
+  std::size_t found = LastSeparator(path);
+  // A drive letter of another system ('C:A.DAT') ends at its colon. Anywhere else a colon is an
+  // ordinary character of a name here ('RAT 12:30.DAT'), so it does not cut the name.
+  if (found == std::string::npos && HasDriveLetter(path)) found = 1;
   if (found == std::string::npos) return {};
   return path.substr(found + 1);
 }

@@ -8,6 +8,7 @@ namespace tlx {
 
 std::string JoinPath(const std::string& directory, const std::string& name);
 std::string ChangeExtension(const std::string& path, const std::string& extension);
+// The text after the last separator; a leading drive letter ('C:A.DAT') counts as one.
 std::string FileNamePart(const std::string& path);
 std::string DirectoryPart(const std::string& path);
 std::string ExtensionPart(const std::string& path);

@@ -83,10 +83,13 @@ std::string SecondsToClockText(std::int64_t seconds, bool twelveHour) {
 }
 
 std::string SecondsToDurationText(std::int64_t seconds) {
-  const std::int64_t magnitude = seconds < 0 ? -seconds : seconds;
+  // Unsigned, so that the most negative count has a magnitude too.
+  const std::uint64_t magnitude = seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds)
+                                              : static_cast<std::uint64_t>(seconds);
   const std::int64_t hours = seconds / 3600;
   std::string text = hours < 0 ? "-" + TwoDigits(-hours) : TwoDigits(hours);
-  return text + ":" + TwoDigits((magnitude / 60) % 60) + ":" + TwoDigits(magnitude % 60);
+  return text + ":" + TwoDigits(static_cast<std::int64_t>((magnitude / 60) % 60)) + ":" +
+         TwoDigits(static_cast<std::int64_t>(magnitude % 60));
 }
 
 std::int32_t DurationTextToSeconds(std::string_view text) {

@@ -282,7 +282,10 @@ AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& 
                                 const AnalysisParameters& params, const AnalysisContext& context,
                                 const AnalysisOptions& options) {
   if (!FileExists(dataPath)) return {AnalysisStatus::DataFileMissing, 0};
-  if (!CanCreateFile(resultsPath)) return {AnalysisStatus::ResultsNotWritable, 0};
+  // Results written over the data file itself would lose the recording.
+  if (!CanCreateFile(resultsPath) || IsSameFile(dataPath, resultsPath)) {
+    return {AnalysisStatus::ResultsNotWritable, 0};
+  }
   if (IsFileLocked(resultsPath, options.Answers)) return {AnalysisStatus::ResultsLocked, 0};
   AtomicFileWriter out(resultsPath);
   if (!out.IsOpen()) return {AnalysisStatus::ResultsNotWritable, 0};

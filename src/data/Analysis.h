@@ -138,6 +138,7 @@ struct AnalysisOptions {
 
 // Analyses the data file into the results file, which is written under a temporary name and
 // renamed into place only when complete; on any failure an existing results file is untouched.
+// A results path that names the data file itself is refused (ResultsNotWritable).
 AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& resultsPath,
                                 const AnalysisParameters& params, const AnalysisContext& context,
                                 const AnalysisOptions& options);

@@ -200,7 +200,6 @@ DataFileProblem CheckDataFile(const std::string& path, DataFileHeader* header) {
   DataFileHeader h;
   ParseHeader(std::string_view(bytes, kDataHeaderSize), h);
   if (h.Tag != kDataFileTag) return DataFileProblem::WrongTag;
-  if ((file.Size() - static_cast<std::int64_t>(kDataHeaderSize)) % 2 != 0) return DataFileProblem::OddLength;
   if (header) *header = h;
   return DataFileProblem::None;
 }
@@ -256,7 +255,8 @@ DataFileHeader HeaderForRun(const FinishedRun& run, const ExperimentParameters& 
                             std::uint64_t rawBytes) {
   DataFileHeader h;
   h.StartTime = DateToFileSeconds(run.Start);
-  h.VideoType = run.VideoType == kVideoPal ? 1 : 0;
+  // SECAM pictures run at 25 per second like PAL; the word lets readers tell 25 from 30.
+  h.VideoType = (run.VideoType == kVideoPal || run.VideoType == kVideoSecam) ? 1 : 0;
   const std::uint64_t samples = rawBytes / 2;
   h.SampleCount = samples > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(samples);
   ParameterBlock& b = h.Block;
@@ -296,6 +296,12 @@ bool WriteDataFile(const FinishedRun& run, const ExperimentParameters& params) {
   raw.Close();
   if (haveRaw) DeleteFile(rawPath);
   return true;
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat sa{}, sb{};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace tlx

@@ -68,7 +68,7 @@ struct DataFileInfo {
 };
 
 // Why a file was not accepted as a data file.
-enum class DataFileProblem { None, Missing, NotRegularFile, Unreadable, TooShort, WrongTag, OddLength };
+enum class DataFileProblem { None, Missing, NotRegularFile, Unreadable, TooShort, WrongTag };
 
 // --- Sample words -------------------------------------------------------------------------------
 std::uint16_t EncodeSample(int x, int y);  // coordinates limited to 0..255
@@ -96,8 +96,9 @@ std::int16_t RecordedSampleRate(const DataFileHeader& header);
 // --- Reading ------------------------------------------------------------------------------------
 // 1 for tag 0xAAFF, 2 for 0xAAFE, 3 for 0xAAFD, 4 for 0xAAFC, 0 otherwise or unreadable.
 int DataFileVersion(const std::string& path);
-// The full check every reader makes: a readable regular file with a whole header, tag 0xAAFD and
-// whole sample words. Fills the header when it passes.
+// The full check every reader makes: a readable regular file with a whole header and tag 0xAAFD.
+// A stray odd byte after the samples (half a sample) does not refuse the file: readers count whole
+// words only. Fills the header when it passes.
 DataFileProblem CheckDataFile(const std::string& path, DataFileHeader* header = nullptr);
 // "The file NAME is not a valid Tracelux data file."
 std::string InvalidDataFileMessage(const std::string& path);
@@ -129,5 +130,9 @@ DataFileHeader HeaderForRun(const FinishedRun& run, const ExperimentParameters& 
 // file the data file holds the header alone. False when the raw file cannot be read or the data
 // file cannot be written; the raw file then stays.
 bool WriteDataFile(const FinishedRun& run, const ExperimentParameters& params);
+
+// True when both paths name the same existing file (also through links), so that an output never
+// replaces the data file it is made from.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 }  // namespace tlx

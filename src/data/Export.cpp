@@ -106,7 +106,8 @@ bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::i
 
 bool WriteSampleExport(const std::string& dataPath, const std::string& exportPath,
                        std::int32_t dataStart, std::int64_t limit, char decimalSeparator) {
-  if (!FileExists(dataPath) || !CanCreateFile(exportPath) || IsFileLocked(exportPath, nullptr)) {
+  if (!FileExists(dataPath) || !CanCreateFile(exportPath) || IsFileLocked(exportPath, nullptr) ||
+      IsSameFile(dataPath, exportPath)) {
     return false;
   }
   AtomicFileWriter out(exportPath);

@@ -42,7 +42,8 @@ void AppendSampleLine(std::string& out, PositionSample sample, char delimiter);
 bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::int32_t dataStart,
                     std::int64_t limit, char decimalSeparator);
 // The same into a file, written under a temporary name and renamed into place. Nothing is written
-// when the data file is missing or the export file cannot be created or is locked.
+// when the data file is missing, or the export file cannot be created, is locked or is the data
+// file itself.
 bool WriteSampleExport(const std::string& dataPath, const std::string& exportPath,
                        std::int32_t dataStart, std::int64_t limit, char decimalSeparator);
 

@@ -99,8 +99,9 @@ bool TrackerLink::CountedRead(int expected, bool stopWhenQuiet) {
     if (quiet > kQuietLimit || bound.Passed() || !PortOpen()) break;
     clock_.SpinWait();
   }
-  std::size_t take = link_.BufferedCount();
-  if (expected > 0) take = std::min(take, static_cast<std::size_t>(expected));
+  // Everything buffered is taken, also beyond the expected count: a reply longer than asked for
+  // is not the reply the caller waited for, and the caller sees that in LastReadCount.
+  const std::size_t take = link_.BufferedCount();
   state_.LastReadBytes = take > 0 ? link_.Read(take) : std::string();
   state_.LastReadCount =
       static_cast<std::int16_t>(std::min<std::size_t>(state_.LastReadBytes.size(), 32767));
@@ -118,8 +119,10 @@ std::int32_t TrackerLink::TwoByteRead(std::string_view query) {
     if (ElapsedSince(clock_, start) > kTwoByteLimit || bound.Passed() || !PortOpen()) break;
     clock_.SpinWait();
   }
-  if (link_.BufferedCount() < 2) return -1;
-  const std::string reply = link_.Read(2);
+  const std::size_t buffered = link_.BufferedCount();
+  if (buffered < 2) return -1;
+  // The whole answer is taken; its first two bytes are the value.
+  const std::string reply = link_.Read(buffered);
   if (reply.size() < 2) return -1;
   return static_cast<unsigned char>(reply[0]) + 256 * static_cast<unsigned char>(reply[1]);
 }

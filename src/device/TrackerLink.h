@@ -73,10 +73,10 @@ class TrackerLink {
   void SetStreamStarting(bool on) { streamStarting_ = on; }
 
   // Waits without yielding until `expected` bytes are buffered or the line has been quiet long
-  // enough, then takes the bytes (at most `expected` when it is above 0). False on a closed port.
+  // enough, then takes every buffered byte (LastReadCount tells how many). False on a closed port.
   bool CountedRead(int expected, bool stopWhenQuiet);
-  // Drops what is buffered, sends the query and waits up to 0.5 s for two bytes: low + 256 * high,
-  // or -1.
+  // Drops what is buffered, sends the query and waits up to 0.5 s for two bytes; takes all that
+  // came and returns the first two as low + 256 * high, or -1.
   std::int32_t TwoByteRead(std::string_view query);
   // After a send: polls for 0.1 s without yielding; each time exactly one byte is buffered it is
   // taken. True when one of the bytes so taken was `expected`.

@@ -27,7 +27,9 @@ VideoSettings::~VideoSettings() { commands_.Link().SetMaskStatusHandler(nullptr)
 void VideoSettings::EnterPanel() {
   controls_.ObjectFilterChecked = settings_.ObjectFilter;
   controls_.DelayTypeIndex = settings_.DelayType == 1 ? 1 : 0;
-  controls_.VideoModeIndex = settings_.VideoType == kVideoPal ? 1 : 0;
+  // SECAM pictures are handled as PAL.
+  controls_.VideoModeIndex =
+      settings_.VideoType == kVideoPal || settings_.VideoType == kVideoSecam ? 1 : 0;
 }
 
 void VideoSettings::ObjectFilterClicked(bool checked) {
@@ -36,9 +38,14 @@ void VideoSettings::ObjectFilterClicked(bool checked) {
   commands_.SendObjectFilter(checked);
 }
 
+// The program's idea of the picture's inversion follows every toggle it sends, so the state stored
+// in the unit's memory block at shutdown is the one the user last saw.
 void VideoSettings::InvertClicked() {
   UnitState& unit = commands_.State();
-  if (commands_.ToggleInversion()) unit.InvertChanged = !unit.InvertChanged;
+  if (commands_.ToggleInversion()) {
+    unit.InvertChanged = !unit.InvertChanged;
+    unit.VideoInverted = !unit.VideoInverted;
+  }
 }
 
 std::string VideoSettings::MaskStatusText() const {

@@ -91,8 +91,9 @@ void Program::Shutdown(bool writeFiles) {
   link.ClosePort();
   if (!writeFiles) return;
   WriteColours(ColoursPath(home), colours);
-  WriteProgramSettings(SettingsPath(), settings);
+  WriteProgramSetFile(SettingsPath(), settings);
   WriteSetupFile(DefaultSetupPath(home), parameters);
+  WriteProgramIniFile(SettingsPath(), settings);
   WriteMapFile(DefaultMapPath(home), currentMap);
   DeleteFile(JoinPath(home, kReanalysisFileName));
 }

@@ -158,10 +158,13 @@ void RunController::ExitButton() {
     StopButton();
     return;
   }
+  // Entering the panel opened the raw file for a run that never started; nothing is recorded
+  // into it now, so it is closed rather than held open.
+  recorder_.Close();
+  ctx_.decoder.State().RawRecording = false;
   ctx_.commands.ClearOverlay();
   ctx_.commands.EndOverlay();
-  ctx_.display.SetPanel(DisplayPanel::Other);
-  ctx_.view.EnterHome();
+  ReturnHome();
 }
 
 bool RunController::CloseRequest() {
@@ -175,6 +178,13 @@ void RunController::ConfirmStop() {
   state_.Stopped = true;
   RunEnd();
   ShowFinishMessage(true);
+  ReturnHome();
+  // The stop window now shows its status form; a confirmed stop closes it at once, after the
+  // flashing, without waiting for a second OK.
+  CloseStatusWindow();
+}
+
+void RunController::ReturnHome() {
   ctx_.display.SetPanel(DisplayPanel::Other);
   ctx_.view.EnterHome();
 }
@@ -315,8 +325,8 @@ void RunController::FinishRun() {
   state_.Finished = true;
   RunEnd();
   ShowFinishMessage(false);
-  ctx_.display.SetPanel(DisplayPanel::Other);
-  ctx_.view.EnterHome();
+  ReturnHome();
+  AwaitStatusAnswer(FinishMessage(false));
 }
 
 void RunController::StopForRecordingFailure() {
@@ -325,8 +335,7 @@ void RunController::StopForRecordingFailure() {
   state_.Stopped = true;
   RunEnd();
   ctx_.answers.ShowMessage(RecordingFailedMessage(recorder_.Path()));
-  ctx_.display.SetPanel(DisplayPanel::Other);
-  ctx_.view.EnterHome();
+  ReturnHome();
 }
 
 void RunController::RunEnd() {
@@ -358,11 +367,19 @@ void RunController::RunEnd() {
 
 // --- Finish message ---------------------------------------------------------------------------------
 
+// The status form is shown without waiting; its answer is awaited once the window is home.
 void RunController::ShowFinishMessage(bool stopped) {
-  const MessageRequest message = FinishMessage(stopped);
-  ctx_.view.ShowStopWindow(StopWindowForm::Status, message);
+  ctx_.view.ShowStopWindow(StopWindowForm::Status, FinishMessage(stopped));
   DrawFinishBoxAndFlash();
-  if (ctx_.answers.ShowMessage(message) == MsgAnswer::Ok) CloseStatusWindow();
+}
+
+// OK hides the status form and clears the unit's overlay; Enter or Escape only closes it.
+void RunController::AwaitStatusAnswer(const MessageRequest& message) {
+  if (ctx_.answers.ShowMessage(message) == MsgAnswer::Ok) {
+    CloseStatusWindow();
+  } else {
+    ctx_.view.HideStopWindow();
+  }
 }
 
 void RunController::DrawFinishBoxAndFlash() {

@@ -95,6 +95,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   void RunEnd();
   void FinishRun();
   void ShowFinishMessage(bool stopped);
+  void AwaitStatusAnswer(const MessageRequest& message);
+  void ReturnHome();
   void DrawFinishBoxAndFlash();
   void CloseStatusWindow();
   void StopForRecordingFailure();

@@ -18,10 +18,10 @@ void RunDisplay::UpdatePosition(int x, int y, bool runDisplayActive) {
   if (panel_ == DisplayPanel::Other) return;
   markerVisible_ = y < 255;
   if (markerVisible_) {
-    // The unit reports 0..255; anything else cannot come from a byte, but never draw past the
-    // picture even so.
+    // The picture is 256 positions wide and 192 high; a Y from 192 to 254 lies below it, so the
+    // marker rests on the bottom edge rather than being drawn past the picture.
     markerLeft_ = std::clamp(x, 0, 255) * scaleX_;
-    markerTop_ = std::clamp(y, 0, 255) * scaleY_;
+    markerTop_ = std::clamp(y, 0, 192) * scaleY_;
   }
   if (view_) view_->MarkerMoved(markerVisible_, markerLeft_, markerTop_);
 

@@ -127,10 +127,17 @@ std::string ProgramSetText(const ProgramSettings& settings) {
          "Open Dir = " + Quote(settings.OpenDir) + "\r\n";
 }
 
+bool WriteProgramIniFile(const std::string& iniPath, const ProgramSettings& settings) {
+  return WriteFileAtomically(iniPath, ProgramIniText(settings));
+}
+
+bool WriteProgramSetFile(const std::string& iniPath, const ProgramSettings& settings) {
+  return WriteFileAtomically(ChangeExtension(iniPath, "SET"), ProgramSetText(settings));
+}
+
 bool WriteProgramSettings(const std::string& iniPath, const ProgramSettings& settings) {
-  const bool setWritten =
-      WriteFileAtomically(ChangeExtension(iniPath, "SET"), ProgramSetText(settings));
-  const bool iniWritten = WriteFileAtomically(iniPath, ProgramIniText(settings));
+  const bool setWritten = WriteProgramSetFile(iniPath, settings);
+  const bool iniWritten = WriteProgramIniFile(iniPath, settings);
   return setWritten && iniWritten;
 }
 

@@ -17,6 +17,10 @@ bool ReadProgramSettings(const std::string& iniPath, ProgramSettings& settings);
 // True when both are in place.
 bool WriteProgramSettings(const std::string& iniPath, const ProgramSettings& settings);
 
+// Each file alone (the shutdown writes the SET file before the setup file, the INI file after).
+bool WriteProgramIniFile(const std::string& iniPath, const ProgramSettings& settings);
+bool WriteProgramSetFile(const std::string& iniPath, const ProgramSettings& settings);
+
 // The text of each file, as written.
 std::string ProgramIniText(const ProgramSettings& settings);
 std::string ProgramSetText(const ProgramSettings& settings);

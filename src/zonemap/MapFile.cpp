@@ -103,6 +103,8 @@ bool ParseMapBytes(std::string_view bytes, ZoneMap& map) {
 }
 
 bool ReadMapFile(const std::string& path, ZoneMap& map) {
+  // A NUL byte would cut the name short and open another file.
+  if (path.find('\0') != std::string::npos) return false;
   // Non-blocking open, then a regular-file check: a FIFO or device must not stall the reader.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;

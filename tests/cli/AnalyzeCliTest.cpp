@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tlx {
 namespace {
@@ -130,11 +133,13 @@ TEST(CliAnalyze, BatchIntoADirectoryIsTheSameForAnyJobCountAndReportsBadFiles) {
 TEST(CliAnalyze, RefusedFilesAndUsageErrors) {
   test::TempDir dir;
   test::WriteBytes(dir.File("OK.DAT"), SmallRun().Bytes());
-  test::WriteBytes(dir.File("ODD.DAT"), SmallRun().Bytes() + "x");
   test::WriteBytes(dir.File("EMPTY.DAT"), "");
   test::WriteBytes(dir.File("SHORT.DAT"), SmallRun().Header().substr(0, 20));
+  DataFileBuilder setupFile = SmallRun();
+  setupFile.tag = 0xAAFE;
+  test::WriteBytes(dir.File("SETUP.DAT"), setupFile.Bytes());
   std::filesystem::create_directory(dir.File("DIR.DAT"));
-  for (const char* name : {"ODD.DAT", "EMPTY.DAT", "SHORT.DAT", "DIR.DAT"}) {
+  for (const char* name : {"EMPTY.DAT", "SHORT.DAT", "SETUP.DAT", "DIR.DAT"}) {
     const auto out = RunCli({"analyze", name}, dir.Path());
     EXPECT_EQ(out.exitCode, 1) << name;
     EXPECT_EQ(out.out, "") << name;
@@ -142,7 +147,7 @@ TEST(CliAnalyze, RefusedFilesAndUsageErrors) {
   }
   // A refused data file leaves the output file that was there.
   test::WriteBytes(dir.File("KEEP.PRN"), "keep");
-  EXPECT_EQ(RunCli({"analyze", "ODD.DAT", "-o", "KEEP.PRN"}, dir.Path()).exitCode, 1);
+  EXPECT_EQ(RunCli({"analyze", "SHORT.DAT", "-o", "KEEP.PRN"}, dir.Path()).exitCode, 1);
   EXPECT_EQ(test::ReadBytes(dir.File("KEEP.PRN")), "keep");
   EXPECT_EQ(RunCli({"analyze", "MISSING.DAT"}, dir.Path()).exitCode, 1);
 
@@ -155,6 +160,75 @@ TEST(CliAnalyze, RefusedFilesAndUsageErrors) {
   const auto usage = RunCli({"analyze", "OK.DAT", "-o", "A", "--output-dir", "B"}, dir.Path());
   EXPECT_EQ(usage.exitCode, 2);
   EXPECT_EQ(usage.out, "");
+}
+
+// Runs tracelux-cli with its standard output on /dev/full; the exit code and standard error.
+std::pair<int, std::string> RunCliIntoFullDisk(const std::vector<std::string>& args, const std::string& workDir) {
+  test::TempDir scratch;
+  const std::string errPath = scratch.File("err");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int full = ::open("/dev/full", O_WRONLY);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (full < 0 || err < 0 || ::chdir(workDir.c_str()) != 0) ::_exit(127);
+    ::dup2(full, 1);
+    ::dup2(err, 2);
+    std::vector<std::string> copy = args;
+    std::string program = TLX_CLI_PATH;
+    std::vector<char*> argv{program.data()};
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(errPath)};
+}
+
+TEST(CliOutputs, HalfASampleAtTheEndIsDroppedNotTheRecording) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("RAT1.DAT"), SmallRun().Bytes() + "x");
+  const auto out = RunCli({"analyze", "RAT1.DAT", "--decimal-point"}, dir.Path());
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.out, kSmallResults);
+  const auto info = RunCli({"info", "RAT1.DAT", "--json"}, dir.Path());
+  EXPECT_NE(info.out.find("\"samples\": 4,"), std::string::npos) << info.out;
+  EXPECT_EQ(RunCli({"export-samples", "RAT1.DAT"}, dir.Path()).out, "10,10\r\n20,10\r\n20,10\r\n150,150\r\n");
+}
+
+TEST(CliOutputs, NoOutputReplacesADataFile) {
+  test::TempDir dir;
+  const std::string recording = SmallRun().Bytes();
+  test::WriteBytes(dir.File("RAT1.DAT"), recording);
+  for (const char* format : {"results", "export"}) {
+    const auto out = RunCli({"analyze", "RAT1.DAT", "-o", "RAT1.DAT", "--format", format}, dir.Path());
+    EXPECT_EQ(out.exitCode, 1) << format;
+    EXPECT_EQ(out.err, "The file " + dir.File("RAT1.DAT") + " cannot be written: it is a data file being analysed.\n");
+  }
+  const auto samples = RunCli({"export-samples", "RAT1.DAT", "-o", "RAT1.DAT"}, dir.Path());
+  EXPECT_EQ(samples.exitCode, 1);
+  EXPECT_EQ(test::ReadBytes(dir.File("RAT1.DAT")), recording);
+
+  // In a batch, a data file where its own output would go stays; the others are analysed.
+  std::filesystem::create_directory(dir.File("out"));
+  test::WriteBytes(dir.File("out/RAT2.CSV"), recording);
+  const auto batch = RunCli({"analyze", "RAT1.DAT", "out/RAT2.CSV", "--output-dir", "out"}, dir.Path());
+  EXPECT_EQ(batch.exitCode, 1);
+  EXPECT_EQ(test::ReadBytes(dir.File("out/RAT2.CSV")), recording);
+  EXPECT_TRUE(test::PathExists(dir.File("out/RAT1.CSV")));
+}
+
+TEST(CliOutputs, AStandardOutputThatCannotBeWrittenFailsTheCommand) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("RAT1.DAT"), SmallRun().Bytes());
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"analyze", "RAT1.DAT"}, {"analyze", "RAT1.DAT", "--format", "export"},
+        {"export-samples", "RAT1.DAT"}, {"info", "RAT1.DAT"}}) {
+    const auto [code, err] = RunCliIntoFullDisk(args, dir.Path());
+    EXPECT_EQ(code, 1) << args[0] << " " << args.back();
+    EXPECT_EQ(err, "The standard output cannot be written.\n") << args[0];
+  }
 }
 
 TEST(CliExportSamples, LinesOnStandardOutputOrInAFile) {

@@ -71,8 +71,12 @@ TEST(RunCommand, UsedDataFileNeedsYesAndBadInputsFailCleanly) {
               "--home", dir.Path()});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("not a valid zone map"), std::string::npos);
-  r = RunCli({"run", "--setup", dir.File("A.EXP"), "--sim-start", "yesterday"});
-  EXPECT_EQ(r.exitCode, 2);
+  for (const char* start : {"yesterday", "2026-02-31 10:00:00", "2026-01-01 24:00:00"}) {
+    r = RunCli({"run", "--setup", dir.File("A.EXP"), "--yes", "--sim-start", start, "--home",
+                dir.Path()});
+    EXPECT_EQ(r.exitCode, 2) << start;
+    EXPECT_EQ(r.out, "") << start;
+  }
 }
 
 // Serves the simulated unit on a pseudo-terminal in a child process for the length of a test.

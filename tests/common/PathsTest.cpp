@@ -31,6 +31,11 @@ TEST(Paths, PartsOfAPath) {
   EXPECT_EQ(FileNamePart("C:A.DAT"), "A.DAT");
   EXPECT_EQ(FileNamePart("A.DAT"), "");
   EXPECT_EQ(FileNamePart("/data/"), "");
+  EXPECT_EQ(FileNamePart("C:"), "");
+  // A colon is part of a name here; only a leading drive letter ends at one.
+  EXPECT_EQ(FileNamePart("/data/RAT 12:30.DAT"), "RAT 12:30.DAT");
+  EXPECT_EQ(FileNamePart("/data/C:A.DAT"), "C:A.DAT");
+  EXPECT_EQ(FileNamePart("12:30.DAT"), "");
   EXPECT_EQ(DirectoryPart("/data/RUN.DAT"), "/data");
   EXPECT_EQ(DirectoryPart("C:\\DATA\\RUN.DAT"), "C:\\DATA");
   EXPECT_EQ(DirectoryPart("C:\\DATA\\"), "C:");

@@ -24,6 +24,8 @@ TEST(TimeText, ClockTexts) {
   EXPECT_EQ(SecondsToDurationText(59), "00:00:59");
   EXPECT_EQ(SecondsToDurationText(3600L * 1000 + 61), "1000:01:01");
   EXPECT_EQ(SecondsToDurationText(-3661), "-01:01:01");
+  EXPECT_EQ(SecondsToDurationText(INT64_MIN), "-2562047788015215:30:08");
+  EXPECT_EQ(SecondsToDurationText(INT64_MAX), "2562047788015215:30:07");
 }
 
 TEST(TimeText, DurationTexts) {

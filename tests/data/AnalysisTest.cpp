@@ -9,6 +9,8 @@
 
 #include <random>
 
+#include <unistd.h>
+
 namespace tlx {
 namespace {
 
@@ -296,14 +298,26 @@ TEST(AnalysisFiles, ResultsFileIsReplacedOnlyByACompleteAnalysis) {
   wrongTag.tag = 0xAAFE;
   test::WriteBytes(data, wrongTag.Bytes());
   EXPECT_EQ(AnalyzeDataFile(data, results, p, context, {}).Status, AnalysisStatus::NotDataFile);
-  test::WriteBytes(data, MixedFile().Bytes() + "x");  // half a sample at the end
-  EXPECT_EQ(AnalyzeDataFile(data, results, p, context, {}).Status, AnalysisStatus::NotDataFile);
   EXPECT_EQ(test::ReadBytes(results), "previous results");
 
   test::WriteBytes(data, MixedFile().Bytes());
   const AnalysisOutcome done = AnalyzeDataFile(data, results, p, context, {});
   ASSERT_TRUE(done.Ok());
-  EXPECT_EQ(test::ReadBytes(results).substr(0, 24), "Expr. Filename,RUN.DAT\r\n");
+  const std::string whole = test::ReadBytes(results);
+  EXPECT_EQ(whole.substr(0, 24), "Expr. Filename,RUN.DAT\r\n");
+  // Half a sample after the last one is dropped; the recording is analysed as it stands.
+  test::WriteBytes(data, MixedFile().Bytes() + "x");
+  ASSERT_TRUE(AnalyzeDataFile(data, results, p, context, {}).Ok());
+  EXPECT_EQ(test::ReadBytes(results), whole);
+
+  // Results aimed at the data file itself, by its name or through a link, never replace it.
+  const std::string recording = MixedFile().Bytes();
+  test::WriteBytes(data, recording);
+  ASSERT_EQ(::symlink(data.c_str(), dir.File("LINK.PRN").c_str()), 0);
+  EXPECT_EQ(AnalyzeDataFile(data, data, p, context, {}).Status, AnalysisStatus::ResultsNotWritable);
+  EXPECT_EQ(AnalyzeDataFile(data, dir.File("LINK.PRN"), p, context, {}).Status,
+            AnalysisStatus::ResultsNotWritable);
+  EXPECT_EQ(test::ReadBytes(data), recording);
   EXPECT_EQ(AnalyzeDataFile(data, dir.File("missing/OUT.PRN"), p, context, {}).Status,
             AnalysisStatus::ResultsNotWritable);
 }

@@ -1,5 +1,5 @@
 // The data file's bytes: sample words, the start-time encoding, the header, the checks that refuse
-// anything but a whole version-3 file, and building a data file from a run's raw file.
+// anything but a version-3 file with a whole header, and building a data file from a run's raw file.
 #include "data/DataFile.h"
 #include "data/SampleReader.h"
 #include "DataFileBuilder.h"
@@ -74,7 +74,12 @@ TEST(DataFileChecks, OnlyWholeVersionThreeFilesPass) {
   EXPECT_EQ(check(good.Header()), DataFileProblem::None);  // a run of no samples
   EXPECT_EQ(check(""), DataFileProblem::TooShort);
   EXPECT_EQ(check(good.Header().substr(0, 37)), DataFileProblem::TooShort);
-  EXPECT_EQ(check(good.Bytes() + "z"), DataFileProblem::OddLength);
+  // Half a sample after the last one (a copy cut short) keeps the recording readable.
+  EXPECT_EQ(check(good.Bytes() + "z"), DataFileProblem::None);
+  DataFileInfo info;
+  ASSERT_TRUE(LoadDataFileInfo(path, info));
+  EXPECT_EQ(info.SampleCount(), 1);
+  EXPECT_EQ(info.DataBytes, 2);
   for (std::uint16_t tag : {0xAAFE, 0xAAFF, 0xAAFC, 0x0000}) {
     DataFileBuilder other = good;
     other.tag = tag;
@@ -122,7 +127,8 @@ TEST(DataFileChecks, VersionByTagAndInfoFromTheHeader) {
 
   DataFileInfo untouched;
   untouched.Path = "keep";
-  test::WriteBytes(path, b.Bytes() + "!");
+  b.tag = 0xAAFE;
+  test::WriteBytes(path, b.Bytes());
   EXPECT_FALSE(LoadDataFileInfo(path, untouched));
   EXPECT_EQ(untouched.Path, "keep");
 }
@@ -165,6 +171,17 @@ TEST(DataFileWriting, RunBuildsHeaderAndSamplesThenDeletesTheRawFile) {
   ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
   EXPECT_EQ(info.SessionLength, 60);
   EXPECT_EQ(info.SampleRate, 25);
+
+  // SECAM runs at 25 per second like PAL, and its file must say so to be read back at 25.
+  run.VideoType = kVideoSecam;
+  ASSERT_TRUE(WriteDataFile(run, p));
+  ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
+  EXPECT_EQ(info.VideoType, 1);
+  EXPECT_EQ(info.SampleRate, 25);
+  run.VideoType = kVideoNtsc;
+  ASSERT_TRUE(WriteDataFile(run, p));
+  ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
+  EXPECT_EQ(info.SampleRate, 30);
 }
 
 TEST(DataFileWriting, NoRawFileGivesAnEmptyRunAndUnreadableRawIsKept) {

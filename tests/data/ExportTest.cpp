@@ -65,8 +65,19 @@ TEST(SampleExport, LinesForPositionsAndMissingObjects) {
   ASSERT_TRUE(WriteSampleExport(dir.File("E.DAT"), dir.File("E.CSV"), kDataStart, -1, '.'));
   EXPECT_EQ(test::ReadBytes(dir.File("E.CSV")), "");
 
+  // Half a sample at the end of the recording is not exported.
+  test::WriteBytes(dir.File("ODD.DAT"), b.Bytes() + "z");
+  ASSERT_TRUE(WriteSampleExport(dir.File("ODD.DAT"), dir.File("O.CSV"), kDataStart, -1, '.'));
+  EXPECT_EQ(test::ReadBytes(dir.File("O.CSV")), "0,0\r\n117,64\r\n\"\",\"\"\r\n");
+
+  // An export aimed at the data file itself leaves the recording as it was.
+  EXPECT_FALSE(WriteSampleExport(dir.File("S.DAT"), dir.File("S.DAT"), kDataStart, -1, '.'));
+  EXPECT_EQ(test::ReadBytes(dir.File("S.DAT")), b.Bytes());
+
   // A file that is not a data file leaves an existing export as it was.
-  test::WriteBytes(dir.File("BAD.DAT"), b.Bytes() + "z");
+  test::DataFileBuilder other = b;
+  other.tag = 0xAAFE;
+  test::WriteBytes(dir.File("BAD.DAT"), other.Bytes());
   test::WriteBytes(dir.File("KEEP.CSV"), "keep");
   EXPECT_FALSE(WriteSampleExport(dir.File("BAD.DAT"), dir.File("KEEP.CSV"), kDataStart, -1, '.'));
   EXPECT_FALSE(WriteSampleExport(dir.File("NONE.DAT"), dir.File("KEEP.CSV"), kDataStart, -1, '.'));

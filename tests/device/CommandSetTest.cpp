@@ -70,6 +70,7 @@ TEST(ResetSequenceTest, SilentLateOrGarbledUnitsAreNotResponding) {
 TEST(MemoryBlockTest, InvertedOnlyForAFullBlockStartingWithOne) {
   const std::pair<std::string, bool> cases[] = {{std::string(768, '1'), true},
                                                 {std::string(767, '1'), false},
+                                                {std::string(769, '1'), false},
                                                 {"1" + std::string(767, '0'), true},
                                                 {std::string(768, '0'), false}};
   for (const auto& [reply, inverted] : cases) {

@@ -23,8 +23,11 @@ struct PanelRig : DeviceRig, SetupSystemView {
 TEST(VideoSettingsTest, InvertConfirmationIsAskedOnlyForARealChange) {
   PanelRig rig;
   rig.Open();
+  const bool invertedAtStart = rig.commands.State().VideoInverted;
   rig.panel.InvertClicked();
+  EXPECT_NE(rig.commands.State().VideoInverted, invertedAtStart);
   rig.panel.InvertClicked();
+  EXPECT_EQ(rig.commands.State().VideoInverted, invertedAtStart);
   EXPECT_TRUE(rig.panel.LeavePanel());
   EXPECT_TRUE(rig.answers.Messages().empty());
 
@@ -99,6 +102,12 @@ TEST(VideoSettingsTest, LeavingTakesThePanelValuesAndNormalisesTheRate) {
   EXPECT_EQ(rig.settings.VideoType, kVideoPal);
   EXPECT_EQ(rig.settings.DelayType, 0);
   EXPECT_EQ(rig.parameters.SampleRate, 25);
+
+  rig.settings.VideoType = kVideoSecam;  // shown, and kept, as PAL
+  rig.panel.EnterPanel();
+  EXPECT_EQ(rig.panel.Controls().VideoModeIndex, 1);
+  EXPECT_TRUE(rig.panel.LeavePanel());
+  EXPECT_EQ(rig.settings.VideoType, kVideoPal);
 }
 
 }  // namespace

@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStackedWidget>
+#include <QDialog>
+#include <QPointer>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -184,6 +186,32 @@ class MainWindowTest : public QObject {
     W().EnterHome();
     QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 3);
     QVERIFY(!p.commands.State().InvertChanged);
+  }
+
+  // Cancelling the "Confirm Setting Change" question keeps the panel with its live view on; the
+  // view ends only when the panel is really left.
+  void liveVideoSurvivesACancelledLeave() {
+    Program& p = rig->P();
+    p.commands.ResetAndInitialize(p.settings.ComPort);
+    Trigger("mnuSetupSystem");
+    W().findChild<QPushButton*>("cmdViewLive")->click();
+    QPointer<QDialog> live = W().findChild<QDialog*>("frmLiveVideo");
+    QVERIFY(live && live->isVisible());
+    QVERIFY(p.commands.State().LiveVideoOn);
+    QPushButton* invert = W().findChild<QPushButton*>("cmdInvertVideo");
+    invert->click();
+    rig->answerer.Queue(QMessageBox::Cancel);
+    Trigger("mnuSetupExpt");
+    QCOMPARE(W().Mode(), int(kModeSystem));
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 1);
+    QVERIFY(live && live->isVisible());
+    QVERIFY(p.commands.State().LiveVideoOn);
+    invert->click();  // back as it was: no question on the way out
+    W().EnterHome();
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(!live || !live->isVisible());
+    QVERIFY(!p.commands.State().LiveVideoOn);
+    QVERIFY(W().System()->findChild<QPushButton*>("cmdInvertVideo")->isVisibleTo(W().System()));
   }
 
   void videoModeChangesTheFullRate() {

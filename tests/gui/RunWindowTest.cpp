@@ -80,6 +80,33 @@ class RunWindowTest : public QObject {
     QVERIFY(!w.StopWindow()->isVisible());
   }
 
+  // Only the OK button answers OK: Escape, and Enter in the status form, close the window with
+  // Cancel, which the run takes as "close without clearing the overlay".
+  void stopWindowKeysAnswerCancel() {
+    StopExperimentWindow window;
+    const MessageRequest status{"Experiment Status", "The experiment\r\nhas finished.",
+                                MsgIcon::None, MsgButtons::Ok};
+    const MessageRequest question{"Confirm Stop Experiment", "Are you sure you want\r\nto stop the experiment?",
+                                  MsgIcon::None, MsgButtons::OkCancel};
+    auto answer = [&](StopWindowForm form, const MessageRequest& m, std::function<void()> act) {
+      window.ShowForm(form, m);
+      QTimer::singleShot(30, act);
+      return window.WaitForAnswer();
+    };
+    QCOMPARE(answer(StopWindowForm::Status, status, [&] { QTest::keyClick(&window, Qt::Key_Escape); }),
+             MsgAnswer::Cancel);
+    QVERIFY(!window.isVisible() && !window.Shows(status));
+    QCOMPARE(answer(StopWindowForm::Status, status, [&] { QTest::keyClick(&window, Qt::Key_Return); }),
+             MsgAnswer::Cancel);
+    QCOMPARE(answer(StopWindowForm::Status, status, [&] { window.OkButton()->click(); }), MsgAnswer::Ok);
+    QCOMPARE(window.windowTitle(), QString("Experiment Status"));
+    QCOMPARE(window.Message()->text(), QString("The experiment\nhas finished."));
+    QCOMPARE(answer(StopWindowForm::Confirm, question, [&] { QTest::keyClick(&window, Qt::Key_Escape); }),
+             MsgAnswer::Cancel);
+    QCOMPARE(answer(StopWindowForm::Confirm, question, [&] { window.OkButton()->click(); }), MsgAnswer::Ok);
+    QVERIFY(window.CancelButton()->isVisibleTo(&window));
+  }
+
   void stopQuestionCancelThenOk() {
     WindowRig rig;
     MainWindow& w = *rig.window;
@@ -101,7 +128,10 @@ class RunWindowTest : public QObject {
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 2);
     QVERIFY(!rig.P().run.State().Running);
     QVERIFY(rig.P().run.State().Stopped);
-    QCOMPARE(rig.answerer.Count("Experiment Status"), 1);
+    // A confirmed stop shows the status form while the box flashes and closes it without a
+    // second OK.
+    QCOMPARE(rig.answerer.Count("Experiment Status"), 0);
+    QVERIFY(!w.StopWindow()->isVisible());
     QCOMPARE(w.Mode(), int(kModeHome));
     QVERIFY(QFileInfo::exists(rig.File("DATA/STOP.DAT")));
     QVERIFY(QFileInfo::exists(rig.File("DATA/STOP.PRN")));

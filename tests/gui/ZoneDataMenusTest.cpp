@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -76,6 +77,34 @@ class ZoneDataMenusTest : public QObject {
     QVERIFY(WindowRig::WaitFor([&] { return rig->sim->Unit().Overlay().IsBlank(); }, 5000));
   }
 
+  // The colour window's OK hands the table to the zone grid and redraws it; Cancel and Default
+  // leave the grid's own colours alone until then.
+  void colourWindowOkReachesTheZoneGrid() {
+    Program& p = rig->P();
+    Menu("mnuSetupMap")->trigger();
+    VidGrid* grid = panels->Zone()->Grid();
+    const std::int32_t before = grid->Color('A');
+    p.colours.entries['A'] = 0x00FF00;  // a colour chosen earlier with Select
+    auto press = [](const char* button) {
+      QTimer::singleShot(50, [button] {
+        auto* w = QApplication::activeModalWidget();
+        QVERIFY(w && w->objectName() == "frmColors");
+        w->findChild<QPushButton*>(button)->click();
+      });
+    };
+    press("cmdCancel");
+    Menu("mnuColors")->trigger();
+    QCOMPARE(grid->Color('A'), before);
+    press("cmdOK");
+    Menu("mnuColors")->trigger();
+    QCOMPARE(grid->Color('A'), std::int32_t(0x00FF00));
+    QCOMPARE(grid->Color('B'), p.colours.Of('B'));
+    p.colours = DefaultColourTable();
+    panels->Zone()->ApplyColours();
+    QCOMPARE(grid->Color('A'), before);
+    W().EnterHome();
+  }
+
   void openingADataFileShowsTheDataPanelWithExportAndPrint() {
     tlx::test::TempDir dir;
     tlx::test::WriteBytes(dir.File("M.EXP"),
@@ -92,6 +121,10 @@ class ZoneDataMenusTest : public QObject {
     QVERIFY(Menu("mnuExport")->isEnabled());
     QVERIFY(Menu("mnuPrint")->isVisible() && Menu("mnuPrint")->isEnabled());
     QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20 : MOUSE.DAT"));
+    auto* caption = panels->Data()->findChild<QLabel*>("fraOpenDataCaption");
+    QVERIFY(caption && caption->isVisible());
+    QCOMPARE(caption->text(), QString("Open Data File"));
+    QVERIFY(caption->font().bold() && caption->font().pointSize() == 10);
     QCOMPARE(panels->Data()->Sessions(), std::int64_t(2));
 
     panels->Data()->findChild<QPushButton*>("cmdExitData")->click();

@@ -76,13 +76,21 @@ TEST(RunController, StopConfirmedByTheUserWritesTheDataFileAndResults) {
   EXPECT_FALSE(rig.Run().CloseRequest());
   EXPECT_TRUE(rig.Run().State().Running);
   rig.clock.RunFor(2000);
+  rig.view.events.clear();
   rig.Run().StopButton();  // OK
+  rig.clock.RunFor(100);  // let the last bytes reach the unit
 
   const RunState& s = rig.Run().State();
   EXPECT_FALSE(rig.Run().IsRunBusy());
   EXPECT_EQ(rig.display.Labels().ExptStat, "Stopped ");
   EXPECT_EQ(rig.answers.Count("Confirm Stop Experiment"), 2);
-  EXPECT_EQ(rig.answers.Messages().back().text, "The experiment has\r\nbeen stopped.");
+  // The stopped status is shown while the picture flashes, then closed without a second OK.
+  EXPECT_EQ(rig.answers.Count("Experiment Status"), 0);
+  const std::vector<std::string> window = {
+      "confirm: Are you sure you want\r\nto stop the experiment?",
+      "status: The experiment has\r\nbeen stopped.", "home", "hide"};
+  EXPECT_EQ(rig.view.events, window);
+  EXPECT_TRUE(rig.unit.Overlay().IsBlank());
   const DataFileBytes dat(dir.File("RAT1.DAT"));
   EXPECT_EQ(static_cast<std::int64_t>(dat.Samples()), rig.Run().SamplesCounted());
   EXPECT_GT(dat.Samples(), 150u);
@@ -111,6 +119,63 @@ TEST(RunController, DelayCountsDownOncePerSecondAndStartWhileArmedDoesNothing) {
                                              "00:00:01 ", "00:00:00 ", " "};
   ASSERT_GE(rig.labels.delays.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(rig.labels.delays.end() - 7, rig.labels.delays.end()), expected);
+}
+
+TEST(RunController, StartWhileRunningKeepsTheRecordingUnderWay) {
+  TempDir dir;
+  RunRig rig(dir.Path());
+  rig.params.NumberOfSessions = 1;
+  ASSERT_TRUE(rig.MenuAndStart());
+  rig.clock.RunFor(3000);
+  const std::int64_t counted = rig.Run().SamplesCounted();
+  ASSERT_GT(counted, 60);
+  rig.Run().StartButton();  // a second press must not reopen (and so empty) the raw file
+  EXPECT_GE(rig.Run().SamplesCounted(), counted);
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  EXPECT_EQ(DataFileBytes(dir.File("RAT1.DAT")).Samples(), 300u);
+}
+
+TEST(RunController, NoOutputFileAnsweredNoLetsTheUserPickOne) {
+  TempDir dir;
+  RunRig rig(dir.Path());
+  rig.params.SaveData = false;
+  rig.params.DataFile.clear();
+  rig.answers.QueueAnswer(MsgAnswer::No);
+  rig.answers.QueueFile(dir.File("PICKED.DAT"));
+  EXPECT_TRUE(rig.Run().StartChecks(true));
+  ASSERT_EQ(rig.answers.Messages().size(), 2u);
+  EXPECT_EQ(rig.answers.Messages()[0].caption, "No Output File");
+  EXPECT_EQ(rig.answers.Messages()[0].text,
+            "No data file has been selected.\r\n\r\nWould you like to start the\r\n"
+            "experiment anyway?\r\n");
+  EXPECT_EQ(rig.answers.Messages()[1].caption, "Select Output File");
+  EXPECT_EQ(rig.answers.Messages()[1].text, "Please select an\r\noutput file.");
+  EXPECT_TRUE(rig.params.SaveData);
+  EXPECT_EQ(rig.params.DataFile, dir.File("PICKED.DAT"));
+  EXPECT_EQ(rig.display.Labels().OutFile, "PICKED.DAT");
+
+  // No without a usable file, and Cancel, both refuse the start.
+  rig.params.SaveData = false;
+  rig.answers.QueueAnswer(MsgAnswer::No);
+  rig.answers.QueueFile(dir.File("no/such/dir/X.DAT"));
+  EXPECT_FALSE(rig.Run().StartChecks(false));
+  EXPECT_FALSE(rig.params.SaveData);
+  rig.answers.QueueAnswer(MsgAnswer::Cancel);
+  EXPECT_FALSE(rig.Run().StartChecks(false));
+}
+
+TEST(RunController, ExitWithoutARunClosesTheRawFileTheRunPanelOpened) {
+  TempDir dir;
+  RunRig rig(dir.Path());
+  ASSERT_TRUE(rig.Run().RunMenu());
+  EXPECT_TRUE(rig.Run().Recorder().IsOpen());
+  rig.Run().ExitButton();
+  EXPECT_FALSE(rig.Run().Recorder().IsOpen());
+  EXPECT_FALSE(rig.decoder.State().RawRecording);
+  EXPECT_EQ(rig.display.Panel(), DisplayPanel::Other);
+  ASSERT_TRUE(rig.MenuAndStart());  // and a run after it still records everything
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  EXPECT_EQ(DataFileBytes(dir.File("RAT1.DAT")).Samples(), 600u);
 }
 
 TEST(RunController, StoppedWhileArmedLeavesAnEarlierDataFileAlone) {
@@ -220,6 +285,22 @@ TEST(RunController, FinishBoxAndSixFlashesOnTheUnitsOverlay) {
   EXPECT_EQ(togglesAtMessage - togglesBefore, 6);
   EXPECT_FALSE(rig.unit.Inverted());
   EXPECT_TRUE(rig.unit.Overlay().IsBlank());  // OK on the status window clears it
+  // The window is home while the status form waits for its OK.
+  const std::vector<std::string> tail = {"status: The experiment\r\nhas finished.", "home", "hide"};
+  ASSERT_GE(rig.view.events.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(rig.view.events.end() - 3, rig.view.events.end()), tail);
+}
+
+TEST(RunController, EscapeOnTheStatusFormClosesItWithoutTouchingTheOverlay) {
+  TempDir dir;
+  RunRig rig(dir.Path());
+  rig.params.NumberOfSessions = 1;
+  ASSERT_TRUE(rig.MenuAndStart());
+  rig.answers.QueueAnswer(MsgAnswer::Cancel);  // Escape on the status form
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  rig.clock.RunFor(100);
+  EXPECT_EQ(rig.view.events.back(), "hide");
+  EXPECT_EQ(rig.unit.OverlayRow(10).substr(7, 16), "*  EXPERIMENT  *");
 }
 
 TEST(RunController, AUnitThatStopsStreamingFreezesTheSessionClock) {

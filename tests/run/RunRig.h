@@ -43,6 +43,17 @@ class LabelLog : public RunDisplayView {
   std::vector<std::string> delays;  // each new text of the initial delay label
 };
 
+// Records what the run controller does with the stop window and the panels.
+class ViewLog : public MainView {
+ public:
+  void EnterHome() override { events.push_back("home"); }
+  void ShowStopWindow(StopWindowForm form, const MessageRequest& content) override {
+    events.push_back((form == StopWindowForm::Status ? "status: " : "confirm: ") + content.text);
+  }
+  void HideStopWindow() override { events.push_back("hide"); }
+  std::vector<std::string> events;
+};
+
 struct RunRig {
   explicit RunRig(const std::string& dir, std::uint32_t seed = 7,
                   LocalDateTime start = {2026, 3, 2, 9, 0, 0, 0})
@@ -96,7 +107,7 @@ struct RunRig {
   StreamDecoder decoder;
   LabelLog labels;
   RunDisplay display;
-  MainView view;
+  ViewLog view;
   ExperimentParameters params;
   ProgramSettings settings;
   ZoneMap map;

@@ -159,6 +159,11 @@ TEST_F(ProgramSettingsFileTest, MissingFilesLeaveValuesButClampStillApplies) {
   EXPECT_FALSE(ReadProgramSettings(Ini(), settings));
   EXPECT_FALSE(WriteProgramSettings(Ini(), settings));
   EXPECT_FALSE(WriteProgramSettings(dir.File("missing/TRACELUX.INI"), settings));
+  // Each file alone: the SET file is written although the INI file cannot be.
+  ::unlink(Set().c_str());
+  EXPECT_FALSE(WriteProgramIniFile(Ini(), settings));
+  EXPECT_TRUE(WriteProgramSetFile(Ini(), settings));
+  EXPECT_EQ(test::ReadBytes(Set()), ProgramSetText(settings));
 }
 
 TEST_F(ProgramSettingsFileTest, AnyBytesAreSurvived) {

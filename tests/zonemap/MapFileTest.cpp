@@ -56,6 +56,12 @@ TEST(MapFileRead, NoMapLeavesTheMapUnchanged) {
     EXPECT_FALSE(ReadMapFile(dir.File(name), map)) << name;
   }
   EXPECT_EQ(map, ZoneMap::FourQuadrants());
+  // A name with a NUL in it names no file, not the file named by the part before the NUL.
+  WriteBytes(dir.File("REAL.MAP"), MapFileBytes(ZoneMap()));
+  EXPECT_FALSE(ReadMapFile(dir.File("REAL.MAP") + std::string(1, '\0') + "x", map));
+  EXPECT_FALSE(WriteMapFile(dir.File("NEW.MAP") + std::string(1, '\0') + "x", map));
+  EXPECT_FALSE(test::PathExists(dir.File("NEW.MAP")));
+  EXPECT_EQ(map, ZoneMap::FourQuadrants());
 }
 
 TEST(MapFileWrite, ReplacesTheWholeFileOrFails) {

@@ -64,7 +64,18 @@ void OpenDataPanel::BuildControls() {
   right->addWidget(BuildParameterBox());
   right->addWidget(BuildButtons());
   right->addStretch(1);
-  auto* layout = new QHBoxLayout(this);
+  // The panel's caption, in 10-point bold, as the frame's title.
+  auto* caption = new QLabel(QStringLiteral("Open Data File"), this);
+  caption->setObjectName(QStringLiteral("fraOpenDataCaption"));
+  QFont captionFont = caption->font();
+  captionFont.setPointSize(10);
+  captionFont.setBold(true);
+  caption->setFont(captionFont);
+  setWindowTitle(caption->text());
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(caption);
+  auto* layout = new QHBoxLayout;
+  outer->addLayout(layout, 1);
   layout->addLayout(left, 3);
   layout->addLayout(right, 1);
   connect(picSquiggle_, &SessionView::PictureReady, this, &OpenDataPanel::MarkSessionRows);

@@ -105,6 +105,8 @@ void DataZonePanels::EnterZone() {
 
 void DataZonePanels::BindMenus() {
   window_.SetCommand(QStringLiteral("mnuSetupMap"), [this] { EnterZone(); });
+  // The colour window's OK: the grid takes the table's colours and is drawn again.
+  window_.SetColoursToGrid([this] { zone_->ApplyColours(); });
   window_.SetFileCommands(kModeZone, [this] { zone_->LoadMapCommand(); }, [this] { zone_->SaveMapCommand(); });
   // File > Open loads a map while the zone editor is shown, and opens a data file elsewhere.
   window_.SetCommand(QStringLiteral("mnuFileOpen"), [this] {

@@ -19,8 +19,10 @@ std::int32_t TableValue(const QColor& c) { return c.red() | (c.green() << 8) | (
 
 // --- Colours ---------------------------------------------------------------------------------
 
-ColorsWindow::ColorsWindow(ColourTable& table, std::function<void()> updateColors, QWidget* parent)
-    : QDialog(parent), table_(table), updateColors_(std::move(updateColors)) {
+ColorsWindow::ColorsWindow(ColourTable& table, std::function<void()> updateColors, QWidget* parent,
+                           std::function<void()> applyToGrid)
+    : QDialog(parent), table_(table), updateColors_(std::move(updateColors)),
+      applyToGrid_(std::move(applyToGrid)) {
   setObjectName(QStringLiteral("frmColors"));
   setWindowTitle(QStringLiteral("Setup Colors"));
   chooser_ = [this](const QColor& start) -> std::optional<QColor> {
@@ -54,6 +56,7 @@ ColorsWindow::ColorsWindow(ColourTable& table, std::function<void()> updateColor
   connect(select, &QPushButton::clicked, this, &ColorsWindow::SelectClicked);
   connect(deflt, &QPushButton::clicked, this, &ColorsWindow::DefaultClicked);
   connect(ok, &QPushButton::clicked, this, [this] {
+    if (applyToGrid_) applyToGrid_();
     if (updateColors_) updateColors_();
     accept();
   });

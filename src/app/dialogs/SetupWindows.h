@@ -23,8 +23,10 @@ class ColorsWindow : public QDialog {
   // Asks the user for a colour, starting from the given one; none when cancelled.
   using ColourChooser = std::function<std::optional<QColor>(const QColor&)>;
 
-  // `updateColors` redraws whatever shows the map (OK and Default).
-  ColorsWindow(ColourTable& table, std::function<void()> updateColors, QWidget* parent = nullptr);
+  // `updateColors` redraws whatever shows the map (OK and Default); `applyToGrid` hands the
+  // table to the zone grid (OK only).
+  ColorsWindow(ColourTable& table, std::function<void()> updateColors, QWidget* parent = nullptr,
+               std::function<void()> applyToGrid = {});
 
   void SetChooser(ColourChooser chooser) { chooser_ = std::move(chooser); }
   // The code of the selected entry's character (32 for the blank), -1 with none selected.
@@ -39,6 +41,7 @@ class ColorsWindow : public QDialog {
 
   ColourTable& table_;
   std::function<void()> updateColors_;
+  std::function<void()> applyToGrid_;
   ColourChooser chooser_;
   QListWidget* letters_;
   QFrame* swatch_;

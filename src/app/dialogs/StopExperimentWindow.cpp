@@ -2,6 +2,7 @@
 
 #include "app/panels/PanelKit.h"
 
+#include <QKeyEvent>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -53,8 +54,18 @@ MsgAnswer StopExperimentWindow::WaitForAnswer() {
   waiting_ = true;
   const int result = exec();
   waiting_ = false;
-  if (result == static_cast<int>(MsgAnswer::Ok)) return MsgAnswer::Ok;
-  return form_ == StopWindowForm::Status ? MsgAnswer::Ok : MsgAnswer::Cancel;
+  shown_ = false;  // exec has hidden the window, whichever way it ended
+  return result == static_cast<int>(MsgAnswer::Ok) ? MsgAnswer::Ok : MsgAnswer::Cancel;
+}
+
+// In the status form Enter and Escape close the window without the OK button's overlay clearing.
+void StopExperimentWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (form_ == StopWindowForm::Status && enter && event->modifiers() == Qt::NoModifier) {
+    done(static_cast<int>(MsgAnswer::Cancel));
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void StopExperimentWindow::HideWindow() {

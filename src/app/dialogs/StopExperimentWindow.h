@@ -23,7 +23,8 @@ class StopExperimentWindow : public QDialog {
   void ShowForm(StopWindowForm form, const MessageRequest& content);
   // True when the shown content is this request.
   bool Shows(const MessageRequest& request) const;
-  // Waits for OK or Cancel (closing the window answers Cancel, or OK in the status form).
+  // Waits for OK or Cancel. Closing the window (Escape, the close box, and Enter in the status
+  // form) answers Cancel, so the status form's close leaves the unit's overlay as it is.
   MsgAnswer WaitForAnswer();
   void HideWindow();
   bool Waiting() const { return waiting_; }
@@ -31,6 +32,9 @@ class StopExperimentWindow : public QDialog {
   QLabel* Message() const { return message_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QLabel* message_;
