@@ -76,6 +76,8 @@ QStringList PatternsOf(const std::string& extension) {
 MsgAnswer QtUserAnswers::ShowMessage(const MessageRequest& request) {
   QMessageBox box(IconOf(request.icon), FromProgramText(request.caption),
                   FromProgramText(request.text), ButtonsOf(request.buttons), owner_);
+  // Shown letter for letter: a file name such as "<b>1.DAT" must not be taken for markup.
+  box.setTextFormat(Qt::PlainText);
   return AnswerOf(box.exec(), request.buttons);
 }
 

@@ -175,6 +175,14 @@ bool RangeBoxModel::CheckRange(bool showWarn) {
   return !failed;
 }
 
+std::optional<double> RangeBoxModel::TypedNumber() const {
+  if (!IsNumberText(Trim(text_))) return std::nullopt;
+  bool indefiniteWord = false;
+  const double value = ReadTyped(&indefiniteWord);
+  if (indefiniteWord || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
 void RangeBoxModel::Warn() {
   const bool minutesSeconds = props_.hideHours && ReadsAsTime() &&
                               props_.style != RangeStyle::TimeOfDay;

@@ -7,6 +7,7 @@
 #include "controls/EntryText.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tlx {
@@ -83,6 +84,9 @@ class RangeBoxModel {
   // Reads the typed text, clamps it into the limits, rewrites the text and stores the value.
   // False when the text was outside; then the range message is shown when showWarn is true.
   bool CheckRange(bool showWarn);
+  // The typed text read as CheckRange reads a number (decimal comma, arithmetic, rounded to the
+  // places shown) but not limited and without a message; none when the text is not a number.
+  std::optional<double> TypedNumber() const;
 
   // A key went down. True when the control handled it and the text box must do nothing more.
   bool KeyDown(int keyCode, int shift);

@@ -143,7 +143,9 @@ std::string SetupFileText(const ExperimentParameters& r) {
     text.append(key).append(" = ").append(value).append("\r\n");
   };
   line("Save Data", r.SaveData ? "True" : "False");
-  line("Data File", Quote(r.DataFile));
+  // A name holding a line break cannot be one line; written, it would add lines of its own.
+  const bool oneLineName = r.DataFile.find_first_of("\r\n") == std::string::npos;
+  line("Data File", Quote(oneLineName ? r.DataFile : std::string()));
   line("Session Length", std::to_string(r.SessionLength));
   line("Number of Sessions", std::to_string(r.NumberOfSessions));
   line("Initial Delay", std::to_string(r.InitialDelay));

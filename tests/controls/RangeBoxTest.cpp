@@ -68,6 +68,29 @@ TEST(RangeBox, PlacesRoundTheValueAndReadCommaAsDecimalPoint) {
   EXPECT_EQ(b.model.Value(), 10);  // overflow keeps the previous value
 }
 
+TEST(RangeBox, TypedNumberReadsLikeTheCheckButWithoutLimits) {
+  Box b;
+  RangeBoxProperties p;
+  p.min = 1;
+  p.max = 1000;
+  p.places = 2;
+  p.showWarn = true;
+  b.model.SetProperties(p);
+  auto typed = [&](const std::string& text) {
+    b.model.SetEditState(text, static_cast<int>(text.size()));
+    return b.model.TypedNumber();
+  };
+  EXPECT_EQ(typed("2,5"), 2.5);
+  EXPECT_EQ(typed("240/2"), 120);
+  EXPECT_EQ(typed("3.14159"), 3.14);
+  EXPECT_EQ(typed("0"), 0);         // below Min: not clamped, so the caller can refuse it
+  EXPECT_EQ(typed("5000"), 5000);   // above Max: not clamped either
+  EXPECT_EQ(typed("abc"), std::nullopt);
+  EXPECT_EQ(typed(""), std::nullopt);
+  EXPECT_TRUE(b.answers.Messages().empty());
+  EXPECT_EQ(b.model.Value(), 1);  // the box's own value is untouched
+}
+
 TEST(RangeBox, MessageNamesTheVariableAndOffersIndefinite) {
   EXPECT_EQ(RangeMessage("Session Length", {"00:00:05", "24:00:00"}, true, false).text,
             "\"Session Length\"\r\nmust be in the range of : \r\n00:00:05 to 24:00:00"

@@ -33,6 +33,7 @@ struct SeenBox {
   QMessageBox::StandardButtons buttons;
   bool stopWindow = false;
   bool cancelShown = false;  // the stop window's form
+  Qt::TextFormat format = Qt::PlainText;
 };
 
 class DialogAnswerer {
@@ -61,7 +62,8 @@ class DialogAnswerer {
     QWidget* w = QApplication::activeModalWidget();
     if (!w || !w->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
-      seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+      seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), false,
+                       false, box->textFormat()});
       QMessageBox::StandardButton b = QMessageBox::NoButton;
       if (!boxes_.empty()) {
         b = boxes_.front();

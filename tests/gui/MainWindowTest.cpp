@@ -146,6 +146,20 @@ class MainWindowTest : public QObject {
     QVERIFY(!QApplication::activeModalWidget());  // no file dialog followed
   }
 
+  // Calibration values typed and not yet taken are read as the box reads numbers.
+  void typedCalibrationIsReadLikeTheBoxReadsIt() {
+    Program& p = rig->P();
+    Trigger("mnuSetupExpt");
+    ExperimentPanel* e = W().Experiment();
+    e->Box(ScreenBox::CalibScale)->TextBox()->setText("2,5");
+    e->Box(ScreenBox::CalibRef)->TextBox()->setText("240/2");
+    Trigger("mnuSetupSystem");
+    QCOMPARE(p.parameters.CalibrateScale, 2.5f);
+    QCOMPARE(p.parameters.CalibrateReference, 120.0f);
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 0);
+    W().EnterHome();
+  }
+
   void leavingExperimentBlocksOnlyTheRun() {
     Trigger("mnuSetupExpt");
     ExperimentPanel* e = W().Experiment();
@@ -230,6 +244,16 @@ class MainWindowTest : public QObject {
     W().findChild<QComboBox*>("cboDelayType")->setCurrentIndex(0);
     W().EnterHome();
     QCOMPARE(p.settings.DelayType, std::int16_t(0));
+  }
+
+  // Message texts are plain text: a name that looks like markup is shown as it is.
+  void messageTextsAreNeverMarkup() {
+    const MessageRequest m{"Confirm Overwrite Existing Data", "The file \"<b>1.DAT\" has already\r\nbeen used",
+                           MsgIcon::Critical, MsgButtons::OkCancel};
+    QCOMPARE(W().Answers().ShowMessage(m), MsgAnswer::Ok);
+    const SeenBox& box = rig->answerer.Seen().back();
+    QCOMPARE(box.text, QString("The file \"<b>1.DAT\" has already\nbeen used"));
+    QCOMPARE(box.format, Qt::PlainText);
   }
 
   void keyboardBuildDateAndMinimumSize() {

@@ -5,6 +5,11 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace tlx {
 namespace {
@@ -100,6 +105,53 @@ TEST(Program, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
   EXPECT_EQ(ReadBytes(home.File("DEFAULT.MAP")).size(), 770u);
   EXPECT_TRUE(PathExists(home.File("COLORS.INI")));
   EXPECT_FALSE(PathExists(home.File("~RANAL.CSV")));
+}
+
+// The names of the files put in place in a directory, in the order they arrived.
+class ArrivalLog {
+ public:
+  explicit ArrivalLog(const std::string& dir) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd_ >= 0) inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
+  }
+  ~ArrivalLog() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  std::vector<std::string> Names() {
+    alignas(inotify_event) char buffer[1 << 16];
+    for (long n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+      for (long at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        const std::string name = event->len ? event->name : "";
+        if (std::find(names_.begin(), names_.end(), name) == names_.end()) names_.push_back(name);
+        at += static_cast<long>(sizeof(inotify_event) + event->len);
+      }
+    }
+    return names_;
+  }
+  bool Ok() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+  std::vector<std::string> names_;
+};
+
+TEST(Program, ShutdownWritesTheSettingsFilesInTheirOrder) {
+  TempDir home;
+  WriteHomeFiles(home);
+  ProgramRig rig(home.Path());
+  rig.program.StartUp();
+  ArrivalLog log(home.Path());
+  ASSERT_TRUE(log.Ok());
+  rig.program.Shutdown();
+  std::vector<std::string> order;
+  for (const std::string& name : log.Names()) {
+    for (const char* kept : {"COLORS.INI", "TRACELUX.SET", "TLUXEXPT.EXP", "TRACELUX.INI",
+                             "DEFAULT.MAP"})
+      if (name == kept) order.push_back(name);
+  }
+  const std::vector<std::string> expected = {"COLORS.INI", "TRACELUX.SET", "TLUXEXPT.EXP",
+                                             "TRACELUX.INI", "DEFAULT.MAP"};
+  EXPECT_EQ(order, expected);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tlx {
@@ -76,6 +77,11 @@ TEST(SetupWrite, ByteExactFileThatReadsBackTheSame) {
   ASSERT_TRUE(LoadParameters(dir.File("out.EXP"), back));
   EXPECT_EQ(SetupFileText(back), golden);
   EXPECT_FALSE(WriteSetupFile(dir.File("missing/out.EXP"), r));
+  // A name that was never sanitised cannot smuggle lines of its own into the file.
+  r.DataFile = "/runs/A.DAT\"\r\nSample Rate = 5\r\nX = \"";
+  const std::string text = SetupFileText(r);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
+  EXPECT_NE(text.find("\r\nData File = \"\"\r\n"), std::string::npos);
   EXPECT_EQ(DefaultSetupPath("/home/u/tlx"), "/home/u/tlx/TLUXEXPT.EXP");
 }
 

@@ -51,6 +51,11 @@ bool QbxRangeBox::CheckRange(bool showWarn) {
   return ok;
 }
 
+std::optional<double> QbxRangeBox::TypedNumber() {
+  SyncToModel();
+  return model_.TypedNumber();
+}
+
 QString QbxRangeBox::Text() const { return edit_->text(); }
 
 void QbxRangeBox::SyncToModel() {

@@ -25,6 +25,8 @@ class QbxRangeBox : public QWidget {
   void SetValue(double value);
   // Checks the typed text (see the model); the box always ends with a valid value.
   bool CheckRange(bool showWarn);
+  // The typed text as a number, not limited (see the model); none when it is not a number.
+  std::optional<double> TypedNumber();
   QString Text() const;
   QLineEdit* TextBox() const { return edit_; }
 

@@ -165,11 +165,10 @@ void ExperimentPanel::SetSaveChecked(bool on) { picker_->SetSaveFile(on); }
 
 double ExperimentPanel::BoxValue(ScreenBox box) {
   // The calibration boxes get no range check before they are read, so a value typed and not yet
-  // taken is read as the box shows it (a scale of 0 must reach the record's own check).
+  // taken is read as the box reads numbers ("2,5", "240/2"), but not limited: a scale of 0 must
+  // reach the record's own check.
   if (box == ScreenBox::CalibScale || box == ScreenBox::CalibRef) {
-    bool ok = false;
-    const double typed = LeadingNumber(Box(box)->Text().toStdString(), &ok);
-    if (ok && std::isfinite(typed)) return typed;
+    if (const std::optional<double> typed = Box(box)->TypedNumber()) return *typed;
   }
   return Box(box)->Value();
 }
