@@ -356,8 +356,13 @@ void RunController::RunEnd() {
     RunFilesRequest request{ctx_.parameters.DataFile, state_.StartTime, ctx_.parameters,
                             ctx_.settings.VideoType, ctx_.currentMap};
     lastFiles_ = WriteRunFiles(request, &ctx_.answers);
-    // Without a complete data file the raw file and the journal stay for the next start.
-    if (lastFiles_.DataWritten) RemoveJournal();
+    // Without a complete data file the raw file and the journal stay for the next start, and
+    // the user is told so rather than shown a plain finish.
+    if (lastFiles_.DataWritten) {
+      RemoveJournal();
+    } else {
+      ctx_.answers.ShowMessage(DataFileNotWrittenMessage(request.DataFile));
+    }
   }
   RefreshLabels();
   state_.RunDisplayActive = false;

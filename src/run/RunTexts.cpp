@@ -70,6 +70,14 @@ MessageRequest RecordingFailedMessage(const std::string& rawFile) {
                  MsgIcon::Critical, MsgButtons::Ok);
 }
 
+MessageRequest DataFileNotWrittenMessage(const std::string& dataFile) {
+  return Request("Data File Error",
+                 "The data file " + Quote(FileNamePart(dataFile)) + kCrLf + "could not be written." +
+                     kCrLf + kCrLf + "The recorded samples are kept and" + kCrLf +
+                     "will be offered for recovery" + kCrLf + "when the program starts again.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
 MessageRequest RecoveryQuestion(const std::string& dataFile) {
   return Request("Recover Experiment Data",
                  "The experiment recording to " + Quote(FileNamePart(dataFile)) + kCrLf +

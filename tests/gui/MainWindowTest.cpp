@@ -254,6 +254,14 @@ class MainWindowTest : public QObject {
     const SeenBox& box = rig->answerer.Seen().back();
     QCOMPARE(box.text, QString("The file \"<b>1.DAT\" has already\nbeen used"));
     QCOMPARE(box.format, Qt::PlainText);
+    // The labels that show file names and the program's texts are plain text too.
+    W().RunPage()->ShowLabels(RunLabels{"00:00:00 ", " 1 of 1 ", "Idle ", "0 ", "00:00:00 ",
+                                        "00:00:05 ", "<i>A.DAT"});
+    for (const char* name : {"lblOutFile", "lblExptStat", "lblMessage", "lblFilenameL"}) {
+      auto* label = W().findChild<QLabel*>(QLatin1String(name));
+      QVERIFY2(label && label->textFormat() == Qt::PlainText, name);
+    }
+    QCOMPARE(W().RunPage()->findChild<QLabel*>("lblOutFile")->text(), QString("<i>A.DAT"));
   }
 
   void keyboardBuildDateAndMinimumSize() {

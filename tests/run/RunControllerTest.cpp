@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace tlx {
 namespace {
 
@@ -98,6 +100,19 @@ TEST(RunController, StopConfirmedByTheUserWritesTheDataFileAndResults) {
   ASSERT_TRUE(rig.MenuAndStart());  // a new run clears Stopped
   EXPECT_FALSE(s.Stopped);
   EXPECT_EQ(RunStatusText(s), "Running");
+}
+
+TEST(RunController, ADataFileThatCannotBeBuiltIsReportedAndTheRecordingKept) {
+  TempDir dir;
+  RunRig rig(dir.Path());
+  rig.params.NumberOfSessions = 1;
+  std::filesystem::create_directory(dir.File("RAT1.DAT"));  // nothing can be renamed over it
+  ASSERT_TRUE(rig.MenuAndStart());
+  ASSERT_TRUE(rig.RunUntilIdle(60'000));
+  ASSERT_EQ(rig.answers.Count("Data File Error"), 1);
+  EXPECT_EQ(rig.answers.Count("Experiment Status"), 1);
+  EXPECT_EQ(ReadBytes(dir.File("RAT1.RAW")).size(), 2u * 10 * 30);
+  EXPECT_TRUE(PathExists(rig.journalPath));
 }
 
 TEST(RunController, DelayCountsDownOncePerSecondAndStartWhileArmedDoesNothing) {

@@ -30,6 +30,7 @@ QbxPickFile2::QbxPickFile2(UserAnswers& answers, QWidget* parent, FileAccessProb
   lblFilenameL_->setObjectName(QStringLiteral("lblFilenameL"));
   cmdBrowse_->setObjectName(QStringLiteral("cmdBrowse"));
   lblSaveDataL_->setBuddy(chkSave_);  // its "&" key toggles the box
+  lblFilenameL_->setTextFormat(Qt::PlainText);  // a file name, never markup
   lblFilenameL_->setFrameShape(QFrame::StyledPanel);
   lblFilenameL_->setFrameShadow(QFrame::Sunken);
   lblFilenameL_->setTextInteractionFlags(Qt::TextSelectableByMouse);

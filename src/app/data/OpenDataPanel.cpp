@@ -99,6 +99,7 @@ void OpenDataPanel::AddRecordedLabels(QGridLayout* grid, int& row) {
     QLabel*& label = lblDataParams_[static_cast<std::size_t>(i)];
     label = new QLabel(box);
     label->setObjectName(QStringLiteral("lblDataParams_%1").arg(i));
+    label->setTextFormat(Qt::PlainText);  // file names and numbers, never markup
     grid->addWidget(new QLabel(QString::fromLatin1(captions[i]), box), row, 0);
     grid->addWidget(label, row, 1, 1, 2);
   }

@@ -16,9 +16,11 @@ inline QPushButton* NamedButton(QWidget* parent, const char* name, const QString
   return b;
 }
 
+// The program's labels show their texts letter for letter, file names included: never as markup.
 inline QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text = {}) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(QLatin1String(name));
+  l->setTextFormat(Qt::PlainText);
   return l;
 }
 
