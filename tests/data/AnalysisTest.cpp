@@ -1,13 +1,11 @@
-// Hand-computed analyses of small crafted data files, compared as whole results text.
+// Hand-computed analyses of small crafted data files, compared as whole results text, and the
+// results file an analysis writes.
 #include "data/Analysis.h"
 #include "data/AnalysisSetup.h"
-#include "data/ResultsFile.h"
 #include "DataFileBuilder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <random>
 
 #include <unistd.h>
 
@@ -15,6 +13,7 @@ namespace tlx {
 namespace {
 
 using test::DataFileBuilder;
+using Points = std::vector<std::pair<int, int>>;
 
 AnalysisParameters Params(int sessionLength, int rate, float maxDistance, float ambulatory,
                           float stereotypic, float scale = 1, float reference = 1) {
@@ -36,7 +35,7 @@ struct Analysed {
 };
 
 Analysed Analyze(const DataFileBuilder& file, const AnalysisParameters& p,
-            const ZoneMap& map = ZoneMap::FourQuadrants(), char decimal = '.', bool header = false) {
+                 const ZoneMap& map = ZoneMap::FourQuadrants(), char decimal = '.', bool header = false) {
   test::TempDir dir;
   const std::string path = dir.File("RAT1.DAT");
   test::WriteBytes(path, file.Bytes());
@@ -51,6 +50,10 @@ Analysed Analyze(const DataFileBuilder& file, const AnalysisParameters& p,
   run.outcome = AnalyzeDataFileTo(
       path, [&run](std::string_view s) { run.text += s; return true; }, p, context, options);
   return run;
+}
+
+Analysed Analyze(const Points& points, const AnalysisParameters& p) {
+  return Analyze(DataFileBuilder{}.Add(points), p);
 }
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find("\r\n")); }
@@ -72,9 +75,10 @@ DataFileBuilder MixedFile() {
   return b;
 }
 
-TEST(AnalysisResults, MixedFileGivesTheHandComputedResultsFile) {
+TEST(AnalysisResults, MixedFileGivesTheHandComputedResultsWithEitherDecimalSeparator) {
   // 20 px in all x 12 / 200 = 1.2; A 15 px = 0.9; D 5 px = 0.3.
-  const Analysed run = Analyze(MixedFile(), Params(60, 1, 50, 3, 2, 200, 12), ZoneMap::FourQuadrants(), '.', true);
+  const AnalysisParameters p = Params(60, 1, 50, 3, 2, 200, 12);
+  const Analysed run = Analyze(MixedFile(), p, ZoneMap::FourQuadrants(), '.', true);
   ASSERT_TRUE(run.outcome.Ok());
   EXPECT_EQ(run.outcome.Sessions, 1);
   EXPECT_EQ(run.text,
@@ -89,42 +93,31 @@ TEST(AnalysisResults, MixedFileGivesTheHandComputedResultsFile) {
             " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,9.0\r\n"
             " 1 ,C,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
             " 1 ,D,0.3, 2 , 0 , 1 , 3 , 1 ,5.0\r\n");
-}
-
-TEST(AnalysisResults, DecimalCommaUsesSemicolonsAndCommaDecimals) {
-  const Analysed run = Analyze(MixedFile(), Params(60, 1, 50, 3, 2, 200, 12), ZoneMap::FourQuadrants(), ',', true);
-  EXPECT_NE(run.text.find("Expr. Filename;RAT1.DAT\r\n"), std::string::npos);
-  EXPECT_NE(run.text.find("Sess.#;Zone;Dist;Amb.T;Ster.T;Rest.T;Vist.T;#.Vist;Latency\r\n"), std::string::npos);
-  EXPECT_NE(run.text.find(" 1 ;ALL;1,2; 3 ; 1 ; 5 ; 10 ;N/A;N/A\r\n"), std::string::npos);
-  EXPECT_NE(run.text.find(" 1 ;D;0,3; 2 ; 0 ; 1 ; 3 ; 1 ;5,0\r\n"), std::string::npos);
-  EXPECT_EQ(run.text.find(','), run.text.find("1,2") + 1);  // no comma but decimal ones
+  // A decimal comma makes the delimiter a semicolon; the only commas left are decimal ones.
+  const std::string comma = Analyze(MixedFile(), p, ZoneMap::FourQuadrants(), ',', true).text;
+  for (const char* line : {"Expr. Filename;RAT1.DAT\r\n", " 1 ;ALL;1,2; 3 ; 1 ; 5 ; 10 ;N/A;N/A\r\n",
+                           "Sess.#;Zone;Dist;Amb.T;Ster.T;Rest.T;Vist.T;#.Vist;Latency\r\n",
+                           " 1 ;D;0,3; 2 ; 0 ; 1 ; 3 ; 1 ;5,0\r\n"}) {
+    EXPECT_NE(comma.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(comma.find(','), comma.find("1,2") + 1);
 }
 
 TEST(AnalysisResults, ThresholdsMetExactlyAndMovesAfterAnArtifact) {
   // max 10, ambulatory 3, stereotypic 1, one pixel = one unit.
-  DataFileBuilder b;
-  b.Add({{40, 40},    // first; resting
-         {43, 40},    // exactly 3: small; 3 from anchor > 1: stereotypic; anchor stays (40,40)
-         {50, 40},    // exactly 10 = max: still a move, ambulatory (10 px); anchor -> (50,40)
-         {61, 40},    // 11 > max: artifact, base -> (61,40); resting second
-         {64, 40},    // 3 from the artifact's position: small; 14 from anchor: stereotypic
-         {65, 40}});  // 4 > 3: ambulatory (4 px)
-  const Analysed run = Analyze(b, Params(60, 1, 10, 3, 1));
-  EXPECT_EQ(run.text,
+  const Points points = {
+      {40, 40},   // first; resting
+      {43, 40},   // exactly 3: small; 3 from anchor > 1: stereotypic; anchor stays (40,40)
+      {50, 40},   // exactly 10 = max: still a move, ambulatory (10 px); anchor -> (50,40)
+      {61, 40},   // 11 > max: artifact, base -> (61,40); resting second
+      {64, 40},   // 3 from the artifact's position: small; 14 from anchor: stereotypic
+      {65, 40}};  // 4 > 3: ambulatory (4 px)
+  EXPECT_EQ(Analyze(points, Params(60, 1, 10, 3, 1)).text,
             " 1 ,ALL,14.0, 2 , 2 , 2 , 6 ,N/A,N/A\r\n"
             " 1 ,A,14.0, 2 , 2 , 2 , 6 , 1 ,1.0\r\n"
             " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
             " 1 ,C,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
             " 1 ,D,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n");
-}
-
-TEST(AnalysisResults, AmbulatoryThresholdAboveTheMaximumStillMakesLongJumpsArtifacts) {
-  // max 10, ambulatory 20: nothing is ambulatory; 15 px is an artifact, not a small movement.
-  DataFileBuilder b;
-  b.Add({{40, 40},    // resting
-         {55, 40},    // artifact: base -> (55,40); resting
-         {60, 40}});  // 5 from the base: small; 20 from the anchor (40,40): stereotypic
-  EXPECT_EQ(FirstLine(Analyze(b, Params(60, 1, 10, 20, 1)).text), " 1 ,ALL,0.0, 0 , 1 , 2 , 3 ,N/A,N/A");
 }
 
 TEST(AnalysisResults, SecondWithStereotypicThenAmbulatoryCountsInBothAndShortSecondIsDropped) {
@@ -134,8 +127,7 @@ TEST(AnalysisResults, SecondWithStereotypicThenAmbulatoryCountsInBothAndShortSec
       .Repeat(20, 10, 5)                                      // resting second
       .Add({{20, 255}, {20, 200}, {20, 10}, {20, 10}, {20, 10}})  // Y 255 and Y 200: no position
       .Add({{140, 10}, {144, 10}});  // artifact (B first seen 3 + 0/5), then an unfinished second
-  const Analysed run = Analyze(b, Params(60, 5, 100, 5, 2));
-  EXPECT_EQ(run.text,
+  EXPECT_EQ(Analyze(b, Params(60, 5, 100, 5, 2)).text,
             " 1 ,ALL,10.0, 1 , 1 , 1 , 3 ,N/A,N/A\r\n"
             " 1 ,A,10.0, 1 , 1 , 1 , 3 , 1 ,0.2\r\n"
             " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,3.0\r\n"
@@ -143,30 +135,46 @@ TEST(AnalysisResults, SecondWithStereotypicThenAmbulatoryCountsInBothAndShortSec
             " 1 ,D,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n");
 }
 
-TEST(AnalysisResults, SessionsSplitByLengthWithShortLastSessionAndLatencyResetEachSession) {
-  // 5-second sessions at 1 per second: 12 samples are sessions of 5, 5 and 2 samples.
-  DataFileBuilder b;
-  b.Repeat(10, 10, 12);
-  const Analysed run = Analyze(b, Params(5, 1, 50, 3, 2));
-  EXPECT_EQ(run.outcome.Sessions, 3);
-  std::string expected;
-  for (const char* s : {" 1 ", " 2 ", " 3 "}) {
-    const bool last = std::string(s) == " 3 ";
-    const std::string t = last ? " 2 " : " 5 ";
-    expected += std::string(s) + ",ALL,0.0, 0 , 0 ," + t + "," + t + ",N/A,N/A\r\n";
-    expected += std::string(s) + ",A,0.0, 0 , 0 ," + t + "," + t + ", 1 ,1.0\r\n";
-    for (const char* z : {"B", "C", "D"}) expected += std::string(s) + "," + z + ",0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n";
-  }
-  EXPECT_EQ(run.text, expected);
+TEST(AnalysisResults, LostFirstSamplesLeaveTheZoneUnknownUntilAPosition) {
+  const Points points = {
+      {10, 255},    // lost: zone unknown, no resting, no visit second
+      {10, 200},    // below the picture: the same
+      {10, 10},     // A first seen 2 + 0/1; the zone becomes A with 1 visit; resting
+      {150, 10}};   // artifact; B first seen 3.0; resting second still in A
+  EXPECT_EQ(Analyze(points, Params(60, 1, 50, 3, 2)).text,
+            " 1 ,ALL,0.0, 0 , 0 , 2 , 2 ,N/A,N/A\r\n"
+            " 1 ,A,0.0, 0 , 0 , 2 , 2 , 1 ,2.0\r\n"
+            " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,3.0\r\n"
+            " 1 ,C,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
+            " 1 ,D,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n");
+}
+
+TEST(AnalysisResults, ExtremeThresholdsAndCalibrationOnTheAllLine) {
+  const Points jump = {{40, 40}, {55, 40}, {60, 40}}, move = {{40, 40}, {54, 40}};
+  const Points corners = {{0, 0}, {255, 191}, {0, 0}, {0, 1}};
+  const struct { Points points; AnalysisParameters p; const char* all; } cases[] = {
+      // Ambulatory 20 above a maximum of 10: the 15 px jump is an artifact, not a small movement;
+      // 5 px on from it but 20 from the anchor is stereotypic.
+      {jump, Params(60, 1, 10, 20, 1), " 1 ,ALL,0.0, 0 , 1 , 2 , 3 ,N/A,N/A"},
+      // Calibration is used as given: 14 px x 0.5 / 2.5 (not 14 x 0 / 2); no scale gives zero.
+      {move, Params(60, 1, 50, 3, 2, 2.5f, 0.5f), " 1 ,ALL,2.8, 1 , 0 , 1 , 2 ,N/A,N/A"},
+      {move, Params(60, 1, 50, 3, 2, 3, 1), " 1 ,ALL,4.7, 1 , 0 , 1 , 2 ,N/A,N/A"},
+      {move, Params(60, 1, 50, 3, 2, 0, 12), " 1 ,ALL,0.0, 1 , 0 , 1 , 2 ,N/A,N/A"},
+      {move, Params(60, 1, 50, 3, 2, -4, 12), " 1 ,ALL,0.0, 1 , 0 , 1 , 2 ,N/A,N/A"},
+      // Ambulatory beyond 65535: no move is ambulatory; the first long move is stereotypic.
+      {corners, Params(60, 1, 1e9f, 70000, 2), " 1 ,ALL,0.0, 0 , 1 , 3 , 4 ,N/A,N/A"},
+      // A negative maximum makes every sample an artifact, even one that does not move.
+      {corners, Params(60, 1, -1, 3, 2), " 1 ,ALL,0.0, 0 , 0 , 4 , 4 ,N/A,N/A"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FirstLine(Analyze(c.points, c.p).text), c.all);
 }
 
 TEST(AnalysisResults, GCellsAreNeverListedLowerCaseAndBlankCellsAreZonesOtherCodesAreNot) {
   // Columns 0-7 "G", 8-15 "a", 16-23 blank (zone 0), 24-27 code 5, 28-31 code 200.
-  std::string row = std::string(8, 'G') + std::string(8, 'a') + std::string(8, ' ') +
-                    std::string(4, '\x05') + std::string(4, '\xC8');
   std::string text;
-  for (int r = 0; r < kMapRows; ++r) text += row;
-  const ZoneMap map = ZoneMap::FromText(text);
+  for (int r = 0; r < kMapRows; ++r) {
+    text += std::string(8, 'G') + std::string(8, 'a') + std::string(8, ' ') + "\x05\x05\x05\x05\xC8\xC8\xC8\xC8";
+  }
   DataFileBuilder b;
   b.Add({{10, 10},    // in G: 1 visit, resting second booked to G
          {70, 10},    // 60 px into "a" (distance booked to G); a first seen 1.0
@@ -176,153 +184,41 @@ TEST(AnalysisResults, GCellsAreNeverListedLowerCaseAndBlankCellsAreZonesOtherCod
          {10, 10},    // 230 > 200: artifact
          {12, 10},    // stereotypic (anchor was (240,10)), in no zone
          {16, 10}});  // 6 px back into G: G gets its second visit
-  const Analysed run = Analyze(b, Params(60, 1, 200, 3, 2), map);
   // ALL distance has every move (236 px); ALL times sum the blank zone and "a" only.
-  EXPECT_EQ(run.text,
+  EXPECT_EQ(Analyze(b, Params(60, 1, 200, 3, 2), ZoneMap::FromText(text)).text,
             " 1 ,ALL,236.0, 2 , 0 , 0 , 2 ,N/A,N/A\r\n"
             " 1 , ,70.0, 1 , 0 , 0 , 1 , 1 ,2.0\r\n"
             " 1 ,a,60.0, 1 , 0 , 0 , 1 , 1 ,1.0\r\n");
 }
 
-TEST(AnalysisResults, LostFirstSamplesLeaveTheZoneUnknownUntilAPosition) {
-  DataFileBuilder b;
-  b.Add({{10, 255},    // lost: zone unknown, no resting, no visit second
-         {10, 200},    // below the picture: the same
-         {10, 10},     // A first seen 2 + 0/1; the zone becomes A with 1 visit; resting
-         {150, 10}});  // artifact; B first seen 3.0; resting second still in A
-  const Analysed run = Analyze(b, Params(60, 1, 50, 3, 2));
-  EXPECT_EQ(run.text,
-            " 1 ,ALL,0.0, 0 , 0 , 2 , 2 ,N/A,N/A\r\n"
-            " 1 ,A,0.0, 0 , 0 , 2 , 2 , 1 ,2.0\r\n"
-            " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,3.0\r\n"
-            " 1 ,C,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
-            " 1 ,D,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n");
-}
-
-TEST(AnalysisResults, CalibrationIsUsedAsGivenAndNoScaleGivesZeroDistances) {
-  DataFileBuilder b;
-  b.Add({{40, 40}, {54, 40}});  // a resting second, then one 14 px move
-  auto allLine = [&](float scale, float reference) {
-    return FirstLine(Analyze(b, Params(60, 1, 50, 3, 2, scale, reference)).text);
-  };
-  EXPECT_EQ(allLine(2.5f, 0.5f), " 1 ,ALL,2.8, 1 , 0 , 1 , 2 ,N/A,N/A");  // not 14 x 0 / 2
-  EXPECT_EQ(allLine(3, 1), " 1 ,ALL,4.7, 1 , 0 , 1 , 2 ,N/A,N/A");
-  EXPECT_EQ(allLine(0, 12), " 1 ,ALL,0.0, 1 , 0 , 1 , 2 ,N/A,N/A");
-  EXPECT_EQ(allLine(-4, 12), " 1 ,ALL,0.0, 1 , 0 , 1 , 2 ,N/A,N/A");
-}
-
-TEST(AnalysisResults, LatencyOfTheStartingZoneIsOneSampleAtEachRate) {
-  for (const auto& [rate, latency] : {std::pair{1, "1.0"}, {5, "0.2"}, {30, "0.0"}}) {
-    DataFileBuilder b;
-    b.Repeat(10, 10, 3);
-    const std::string text = Analyze(b, Params(60, rate, 50, 3, 2)).text;
-    EXPECT_NE(text.find(std::string(" 1 ,A,0.0,") + (rate == 1 ? " 0 , 0 , 3 , 3 " : " 0 , 0 , 0 , 0 ") +
-                        ", 1 ," + latency + "\r\n"),
-              std::string::npos)
-        << rate << "\n" << text;
+TEST(AnalysisSessions, SplitByLengthWithAShortLastSessionAndLatencyResetEachSession) {
+  // 5-second sessions at 1 per second: 12 samples are sessions of 5, 5 and 2 samples.
+  const Analysed run = Analyze(DataFileBuilder{}.Repeat(10, 10, 12), Params(5, 1, 50, 3, 2));
+  EXPECT_EQ(run.outcome.Sessions, 3);
+  std::string expected;
+  for (const std::string s : {" 1 ", " 2 ", " 3 "}) {
+    const std::string t = s == " 3 " ? " 2 , 2 " : " 5 , 5 ";
+    expected += s + ",ALL,0.0, 0 , 0 ," + t + ",N/A,N/A\r\n" + s + ",A,0.0, 0 , 0 ," + t + ", 1 ,1.0\r\n";
+    for (const char* z : {"B", "C", "D"}) expected += s + "," + z + ",0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n";
   }
+  EXPECT_EQ(run.text, expected);
 }
 
-TEST(AnalysisEdges, EmptyRegionWritesOnlyTheHeader) {
-  DataFileBuilder b;
-  const Analysed withHeader = Analyze(b, Params(60, 1, 50, 3, 2), ZoneMap::FourQuadrants(), '.', true);
-  ASSERT_TRUE(withHeader.outcome.Ok());
-  EXPECT_EQ(withHeader.outcome.Sessions, 0);
-  EXPECT_EQ(std::count(withHeader.text.begin(), withHeader.text.end(), '\n'), 6);
-  EXPECT_EQ(Analyze(b, Params(60, 1, 50, 3, 2)).text, "");
-}
-
-TEST(AnalysisEdges, ZeroSessionLengthMakesEverySampleItsOwnSession) {
-  DataFileBuilder b;
-  b.Repeat(10, 10, 3);
-  for (int rate : {1, 5}) {
-    const Analysed run = Analyze(b, Params(0, rate, 50, 3, 2));
+TEST(AnalysisSessions, EmptyRegionWritesOnlyTheHeaderAndZeroLengthMakesEverySampleASession) {
+  const Analysed empty = Analyze(DataFileBuilder{}, Params(60, 1, 50, 3, 2), ZoneMap::FourQuadrants(), '.', true);
+  ASSERT_TRUE(empty.outcome.Ok());
+  EXPECT_EQ(empty.outcome.Sessions, 0);
+  EXPECT_EQ(std::count(empty.text.begin(), empty.text.end(), '\n'), 6);
+  EXPECT_EQ(Analyze(DataFileBuilder{}, Params(60, 1, 50, 3, 2)).text, "");
+  for (const auto& [rate, rest] : {std::pair{1, " 1 "}, {5, " 0 "}}) {  // a second completes only at 1/s
+    const Analysed run = Analyze(DataFileBuilder{}.Repeat(10, 10, 3), Params(0, rate, 50, 3, 2));
     EXPECT_EQ(run.outcome.Sessions, 3);
-    const std::string rest = rate == 1 ? " 1 " : " 0 ";  // a second completes only at 1 per second
-    EXPECT_NE(run.text.find(" 3 ,A,0.0, 0 , 0 ," + rest + "," + rest + ", 1 ,N/A\r\n"), std::string::npos)
-        << run.text;
+    EXPECT_NE(run.text.find(std::string(" 3 ,A,0.0, 0 , 0 ,") + rest + "," + rest + ", 1 ,N/A\r\n"),
+              std::string::npos) << run.text;
   }
 }
 
-TEST(AnalysisEdges, HugeAndNegativeThresholds) {
-  DataFileBuilder b;
-  b.Add({{0, 0}, {255, 191}, {0, 0}, {0, 1}});
-  // Ambulatory beyond 65535: no move is ambulatory; the first long move is stereotypic.
-  EXPECT_EQ(FirstLine(Analyze(b, Params(60, 1, 1e9f, 70000, 2)).text), " 1 ,ALL,0.0, 0 , 1 , 3 , 4 ,N/A,N/A");
-  // A negative maximum makes every sample an artifact, even one that does not move.
-  EXPECT_EQ(FirstLine(Analyze(b, Params(60, 1, -1, 3, 2)).text), " 1 ,ALL,0.0, 0 , 0 , 4 , 4 ,N/A,N/A");
-}
-
-TEST(AnalysisEdges, FeedingInAnyPiecesGivesTheSameSessions) {
-  std::mt19937 random(7);
-  std::vector<std::uint16_t> words;
-  int x = 128, y = 96;
-  for (int i = 0; i < 20000; ++i) {
-    x = std::clamp(x + static_cast<int>(random() % 9) - 4, 0, 255);
-    y = std::clamp(y + static_cast<int>(random() % 9) - 4, 0, 191);
-    const bool lost = random() % 50 == 0;
-    const bool jump = random() % 200 == 0;
-    words.push_back(static_cast<std::uint16_t>((lost ? 255 : y) * 256 + (jump ? 255 - x : x)));
-  }
-  const AnalysisParameters p = Params(10, 30, 60, 3, 1);
-  auto run = [&](std::size_t piece) {
-    std::string text;
-    ResultsSink sink = [&text](std::string_view s) { text += s; return true; };
-    ResultsWriter writer(p, ZoneMap::FourQuadrants(), '.', sink);
-    ActivityAnalyzer analyzer(p, ZoneMap::FourQuadrants(), [&](const SessionResult& s) { writer.WriteSession(s); });
-    for (std::size_t i = 0; i < words.size(); i += piece) {
-      analyzer.Feed(std::span<const std::uint16_t>(words.data() + i, std::min(piece, words.size() - i)));
-    }
-    analyzer.Finish();
-    writer.Flush();
-    return text;
-  };
-  const std::string whole = run(words.size());
-  EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 67 * 5);  // 66 full sessions and a short one
-  EXPECT_EQ(run(1), whole);
-  EXPECT_EQ(run(7), whole);
-  EXPECT_EQ(run(301), whole);
-}
-
-TEST(AnalysisFiles, ResultsFileIsReplacedOnlyByACompleteAnalysis) {
-  test::TempDir dir;
-  const std::string data = dir.File("RUN.DAT");
-  const std::string results = dir.File("RUN.PRN");
-  test::WriteBytes(results, "previous results");
-  AnalysisContext context;
-  context.DataFilePath = data;
-  const AnalysisParameters p = Params(60, 1, 50, 3, 2);
-
-  EXPECT_EQ(AnalyzeDataFile(data, results, p, context, {}).Status, AnalysisStatus::DataFileMissing);
-  DataFileBuilder wrongTag = MixedFile();
-  wrongTag.tag = 0xAAFE;
-  test::WriteBytes(data, wrongTag.Bytes());
-  EXPECT_EQ(AnalyzeDataFile(data, results, p, context, {}).Status, AnalysisStatus::NotDataFile);
-  EXPECT_EQ(test::ReadBytes(results), "previous results");
-
-  test::WriteBytes(data, MixedFile().Bytes());
-  const AnalysisOutcome done = AnalyzeDataFile(data, results, p, context, {});
-  ASSERT_TRUE(done.Ok());
-  const std::string whole = test::ReadBytes(results);
-  EXPECT_EQ(whole.substr(0, 24), "Expr. Filename,RUN.DAT\r\n");
-  // Half a sample after the last one is dropped; the recording is analysed as it stands.
-  test::WriteBytes(data, MixedFile().Bytes() + "x");
-  ASSERT_TRUE(AnalyzeDataFile(data, results, p, context, {}).Ok());
-  EXPECT_EQ(test::ReadBytes(results), whole);
-
-  // Results aimed at the data file itself, by its name or through a link, never replace it.
-  const std::string recording = MixedFile().Bytes();
-  test::WriteBytes(data, recording);
-  ASSERT_EQ(::symlink(data.c_str(), dir.File("LINK.PRN").c_str()), 0);
-  EXPECT_EQ(AnalyzeDataFile(data, data, p, context, {}).Status, AnalysisStatus::ResultsNotWritable);
-  EXPECT_EQ(AnalyzeDataFile(data, dir.File("LINK.PRN"), p, context, {}).Status,
-            AnalysisStatus::ResultsNotWritable);
-  EXPECT_EQ(test::ReadBytes(data), recording);
-  EXPECT_EQ(AnalyzeDataFile(data, dir.File("missing/OUT.PRN"), p, context, {}).Status,
-            AnalysisStatus::ResultsNotWritable);
-}
-
-TEST(AnalysisFiles, PalRecordingsAreReadAtTwentyFiveSamplesPerSecond) {
+TEST(AnalysisSessions, PalRecordingsAreReadAtTwentyFiveSamplesPerSecond) {
   test::TempDir dir;
   DataFileBuilder b;
   b.sessionLength5 = 1;  // 5-second sessions
@@ -334,10 +230,46 @@ TEST(AnalysisFiles, PalRecordingsAreReadAtTwentyFiveSamplesPerSecond) {
     PreparedAnalysis prepared;
     ASSERT_EQ(PrepareAnalysis(dir.File("P.DAT"), {}, prepared), PrepareProblem::None);
     EXPECT_EQ(prepared.Params.SampleRate, video == 1 ? 25 : 30);
+    std::string text;
     const AnalysisOutcome outcome = AnalyzeDataFileTo(
-        dir.File("P.DAT"), [](std::string_view) { return true; }, prepared.Params, prepared.Context, {});
+        dir.File("P.DAT"), [&text](std::string_view s) { text += s; return true; }, prepared.Params,
+        prepared.Context, {});
     EXPECT_EQ(outcome.Sessions, sessions);
+    // The starting zone is entered one sample in: 1/30 and 1/25 of a second both show as 0.0.
+    EXPECT_NE(text.find(" 1 ,A,0.0, 0 , 0 , 5 , 5 , 1 ,0.0\r\n"), std::string::npos) << text;
   }
+}
+
+TEST(AnalysisFiles, ResultsFileIsReplacedOnlyByACompleteAnalysis) {
+  test::TempDir dir;
+  const std::string data = dir.File("RUN.DAT"), results = dir.File("RUN.PRN");
+  test::WriteBytes(results, "previous results");
+  AnalysisContext context;
+  context.DataFilePath = data;
+  const AnalysisParameters p = Params(60, 1, 50, 3, 2);
+  auto analyze = [&](const std::string& out) { return AnalyzeDataFile(data, out, p, context, {}).Status; };
+
+  EXPECT_EQ(analyze(results), AnalysisStatus::DataFileMissing);
+  DataFileBuilder wrongTag = MixedFile();
+  wrongTag.tag = 0xAAFE;
+  test::WriteBytes(data, wrongTag.Bytes());
+  EXPECT_EQ(analyze(results), AnalysisStatus::NotDataFile);
+  EXPECT_EQ(test::ReadBytes(results), "previous results");
+
+  // Half a sample after the last one is dropped; the recording is analysed as it stands.
+  const std::string recording = MixedFile().Bytes() + "x";
+  test::WriteBytes(data, recording);
+  ASSERT_EQ(analyze(results), AnalysisStatus::Done);
+  const std::string whole = test::ReadBytes(results);
+  EXPECT_EQ(whole.substr(0, 24), "Expr. Filename,RUN.DAT\r\n");
+  EXPECT_NE(whole.find(" 1 ,ALL,20.0, 3 , 1 , 5 , 10 ,N/A,N/A\r\n"), std::string::npos) << whole;
+
+  // Results aimed at the data file itself, by its name or through a link, never replace it.
+  ASSERT_EQ(::symlink(data.c_str(), dir.File("LINK.PRN").c_str()), 0);
+  EXPECT_EQ(analyze(data), AnalysisStatus::ResultsNotWritable);
+  EXPECT_EQ(analyze(dir.File("LINK.PRN")), AnalysisStatus::ResultsNotWritable);
+  EXPECT_EQ(test::ReadBytes(data), recording);
+  EXPECT_EQ(analyze(dir.File("missing/OUT.PRN")), AnalysisStatus::ResultsNotWritable);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +34,7 @@ struct DataFileBuilder {
     Put16(samples, static_cast<std::uint32_t>(y * 256 + x));
     return *this;
   }
-  DataFileBuilder& Add(std::initializer_list<std::pair<int, int>> points) {
+  DataFileBuilder& Add(const std::vector<std::pair<int, int>>& points) {
     for (const auto& [x, y] : points) Add(x, y);
     return *this;
   }

@@ -61,30 +61,39 @@ TEST(DataFileHeader, SerializeAndParseAreInverse) {
   EXPECT_FALSE(ParseHeader(bytes.substr(0, 37), back));
 }
 
-TEST(DataFileChecks, OnlyWholeVersionThreeFilesPass) {
+TEST(DataFileChecks, OnlyWholeVersionThreeFilesPassAndTheVersionComesFromTheTag) {
   test::TempDir dir;
   const std::string path = dir.File("X.DAT");
-  DataFileBuilder good;
-  good.Add(1, 2);
+  DataFileBuilder b;
+  b.Add(1, 2);
   auto check = [&](const std::string& bytes) {
     test::WriteBytes(path, bytes);
     return CheckDataFile(path);
   };
-  EXPECT_EQ(check(good.Bytes()), DataFileProblem::None);
-  EXPECT_EQ(check(good.Header()), DataFileProblem::None);  // a run of no samples
+  const struct { std::uint16_t tag; int version; DataFileProblem problem; } tags[] = {
+      {0xAAFD, 3, DataFileProblem::None}, {0xAAFF, 1, DataFileProblem::WrongTag},
+      {0xAAFE, 2, DataFileProblem::WrongTag}, {0xAAFC, 4, DataFileProblem::WrongTag},
+      {0x0000, 0, DataFileProblem::WrongTag}};
+  for (const auto& t : tags) {
+    DataFileBuilder other = b;
+    other.tag = t.tag;
+    EXPECT_EQ(check(other.Bytes()), t.problem) << t.tag;
+    EXPECT_EQ(DataFileVersion(path), t.version) << t.tag;
+    DataFileInfo info;
+    info.Path = "keep";  // a refused file leaves the info as it was
+    EXPECT_EQ(LoadDataFileInfo(path, info), t.version == 3);
+    EXPECT_EQ(info.Path, t.version == 3 ? path : "keep");
+  }
+  EXPECT_EQ(check(b.Header()), DataFileProblem::None);  // a run of no samples
   EXPECT_EQ(check(""), DataFileProblem::TooShort);
-  EXPECT_EQ(check(good.Header().substr(0, 37)), DataFileProblem::TooShort);
+  EXPECT_EQ(check(b.Header().substr(0, 37)), DataFileProblem::TooShort);
+  EXPECT_EQ(check("\xFD"), DataFileProblem::TooShort);
+  EXPECT_EQ(DataFileVersion(path), 0);
   // Half a sample after the last one (a copy cut short) keeps the recording readable.
-  EXPECT_EQ(check(good.Bytes() + "z"), DataFileProblem::None);
+  EXPECT_EQ(check(b.Bytes() + "z"), DataFileProblem::None);
   DataFileInfo info;
   ASSERT_TRUE(LoadDataFileInfo(path, info));
   EXPECT_EQ(info.SampleCount(), 1);
-  EXPECT_EQ(info.DataBytes, 2);
-  for (std::uint16_t tag : {0xAAFE, 0xAAFF, 0xAAFC, 0x0000}) {
-    DataFileBuilder other = good;
-    other.tag = tag;
-    EXPECT_EQ(check(other.Bytes()), DataFileProblem::WrongTag) << tag;
-  }
   EXPECT_EQ(CheckDataFile(dir.File("NONE.DAT")), DataFileProblem::Missing);
   EXPECT_EQ(CheckDataFile(dir.Path()), DataFileProblem::NotRegularFile);
   const std::string fifo = dir.File("PIPE.DAT");
@@ -93,28 +102,16 @@ TEST(DataFileChecks, OnlyWholeVersionThreeFilesPass) {
   EXPECT_EQ(DataFileVersion(fifo), 0);
 }
 
-TEST(DataFileChecks, VersionByTagAndInfoFromTheHeader) {
+TEST(DataFileChecks, InfoFromTheHeader) {
   test::TempDir dir;
   const std::string path = dir.File("V.DAT");
   DataFileBuilder b;
-  const std::pair<std::uint16_t, int> tags[] = {{0xAAFF, 1}, {0xAAFE, 2}, {0xAAFD, 3}, {0xAAFC, 4}, {0x1234, 0}};
-  for (const auto& [tag, version] : tags) {
-    b.tag = tag;
-    test::WriteBytes(path, b.Bytes());
-    EXPECT_EQ(DataFileVersion(path), version);
-  }
-  test::WriteBytes(path, "\xFD");
-  EXPECT_EQ(DataFileVersion(path), 0);
-
-  b = DataFileBuilder{};
-  b.sessionLength5 = 12;
   b.units0 = 4;  // INCHES
   b.rateCode = 1;
   b.Repeat(1, 1, 1650);
   test::WriteBytes(path, b.Bytes());
   DataFileInfo info;
   ASSERT_TRUE(LoadDataFileInfo(path, info));
-  EXPECT_TRUE(info.Loaded);
   EXPECT_EQ(info.SessionLength, 60);
   EXPECT_EQ(info.UnitsCode, 5);
   EXPECT_EQ(info.SampleRate, 5);
@@ -124,16 +121,9 @@ TEST(DataFileChecks, VersionByTagAndInfoFromTheHeader) {
   EXPECT_TRUE(info.UnitsPerPixel.Valid);
   EXPECT_FLOAT_EQ(info.UnitsPerPixel.Value, 0.06f);
   EXPECT_EQ(FormatStartTime(info.Start), "Sat Jan 01 00:00:00 2000");
-
-  DataFileInfo untouched;
-  untouched.Path = "keep";
-  b.tag = 0xAAFE;
-  test::WriteBytes(path, b.Bytes());
-  EXPECT_FALSE(LoadDataFileInfo(path, untouched));
-  EXPECT_EQ(untouched.Path, "keep");
 }
 
-TEST(DataFileWriting, RunBuildsHeaderAndSamplesThenDeletesTheRawFile) {
+TEST(DataFileWriting, RunBuildsHeaderAndSamplesThenDeletesTheRawFileButKeepsAnUnreadableOne) {
   test::TempDir dir;
   FinishedRun run;
   run.DataFile = dir.File("RUN.DAT");
@@ -167,38 +157,24 @@ TEST(DataFileWriting, RunBuildsHeaderAndSamplesThenDeletesTheRawFile) {
                               b.CalibrateScale, b.CalibrateReference, b.SampleRateCode}),
             std::vector<int>({12, 3, 65535, 50, 4, 2, 1, 200, 12, 2}));
   EXPECT_EQ(bytes.substr(38), raw.substr(0, 4));
-  DataFileInfo info;
-  ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
-  EXPECT_EQ(info.SessionLength, 60);
-  EXPECT_EQ(info.SampleRate, 25);
-
-  // SECAM runs at 25 per second like PAL, and its file must say so to be read back at 25.
-  run.VideoType = kVideoSecam;
-  ASSERT_TRUE(WriteDataFile(run, p));
-  ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
-  EXPECT_EQ(info.VideoType, 1);
-  EXPECT_EQ(info.SampleRate, 25);
-  run.VideoType = kVideoNtsc;
-  ASSERT_TRUE(WriteDataFile(run, p));
-  ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
-  EXPECT_EQ(info.SampleRate, 30);
-}
-
-TEST(DataFileWriting, NoRawFileGivesAnEmptyRunAndUnreadableRawIsKept) {
-  test::TempDir dir;
-  FinishedRun run;
-  run.DataFile = dir.File("EMPTY.DAT");
-  run.SampleRate = 30;
-  ASSERT_TRUE(WriteDataFile(run, ExperimentParameters{}));
-  const std::string bytes = test::ReadBytes(run.DataFile);
-  ASSERT_EQ(bytes.size(), 38u);
-  EXPECT_EQ(CheckDataFile(run.DataFile), DataFileProblem::None);
+  // SECAM runs at 25 per second like PAL, and its file must say so to be read back at 25. The raw
+  // file went with the first run, so these runs are empty ones.
+  for (const auto& [video, stored, rate] : {std::tuple{kVideoPal, 1, 25}, {kVideoSecam, 1, 25}, {kVideoNtsc, 0, 30}}) {
+    run.VideoType = video;
+    ASSERT_TRUE(WriteDataFile(run, p));
+    DataFileInfo info;
+    ASSERT_TRUE(LoadDataFileInfo(run.DataFile, info));
+    EXPECT_EQ(info.SessionLength, 60);
+    EXPECT_EQ(info.VideoType, stored) << video;
+    EXPECT_EQ(info.SampleRate, rate) << video;
+  }
+  EXPECT_EQ(test::ReadBytes(run.DataFile).size(), 38u);
 
   // A raw "file" that cannot be read as one: nothing replaces the old data file.
   run.DataFile = dir.File("BAD.DAT");
   test::WriteBytes(run.DataFile, "old");
   ASSERT_EQ(::mkdir(dir.File("BAD.RAW").c_str(), 0700), 0);
-  EXPECT_FALSE(WriteDataFile(run, ExperimentParameters{}));
+  EXPECT_FALSE(WriteDataFile(run, p));
   EXPECT_EQ(test::ReadBytes(run.DataFile), "old");
   EXPECT_TRUE(test::PathExists(dir.File("BAD.RAW")));
 }

@@ -1,11 +1,9 @@
+// The unit's commands byte for byte, the reset and wake-up sequence, and the command sequences
+// with their pauses.
 #include "FakeLink.h"
-
-#include <gtest/gtest.h>
 
 namespace tlx::test {
 namespace {
-
-namespace ub = unit_bytes;
 
 TEST(CommandBytesTest, EveryCommandGoesOutByteForByte) {
   const std::pair<std::string, std::string> table[] = {
@@ -22,57 +20,47 @@ TEST(CommandBytesTest, EveryCommandGoesOutByteForByte) {
       {ub::OverlayText(3, 99, std::string("A\0", 2)), "20 30 26 03 17 41 00"},
       {ub::OverlayText(0, 0, ""), "20 30 26 00 00 00"},
       {ub::OverlayLine(-5, 300, 255, 191), "20 30 25 00 BF FF BF"},
-      {ub::OverlayCursor(128, 96), "20 30 28 80 60"}};
-  for (const auto& [bytes, hex] : table) EXPECT_EQ(bytes, Hex(hex)) << hex;
-  EXPECT_EQ(ub::WriteMemoryBlock(true), Hex("20 33 25") + std::string(768, '1'));  // 771 bytes
-  EXPECT_EQ(ub::WriteMemoryBlock(false), Hex("20 33 25") + std::string(768, '0'));
+      {ub::OverlayCursor(128, 96), "20 30 28 80 60"},
+      {ub::WriteMemoryBlock(true), "20 33 25 " + std::string(768 * 3, '1')},
+      {ub::WriteMemoryBlock(false), "20 33 25 " + std::string(768 * 3, '0')}};
+  for (const auto& [bytes, hex] : table) EXPECT_EQ(bytes, Hex(hex)) << hex.substr(0, 20);
 }
 
-// A unit that answers the probe and the ping.
-void Responsive(FakeLink& fake, std::int64_t probeDelay = 20, std::string pingReply = "!",
-                std::int64_t pingDelay = 3) {
-  fake.Answer(ub::WakeUpProbe(), "OK", probeDelay);
-  fake.Answer(ub::Ping(), pingReply, pingDelay);
-}
-
-TEST(ResetSequenceTest, WakesAndPingsAUnitThatAnswers) {
-  DeviceRig rig;
-  Responsive(rig.fake);
-  EXPECT_TRUE(rig.commands.ResetAndInitialize(3));
-  EXPECT_EQ(rig.fake.openedPorts, std::vector<int>{3});
-  using W = std::vector<std::pair<std::int64_t, std::string>>;
-  EXPECT_EQ(rig.fake.writes, (W{{0, ub::Reset()}, {1000, ub::WakeUpProbe()}, {2000, ub::Ping()}}));
-  EXPECT_TRUE(rig.state().UnitAwake && rig.commands.State().UnitResponding);
-  EXPECT_EQ(rig.answers.StatusTexts(), (std::vector<std::string>{"Resetting", "Initializing", ""}));
-  EXPECT_TRUE(rig.answers.Messages().empty());
-}
-
-TEST(ResetSequenceTest, SilentLateOrGarbledUnitsAreNotResponding) {
+TEST(ResetSequenceTest, WakesAndPingsOnlyAUnitThatAnswersInTime) {
+  // A unit that answers the probe and the ping; a negative probe delay: silent or no port.
   struct Case { const char* what; std::int64_t probeDelay; std::string ping; std::int64_t pingDelay;
                 bool awake; };
-  const Case cases[] = {{"silent", -1, "", 0, false}, {"late", 600, "!", 150, false},
-                        {"garbled", 20, "?", 3, true}, {"two bytes at once", 20, "!!", 3, true},
-                        {"no port", -2, "", 0, false}};
+  const Case cases[] = {{"answers", 20, "!", 3, true}, {"silent", -1, "", 0, false},
+                        {"late", 600, "!", 150, false}, {"garbled", 20, "?", 3, true},
+                        {"two bytes at once", 20, "!!", 3, true}, {"no port", -2, "", 0, false}};
   for (const Case& c : cases) {
     DeviceRig rig;
-    if (c.probeDelay >= 0) Responsive(rig.fake, c.probeDelay, c.ping, c.pingDelay);
+    if (c.probeDelay >= 0) rig.fake.Answer(ub::WakeUpProbe(), "OK", c.probeDelay);
+    if (c.probeDelay >= 0) rig.fake.Answer(ub::Ping(), c.ping, c.pingDelay);
     rig.fake.openable = c.probeDelay != -2;
-    EXPECT_FALSE(rig.commands.ResetAndInitialize(1)) << c.what;
+    const bool good = c.what == cases[0].what;
+    EXPECT_EQ(rig.commands.ResetAndInitialize(3), good) << c.what;
     EXPECT_EQ(rig.state().UnitAwake, c.awake) << c.what;
+    EXPECT_EQ(rig.commands.State().UnitResponding, good) << c.what;
+    EXPECT_EQ(rig.fake.openedPorts, std::vector<int>{3});
     EXPECT_LE(rig.Ms(), 2100) << c.what;
-    ASSERT_EQ(rig.answers.Messages().size(), 1u) << c.what;
-    const MessageRequest& m = rig.answers.Messages()[0];
-    EXPECT_EQ(m.caption + "|" + m.text, "Error|The Tracelux is\r\nnot responding.\r\n");
-    EXPECT_EQ(m.icon, MsgIcon::Critical);
+    if (good) {
+      EXPECT_EQ(rig.fake.writes, (Writes{{0, ub::Reset()}, {1000, ub::WakeUpProbe()},
+                                         {2000, ub::Ping()}}));
+      EXPECT_EQ(rig.answers.StatusTexts(), (Texts{"Resetting", "Initializing", ""}));
+      EXPECT_EQ(rig.Shown(), Texts{});
+      continue;
+    }
+    EXPECT_EQ(rig.Shown(), Texts{"Error|The Tracelux is\r\nnot responding.\r\n"}) << c.what;
+    EXPECT_EQ(rig.answers.Messages()[0].icon, MsgIcon::Critical);
   }
 }
 
 TEST(MemoryBlockTest, InvertedOnlyForAFullBlockStartingWithOne) {
-  const std::pair<std::string, bool> cases[] = {{std::string(768, '1'), true},
-                                                {std::string(767, '1'), false},
-                                                {std::string(769, '1'), false},
-                                                {"1" + std::string(767, '0'), true},
-                                                {std::string(768, '0'), false}};
+  const std::pair<std::string, bool> cases[] = {
+      {std::string(768, '1'), true}, {std::string(767, '1'), false},
+      {std::string(769, '1'), false}, {"1" + std::string(767, '0'), true},
+      {std::string(768, '0'), false}};
   for (const auto& [reply, inverted] : cases) {
     DeviceRig rig;
     rig.Open();
@@ -110,10 +98,10 @@ TEST(CommandSetTest, StreamBlockInversionAndOverlaySequences) {
   rig.commands.StoreVideoInverted();
   rig.commands.OverlayText(40, 5, "A");
   const std::int64_t t = rig.fake.writes[0].first;
-  using W = std::vector<std::pair<std::int64_t, std::string>>;
-  EXPECT_EQ(rig.fake.writes, (W{{t, ub::ToggleInversion()}, {t, ub::WriteMemoryBlock(true)},
-                                {t + 100, ub::CommitMemoryBlock()},
-                                {t + 100, Hex("20 30 26 1F 05 41 00")}, {t + 100, ub::EndOverlay()}}));
+  EXPECT_EQ(rig.fake.writes, (Writes{{t, ub::ToggleInversion()}, {t, ub::WriteMemoryBlock(true)},
+                                     {t + 100, ub::CommitMemoryBlock()},
+                                     {t + 100, Hex("20 30 26 1F 05 41 00")},
+                                     {t + 100, ub::EndOverlay()}}));
   rig.fake.Answer(ub::ObjectAreaQuery(), "\x34\x12", 40);
   EXPECT_EQ(rig.commands.ObjectAreaQuery(), 0x1234);
 }

@@ -2,18 +2,22 @@
 // scripted replies on the line later, as a unit would; plus the device layer wired to it.
 #pragma once
 
-#include "common/TimeText.h"
 #include "common/UserAnswers.h"
 #include "common/VirtualClock.h"
 #include "device/CommandSet.h"
 #include "device/StreamDecoder.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tlx::test {
+
+namespace ub = unit_bytes;
+using Writes = std::vector<std::pair<std::int64_t, std::string>>;  // (virtual ms, bytes)
+using Texts = std::vector<std::string>;
 
 class FakeLink : public SerialLink {
  public:
@@ -56,7 +60,7 @@ class FakeLink : public SerialLink {
     return all;
   }
 
-  std::vector<std::pair<std::int64_t, std::string>> writes;  // (virtual ms, bytes)
+  Writes writes;
   std::vector<int> openedPorts;
   bool openable = true;
 
@@ -84,6 +88,12 @@ struct DeviceRig {
   }
   std::int64_t Ms() const { return clock.NowUs() / 1000; }
   void Run(std::int64_t ms) { clock.RunFor(ms); }
+  // Every message shown to the user, as "caption|text".
+  Texts Shown() const {
+    Texts shown;
+    for (const MessageRequest& m : answers.Messages()) shown.push_back(m.caption + "|" + m.text);
+    return shown;
+  }
 };
 
 // Bytes from spaced hex: "20 35 32 01 2E".

@@ -1,9 +1,16 @@
+// Serial ports: which devices are offered under which COM number, choosing one, and the real
+// terminal link that talks to it.
 #include "FakeLink.h"
+#include "common/SystemClock.h"
 #include "device/Ports.h"
+#include "device/TermiosLink.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace tlx::test {
@@ -20,9 +27,9 @@ TEST(PortsTest, ListsUsbAdaptersFirstThenRealUartsInNaturalOrder) {
   }
   std::filesystem::create_directories(sys.File("tty0"));  // no device behind it
   const PortTable table = LoadPortTable(home.Path(), sys.Path(), "/dev");
-  const std::vector<std::string> devices = {"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10",
-                                            "/dev/ttyS0", "/dev/ttyAMA0"};
-  ASSERT_EQ(PortListNames(table), (std::vector<std::string>{"COM1", "COM2", "COM3", "COM4", "COM5"}));
+  const Texts devices = {"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyS0",
+                         "/dev/ttyAMA0"};
+  ASSERT_EQ(PortListNames(table), (Texts{"COM1", "COM2", "COM3", "COM4", "COM5"}));
   for (int n = 1; n <= 5; ++n) EXPECT_EQ(DevicePathFor(table, n), devices[n - 1]);
   EXPECT_TRUE(ListSerialDevices(sys.File("missing")).empty());
 }
@@ -44,22 +51,19 @@ TEST(PortsTest, PortsFileBindsNumbersToPathsAndKeepsTheirCase) {
   EXPECT_FALSE(ReadPortsFile(home.File("NONE.INI"), again));
 }
 
-TEST(PortsTest, PickComTakesTheNumberAndStoresTheOpenResult) {
-  const std::vector<std::string> entries = PickComEntries({{1, "/dev/a"}, {10, "/dev/b"}});
-  EXPECT_EQ(entries, (std::vector<std::string>{"COM10  /dev/b", "COM1  /dev/a"}));
+TEST(PortsTest, ChoosingAPortTakesTheNumberAndOffersOnlyValidPorts) {
+  const Texts entries = PickComEntries({{1, "/dev/a"}, {10, "/dev/b"}});
+  EXPECT_EQ(entries, (Texts{"COM10  /dev/b", "COM1  /dev/a"}));
   EXPECT_EQ(PickComActivate(entries, 1), 1);
   DeviceRig rig;
   ProgramSettings settings;
-  EXPECT_TRUE(PickComOk(entries[1], settings, rig.link));
-  EXPECT_TRUE(rig.state().PortIsOpen);
+  EXPECT_TRUE(PickComOk(entries[1], settings, rig.link) && rig.state().PortIsOpen);
   EXPECT_FALSE(PickComOk(entries[0], settings, rig.link));  // 10 is beyond the eight ports
   EXPECT_EQ(settings.ComPort, 10);
   EXPECT_FALSE(rig.state().PortIsOpen);
   EXPECT_FALSE(PickComOk("", settings, rig.link));
   EXPECT_EQ(settings.ComPort, 0);
-}
 
-TEST(PortsTest, ComSelectOffersOnlyValidPorts) {
   std::vector<int> valid = {1, 3};
   ComSelect select([&](int n) { return std::count(valid.begin(), valid.end(), n) > 0; });
   int changes = 0;
@@ -80,6 +84,52 @@ TEST(PortsTest, ComSelectOffersOnlyValidPorts) {
   EXPECT_TRUE(select.OptionEnabled(0));
   EXPECT_TRUE(DeviceCanOpen("/dev/null"));
   EXPECT_FALSE(DeviceCanOpen("/nonexistent/tty"));
+}
+
+TEST(TermiosLinkTest, TalksRawToAPseudoTerminalAndNoticesItsEnd) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(master, 0);
+  ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+  const std::string slave = ::ptsname(master);
+  SystemClock clock;
+  TermiosLink link([&](int n) { return n == 2 ? slave : std::string(); });
+  EXPECT_FALSE(link.Open(1));
+  EXPECT_FALSE(link.OpenDevice("/dev/null"));  // not a terminal
+  ASSERT_TRUE(link.Open(2));
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(link.FileDescriptor(), &tio), 0);
+  EXPECT_EQ(::cfgetispeed(&tio), static_cast<speed_t>(B19200));
+  EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);
+
+  // Every byte value goes through unchanged, both ways.
+  const std::string sent = ub::WriteMemoryBlock(true) + std::string("\r\n\x00\xff\x11", 5);
+  link.Write(sent);
+  std::string got;
+  clock.RunUntil([&] {
+    char buffer[256];
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+    return got.size() >= sent.size();
+  }, 2000);
+  EXPECT_EQ(got, sent);
+
+  int events = 0;
+  link.SetReceiveHandler([&] { ++events; });
+  ASSERT_EQ(::write(master, "\x11\r\n\x13\x00\xff", 6), 6);
+  ASSERT_TRUE(clock.RunUntil([&] { return link.BufferedCount() == 6; }, 2000));
+  link.Poll();
+  EXPECT_EQ(link.Read(4), "\x11\r\n\x13");
+  EXPECT_EQ(link.BufferedCount(), 2u);
+  EXPECT_EQ(link.Read(), std::string("\x00\xff", 2));
+  link.Poll();  // an empty line is not a device that went away
+  EXPECT_TRUE(link.IsOpen() && events == 1);
+
+  ::close(master);
+  // A wait that only counts buffered bytes (as the counted read does) notices the end.
+  ASSERT_TRUE(clock.RunUntil([&] { return link.BufferedCount() == 0 && !link.IsOpen(); }, 2000));
+  EXPECT_TRUE(link.DeviceLost());
+  link.Write("ignored");
 }
 
 }  // namespace

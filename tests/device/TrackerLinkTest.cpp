@@ -1,20 +1,31 @@
+// The link to the unit: which ports open, how received bytes are dispatched, and the bounded
+// reads the commands wait on.
 #include "FakeLink.h"
-
-#include <gtest/gtest.h>
 
 namespace tlx::test {
 namespace {
 
-TEST(TrackerLinkTest, OpensOnlyPortsOneToEightAndSendsNothingWhileClosed) {
+TEST(TrackerLinkTest, OpensOnlyPortsOneToEightAndNothingOutlivesAClosedPort) {
   DeviceRig rig;
   EXPECT_FALSE(rig.link.OpenPort(0));
   EXPECT_FALSE(rig.link.OpenPort(9));
   EXPECT_TRUE(rig.fake.openedPorts.empty());
   rig.link.SendPort("abc");
+  EXPECT_FALSE(rig.link.CountedRead(768, false));
+  EXPECT_EQ(rig.link.TwoByteRead("Q"), -1);
   EXPECT_TRUE(rig.link.OpenPort(8));
   rig.fake.openable = false;
   EXPECT_FALSE(rig.link.OpenPort(2));  // closes the open port first
   EXPECT_FALSE(rig.state().PortIsOpen || rig.fake.IsOpen());
+
+  // A device that vanishes ends the wait at once and closes the port.
+  rig.fake.openable = true;
+  rig.Open();
+  rig.fake.DisconnectAfter(50);
+  EXPECT_TRUE(rig.link.CountedRead(768, false));
+  EXPECT_LE(rig.Ms(), 60);
+  EXPECT_FALSE(rig.state().PortIsOpen);
+  EXPECT_EQ(rig.link.TwoByteRead("Q"), -1);
   EXPECT_TRUE(rig.fake.writes.empty());
 }
 
@@ -57,9 +68,8 @@ TEST(TrackerLinkTest, ReceiveEventsInsideTheStreamHandlerWaitForTheNextEvent) {
   EXPECT_EQ(deepest, 1);
 }
 
-TEST(TrackerLinkTest, CountedReadEndsOnCountOrQuietAndTakesAllThatIsBuffered) {
+TEST(TrackerLinkTest, ReadsEndOnTheirCountOrQuietAndTakeAllThatIsBuffered) {
   DeviceRig rig;
-  EXPECT_FALSE(rig.link.CountedRead(768, false));  // closed port
   rig.Open();
   rig.fake.DeliverAfter(10, std::string(500, 'x'));
   EXPECT_TRUE(rig.link.CountedRead(768, false));
@@ -87,30 +97,16 @@ TEST(TrackerLinkTest, CountedReadEndsOnCountOrQuietAndTakesAllThatIsBuffered) {
   for (int i = 0; i < 100; ++i) rig.fake.DeliverAfter(i * 50, "n");  // never quiet
   EXPECT_TRUE(rig.link.CountedRead(0, false));
   EXPECT_LE(rig.Ms() - start, 2200);
-}
 
-TEST(TrackerLinkTest, TwoByteReadTakesLowByteFirstWithinHalfASecond) {
-  DeviceRig rig;
-  EXPECT_EQ(rig.link.TwoByteRead("Q"), -1);
-  rig.Open();
+  // The two-byte read takes the low byte first, and the whole answer, within half a second.
+  rig.Run(3000);  // the rest of the chatter arrives and is discarded
   rig.fake.Answer("Q", "\xE8\x03\x07", 30);
   EXPECT_EQ(rig.link.TwoByteRead("Q"), 1000);
-  EXPECT_EQ(rig.fake.BufferedCount(), 0u);  // the whole answer is taken
+  EXPECT_EQ(rig.fake.BufferedCount(), 0u);
   rig.fake.Answer("Q", "\x01", 30);
-  const std::int64_t start = rig.Ms();
+  start = rig.Ms();
   EXPECT_EQ(rig.link.TwoByteRead("Q"), -1);
   EXPECT_NEAR(rig.Ms() - start, 500, 3);
-}
-
-TEST(TrackerLinkTest, AVanishedDeviceEndsWaitsAndClosesThePort) {
-  DeviceRig rig;
-  rig.Open();
-  rig.fake.DisconnectAfter(50);
-  EXPECT_TRUE(rig.link.CountedRead(768, false));
-  EXPECT_LE(rig.Ms(), 60);
-  EXPECT_FALSE(rig.state().PortIsOpen);
-  EXPECT_EQ(rig.link.TwoByteRead("Q"), -1);
-  EXPECT_TRUE(rig.fake.writes.empty());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
+// The video settings panel: inversion with its save question, the background mask, live video,
+// the object filter and the values taken when the panel is left.
 #include "FakeLink.h"
 #include "device/VideoSettings.h"
-
-#include <gtest/gtest.h>
 
 namespace tlx::test {
 namespace {
@@ -38,21 +38,19 @@ TEST(VideoSettingsTest, InvertConfirmationIsAskedOnlyForARealChange) {
   EXPECT_TRUE(rig.commands.State().InvertChanged);  // No: asked again next time
   EXPECT_TRUE(rig.panel.LeavePanel());
   EXPECT_FALSE(rig.commands.State().InvertChanged);
-  ASSERT_EQ(rig.answers.Messages().size(), 3u);
-  const MessageRequest& q = rig.answers.Messages()[0];
-  EXPECT_EQ(q.caption, "Confirm Setting Change");
-  EXPECT_EQ(q.text, "The 'Video Inverted' status\r\nhas changed.\r\n\r\nWould you like to save\r\n"
-                    "this setting to the memory\r\nof the Tracelux?");
-  EXPECT_EQ(rig.fake.writes.back().second, unit_bytes::SaveSettings());
+  EXPECT_EQ(rig.Shown(), Texts(3, "Confirm Setting Change|The 'Video Inverted' status\r\nhas "
+                                  "changed.\r\n\r\nWould you like to save\r\nthis setting to the "
+                                  "memory\r\nof the Tracelux?"));
+  EXPECT_EQ(rig.fake.writes.back().second, ub::SaveSettings());
 }
 
 TEST(VideoSettingsTest, LeavingDuringAMaskSetupCancelsItWithTheFullEndSequence) {
   PanelRig rig;
   rig.Open();
-  rig.fake.Answer(unit_bytes::WakeUpProbe(), "K", 30);
+  rig.fake.Answer(ub::WakeUpProbe(), "K", 30);
   rig.panel.MaskStart();
   rig.panel.MaskStart();  // already running: nothing more is sent
-  EXPECT_EQ(rig.fake.Written(), unit_bytes::ClearOverlay() + unit_bytes::MaskStart());
+  EXPECT_EQ(rig.fake.Written(), ub::ClearOverlay() + ub::MaskStart());
   ASSERT_EQ(rig.labels.size(), 1u);
   EXPECT_EQ(rig.labels[0], std::make_pair(std::string("Now setting up background mask.\r\n"
       "Click 'Done' to finish.\r\nor 'Cancel' to stop without\r\nchanging the existing mask. "), true));
@@ -60,9 +58,8 @@ TEST(VideoSettingsTest, LeavingDuringAMaskSetupCancelsItWithTheFullEndSequence) 
   rig.fake.writes.clear();
   const std::int64_t t = rig.Ms();
   EXPECT_TRUE(rig.panel.LeavePanel());
-  using W = std::vector<std::pair<std::int64_t, std::string>>;
-  EXPECT_EQ(rig.fake.writes, (W{{t, std::string(1, '\0')}, {t, unit_bytes::Reset()},
-                                {t + 2000, unit_bytes::WakeUpProbe()}}));  // 1 s precise + 1000 ms
+  EXPECT_EQ(rig.fake.writes, (Writes{{t, std::string(1, '\0')}, {t, ub::Reset()},
+                                     {t + 2000, ub::WakeUpProbe()}}));  // 1 s precise + 1000 ms
   EXPECT_EQ(rig.Ms() - t, 3000);
   EXPECT_TRUE(rig.state().UnitAwake && !rig.state().MaskSetupActive);
   EXPECT_EQ(rig.labels.back(), std::make_pair(std::string(), false));
@@ -85,8 +82,7 @@ TEST(VideoSettingsTest, AClosedPortChangesNothingButTheObjectFilterSetting) {
   EXPECT_TRUE(rig.panel.ViewLiveVideo());
   rig.panel.ObjectFilterClicked(false);
   EXPECT_TRUE(rig.panel.LeavePanel());  // switches live video off
-  EXPECT_EQ(rig.fake.Written(), unit_bytes::LiveVideoOn() + unit_bytes::ObjectFilter(false) +
-                                    unit_bytes::LiveVideoOff());
+  EXPECT_EQ(rig.fake.Written(), ub::LiveVideoOn() + ub::ObjectFilter(false) + ub::LiveVideoOff());
 }
 
 TEST(VideoSettingsTest, LeavingTakesThePanelValuesAndNormalisesTheRate) {

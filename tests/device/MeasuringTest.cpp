@@ -1,0 +1,125 @@
+// Measuring on the unit's picture: object areas with running averages, and distances between two
+// points chosen with the mouse, with their help texts and what is stored when the user accepts.
+#include "FakeLink.h"
+#include "common/Texts.h"
+#include "device/AreaCalculator.h"
+#include "device/DistanceMeasuring.h"
+
+#include <cmath>
+
+namespace tlx::test {
+namespace {
+
+TEST(AreaCalculatorTest, ListsPixelsAndSquareUnitsWithRunningAverages) {
+  DeviceRig rig;
+  ExperimentParameters p;
+  p.CalibrateScale = 200;  // 12 inches: 0.06 inches per pixel
+  p.CalibrateReference = 12;
+  p.MeasurementUnits = 5;
+  AreaCalculator calc(rig.commands, p, rig.answers);
+  rig.Open();
+  auto answer = [&](int px) {
+    rig.fake.Answer(ub::ObjectAreaQuery(), {char(px & 0xFF), char(px >> 8)}, 20);
+  };
+  answer(1000);
+  calc.Open();
+  EXPECT_EQ(calc.UnitsHeading(), "Sq. Inches");
+  answer(1002);
+  calc.DoCalculateArea();
+  EXPECT_EQ(calc.AverageValue(), "1001");
+  answer(1100);
+  calc.DoCalculateArea();
+  EXPECT_EQ(calc.Values(), (Texts{"1000", "1002", "1100"}));
+  EXPECT_EQ(calc.Units(), (Texts{"3.60", "3.61", "3.96"}));
+  EXPECT_EQ(calc.AverageValue() + " " + calc.AverageUnit(), "1034 3.72");
+  EXPECT_EQ(calc.SelectedIndex(), 2);
+
+  rig.fake.Answer(ub::ObjectAreaQuery(), "", 0);  // silent unit
+  calc.DoCalculateArea();
+  EXPECT_EQ(calc.Values().size(), 3u);
+  EXPECT_EQ(rig.Shown(), Texts{"ERROR|Unable to calculate area of object"});
+
+  p.CalibrateScale = 0;
+  calc.ClearAverages();
+  answer(700);
+  calc.DoCalculateArea();
+  EXPECT_EQ(calc.Units(), Texts{"0.00"});
+  EXPECT_EQ(calc.AverageValue(), "700");
+}
+
+TEST(MeasuringTextTest, HelpTextsCursorGridAndDistanceText) {
+  const std::string max = MeasuringHelpText(kMeasureMaxDist);
+  EXPECT_EQ(LineOf(max, 1), std::string(31, ' ') + "Tracelux-One");
+  EXPECT_EQ(LineOf(max, 2), std::string(29, ' ') + "Maximum Distance");
+  EXPECT_EQ(LineOf(max, 3), "");
+  EXPECT_EQ(LineOf(max, 4).substr(0, 24), "The maximum distance is ");
+  // Mode 1 ends with its last line and one more empty line; every line ends in CR LF.
+  EXPECT_EQ(max.substr(max.size() - 61), "Press ESC to exit without modifying the maximum distance.\r\n\r\n");
+  const std::string cal = MeasuringHelpText(kMeasureCalScale);
+  EXPECT_EQ(LineOf(cal, 2), std::string(29, ' ') + "Calibrate Scale");
+  EXPECT_EQ(LineOf(cal, 3) + LineOf(cal, 4), "");  // two empty lines for modes 2 to 4
+  EXPECT_EQ(cal.substr(cal.size() - 66),
+            "Press ESC to exit without modifying the scale calibration value.\r\n");
+  // The lines on choosing the object's ends belong to modes 1 to 3 only.
+  EXPECT_NE(MeasuringHelpText(kMeasureAmbul).find("cross hairs to one end of the object"),
+            std::string::npos);
+  EXPECT_EQ(cal.find("cross hairs to one end of the object and"), std::string::npos);
+  EXPECT_EQ(MeasuringHelpText(0) + MeasuringHelpText(5), "");
+
+  EXPECT_EQ(CursorFromFraction(1.0, 1.0), (VideoPoint{255, 191}));
+  EXPECT_EQ(CursorFromFraction(0.0, 0.0), (VideoPoint{0, 0}));
+  EXPECT_EQ(CursorFromFraction(-0.5, 7.0), (VideoPoint{0, 191}));
+  EXPECT_EQ(CursorFromFraction(0.5, 0.5), (VideoPoint{128, 96}));
+  EXPECT_EQ(CursorFromFraction(std::nan(""), 0.25), (VideoPoint{0, 48}));
+  EXPECT_FLOAT_EQ(MeasuredDistance({10, 20}, {40, 60}), 50.0f);
+  EXPECT_EQ(DistanceText(50.0f, {true, 12.0f / 200.0f}, 5), "Distance = 50.00 pixels  (3.00 Inches)");
+  EXPECT_EQ(DistanceText(50.0f, {false, 0}, 5), "Distance = 50.00 pixels");
+}
+
+TEST(DistanceMeasuringTest, OnlyAnAcceptedPairOfPointsIsStored) {
+  DeviceRig rig;
+  ExperimentParameters parameters;
+  parameters.MaximumDistance = 77;
+  parameters.CalibrateScale = 200;
+  parameters.CalibrateReference = 12;
+  DistanceMeasuring m{rig.commands, parameters};
+  auto select = [&](VideoPoint p) { m.TrackCursorStep(p); m.SelectCurrentPoint(); };
+  EXPECT_FALSE(m.Begin(kMeasureAmbul) || m.Active());  // nothing begins while the unit sleeps
+  rig.Open();
+
+  ASSERT_TRUE(m.Begin(kMeasureMaxDist));
+  EXPECT_TRUE(parameters.UnitsPerPixel.Valid);
+  select({10, 20});
+  EXPECT_EQ(m.Step(), 2);
+  m.TrackCursorStep({100, 20});  // moved, but no second point chosen: Enter changes nothing
+  EXPECT_FALSE(m.Accept());
+  ASSERT_TRUE(m.Begin(kMeasureMaxDist));
+  select({0, 0});
+  select({3, 4});
+  m.Escape();
+  EXPECT_FALSE(m.Active());
+  EXPECT_FLOAT_EQ(parameters.MaximumDistance, 77.0f);
+
+  ASSERT_TRUE(m.Begin(kMeasureMaxDist));
+  select({10, 20});
+  rig.fake.writes.clear();
+  m.TrackCursorStep({40, 60});  // the line follows the cursor in step 2
+  EXPECT_EQ(rig.fake.Written(),
+            ub::ClearOverlay() + ub::OverlayLine(10, 20, 40, 60) + ub::OverlayCursor(40, 60));
+  EXPECT_FLOAT_EQ(m.Distance(), 50.0f);
+  m.SelectCurrentPoint();
+  EXPECT_TRUE(m.Accept());
+  EXPECT_FALSE(m.Active());
+  EXPECT_FLOAT_EQ(parameters.MaximumDistance, 50.0f);
+
+  ASSERT_TRUE(m.Begin(kMeasureCalScale));
+  select({0, 0});
+  select({3, 4});      // a completed pair: 5 pixels
+  select({100, 100});  // starts a new measurement from here
+  m.TrackCursorStep({106, 108});
+  EXPECT_TRUE(m.Accept());  // the cursor's last place is the second point: 10 pixels
+  EXPECT_FLOAT_EQ(parameters.CalibrateScale, 10.0f);
+}
+
+}  // namespace
+}  // namespace tlx::test
