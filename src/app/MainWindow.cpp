@@ -39,7 +39,8 @@ class MainWindow::Answerer : public UserAnswers {
  public:
   Answerer(MainWindow& window, BusyWindows& busy) : window_(window), qt_(&window, &busy) {}
   MsgAnswer ShowMessage(const MessageRequest& request) override {
-    if (unattended_) return FirstAnswer(request.buttons);
+    // With nobody to ask (the session is ending), every question takes its first button.
+    if (unattended_) return FirstButton(request.buttons);
     StopExperimentWindow* stop = window_.stopWindow_;
     if (stop && stop->Shows(request)) return stop->WaitForAnswer();
     return qt_.ShowMessage(request);
@@ -52,19 +53,6 @@ class MainWindow::Answerer : public UserAnswers {
   void ShowStatus(const std::string& text, int percent) override { qt_.ShowStatus(text, percent); }
 
  private:
-  // With nobody to ask (the session is ending), every question takes its first button.
-  static MsgAnswer FirstAnswer(MsgButtons buttons) {
-    switch (buttons) {
-      case MsgButtons::Ok:
-      case MsgButtons::OkCancel: return MsgAnswer::Ok;
-      case MsgButtons::AbortRetryIgnore: return MsgAnswer::Abort;
-      case MsgButtons::YesNoCancel:
-      case MsgButtons::YesNo: return MsgAnswer::Yes;
-      case MsgButtons::RetryCancel: return MsgAnswer::Retry;
-    }
-    return MsgAnswer::Ok;
-  }
-
   MainWindow& window_;
   QtUserAnswers qt_;
   bool unattended_ = false;

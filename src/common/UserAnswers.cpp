@@ -1,8 +1,6 @@
 #include "common/UserAnswers.h"
 
 namespace tlx {
-namespace {
-
 MsgAnswer FirstButton(MsgButtons buttons) {
   switch (buttons) {
     case MsgButtons::Ok:
@@ -14,8 +12,6 @@ MsgAnswer FirstButton(MsgButtons buttons) {
   }
   return MsgAnswer::Ok;
 }
-
-}  // namespace
 
 MsgAnswer ScriptedAnswers::ShowMessage(const MessageRequest& request) {
   messages_.push_back(request);

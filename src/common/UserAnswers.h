@@ -12,6 +12,9 @@ enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class MsgAnswer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
+// The answer a message gets from nobody: the first button of its set.
+MsgAnswer FirstButton(MsgButtons buttons);
+
 // Message texts use "\r\n" between lines, as the program's messages are written.
 struct MessageRequest {
   std::string caption;
