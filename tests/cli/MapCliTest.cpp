@@ -1,16 +1,14 @@
 #include "support/TestSupport.h"
+#include "zonemap/GoldenFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace tlx {
 namespace {
 
+using test::Golden;
 using test::RunCli;
 using test::TempDir;
-
-std::string Golden(const std::string& name) {
-  return std::string(TLX_TEST_DATA) + "/zonemap/" + name;
-}
 
 // 24 rows of 32 characters: the given ones, then blanks.
 std::string Rows(std::string cells) {

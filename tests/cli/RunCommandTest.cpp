@@ -1,22 +1,14 @@
+#include "sim/PtyServer.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
-namespace tlx {
+namespace tlx::test {
 namespace {
-
-using test::ReadBytes;
-using test::RunCli;
-using test::TempDir;
-using test::WriteBytes;
 
 std::string SetupText(const std::string& dataFile, int sessionLength, int sessions, int rate) {
   return "Save Data = True\r\nData File = \"" + dataFile + "\"\r\nSession Length = " +
@@ -79,53 +71,20 @@ TEST(RunCommand, UsedDataFileNeedsYesAndBadInputsFailCleanly) {
   }
 }
 
-// Serves the simulated unit on a pseudo-terminal in a child process for the length of a test.
-class PtyUnit {
- public:
-  explicit PtyUnit(const std::vector<std::string>& extra = {}) {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(fds[1], STDOUT_FILENO);
-      ::close(fds[0]);
-      std::vector<std::string> args = {TLX_CLI_PATH, "sim", "--pty"};
-      args.insert(args.end(), extra.begin(), extra.end());
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    char c;
-    while (::read(fds[0], &c, 1) == 1 && c != '\n') path_.push_back(c);
-    ::close(fds[0]);
-  }
-  ~PtyUnit() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      int status;
-      ::waitpid(pid_, &status, 0);
-    }
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string path_;
-};
-
 TEST(RunCommand, RealTimeRunOnAPseudoTerminalUnit) {
-  PtyUnit unit({"--seed", "3"});
-  ASSERT_EQ(unit.Path().rfind("/dev/", 0), 0u) << unit.Path();
+  SimulatedUnit unit(3);
+  PtyServer server(unit);
+  ASSERT_TRUE(server.Open()) << server.ErrorText();
+  std::thread serving([&] { server.Serve(); });
   TempDir dir;
   WriteBytes(dir.File("RT.EXP"), SetupText(dir.File("RT.DAT"), 5, 1, 30));
   const auto began = std::chrono::steady_clock::now();
-  const auto r = RunCli({"run", "--setup", dir.File("RT.EXP"), "--unit", unit.Path(), "--home",
-                         dir.Path()});
+  const auto r = RunCli({"run", "--setup", dir.File("RT.EXP"), "--unit", server.SlavePath(),
+                         "--home", dir.Path()});
   const double took =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  server.RequestStop();
+  serving.join();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_GE(took, 5.0);  // real time: at least the session itself
   EXPECT_EQ(ReadBytes(dir.File("RT.DAT")).size(), 38u + 2u * 5 * 30);
@@ -145,4 +104,4 @@ TEST(RunCommand, DemoRunsAndPrintsItsResults) {
 }
 
 }  // namespace
-}  // namespace tlx
+}  // namespace tlx::test

@@ -9,84 +9,79 @@
 namespace tlx {
 namespace {
 
+using Events = std::vector<std::string>;
+
 // A range box with its events recorded in order.
 struct Box {
   ScriptedAnswers answers;
   RangeBoxModel model{answers};
-  std::vector<std::string> events;
+  Events events;
 
-  Box() {
+  explicit Box(const RangeBoxProperties* props = nullptr) {
     model.onChange = [this] { events.push_back("Change"); };
     model.onEnter = [this] { events.push_back("Enter"); };
     model.onKeyDown = [this](int k, int) { events.push_back("Key" + std::to_string(k)); };
+    if (props) model.SetProperties(*props);
   }
+  explicit Box(const RangeBoxProperties& props) : Box(&props) {}
   void TypeAndEnter(const std::string& text) {
     model.SetEditState(text, static_cast<int>(text.size()));
     EXPECT_TRUE(model.KeyDown(key::Return, 0));
   }
+  const std::string& LastText() const { return answers.Messages().back().text; }
 };
 
-TEST(RangeBox, DefaultsAcceptZeroToTenAndWarnAboveTheLimit) {
+TEST(RangeBox, ClampsToTheDefaultLimitsWarningOnlyWhenAsked) {
   Box b;
   b.model.SetShowWarn(true);
   b.TypeAndEnter("12");
   EXPECT_EQ(b.model.Value(), 10);
   EXPECT_EQ(b.model.Text(), "10");
-  EXPECT_EQ(b.events, (std::vector<std::string>{"Change", "Enter"}));
+  EXPECT_EQ(b.events, (Events{"Change", "Enter"}));
   ASSERT_EQ(b.answers.Messages().size(), 1u);
   const MessageRequest& m = b.answers.Messages()[0];
   EXPECT_EQ(m.caption, "Range Error");
   EXPECT_EQ(m.text, "This value must be\r\nin the range of : \r\n0 to 10");
   EXPECT_EQ(m.icon, MsgIcon::Critical);
-}
 
-TEST(RangeBox, WithoutWarningsTheValueIsClampedSilentlyAndUnchangedValuesRaiseNoChange) {
-  Box b;
-  b.TypeAndEnter("-3");
-  EXPECT_EQ(b.model.Value(), 0);
-  EXPECT_TRUE(b.answers.Messages().empty());
-  EXPECT_EQ(b.events, (std::vector<std::string>{"Enter"}));  // 0 was the value before
-  b.model.SetEditState("-3", 2);
-  EXPECT_FALSE(b.model.CheckRange(false));
-  EXPECT_TRUE(b.answers.Messages().empty());
-  b.model.SetEditState("7", 1);
-  EXPECT_TRUE(b.model.CheckRange(true));
+  Box quiet;
+  quiet.TypeAndEnter("-3");
+  EXPECT_EQ(quiet.model.Value(), 0);
+  EXPECT_EQ(quiet.events, (Events{"Enter"}));  // 0 was the value before: no Change
+  quiet.model.SetEditState("-3", 2);
+  EXPECT_FALSE(quiet.model.CheckRange(false));
+  quiet.model.SetEditState("7", 1);
+  EXPECT_TRUE(quiet.model.CheckRange(true));
+  EXPECT_TRUE(quiet.answers.Messages().empty());
 }
 
 TEST(RangeBox, PlacesRoundTheValueAndReadCommaAsDecimalPoint) {
   Box b;
   b.model.SetPlaces(2);
-  b.TypeAndEnter("3,5");
-  EXPECT_EQ(b.model.Value(), 3.5);
-  EXPECT_EQ(b.model.Text(), "3.50");
-  b.TypeAndEnter("3.14159");
-  EXPECT_EQ(b.model.Value(), 3.14);  // the value kept is the value shown
-  EXPECT_EQ(b.model.Text(), "3.14");
-  b.TypeAndEnter("2+3*4");
-  EXPECT_EQ(b.model.Value(), 10);  // 20, clamped
-  b.TypeAndEnter("1e308*1e308");
-  EXPECT_EQ(b.model.Value(), 10);  // overflow keeps the previous value
+  const struct { const char* typed; double value; const char* shown; } cases[] = {
+      {"3,5", 3.5, "3.50"},
+      {"3.14159", 3.14, "3.14"},  // the value kept is the value shown
+      {"2+3*4", 10, "10.00"},     // 20, clamped
+      {"1e308*1e308", 10, "10.00"},  // overflow keeps the previous value
+  };
+  for (const auto& c : cases) {
+    b.TypeAndEnter(c.typed);
+    EXPECT_EQ(b.model.Value(), c.value) << c.typed;
+    EXPECT_EQ(b.model.Text(), c.shown) << c.typed;
+  }
 }
 
 TEST(RangeBox, TypedNumberReadsLikeTheCheckButWithoutLimits) {
-  Box b;
-  RangeBoxProperties p;
-  p.min = 1;
-  p.max = 1000;
-  p.places = 2;
-  p.showWarn = true;
-  b.model.SetProperties(p);
-  auto typed = [&](const std::string& text) {
-    b.model.SetEditState(text, static_cast<int>(text.size()));
-    return b.model.TypedNumber();
-  };
-  EXPECT_EQ(typed("2,5"), 2.5);
-  EXPECT_EQ(typed("240/2"), 120);
-  EXPECT_EQ(typed("3.14159"), 3.14);
-  EXPECT_EQ(typed("0"), 0);         // below Min: not clamped, so the caller can refuse it
-  EXPECT_EQ(typed("5000"), 5000);   // above Max: not clamped either
-  EXPECT_EQ(typed("abc"), std::nullopt);
-  EXPECT_EQ(typed(""), std::nullopt);
+  Box b(RangeBoxProperties{.min = 1, .max = 1000, .places = 2, .varName = "", .showWarn = true});
+  const struct { const char* typed; std::optional<double> number; } cases[] = {
+      {"2,5", 2.5}, {"240/2", 120}, {"3.14159", 3.14},
+      {"0", 0},        // below Min: not clamped, so the caller can refuse it
+      {"5000", 5000},  // above Max: not clamped either
+      {"abc", std::nullopt}, {"", std::nullopt}};
+  for (const auto& c : cases) {
+    b.model.SetEditState(c.typed, static_cast<int>(std::string(c.typed).size()));
+    EXPECT_EQ(b.model.TypedNumber(), c.number) << c.typed;
+  }
   EXPECT_TRUE(b.answers.Messages().empty());
   EXPECT_EQ(b.model.Value(), 1);  // the box's own value is untouched
 }
@@ -101,50 +96,33 @@ TEST(RangeBox, MessageNamesTheVariableAndOffersIndefinite) {
 }
 
 TEST(RangeBox, TimeEntryReadsDurationsAndWritesLimitsAsTimes) {
-  Box b;
-  RangeBoxProperties p;
-  p.time = true;
-  p.min = 5;
-  p.max = 3600;
-  p.showWarn = true;
-  b.model.SetProperties(p);
+  RangeBoxProperties p{.min = 5, .max = 3600, .time = true, .varName = "", .showWarn = true};
+  Box b(p);
   EXPECT_EQ(b.model.Text(), "00:00:05");
   b.TypeAndEnter("1:30");
   EXPECT_EQ(b.model.Value(), 90);
   EXPECT_EQ(b.model.Text(), "00:01:30");
   b.TypeAndEnter("2:00:00");
   EXPECT_EQ(b.model.Value(), 3600);
-  EXPECT_EQ(b.answers.Messages().back().text,
-            "This value must be\r\nin the range of : \r\n00:00:05 to 01:00:00");
+  EXPECT_EQ(b.LastText(), "This value must be\r\nin the range of : \r\n00:00:05 to 01:00:00");
   p.hideHours = true;
   b.model.SetProperties(p);
   EXPECT_EQ(b.model.Text(), "00:00");  // 3600 s as minutes and seconds
 }
 
 TEST(RangeBox, DigitKeysGoThroughTheMaskAndArePassedOn) {
-  Box b;
-  RangeBoxProperties p;
-  p.style = RangeStyle::Duration;
-  p.max = 86400;
-  b.model.SetProperties(p);
+  Box b(RangeBoxProperties{.max = 86400, .varName = "", .style = RangeStyle::Duration});
   b.model.SetEditState("00:00:00", 0);
   EXPECT_TRUE(b.model.KeyDown(key::Digit0 + 1, 0));
   EXPECT_EQ(b.model.Text(), "10:00:00");
   EXPECT_FALSE(b.model.KeyDown(key::Left, 0));
   EXPECT_FALSE(b.model.KeyDown(key::Return, shiftmask::Shift));  // not a plain Enter
-  EXPECT_EQ(b.events, (std::vector<std::string>{"Key49", "Key37", "Key13"}));
+  EXPECT_EQ(b.events, (Events{"Key49", "Key37", "Key13"}));
 }
 
 TEST(RangeBox, DurationWithIndefinite) {
-  Box b;
-  RangeBoxProperties p;
-  p.style = RangeStyle::Duration;
-  p.time = true;
-  p.indefinite = true;
-  p.min = 5;
-  p.max = 86400;
-  p.showWarn = true;
-  b.model.SetProperties(p);
+  Box b(RangeBoxProperties{.min = 5, .max = 86400, .time = true, .varName = "", .showWarn = true,
+                           .style = RangeStyle::Duration, .indefinite = true});
   EXPECT_EQ(b.model.Text(), "Indefinite");  // 0 is below Min
   for (const char* typed : {"i", "indef", " Indefinite "}) {
     b.model.SetEditState(typed, 1);
@@ -156,7 +134,7 @@ TEST(RangeBox, DurationWithIndefinite) {
   EXPECT_FALSE(b.model.CheckRange(true));
   EXPECT_EQ(b.model.Text(), "Indefinite");
   ASSERT_EQ(b.answers.Messages().size(), 1u);
-  EXPECT_NE(b.answers.Messages()[0].text.find("or \"Indefinite\" may be entered."), std::string::npos);
+  EXPECT_NE(b.LastText().find("or \"Indefinite\" may be entered."), std::string::npos);
   b.model.SetValue(-7);
   EXPECT_EQ(b.model.Value(), -1);
   b.model.SetValue(90000);
@@ -164,12 +142,8 @@ TEST(RangeBox, DurationWithIndefinite) {
 }
 
 TEST(RangeBox, TimeOfDayStyle) {
-  Box b;
-  RangeBoxProperties p;
-  p.style = RangeStyle::TimeOfDay;
-  p.max = 86399;
-  p.indefinite = true;
-  b.model.SetProperties(p);
+  RangeBoxProperties p{.max = 86399, .varName = "", .style = RangeStyle::TimeOfDay, .indefinite = true};
+  Box b(p);
   b.model.SetValue(-1);
   EXPECT_EQ(b.model.Text(), "Immediate");
   b.model.SetValue(50400);
@@ -189,14 +163,8 @@ TEST(RangeBox, TimeOfDayStyle) {
 }
 
 TEST(RangeBox, WholeNumberStyleAndDigitsOnly) {
-  Box b;
-  RangeBoxProperties p;
-  p.style = RangeStyle::WholeNumber;
-  p.min = 1;
-  p.max = 65535;
-  p.numOnly = true;
-  p.maxLength = 5;
-  b.model.SetProperties(p);
+  Box b(RangeBoxProperties{.min = 1, .max = 65535, .varName = "", .style = RangeStyle::WholeNumber,
+                           .numOnly = true, .maxLength = 5});
   b.model.SetValue(12.5);
   EXPECT_EQ(b.model.Text(), "13");
   EXPECT_EQ(b.model.Value(), 13);
@@ -222,7 +190,7 @@ TEST(RangeBox, FocusSelectsWithHighlightAndLeavingValidates) {
   b.model.SetEditState("4", 1);
   b.model.FocusOut();
   EXPECT_EQ(b.model.Value(), 4);
-  EXPECT_EQ(b.events, (std::vector<std::string>{"Change"}));
+  EXPECT_EQ(b.events, (Events{"Change"}));
 }
 
 }  // namespace

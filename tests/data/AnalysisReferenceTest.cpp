@@ -36,37 +36,17 @@ struct Reference {
       std::array<ZoneTally, kZoneCount> t{};
       Pos base, anchor;
       double total = 0;
-      int zone = 255;
+      int zone = 255;  // no position yet this session
       bool amb = false, ster = false, lost = false;
       long long s = 0, c = 0;
-      auto classify = [&]() {
-        c = 0;
-        ++s;
-        if (amb && Known(zone)) ++t[zone].AmbulatorySeconds;
-        if (ster && Known(zone)) ++t[zone].StereotypicSeconds;
-        if (amb || ster) anchor = base;
-        if (!amb && !ster && !lost && Known(zone)) ++t[zone].RestingSeconds;
-        if (Known(zone)) ++t[zone].VisitSeconds;
-        amb = ster = lost = false;
-      };
-      const Pos p0{words[i] & 0xFF, words[i] >> 8};
-      ++i;
-      c = 1;
-      if (p0.y < 192) {
-        base = anchor = p0;
-        zone = Zone(p0);
-        if (Known(zone)) t[zone].Visits += 1;
-      } else {
-        lost = true;
-      }
-      if (c >= R) classify();
-      while (s < L && i < words.size()) {
+      // A session always takes its first sample, then runs until its length in seconds is done.
+      for (bool opening = true; (opening || s < L) && i < words.size(); opening = false) {
         const Pos P{words[i] & 0xFF, words[i] >> 8};
         ++i;
         if (P.y >= 192) {
           lost = true;
         } else {
-          if (Known(Zone(P)) && first[Zone(P)] < 0 && R > 0) first[Zone(P)] = s + double(c) / R;
+          if (!opening && Known(Zone(P)) && first[Zone(P)] < 0 && R > 0) first[Zone(P)] = s + double(c) / R;
           if (zone == 255) {
             base = anchor = P;
             zone = Zone(P);
@@ -85,15 +65,17 @@ struct Reference {
             if (zone != previous && Known(zone)) t[zone].Visits += 1;
           }
         }
-        ++c;
-        if (c >= R) classify();
+        if (++c < R) continue;
+        c = 0;  // a whole second: classify it
+        ++s;
+        if (amb && Known(zone)) ++t[zone].AmbulatorySeconds;
+        if (ster && Known(zone)) ++t[zone].StereotypicSeconds;
+        if (amb || ster) anchor = base;
+        if (!amb && !ster && !lost && Known(zone)) ++t[zone].RestingSeconds;
+        if (Known(zone)) ++t[zone].VisitSeconds;
+        amb = ster = lost = false;
       }
-      if (s < L && !(s > 0 || c > 0)) break;
-      SessionResult r;
-      r.Number = number;
-      r.TotalDistance = total;
-      r.Zones = t;
-      r.FirstEntry = first;
+      SessionResult r{.Number = number, .TotalDistance = total, .Zones = t, .FirstEntry = first};
       writer.WriteSession(r);
       first.fill(-1);
     }

@@ -10,19 +10,15 @@
 namespace tlx::test {
 
 struct DataFileBuilder {
-  std::uint16_t tag = 0xAAFD;
+  // Each field is written as one 16-bit word, the start time as two.
+  std::uint32_t tag = 0xAAFD;
   std::uint32_t start = 3155785200u;  // Sat Jan 01 00:00:00 2000
-  std::uint16_t video = 0;
-  std::uint16_t sessionLength5 = 12;  // 60 seconds
-  std::uint16_t sessions = 1;
-  std::uint16_t delay = 0;
-  std::uint16_t maxDistance = 50;
-  std::uint16_t ambulatory = 3;
-  std::uint16_t stereotypic = 2;
-  std::uint16_t units0 = 1;  // cm
-  std::uint16_t scale = 200;
-  std::uint16_t reference = 12;
-  std::uint16_t rateCode = 0;  // 1 per second
+  std::uint32_t video = 0;
+  std::uint32_t sessionLength5 = 12;  // 60 seconds
+  std::uint32_t sessions = 1, delay = 0, maxDistance = 50, ambulatory = 3, stereotypic = 2;
+  std::uint32_t units0 = 1;  // cm
+  std::uint32_t scale = 200, reference = 12;
+  std::uint32_t rateCode = 0;  // 1 per second
   std::string samples;
 
   static void Put16(std::string& out, std::uint32_t v) {
@@ -45,18 +41,10 @@ struct DataFileBuilder {
 
   std::string Header() const {
     std::string h;
-    Put16(h, tag);
-    Put16(h, 121);
-    Put16(h, 33);
-    Put16(h, 0);
-    Put16(h, start & 0xFFFF);
-    Put16(h, start >> 16);
-    Put16(h, video);
     const auto count = static_cast<std::uint32_t>(samples.size() / 2);
-    Put16(h, count & 0xFFFF);
-    Put16(h, count >> 16);
-    for (std::uint16_t v : {sessionLength5, sessions, delay, maxDistance, ambulatory, stereotypic,
-                            units0, scale, reference, rateCode}) {
+    for (std::uint32_t v : {tag, 121u, 33u, 0u, start & 0xFFFF, start >> 16, video, count & 0xFFFF, count >> 16,
+                            sessionLength5, sessions, delay, maxDistance, ambulatory, stereotypic, units0, scale,
+                            reference, rateCode}) {
       Put16(h, v);
     }
     return h;

@@ -1,7 +1,8 @@
-// The results and sample exports, the export commands with their file dialog, and finding and
-// starting the summary program.
+// The results and sample exports, the export commands with their file dialog, finding and starting
+// the summary program, and opening a data file (or handing a summary file to that program).
 #include "common/UserAnswers.h"
 #include "data/Export.h"
+#include "data/OpenData.h"
 #include "data/SummaryProgram.h"
 #include "DataFileBuilder.h"
 #include "support/TestSupport.h"
@@ -9,9 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tlx {
 namespace {
+
+using test::DataFileBuilder;
 
 ResultsTable SmallTable() {
   ResultsTable t;
@@ -20,18 +24,14 @@ ResultsTable SmallTable() {
   return t;
 }
 
-ResultsExportHeader Header() {
+TEST(ResultsExport, HeaderLinesThenTheTableWithTheChosenDelimiter) {
   ResultsExportHeader h;
   h.DataFilePath = "/data/rat1.dat";
   h.MapFile = "/data/rat1.MAP";
   h.Start = LocalDateTime{2024, 2, 29, 13, 5, 9, 0};
   h.SessionLength = 90000;
   h.UnitsCode = 9;
-  return h;
-}
-
-TEST(ResultsExport, HeaderLinesThenTheTableWithTheChosenDelimiter) {
-  EXPECT_EQ(ResultsExportText(Header(), SmallTable(), ','),
+  EXPECT_EQ(ResultsExportText(h, SmallTable(), ','),
             "Expr. Filename;rat1.dat\r\n"
             "Map Filename;/data/rat1.MAP\r\n"
             "Expr Start Time;Thu Feb 29 13:05:09 2024\r\n"
@@ -41,55 +41,46 @@ TEST(ResultsExport, HeaderLinesThenTheTableWithTheChosenDelimiter) {
             "1;A;12,5;3;0;57;60;2;0,2\r\n");
   ResultsTable headerOnly = SmallTable();
   headerOnly.Rows.clear();
-  const std::string text = ResultsExportText(Header(), headerOnly, '.');
+  const std::string text = ResultsExportText(h, headerOnly, '.');
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
   EXPECT_EQ(text.substr(0, 24), "Expr. Filename,rat1.dat\r");
 }
 
-TEST(SampleExport, LinesForPositionsAndMissingObjects) {
+TEST(SampleExport, LinesForPositionsAndMissingObjectsAndNothingReplacedOnRefusal) {
   EXPECT_EQ(SampleExportLine({0, 0}, ','), "0,0\r\n");
   EXPECT_EQ(SampleExportLine({117, 64}, ';'), "117;64\r\n");
   EXPECT_EQ(SampleExportLine({3, 255}, ','), "\"\",\"\"\r\n");
   EXPECT_EQ(SampleExportLine({3, 254}, ','), "3,254\r\n");  // raw values, as recorded
 
   test::TempDir dir;
-  test::DataFileBuilder b;
+  DataFileBuilder b;
   b.Add({{0, 0}, {117, 64}, {9, 255}});
-  test::WriteBytes(dir.File("S.DAT"), b.Bytes());
-  ASSERT_TRUE(WriteSampleExport(dir.File("S.DAT"), dir.File("S.CSV"), kDataStart, -1, ','));
-  EXPECT_EQ(test::ReadBytes(dir.File("S.CSV")), "0;0\r\n117;64\r\n\"\";\"\"\r\n");
-  ASSERT_TRUE(WriteSampleExport(dir.File("S.DAT"), dir.File("L.CSV"), kDataStart, 4, '.'));
-  EXPECT_EQ(test::ReadBytes(dir.File("L.CSV")), "0,0\r\n117,64\r\n");  // limit in bytes of samples
-
-  test::WriteBytes(dir.File("E.DAT"), test::DataFileBuilder{}.Bytes());
-  ASSERT_TRUE(WriteSampleExport(dir.File("E.DAT"), dir.File("E.CSV"), kDataStart, -1, '.'));
-  EXPECT_EQ(test::ReadBytes(dir.File("E.CSV")), "");
-
-  // Half a sample at the end of the recording is not exported.
-  test::WriteBytes(dir.File("ODD.DAT"), b.Bytes() + "z");
-  ASSERT_TRUE(WriteSampleExport(dir.File("ODD.DAT"), dir.File("O.CSV"), kDataStart, -1, '.'));
-  EXPECT_EQ(test::ReadBytes(dir.File("O.CSV")), "0,0\r\n117,64\r\n\"\",\"\"\r\n");
-
-  // An export aimed at the data file itself leaves the recording as it was.
-  EXPECT_FALSE(WriteSampleExport(dir.File("S.DAT"), dir.File("S.DAT"), kDataStart, -1, '.'));
-  EXPECT_EQ(test::ReadBytes(dir.File("S.DAT")), b.Bytes());
-
-  // A file that is not a data file leaves an existing export as it was.
-  test::DataFileBuilder other = b;
-  other.tag = 0xAAFE;
-  test::WriteBytes(dir.File("BAD.DAT"), other.Bytes());
+  const std::string recording = b.Bytes() + "z";  // half a sample at the end is not exported
+  test::WriteBytes(dir.File("S.DAT"), recording);
+  test::WriteBytes(dir.File("E.DAT"), DataFileBuilder{}.Bytes());
+  b.tag = 0xAAFE;
+  test::WriteBytes(dir.File("BAD.DAT"), b.Bytes());
   test::WriteBytes(dir.File("KEEP.CSV"), "keep");
-  EXPECT_FALSE(WriteSampleExport(dir.File("BAD.DAT"), dir.File("KEEP.CSV"), kDataStart, -1, '.'));
-  EXPECT_FALSE(WriteSampleExport(dir.File("NONE.DAT"), dir.File("KEEP.CSV"), kDataStart, -1, '.'));
+  auto exported = [&](const char* data, const char* out, std::int64_t limit, char decimal) {
+    const bool ok = WriteSampleExport(dir.File(data), dir.File(out), kDataStart, limit, decimal);
+    return ok ? test::ReadBytes(dir.File(out)) : std::string("refused");
+  };
+  EXPECT_EQ(exported("S.DAT", "S.CSV", -1, ','), "0;0\r\n117;64\r\n\"\";\"\"\r\n");
+  EXPECT_EQ(exported("S.DAT", "L.CSV", 4, '.'), "0,0\r\n117,64\r\n");  // limit in bytes of samples
+  EXPECT_EQ(exported("E.DAT", "E.CSV", -1, '.'), "");
+  // Aimed at the data file itself, or from what is not a data file: the old file stays.
+  EXPECT_EQ(exported("S.DAT", "S.DAT", -1, '.'), "refused");
+  EXPECT_EQ(test::ReadBytes(dir.File("S.DAT")), recording);
+  EXPECT_EQ(exported("BAD.DAT", "KEEP.CSV", -1, '.'), "refused");
+  EXPECT_EQ(exported("NONE.DAT", "KEEP.CSV", -1, '.'), "refused");
   EXPECT_EQ(test::ReadBytes(dir.File("KEEP.CSV")), "keep");
 }
 
 // Records what would have been started instead of starting it.
 class FakeLauncher : public ProcessLauncher {
  public:
-  long Start(const std::string& program, const std::vector<std::string>& arguments) override {
+  long Start(const std::string&, const std::vector<std::string>& arguments) override {
     started.push_back(arguments);
-    programs.push_back(program);
     return result;
   }
   bool SendKey(long taskId, const std::string& key) override {
@@ -97,7 +88,6 @@ class FakeLauncher : public ProcessLauncher {
     return true;
   }
   long result = 4242;
-  std::vector<std::string> programs;
   std::vector<std::vector<std::string>> started;
   std::vector<std::string> keys;
 };
@@ -132,9 +122,8 @@ TEST(SummaryProgramHandOff, StartsWithArgumentListAndSendsKeyOnlyAfterASuccess) 
 
   MakeProgram(home.File("SUMBRIX.EXE"));
   ASSERT_TRUE(summary.Start("/data/a file; rm -rf.CSV"));
-  ASSERT_EQ(launcher.started.size(), 1u);
-  EXPECT_EQ(launcher.started[0],
-            (std::vector<std::string>{home.File("SUMBRIX.EXE"), "/data/a file; rm -rf.CSV", "/NCE"}));
+  EXPECT_EQ(launcher.started,
+            (std::vector<std::vector<std::string>>{{home.File("SUMBRIX.EXE"), "/data/a file; rm -rf.CSV", "/NCE"}}));
   summary.SendClosingKey();
   EXPECT_EQ(launcher.keys, std::vector<std::string>{"4242{F12}"});
 
@@ -146,24 +135,22 @@ TEST(SummaryProgramHandOff, StartsWithArgumentListAndSendsKeyOnlyAfterASuccess) 
 
 TEST(SummaryProgramHandOff, RealSpawnPassesArgumentsUntouched) {
   test::TempDir dir;
-  const std::string script = dir.File("sumbrix");
-  test::WriteBytes(script, "#!/bin/sh\nprintf '%s|' \"$@\" > \"" + dir.File("args") + ".tmp\"\nmv \"" +
-                               dir.File("args") + ".tmp\" \"" + dir.File("args") + "\"\n");
-  ::chmod(script.c_str(), 0755);
+  const std::string args = dir.File("args");
+  test::WriteBytes(dir.File("sumbrix"),
+                   "#!/bin/sh\nprintf '%s|' \"$@\" > \"" + args + ".tmp\"\nmv \"" + args + ".tmp\" \"" + args + "\"\n");
+  ::chmod(dir.File("sumbrix").c_str(), 0755);
   SpawnLauncher launcher;
   SummaryProgram summary(launcher, {dir.Path(), "", ""});
   ASSERT_TRUE(summary.Start("it's $HOME.CSV"));
-  for (int i = 0; i < 500 && !test::PathExists(dir.File("args")); ++i) ::usleep(10000);
-  EXPECT_EQ(test::ReadBytes(dir.File("args")), "it's $HOME.CSV|/NCE|");
+  for (int i = 0; i < 500 && !test::PathExists(args); ++i) ::usleep(10000);
+  EXPECT_EQ(test::ReadBytes(args), "it's $HOME.CSV|/NCE|");
 }
 
 TEST(ExportCommands, AnswerGetsTheCsvExtensionAndTheSummaryProgramStarts) {
   test::TempDir dir, home;
-  test::DataFileBuilder b;
-  b.Add({{1, 2}, {3, 255}});
   OpenDataFile open;
   open.Info.Path = dir.File("RAT.DAT");
-  test::WriteBytes(open.Info.Path, b.Bytes());
+  test::WriteBytes(open.Info.Path, DataFileBuilder{}.Add({{1, 2}, {3, 255}}).Bytes());
   open.Table = SmallTable();
   open.SessionLength = 600;
   open.UnitsCode = 1;
@@ -185,6 +172,53 @@ TEST(ExportCommands, AnswerGetsTheCsvExtensionAndTheSummaryProgramStarts) {
   EXPECT_EQ(ExportSamples(answers, open, ','), dir.File("SAMPLES.CSV"));
   EXPECT_EQ(test::ReadBytes(dir.File("SAMPLES.CSV")), "1;2\r\n\"\";\"\"\r\n");
   EXPECT_EQ(ExportSamples(answers, open, ','), "");  // cancelled dialog: nothing written
+}
+
+TEST(OpeningDataFiles, RunResultsMapAndSessionsOrTheRightMessage) {
+  test::TempDir dir;
+  ScriptedAnswers answers;
+  FakeLauncher launcher;
+  SummaryProgram summary(launcher, {dir.Path(), "", ""});
+  test::WriteBytes(dir.File("sumbrix"), "#!/bin/sh\n");
+  OpenDataFile open;
+
+  DataFileBuilder b;
+  b.rateCode = 1;  // 5 per second, 60-second sessions: 300 samples each
+  test::WriteBytes(dir.File("RAT.DAT"), b.Repeat(5, 5, 1650).Bytes());
+  test::WriteBytes(dir.File("RAT.map"), std::string("\xFC\xAA") + std::string(768, 'q'));
+  // Semicolon results analysed with 10-minute sessions in inches, naming a map that is not there.
+  test::WriteBytes(dir.File("RAT.PRN"),
+                   "Expr. Filename;RAT.DAT\r\nMap Filename;/data/RAT1.MAP\r\nSession length;00:10:00\r\n"
+                   "Dist. are in;Inches\r\nSess.#;Zone;Dist\r\n 1 ;ALL;12,5\r\n 1 ;A;12,5\r\n");
+  ASSERT_EQ(OpenDataFileForAnalysis(dir.File("RAT.DAT"), answers, &summary, open), OpenResult::Opened);
+  EXPECT_EQ(open.Sessions, 6);
+  EXPECT_EQ(open.MapFile, dir.File("RAT.map"));  // found in any case; the PRN's map does not exist
+  EXPECT_EQ(open.Map.At(23, 31), 'q');
+  EXPECT_EQ(open.Table.RowCount(), 2u);
+  EXPECT_EQ(open.SessionLength, 600);  // as the results were analysed
+  EXPECT_EQ(open.UnitsCode, 5);
+  EXPECT_TRUE(answers.Messages().empty());
+
+  test::WriteBytes(dir.File("E.DAT"), DataFileBuilder{}.Bytes());
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("E.DAT"), answers, &summary, open), OpenResult::Empty);
+  ASSERT_EQ(answers.Messages().size(), 1u);
+  EXPECT_EQ(answers.Messages()[0].caption, "Empty Data File");
+
+  test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(40, '\0'));
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SETUP.DAT"), answers, &summary, open), OpenResult::Refused);
+  ASSERT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(answers.Messages()[1].caption, "Invalid File Format");
+  EXPECT_EQ(answers.Messages()[1].text, "The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file.");
+  EXPECT_EQ(answers.Messages()[1].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(open.Info.Path, dir.File("E.DAT"));  // unchanged by a refused file
+
+  test::WriteBytes(dir.File("SUMMARY.csv"), "a,b\r\n");
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SUMMARY.csv"), answers, &summary, open),
+            OpenResult::HandedToSummaryProgram);
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(launcher.started[0][1], dir.File("SUMMARY.csv"));
+  EXPECT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("NONE.DAT"), answers, &summary, open), OpenResult::Missing);
 }
 
 }  // namespace

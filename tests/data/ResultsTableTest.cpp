@@ -1,8 +1,6 @@
 // Reading results back into the table the data panel shows, the session count of a reanalysis,
 // the samples of one session and the trace drawn from them.
-#include "data/OpenData.h"
 #include "data/Reanalysis.h"
-#include "data/SummaryProgram.h"
 #include "data/ResultsTable.h"
 #include "DataFileBuilder.h"
 #include "support/TestSupport.h"
@@ -12,21 +10,19 @@
 namespace tlx {
 namespace {
 
-const char* const kSemicolonResults =
-    "Expr. Filename;RAT1.DAT\r\n"
-    "Map Filename;/data/RAT1.MAP\r\n"
-    "Expr. start time;Sat Jan 01 00:00:00 2000\r\n"
-    "Session length;00:10:00\r\n"
-    "Dist. are in;Inches\r\n"
-    "Sess.#;Zone;Dist;Amb.T;Ster.T;Rest.T;Vist.T;#.Vist;Latency\r\n"
-    " 1 ;ALL;12,5; 3 ; 0 ; 57 ; 60 ;N/A;N/A\r\n"
-    "\r\n"
-    " 1 ;A;12,5; 3 ; 0 ; 57 ; 60 ; 2 ;0,2\r\n";
-
 TEST(ResultsTableLoading, SemicolonFileReadsBackTrimmedWithItsHeaderValues) {
   ResultsTable table;
   ResultsHeaderValues header;
-  ParseResultsText(kSemicolonResults, table, &header);
+  ParseResultsText("Expr. Filename;RAT1.DAT\r\n"
+                   "Map Filename;/data/RAT1.MAP\r\n"
+                   "Expr. start time;Sat Jan 01 00:00:00 2000\r\n"
+                   "Session length;00:10:00\r\n"
+                   "Dist. are in;Inches\r\n"
+                   "Sess.#;Zone;Dist;Amb.T;Ster.T;Rest.T;Vist.T;#.Vist;Latency\r\n"
+                   " 1 ;ALL;12,5; 3 ; 0 ; 57 ; 60 ;N/A;N/A\r\n"
+                   "\r\n"
+                   " 1 ;A;12,5; 3 ; 0 ; 57 ; 60 ; 2 ;0,2\r\n",
+                   table, &header);
   EXPECT_EQ(table.Delimiter, ';');
   ASSERT_EQ(table.Columns.size(), 9u);
   EXPECT_EQ(table.Columns[8], "Latency");
@@ -35,14 +31,12 @@ TEST(ResultsTableLoading, SemicolonFileReadsBackTrimmedWithItsHeaderValues) {
   EXPECT_EQ(table.Rows[1][8], "0,2");
   EXPECT_TRUE(header.HaveMapFile);
   EXPECT_EQ(header.MapFile, "/data/RAT1.MAP");
-  EXPECT_TRUE(header.HaveSessionLength);
   EXPECT_EQ(header.SessionLength, 600);
-  EXPECT_TRUE(header.HaveUnits);
   EXPECT_EQ(header.UnitsCode, 5);
   EXPECT_FALSE(header.HaveStartTime);  // the panel's key is "Start Time"
 }
 
-TEST(ResultsTableLoading, DelimiterRuleAndRaggedRows) {
+TEST(ResultsTableLoading, DelimiterRuleRaggedRowsAndHeaderlessResults) {
   // Only the 15th character of the "Expr. Filename" line decides; other semicolons do not.
   EXPECT_EQ(ResultsDelimiter("Expr. Filename,A;B.DAT\r\n"), ',');
   EXPECT_EQ(ResultsDelimiter("Map Filename;x\r\nExpr. Filename;A\r\n"), ';');
@@ -53,10 +47,7 @@ TEST(ResultsTableLoading, DelimiterRuleAndRaggedRows) {
   ASSERT_EQ(table.RowCount(), 2u);
   EXPECT_EQ(table.Rows[0], (std::vector<std::string>{"1", "2", "3"}));  // cut to the columns
   EXPECT_EQ(table.Rows[1], (std::vector<std::string>{"x,y", "z", ""}));  // quotes group, padded
-}
 
-TEST(ResultsTableLoading, HeaderlessResultsStartAtTheColumnHeader) {
-  ResultsTable table;
   ParseResultsText("Sess.#,Zone,Dist\r\n 1 ,ALL,0.0\r\n 2 ,ALL,1.5\r\n", table, nullptr);
   ASSERT_EQ(table.Columns.size(), 3u);
   ASSERT_EQ(table.RowCount(), 2u);
@@ -69,18 +60,16 @@ TEST(ResultsTableLoading, HeaderlessResultsStartAtTheColumnHeader) {
 TEST(ReanalysisSessions, CountsAndShortLastSession) {
   EXPECT_EQ(SessionCount(1500, 300), 5);
   EXPECT_EQ(SessionCount(1650, 300), 6);
-  EXPECT_EQ(SessionCount(0, 300), 0);
   EXPECT_EQ(SessionCount(100, 0), 0);
-  const SessionSplit s610 = SplitIntoSessions(610 * 5, 5, 60);
-  EXPECT_EQ(s610.Sessions, 11);
-  EXPECT_TRUE(s610.LastIsShort);
-  const SessionSplit s600 = SplitIntoSessions(600 * 5, 5, 60);
-  EXPECT_EQ(s600.Sessions, 10);
-  EXPECT_FALSE(s600.LastIsShort);
-  // A recording shorter than one session is one short session, as the analysis writes it.
-  const SessionSplit s50 = SplitIntoSessions(50 * 5, 5, 60);
-  EXPECT_EQ(s50.Sessions, 1);
-  EXPECT_TRUE(s50.LastIsShort);
+  // 5 per second in 60-second sessions; a recording shorter than one session is one short
+  // session, as the analysis writes it.
+  const struct { std::int64_t seconds, sessions; bool short_; } splits[] = {
+      {610, 11, true}, {600, 10, false}, {50, 1, true}};
+  for (const auto& s : splits) {
+    const SessionSplit split = SplitIntoSessions(s.seconds * 5, 5, 60);
+    EXPECT_EQ(split.Sessions, s.sessions) << s.seconds;
+    EXPECT_EQ(split.LastIsShort, s.short_) << s.seconds;
+  }
   EXPECT_EQ(SplitIntoSessions(100, 5, 0).Sessions, 0);
   EXPECT_EQ(ReanalysisMessage(2), "Click 'Reanalyze' to\r\ndo the reanalysis with\r\nthe current parameters.");
 }
@@ -112,63 +101,7 @@ TEST(ReanalysisTrace, SkipsLostSamplesArtifactsAndSmallMoves) {
       {100, 100},                     // further than 20: artifact, ignored
       {13, 200},                      // below the picture: skipped
       {20, 10}};                      // 7: drawn
-  const std::vector<PositionSample> points = TracePoints(samples, 20, 3);
-  EXPECT_EQ(points, (std::vector<PositionSample>{{10, 10}, {13, 10}, {20, 10}}));
-}
-
-class RecordingLauncher : public ProcessLauncher {
- public:
-  long Start(const std::string&, const std::vector<std::string>& arguments) override {
-    started.push_back(arguments);
-    return 7;
-  }
-  bool SendKey(long, const std::string&) override { return true; }
-  std::vector<std::vector<std::string>> started;
-};
-
-TEST(OpeningDataFiles, RunResultsMapAndSessionsOrTheRightMessage) {
-  test::TempDir dir;
-  ScriptedAnswers answers;
-  RecordingLauncher launcher;
-  SummaryProgram summary(launcher, {dir.Path(), "", ""});
-  test::WriteBytes(dir.File("sumbrix"), "#!/bin/sh\n");
-  OpenDataFile open;
-
-  test::DataFileBuilder b;
-  b.rateCode = 1;  // 5 per second, 60-second sessions: 300 samples each
-  b.Repeat(5, 5, 1650);
-  test::WriteBytes(dir.File("RAT.DAT"), b.Bytes());
-  test::WriteBytes(dir.File("RAT.map"), std::string("\xFC\xAA") + std::string(768, 'q'));
-  test::WriteBytes(dir.File("RAT.PRN"), kSemicolonResults);
-  ASSERT_EQ(OpenDataFileForAnalysis(dir.File("RAT.DAT"), answers, &summary, open), OpenResult::Opened);
-  EXPECT_EQ(open.Sessions, 6);
-  EXPECT_EQ(open.MapFile, dir.File("RAT.map"));  // found in any case; the PRN's map does not exist
-  EXPECT_EQ(open.Map.At(23, 31), 'q');
-  EXPECT_EQ(open.Table.RowCount(), 2u);
-  EXPECT_EQ(open.SessionLength, 600);  // as the results were analysed
-  EXPECT_EQ(open.UnitsCode, 5);
-  EXPECT_TRUE(answers.Messages().empty());
-
-  test::WriteBytes(dir.File("E.DAT"), test::DataFileBuilder{}.Bytes());
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("E.DAT"), answers, &summary, open), OpenResult::Empty);
-  ASSERT_EQ(answers.Messages().size(), 1u);
-  EXPECT_EQ(answers.Messages()[0].caption, "Empty Data File");
-
-  test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(40, '\0'));
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SETUP.DAT"), answers, &summary, open), OpenResult::Refused);
-  ASSERT_EQ(answers.Messages().size(), 2u);
-  EXPECT_EQ(answers.Messages()[1].caption, "Invalid File Format");
-  EXPECT_EQ(answers.Messages()[1].text, "The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file.");
-  EXPECT_EQ(answers.Messages()[1].icon, MsgIcon::Exclamation);
-  EXPECT_EQ(open.Info.Path, dir.File("E.DAT"));  // unchanged by a refused file
-
-  test::WriteBytes(dir.File("SUMMARY.csv"), "a,b\r\n");
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SUMMARY.csv"), answers, &summary, open),
-            OpenResult::HandedToSummaryProgram);
-  ASSERT_EQ(launcher.started.size(), 1u);
-  EXPECT_EQ(launcher.started[0][1], dir.File("SUMMARY.csv"));
-  EXPECT_EQ(answers.Messages().size(), 2u);
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("NONE.DAT"), answers, &summary, open), OpenResult::Missing);
+  EXPECT_EQ(TracePoints(samples, 20, 3), (std::vector<PositionSample>{{10, 10}, {13, 10}, {20, 10}}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "device/DistanceMeasuring.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace tlx::test {
 namespace {
@@ -66,11 +67,10 @@ TEST(MeasuringTextTest, HelpTextsCursorGridAndDistanceText) {
   EXPECT_EQ(cal.find("cross hairs to one end of the object and"), std::string::npos);
   EXPECT_EQ(MeasuringHelpText(0) + MeasuringHelpText(5), "");
 
-  EXPECT_EQ(CursorFromFraction(1.0, 1.0), (VideoPoint{255, 191}));
-  EXPECT_EQ(CursorFromFraction(0.0, 0.0), (VideoPoint{0, 0}));
-  EXPECT_EQ(CursorFromFraction(-0.5, 7.0), (VideoPoint{0, 191}));
-  EXPECT_EQ(CursorFromFraction(0.5, 0.5), (VideoPoint{128, 96}));
-  EXPECT_EQ(CursorFromFraction(std::nan(""), 0.25), (VideoPoint{0, 48}));
+  const std::tuple<double, double, VideoPoint> grid[] = {
+      {1.0, 1.0, {255, 191}}, {0.0, 0.0, {0, 0}}, {-0.5, 7.0, {0, 191}}, {0.5, 0.5, {128, 96}},
+      {std::nan(""), 0.25, {0, 48}}};
+  for (const auto& [fx, fy, cursor] : grid) EXPECT_EQ(CursorFromFraction(fx, fy), cursor) << fx;
   EXPECT_FLOAT_EQ(MeasuredDistance({10, 20}, {40, 60}), 50.0f);
   EXPECT_EQ(DistanceText(50.0f, {true, 12.0f / 200.0f}, 5), "Distance = 50.00 pixels  (3.00 Inches)");
   EXPECT_EQ(DistanceText(50.0f, {false, 0}, 5), "Distance = 50.00 pixels");

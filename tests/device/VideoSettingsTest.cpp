@@ -67,8 +67,22 @@ TEST(VideoSettingsTest, LeavingDuringAMaskSetupCancelsItWithTheFullEndSequence) 
   EXPECT_EQ(rig.answers.StatusTexts().back(), "");
 }
 
-TEST(VideoSettingsTest, AClosedPortChangesNothingButTheObjectFilterSetting) {
+TEST(VideoSettingsTest, LeavingTakesThePanelValuesAndAClosedPortChangesOnlyTheFilterSetting) {
   PanelRig rig;
+  rig.parameters.SampleRate = 30;
+  rig.panel.EnterPanel();
+  EXPECT_EQ(rig.panel.Controls().VideoModeIndex, 0);
+  rig.panel.Controls().VideoModeIndex = 1;
+  EXPECT_TRUE(rig.panel.LeavePanel());
+  EXPECT_EQ(rig.settings.VideoType, kVideoPal);
+  EXPECT_EQ(rig.parameters.SampleRate, 25);
+
+  rig.settings.VideoType = kVideoSecam;  // shown, and kept, as PAL
+  rig.panel.EnterPanel();
+  EXPECT_EQ(rig.panel.Controls().VideoModeIndex, 1);
+  EXPECT_TRUE(rig.panel.LeavePanel());
+  EXPECT_EQ(rig.settings.VideoType, kVideoPal);
+
   rig.panel.MaskStart();
   rig.panel.InvertClicked();
   EXPECT_FALSE(rig.panel.ViewLiveVideo());
@@ -83,27 +97,6 @@ TEST(VideoSettingsTest, AClosedPortChangesNothingButTheObjectFilterSetting) {
   rig.panel.ObjectFilterClicked(false);
   EXPECT_TRUE(rig.panel.LeavePanel());  // switches live video off
   EXPECT_EQ(rig.fake.Written(), ub::LiveVideoOn() + ub::ObjectFilter(false) + ub::LiveVideoOff());
-}
-
-TEST(VideoSettingsTest, LeavingTakesThePanelValuesAndNormalisesTheRate) {
-  PanelRig rig;
-  rig.settings.DelayType = 1;
-  rig.parameters.SampleRate = 30;
-  rig.panel.EnterPanel();
-  EXPECT_EQ(rig.panel.Controls().DelayTypeIndex, 1);
-  EXPECT_EQ(rig.panel.Controls().VideoModeIndex, 0);
-  rig.panel.Controls().VideoModeIndex = 1;
-  rig.panel.Controls().DelayTypeIndex = 0;
-  EXPECT_TRUE(rig.panel.LeavePanel());
-  EXPECT_EQ(rig.settings.VideoType, kVideoPal);
-  EXPECT_EQ(rig.settings.DelayType, 0);
-  EXPECT_EQ(rig.parameters.SampleRate, 25);
-
-  rig.settings.VideoType = kVideoSecam;  // shown, and kept, as PAL
-  rig.panel.EnterPanel();
-  EXPECT_EQ(rig.panel.Controls().VideoModeIndex, 1);
-  EXPECT_TRUE(rig.panel.LeavePanel());
-  EXPECT_EQ(rig.settings.VideoType, kVideoPal);
 }
 
 }  // namespace

@@ -11,13 +11,8 @@
 #include <algorithm>
 #include <vector>
 
-namespace tlx {
+namespace tlx::test {
 namespace {
-
-using test::PathExists;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
 
 struct ProgramRig {
   explicit ProgramRig(const std::string& home)
@@ -38,8 +33,10 @@ void WriteHomeFiles(const TempDir& home) {
   WriteBytes(home.File("~RANAL.CSV"), "old reanalysis");
 }
 
-// A run interrupted earlier: its journal and its raw file, which ends in half a sample.
-void LeaveInterruptedRun(const TempDir& home) {
+TEST(Program, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuestion) {
+  TempDir home;
+  WriteHomeFiles(home);
+  // A run interrupted earlier: its journal and its raw file, which ends in half a sample.
   RunJournal journal;
   journal.DataFile = home.File("LOST.DAT");
   journal.StartTime = {2026, 5, 31, 22, 0, 0, 0};
@@ -47,12 +44,6 @@ void LeaveInterruptedRun(const TempDir& home) {
   journal.Parameters.SampleRate = 1;
   WriteRunJournal(RunJournalPath(home.Path()), journal);
   WriteBytes(home.File("LOST.RAW"), std::string("\x10\x20\x30\x40\x50", 5));
-}
-
-TEST(Program, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuestion) {
-  TempDir home;
-  WriteHomeFiles(home);
-  LeaveInterruptedRun(home);
   ProgramRig rig(home.Path());
   rig.program.StartUp();
   rig.clock.RunFor(100);  // let the last command reach the unit
@@ -77,13 +68,31 @@ TEST(Program, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuestion) {
   EXPECT_TRUE(p.run.State().StartConfirmed);
 }
 
-TEST(Program, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
+// The names of the files put in place in the watched directory, in the order they first arrived.
+std::vector<std::string> Arrivals(int watch) {
+  std::vector<std::string> names;
+  alignas(inotify_event) char buffer[1 << 16];
+  for (long n; (n = ::read(watch, buffer, sizeof buffer)) > 0;) {
+    for (long at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      const std::string name = event->len ? event->name : "";
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+      at += static_cast<long>(sizeof(inotify_event) + event->len);
+    }
+  }
+  return names;
+}
+
+TEST(Program, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBackInOrder) {
   TempDir home;
   WriteHomeFiles(home);
   ProgramRig rig(home.Path());
   rig.program.StartUp();
   rig.program.commands.State().VideoInverted = true;
   rig.serial.ClearSent();
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  inotify_add_watch(watch, home.Path().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
   rig.program.Shutdown();
   rig.clock.RunFor(100);
 
@@ -99,60 +108,20 @@ TEST(Program, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
   EXPECT_FALSE(rig.serial.IsOpen());
   EXPECT_EQ(rig.unit.MemoryBlock(), std::string(768, '1'));
 
+  const std::vector<std::string> expected = {"COLORS.INI", "TRACELUX.SET", "TLUXEXPT.EXP",
+                                             "TRACELUX.INI", "DEFAULT.MAP"};
+  std::vector<std::string> order = Arrivals(watch);
+  ::close(watch);
+  std::erase_if(order, [&](const std::string& name) {
+    return std::find(expected.begin(), expected.end(), name) == expected.end();
+  });
+  EXPECT_EQ(order, expected);
   EXPECT_NE(ReadBytes(home.File("TRACELUX.SET")).find("Delay Type = TIMEOFDAY\r\n"), std::string::npos);
   EXPECT_NE(ReadBytes(home.File("TRACELUX.INI")).find("Com Port = 2\r\n"), std::string::npos);
   EXPECT_NE(ReadBytes(home.File("TLUXEXPT.EXP")).find("Sample Rate = 25\r\n"), std::string::npos);
   EXPECT_EQ(ReadBytes(home.File("DEFAULT.MAP")).size(), 770u);
-  EXPECT_TRUE(PathExists(home.File("COLORS.INI")));
   EXPECT_FALSE(PathExists(home.File("~RANAL.CSV")));
 }
 
-// The names of the files put in place in a directory, in the order they arrived.
-class ArrivalLog {
- public:
-  explicit ArrivalLog(const std::string& dir) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-    if (fd_ >= 0) inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
-  }
-  ~ArrivalLog() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  std::vector<std::string> Names() {
-    alignas(inotify_event) char buffer[1 << 16];
-    for (long n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-      for (long at = 0; at < n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-        const std::string name = event->len ? event->name : "";
-        if (std::find(names_.begin(), names_.end(), name) == names_.end()) names_.push_back(name);
-        at += static_cast<long>(sizeof(inotify_event) + event->len);
-      }
-    }
-    return names_;
-  }
-  bool Ok() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-  std::vector<std::string> names_;
-};
-
-TEST(Program, ShutdownWritesTheSettingsFilesInTheirOrder) {
-  TempDir home;
-  WriteHomeFiles(home);
-  ProgramRig rig(home.Path());
-  rig.program.StartUp();
-  ArrivalLog log(home.Path());
-  ASSERT_TRUE(log.Ok());
-  rig.program.Shutdown();
-  std::vector<std::string> order;
-  for (const std::string& name : log.Names()) {
-    for (const char* kept : {"COLORS.INI", "TRACELUX.SET", "TLUXEXPT.EXP", "TRACELUX.INI",
-                             "DEFAULT.MAP"})
-      if (name == kept) order.push_back(name);
-  }
-  const std::vector<std::string> expected = {"COLORS.INI", "TRACELUX.SET", "TLUXEXPT.EXP",
-                                             "TRACELUX.INI", "DEFAULT.MAP"};
-  EXPECT_EQ(order, expected);
-}
-
 }  // namespace
-}  // namespace tlx
+}  // namespace tlx::test

@@ -1,18 +1,9 @@
-#include "run/RawRecorder.h"
-#include "run/RunJournal.h"
-#include "support/TestSupport.h"
+#include "RunRig.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <unistd.h>
-
-namespace tlx {
+namespace tlx::test {
 namespace {
-
-using test::ReadBytes;
-using test::TempDir;
 
 TEST(RawRecorder, SamplesReachTheFileWhenFlushedAndCoordinatesAreLimited) {
   TempDir dir;
@@ -31,16 +22,7 @@ TEST(RawRecorder, AFullDiskKeepsEveryWholeSampleWrittenBefore) {
   TempDir dir;
   RawRecorder r;
   ASSERT_TRUE(r.Open(dir.File("RUN.RAW")));
-  long room = 7;  // the disk takes seven more bytes: three samples and half of one
-  r.SetWriteFunction([&room](int fd, const char* bytes, std::size_t count) -> long {
-    if (room <= 0) {
-      errno = ENOSPC;
-      return -1;
-    }
-    const long n = ::write(fd, bytes, std::min<long>(room, static_cast<long>(count)));
-    room -= n;
-    return n;
-  });
+  r.SetWriteFunction(DiskWithRoom(7));  // three samples and half of one
   for (int i = 0; i < 5; ++i) r.Append(i, i);
   EXPECT_FALSE(r.Flush(false));
   EXPECT_FALSE(r.Append(9, 9));  // nothing more is taken once writing failed
@@ -86,4 +68,4 @@ TEST(RunJournal, EveryHeaderValueComesBackAndDamageIsSurvived) {
 }
 
 }  // namespace
-}  // namespace tlx
+}  // namespace tlx::test

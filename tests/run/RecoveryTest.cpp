@@ -5,19 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace tlx {
+namespace tlx::test {
 namespace {
-
-using test::DataFileBytes;
-using test::PathExists;
-using test::ReadBytes;
-using test::RunRig;
-using test::TempDir;
 
 constexpr std::uint32_t kSeed = 11;
 
@@ -29,32 +22,22 @@ void SetUpLongRun(RunRig& rig) {
 // Runs 7.5 s of a run in a child process that then dies without cleaning up anything, as a
 // crash or a power cut would leave it. Returns the samples the recorder had written out.
 long CrashMidRun(const std::string& dir) {
-  const std::string countFile = dir + "/written";
   const pid_t pid = fork();
   if (pid == 0) {
     RunRig rig(dir, kSeed);
     SetUpLongRun(rig);
     if (!rig.MenuAndStart()) _exit(2);
     rig.clock.RunFor(7500);
-    std::FILE* f = std::fopen(countFile.c_str(), "w");
-    if (f) {
-      std::fprintf(f, "%lld %lld", static_cast<long long>(rig.Run().Recorder().SamplesWritten()),
-                   static_cast<long long>(rig.Run().SamplesCounted()));
-      std::fclose(f);
-    }
+    const std::int64_t written = rig.Run().Recorder().SamplesWritten();
+    // At most the last second of samples may still have been on its way to the file.
+    if (rig.Run().SamplesCounted() - written > 30) _exit(3);
+    WriteBytes(dir + "/written", std::to_string(written));
     _exit(0);
   }
   int status = 0;
   waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  long long written = -1, counted = -1;
-  std::FILE* f = std::fopen(countFile.c_str(), "r");
-  if (!f) return -1;
-  if (std::fscanf(f, "%lld %lld", &written, &counted) != 2) written = -1;
-  std::fclose(f);
-  // At most the last second of samples may still have been on its way to the file.
-  if (counted - written > 30) return -1;
-  return static_cast<long>(written);
+  return std::atol(ReadBytes(dir + "/written").c_str());
 }
 
 TEST(CrashRecovery, InterruptedRunBecomesADataFileWithNoRecordedSampleLost) {
@@ -107,16 +90,8 @@ TEST(CrashRecovery, AFullDiskStopsTheRunAndKeepsEverySampleWritten) {
   TempDir dir;
   RunRig rig(dir.Path());
   rig.params.SessionLength = 600;
-  long room = 3000;  // bytes the disk still takes: 1500 samples, 50 s at 30 per second
-  rig.Run().Recorder().SetWriteFunction([&room](int fd, const char* bytes, std::size_t n) -> long {
-    if (room <= 0) {
-      errno = ENOSPC;
-      return -1;
-    }
-    const long done = ::write(fd, bytes, std::min<long>(room, static_cast<long>(n)));
-    room -= done;
-    return done;
-  });
+  // The disk takes 3000 more bytes: 1500 samples, 50 s at 30 per second.
+  rig.Run().Recorder().SetWriteFunction(DiskWithRoom(3000));
   ASSERT_TRUE(rig.MenuAndStart());
   ASSERT_TRUE(rig.RunUntilIdle(120000));
   const RunState& s = rig.Run().State();
@@ -128,4 +103,4 @@ TEST(CrashRecovery, AFullDiskStopsTheRunAndKeepsEverySampleWritten) {
 }
 
 }  // namespace
-}  // namespace tlx
+}  // namespace tlx::test

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tlx {
+namespace tlx::test {
 namespace {
 
 TEST(RunLabels, TextsAtTheEdgesOfTheCounters) {
@@ -91,4 +91,4 @@ TEST(RunDisplayModel, MarkerAndTraceFollowTheRulesOfEachPanel) {
 }
 
 }  // namespace
-}  // namespace tlx
+}  // namespace tlx::test

@@ -3,8 +3,6 @@
 #pragma once
 
 #include "common/VirtualClock.h"
-#include "device/CommandSet.h"
-#include "device/StreamDecoder.h"
 #include "device/TrackerLink.h"
 #include "run/RunController.h"
 #include "run/RunJournal.h"
@@ -12,10 +10,15 @@
 #include "sim/SimulatedUnit.h"
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace tlx::test {
@@ -28,9 +31,8 @@ class WatchingAnswers : public ScriptedAnswers {
     return ScriptedAnswers::ShowMessage(request);
   }
   int Count(const std::string& caption) const {
-    int n = 0;
-    for (const auto& m : Messages()) n += m.caption == caption;
-    return n;
+    return static_cast<int>(std::count_if(Messages().begin(), Messages().end(),
+                                           [&](const auto& m) { return m.caption == caption; }));
   }
   std::function<void(const MessageRequest&)> onMessage;
 };
@@ -53,6 +55,19 @@ class ViewLog : public MainView {
   void HideStopWindow() override { events.push_back("hide"); }
   std::vector<std::string> events;
 };
+
+// A disk that takes `room` more bytes and then reports itself full.
+inline RawRecorder::WriteFunction DiskWithRoom(long room) {
+  return [room](int fd, const char* bytes, std::size_t count) mutable -> long {
+    if (room <= 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const long n = ::write(fd, bytes, std::min<long>(room, static_cast<long>(count)));
+    room -= n;
+    return n;
+  };
+}
 
 struct RunRig {
   explicit RunRig(const std::string& dir, std::uint32_t seed = 7,
@@ -81,11 +96,6 @@ struct RunRig {
       run = std::make_unique<RunController>(RunContext{clock, answers, commands, decoder, display,
                                                        view, params, settings, map, journalPath});
     return *run;
-  }
-  void UsePal() {
-    unit.SetVideoStandard(VideoStandard::Pal, clock.NowUs());
-    serial.Refresh();
-    settings.VideoType = 1;
   }
   // Run menu, then Start.
   bool MenuAndStart() {
@@ -127,6 +137,14 @@ struct DataFileBytes {
   int SampleY(std::size_t i) const { return static_cast<unsigned char>(bytes[38 + 2 * i + 1]); }
   std::string SampleBytes() const { return bytes.size() < 38 ? "" : bytes.substr(38); }
   std::string bytes;
+};
+
+// One rig with the default run (two sessions of 10 s at 30 samples a second) in a fresh directory.
+class RunRigTest : public ::testing::Test {
+ protected:
+  std::size_t DataSamples() const { return DataFileBytes(dir.File("RAT1.DAT")).Samples(); }
+  TempDir dir;
+  RunRig rig{dir.Path()};
 };
 
 }  // namespace tlx::test

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tlx {
 namespace {
 
@@ -13,10 +15,8 @@ constexpr std::int32_t kRed = 255, kOrange = 33023, kGreen = 65280;
 
 TEST(ColoursFileRead, OnlyWellFormedLinesWithCodesInRangeChangeTheTable) {
   const ColourTable defaults = DefaultColourTable();
-  EXPECT_EQ(defaults.Of('A'), kRed);
-  EXPECT_EQ(defaults.Of('B'), kOrange);
-  EXPECT_EQ(defaults.Of('a'), kRed);
-  EXPECT_EQ(defaults.Of(' '), 0);
+  EXPECT_EQ(std::tuple(defaults.Of('A'), defaults.Of('B'), defaults.Of('a'), defaults.Of(' ')),
+            std::tuple(kRed, kOrange, kRed, 0));
   TempDir dir;
   test::WriteBytes(dir.File("COLORS.INI"),
                    "Color 300 = 1\r\nColor -1 = 1\r\ncolor 97=16776960\r\nColor 66 = 65280 \r\n"
@@ -29,8 +29,7 @@ TEST(ColoursFileRead, OnlyWellFormedLinesWithCodesInRangeChangeTheTable) {
   expected.entries[0] = 7;
   EXPECT_EQ(table.entries, expected.entries);
 
-  EXPECT_FALSE(ReadColours(dir.File("MISSING.INI"), table));
-  EXPECT_FALSE(ReadColours(dir.Path(), table));
+  EXPECT_FALSE(ReadColours(dir.File("MISSING.INI"), table) || ReadColours(dir.Path(), table));
   EXPECT_EQ(table.entries, expected.entries);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 #include <string>
 
 namespace tlx {
@@ -31,6 +32,11 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// The flags and numbers of the settings as one value, so a test compares them all at once.
+auto Fields(const ProgramSettings& s) {
+  return std::make_tuple(int(s.ComPort), s.DrawTrace, s.ObjectFilter, int(s.DelayType), int(s.VideoType));
+}
+
 class ProgramSettingsFileTest : public ::testing::Test {
  protected:
   std::string Ini() const { return dir.File("TRACELUX.INI"); }
@@ -48,35 +54,19 @@ class ProgramSettingsFileTest : public ::testing::Test {
 TEST_F(ProgramSettingsFileTest, WrittenFilesReadBackUnchanged) {
   const std::string config = dir.File("My Config");
   ASSERT_EQ(::mkdir(config.c_str(), 0755), 0);
-  ProgramSettings out;
-  out.ConfigDir = config;
-  out.DataDir = dir.Path();
-  out.ComPort = 3;
-  out.DrawTrace = true;
-  out.ObjectFilter = true;
-  out.DelayType = 1;
-  out.VideoType = 1;
-  out.OpenDir = "/Some/Open Dir";
+  const ProgramSettings out{config, dir.Path(), 3, true, true, 1, 1, "/Some/Open Dir"};
   ASSERT_TRUE(WriteProgramSettings(Ini(), out));
   EXPECT_EQ(test::ReadBytes(Ini()), "Config Dir = \"" + config + "\"\r\nData Dir = \"" + dir.Path() +
                                         "\"\r\nCom Port = 3\r\nDraw Trace = Enabled\r\n");
   EXPECT_EQ(test::ReadBytes(Set()),
             "Object Filter = Enabled\r\nDelay Type = TIMEOFDAY\r\nVideo Type = PAL\r\n"
             "Open Dir = \"/Some/Open Dir\"\r\n");
-
   ProgramSettings in;
   EXPECT_TRUE(ReadProgramSettings(Ini(), in));
-  EXPECT_EQ(in.ConfigDir, config);
-  EXPECT_EQ(in.DataDir, dir.Path());
-  EXPECT_EQ(in.ComPort, 3);
-  EXPECT_TRUE(in.DrawTrace);
-  EXPECT_TRUE(in.ObjectFilter);
-  EXPECT_EQ(in.DelayType, 1);
-  EXPECT_EQ(in.VideoType, 1);
-  EXPECT_EQ(in.OpenDir, "/Some/Open Dir");
+  EXPECT_EQ(Fields(in), Fields(out));
+  EXPECT_EQ(in.ConfigDir + "|" + in.DataDir + "|" + in.OpenDir, config + "|" + dir.Path() + "|/Some/Open Dir");
 
-  ProgramSettings plain;
-  ASSERT_TRUE(WriteProgramSettings(Ini(), plain));
+  ASSERT_TRUE(WriteProgramSettings(Ini(), ProgramSettings()));
   EXPECT_EQ(test::ReadBytes(Set()), "Object Filter = Disabled\r\nDelay Type = DELAY\r\n"
                                     "Video Type = NTSC\r\nOpen Dir = \"\"\r\n");
   EXPECT_EQ(test::ReadBytes(Ini()), "Config Dir = \"\"\r\nData Dir = \"\"\r\nCom Port = 0\r\n"
@@ -84,29 +74,20 @@ TEST_F(ProgramSettingsFileTest, WrittenFilesReadBackUnchanged) {
 }
 
 TEST_F(ProgramSettingsFileTest, ValuesAreReadWithTheirRules) {
+  // The port is limited to 1..8; only "ON", "TRUE" or "ENABLED" is true; SECAM is used as PAL...
   const ProgramSettings a = ReadBack("Com Port = 12\r\nDraw Trace = Yes\r\n",
                                      "Object Filter = on\r\nDelay Type = timeofday\r\n"
                                      "Video Type = SECAM\r\n");
-  EXPECT_EQ(a.ComPort, 8);
-  EXPECT_FALSE(a.DrawTrace);
-  EXPECT_TRUE(a.ObjectFilter);
-  EXPECT_EQ(a.DelayType, 1);
-  EXPECT_EQ(a.VideoType, 1);  // SECAM is used as PAL...
+  EXPECT_EQ(Fields(a), std::make_tuple(8, false, true, 1, 1));
   ASSERT_TRUE(WriteProgramSettings(Ini(), a));
   EXPECT_NE(test::ReadBytes(Set()).find("Video Type = PAL\r\n"), std::string::npos);  // ...and kept so
-
-  const ProgramSettings b = ReadBack("com port=0\r\ndraw trace = on\r\n",
-                                     "Delay Type = Later\r\nVideo Type = \"pal\"\r\n");
-  EXPECT_EQ(b.ComPort, 1);
-  EXPECT_TRUE(b.DrawTrace);
-  EXPECT_EQ(b.DelayType, 0);
-  EXPECT_EQ(b.VideoType, 1);
-
-  const ProgramSettings c = ReadBack("Com Port = COM3\r\nCom Port = 1e999\r\n", "");
-  EXPECT_EQ(c.ComPort, 8);  // the last line wins, beyond every range
-  EXPECT_EQ(ReadBack("Com Port = -1e999\n", "").ComPort, 1);
-  EXPECT_EQ(ReadBack("Com Port = COM3\r", "").ComPort, 1);
-  EXPECT_EQ(ReadBack("Com Port = 4.5\r\nCom Port = 6 7\r\n", "").ComPort, 4);
+  EXPECT_EQ(Fields(ReadBack("com port=0\r\ndraw trace = on\r\n", "Delay Type = Later\r\nVideo Type = \"pal\"\r\n")),
+            std::make_tuple(1, true, false, 0, 1));
+  // The last line wins; numbers beyond every range are limited, non-numbers read as 0.
+  for (auto [ini, port] : {std::pair{"Com Port = COM3\r\nCom Port = 1e999\r\n", 8}, {"Com Port = -1e999\n", 1},
+                           {"Com Port = COM3\r", 1}, {"Com Port = 4.5\r\nCom Port = 6 7\r\n", 4}}) {
+    EXPECT_EQ(ReadBack(ini, "").ComPort, port) << ini;
+  }
 }
 
 TEST_F(ProgramSettingsFileTest, DirectoriesKeepTheirCaseAndMustBeUsable) {
@@ -114,9 +95,7 @@ TEST_F(ProgramSettingsFileTest, DirectoriesKeepTheirCaseAndMustBeUsable) {
   const std::string bare = dir.File("BareMixed");
   ASSERT_EQ(::mkdir(mixed.c_str(), 0755), 0);
   ASSERT_EQ(::mkdir(bare.c_str(), 0755), 0);
-  ProgramSettings settings;
-  settings.ConfigDir = "/previous/config";
-  settings.DataDir = "/previous/data";
+  ProgramSettings settings{"/previous/config", "/previous/data", 0, false, false, 0, 0, ""};
   test::WriteBytes(Ini(), "Config Dir = " + mixed + "\r\nData Dir = " + bare + "\r\n");
   ReadProgramSettings(Ini(), settings);
   EXPECT_EQ(settings.ConfigDir, "/previous/config");  // a bare directory with a blank: ignored
@@ -127,29 +106,18 @@ TEST_F(ProgramSettingsFileTest, DirectoriesKeepTheirCaseAndMustBeUsable) {
   ReadProgramSettings(Ini(), settings);
   EXPECT_EQ(settings.ConfigDir, mixed);
   EXPECT_EQ(settings.DataDir, bare);  // unusable: the field keeps its value
-
-  test::WriteBytes(Set(), "Open Dir = /Bare/Open\r\n");
-  ReadProgramSettings(Ini(), settings);
-  EXPECT_EQ(settings.OpenDir, "/Bare/Open");
-  test::WriteBytes(Set(), "Open Dir = \"\"\r\n");
-  ReadProgramSettings(Ini(), settings);
-  EXPECT_EQ(settings.OpenDir, "");
+  for (auto [line, openDir] : {std::pair{"Open Dir = /Bare/Open\r\n", "/Bare/Open"}, {"Open Dir = \"\"\r\n", ""}}) {
+    test::WriteBytes(Set(), line);
+    ReadProgramSettings(Ini(), settings);
+    EXPECT_EQ(settings.OpenDir, openDir);
+  }
 }
 
 TEST_F(ProgramSettingsFileTest, MissingFilesLeaveValuesButClampStillApplies) {
-  ProgramSettings settings;
-  settings.ComPort = 5;
-  settings.DrawTrace = true;
-  settings.OpenDir = "/kept";
-  settings.DelayType = 7;
-  settings.VideoType = 2;
+  ProgramSettings settings{"", "", 5, true, false, 7, 2, "/kept"};
   EXPECT_FALSE(ReadProgramSettings(Ini(), settings));
-  EXPECT_EQ(settings.ComPort, 5);
-  EXPECT_TRUE(settings.DrawTrace);
+  EXPECT_EQ(Fields(settings), std::make_tuple(5, true, false, 1, 1));
   EXPECT_EQ(settings.OpenDir, "/kept");
-  EXPECT_EQ(settings.DelayType, 1);
-  EXPECT_EQ(settings.VideoType, 1);
-
   // The SET file is read even without the INI file beside it.
   test::WriteBytes(Set(), "Object Filter = Enabled\r\n");
   EXPECT_FALSE(ReadProgramSettings(Ini(), settings));
@@ -169,21 +137,17 @@ TEST_F(ProgramSettingsFileTest, MissingFilesLeaveValuesButClampStillApplies) {
 TEST_F(ProgramSettingsFileTest, AnyBytesAreSurvived) {
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) & 0xff);
-  const std::string hugeLine = "Com Port = " + std::string(1 << 20, '7') + "\r\n";
+  // An unterminated quote is taken as written; a NUL is a character like any other.
   const ProgramSettings a = ReadBack(junk + "\r\nCom Port = 2\r\n" + junk,
                                      "Open Dir = \"C:\\unterminated\r\nDelay Type = \0TIMEOFDAY\r\n"s
                                      "Video Type = PAL\0\r\n"s);
-  EXPECT_EQ(a.ComPort, 2);
-  EXPECT_EQ(a.OpenDir, "\"C:\\unterminated");  // taken as written, its quote included
-  EXPECT_EQ(a.DelayType, 0);         // a NUL is a character like any other
-  EXPECT_EQ(a.VideoType, 0);
-
-  const ProgramSettings b = ReadBack(hugeLine + "Draw Trace = " + std::string(1 << 20, 'x') + "ON",
+  EXPECT_EQ(Fields(a), std::make_tuple(2, false, false, 0, 0));
+  EXPECT_EQ(a.OpenDir, "\"C:\\unterminated");
+  const std::string mb(1 << 20, 'x');
+  const ProgramSettings b = ReadBack("Com Port = " + std::string(1 << 20, '7') + "\r\nDraw Trace = " + mb + "ON",
                                      std::string(1 << 20, '"') + "\r\n" + std::string(1 << 20, '='));
-  EXPECT_EQ(b.ComPort, 8);
-  EXPECT_TRUE(b.DrawTrace);
-  const ProgramSettings c = ReadBack(std::string(1 << 20, '\0'), std::string(1 << 20, '\n'));
-  EXPECT_EQ(c.ComPort, 0);
+  EXPECT_EQ(Fields(b), std::make_tuple(8, true, false, 0, 0));
+  EXPECT_EQ(ReadBack(std::string(1 << 20, '\0'), std::string(1 << 20, '\n')).ComPort, 0);
 }
 
 TEST(ProgramHome, OptionThenEnvironmentThenConfigDirectory) {

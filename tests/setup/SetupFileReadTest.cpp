@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tlx {
 namespace {
+
+using namespace std::string_literals;
 
 class SetupRead : public testing::Test {
  protected:
@@ -33,27 +37,23 @@ TEST_F(SetupRead, TextLinesAnyCaseSpacingAndLineEnd) {
                        std::string(junk, sizeof junk - 1) + "Data File = " + std::string(1 << 20, 'x') +
                        "\r\nData File = /runs/Rat1.dat\r\nMeasurement Units = Feet\r\nSave Data = None",
                    r));
-  EXPECT_EQ(r.SampleRate, 5);
-  EXPECT_EQ(r.SessionLength, 90);  // the last duplicate wins
-  EXPECT_EQ(r.NumberOfSessions, 7);
-  EXPECT_EQ(r.InitialDelay + r.MaximumDistance, 0);  // malformed lines skipped
-  EXPECT_EQ(r.CalibrateScale, 33);
-  EXPECT_EQ(r.DataFile, "/runs/Rat1.dat");  // case kept without quotes
-  EXPECT_EQ(r.MeasurementUnits, 6);
-  EXPECT_TRUE(r.SaveData);  // any text holding "ON"
+  // The last duplicate wins, malformed lines are skipped, a name keeps its case without quotes,
+  // and any text holding "ON" is true.
+  EXPECT_EQ(std::tuple(r.SampleRate, r.SessionLength, r.NumberOfSessions, r.InitialDelay, r.MaximumDistance),
+            std::tuple(5, 90, 7, 0, 0.0f));
+  EXPECT_EQ(std::tuple(r.CalibrateScale, r.DataFile, r.MeasurementUnits, r.SaveData),
+            std::tuple(33.0f, "/runs/Rat1.dat"s, 6, true));
 }
 
 TEST_F(SetupRead, QuotesBlanksAndHugeNumbers) {
   ExperimentParameters r;
   ASSERT_TRUE(Load("Data File = \"/my runs/A.dat\"\r\nMeasurement Units = \"User defined\"\r\n"
                    "Session Length = 1e30\r\nSample Rate = 99999999\r\n", r));
-  EXPECT_EQ(r.DataFile, "/my runs/A.dat");
-  EXPECT_EQ(r.MeasurementUnits, 9);
-  EXPECT_EQ(r.SessionLength, 2147483647);
-  EXPECT_EQ(r.SampleRate, 32767);
+  EXPECT_EQ(std::tuple(r.DataFile, r.MeasurementUnits, r.SessionLength, r.SampleRate),
+            std::tuple("/my runs/A.dat"s, 9, 2147483647, 32767));
+  // A bare name holding a blank does not match: the name read before stays.
   ASSERT_TRUE(Load("Data File = /my runs/B.dat\r\nMeasurement Units = Furlongs\r\n", r));
-  EXPECT_EQ(r.DataFile, "/my runs/A.dat");
-  EXPECT_EQ(r.MeasurementUnits, 9);
+  EXPECT_EQ(r.DataFile + "|" + std::to_string(r.MeasurementUnits), "/my runs/A.dat|9");
 }
 
 TEST_F(SetupRead, UnreadableFilesLeaveTheRecordAlone) {
@@ -79,8 +79,7 @@ TEST_F(SetupRead, BinaryFileMapsItsUnsignedBlock) {
   const double want[] = {600, 65535, 10, 40000, 40, 8, 5, 200, 12, 5};
   for (int i = 0; i < 10; ++i) EXPECT_EQ(got[i], want[i]) << "word " << i;
   EXPECT_EQ(r.DataFile, dir.File("R.DAT"));
-  EXPECT_TRUE(r.SaveData && r.MapFlag);
-  EXPECT_EQ(r.MapFile, "/maps/A.MAP");
+  EXPECT_TRUE(r.SaveData && r.MapFlag && r.MapFile == "/maps/A.MAP");
   ASSERT_TRUE(Load(BinarySetup("/no/such/dir/A.DAT"), r));
   EXPECT_FALSE(r.SaveData);
 }

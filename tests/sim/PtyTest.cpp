@@ -1,9 +1,17 @@
-// The simulated unit served on a pseudo-terminal in real time, reached through a plain file
-// descriptor, and the command line that serves it.
+// The simulated unit served on a pseudo-terminal in real time: reached through a plain file
+// descriptor, through the command line that serves it, and by the program's own serial link,
+// receive dispatch, command set and stream decoder.
+#include "common/SystemClock.h"
+#include "common/UserAnswers.h"
+#include "device/CommandSet.h"
+#include "device/StreamDecoder.h"
+#include "device/TermiosLink.h"
+#include "device/TrackerLink.h"
 #include "sim/PtyServer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -13,17 +21,19 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
 namespace tlx::test {
 namespace {
 
-// Reads from fd until `want` bytes came or `ms` passed.
-std::string ReadFor(int fd, std::size_t want, int ms) {
+// Reads from fd until `want` bytes came, a line ended (when asked) or `ms` passed.
+std::string ReadFor(int fd, std::size_t want, int ms, bool toLineEnd = false) {
   std::string bytes;
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (bytes.size() < want && std::chrono::steady_clock::now() < end) {
+  while (bytes.size() < want && !(toLineEnd && !bytes.empty() && bytes.back() == '\n') &&
+         std::chrono::steady_clock::now() < end) {
     pollfd p{fd, POLLIN, 0};
     char c;
     if (::poll(&p, 1, 10) == 1 && ::read(fd, &c, 1) == 1) bytes.push_back(c);
@@ -44,18 +54,6 @@ std::string PingThrough(const std::string& path) {
   return reply;
 }
 
-TEST(PtyServerTest, AnswersAPingThroughAPlainDescriptorAndStopsWhenTold) {
-  SimulatedUnit unit(3);
-  PtyServer server(unit);
-  ASSERT_TRUE(server.Open()) << server.ErrorText();
-  bool stopped = false;
-  std::thread serving([&] { stopped = server.Serve(); });
-  EXPECT_EQ(PingThrough(server.SlavePath()), "!");
-  server.RequestStop();
-  serving.join();
-  EXPECT_TRUE(stopped);
-}
-
 TEST(SimCommand, PrintsThePathFirstAndServesUntilTerminated) {
   if (::access(TLX_CLI_PATH, X_OK) != 0) GTEST_SKIP() << "tracelux-cli is not built";
   int out[2];
@@ -68,12 +66,7 @@ TEST(SimCommand, PrintsThePathFirstAndServesUntilTerminated) {
   ASSERT_EQ(posix_spawn(&pid, TLX_CLI_PATH, &actions, nullptr, const_cast<char**>(argv), environ), 0);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
-  std::string line;
-  while (line.empty() || line.back() != '\n') {
-    const std::string c = ReadFor(out[0], 1, 5000);
-    if (c.empty()) break;
-    line += c;
-  }
+  const std::string line = ReadFor(out[0], 4096, 5000, true);
   ::close(out[0]);
   EXPECT_EQ(line.rfind("/dev/pts/", 0), 0u) << line;
   if (!line.empty()) {
@@ -89,6 +82,97 @@ TEST(SimCommand, PrintsThePathFirstAndServesUntilTerminated) {
     FAIL() << "still serving 5 s after SIGTERM";
   }
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A run that is always running and counts every decoded sample once.
+struct Collector : RunSampleSink {
+  bool RunIsRunning() override { return true; }
+  bool OpenRecordedSampleFile() override { return true; }
+  void AppendRecordedSample(const PositionSample&) override {}
+  void AccountSample(const PositionSample& sample) override { samples.push_back(sample); }
+  std::vector<PositionSample> samples;
+};
+
+class ProgramOnPty : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unit.SetMemoryBlock(std::string(768, '1'));
+    unit.SetObjectArea(1234);
+    ASSERT_TRUE(server.Open()) << server.ErrorText();
+    serving = std::thread([this] { served = server.Serve(); });
+    clock.AddEventSource([this] { serial.Poll(); });
+    decoder.SetRunSink(&run);
+  }
+  void TearDown() override { StopServing(); }
+  void StopServing() {
+    if (!serving.joinable()) return;
+    server.RequestStop();
+    serving.join();
+    EXPECT_TRUE(served) << "the server stops when told";
+  }
+
+  SimulatedUnit unit{5};
+  PtyServer server{unit};
+  std::thread serving;
+  bool served = false;
+  SystemClock clock;
+  TermiosLink serial{[this](int port) { return port == 3 ? server.SlavePath() : std::string(); }};
+  IntervalPacer pacer;
+  TrackerLink tracker{serial, clock, pacer};
+  ScriptedAnswers answers;
+  CommandSet commands{tracker, answers};
+  StreamDecoder decoder{tracker, commands, answers};
+  Collector run;
+};
+
+// True when the samples are consecutive frames of the animal's path.
+bool FollowPath(const std::vector<PositionSample>& samples, std::uint32_t seed) {
+  SimulatedAnimal animal(seed);
+  std::vector<SimSample> path;
+  for (std::size_t i = 0; i < 3000 + samples.size(); ++i) path.push_back(animal.Next());
+  const auto same = [](const PositionSample& s, const SimSample& p) { return s.X == p.x && s.Y == p.y; };
+  for (std::size_t first = 0; first + samples.size() <= path.size(); ++first)
+    if (std::equal(samples.begin(), samples.end(), path.begin() + first, same)) return true;
+  return false;
+}
+
+TEST_F(ProgramOnPty, PlainPingResetQueriesStreamOverlayAndMemoryBlockWork) {
+  EXPECT_EQ(PingThrough(server.SlavePath()), "!");  // any raw client, opened and closed again
+  ASSERT_TRUE(commands.ResetAndInitialize(3));
+  EXPECT_TRUE(tracker.State().UnitAwake);
+  EXPECT_TRUE(answers.Messages().empty());
+  commands.ReadVideoInverted();
+  EXPECT_TRUE(commands.State().VideoInverted);
+  EXPECT_EQ(commands.ObjectAreaQuery(), 1234);
+
+  ASSERT_TRUE(commands.StartStream());
+  tracker.WaitMilliseconds(1000);
+  commands.StopStream();
+  EXPECT_TRUE(run.samples.size() >= 20 && run.samples.size() <= 40) << run.samples.size();
+  // The stop command's own answer is decoded too (the stream is still on while it comes).
+  ASSERT_FALSE(run.samples.empty());
+  run.samples.pop_back();
+  EXPECT_TRUE(FollowPath(run.samples, 5)) << "samples are consecutive frames of the path";
+
+  commands.OverlayText(40, -1, "Z");
+  commands.SetInversion(false);
+  commands.StoreVideoInverted();
+  tracker.WaitMilliseconds(700);
+  StopServing();
+  EXPECT_EQ(unit.Overlay().Cell(31, 0), 'Z');
+  EXPECT_EQ(unit.MemoryBlock(), std::string(768, '0'));
+}
+
+TEST_F(ProgramOnPty, ATerminalThatDisappearsMidStreamClosesThePort) {
+  ASSERT_TRUE(commands.ResetAndInitialize(3));
+  ASSERT_TRUE(commands.StartStream());
+  tracker.WaitMilliseconds(200);
+  StopServing();
+  server.Close();
+  tracker.WaitMilliseconds(200);
+  EXPECT_FALSE(tracker.PortOpen());
+  commands.StopStream();  // must not hang or fail on the lost port
+  EXPECT_EQ(commands.ObjectAreaQuery(), -1);
 }
 
 }  // namespace

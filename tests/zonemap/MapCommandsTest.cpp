@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 #include "zonemap/GoldenFiles.h"
 #include "zonemap/MapFile.h"
+#include "zonemap/ZoneUndo.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,33 @@ TEST(MapPanelCommands, LoadAndSaveAskForTheRightFiles) {
   EXPECT_FALSE(SaveMapCommand(dir.Path(), maps, answers));  // cancelled
   EXPECT_FALSE(LoadMapCommand("/setup", maps, answers));    // cancelled
   EXPECT_TRUE(answers.Messages().empty());
+}
+
+// The entry state is the floor of the undo stack; every undo steps back one edit.
+TEST(ZoneUndo, StepsBackOneEditAtATimeAndNeverBelowTheEntryState) {
+  ZoneUndoStack stack;
+  const ZoneMap entry = ZoneMap::FourQuadrants();
+  stack.Reset(entry);
+  EXPECT_FALSE(stack.CanUndo() || stack.Undo().has_value());
+  EXPECT_EQ(stack.Count(), 1u);
+
+  ZoneMap first = entry;
+  first.Set(0, 0, 'x');
+  ZoneMap second = first;
+  second.Set(23, 31, 'y');
+  stack.Push(first);
+  stack.Push(second);
+  ASSERT_TRUE(stack.CanUndo());
+  EXPECT_EQ(stack.Undo(), first);
+  EXPECT_EQ(stack.Undo(), entry);
+  EXPECT_FALSE(stack.Undo().has_value());
+  EXPECT_EQ(stack.Count(), 1u);
+
+  // A new entry forgets everything pushed before.
+  stack.Push(second);
+  stack.Reset(ZoneMap());
+  EXPECT_EQ(stack.Count(), 1u);
+  EXPECT_FALSE(stack.CanUndo());
 }
 
 }  // namespace
