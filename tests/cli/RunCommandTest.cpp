@@ -21,9 +21,12 @@ std::string SetupText(const std::string& dataFile, int sessionLength, int sessio
 TEST(RunCommand, SimulatedRunWritesFilesThatAnalyzeReadsTheSameWay) {
   TempDir dir;
   WriteBytes(dir.File("EXP1.EXP"), SetupText(dir.File("IGNORED.DAT"), 20, 3, 30));
-  const auto r = RunCli({"run", "--setup", "EXP1.EXP", "--data-file", "RAT1.DAT", "--seed", "5",
-                         "--sim-start", "2026-05-04 10:00:00", "--home", dir.Path()},
-                        dir.Path());
+  const auto runSeed5 = [&](const std::string& dataFile) {
+    return RunCli({"run", "--setup", "EXP1.EXP", "--data-file", dataFile, "--seed", "5",
+                   "--sim-start", "2026-05-04 10:00:00", "--home", dir.Path()},
+                  dir.Path());
+  };
+  const auto r = runSeed5("RAT1.DAT");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const std::string prn = ReadBytes(dir.File("RAT1.PRN"));
@@ -37,9 +40,7 @@ TEST(RunCommand, SimulatedRunWritesFilesThatAnalyzeReadsTheSameWay) {
   EXPECT_EQ(a.out, prn);
 
   // The same seed gives the same samples.
-  const auto again = RunCli({"run", "--setup", "EXP1.EXP", "--data-file", "RAT2.DAT", "--seed",
-                             "5", "--sim-start", "2026-05-04 10:00:00", "--home", dir.Path()},
-                            dir.Path());
+  const auto again = runSeed5("RAT2.DAT");
   ASSERT_EQ(again.exitCode, 0) << again.err;
   EXPECT_EQ(ReadBytes(dir.File("RAT2.DAT")), ReadBytes(dir.File("RAT1.DAT")));
 }

@@ -5,7 +5,7 @@
 namespace tlx {
 namespace {
 
-TEST(SetupShowCli, PrintsOrWritesTheCorrectedFile) {
+TEST(SetupCli, PrintsOrWritesTheCorrectedFile) {
   test::TempDir dir;
   test::WriteBytes(dir.File("in.EXP"),
                    "save data = yes\nData File = \"" + dir.File("Rat 1.DAT") + "\"\nSession Length = 13\n"
@@ -28,7 +28,7 @@ TEST(SetupShowCli, PrintsOrWritesTheCorrectedFile) {
             expected.substr(0, expected.size() - 4) + "25\r\n");
 }
 
-TEST(SetupShowCli, FailuresSayWhichFile) {
+TEST(SetupCli, FailuresSayWhichFile) {
   test::TempDir dir;
   const test::CliResult missing = test::RunCli({"setup", "show", dir.File("none.EXP")});
   EXPECT_EQ(missing.exitCode, 1);

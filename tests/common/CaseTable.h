@@ -11,7 +11,9 @@ namespace tlx::test {
 
 template <class In, class Out, class F>
 void ExpectEach(F function, std::initializer_list<std::pair<In, Out>> rows) {
-  for (const auto& [in, want] : rows) EXPECT_EQ(function(in), want) << "input " << testing::PrintToString(in);
+  for (const auto& [in, want] : rows) {
+    EXPECT_EQ(function(in), want) << "input " << testing::PrintToString(in);
+  }
 }
 
 }  // namespace tlx::test

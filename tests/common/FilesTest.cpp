@@ -26,7 +26,8 @@ using Text = std::string;
 
 TEST(Paths, JoiningAndChangingExtensions) {
   ExpectEach<Text, Text>([](const Text& d) { return JoinPath(d, "A.DAT"); },
-      {{"/data", "/data/A.DAT"}, {"/data/", "/data/A.DAT"}, {"C:\\DATA\\", "C:\\DATA\\A.DAT"}, {"", "/A.DAT"}});
+      {{"/data", "/data/A.DAT"}, {"/data/", "/data/A.DAT"}, {"C:\\DATA\\", "C:\\DATA\\A.DAT"},
+       {"", "/A.DAT"}});
   const struct { const char* path; const char* extension; const char* want; } cases[] = {
       {"/run.1/TEST", "DAT", "/run.1/TEST.DAT"}, {"C:\\RUN.1\\TEST", "DAT", "C:\\RUN.1\\TEST.DAT"},
       {"/d/A.EXP", "", "/d/A"}, {"/d/A.EXP", "  MAP ", "/d/A.MAP"}, {"A.", "DAT", "A..DAT"},
@@ -150,9 +151,10 @@ TEST(FileChecks, AppendingCopiesTheWholeSourceOnce) {
   std::string binary = "a\0b\r\n\xff"s;
   test::WriteBytes(dir.File("target"), "head:");
   test::WriteBytes(dir.File("source"), binary);
-  EXPECT_TRUE(AppendFileBytes(dir.File("target"), dir.File("source"), nullptr) &&
-              AppendFileBytes(dir.File("new"), dir.File("source"), nullptr));
-  EXPECT_EQ(test::ReadBytes(dir.File("target")) + "|" + test::ReadBytes(dir.File("new")), "head:" + binary + "|" + binary);
+  EXPECT_TRUE(AppendFileBytes(dir.File("target"), dir.File("source"), nullptr));
+  EXPECT_EQ(test::ReadBytes(dir.File("target")), "head:" + binary);
+  EXPECT_TRUE(AppendFileBytes(dir.File("new"), dir.File("source"), nullptr));
+  EXPECT_EQ(test::ReadBytes(dir.File("new")), binary);
   // Appending a file to itself doubles it and ends.
   EXPECT_TRUE(AppendFileBytes(dir.File("source"), dir.File("source"), nullptr));
   EXPECT_EQ(test::ReadBytes(dir.File("source")), binary + binary);
@@ -186,8 +188,9 @@ TEST(FileChecks, OverwriteQuestionOnlyForExistingFiles) {
   EXPECT_EQ(test::ReadBytes(dir.File("RUN1.DAT")), "x");
 
   const MessageRequest printer = NoPrinterMessage();
-  EXPECT_EQ(printer.caption + "|" + printer.text, "Printing not available|Printing is not available\r\n"
-                                                  "at this time.\r\n\r\nPlease use Windows to\r\nconfigure a printer.");
+  EXPECT_EQ(printer.caption + "|" + printer.text,
+            "Printing not available|Printing is not available\r\nat this time.\r\n\r\n"
+            "Please use Windows to\r\nconfigure a printer.");
 }
 
 TEST(FileChecks, FileDialogRequestAndForcedExtension) {
@@ -208,7 +211,8 @@ TEST(FileChecks, FileDialogRequestAndForcedExtension) {
 }
 
 std::ptrdiff_t EntriesIn(const test::TempDir& dir) {
-  return std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator{});
+  using std::filesystem::directory_iterator;
+  return std::distance(directory_iterator(dir.Path()), directory_iterator{});
 }
 
 TEST(AtomicFile, AbandonedWriteLeavesTheOldFileAndNoTemporary) {

@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 
 namespace tlx {
 namespace {
@@ -54,31 +55,30 @@ TEST(Numbers, IntegerAndLongTextsRoundTiesToEvenAndSaturate) {
 TEST(Numbers, Rounding) {
   ExpectEach<double, double>(RoundHalfEven, {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2},
                                              {2.4999, 2}, {1e300, 1e300}, {kInf, kInf}});
-  EXPECT_EQ(RoundHalfAway(0.5), 1);
-  EXPECT_EQ(RoundHalfAway(-0.5), -1);
+  EXPECT_EQ(std::tuple(RoundHalfAway(0.5), RoundHalfAway(-0.5)), std::tuple(1, -1));
   // Ties go to even multiples; 23 x 0.3 = 6.9 is cut to 6; no usable step leaves the value.
   const struct { double value, step, want; } multiples[] = {
       {7, 5, 5}, {12.5, 5, 10}, {17.5, 5, 20}, {7, 0.3, 6}, {-7, 5, -5},
       {7.3, 0, 7.3}, {7.3, -1, 7.3}, {7.3, kNan, 7.3}};
-  for (const auto& m : multiples) EXPECT_EQ(RoundToMultiple(m.value, m.step), m.want) << m.value << " " << m.step;
+  for (const auto& m : multiples) {
+    EXPECT_EQ(RoundToMultiple(m.value, m.step), m.want) << m.value << " " << m.step;
+  }
 }
 
 TEST(Numbers, ClampsTakeBoundsInEitherOrderAndNeverWrap) {
-  EXPECT_EQ(ClampInteger(10, 8, 1), 8);
-  EXPECT_EQ(ClampInteger(0, 1, 8), 1);
-  EXPECT_EQ(ClampInteger(100000, -100000, 100000), 32767);
+  EXPECT_EQ(std::tuple(ClampInteger(10, 8, 1), ClampInteger(0, 1, 8),
+                       ClampInteger(100000, -100000, 100000)), std::tuple(8, 1, 32767));
   std::int16_t value = 2;
   ClampIntegerInPlace(value, 0, 1);
   EXPECT_EQ(value, 1);
   EXPECT_EQ(ClampLong(1'000'000'000'000LL, 0, 5'000'000'000LL), kLongMax);
   EXPECT_EQ(ClampLong(-7, 3, -3), -3);
-  EXPECT_EQ(ClampSingle(5, 10, 0), 5.0f);
-  EXPECT_EQ(ClampSingle(-1, 0, 1), 0.0f);
-  EXPECT_EQ(ClampSingle(kNan, 1, 0), 0.0f);  // no number: the lower bound
+  // No number gives the lower bound.
+  EXPECT_EQ(std::tuple(ClampSingle(5, 10, 0), ClampSingle(-1, 0, 1), ClampSingle(kNan, 1, 0)),
+            std::tuple(5.0f, 0.0f, 0.0f));
   EXPECT_TRUE(InRangeInteger(10, 10, 1) && InRangeInteger(1, 10, 1));
   EXPECT_FALSE(InRangeInteger(0, 1, 10));
-  EXPECT_EQ(LongToInteger(40000), 32767);
-  EXPECT_EQ(LongToInteger(-40000), -32768);
+  EXPECT_EQ(std::tuple(LongToInteger(40000), LongToInteger(-40000)), std::tuple(32767, -32768));
   std::int32_t counter = kLongMax - 1;
   IncrementCounter(counter);
   IncrementCounter(counter);
@@ -86,10 +86,8 @@ TEST(Numbers, ClampsTakeBoundsInEitherOrderAndNeverWrap) {
 }
 
 TEST(Numbers, UnsignedBitPatterns) {
-  EXPECT_EQ(UnsignedLong(-1), 4294967295.0);
-  EXPECT_EQ(UnsignedLong(kLongMin), 2147483648.0);
-  EXPECT_EQ(UnsignedInteger(-1), 65535);
-  EXPECT_EQ(UnsignedInteger(-32768), 32768);
+  EXPECT_EQ(std::tuple(UnsignedLong(-1), UnsignedLong(kLongMin)), std::tuple(4294967295.0, 2147483648.0));
+  EXPECT_EQ(std::tuple(UnsignedInteger(-1), UnsignedInteger(-32768)), std::tuple(65535, 32768));
   // 1e20 is limited to 4294967296, which wraps to 0.
   ExpectEach<double, std::int32_t>(DoubleToUnsignedLong,
       {{4294967295.0, -1}, {2147483648.0, kLongMin}, {3000000000.0, -1294967296},

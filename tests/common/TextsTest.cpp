@@ -33,7 +33,8 @@ TEST(Texts, QuotingTrimmingAndTrueTexts) {
 }
 
 TEST(Texts, LinesCountCrAndLoneLfAsBreaks) {
-  ExpectEach<Text, int>(CountLines, {{"", 0}, {"a\r\nb", 2}, {"a\rb\nc", 3}, {"a\r\n", 2}, {"\n\r\n", 3}});
+  ExpectEach<Text, int>(CountLines,
+                        {{"", 0}, {"a\r\nb", 2}, {"a\rb\nc", 3}, {"a\r\n", 2}, {"\n\r\n", 3}});
   EXPECT_EQ(LineOf("one\r\ntwo\r\nthree", 2), "two");
   EXPECT_EQ(LineOf("a\tb\x01\r\n", 1), "ab");  // control characters up to CR are dropped
   EXPECT_EQ(LineOf("one\ntwo", 3) + LineOf("one", 0), "");
@@ -70,8 +71,9 @@ TEST(SettingsLine, TokensSplitAtBlanksAndEqualsQuotedPartsKeepCaseAndBlanks) {
        {"a\tb = c", {"A\tB", "=", "C"}},
        {"Open Dir = \"/home/My Data\"", {"OPEN", "DIR", "=", "/home/My Data"}},
        {"A = \"x=y\"", {"A", "=", "x=y"}}, {"A = \"\"", {"A", "=", ""}}, {"ab\"cd\"", {"AB", "cd"}},
-       {"\"ab\"cd", {"\"AB\"CD"}}, {"A = \"abc def", {"A", "=", "\"ABC DEF"}}, {"A = \"", {"A", "=", "\""}},
-       {"Open Dir = \"/tmp/a \"", {"OPEN", "DIR", "=", "/tmp/a "}}, {"A = \"x \" b", {"A", "=", "x ", "B"}},
+       {"\"ab\"cd", {"\"AB\"CD"}}, {"A = \"abc def", {"A", "=", "\"ABC DEF"}},
+       {"A = \"", {"A", "=", "\""}}, {"Open Dir = \"/tmp/a \"", {"OPEN", "DIR", "=", "/tmp/a "}},
+       {"A = \"x \" b", {"A", "=", "x ", "B"}},
        {"A = \"x \"=b", {"A", "=", "x ", "=", "B"}}});
 }
 
@@ -92,7 +94,9 @@ TEST(SettingsLine, TokensEitherSideOfTheFirstEquals) {
       {"A B = C D", false, 3, ""}, {"A B = C D", false, 0, ""}, {"A B = C D", true, -5, ""},
       {"A B", false, 1, ""}, {"A B", true, 2, "B"},  // no "=": every token is on the key side
       {"A = B = C", false, 2, "="}};
-  for (const auto& c : cases) EXPECT_EQ(LineToken(c.line, c.keySide, c.n), c.want) << c.line << " " << c.n;
+  for (const auto& c : cases) {
+    EXPECT_EQ(LineToken(c.line, c.keySide, c.n), c.want) << c.line << " " << c.n;
+  }
   EXPECT_EQ(LineValue("Com Port = 3"), "3");
   EXPECT_EQ(LineValue("Com Port ="), "");
 }
@@ -110,7 +114,8 @@ TEST(SettingsLine, ValuesAndDirectoriesCanKeepTheirCase) {
   // Creatable but not there is accepted, and nothing is left behind.
   ExpectEach<Text, Text>(LineDirectoryValue,
       {{"Config Dir = " + mixed, mixed}, {"Config Dir = \"" + mixed + "\"", mixed},
-       {"Data Dir = " + dir.File("New"), dir.File("New")}, {"Data Dir = " + dir.File("no/such/parent"), ""},
+       {"Data Dir = " + dir.File("New"), dir.File("New")},
+       {"Data Dir = " + dir.File("no/such/parent"), ""},
        {"Data Dir = \"\"", ""}});
   EXPECT_FALSE(test::PathExists(dir.File("New")));
 }

@@ -7,22 +7,12 @@ namespace tlx {
 namespace {
 
 TEST(SpinScroll, StepFollowsPlacesAndIncrement) {
-  SpinButtonProperties p;
-  p.places = 1;
-  p.increment = 5;
-  p.max = 10;
-  SpinScrollSetup s = ComputeSpinScroll(p);
+  SpinScrollSetup s = ComputeSpinScroll({.increment = 5, .max = 10, .places = 1});
   EXPECT_DOUBLE_EQ(s.step, 0.5);
   EXPECT_EQ(s.positions, 20);
   EXPECT_EQ(s.largeChange, 1);  // 0.5 rounds to 0, at least 1
-  p.places = 0;
-  p.increment = 0;
-  p.max = 1e9;
-  s = ComputeSpinScroll(p);
-  EXPECT_EQ(s.positions, 65535);
-  p.increment = 50000;
-  p.max = 100;
-  s = ComputeSpinScroll(p);
+  EXPECT_EQ(ComputeSpinScroll({.increment = 0, .max = 1e9}).positions, 65535);
+  s = ComputeSpinScroll({.increment = 50000, .max = 100});
   EXPECT_EQ(s.largeChange, 32767);
   EXPECT_EQ(s.positions, 0);
 }
@@ -32,12 +22,7 @@ struct Spin {
   SpinButtonModel model{answers};
   int changes = 0;
   Spin(double min, double max, int places = 0, double increment = 1) {
-    SpinButtonProperties p;
-    p.min = min;
-    p.max = max;
-    p.places = places;
-    p.increment = increment;
-    model.SetProperties(p);
+    model.SetProperties({.increment = increment, .min = min, .max = max, .places = places});
     model.onChange = [this] { ++changes; };
   }
 };

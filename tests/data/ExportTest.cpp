@@ -17,21 +17,17 @@ namespace {
 
 using test::DataFileBuilder;
 
-ResultsTable SmallTable() {
-  ResultsTable t;
-  t.Columns = {"Sess.#", "Zone", "Dist", "Amb.T", "Ster.T", "Rest.T", "Vist.T", "#.Vist", "Latency"};
-  t.Rows = {{"1", "A", "12,5", "3", "0", "57", "60", "2", "0,2"}};
-  return t;
-}
-
 TEST(ResultsExport, HeaderLinesThenTheTableWithTheChosenDelimiter) {
+  ResultsTable table;
+  table.Columns = {"Sess.#", "Zone", "Dist", "Amb.T", "Ster.T", "Rest.T", "Vist.T", "#.Vist", "Latency"};
+  table.Rows = {{"1", "A", "12,5", "3", "0", "57", "60", "2", "0,2"}};
   ResultsExportHeader h;
   h.DataFilePath = "/data/rat1.dat";
   h.MapFile = "/data/rat1.MAP";
   h.Start = LocalDateTime{2024, 2, 29, 13, 5, 9, 0};
   h.SessionLength = 90000;
   h.UnitsCode = 9;
-  EXPECT_EQ(ResultsExportText(h, SmallTable(), ','),
+  EXPECT_EQ(ResultsExportText(h, table, ','),
             "Expr. Filename;rat1.dat\r\n"
             "Map Filename;/data/rat1.MAP\r\n"
             "Expr Start Time;Thu Feb 29 13:05:09 2024\r\n"
@@ -39,19 +35,14 @@ TEST(ResultsExport, HeaderLinesThenTheTableWithTheChosenDelimiter) {
             "Dist. are in;User defined\r\n"
             "Sess.#;Zone;Dist;Amb.T;Ster.T;Rest.T;Vist.T;#.Vist;Latency\r\n"
             "1;A;12,5;3;0;57;60;2;0,2\r\n");
-  ResultsTable headerOnly = SmallTable();
-  headerOnly.Rows.clear();
-  const std::string text = ResultsExportText(h, headerOnly, '.');
+  table.Rows.clear();
+  const std::string text = ResultsExportText(h, table, '.');
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
   EXPECT_EQ(text.substr(0, 24), "Expr. Filename,rat1.dat\r");
 }
 
 TEST(SampleExport, LinesForPositionsAndMissingObjectsAndNothingReplacedOnRefusal) {
-  EXPECT_EQ(SampleExportLine({0, 0}, ','), "0,0\r\n");
-  EXPECT_EQ(SampleExportLine({117, 64}, ';'), "117;64\r\n");
-  EXPECT_EQ(SampleExportLine({3, 255}, ','), "\"\",\"\"\r\n");
-  EXPECT_EQ(SampleExportLine({3, 254}, ','), "3,254\r\n");  // raw values, as recorded
-
+  EXPECT_EQ(SampleExportLine({3, 254}, ','), "3,254\r\n");  // raw values: only Y 255 is no object
   test::TempDir dir;
   DataFileBuilder b;
   b.Add({{0, 0}, {117, 64}, {9, 255}});
@@ -146,45 +137,17 @@ TEST(SummaryProgramHandOff, RealSpawnPassesArgumentsUntouched) {
   EXPECT_EQ(test::ReadBytes(args), "it's $HOME.CSV|/NCE|");
 }
 
-TEST(ExportCommands, AnswerGetsTheCsvExtensionAndTheSummaryProgramStarts) {
-  test::TempDir dir, home;
-  OpenDataFile open;
-  open.Info.Path = dir.File("RAT.DAT");
-  test::WriteBytes(open.Info.Path, DataFileBuilder{}.Add({{1, 2}, {3, 255}}).Bytes());
-  open.Table = SmallTable();
-  open.SessionLength = 600;
-  open.UnitsCode = 1;
-  ScriptedAnswers answers;
-  answers.QueueFile(dir.File("RESULTS.TXT"));
-  FakeLauncher launcher;
-  MakeProgram(home.File("sumbrix"));
-  SummaryProgram summary(launcher, {home.Path(), "", ""});
-  EXPECT_EQ(ExportResults(answers, open, '.', &summary), dir.File("RESULTS.CSV"));
-  ASSERT_EQ(answers.FileRequests().size(), 1u);
-  EXPECT_EQ(answers.FileRequests()[0].title, "Export Data File");
-  EXPECT_EQ(answers.FileRequests()[0].initialDirectory, dir.Path());
-  const std::string text = test::ReadBytes(dir.File("RESULTS.CSV"));
-  EXPECT_NE(text.find("Session Length,00:10:00\r\nDist. are in,mm\r\n"), std::string::npos);
-  ASSERT_EQ(launcher.started.size(), 1u);
-  EXPECT_EQ(launcher.started[0][1], dir.File("RESULTS.CSV"));
-
-  answers.QueueFile(dir.File("SAMPLES"));
-  EXPECT_EQ(ExportSamples(answers, open, ','), dir.File("SAMPLES.CSV"));
-  EXPECT_EQ(test::ReadBytes(dir.File("SAMPLES.CSV")), "1;2\r\n\"\";\"\"\r\n");
-  EXPECT_EQ(ExportSamples(answers, open, ','), "");  // cancelled dialog: nothing written
-}
-
-TEST(OpeningDataFiles, RunResultsMapAndSessionsOrTheRightMessage) {
+TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   test::TempDir dir;
   ScriptedAnswers answers;
   FakeLauncher launcher;
   SummaryProgram summary(launcher, {dir.Path(), "", ""});
-  test::WriteBytes(dir.File("sumbrix"), "#!/bin/sh\n");
+  MakeProgram(dir.File("sumbrix"));
   OpenDataFile open;
 
   DataFileBuilder b;
   b.rateCode = 1;  // 5 per second, 60-second sessions: 300 samples each
-  test::WriteBytes(dir.File("RAT.DAT"), b.Repeat(5, 5, 1650).Bytes());
+  test::WriteBytes(dir.File("RAT.DAT"), b.Repeat(5, 5, 1649).Add(3, 255).Bytes());
   test::WriteBytes(dir.File("RAT.map"), std::string("\xFC\xAA") + std::string(768, 'q'));
   // Semicolon results analysed with 10-minute sessions in inches, naming a map that is not there.
   test::WriteBytes(dir.File("RAT.PRN"),
@@ -198,6 +161,23 @@ TEST(OpeningDataFiles, RunResultsMapAndSessionsOrTheRightMessage) {
   EXPECT_EQ(open.SessionLength, 600);  // as the results were analysed
   EXPECT_EQ(open.UnitsCode, 5);
   EXPECT_TRUE(answers.Messages().empty());
+
+  // The export answer always gets the extension CSV; the summary program is started on it.
+  answers.QueueFile(dir.File("RESULTS.TXT"));
+  EXPECT_EQ(ExportResults(answers, open, '.', &summary), dir.File("RESULTS.CSV"));
+  ASSERT_EQ(answers.FileRequests().size(), 1u);
+  EXPECT_EQ(answers.FileRequests()[0].title, "Export Data File");
+  EXPECT_EQ(answers.FileRequests()[0].initialDirectory, dir.Path());
+  const std::string text = test::ReadBytes(dir.File("RESULTS.CSV"));
+  EXPECT_NE(text.find("Session Length,00:10:00\r\nDist. are in,Inches\r\n"), std::string::npos) << text;
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(launcher.started[0][1], dir.File("RESULTS.CSV"));
+  answers.QueueFile(dir.File("SAMPLES"));
+  EXPECT_EQ(ExportSamples(answers, open, ','), dir.File("SAMPLES.CSV"));
+  std::string samples;
+  for (int i = 0; i < 1649; ++i) samples += "5;5\r\n";
+  EXPECT_EQ(test::ReadBytes(dir.File("SAMPLES.CSV")), samples + "\"\";\"\"\r\n");
+  EXPECT_EQ(ExportSamples(answers, open, ','), "");  // cancelled dialog: nothing written
 
   test::WriteBytes(dir.File("E.DAT"), DataFileBuilder{}.Bytes());
   EXPECT_EQ(OpenDataFileForAnalysis(dir.File("E.DAT"), answers, &summary, open), OpenResult::Empty);
@@ -215,8 +195,8 @@ TEST(OpeningDataFiles, RunResultsMapAndSessionsOrTheRightMessage) {
   test::WriteBytes(dir.File("SUMMARY.csv"), "a,b\r\n");
   EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SUMMARY.csv"), answers, &summary, open),
             OpenResult::HandedToSummaryProgram);
-  ASSERT_EQ(launcher.started.size(), 1u);
-  EXPECT_EQ(launcher.started[0][1], dir.File("SUMMARY.csv"));
+  ASSERT_EQ(launcher.started.size(), 2u);
+  EXPECT_EQ(launcher.started[1][1], dir.File("SUMMARY.csv"));
   EXPECT_EQ(answers.Messages().size(), 2u);
   EXPECT_EQ(OpenDataFileForAnalysis(dir.File("NONE.DAT"), answers, &summary, open), OpenResult::Missing);
 }

@@ -47,8 +47,6 @@ class DialogAnswerer {
   void Queue(QMessageBox::StandardButton button) { boxes_.push_back(button); }
   // The answer for the next stop window (unscripted: OK).
   void QueueStop(bool ok) { stops_.push_back(ok); }
-  // A key pressed in the next stop window instead of a button (Enter, Escape).
-  void QueueStopKey(Qt::Key key) { stopKeys_.push_back(key); }
   const std::vector<SeenBox>& Seen() const { return seen_; }
   void Clear() { seen_.clear(); }
   int Count(const QString& caption) const {
@@ -79,12 +77,6 @@ class DialogAnswerer {
       if (!stop->Waiting()) return;
       seen_.push_back({stop->windowTitle(), stop->Message()->text(), QMessageBox::NoIcon, {}, true,
                        stop->CancelButton()->isVisible()});
-      if (!stopKeys_.empty()) {
-        const Qt::Key key = stopKeys_.front();
-        stopKeys_.pop_front();
-        QTest::keyClick(stop, key);
-        return;
-      }
       bool ok = true;
       if (!stops_.empty()) {
         ok = stops_.front();
@@ -97,7 +89,6 @@ class DialogAnswerer {
   QTimer timer_;
   std::deque<QMessageBox::StandardButton> boxes_;
   std::deque<bool> stops_;
-  std::deque<Qt::Key> stopKeys_;
   std::vector<SeenBox> seen_;
 };
 

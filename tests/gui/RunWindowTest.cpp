@@ -155,11 +155,8 @@ class RunWindowTest : public QObject {
     std::raise(SIGTERM);  // a desktop logout
     QVERIFY(WindowRig::WaitFor([&] { return w.ShutdownDone(); }, 10000));
     QVERIFY(rig.P().run.State().Stopped);
-    QVERIFY(QFileInfo::exists(rig.File("DATA/CLOSE.DAT")));
-    QVERIFY(QFileInfo::exists(rig.File("DATA/CLOSE.MAP")));
-    QVERIFY(QFileInfo::exists(rig.File("DATA/CLOSE.PRN")));
-    QVERIFY(QFileInfo::exists(rig.File("TRACELUX.INI")));
-    QVERIFY(QFileInfo::exists(rig.File("TLUXEXPT.EXP")));
+    for (const char* name : {"DATA/CLOSE.DAT", "DATA/CLOSE.MAP", "DATA/CLOSE.PRN", "TRACELUX.INI", "TLUXEXPT.EXP"})
+      QVERIFY2(QFileInfo::exists(rig.File(name)), name);
     QVERIFY(rig.sim->Unit().Resets() > resetsBefore);  // the unit was put to rest
     QVERIFY(!rig.P().link.State().PortIsOpen);
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);  // nobody was asked

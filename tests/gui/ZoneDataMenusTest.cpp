@@ -6,7 +6,7 @@
 #include "app/data/PanelHookup.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
-#include "support/TestSupport.h"
+#include "PanelRig.h"
 
 #include <QAction>
 #include <QMouseEvent>
@@ -107,15 +107,9 @@ class ZoneDataMenusTest : public QObject {
 
   void openingADataFileShowsTheDataPanelWithExportAndPrint() {
     tlx::test::TempDir dir;
-    tlx::test::WriteBytes(dir.File("M.EXP"),
-                          "Session Length = 20\r\nNumber of Sessions = 2\r\nSample Rate = 5\r\n"
-                          "Maximum Distance = 50\r\nAmbulatory Threshold = 5\r\nStereotypic Threshold = 2\r\n"
-                          "Calibrate Scale = 100\r\nCalibrate Reference = 10\r\n");
-    const auto run = tlx::test::RunCli({"run", "--setup", dir.File("M.EXP"), "--data-file", dir.File("MOUSE.DAT"),
-                                        "--home", dir.Path(), "--yes"});
-    QCOMPARE(run.exitCode, 0);
+    const std::string data = tlx::test::RecordRun(dir, "MOUSE", 20, 2, 5);
     QVERIFY(!Menu("mnuExport")->isEnabled());
-    QVERIFY(panels->Data()->OpenDataFileForAnalysis(dir.File("MOUSE.DAT")));
+    QVERIFY(panels->Data()->OpenDataFileForAnalysis(data));
     QCOMPARE(W().Mode(), int(kModeOpenData));
     QCOMPARE(Shown(), QString("fraOpenData"));
     QVERIFY(Menu("mnuExport")->isEnabled());

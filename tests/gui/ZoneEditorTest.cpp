@@ -176,31 +176,6 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
   }
 
-  void undoReturnsToTheEntryStateAndNoFurther() {
-    QSignalSpy undoable(panel_.get(), &ZonePanel::UndoAvailable);
-    panel_->Undo();  // right after entering: nothing to undo
-    QCOMPARE(Sent(), ""s);
-    QVERIFY(!panel_->CanUndo());
-    panel_->SetZoneTool(kToolPoint);
-    TypeZone("1");
-    Stroke(Grid(), {QPoint(0, 0)});
-    Stroke(Grid(), {QPoint(31, 23)});
-    QVERIFY(panel_->CanUndo());
-    QCOMPARE(undoable.last().at(0).toBool(), true);
-    panel_->Undo();
-    QCOMPARE(Grid()->GridZones().At(23, 31), 'D');
-    QCOMPARE(Grid()->GridZones().At(0, 0), '1');
-    panel_->Undo();
-    QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());
-    QCOMPARE(undoable.last().at(0).toBool(), false);
-    rig_->Deliver();
-    QCOMPARE(rig_->unit.Overlay().Cell(0, 0), 'A');
-    QCOMPARE(rig_->unit.Overlay().Cell(31, 23), 'D');
-    rig_->serial.ClearSent();
-    panel_->Undo();
-    QCOMPARE(Sent(), ""s);
-  }
-
   void backspacePaintsBlanksAndTypingOnTheGridPicksTheZone() {
     panel_->SetZoneTool(kToolPoint);
     panel_->ZoneCharBox()->setFocus();
@@ -249,18 +224,6 @@ class ZoneEditorTest : public QObject {
     Stroke(Grid(), {QPoint(31, 23)}, Qt::RightButton);
     // The whole map differs from the overlay: one span from the first cell to the last.
     QCOMPARE(Sent(), TextBytes(0, 0, std::string(767, 'Q') + " "));
-
-    test::WriteBytes(dir_->File("NOTAMAP.MAP"), "hello\r\n");
-    rig_->answers.QueueFile(dir_->File("NOTAMAP.MAP"));
-    QVERIFY(!panel_->LoadMapCommand());
-    QCOMPARE(rig_->answers.Messages().back().caption, std::string("Not a zone map file"));
-    QCOMPARE(Grid()->GridZones().At(0, 0), 'Q');
-
-    rig_->answers.QueueFile(dir_->File("SAVED.txt"));
-    QVERIFY(panel_->SaveMapCommand());
-    ZoneMap saved;
-    QVERIFY(ReadMapFile(dir_->File("SAVED.MAP"), saved));
-    QVERIFY(saved == Grid()->GridZones());
   }
 
   void leavingKeepsTheGridAsTheCurrentMapAndClearsTheOverlay() {

@@ -5,29 +5,27 @@
 namespace tlx::test {
 namespace {
 
-TEST(RawRecorder, SamplesReachTheFileWhenFlushedAndCoordinatesAreLimited) {
+TEST(RawRecorder, SamplesReachTheFileWhenFlushedAndAFullDiskKeepsEveryWholeSample) {
   TempDir dir;
   RawRecorder r;
+  EXPECT_FALSE(r.Open(dir.File("missing/RUN.RAW")));
   ASSERT_TRUE(r.Open(dir.File("RUN.RAW")));
   r.Append(10, 200);
-  r.Append(300, -4);
+  r.Append(300, -4);  // coordinates are limited to a byte each
   EXPECT_EQ(ReadBytes(dir.File("RUN.RAW")), "");  // still buffered
   ASSERT_TRUE(r.Flush(true));
-  EXPECT_EQ(ReadBytes(dir.File("RUN.RAW")), std::string("\x0A\xC8\xFF\x00", 4));
+  const std::string flushed("\x0A\xC8\xFF\x00", 4);
+  EXPECT_EQ(ReadBytes(dir.File("RUN.RAW")), flushed);
   EXPECT_TRUE(r.Close());
-  EXPECT_FALSE(r.Open(dir.File("missing/RUN.RAW")));
-}
 
-TEST(RawRecorder, AFullDiskKeepsEveryWholeSampleWrittenBefore) {
-  TempDir dir;
-  RawRecorder r;
-  ASSERT_TRUE(r.Open(dir.File("RUN.RAW")));
+  ASSERT_TRUE(r.Open(dir.File("MORE.RAW")));
   r.SetWriteFunction(DiskWithRoom(7));  // three samples and half of one
   for (int i = 0; i < 5; ++i) r.Append(i, i);
   EXPECT_FALSE(r.Flush(false));
   EXPECT_FALSE(r.Append(9, 9));  // nothing more is taken once writing failed
   EXPECT_FALSE(r.Close());
-  EXPECT_EQ(ReadBytes(dir.File("RUN.RAW")), std::string("\0\0\1\1\2\2", 6));
+  EXPECT_EQ(ReadBytes(dir.File("MORE.RAW")), std::string("\0\0\1\1\2\2", 6));
+  EXPECT_EQ(ReadBytes(dir.File("RUN.RAW")), flushed);
 }
 
 TEST(RunJournal, EveryHeaderValueComesBackAndDamageIsSurvived) {

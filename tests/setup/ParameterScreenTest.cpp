@@ -55,20 +55,9 @@ struct FakeScreen : ExperimentScreen {
 };
 
 ExperimentParameters Sample(const std::string& dataFile) {
-  ExperimentParameters p;
-  p.SessionLength = 600;
-  p.NumberOfSessions = 3;
-  p.InitialDelay = 30;
-  p.MaximumDistance = 120;
-  p.AmbulatoryThreshold = 40;
-  p.StereotypicThreshold = 8;
-  p.MeasurementUnits = 5;
-  p.CalibrateScale = 200;
-  p.CalibrateReference = 12;
-  p.SampleRate = 5;
-  p.DataFile = dataFile;
-  p.SaveData = false;
-  return p;
+  return {.SessionLength = 600, .NumberOfSessions = 3, .InitialDelay = 30, .MaximumDistance = 120,
+          .AmbulatoryThreshold = 40, .StereotypicThreshold = 8, .MeasurementUnits = 5, .CalibrateScale = 200,
+          .SampleRate = 5, .DataFile = dataFile, .SaveData = false, .MapFile = "", .CalibrateReference = 12};
 }
 
 TEST(ParameterScreenTest, RecordRoundTripsThroughTheScreen) {
@@ -95,13 +84,14 @@ TEST(ParameterScreenTest, RecordRoundTripsThroughTheScreen) {
   EXPECT_TRUE(answers.Messages().empty());
 }
 
-TEST(ParameterScreenTest, FailedBoxesAreAllReadAndCorrected) {
+TEST(ParameterScreenTest, FailedBoxesAreAllReadAndCorrectedAndAZeroScaleStopsSaving) {
   FakeScreen screen;
   ParametersToScreen(Sample(""), screen);
   EXPECT_FALSE(screen.save);
   screen.V(ScreenBox::SessLen) = 2;          // below its limit
   screen.V(ScreenBox::StereoThresh) = 2e6;   // above its limit
   screen.V(ScreenBox::NumSess) = 2.5;        // ties round to even
+  screen.V(ScreenBox::CalibScale) = 0;
   ExperimentParameters r;
   ScriptedAnswers answers;
   EXPECT_FALSE(ParametersFromScreen(r, screen, answers, kVideoNtsc));
@@ -109,15 +99,6 @@ TEST(ParameterScreenTest, FailedBoxesAreAllReadAndCorrected) {
   EXPECT_EQ(r.SessionLength, 5);
   EXPECT_EQ(r.NumberOfSessions, 2);
   EXPECT_FLOAT_EQ(r.StereotypicThreshold, 1e6f);
-}
-
-TEST(ParameterScreenTest, ZeroScaleGivesInvalidValueAndBecomesOne) {
-  FakeScreen screen;
-  ParametersToScreen(Sample(""), screen);
-  screen.V(ScreenBox::CalibScale) = 0;
-  ExperimentParameters r;
-  ScriptedAnswers answers;
-  EXPECT_FALSE(ParametersFromScreen(r, screen, answers, kVideoNtsc));
   ASSERT_EQ(answers.Messages().size(), 1u);
   EXPECT_EQ(answers.Messages()[0].caption, "Invalid Value");
   EXPECT_EQ(answers.Messages()[0].text, "Calibrate Scale\r\ncannot be zero");

@@ -64,7 +64,8 @@ TEST_F(ProgramSettingsFileTest, WrittenFilesReadBackUnchanged) {
   ProgramSettings in;
   EXPECT_TRUE(ReadProgramSettings(Ini(), in));
   EXPECT_EQ(Fields(in), Fields(out));
-  EXPECT_EQ(in.ConfigDir + "|" + in.DataDir + "|" + in.OpenDir, config + "|" + dir.Path() + "|/Some/Open Dir");
+  EXPECT_EQ(in.ConfigDir + "|" + in.DataDir + "|" + in.OpenDir,
+            config + "|" + dir.Path() + "|/Some/Open Dir");
 
   ASSERT_TRUE(WriteProgramSettings(Ini(), ProgramSettings()));
   EXPECT_EQ(test::ReadBytes(Set()), "Object Filter = Disabled\r\nDelay Type = DELAY\r\n"
@@ -81,11 +82,13 @@ TEST_F(ProgramSettingsFileTest, ValuesAreReadWithTheirRules) {
   EXPECT_EQ(Fields(a), std::make_tuple(8, false, true, 1, 1));
   ASSERT_TRUE(WriteProgramSettings(Ini(), a));
   EXPECT_NE(test::ReadBytes(Set()).find("Video Type = PAL\r\n"), std::string::npos);  // ...and kept so
-  EXPECT_EQ(Fields(ReadBack("com port=0\r\ndraw trace = on\r\n", "Delay Type = Later\r\nVideo Type = \"pal\"\r\n")),
-            std::make_tuple(1, true, false, 0, 1));
+  const ProgramSettings b = ReadBack("com port=0\r\ndraw trace = on\r\n",
+                                     "Delay Type = Later\r\nVideo Type = \"pal\"\r\n");
+  EXPECT_EQ(Fields(b), std::make_tuple(1, true, false, 0, 1));
   // The last line wins; numbers beyond every range are limited, non-numbers read as 0.
-  for (auto [ini, port] : {std::pair{"Com Port = COM3\r\nCom Port = 1e999\r\n", 8}, {"Com Port = -1e999\n", 1},
-                           {"Com Port = COM3\r", 1}, {"Com Port = 4.5\r\nCom Port = 6 7\r\n", 4}}) {
+  for (auto [ini, port] : {std::pair{"Com Port = COM3\r\nCom Port = 1e999\r\n", 8},
+                           {"Com Port = -1e999\n", 1}, {"Com Port = COM3\r", 1},
+                           {"Com Port = 4.5\r\nCom Port = 6 7\r\n", 4}}) {
     EXPECT_EQ(ReadBack(ini, "").ComPort, port) << ini;
   }
 }
@@ -106,7 +109,8 @@ TEST_F(ProgramSettingsFileTest, DirectoriesKeepTheirCaseAndMustBeUsable) {
   ReadProgramSettings(Ini(), settings);
   EXPECT_EQ(settings.ConfigDir, mixed);
   EXPECT_EQ(settings.DataDir, bare);  // unusable: the field keeps its value
-  for (auto [line, openDir] : {std::pair{"Open Dir = /Bare/Open\r\n", "/Bare/Open"}, {"Open Dir = \"\"\r\n", ""}}) {
+  for (auto [line, openDir] :
+       {std::pair{"Open Dir = /Bare/Open\r\n", "/Bare/Open"}, {"Open Dir = \"\"\r\n", ""}}) {
     test::WriteBytes(Set(), line);
     ReadProgramSettings(Ini(), settings);
     EXPECT_EQ(settings.OpenDir, openDir);
@@ -144,7 +148,8 @@ TEST_F(ProgramSettingsFileTest, AnyBytesAreSurvived) {
   EXPECT_EQ(Fields(a), std::make_tuple(2, false, false, 0, 0));
   EXPECT_EQ(a.OpenDir, "\"C:\\unterminated");
   const std::string mb(1 << 20, 'x');
-  const ProgramSettings b = ReadBack("Com Port = " + std::string(1 << 20, '7') + "\r\nDraw Trace = " + mb + "ON",
+  const ProgramSettings b = ReadBack("Com Port = " + std::string(1 << 20, '7') + "\r\nDraw Trace = " +
+                                         mb + "ON",
                                      std::string(1 << 20, '"') + "\r\n" + std::string(1 << 20, '='));
   EXPECT_EQ(Fields(b), std::make_tuple(8, true, false, 0, 0));
   EXPECT_EQ(ReadBack(std::string(1 << 20, '\0'), std::string(1 << 20, '\n')).ComPort, 0);

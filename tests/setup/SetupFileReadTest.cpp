@@ -39,8 +39,8 @@ TEST_F(SetupRead, TextLinesAnyCaseSpacingAndLineEnd) {
                    r));
   // The last duplicate wins, malformed lines are skipped, a name keeps its case without quotes,
   // and any text holding "ON" is true.
-  EXPECT_EQ(std::tuple(r.SampleRate, r.SessionLength, r.NumberOfSessions, r.InitialDelay, r.MaximumDistance),
-            std::tuple(5, 90, 7, 0, 0.0f));
+  EXPECT_EQ(std::tuple(r.SampleRate, r.SessionLength, r.NumberOfSessions, r.InitialDelay,
+                       r.MaximumDistance), std::tuple(5, 90, 7, 0, 0.0f));
   EXPECT_EQ(std::tuple(r.CalibrateScale, r.DataFile, r.MeasurementUnits, r.SaveData),
             std::tuple(33.0f, "/runs/Rat1.dat"s, 6, true));
 }

@@ -34,45 +34,40 @@ TEST(MapFileFormat, GoldenFilesMatchTheFormatTheWriterAndTheReader) {
   EXPECT_EQ(ReadBytes(dir.File("C.MAP")), ReadBytes(Golden("corners.map")));
 }
 
-TEST(MapFileRead, ShortBinaryFilesPadWithBlanksLongOnesAreCut) {
+TEST(MapFileRead, ShortFilesPadWithBlanksLongOnesAreCutOthersLeaveTheMap) {
   TempDir dir;
-  const struct { std::string bytes, cells; } cases[] = {
-      {"\xFC\xAA" "AB", "AB"}, {"\xFC\xAA", ""},
-      {MapFileBytes(ZoneMap::FourQuadrants()) + "junk", ZoneMap::FourQuadrants().Text()}};
+  const ZoneMap quadrants = ZoneMap::FourQuadrants();
+  const struct { std::string bytes; bool ok; std::string cells; } cases[] = {
+      {"\xFC\xAA" "AB", true, "AB"}, {"\xFC\xAA", true, ""},
+      {MapFileBytes(quadrants) + "junk", true, quadrants.Text()}, {"", false, quadrants.Text()},
+      {"\xFC", false, quadrants.Text()}, {"\xFC\xAB" + std::string(768, 'A'), false, quadrants.Text()}};
   for (const auto& c : cases) {
     WriteBytes(dir.File("S.MAP"), c.bytes);
-    ZoneMap map = ZoneMap::FourQuadrants();
-    ASSERT_TRUE(ReadMapFile(dir.File("S.MAP"), map));
+    ZoneMap map = quadrants;
+    EXPECT_EQ(ReadMapFile(dir.File("S.MAP"), map), c.ok) << testing::PrintToString(c.bytes.substr(0, 8));
     EXPECT_EQ(map, ZoneMap::FromText(c.cells));
   }
 }
 
-TEST(MapFileRead, NoMapLeavesTheMapUnchanged) {
+TEST(MapFile, MissingOrUnusableFilesAreRefusedAndWritesReplaceWholeFiles) {
   TempDir dir;
-  WriteBytes(dir.File("EMPTY"), "");
-  WriteBytes(dir.File("ONE"), "\xFC");
-  WriteBytes(dir.File("FCAB"), "\xFC\xAB" + std::string(768, 'A'));
-  ASSERT_EQ(::mkfifo(dir.File("FIFO").c_str(), 0600), 0);  // must not block the reader
+  ASSERT_EQ(::mkfifo(dir.File("FIFO").c_str(), 0600), 0);
+  WriteBytes(dir.File("REAL.MAP"), MapFileBytes(ZoneMap()));
   ZoneMap map = ZoneMap::FourQuadrants();
-  for (const char* name : {"MISSING", "EMPTY", "ONE", "FCAB", "FIFO", ""}) {
-    EXPECT_FALSE(ReadMapFile(dir.File(name), map)) << name;
+  // A FIFO must not block the reader; a name with a NUL in it names no file, not the file named
+  // by the part before the NUL.
+  for (const std::string& name :
+       {dir.File("MISSING"), dir.File("FIFO"), dir.Path(), dir.File("REAL.MAP") + "\0x"s}) {
+    EXPECT_FALSE(ReadMapFile(name, map)) << name;
   }
   EXPECT_EQ(map, ZoneMap::FourQuadrants());
-  // A name with a NUL in it names no file, not the file named by the part before the NUL.
-  WriteBytes(dir.File("REAL.MAP"), MapFileBytes(ZoneMap()));
-  EXPECT_FALSE(ReadMapFile(dir.File("REAL.MAP") + std::string(1, '\0') + "x", map));
-  EXPECT_FALSE(WriteMapFile(dir.File("NEW.MAP") + std::string(1, '\0') + "x", map));
-  EXPECT_FALSE(test::PathExists(dir.File("NEW.MAP")));
-  EXPECT_EQ(map, ZoneMap::FourQuadrants());
-}
-
-TEST(MapFileWrite, ReplacesTheWholeFileOrFails) {
-  TempDir dir;
   WriteBytes(dir.File("OLD.MAP"), std::string(5000, 'x'));
-  ASSERT_TRUE(WriteMapFile(dir.File("OLD.MAP"), ZoneMap::FourQuadrants()));
+  ASSERT_TRUE(WriteMapFile(dir.File("OLD.MAP"), map));
   EXPECT_EQ(ReadBytes(dir.File("OLD.MAP")).size(), 770u);
-  EXPECT_FALSE(WriteMapFile(dir.File("NO_DIR/A.MAP"), ZoneMap()));
-  EXPECT_FALSE(WriteMapFile(dir.Path(), ZoneMap()));
+  for (const std::string& name : {dir.File("NO_DIR/A.MAP"), dir.Path(), dir.File("NEW.MAP") + "\0x"s}) {
+    EXPECT_FALSE(WriteMapFile(name, map)) << name;
+  }
+  EXPECT_FALSE(test::PathExists(dir.File("NEW.MAP")));
 }
 
 const std::string kCells = ZoneMap::FourQuadrants().Text();

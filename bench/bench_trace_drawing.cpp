@@ -1,0 +1,104 @@
+// Speed of the data panel's session picture: a generated 24-hour session at 30 samples per second
+// (2,592,000 samples, a random walk with lost samples) read and drawn by the same routine the
+// panel's drawing thread runs. Reported as the median of several repetitions; the "cpu_ms"
+// counter is the processor time the drawing itself measured.
+#include "app/data/SessionPicture.h"
+#include "data/DataFile.h"
+#include "setup/Colours.h"
+#include "zonemap/ZoneMap.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace tlx;
+
+constexpr std::int64_t kSamples = 24LL * 3600 * 30;
+
+// The same recording the data panel's widget test opens: one day-long session.
+std::string DayLongRecording() {
+  DataFileHeader header;
+  header.Block.SessionLength = 86400 / 5;
+  header.Block.NumberOfSessions = 1;
+  header.Block.MaximumDistance = 40;
+  header.Block.AmbulatoryThreshold = 2;
+  header.Block.StereotypicThreshold = 1;
+  header.Block.MeasurementUnits = 1;
+  header.Block.CalibrateScale = 100;
+  header.Block.CalibrateReference = 10;
+  header.Block.SampleRateCode = 2;
+  std::string bytes = SerializeHeader(header);
+  bytes.reserve(bytes.size() + std::size_t(kSamples) * 2);
+  std::mt19937 random(11);
+  int x = 128, y = 96;
+  for (std::int64_t i = 0; i < kSamples; ++i) {
+    x = std::clamp(x + int(random() % 9) - 4, 0, 255);
+    y = std::clamp(y + int(random() % 9) - 4, 0, 191);
+    const bool lost = random() % 500 == 0;
+    const std::uint16_t word = EncodeSample(x, lost ? 255 : y);
+    bytes += char(word & 0xFF);
+    bytes += char(word >> 8);
+  }
+  return bytes;
+}
+
+struct DayFile {
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("tlx_bench_day_" + std::to_string(::getpid()) + ".DAT");
+  DayFile() {
+    std::ofstream out(path, std::ios::binary);
+    const std::string bytes = DayLongRecording();
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+  }
+  ~DayFile() { std::filesystem::remove(path); }
+};
+
+void BM_DrawDayLongSession(benchmark::State& state) {
+  static const DayFile file;
+  gui::SessionPictureRequest request;
+  request.dataPath = file.path.string();
+  request.session = 1;
+  request.samplesPerSession = kSamples;
+  request.maxDistance = 40;
+  request.ambulatoryThreshold = 2;
+  request.map = ZoneMap::FourQuadrants();
+  request.colours = DefaultColourTable();
+  request.size = QSize(640, 480);
+  double cpuMs = 0;
+  for (auto _ : state) {
+    const gui::SessionPictureResult result = gui::DrawSessionPicture(request);
+    if (!result.read || result.image.isNull()) {
+      state.SkipWithError("the session could not be read or drawn");
+      break;
+    }
+    cpuMs = result.cpuMilliseconds;
+    benchmark::DoNotOptimize(result.image.constBits());
+  }
+  state.counters["cpu_ms"] = cpuMs;
+}
+BENCHMARK(BM_DrawDayLongSession)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Drawing into an image needs the application object but no screen.
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
