@@ -32,7 +32,7 @@ const std::string kSmallResults =
     "Dist. are in,cm\r\n"
     "Sess.#,Zone,Dist,Amb.T,Ster.T,Rest.T,Vist.T,#.Vist,Latency\r\n" + kSmallTable;
 
-TEST(CliAnalyze, ResultsOnStandardOutputIntoAFileWithoutHeaderOrAsAnExport) {
+TEST(CliAnalyze, ResultsOnStandardOutputIntoAFileWithoutHeaderOrAsAnExportAndAFullOutput) {
   test::TempDir dir;
   // Half a sample at the end is dropped, not the recording.
   test::WriteBytes(dir.File("RAT1.DAT"), SmallRun().Bytes() + "x");
@@ -60,6 +60,15 @@ TEST(CliAnalyze, ResultsOnStandardOutputIntoAFileWithoutHeaderOrAsAnExport) {
             "1,B,0.0,0,0,0,0,0,N/A\r\n"
             "1,C,0.0,0,0,0,0,0,N/A\r\n"
             "1,D,0.0,0,0,0,0,0,3.0\r\n");
+
+  // A standard output that cannot be written fails the command.
+  for (const char* args : {"analyze RAT1.DAT", "analyze RAT1.DAT --format export", "export-samples RAT1.DAT",
+                           "info RAT1.DAT"}) {
+    const std::string command = "cd '" + dir.Path() + "' && '" TLX_CLI_PATH "' " + args + " >/dev/full 2>err";
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << args;
+    EXPECT_EQ(test::ReadBytes(dir.File("err")), "The standard output cannot be written.\n") << args;
+  }
 }
 
 TEST(CliAnalyze, ParametersMapAndDecimalCommaOverrideTheRecording) {
@@ -115,7 +124,7 @@ TEST(CliAnalyze, BatchIntoADirectoryIsTheSameForAnyJobCountAndReportsBadFiles) {
   EXPECT_FALSE(test::PathExists(dir.File("one/BAD.CSV")));
 }
 
-TEST(CliAnalyze, RefusedFilesAndUsageErrors) {
+TEST(CliAnalyze, RefusedFilesUsageErrorsAndOutputsThatWouldReplaceADataFile) {
   test::TempDir dir;
   test::WriteBytes(dir.File("OK.DAT"), SmallRun().Bytes());
   test::WriteBytes(dir.File("SHORT.DAT"), SmallRun().Header().substr(0, 20));
@@ -144,39 +153,24 @@ TEST(CliAnalyze, RefusedFilesAndUsageErrors) {
     EXPECT_EQ(usage.exitCode, 2) << extra[0];
     EXPECT_EQ(usage.out, "") << extra[0];
   }
-}
 
-TEST(CliOutputs, NoOutputReplacesADataFile) {
-  test::TempDir dir;
+  // No output replaces a data file.
   const std::string recording = SmallRun().Bytes();
-  test::WriteBytes(dir.File("RAT1.DAT"), recording);
   for (const char* format : {"results", "export"}) {
-    const auto out = RunCli({"analyze", "RAT1.DAT", "-o", "RAT1.DAT", "--format", format}, dir.Path());
+    const auto out = RunCli({"analyze", "OK.DAT", "-o", "OK.DAT", "--format", format}, dir.Path());
     EXPECT_EQ(out.exitCode, 1) << format;
-    EXPECT_EQ(out.err, "The file " + dir.File("RAT1.DAT") + " cannot be written: it is a data file being analysed.\n");
+    EXPECT_EQ(out.err, "The file " + dir.File("OK.DAT") + " cannot be written: it is a data file being analysed.\n");
   }
-  EXPECT_EQ(RunCli({"export-samples", "RAT1.DAT", "-o", "RAT1.DAT"}, dir.Path()).exitCode, 1);
-  EXPECT_EQ(test::ReadBytes(dir.File("RAT1.DAT")), recording);
+  EXPECT_EQ(RunCli({"export-samples", "OK.DAT", "-o", "OK.DAT"}, dir.Path()).exitCode, 1);
+  EXPECT_EQ(test::ReadBytes(dir.File("OK.DAT")), recording);
 
   // In a batch, a data file where its own output would go stays; the others are analysed.
   std::filesystem::create_directory(dir.File("out"));
   test::WriteBytes(dir.File("out/RAT2.CSV"), recording);
-  const auto batch = RunCli({"analyze", "RAT1.DAT", "out/RAT2.CSV", "--output-dir", "out"}, dir.Path());
+  const auto batch = RunCli({"analyze", "OK.DAT", "out/RAT2.CSV", "--output-dir", "out"}, dir.Path());
   EXPECT_EQ(batch.exitCode, 1);
   EXPECT_EQ(test::ReadBytes(dir.File("out/RAT2.CSV")), recording);
-  EXPECT_TRUE(test::PathExists(dir.File("out/RAT1.CSV")));
-}
-
-TEST(CliOutputs, AStandardOutputThatCannotBeWrittenFailsTheCommand) {
-  test::TempDir dir;
-  test::WriteBytes(dir.File("RAT1.DAT"), SmallRun().Bytes());
-  for (const char* args : {"analyze RAT1.DAT", "analyze RAT1.DAT --format export", "export-samples RAT1.DAT",
-                           "info RAT1.DAT"}) {
-    const std::string command = "cd '" + dir.Path() + "' && '" TLX_CLI_PATH "' " + args + " >/dev/full 2>err";
-    const int status = std::system(command.c_str());
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << args;
-    EXPECT_EQ(test::ReadBytes(dir.File("err")), "The standard output cannot be written.\n") << args;
-  }
+  EXPECT_TRUE(test::PathExists(dir.File("out/OK.CSV")));
 }
 
 TEST(CliExportSamples, LinesOnStandardOutputOrInAFile) {

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tlx {
 namespace {
 
+using namespace std::string_literals;
 using test::Golden;
 using test::RunCli;
 using test::TempDir;
@@ -20,8 +23,7 @@ std::string Rows(std::string cells) {
 
 TEST(MapCli, ShowPrintsRowsAndBlanksCharactersThatAreNotZones) {
   const auto quadrants = RunCli({"map", "show", Golden("quadrants.map")});
-  EXPECT_EQ(quadrants.exitCode, 0);
-  EXPECT_EQ(quadrants.err, "");
+  EXPECT_EQ(std::tuple(quadrants.exitCode, quadrants.err), std::tuple(0, ""s));
   EXPECT_EQ(quadrants.out.substr(23 * 33), std::string(16, 'C') + std::string(16, 'D') + "\n");
   EXPECT_EQ(RunCli({"map", "show", Golden("notes_section.txt")}).out,
             Rows("1" + std::string(30, ' ') + "23" + std::string(734, ' ') + "4"));
@@ -34,9 +36,8 @@ TEST(MapCli, ShowFailsOnFilesWithoutAMap) {
   TempDir dir;
   test::WriteBytes(dir.File("NOTES.TXT"), "ZONE MAP\r\n" + std::string(768, 'A'));
   const auto notMap = RunCli({"map", "show", dir.File("NOTES.TXT")});
-  EXPECT_EQ(notMap.exitCode, 1);
-  EXPECT_EQ(notMap.out, "");
-  EXPECT_EQ(notMap.err, "The file selected is not a valid zone map.\n");
+  EXPECT_EQ(std::tuple(notMap.exitCode, notMap.out, notMap.err),
+            std::tuple(1, ""s, "The file selected is not a valid zone map.\n"s));
   // A relative name is made absolute before use and named in the message.
   EXPECT_EQ(RunCli({"map", "show", "NOWHERE.MAP"}, dir.Path()).err,
             "The file " + dir.File("NOWHERE.MAP") + " does not exist.\n");
@@ -44,15 +45,13 @@ TEST(MapCli, ShowFailsOnFilesWithoutAMap) {
 
 TEST(MapCli, ImportPadsShortLinesWhateverTheLineEnds) {
   TempDir dir;
-  test::WriteBytes(dir.File("lf.txt"), "AB\nC\n");
-  test::WriteBytes(dir.File("crlf.txt"), "AB\r\nC");
-  const auto made = RunCli({"map", "import", "lf.txt", "-o", "LF.MAP"}, dir.Path());
-  ASSERT_EQ(made.exitCode, 0) << made.err;
-  EXPECT_EQ(made.out, "");
-  ASSERT_EQ(RunCli({"map", "import", "crlf.txt", "-o", "CRLF.MAP"}, dir.Path()).exitCode, 0);
-  const std::string bytes = test::ReadBytes(dir.File("LF.MAP"));
-  EXPECT_EQ(bytes, "\xFC\xAA" "AB" + std::string(30, ' ') + "C" + std::string(735, ' '));
-  EXPECT_EQ(test::ReadBytes(dir.File("CRLF.MAP")), bytes);
+  for (const std::string name : {"lf", "crlf"}) {
+    test::WriteBytes(dir.File(name + ".txt"), name == "lf" ? "AB\nC\n" : "AB\r\nC");
+    const auto made = RunCli({"map", "import", name + ".txt", "-o", name + ".MAP"}, dir.Path());
+    EXPECT_EQ(std::tuple(made.exitCode, made.out), std::tuple(0, ""s)) << made.err;
+    EXPECT_EQ(test::ReadBytes(dir.File(name + ".MAP")),
+              "\xFC\xAA" "AB" + std::string(30, ' ') + "C" + std::string(735, ' '));
+  }
 }
 
 TEST(MapCli, ImportRefusesTextThatIsNotAMapAndWritesNothing) {
@@ -63,9 +62,8 @@ TEST(MapCli, ImportRefusesTextThatIsNotAMapAndWritesNothing) {
        {manyLines, std::string(33, 'A'), std::string("A\tB"), std::string("\xC3\xA9")}) {
     test::WriteBytes(dir.File("bad.txt"), text);
     const auto result = RunCli({"map", "import", dir.File("bad.txt"), "-o", dir.File("B.MAP")});
-    EXPECT_EQ(result.exitCode, 1) << text;
+    EXPECT_EQ(std::tuple(result.exitCode, result.out), std::tuple(1, ""s)) << text;
     EXPECT_NE(result.err.find("bad.txt"), std::string::npos);
-    EXPECT_EQ(result.out, "");
     EXPECT_FALSE(test::PathExists(dir.File("B.MAP")));
   }
   EXPECT_EQ(RunCli({"map", "import", dir.File("bad.txt")}).exitCode, 2);

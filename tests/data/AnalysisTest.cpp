@@ -216,12 +216,10 @@ TEST(AnalysisSessions, PalRecordingsAreReadAtTwentyFiveSamplesPerSecond) {
   PreparedAnalysis prepared;
   ASSERT_EQ(PrepareAnalysis(dir.File("P.DAT"), {}, prepared), PrepareProblem::None);
   EXPECT_EQ(prepared.Params.SampleRate, 25);
-  std::string text;
-  const AnalysisOutcome outcome = AnalyzeDataFileTo(
-      dir.File("P.DAT"), [&text](std::string_view s) { text += s; return true; }, prepared.Params, prepared.Context, {});
-  EXPECT_EQ(outcome.Sessions, 2);  // 125 samples, then a short session of 25
+  const Analysed run = Analyze(b, prepared.Params);
+  EXPECT_EQ(run.outcome.Sessions, 2);  // 125 samples, then a short session of 25
   // The starting zone is entered one sample in: 1/25 of a second shows as 0.0.
-  EXPECT_NE(text.find(" 1 ,A,0.0, 0 , 0 , 5 , 5 , 1 ,0.0\r\n"), std::string::npos) << text;
+  EXPECT_NE(run.text.find(" 1 ,A,0.0, 0 , 0 , 5 , 5 , 1 ,0.0\r\n"), std::string::npos) << run.text;
 }
 
 TEST(AnalysisFiles, ResultsFileIsReplacedOnlyByACompleteAnalysis) {
