@@ -5,9 +5,13 @@
 #include "common/FileChecks.h"
 #include "common/Texts.h"
 
+#include <algorithm>
+
 namespace tlx {
 
 namespace {
+
+constexpr std::size_t kNoLimit = static_cast<std::size_t>(-1) - 1;
 
 struct Token {
   std::string text;  // upper-cased unless it was quoted
@@ -37,12 +41,13 @@ std::vector<std::size_t> TokenStarts(std::string_view line) {
 
 // Tokens with both spellings. A token that is empty once trimmed can only come from a start
 // moved past a closing quote (a quoted value ending in a blank); it carries nothing and is
-// dropped, so such a value still matches a "%s" pattern.
-std::vector<Token> SplitTokens(std::string_view line) {
+// dropped, so such a value still matches a "%s" pattern. With a limit, splitting stops once more
+// than `limit` tokens are found (enough to tell that a line does not match a pattern).
+std::vector<Token> SplitTokens(std::string_view line, std::size_t limit = kNoLimit) {
   const std::vector<std::size_t> starts = TokenStarts(line);
   std::vector<Token> tokens;
-  tokens.reserve(starts.size());
-  for (std::size_t k = 0; k < starts.size(); ++k) {
+  tokens.reserve(std::min(starts.size(), limit));
+  for (std::size_t k = 0; k < starts.size() && tokens.size() <= limit; ++k) {
     const std::size_t begin = starts[k];
     const std::size_t end = (k + 1 < starts.size()) ? starts[k + 1] : line.size();
     if (begin >= end) continue;
@@ -92,8 +97,8 @@ std::vector<std::string> TokenizeLine(std::string_view line) {
 }
 
 bool LineMatches(std::string_view line, std::string_view pattern) {
-  const std::vector<Token> lineTokens = SplitTokens(line);
   const std::vector<Token> patternTokens = SplitTokens(pattern);
+  const std::vector<Token> lineTokens = SplitTokens(line, patternTokens.size());
   if (lineTokens.size() != patternTokens.size()) return false;
   for (std::size_t i = 0; i < lineTokens.size(); ++i) {
     const std::string& want = patternTokens[i].text;
