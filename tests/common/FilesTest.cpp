@@ -237,10 +237,8 @@ TEST(AtomicFile, TwoWritersOfOneFileNeverMixTheirBytes) {
   AtomicFileWriter a(path);
   AtomicFileWriter b(path);  // e.g. two analyses sent to the same output name at once
   ASSERT_TRUE(a.IsOpen() && b.IsOpen());
-  ASSERT_TRUE(a.Write(first));
-  ASSERT_TRUE(b.Write(std::string(100, 'b')));
-  ASSERT_TRUE(b.Commit());
-  ASSERT_TRUE(a.Commit());
+  // The first writer finishes last.
+  ASSERT_TRUE(a.Write(first) && b.Write(std::string(100, 'b')) && b.Commit() && a.Commit());
   EXPECT_EQ(test::ReadBytes(path), first);  // the last one renamed into place, whole
   EXPECT_EQ(EntriesIn(dir), 1);
 }

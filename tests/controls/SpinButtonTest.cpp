@@ -7,12 +7,12 @@ namespace tlx {
 namespace {
 
 TEST(SpinScroll, StepFollowsPlacesAndIncrement) {
-  SpinScrollSetup s = ComputeSpinScroll({.increment = 5, .max = 10, .places = 1});
+  SpinScrollSetup s = ComputeSpinScroll({.increment = 5, .max = 10, .places = 1, .varName = ""});
   EXPECT_DOUBLE_EQ(s.step, 0.5);
   EXPECT_EQ(s.positions, 20);
   EXPECT_EQ(s.largeChange, 1);  // 0.5 rounds to 0, at least 1
-  EXPECT_EQ(ComputeSpinScroll({.increment = 0, .max = 1e9}).positions, 65535);
-  s = ComputeSpinScroll({.increment = 50000, .max = 100});
+  EXPECT_EQ(ComputeSpinScroll({.increment = 0, .max = 1e9, .varName = ""}).positions, 65535);
+  s = ComputeSpinScroll({.increment = 50000, .max = 100, .varName = ""});
   EXPECT_EQ(s.largeChange, 32767);
   EXPECT_EQ(s.positions, 0);
 }
@@ -22,7 +22,7 @@ struct Spin {
   SpinButtonModel model{answers};
   int changes = 0;
   Spin(double min, double max, int places = 0, double increment = 1) {
-    model.SetProperties({.increment = increment, .min = min, .max = max, .places = places});
+    model.SetProperties({.increment = increment, .min = min, .max = max, .places = places, .varName = ""});
     model.onChange = [this] { ++changes; };
   }
 };

@@ -94,7 +94,7 @@ class ControlWidgetsTest : public QObject {
   void spinButtonStepsWithKeysAndTheScrollBar() {
     ScriptedAnswers answers;
     QbxSpinButton2 spin(answers);
-    spin.SetProperties({.increment = 5, .min = 0, .max = 2, .places = 1});
+    spin.SetProperties({.increment = 5, .min = 0, .max = 2, .places = 1, .varName = ""});
     QSignalSpy changes(&spin, &QbxSpinButton2::Change);
     QTest::keyClick(spin.TextBox(), Qt::Key_Up);
     QCOMPARE(spin.Text(), QString("0.5"));

@@ -2,6 +2,7 @@
 // leaving checks, the experiment panel's transfer and the keyboard.
 #include "GuiDriver.h"
 
+#include "app/controls/QbxRangeBox.h"
 #include "app/dialogs/PortDialogs.h"
 #include "app/panels/ExperimentPanel.h"
 #include "app/panels/HomePanel.h"
