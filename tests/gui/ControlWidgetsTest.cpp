@@ -123,6 +123,7 @@ class ControlWidgetsTest : public QObject {
     picker.Model().Props().hidePath = true;
     picker.Model().Props().noFileMsg = "Data will not be saved";
     picker.SetExtension("DAT");
+    picker.SetSaveTitle("Sa&ve Data : ");
     picker.show();
     QSignalSpy changes(&picker, &QbxPickFile2::Change);
     QSignalSpy clicks(&picker, &QbxPickFile2::Click);

@@ -52,9 +52,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20"));
     QCOMPARE(W().Home()->TitleLabel(1)->text(), QString("Version 3.20"));
     const Program& p = rig->P();
-    QVERIFY(QFileInfo(rig->File("CONFIG")).isDir());
-    QVERIFY(QFileInfo(rig->File("DATA")).isDir());
-    QCOMPARE(p.settings.ConfigDir, rig->File("CONFIG").toStdString());
     QCOMPARE(p.parameters.SessionLength, 5);
     QCOMPARE(p.parameters.NumberOfSessions, 1);
     QCOMPARE(p.parameters.SampleRate, std::int16_t(1));
