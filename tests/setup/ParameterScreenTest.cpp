@@ -57,7 +57,8 @@ struct FakeScreen : ExperimentScreen {
 ExperimentParameters Sample(const std::string& dataFile) {
   return {.SessionLength = 600, .NumberOfSessions = 3, .InitialDelay = 30, .MaximumDistance = 120,
           .AmbulatoryThreshold = 40, .StereotypicThreshold = 8, .MeasurementUnits = 5, .CalibrateScale = 200,
-          .SampleRate = 5, .DataFile = dataFile, .SaveData = false, .MapFile = "", .CalibrateReference = 12};
+          .SampleRate = 5, .DataFile = dataFile, .SaveData = false, .MapFile = "", .CalibrateReference = 12,
+          .UnitsPerPixel = {}};
 }
 
 TEST(ParameterScreenTest, RecordRoundTripsThroughTheScreen) {
