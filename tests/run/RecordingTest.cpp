@@ -25,7 +25,6 @@ TEST(RawRecorder, SamplesReachTheFileWhenFlushedAndAFullDiskKeepsEveryWholeSampl
   EXPECT_FALSE(r.Append(9, 9));  // nothing more is taken once writing failed
   EXPECT_FALSE(r.Close());
   EXPECT_EQ(ReadBytes(dir.File("MORE.RAW")), std::string("\0\0\1\1\2\2", 6));
-  EXPECT_EQ(ReadBytes(dir.File("RUN.RAW")), flushed);
 }
 
 TEST(RunJournal, EveryHeaderValueComesBackAndDamageIsSurvived) {
@@ -36,7 +35,6 @@ TEST(RunJournal, EveryHeaderValueComesBackAndDamageIsSurvived) {
   j.StartTime = {2026, 12, 6, 13, 5, 9, 0};
   j.Parameters.InitialDelay = 70000;
   j.Parameters.MaximumDistance = 120.5f;
-  j.Parameters.CalibrateReference = 0.1f;
   j.Parameters.SampleRate = 25;
   j.VideoType = 1;
   j.Map.Set(0, 0, '"');
@@ -48,7 +46,6 @@ TEST(RunJournal, EveryHeaderValueComesBackAndDamageIsSurvived) {
   EXPECT_EQ(DateTimeText(back.StartTime), "2026-12-06 13:05:09");
   EXPECT_EQ(back.Parameters.InitialDelay, 70000);
   EXPECT_FLOAT_EQ(back.Parameters.MaximumDistance, 120.5f);
-  EXPECT_FLOAT_EQ(back.Parameters.CalibrateReference, 0.1f);
   EXPECT_EQ(back.Parameters.SampleRate, 25);
   EXPECT_EQ(back.VideoType, 1);
   EXPECT_EQ(back.Map, j.Map);

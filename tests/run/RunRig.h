@@ -45,17 +45,6 @@ class LabelLog : public RunDisplayView {
   std::vector<std::string> delays;  // each new text of the initial delay label
 };
 
-// Records what the run controller does with the stop window and the panels.
-class ViewLog : public MainView {
- public:
-  void EnterHome() override { events.push_back("home"); }
-  void ShowStopWindow(StopWindowForm form, const MessageRequest& content) override {
-    events.push_back((form == StopWindowForm::Status ? "status: " : "confirm: ") + content.text);
-  }
-  void HideStopWindow() override { events.push_back("hide"); }
-  std::vector<std::string> events;
-};
-
 // A disk that takes `room` more bytes and then reports itself full.
 inline RawRecorder::WriteFunction DiskWithRoom(long room) {
   return [room](int fd, const char* bytes, std::size_t count) mutable -> long {
@@ -117,7 +106,7 @@ struct RunRig {
   StreamDecoder decoder;
   LabelLog labels;
   RunDisplay display;
-  ViewLog view;
+  MainView view;
   ExperimentParameters params;
   ProgramSettings settings;
   ZoneMap map;
@@ -142,7 +131,6 @@ struct DataFileBytes {
 // One rig with the default run (two sessions of 10 s at 30 samples a second) in a fresh directory.
 class RunRigTest : public ::testing::Test {
  protected:
-  std::size_t DataSamples() const { return DataFileBytes(dir.File("RAT1.DAT")).Samples(); }
   TempDir dir;
   RunRig rig{dir.Path()};
 };
