@@ -27,12 +27,11 @@ TEST(FileAccessMessage, AccessErrorsNameTheFileAndTheCause) {
   EXPECT_EQ(TextOf(fileerr::DeviceUnavailable, DriveKind::Fixed, false),
             head + "The device is not available");
   EXPECT_EQ(TextOf(fileerr::PathFileAccess, DriveKind::Fixed, true), head + "Path/File Access Error");
+  EXPECT_EQ(TextOf(fileerr::PermissionDenied, DriveKind::Fixed, false),
+            head + "Permission Denied : \r\n\r\nThis file may be in use by\r\nanother application.");
   const auto m = FileAccessMessage("/x", Failure(fileerr::IoError, DriveKind::Fixed), true);
   EXPECT_EQ(m->caption, "Error");
   EXPECT_EQ(m->icon, MsgIcon::Critical);
-}
-
-TEST(FileAccessMessage, PathNotFoundDependsOnTheDrive) {
   EXPECT_EQ(TextOf(fileerr::PathNotFound, DriveKind::Fixed, true),
             "/media/usb/X\r\n\r\nis not a valid path.");
   EXPECT_EQ(TextOf(fileerr::PathNotFound, DriveKind::Unknown, false),
@@ -45,9 +44,11 @@ TEST(FileAccessMessage, DriveMessagesWhenTheCauseLiesInTheDrive) {
             "there is a disk in drive \"/media/usb\".");
   EXPECT_EQ(TextOf(fileerr::DiskNotReady, DriveKind::Fixed, true),
             "The disk in drive \"/media/usb\"\r\nis not ready.");
-  EXPECT_EQ(TextOf(0, DriveKind::Fixed, true, true), "<none>");  // reading: not reported
-  EXPECT_EQ(TextOf(0, DriveKind::CdRom, true), "<none>");
+  EXPECT_EQ(TextOf(0, DriveKind::CdRom, true, true), "<none>");  // reading: not reported
   EXPECT_EQ(TextOf(0, DriveKind::Fixed, false), "The disk in drive \"/media/usb\"\r\nis not ready.");
+  const std::string noSaving = "\r\n\r\nFiles may not be saved to\r\na read-only drive.";
+  EXPECT_EQ(TextOf(0, DriveKind::CdRom, false, true), "Drive \"/media/usb\"is a CD-ROM drive." + noSaving);
+  EXPECT_EQ(TextOf(0, DriveKind::Fixed, false, true), "Drive \"/media/usb\" is read-only." + noSaving);
 }
 
 TEST(FileAccess, SystemErrorsAndFileSystemsAreClassified) {
@@ -57,8 +58,6 @@ TEST(FileAccess, SystemErrorsAndFileSystemsAreClassified) {
   EXPECT_EQ(FileErrorFromErrno(EROFS), 0);
   EXPECT_EQ(FileErrorFromErrno(EISDIR), fileerr::PathFileAccess);
   EXPECT_EQ(DriveKindFromFsType(0x9660, false), DriveKind::CdRom);
-  EXPECT_EQ(DriveKindFromFsType(0x6969, false), DriveKind::Remote);
-  EXPECT_EQ(DriveKindFromFsType(0x01021994, false), DriveKind::RamDisk);
   EXPECT_EQ(DriveKindFromFsType(0xEF53, true), DriveKind::Removable);
   EXPECT_EQ(DriveKindFromFsType(0xEF53, false), DriveKind::Fixed);
   EXPECT_EQ(DriveKindName(DriveKind::Removable), "REMOVE");
