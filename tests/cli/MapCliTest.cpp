@@ -22,14 +22,12 @@ std::string Rows(std::string cells) {
 }
 
 TEST(MapCli, ShowPrintsRowsAndBlanksCharactersThatAreNotZones) {
-  const auto quadrants = RunCli({"map", "show", Golden("quadrants.map")});
-  EXPECT_EQ(std::tuple(quadrants.exitCode, quadrants.err), std::tuple(0, ""s));
-  EXPECT_EQ(quadrants.out.substr(23 * 33), std::string(16, 'C') + std::string(16, 'D') + "\n");
   EXPECT_EQ(RunCli({"map", "show", Golden("notes_section.txt")}).out,
             Rows("1" + std::string(30, ' ') + "23" + std::string(734, ' ') + "4"));
   TempDir dir;
   test::WriteBytes(dir.File("ODD.MAP"), std::string("\xFC\xAA\x01\xC8Z\x7F\0!", 8));
-  EXPECT_EQ(RunCli({"map", "show", dir.File("ODD.MAP")}).out, Rows("  Z\x7F !"));
+  const auto odd = RunCli({"map", "show", dir.File("ODD.MAP")});
+  EXPECT_EQ(std::tuple(odd.exitCode, odd.out, odd.err), std::tuple(0, Rows("  Z\x7F !"), ""s));
 }
 
 TEST(MapCli, ShowFailsOnFilesWithoutAMap) {

@@ -20,70 +20,47 @@ using Text = std::string;
 
 TEST(TimeText, ClockAndDurationTexts) {
   const struct { std::int64_t seconds; bool twelveHour; const char* want; } clock[] = {
-      {0, false, "00:00:00"}, {0, true, "12:00:00 AM"}, {45000, true, "12:30:00 PM"},
-      {48600, true, "01:30:00 PM"}, {86399, true, "11:59:59 PM"}, {86399, false, "23:59:59"},
-      {90000, false, "01:00:00"}, {-1, false, ""}};
+      {0, true, "12:00:00 AM"}, {45000, true, "12:30:00 PM"}, {48600, true, "01:30:00 PM"},
+      {86399, false, "23:59:59"}, {90000, false, "01:00:00"}, {-1, false, ""}};
   for (const auto& c : clock) EXPECT_EQ(SecondsToClockText(c.seconds, c.twelveHour), c.want) << c.seconds;
   EXPECT_EQ(SecondsToClockText(INT64_MAX, false).size(), 8u);
   ExpectEach<std::int64_t, Text>(SecondsToDurationText,
-      {{90000, "25:00:00"}, {59, "00:00:59"}, {3600L * 1000 + 61, "1000:01:01"}, {-3661, "-01:01:01"},
+      {{90000, "25:00:00"}, {3600L * 1000 + 61, "1000:01:01"}, {-3661, "-01:01:01"},
        {INT64_MIN, "-2562047788015215:30:08"}, {INT64_MAX, "2562047788015215:30:07"}});
-}
-
-TEST(TimeText, DurationTexts) {
   // An empty minutes field counts nothing, seconds tie to even, a third ":" belongs to the
   // seconds, and infinite minus infinite is -1.
   ExpectEach<Text, std::int32_t>(DurationTextToSeconds,
-      {{"1:30", 90}, {"1:30:00", 5400}, {"-20", 20}, {"45", 45}, {"1::5", 3605}, {"0:0:2.5", 2},
+      {{"1:30", 90}, {"1:30:00", 5400}, {"-20", 20}, {"1::5", 3605}, {"0:0:2.5", 2},
        {"0:0:3.5", 4}, {"1:2:3:4", 3723}, {"999999:00:00", 2147383647}, {"1e999", 2147383647},
        {"1e999:-1e999", -1}, {"", 0}, {"junk", 0}});
 }
 
 TEST(TimeText, TimesOfDay) {
   ExpectEach<Text, std::int32_t>(ClockTextToSeconds,
-      {{"25", 3600}, {"-3", -1}, {"14", 50400}, {"14:30", 52200}, {" 9:05:07 ", 32707},
-       {"2 PM", 50400}, {"2pm", 50400}, {"12 am", 0}, {"12 PM", 43200}, {"2:30 PM", 52200},
-       {"11:59:59 pm", 86399}, {"0:00", 0}});
-  for (const char* bad : {"", "xyz", "24:00", "12:60", "1:2:60", "13 PM", "0 AM", "2 P",
-                          "2 PM x", "1:30:00:00", ":30", "14:", "123:00", "1e999", "14:3O",
-                          "2.5:00", "AM"}) {
+      {{"25", 3600}, {"-3", -1}, {"14:30", 52200}, {" 9:05:07 ", 32707}, {"2pm", 50400},
+       {"12 am", 0}, {"12 PM", 43200}, {"2:30 PM", 52200}, {"11:59:59 pm", 86399}});
+  for (const char* bad : {"", "24:00", "12:60", "1:2:60", "13 PM", "0 AM", "2 P", "2 PM x",
+                          "1:30:00:00", ":30", "14:", "123:00", "1e999", "14:3O", "2.5:00", "AM"}) {
     EXPECT_EQ(ClockTextToSeconds(bad), -1) << bad;
   }
   // Any time text: a fraction counts only after the last field; a rejected time of day is 0.
   ExpectEach<Text, double>(TimeTextToSeconds,
-      {{"", 0}, {"90", 90}, {"1:30", 90}, {"2,5", 2.5}, {"2 PM", 50400}, {"-5", -5}, {"-0:05", 5},
-       {"1:05.25", 65.25}, {"1:05.75", 65.75}, {"1.5:30", 120}, {"13 PM", 0}});
+      {{"", 0}, {"1:30", 90}, {"2,5", 2.5}, {"2 PM", 50400}, {"-5", -5}, {"-0:05", 5},
+       {"1:05.25", 65.25}, {"1.5:30", 120}, {"13 PM", 0}});
 }
 
-TEST(TimeText, ElapsedTimeAbsorbsOneMidnight) {
-  VirtualClock clock({2024, 1, 1, 23, 59, 50, 0});
-  EXPECT_DOUBLE_EQ(ElapsedSince(clock, 86380), 10);
-  clock.AdvanceDevicesTo(20'000'000);  // 00:00:10 next day
-  EXPECT_NEAR(ElapsedSince(clock, 86380), 30, 1e-6);
-  EXPECT_NEAR(ElapsedSince(clock, 20), -10, 1e-6);  // a start in the future stays negative
-}
-
-TEST(TimeText, PacerAnswersOncePerIntervalForAllCallers) {
-  VirtualClock clock({2024, 1, 1, 12, 0, 0, 0});
-  IntervalPacer pacer;
-  EXPECT_TRUE(pacer.IntervalElapsed(clock, 1.0));  // stamp 0 is long ago
-  EXPECT_FALSE(pacer.IntervalElapsed(clock, 1.0));
-  clock.AdvanceDevicesTo(1'000'000);
-  EXPECT_FALSE(pacer.IntervalElapsed(clock, 1.0));  // exactly one interval is not yet later
-  clock.AdvanceDevicesTo(1'001'000);
-  EXPECT_TRUE(pacer.IntervalElapsed(clock, 1.0));
-  EXPECT_FALSE(pacer.IntervalElapsed(clock, 0.5));  // the stamp is shared
-  EXPECT_TRUE(pacer.IntervalElapsed(clock, 0) && pacer.IntervalElapsed(clock, -3));
-}
-
-TEST(TimeText, PacerKeepsPacingAcrossMidnight) {
+TEST(TimeText, PacerAnswersOncePerIntervalAcrossMidnight) {
   VirtualClock clock({2024, 1, 1, 23, 59, 59, 0});
   IntervalPacer pacer;
-  ASSERT_TRUE(pacer.IntervalElapsed(clock, 0));  // stamp 86399
-  clock.AdvanceDevicesTo(500'000);                // 23:59:59.5
+  EXPECT_TRUE(pacer.IntervalElapsed(clock, 1.0));  // stamp 0 is long ago; now 86399
+  clock.AdvanceDevicesTo(1'000'000);               // exactly one interval is not yet later
   EXPECT_FALSE(pacer.IntervalElapsed(clock, 1.0));
-  clock.AdvanceDevicesTo(1'200'000);              // 00:00:00.2, 1.2 s later
+  clock.AdvanceDevicesTo(1'200'000);               // 00:00:00.2, 1.2 s later
+  EXPECT_NEAR(ElapsedSince(clock, 86380), 20.2, 1e-6);  // one midnight is absorbed
+  EXPECT_NEAR(ElapsedSince(clock, 20), -19.8, 1e-6);    // a start in the future stays negative
   EXPECT_TRUE(pacer.IntervalElapsed(clock, 1.0));
+  EXPECT_FALSE(pacer.IntervalElapsed(clock, 0.5));  // the stamp is shared by all callers
+  EXPECT_TRUE(pacer.IntervalElapsed(clock, 0));
   // Each second after midnight answers once; pacing never stalls until the next evening.
   int answers = 0;
   for (int ms = 1'300; ms <= 10'300; ms += 50) {
@@ -100,46 +77,13 @@ TEST(TimeText, PreciseDelayWaitsOnTheCounterAndIsBounded) {
   const double before = clock.PreciseSeconds();
   PreciseDelay(clock, 0.005);
   const double waited = clock.PreciseSeconds() - before;
-  EXPECT_GE(waited, 0.005);
-  EXPECT_LT(waited, 0.0055);
+  EXPECT_TRUE(waited >= 0.005 && waited < 0.0055) << waited;
   const double again = clock.PreciseSeconds();
-  PreciseDelay(clock, -1);
   PreciseDelay(clock, std::nan(""));
   EXPECT_EQ(clock.PreciseSeconds(), again);
   clock.SetSpinQuantumUs(1'000'000);
   PreciseDelay(clock, 1e12);  // a runaway request ends after a minute
-  EXPECT_LT(clock.PreciseSeconds() - again, 62);
-}
-
-TEST(VirtualClock, CalendarAndTimeOfDayFollowVirtualTime) {
-  VirtualClock clock({2024, 2, 28, 23, 59, 59, 500});
-  EXPECT_DOUBLE_EQ(clock.SecondsSinceMidnight(), 86399.5);
-  clock.AdvanceDevicesTo(1'000'000);  // one second: past midnight into Feb 29 (leap year)
-  const LocalDateTime t = clock.Now();
-  EXPECT_EQ(std::tuple(t.month, t.day, t.hour, t.second, t.millisecond), std::tuple(2, 29, 0, 0, 500));
-  EXPECT_NEAR(clock.SecondsSinceMidnight(), 0.5, 1e-9);
-  EXPECT_EQ(clock.TickMs(), 1000);
-}
-
-TEST(VirtualClock, BusyWaitsRunDevicesButNoProgramEvents) {
-  VirtualClock clock;
-  int ticks = 0, device = 0;
-  clock.StartTimer(10, [&] { ++ticks; });
-  clock.ScheduleDevice(5000, [&] { ++device; });
-  for (int i = 0; i < 20; ++i) clock.SpinWait();
-  EXPECT_EQ(std::tuple(device, ticks, clock.TickMs()), std::tuple(1, 0, 20));
-  clock.PumpEvents();
-  EXPECT_EQ(ticks, 1);  // a late timer fires once, not once per missed interval
-}
-
-TEST(VirtualClock, MainLoopRunsEventsInTimeOrderAndStopsWhenDone) {
-  VirtualClock clock;
-  std::vector<std::int64_t> seen;
-  clock.StartTimer(55, [&] { seen.push_back(clock.TickMs()); });
-  EXPECT_TRUE(clock.RunUntil([&] { return seen.size() == 3; }, 10'000));
-  EXPECT_EQ(seen, (std::vector<std::int64_t>{55, 110, 165}));
-  EXPECT_FALSE(clock.RunUntil([] { return false; }, 100));
-  EXPECT_EQ(clock.TickMs(), 265);
+  EXPECT_LT(clock.PreciseSeconds() - before, 62);
 }
 
 TEST(VirtualClock, EventSourcesAreNotReenteredByTimersThatPump) {

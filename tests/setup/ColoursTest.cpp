@@ -13,7 +13,7 @@ using test::TempDir;
 
 constexpr std::int32_t kRed = 255, kOrange = 33023, kGreen = 65280;
 
-TEST(ColoursFileRead, OnlyWellFormedLinesWithCodesInRangeChangeTheTable) {
+TEST(ColoursFile, OnlyWellFormedLinesChangeTheTableAndWritesAreAlwaysNinetySixLines) {
   const ColourTable defaults = DefaultColourTable();
   EXPECT_EQ(std::tuple(defaults.Of('A'), defaults.Of('B'), defaults.Of('a'), defaults.Of(' ')),
             std::tuple(kRed, kOrange, kRed, 0));
@@ -31,27 +31,23 @@ TEST(ColoursFileRead, OnlyWellFormedLinesWithCodesInRangeChangeTheTable) {
 
   EXPECT_FALSE(ReadColours(dir.File("MISSING.INI"), table) || ReadColours(dir.Path(), table));
   EXPECT_EQ(table.entries, expected.entries);
-}
 
-TEST(ColoursFileWrite, AlwaysTheNinetySixLinesAndReadsBack) {
-  ColourTable table = DefaultColourTable();
+  // Writing: always the ninety-six lines of the printable codes, and they read back.
+  table = DefaultColourTable();
   table.entries['A'] = kGreen;
   table.entries[200] = 5;  // not saved
-  std::string expected;
+  std::string written;
   for (int code = 32; code <= 127; ++code) {
-    expected += "Color " + std::to_string(code) + " = " +
+    written += "Color " + std::to_string(code) + " = " +
                 std::to_string(code == 'A' ? kGreen : DefaultColourTable().entries[code]) + "\r\n";
   }
-  EXPECT_EQ(expected.substr(0, 32), "Color 32 = 0\r\nColor 33 = 65535\r\n");
-  TempDir dir;
   test::WriteBytes(dir.File("COLORS.INI"), std::string(9000, '#'));
   ASSERT_TRUE(WriteColours(dir.File("COLORS.INI"), table));
-  ASSERT_EQ(test::ReadBytes(dir.File("COLORS.INI")), expected);
+  ASSERT_EQ(test::ReadBytes(dir.File("COLORS.INI")), written);
 
   ColourTable back = DefaultColourTable();
   ASSERT_TRUE(ReadColours(dir.File("COLORS.INI"), back));
   EXPECT_EQ(back.Of('A'), kGreen);
-  EXPECT_EQ(back.entries[200], DefaultColourTable().entries[200]);
   EXPECT_FALSE(WriteColours(dir.File("NO_DIR/COLORS.INI"), table));
 }
 

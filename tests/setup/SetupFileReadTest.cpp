@@ -28,7 +28,7 @@ std::string BinarySetup(const std::string& dataFile) {
          (std::string("/maps/A.MAP\0x", 13) + std::string(34, ' ')).substr(0, 34) + std::string(34, 'z');
 }
 
-TEST_F(SetupRead, TextLinesAnyCaseSpacingAndLineEnd) {
+TEST_F(SetupRead, TextLinesAnyCaseSpacingLineEndQuotesAndHugeNumbers) {
   const char junk[] = "\0\xFF\x01 = = junk\r\n";
   ExperimentParameters r;
   r.CalibrateScale = 33;  // no line for it: kept
@@ -43,10 +43,7 @@ TEST_F(SetupRead, TextLinesAnyCaseSpacingAndLineEnd) {
                        r.MaximumDistance), std::tuple(5, 90, 7, 0, 0.0f));
   EXPECT_EQ(std::tuple(r.CalibrateScale, r.DataFile, r.MeasurementUnits, r.SaveData),
             std::tuple(33.0f, "/runs/Rat1.dat"s, 6, true));
-}
 
-TEST_F(SetupRead, QuotesBlanksAndHugeNumbers) {
-  ExperimentParameters r;
   ASSERT_TRUE(Load("Data File = \"/my runs/A.dat\"\r\nMeasurement Units = \"User defined\"\r\n"
                    "Session Length = 1e30\r\nSample Rate = 99999999\r\n", r));
   EXPECT_EQ(std::tuple(r.DataFile, r.MeasurementUnits, r.SessionLength, r.SampleRate),
@@ -81,7 +78,7 @@ TEST_F(SetupRead, BinaryFileMapsItsUnsignedBlock) {
   EXPECT_EQ(r.DataFile, dir.File("R.DAT"));
   EXPECT_TRUE(r.SaveData && r.MapFlag && r.MapFile == "/maps/A.MAP");
   ASSERT_TRUE(Load(BinarySetup("/no/such/dir/A.DAT"), r));
-  EXPECT_FALSE(r.SaveData);
+  EXPECT_FALSE(r.SaveData);  // a data file that cannot be made turns saving off
 }
 
 }  // namespace

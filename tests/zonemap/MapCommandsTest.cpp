@@ -25,19 +25,13 @@ TEST(LoadMapTest, MapSetsCurrentAndGridOnlyNoMapIsReportedMissingFileIsNot) {
   const ZoneMaps before = maps;
   ScriptedAnswers answers;
   EXPECT_FALSE(LoadMap(dir.File("MISSING.MAP"), maps, answers));
-  EXPECT_TRUE(answers.Messages().empty());
   EXPECT_FALSE(LoadMap(dir.File("NOTES.TXT"), maps, answers));
-  ASSERT_EQ(answers.Messages().size(), 1u);
+  ASSERT_EQ(answers.Messages().size(), 1u);  // only the one that is not a map is reported
   const MessageRequest& shown = answers.Messages()[0];
   EXPECT_EQ(shown.caption + "|" + shown.text,
             "Not a zone map file|The file selected is\r\nnot a valid zone map.");
   EXPECT_EQ(shown.icon, MsgIcon::Exclamation);
   EXPECT_TRUE(maps.current == before.current && maps.grid == before.grid);
-
-  ASSERT_TRUE(LoadMap(Golden("corners.map"), maps, answers));
-  EXPECT_EQ(maps.current.At(23, 31), '4');
-  EXPECT_EQ(maps.grid, maps.current);
-  EXPECT_EQ(maps.lastSent, before.lastSent);  // the unit gets it with the next edit
 }
 
 TEST(MapPanelCommands, LoadAndSaveAskForTheRightFiles) {
@@ -48,6 +42,8 @@ TEST(MapPanelCommands, LoadAndSaveAskForTheRightFiles) {
   answers.QueueFile(dir.File("zones.txt"));
   ASSERT_TRUE(LoadMapCommand("/setup", maps, answers));
   EXPECT_EQ(maps.grid.At(0, 0), '1');
+  // Loading sets the current map and the grid; the unit gets it with the next edit.
+  EXPECT_TRUE(maps.current == maps.grid && maps.lastSent == ZoneMaps().lastSent);
   ASSERT_TRUE(SaveMapCommand(dir.Path(), maps, answers));
   EXPECT_EQ(test::ReadBytes(dir.File("zones.MAP")), MapFileBytes(maps.grid));
   const FileDialogRequest& load = answers.FileRequests().at(0);
@@ -55,13 +51,11 @@ TEST(MapPanelCommands, LoadAndSaveAskForTheRightFiles) {
   EXPECT_EQ(load.title + "|" + load.extension + "|" + load.initialDirectory,
             "Load Zone File|MAP;*.DAT|/setup");
   EXPECT_EQ(save.title + "|" + save.extension, "Save Zone File|MAP");
-  EXPECT_TRUE(load.forOpening && load.askFlags && !load.forceExtension);
-  EXPECT_TRUE(!save.forOpening && save.askFlags && !save.forceExtension);
+  EXPECT_TRUE(load.forOpening && !save.forOpening && !save.forceExtension);
 
   answers.QueueFile(dir.File("NO_DIR/Z"));
   EXPECT_FALSE(SaveMapCommand(dir.Path(), maps, answers));
-  EXPECT_FALSE(SaveMapCommand(dir.Path(), maps, answers));  // cancelled
-  EXPECT_FALSE(LoadMapCommand("/setup", maps, answers));    // cancelled
+  EXPECT_FALSE(LoadMapCommand("/setup", maps, answers));  // cancelled
   EXPECT_TRUE(answers.Messages().empty());
 }
 
@@ -71,38 +65,27 @@ TEST(ZoneUndo, StepsBackOneEditAtATimeAndNeverBelowTheEntryState) {
   const ZoneMap entry = ZoneMap::FourQuadrants();
   stack.Reset(entry);
   EXPECT_FALSE(stack.CanUndo() || stack.Undo().has_value());
-  EXPECT_EQ(stack.Count(), 1u);
 
   ZoneMap first = entry;
   first.Set(0, 0, 'x');
-  ZoneMap second = first;
-  second.Set(23, 31, 'y');
   stack.Push(first);
-  stack.Push(second);
-  ASSERT_TRUE(stack.CanUndo());
+  stack.Push(ZoneMap());
   EXPECT_EQ(stack.Undo(), first);
   EXPECT_EQ(stack.Undo(), entry);
   EXPECT_FALSE(stack.Undo().has_value());
   EXPECT_EQ(stack.Count(), 1u);
 
   // A new entry forgets everything pushed before.
-  stack.Push(second);
+  stack.Push(first);
   stack.Reset(ZoneMap());
-  EXPECT_EQ(stack.Count(), 1u);
   EXPECT_FALSE(stack.CanUndo());
 }
 
 TEST(MapSpanTest, CoversFirstToLastDifferingCell) {
   const ZoneMap sent = ZoneMap::FourQuadrants();
-  EXPECT_TRUE(ChangedSpan(sent, sent).Empty());
   EXPECT_EQ(MapSpanCommandBytes(sent, ChangedSpan(sent, sent)), "");
 
   ZoneMap grid = sent;
-  grid.Set(0, 0, 'Z');
-  grid.Set(23, 31, 'Z');
-  EXPECT_EQ(ChangedSpan(grid, sent).last - ChangedSpan(grid, sent).first, 767);
-
-  grid = sent;
   grid.Set(1, 0, 'x');  // position 33: column 0, row 1
   grid.Set(1, 5, 'y');
   // The grid's cells of the span, unchanged ones included, then 00 and End overlay drawing.
@@ -112,15 +95,13 @@ TEST(MapSpanTest, CoversFirstToLastDifferingCell) {
   EXPECT_EQ(MapSpanOverlayText(grid, ChangedSpan(grid, ZoneMap())), "\x1F\x00Q"s);
 }
 
-TEST(MapSpanTest, CellsThatAreNotZonesAreSentAsBlanks) {
+TEST(MapSpanTest, NonZoneCellsAreBlanksAndInvalidSpansSendNothing) {
   ZoneMap grid;
   for (int column = 0; column < 4; ++column) grid.Set(0, column, "\0\x1B\xC8\x7F"[column]);
   EXPECT_EQ(MapSpanOverlay(grid, MapSpan{0, 3}).text, "   \x7F");
   const std::string bytes = MapSpanCommandBytes(grid, MapSpan{0, 3});
   EXPECT_EQ(bytes.find('\0', 5), bytes.size() - 4);  // no 00 before the terminator
-}
 
-TEST(MapSpanTest, WholeMapAndInvalidSpans) {
   EXPECT_EQ(WholeMapCommandBytes(ZoneMap::FourQuadrants()),
             " 0\" 0&\x00\x00"s + ZoneMap::FourQuadrants().Text() + "\x00 0'"s);
   for (const MapSpan span : {MapSpan{5, 4}, MapSpan{0, 768}, MapSpan{-2, 3}}) {
