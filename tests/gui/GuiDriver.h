@@ -94,8 +94,7 @@ class DialogAnswerer {
 
 // A main window over the simulated unit in its own temporary program home.
 struct WindowRig {
-  explicit WindowRig(double speed = 4.0, const std::function<void(const QString&)>& prepare = {}) {
-    if (prepare) prepare(home.path());
+  explicit WindowRig(double speed = 4.0) {
     sim = std::make_unique<SimulatedPort>(clock.Now(), 1, speed);
     clock.SetIdleHook([this] { sim->Sync(); });
     window = std::make_unique<MainWindow>(AppServices{home.path().toStdString(), clock, *sim,
@@ -110,10 +109,6 @@ struct WindowRig {
   }
   Program& P() { return window->GetProgram(); }
   QString File(const QString& name) const { return home.filePath(name); }
-  template <typename T>
-  T* Find(const char* name) const {
-    return window->findChild<T*>(QLatin1String(name));
-  }
   // Lets events run until the condition holds or the time is up.
   static bool WaitFor(const std::function<bool()>& done, int limitMs) {
     QElapsedTimer t;

@@ -69,7 +69,6 @@ class PrintReportTest : public QObject {
 
     const QString text = PdfText(pdf);
     QVERIFY2(!text.isEmpty(), "pdftotext gave no text");
-    QVERIFY(text.count(QChar('\f')) >= 2);  // two pages or more
     const QString firstPage = text.section(QChar('\f'), 0, 0);
     for (const char* line : {"Experiment filename : RUN.DAT", "Zone map filename : RUN.MAP",
                              "Experiment start time : 2026-05-04 10:00:0", "Session Length : 00:00:30",

