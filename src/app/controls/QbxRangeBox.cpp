@@ -1,5 +1,6 @@
 #include "app/controls/QbxRangeBox.h"
 
+#include "app/controls/BoxFont.h"
 #include "app/controls/QtKeys.h"
 
 #include <QFocusEvent>
@@ -29,12 +30,7 @@ QbxRangeBox::QbxRangeBox(UserAnswers& answers, QWidget* parent)
 
 void QbxRangeBox::SetProperties(const RangeBoxProperties& props) {
   model_.SetProperties(props);
-  QFont font = edit_->font();
-  font.setFamily(QString::fromStdString(props.fontName));
-  if (props.fontSize > 0) font.setPointSizeF(props.fontSize);
-  font.setBold(props.fontBold);
-  font.setItalic(props.fontItalic);
-  edit_->setFont(font);
+  ApplyBoxFont(edit_, props.fontName, props.fontSize, props.fontBold, props.fontItalic);
   setEnabled(props.enabled);
   SyncFromModel();
 }

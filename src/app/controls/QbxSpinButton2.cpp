@@ -1,5 +1,6 @@
 #include "app/controls/QbxSpinButton2.h"
 
+#include "app/controls/BoxFont.h"
 #include "app/controls/QtKeys.h"
 
 #include <QHBoxLayout>
@@ -33,12 +34,7 @@ QbxSpinButton2::QbxSpinButton2(UserAnswers& answers, QWidget* parent)
 
 void QbxSpinButton2::SetProperties(const SpinButtonProperties& props) {
   model_.SetProperties(props);
-  QFont font = edit_->font();
-  font.setFamily(QString::fromStdString(props.fontName));
-  if (props.fontSize > 0) font.setPointSizeF(props.fontSize);
-  font.setBold(props.fontBold);
-  font.setItalic(props.fontItalic);
-  edit_->setFont(font);
+  ApplyBoxFont(edit_, props.fontName, props.fontSize, props.fontBold, props.fontItalic);
   bar_->setFixedHeight(edit_->sizeHint().height());
   setEnabled(props.enabled);
   ShowModel();
