@@ -77,12 +77,19 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   return true;
 }
 
-std::string FindManual() {
-  QDir dir(QCoreApplication::applicationDirPath());
-  for (int up = 0; up < 5; ++up) {
-    const QString candidate = dir.filePath(QStringLiteral("docs/manual/index.html"));
-    if (QFileInfo::exists(candidate)) return candidate.toStdString();
-    if (!dir.cdUp()) break;
+std::string FindManual(const QString& executableDir) {
+  const QDir exe(executableDir);
+  // Installed: <prefix>/bin/tracelux beside <prefix>/share/doc/tracelux/manual.
+  const QString installed = exe.filePath(QStringLiteral("../share/doc/tracelux/manual/index.html"));
+  if (QFileInfo::exists(installed)) return QDir::cleanPath(installed).toStdString();
+  // In a build tree the rendered pages lie in <build>/docs/manual; failing those, the Markdown
+  // sources of a source tree above the executable.
+  for (const QString name : {QStringLiteral("docs/manual/index.html"), QStringLiteral("docs/manual/index.md")}) {
+    QDir dir = exe;
+    for (int up = 0; up < 5; ++up) {
+      if (QFileInfo::exists(dir.filePath(name))) return dir.filePath(name).toStdString();
+      if (!dir.cdUp()) break;
+    }
   }
   return "/usr/share/doc/tracelux/manual/index.html";
 }

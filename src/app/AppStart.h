@@ -24,8 +24,9 @@ struct AppOptions {
 // Parses the command line; false (with the message printed) on a bad one.
 bool ParseOptions(const QStringList& arguments, AppOptions& options);
 
-// The manual's index page: beside the executable, in the directories above it, or installed.
-std::string FindManual();
+// The manual's index page: installed beside the executable's prefix, rendered in the build tree
+// above it, or the Markdown sources of the source tree.
+std::string FindManual(const QString& executableDir);
 
 // SIGINT and SIGTERM end the program through the window's unattended shutdown.
 class SignalBridge : public QObject {

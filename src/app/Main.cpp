@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
 
   if (options.simulate) ports = tlx::NumberDevices({"(simulated unit)"});
   const int defaultPort = options.simulate || !options.port.empty() ? 1 : 0;
-  tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual(), defaultPort});
+  tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual(QCoreApplication::applicationDirPath()), defaultPort});
   // The zone map editor and the data panel, with their menu commands.
   auto* dataZonePanels = new tlx::gui::DataZonePanels(window);
   tlx::gui::SignalBridge signalBridge(window);

@@ -1,0 +1,205 @@
+// The manual against the program: the worked example's figures, the data file layout the manual
+// gives and the options the man page lists are checked against what tracelux-cli does, so that
+// the manual and the program cannot drift apart.
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+namespace tlx {
+namespace {
+
+using test::RunCli;
+
+std::string DocsFile(const std::string& name) { return test::ReadBytes(test::DataPath("../../docs/" + name)); }
+
+std::string Trim(const std::string& s) {
+  const auto first = s.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+std::vector<std::string> SplitFields(const std::string& line, char delimiter) {
+  std::vector<std::string> fields;
+  std::stringstream in(line);
+  for (std::string field; std::getline(in, field, delimiter);) fields.push_back(Trim(field));
+  return fields;
+}
+
+// The body rows of the Markdown table between "<!-- NAME -->" and "<!-- /NAME -->".
+std::vector<std::vector<std::string>> MarkedTable(const std::string& text, const std::string& name) {
+  const std::string open = "<!-- " + name + " -->", close = "<!-- /" + name + " -->";
+  const auto begin = text.find(open), end = text.find(close);
+  if (begin == std::string::npos || end == std::string::npos || end < begin) {
+    ADD_FAILURE() << "no table marked " << name;
+    return {};
+  }
+  std::vector<std::vector<std::string>> rows;
+  std::stringstream in(text.substr(begin + open.size(), end - begin - open.size()));
+  int tableLine = 0;
+  for (std::string line; std::getline(in, line);) {
+    line = Trim(line);
+    if (line.size() < 2 || line.front() != '|') continue;
+    if (tableLine++ < 2) continue;  // the column captions and the |---| line
+    auto fields = SplitFields(line.substr(1, line.size() - 2), '|');
+    rows.push_back(std::move(fields));
+  }
+  return rows;
+}
+
+TEST(Manual, WorkedExampleSamplesAreTheFilesAndItsResultsTheProgramsFigures) {
+  const std::string methods = DocsFile("manual/methods.md");
+  const std::string data = test::ReadBytes(test::DataPath("worked_example.DAT"));
+  ASSERT_GT(data.size(), 38u);
+
+  const auto samples = MarkedTable(methods, "worked-example-samples");
+  ASSERT_EQ(samples.size(), (data.size() - 38) / 2) << "one table row per sample of the file";
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    ASSERT_GE(samples[i].size(), 3u);
+    EXPECT_EQ(samples[i][0], std::to_string(i));
+    EXPECT_EQ(samples[i][1], std::to_string(static_cast<unsigned char>(data[38 + 2 * i])));
+    EXPECT_EQ(samples[i][2], std::to_string(static_cast<unsigned char>(data[39 + 2 * i])));
+  }
+
+  const auto results = MarkedTable(methods, "worked-example-results");
+  const auto out = RunCli({"analyze", test::DataPath("worked_example.DAT"), "--no-header", "--decimal-point"});
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  std::vector<std::vector<std::string>> program;
+  std::stringstream lines(out.out);
+  for (std::string line; std::getline(lines, line);) program.push_back(SplitFields(line, ','));
+  ASSERT_EQ(results.size(), program.size()) << out.out;
+  for (std::size_t row = 0; row < program.size(); ++row) {
+    EXPECT_EQ(results[row], program[row]) << "results row " << row + 1;
+  }
+}
+
+// The JSON numbers and texts of "tracelux-cli info --json".
+std::map<std::string, std::string> InfoJson(const std::string& json) {
+  std::map<std::string, std::string> values;
+  const std::regex pair("\"([a-z_]+)\": (\"[^\"]*\"|[0-9.]+)");
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), pair); it != std::sregex_iterator(); ++it) {
+    std::string value = (*it)[2];
+    if (value.front() == '"') value = value.substr(1, value.size() - 2);
+    values[(*it)[1]] = value;
+  }
+  return values;
+}
+
+// "YYYY-MM-DD HH:MM:SS" of a start-time count, decoded as the manual says: add 17 hours, then
+// whole days since 30 December 1899 and the seconds of the day.
+std::string DecodeStartTime(std::uint32_t count) {
+  const std::int64_t total = static_cast<std::int64_t>(count) + 61200;
+  const std::int64_t days1899To1970 = 25569;
+  const std::time_t unixSeconds = (total / 86400 - days1899To1970) * 86400 + total % 86400;
+  std::tm t{};
+  gmtime_r(&unixSeconds, &t);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &t);
+  return text;
+}
+
+TEST(Manual, DataFileHeaderTableDecodesAFileTheProgramRecorded) {
+  test::TempDir dir;
+  const auto demo = RunCli({"demo", "--dir", dir.Path(), "--sessions", "2", "--length", "5", "--rate", "5"});
+  ASSERT_EQ(demo.exitCode, 0) << demo.err;
+  const std::string data = test::ReadBytes(dir.File("DEMO.DAT"));
+  const auto info = InfoJson(RunCli({"info", dir.File("DEMO.DAT"), "--json"}).out);
+  ASSERT_FALSE(info.empty());
+
+  const auto header = MarkedTable(DocsFile("manual/file-formats.md"), "data-header");
+  std::map<std::string, std::uint32_t> field;
+  std::size_t next = 0;
+  for (const auto& row : header) {
+    ASSERT_GE(row.size(), 3u);
+    const std::size_t offset = std::stoul(row[0]), width = std::stoul(row[1]);
+    EXPECT_EQ(offset, next) << row[2] << ": the fields follow each other without gaps";
+    ASSERT_TRUE(width == 2 || width == 4) << row[2];
+    ASSERT_LE(offset + width, data.size());
+    std::uint32_t value = 0;
+    for (std::size_t b = width; b-- > 0;) value = value * 256 + static_cast<unsigned char>(data[offset + b]);
+    field[row[2]] = value;
+    next = offset + width;
+  }
+  EXPECT_EQ(next, 38u) << "the header is 38 bytes";
+
+  EXPECT_EQ(field["file tag"], 0xAAFDu);
+  EXPECT_EQ(field["fixed word"], 121u);
+  EXPECT_EQ(field["fixed long word"], 33u);
+  EXPECT_EQ(DecodeStartTime(field["start time"]), info.at("start"));
+  EXPECT_EQ(field["video type"], 0u);
+  EXPECT_EQ(std::to_string(field["sample count"]), info.at("samples"));
+  EXPECT_EQ(std::to_string((data.size() - 38) / 2), info.at("samples"));
+  EXPECT_EQ(std::to_string(field["session length"] * 5), info.at("session_length"));
+  EXPECT_EQ(field["number of sessions"], 2u);
+  EXPECT_EQ(field["initial delay"], 0u);
+  EXPECT_EQ(std::to_string(field["maximum distance"]), info.at("max_distance"));
+  EXPECT_EQ(std::to_string(field["ambulatory threshold"]), info.at("ambulatory_threshold"));
+  EXPECT_EQ(std::to_string(field["stereotypic threshold"]), info.at("stereotypic_threshold"));
+  EXPECT_EQ(std::to_string(field["calibrate scale"]), info.at("calibrate_scale"));
+  EXPECT_EQ(std::to_string(field["calibrate reference"]), info.at("calibrate_reference"));
+  EXPECT_EQ(field["sample rate code"], 1u);  // 5 per second
+  EXPECT_EQ(info.at("sample_rate"), "5");
+  const char* const units[] = {"mm", "cm", "m", "km", "inches", "feet", "yards", "miles", "user defined"};
+  ASSERT_LT(field["measurement unit"], 9u);
+  EXPECT_EQ(units[field["measurement unit"]], info.at("units"));
+  EXPECT_EQ(field.size(), 16u) << "every field of the table was checked";
+}
+
+// The subcommands and long options a --help text lists.
+void HelpEntries(const std::string& help, std::set<std::string>& options, std::vector<std::string>& commands) {
+  const std::regex option("(^|[ ,])(--?[a-z][a-z-]*)");
+  for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it) {
+    if ((*it)[2] != "-h" && (*it)[2] != "--help") options.insert((*it)[2]);
+  }
+  const auto list = help.find("Subcommands:");
+  if (list == std::string::npos) return;
+  std::stringstream in(help.substr(list));
+  for (std::string line; std::getline(in, line);) {
+    std::smatch m;
+    if (std::regex_match(line, m, std::regex("  ([a-z-]+) .*"))) commands.push_back(m[1]);
+  }
+}
+
+TEST(Manual, ManPageNamesEveryCommandAndOptionOfTheCommandLine) {
+  const std::string page = DocsFile("man/tracelux-cli.1");
+  ASSERT_FALSE(page.empty());
+  std::vector<std::vector<std::string>> pending = {{}};
+  std::size_t commandsSeen = 0;
+  while (!pending.empty()) {
+    std::vector<std::string> args = pending.back();
+    pending.pop_back();
+    if (!args.empty()) {
+      ++commandsSeen;
+      std::string joined;
+      for (const auto& a : args) joined += (joined.empty() ? "" : " ") + a;
+      EXPECT_NE(page.find(".SS " + joined + "\n"), std::string::npos) << "no section for " << joined;
+    }
+    args.push_back("--help");
+    const auto help = RunCli(args);
+    ASSERT_EQ(help.exitCode, 0) << help.err;
+    args.pop_back();
+    std::set<std::string> options;
+    std::vector<std::string> commands;
+    HelpEntries(help.out, options, commands);
+    for (const std::string& o : options) {
+      std::string roff;
+      for (char c : o) roff += (c == '-') ? std::string("\\-") : std::string(1, c);
+      EXPECT_NE(page.find(roff), std::string::npos) << o << " of '" << (args.empty() ? "" : args[0]) << "'";
+    }
+    for (const std::string& c : commands) {
+      auto sub = args;
+      sub.push_back(c);
+      pending.push_back(sub);
+    }
+  }
+  EXPECT_GE(commandsSeen, 10u) << "eight commands, with map and setup's subcommands";
+}
+
+}  // namespace
+}  // namespace tlx
