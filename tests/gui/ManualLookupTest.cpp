@@ -10,39 +10,37 @@
 class ManualLookupTest : public QObject {
   Q_OBJECT
 
-  static void Touch(const QDir& root, const QString& file) {
-    QVERIFY(root.mkpath(QFileInfo(root.filePath(file)).path()));
-    QFile f(root.filePath(file));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-  }
-  static QString Found(const QDir& root, const QString& exeDir) {
-    if (!root.mkpath(exeDir)) return QStringLiteral("(no executable directory)");
-    return QString::fromStdString(tlx::gui::FindManual(root.filePath(exeDir)));
-  }
-
  private slots:
-  void InstalledPagesBeatEverythingAboveTheExecutable() {
-    QTemporaryDir dir;
-    const QDir root(dir.path());
-    Touch(root, QStringLiteral("usr/share/doc/tracelux/manual/index.html"));
-    Touch(root, QStringLiteral("usr/docs/manual/index.html"));
-    QCOMPARE(Found(root, QStringLiteral("usr/bin")), root.filePath(QStringLiteral("usr/share/doc/tracelux/manual/index.html")));
+  void PrefersInstalledThenBuiltThenSourcePages_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("executableDir");
+    QTest::addColumn<QString>("expected");  // relative to the temporary root, or absolute
+    QTest::newRow("installed beats a tree above")
+        << QStringList{"usr/share/doc/tracelux/manual/index.html", "usr/docs/manual/index.html"}
+        << "usr/bin" << "usr/share/doc/tracelux/manual/index.html";
+    QTest::newRow("build tree beats the sources around it")
+        << QStringList{"docs/manual/index.md", "build/docs/manual/index.html"}
+        << "build/src/app" << "build/docs/manual/index.html";
+    QTest::newRow("unrendered sources") << QStringList{"docs/manual/index.md"} << "build/src/app"
+                                        << "docs/manual/index.md";
+    QTest::newRow("nothing found") << QStringList{} << "build/src/app"
+                                   << "/usr/share/doc/tracelux/manual/index.html";
   }
 
-  void BuildTreePagesBeatTheSourcesOfTheTreeAroundIt() {
+  void PrefersInstalledThenBuiltThenSourcePages() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, executableDir);
+    QFETCH(QString, expected);
     QTemporaryDir dir;
     const QDir root(dir.path());
-    Touch(root, QStringLiteral("docs/manual/index.md"));
-    Touch(root, QStringLiteral("build/docs/manual/index.html"));
-    QCOMPARE(Found(root, QStringLiteral("build/src/app")), root.filePath(QStringLiteral("build/docs/manual/index.html")));
-  }
-
-  void UnrenderedSourcesAreTheLastChoiceAndNothingGivesTheSystemPath() {
-    QTemporaryDir dir;
-    const QDir root(dir.path());
-    QCOMPARE(Found(root, QStringLiteral("build/src/app")), QStringLiteral("/usr/share/doc/tracelux/manual/index.html"));
-    Touch(root, QStringLiteral("docs/manual/index.md"));
-    QCOMPARE(Found(root, QStringLiteral("build/src/app")), root.filePath(QStringLiteral("docs/manual/index.md")));
+    QVERIFY(root.mkpath(executableDir));
+    for (const QString& file : files) {
+      QVERIFY(root.mkpath(QFileInfo(root.filePath(file)).path()));
+      QFile f(root.filePath(file));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QString found = QString::fromStdString(tlx::gui::FindManual(root.filePath(executableDir)));
+    QCOMPARE(found, QDir::isAbsolutePath(expected) ? expected : root.filePath(expected));
   }
 };
 
