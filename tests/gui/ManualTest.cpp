@@ -1,13 +1,16 @@
 // Where F1 finds the manual: the installed pages first, then the pages rendered in a build tree
 // above the executable, then the Markdown sources of a source tree, and a fixed path otherwise.
+// And the desktop program's man page names every option the program accepts.
 #include "app/AppStart.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-class ManualLookupTest : public QObject {
+class ManualTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -42,7 +45,29 @@ class ManualLookupTest : public QObject {
     const QString found = QString::fromStdString(tlx::gui::FindManual(root.filePath(executableDir)));
     QCOMPARE(found, QDir::isAbsolutePath(expected) ? expected : root.filePath(expected));
   }
+
+  void ManPageNamesEveryOptionOfTheDesktopProgram() {
+    QFile page(QStringLiteral(TLX_DOCS_DIR "/man/tracelux.1"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString roff = QString::fromUtf8(page.readAll());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TLX_APP_PATH), {QStringLiteral("--help")});
+    QVERIFY(program.waitForFinished(30000));
+    const QString help = QString::fromUtf8(program.readAllStandardOutput());
+    int options = 0;
+    const QRegularExpression option(QStringLiteral("^  (?:-h, )?(--[a-z-]+)"), QRegularExpression::MultilineOption);
+    for (auto it = option.globalMatch(help); it.hasNext();) {
+      const QString name = it.next().captured(1);
+      if (name == QLatin1String("--help-all")) continue;  // the toolkit's own options
+      ++options;
+      QVERIFY2(roff.contains(QString(name).replace(QLatin1Char('-'), QStringLiteral("\\-"))), qPrintable(name));
+    }
+    QVERIFY2(options >= 5, qPrintable(help));
+  }
 };
 
-QTEST_GUILESS_MAIN(ManualLookupTest)
-#include "ManualLookupTest.moc"
+QTEST_GUILESS_MAIN(ManualTest)
+#include "ManualTest.moc"
