@@ -4,13 +4,23 @@
 #include "app/data/OpenDataPanel.h"
 #include "app/data/SessionView.h"
 #include "app/print/DataReport.h"
+#include "app/print/PrintSupport.h"
 #include "data/ResultsTable.h"
 #include "data/SummaryProgram.h"
 #include "zonemap/MapFile.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <filesystem>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -85,6 +95,57 @@ class PrintReportTest : public QObject {
     QVERIFY(RowPattern({"Sess.#", "Zone", "Dist"}).match(secondPage).hasMatch());
     QVERIFY(RowPattern(table.Rows[rows.back()]).match(secondPage).hasMatch());
     QVERIFY(!RowPattern({"1", "ALL"}).match(text).hasMatch());
+  }
+
+  // The PDF name offered beside the data file is never one that exists; a name that exists,
+  // picked in the dialog, is asked about and kept only on Yes.
+  void aPrintoutNeverReplacesAnEarlierFileUnasked() {
+    test::TempDir dir;
+    const std::string pdf = dir.File("RUN.PDF");
+    QCOMPARE(FreeFileName(pdf), pdf);
+    test::WriteBytes(pdf, "earlier");
+    test::WriteBytes(dir.File("RUN (2).PDF"), "earlier");
+    QCOMPARE(FreeFileName(pdf), dir.File("RUN (3).PDF"));
+    std::filesystem::create_directory(dir.File("a.b"));
+    test::WriteBytes(dir.File("a.b/RUN"), "");
+    QCOMPARE(FreeFileName(dir.File("a.b/RUN")), dir.File("a.b/RUN (2)"));
+    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed: the dialog starts on it");
+
+    // The dialog is driven from a timer: OK is pressed once (unless `pressed`), the replace
+    // question answered No, and the dialog, still open, is cancelled.
+    QStringList asked;
+    bool pressed = true;
+    QTimer driver;
+    driver.setInterval(20);
+    connect(&driver, &QTimer::timeout, [&] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        asked << box->text();
+        box->button(QMessageBox::No)->click();
+      } else if (auto* dialog = qobject_cast<QPrintDialog*>(w)) {
+        if (pressed) {
+          dialog->reject();
+          return;
+        }
+        pressed = true;
+        QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
+        for (QAbstractButton* b : buttons->buttons()) {
+          if (buttons->buttonRole(b) == QDialogButtonBox::AcceptRole) QTimer::singleShot(0, b, &QAbstractButton::click);
+        }
+      }
+    });
+    driver.start();
+    QPrinter offered;
+    QVERIFY(!AskForPrinter(offered, nullptr, pdf));
+    QCOMPARE(offered.outputFileName().toStdString(), dir.File("RUN (3).PDF"));
+    QVERIFY(asked.isEmpty());
+    pressed = false;
+    QPrinter existing;
+    existing.setOutputFileName(QString::fromStdString(pdf));
+    QVERIFY(!AskForPrinter(existing, nullptr, pdf));
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].contains(QStringLiteral("already exists")));
+    QCOMPARE(test::ReadBytes(pdf), std::string("earlier"));
   }
 };
 

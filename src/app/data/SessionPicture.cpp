@@ -89,14 +89,30 @@ struct Pixels {
   int width, height;
 };
 
-void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour) {
-  auto plot = [&](int x, int y) {
-    for (int k = 0; k < 3; ++k) {
-      const int px = x + (k == 1), py = y + (k == 2);
-      if (px >= 0 && py >= 0 && px < image.width && py < image.height) {
-        reinterpret_cast<QRgb*>(image.bits + py * image.stride)[px] = colour;
-      }
+// The pixels a pen covers round each point of a line: the trace's own two-pixel pen, and its
+// outline one pixel wider on every side.
+struct PenShape {
+  int from, to;  // offsets from the point, both axes
+  bool plus;     // only the point and its right and lower neighbours
+};
+constexpr PenShape kLinePen{0, 1, true};
+constexpr PenShape kOutlinePen{-1, 2, false};
+
+void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour, PenShape pen = kLinePen) {
+  auto put = [&](int px, int py) {
+    if (px >= 0 && py >= 0 && px < image.width && py < image.height) {
+      reinterpret_cast<QRgb*>(image.bits + py * image.stride)[px] = colour;
     }
+  };
+  auto plot = [&](int x, int y) {
+    if (pen.plus) {
+      put(x, y);
+      put(x + 1, y);
+      put(x, y + 1);
+      return;
+    }
+    for (int dy = pen.from; dy <= pen.to; ++dy)
+      for (int dx = pen.from; dx <= pen.to; ++dx) put(x + dx, y + dy);
   };
   const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
   const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
@@ -111,9 +127,22 @@ void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour
 }
 
 void DrawCircles(QPainter& painter, QPointF centre, double unit, QColor colour) {
-  painter.setPen(QPen(colour, unit));
   painter.setBrush(Qt::NoBrush);
-  for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
+  for (const QPen& pen : {QPen(kTraceOutlineColour, 3 * unit), QPen(colour, unit)}) {
+    painter.setPen(pen);
+    for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
+  }
+}
+
+// Every distinct segment of the trace once, whatever its colour step.
+std::vector<std::uint32_t> AllSegments(const std::vector<PositionSample>& points) {
+  std::vector<std::uint32_t> keys;
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    if (points[i] != points[i + 1]) keys.push_back(SegmentKey(points[i], points[i + 1]));
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  return keys;
 }
 
 }  // namespace
@@ -125,11 +154,16 @@ void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionS
   const double sy = box.height() / 192.0;
   auto at = [&](const PositionSample& p) { return QPointF(box.left() + p.X * sx, box.top() + p.Y * sy); };
   std::vector<QLineF> lines;
-  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
+  auto stroke = [&](const QPen& pen, const std::vector<std::uint32_t>& keys) {
     lines.clear();
     for (std::uint32_t k : keys) lines.emplace_back(at(KeyStart(k)), at(KeyEnd(k)));
-    painter.setPen(QPen(colour, 2 * unit, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(pen);
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+  };
+  // The outline under the whole trace first, so that no outline covers a coloured part.
+  stroke(QPen(kTraceOutlineColour, 4 * unit, Qt::SolidLine, Qt::RoundCap), AllSegments(points));
+  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
+    stroke(QPen(colour, 2 * unit, Qt::SolidLine, Qt::RoundCap), keys);
   });
   DrawCircles(painter, at(points.back()), unit, end);
 }
@@ -141,12 +175,14 @@ void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColo
   const double sx = image.width() / 256.0;
   const double sy = image.height() / 192.0;
   const Pixels pixels{image.bits(), image.bytesPerLine(), image.width(), image.height()};
+  auto line = [&](std::uint32_t k, QRgb rgb, PenShape pen) {
+    const PositionSample a = KeyStart(k), b = KeyEnd(k);
+    RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb, pen);
+  };
+  for (std::uint32_t k : AllSegments(points)) line(k, kTraceOutlineColour.rgb(), kOutlinePen);
   ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
     const QRgb rgb = colour.rgb();
-    for (std::uint32_t k : keys) {
-      const PositionSample a = KeyStart(k), b = KeyEnd(k);
-      RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb);
-    }
+    for (std::uint32_t k : keys) line(k, rgb, kLinePen);
   });
   QPainter painter(&image);
   DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, end);
