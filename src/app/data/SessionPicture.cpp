@@ -104,25 +104,36 @@ void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour
       reinterpret_cast<QRgb*>(image.bits + py * image.stride)[px] = colour;
     }
   };
-  auto plot = [&](int x, int y) {
+  auto row = [&](int x, int y) {
+    for (int d = pen.from; d <= pen.to; ++d) put(x + d, y);
+  };
+  auto column = [&](int x, int y) {
+    for (int d = pen.from; d <= pen.to; ++d) put(x, y + d);
+  };
+  // A square pen that moved by one pixel only needs its leading edge drawn.
+  auto plot = [&](int x, int y, int movedX, int movedY) {
     if (pen.plus) {
       put(x, y);
       put(x + 1, y);
       put(x, y + 1);
-      return;
+    } else if (movedX == 0 && movedY == 0) {
+      for (int d = pen.from; d <= pen.to; ++d) row(x, y + d);
+    } else {
+      if (movedX != 0) column(x + (movedX > 0 ? pen.to : pen.from), y);
+      if (movedY != 0) row(x, y + (movedY > 0 ? pen.to : pen.from));
     }
-    for (int dy = pen.from; dy <= pen.to; ++dy)
-      for (int dx = pen.from; dx <= pen.to; ++dx) put(x + dx, y + dy);
   };
   const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
   const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
   int err = dx + dy;
+  int movedX = 0, movedY = 0;
   while (true) {
-    plot(x0, y0);
+    plot(x0, y0, movedX, movedY);
     if (x0 == x1 && y0 == y1) break;
     const int e2 = 2 * err;
-    if (e2 >= dy) { err += dy; x0 += sx; }
-    if (e2 <= dx) { err += dx; y0 += sy; }
+    movedX = movedY = 0;
+    if (e2 >= dy) { err += dy; x0 += sx; movedX = sx; }
+    if (e2 <= dx) { err += dx; y0 += sy; movedY = sy; }
   }
 }
 
@@ -134,15 +145,18 @@ void DrawCircles(QPainter& painter, QPointF centre, double unit, QColor colour) 
   }
 }
 
-// Every distinct segment of the trace once, whatever its colour step.
-std::vector<std::uint32_t> AllSegments(const std::vector<PositionSample>& points) {
+// The distinct segments of each colour step, in drawing order: the outline goes under all of
+// them before any colour is drawn, so that no outline covers a coloured part.
+struct StepSegments {
+  QColor colour;
   std::vector<std::uint32_t> keys;
-  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-    if (points[i] != points[i + 1]) keys.push_back(SegmentKey(points[i], points[i + 1]));
-  }
-  std::sort(keys.begin(), keys.end());
-  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-  return keys;
+};
+
+std::vector<StepSegments> TraceSteps(const std::vector<PositionSample>& points, QColor start, QColor end) {
+  std::vector<StepSegments> steps;
+  ForEachStep(points, start, end,
+              [&](QColor colour, const std::vector<std::uint32_t>& keys) { steps.push_back({colour, keys}); });
+  return steps;
 }
 
 }  // namespace
@@ -160,11 +174,9 @@ void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionS
     painter.setPen(pen);
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
   };
-  // The outline under the whole trace first, so that no outline covers a coloured part.
-  stroke(QPen(kTraceOutlineColour, 4 * unit, Qt::SolidLine, Qt::RoundCap), AllSegments(points));
-  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
-    stroke(QPen(colour, 2 * unit, Qt::SolidLine, Qt::RoundCap), keys);
-  });
+  const std::vector<StepSegments> steps = TraceSteps(points, start, end);
+  for (const StepSegments& step : steps) stroke(QPen(kTraceOutlineColour, 4 * unit, Qt::SolidLine, Qt::RoundCap), step.keys);
+  for (const StepSegments& step : steps) stroke(QPen(step.colour, 2 * unit, Qt::SolidLine, Qt::RoundCap), step.keys);
   DrawCircles(painter, at(points.back()), unit, end);
 }
 
@@ -179,11 +191,11 @@ void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColo
     const PositionSample a = KeyStart(k), b = KeyEnd(k);
     RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb, pen);
   };
-  for (std::uint32_t k : AllSegments(points)) line(k, kTraceOutlineColour.rgb(), kOutlinePen);
-  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
-    const QRgb rgb = colour.rgb();
-    for (std::uint32_t k : keys) line(k, rgb, kLinePen);
-  });
+  const std::vector<StepSegments> steps = TraceSteps(points, start, end);
+  for (const StepSegments& step : steps)
+    for (std::uint32_t k : step.keys) line(k, kTraceOutlineColour.rgb(), kOutlinePen);
+  for (const StepSegments& step : steps)
+    for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), kLinePen);
   QPainter painter(&image);
   DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, end);
 }
