@@ -1,6 +1,5 @@
 #include "controls/KeyCodes.h"
 #include "controls/RangeBox.h"
-#include "common/TimeText.h"
 
 #include <gtest/gtest.h>
 
@@ -99,27 +98,6 @@ TEST(RangeBox, DurationWithIndefinite) {
   EXPECT_FALSE(b.model.CheckRange(true));
   EXPECT_EQ(b.model.Text(), "Indefinite");
   EXPECT_EQ(b.answers.Messages().size(), 1u);
-}
-
-// A session length typed over the selected text is the value taken, without a range message.
-TEST(RangeBox, DurationTypedOverTheSelectionIsTheValueTaken) {
-  const struct { std::vector<int> keys; double seconds; } cases[] = {
-      {{'0', '0', key::Colon, '0', '0', key::Colon, '2', '5'}, 25},
-      {{'2', '5'}, 25},
-      {{'1', key::Colon, '3', '0'}, 90},
-      {{'2', '4', key::Colon, '0', '0', key::Colon, '0', '1'}, 86400},  // clamped, and warned
-  };
-  for (const auto& c : cases) {
-    Box b(RangeBoxProperties{.min = 1, .max = 86400, .time = true, .varName = "Session Length",
-                             .showWarn = true, .style = RangeStyle::Duration});
-    b.model.SetValue(1);
-    b.model.SetEditState(b.model.Text(), 0, 8);
-    for (int k : c.keys) EXPECT_TRUE(b.model.KeyDown(k, 0));
-    EXPECT_TRUE(b.model.KeyDown(key::Return, 0));
-    EXPECT_EQ(b.model.Value(), c.seconds);
-    EXPECT_EQ(b.answers.Messages().size(), c.seconds == 86400 ? 1u : 0u);
-    EXPECT_EQ(b.model.Text(), SecondsToDurationText(std::int64_t(c.seconds)));
-  }
 }
 
 TEST(RangeBox, TimeOfDayStyle) {
