@@ -99,10 +99,53 @@ std::string FormatPlaces(double value, int places) {
 
 std::string TimeMask(bool hideHours) { return hideHours ? "00:00" : "00:00:00"; }
 
+namespace {
+
+// A text in the mask's form: its digits and colons where the mask has them (a time of day's
+// " AM" may follow).
+bool HasMaskForm(const std::string& text, const std::string& mask) {
+  if (text.size() < mask.size()) return false;
+  for (std::size_t i = 0; i < mask.size(); ++i) {
+    if (mask[i] == ':' ? text[i] != ':' : !IsDigit(text[i])) return false;
+  }
+  return true;
+}
+
+bool IsTypedTime(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return IsDigit(c) || c == ':'; });
+}
+
+// Ordinary typing: the selection (or the character before or after the caret, for Backspace
+// and Delete) is replaced by the typed character.
+void TypeFreely(MaskEdit& edit, int digit, int keyCode) {
+  const int size = static_cast<int>(edit.text.size());
+  int from = std::clamp(edit.caret, 0, size);
+  int to = std::clamp(from + edit.selLength, from, size);
+  const bool typed = digit >= 0 || keyCode == key::Colon;
+  if (!typed && from == to) {
+    if (keyCode == key::Back && from > 0) --from;
+    if (keyCode == key::Delete && to < size) ++to;
+  }
+  edit.text.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from),
+                    typed ? std::string(1, digit >= 0 ? char('0' + digit) : ':') : std::string());
+  edit.caret = from + (typed ? 1 : 0);
+  edit.selLength = 0;
+}
+
+}  // namespace
+
 bool ApplyTimeMaskKey(MaskEdit& edit, int keyCode, bool hideHours) {
   const std::string mask = TimeMask(hideHours);
   const int digit = DigitOfKey(keyCode);
-  if (digit < 0 && keyCode != key::Back && keyCode != key::Delete) return false;
+  const bool colon = keyCode == key::Colon;
+  if (digit < 0 && !colon && keyCode != key::Back && keyCode != key::Delete) return false;
+  // Typing over the whole text, or into an empty box or a time typed in freely ("25", "1:30"),
+  // gives exactly what is typed; the value is read from it when it is taken.
+  const bool wholeSelected = edit.caret <= 0 && edit.selLength >= static_cast<int>(edit.text.size());
+  if (wholeSelected || (!HasMaskForm(edit.text, mask) && IsTypedTime(edit.text))) {
+    TypeFreely(edit, digit, keyCode);
+    return true;
+  }
   // A text that is not a time ("Indefinite", or cut short) starts again from the mask.
   if (edit.text.size() < mask.size() || edit.text.find(':') == std::string::npos) {
     edit.text = mask;
@@ -112,7 +155,10 @@ bool ApplyTimeMaskKey(MaskEdit& edit, int keyCode, bool hideHours) {
   const int size = static_cast<int>(
       std::min(edit.text.size(), edit.text.rfind(':') + 3));
   int p = std::clamp(edit.caret, 0, size);
-  if (digit >= 0) {
+  if (colon) {
+    if (IsColonPlace(edit.text, p)) ++p;     // a typed colon steps over the mask's own
+    edit.caret = p;
+  } else if (digit >= 0) {
     if (IsColonPlace(edit.text, p)) ++p;     // step over the colon
     if (p >= size) p = size - 1;             // at the end the last digit is overwritten
     if (IsColonPlace(edit.text, p)) --p;

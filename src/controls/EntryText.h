@@ -33,9 +33,12 @@ struct MaskEdit {
   int selLength = 0;
 };
 
-// Handles one key of a time entry. Digits overwrite the digit at the caret and step over the
-// colons; Backspace and Delete blank digits to "0" and keep the colons in place. Answers true
-// when the key was handled (the text box must not insert or delete anything itself).
+// Handles one key of a time entry (digits, ":", Backspace, Delete). In a text of the mask's form
+// digits overwrite the digit at the caret and step over the colons, a typed colon steps over the
+// mask's, and Backspace and Delete blank digits to "0" and keep the colons in place. Typing over
+// the whole text, or into an empty box or a freely typed time, works as in any text box, so what
+// is typed ("25", "00:00:25", "1:30") is what the box holds. Answers true when the key was
+// handled (the text box must not insert or delete anything itself).
 bool ApplyTimeMaskKey(MaskEdit& edit, int keyCode, bool hideHours);
 
 }  // namespace tlx

@@ -18,6 +18,7 @@ constexpr int Delete = 46;
 constexpr int Digit0 = 48;  // '0'..'9' are 48..57
 constexpr int Numpad0 = 96; // numeric keypad 0..9 are 96..105
 constexpr int Subtract = 109;
+constexpr int Colon = 186;  // the ":" key
 constexpr int Minus = 189;  // the minus key of the main keyboard
 }  // namespace key
 

@@ -47,7 +47,38 @@ TEST(TimeMask, DigitsOverwriteFromAnyStartingText) {
   EXPECT_EQ(full.caret, 8);
   EXPECT_EQ(Type({"00:00", 0, 0}, {Digit(1), Digit(3), Digit(0)}, true).text, "13:00");
   EXPECT_EQ(Type({"00:00:00", 0, 0}, {key::Numpad0 + 9}).text, "90:00:00");
-  EXPECT_EQ(Type({"Indefinite", 0, 10}, {Digit(2)}).text, "20:00:00");  // not a time: from the mask
+  EXPECT_EQ(Type({"Indefinite", 0, 0}, {Digit(2)}).text, "20:00:00");  // not a time: from the mask
+}
+
+// Typing over a selected or emptied box gives what was typed, as in any text box.
+TEST(TimeMask, TypingOverTheWholeTextGivesWhatWasTyped) {
+  const int colon = key::Colon;
+  const struct { std::initializer_list<int> keys; const char* text; } cases[] = {
+      {{Digit(0), Digit(0), colon, Digit(0), Digit(0), colon, Digit(2), Digit(5)}, "00:00:25"},
+      {{Digit(2), Digit(5)}, "25"},
+      {{Digit(1), colon, Digit(3), Digit(0)}, "1:30"},
+      {{Digit(9), Digit(9), key::Back, Digit(0)}, "90"},
+  };
+  for (const auto& c : cases) {
+    const MaskEdit e = Type({"00:00:01", 0, 8}, c.keys);
+    EXPECT_EQ(e.text, c.text);
+    EXPECT_EQ(e.caret, int(e.text.size()));
+  }
+  EXPECT_EQ(Type({"Indefinite", 0, 10}, {Digit(2)}).text, "2");
+  // Backspace over the whole text empties it; the digits then start a fresh entry.
+  EXPECT_EQ(Type({"00:00:01", 0, 8}, {key::Back, Digit(2), Digit(5)}).text, "25");
+  EXPECT_EQ(Type({"", 0, 0}, {Digit(4)}).text, "4");
+  // Delete inside a freely typed time removes the character after the caret.
+  EXPECT_EQ(Type({"1:30", 1, 0}, {key::Delete}).text, "130");
+}
+
+TEST(TimeMask, AColonTypedInTheMaskStepsOverTheMasksOwn) {
+  MaskEdit e = Type({"12:34:56", 0, 0}, {Digit(0), Digit(1), key::Colon, Digit(0), Digit(2)});
+  EXPECT_EQ(e.text, "01:02:56");
+  EXPECT_EQ(e.caret, 5);
+  e = Type({"12:34:56", 1, 0}, {key::Colon});  // no colon here: nothing changes
+  EXPECT_EQ(e.text, "12:34:56");
+  EXPECT_EQ(e.caret, 1);
 }
 
 TEST(TimeMask, EditingKeepsTheColonsAndTheSuffix) {

@@ -61,6 +61,30 @@ class ControlWidgetsTest : public QObject {
     QCOMPARE(answers.Messages().size(), size_t(1));  // only the 120 was out of range
   }
 
+  // A session length typed over the selected text, colons included, is what the box takes.
+  void durationBoxTakesWhatIsTypedOverItsText() {
+    ScriptedAnswers answers;
+    QbxRangeBox box(answers);
+    box.SetProperties({.min = 1, .max = 86400, .time = true, .varName = "Session Length", .showWarn = true,
+                       .highlight = true, .style = RangeStyle::Duration});
+    box.SetValue(1);
+    box.show();
+    for (const auto& [typed, seconds] : {std::pair{"00:00:25", 25.0}, {"25", 25.0}, {"1:30", 90.0}}) {
+      box.SetValue(1);
+      box.TextBox()->selectAll();
+      QTest::keyClicks(box.TextBox(), QString::fromLatin1(typed));
+      QCOMPARE(box.Text(), QString::fromLatin1(typed));
+      QTest::keyClick(box.TextBox(), Qt::Key_Return);
+      QCOMPARE(box.Value(), seconds);
+    }
+    QCOMPARE(box.Text(), QString("00:01:30"));
+    // Inside the shown time, digits still overwrite and step over the colons.
+    box.TextBox()->setCursorPosition(3);
+    QTest::keyClicks(box.TextBox(), "45");
+    QCOMPARE(box.Text(), QString("00:45:30"));
+    QVERIFY(answers.Messages().empty());
+  }
+
   void spinButtonStepsWithKeysAndTheScrollBar() {
     ScriptedAnswers answers;
     QbxSpinButton2 spin(answers);

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,6 +35,7 @@ struct SeenBox {
   bool stopWindow = false;
   bool cancelShown = false;  // the stop window's form
   Qt::TextFormat format = Qt::PlainText;
+  bool progressShown = false;  // the progress box was on the screen with the message
 };
 
 class DialogAnswerer {
@@ -45,6 +47,8 @@ class DialogAnswerer {
   }
   // The button for the next message box (unscripted: OK or Yes when offered).
   void Queue(QMessageBox::StandardButton button) { boxes_.push_back(button); }
+  // The file the next file dialog chooses (unscripted: cancelled).
+  void QueueFile(const QString& path) { files_.push_back(path); }
   // The answer for the next stop window (unscripted: OK).
   void QueueStop(bool ok) { stops_.push_back(ok); }
   const std::vector<SeenBox>& Seen() const { return seen_; }
@@ -61,7 +65,7 @@ class DialogAnswerer {
     if (!w || !w->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), false,
-                       false, box->textFormat()});
+                       false, box->textFormat(), ProgressBoxVisible()});
       QMessageBox::StandardButton b = QMessageBox::NoButton;
       if (!boxes_.empty()) {
         b = boxes_.front();
@@ -71,6 +75,17 @@ class DialogAnswerer {
         b = box->button(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
       if (QAbstractButton* button = box->button(b)) button->click();
       else box->reject();
+      return;
+    }
+    if (auto* dialog = qobject_cast<QFileDialog*>(w)) {
+      seen_.push_back({dialog->windowTitle(), {}, QMessageBox::NoIcon, {}});
+      if (files_.empty()) {
+        dialog->reject();
+        return;
+      }
+      dialog->selectFile(files_.front());
+      files_.pop_front();
+      static_cast<QDialog*>(dialog)->accept();  // the file dialog's own accept checks the choice
       return;
     }
     if (auto* stop = qobject_cast<StopExperimentWindow*>(w)) {
@@ -86,8 +101,16 @@ class DialogAnswerer {
     }
   }
 
+  static bool ProgressBoxVisible() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->objectName() == QLatin1String("frmQBXProgress") && w->isVisible()) return true;
+    }
+    return false;
+  }
+
   QTimer timer_;
   std::deque<QMessageBox::StandardButton> boxes_;
+  std::deque<QString> files_;
   std::deque<bool> stops_;
   std::vector<SeenBox> seen_;
 };

@@ -4,13 +4,20 @@
 #include "app/data/OpenDataPanel.h"
 #include "app/data/SessionView.h"
 #include "app/print/DataReport.h"
+#include "app/print/PrintSupport.h"
 #include "data/ResultsTable.h"
 #include "data/SummaryProgram.h"
 #include "zonemap/MapFile.h"
 
+#include <QApplication>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <filesystem>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -85,6 +92,28 @@ class PrintReportTest : public QObject {
     QVERIFY(RowPattern({"Sess.#", "Zone", "Dist"}).match(secondPage).hasMatch());
     QVERIFY(RowPattern(table.Rows[rows.back()]).match(secondPage).hasMatch());
     QVERIFY(!RowPattern({"1", "ALL"}).match(text).hasMatch());
+  }
+
+  // The PDF name the print dialog starts on is never a file that exists.
+  void aPrintoutNeverReplacesAnEarlierFileUnasked() {
+    test::TempDir dir;
+    const std::string pdf = dir.File("RUN.PDF");
+    QCOMPARE(FreeFileName(pdf), pdf);
+    test::WriteBytes(pdf, "earlier");
+    test::WriteBytes(dir.File("RUN (2).PDF"), "earlier");
+    QCOMPARE(FreeFileName(pdf), dir.File("RUN (3).PDF"));
+    std::filesystem::create_directory(dir.File("a.b"));
+    test::WriteBytes(dir.File("a.b/RUN"), "");
+    QCOMPARE(FreeFileName(dir.File("a.b/RUN")), dir.File("a.b/RUN (2)"));
+    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed: the dialog starts on it");
+    QTimer cancel;  // the dialog is only looked at, then cancelled
+    connect(&cancel, &QTimer::timeout, [] {
+      if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+    cancel.start(20);
+    QPrinter printer;
+    QVERIFY(!AskForPrinter(printer, nullptr, pdf));
+    QCOMPARE(printer.outputFileName().toStdString(), dir.File("RUN (3).PDF"));
   }
 };
 

@@ -1,6 +1,9 @@
 #include "app/controls/BusyWindows.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWindow>
 
 namespace tlx::gui {
 
@@ -11,12 +14,35 @@ BusyWindows::BusyWindows(Clock& clock, QObject* parent) : QObject(parent), clock
 
 BusyWindows::~BusyWindows() { delete progress_.data(); }
 
+namespace {
+
+// A window just shown is drawn only once the window system has put it on the screen; the work
+// that follows keeps the program busy, so the window gets that long (at most `limitMs`) now.
+void WaitUntilOnScreen(QWidget* widget, int limitMs) {
+  QWindow* window = widget->windowHandle();
+  if (window == nullptr || window->isExposed()) return;
+  QEventLoop loop;
+  QElapsedTimer waited;
+  waited.start();
+  QTimer check;
+  check.setInterval(5);
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (window->isExposed() || waited.elapsed() >= limitMs) loop.quit();
+  });
+  check.start();
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
 void BusyWindows::ShowProgress(const QString& caption) {
-  if (!progress_) progress_ = new ProgressBox();
+  const bool opening = !progress_;
+  if (opening) progress_ = new ProgressBox();
   progress_->SetMessage(caption);
   progress_->show();
   progress_->raise();
-  progress_->repaint();
+  if (opening) WaitUntilOnScreen(progress_, 250);
+  if (progress_) progress_->repaint();
 }
 
 void BusyWindows::SetProgress(double percent) {

@@ -46,6 +46,7 @@ int KeyCodeOf(const QKeyEvent* event) {
     case Qt::Key_PageUp: return key::PageUp;
     case Qt::Key_PageDown: return key::PageDown;
     case Qt::Key_Minus: return keypad ? key::Subtract : key::Minus;
+    case Qt::Key_Colon: return key::Colon;
     default: break;
   }
   if (k >= Qt::Key_A && k <= Qt::Key_Z) return k;  // 65..90 as the letters' codes

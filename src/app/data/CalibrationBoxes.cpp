@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 #include <cmath>
 
@@ -27,6 +28,10 @@ CalibrationBoxes::CalibrationBoxes(UserAnswers& answers, QWidget* parent) : QObj
     pixels->setObjectName(QStringLiteral("txtPixels_%1").arg(row));
     auto* units = new QLineEdit(parent);
     units->setObjectName(QStringLiteral("txtUnits_%1").arg(row));
+    // Digits only: whole pixels, and distances in the unit with one decimal point or comma.
+    pixels->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pixels));
+    units->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*([.,][0-9]*)?")), units));
     for (QLineEdit* box : {pixels, units}) {
       box->setMaximumWidth(90);
       box->installEventFilter(this);

@@ -225,11 +225,10 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
     }
     return false;
   }
+  // The panel is entered first, so that the questions of the panel being left never stand
+  // behind the loading box.
+  if (!enterPanel_()) return false;
   program_.answers.ShowStatus("Loading", -1);
-  if (!enterPanel_()) {
-    program_.answers.ShowStatus("", -1);
-    return false;
-  }
   stage_ = 0;
   SetReanalysisMessage(1);
   SetEditable(false);
@@ -239,30 +238,39 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
   open_.UnitsCode = info.UnitsCode;
   lblAnalWarning_->clear();
   shortSession_ = false;
-  const std::string companion = FindCompanionFile(ChangeExtension(path, "MAP"));
-  open_.MapFile = companion;
+  open_.MapFile.clear();
   map_ = ZoneMap::FourQuadrants();
-  if (!companion.empty()) LoadPanelMap(companion);
+  LoadPanelMap(FindCompanionFile(ChangeExtension(path, "MAP")));
   LoadResultsIntoGrid(path, true);
   ShowRecordedValues();
   program_.dataFileInfo = open_.Info;
   samplesPerSession_ = std::int64_t(open_.Info.SampleRate) * open_.Info.SessionLength;
   SetUpSessions(SessionCount(open_.Info.SampleCount(), samplesPerSession_));
+  // The loading is done: the box goes before any message, which must not stand behind it.
+  program_.answers.ShowStatus("", -1);
   if (sessions_ == 0) {
-    program_.answers.ShowMessage({kEmptyDataFileCaption, kEmptyDataFileText, MsgIcon::Exclamation, MsgButtons::Ok});
     picSquiggle_->DrawMapOnly(map_, program_.colours);
+    program_.answers.ShowMessage({kEmptyDataFileCaption, kEmptyDataFileText, MsgIcon::Exclamation, MsgButtons::Ok});
   } else {
     ShowSession(1);
   }
-  program_.answers.ShowStatus("", -1);
   emit ExportAvailable(true);
   emit TitleChanged(Q(FileNamePart(path)));
   return true;
 }
 
-void OpenDataPanel::LoadPanelMap(const std::string& path) {
+bool OpenDataPanel::LoadPanelMap(const std::string& path) {
   ZoneMap map;
-  if (ReadMapFile(path, map)) map_ = map;
+  if (path.empty() || !ReadMapFile(path, map)) return false;
+  map_ = map;
+  open_.MapFile = path;
+  ShowMapName();
+  return true;
+}
+
+void OpenDataPanel::ShowMapName() {
+  lblDataParams_[kMapFile]->setText(open_.MapFile.empty() ? QStringLiteral("(four quadrants)")
+                                                          : Q(FileNamePart(open_.MapFile)));
 }
 
 void OpenDataPanel::ShowRecordedValues() {
@@ -271,7 +279,7 @@ void OpenDataPanel::ShowRecordedValues() {
   lblDataParams_[kStartTime]->setText(Q(FormatStartTime(info.Start)));
   lblDataParams_[kSampleRate]->setText(Q(FormatFixed(info.SampleRate, 0)));
   lblDataParams_[kDuration]->setText(Q(SecondsToDurationText(std::llround(info.Duration))));
-  lblDataParams_[kMapFile]->setText(open_.MapFile.empty() ? QStringLiteral("(four quadrants)") : Q(FileNamePart(open_.MapFile)));
+  ShowMapName();
   lblDataParams_[kSamples]->setText(Q(FormatFixed(double(info.SampleCount()), 0)));
   lblSessionLng_->setText(Q(SecondsToDurationText(open_.SessionLength)));
   rbSessionLng_->SetValue(open_.SessionLength);
@@ -307,9 +315,9 @@ void OpenDataPanel::LoadResultsIntoGrid(const std::string& path, bool useRunResu
       open_.Info.UnitsCode = static_cast<std::int16_t>(header.UnitsCode);
       open_.UnitsCode = header.UnitsCode;
     }
-    if (header.HaveMapFile) open_.MapFile = header.MapFile;
   }
-  if (header.HaveMapFile && FileExists(open_.MapFile)) LoadPanelMap(open_.MapFile);
+  // The map named by the results, when it can be read; otherwise the map in use stays.
+  if (header.HaveMapFile && FileExists(header.MapFile)) LoadPanelMap(header.MapFile);
   FillGrid();
 }
 
@@ -379,9 +387,9 @@ void OpenDataPanel::DrawSelected() {
 void OpenDataPanel::ReanalyzeClicked() {
   if (!open_.Info.Loaded) return;
   if (stage_ == 0) {
+    // The map stays the one shown (and used by the last reanalysis): the results always come
+    // from the map the panel shows.
     const DataFileInfo& info = open_.Info;
-    const std::string mapPath = ChangeExtension(info.Path, "MAP");
-    open_.MapFile = FileExists(mapPath) ? mapPath : std::string();
     boxes_->Fill(info.CalibrateScale, info.AmbulatoryThreshold, info.StereotypicThreshold, info.MaximumDistance);
     rbSessionLng_->SetValue(info.SessionLength);
     cboUnitsPixels_->setCurrentIndex(std::clamp<int>(open_.UnitsCode, kFirstUnitCode, kLastUnitCode) - 1);
@@ -391,6 +399,7 @@ void OpenDataPanel::ReanalyzeClicked() {
     return;
   }
   SetReanalysisMessage(4);
+  lblRanalInstr_->repaint();  // seen before the work, which keeps the window busy until done
   // A reanalysis that could not be done (the data file gone, the results file not writable)
   // leaves the table and the sessions as they were, rather than showing an older results file.
   SetReanalysisMessage(RunReanalysis() ? 3 : 1);
@@ -426,7 +435,7 @@ bool OpenDataPanel::RunReanalysis() {
   context.DataFilePath = info.Path;
   context.MapFileName = open_.MapFile;
   context.Start = info.Start;
-  if (!open_.MapFile.empty()) LoadPanelMap(open_.MapFile);
+  LoadPanelMap(open_.MapFile);  // the map file read afresh; the one shown when it is gone
   context.Map = map_;
   AnalysisOptions options;
   options.DecimalSeparator = Decimal();
@@ -449,7 +458,6 @@ bool OpenDataPanel::RunReanalysis() {
   SetUpSessions(split.Sessions);
   lblSessionLng_->setText(Q(SecondsToDurationText(params.SessionLength)));
   LoadResultsIntoGrid(results, false);
-  lblDataParams_[kMapFile]->setText(open_.MapFile.empty() ? QStringLiteral("(four quadrants)") : Q(FileNamePart(open_.MapFile)));
   DrawSelected();
   lblAnalWarning_->setText(shortSession_ ? QString::fromLatin1(kShortSessionWarning) : QString());
   return true;
@@ -459,10 +467,8 @@ void OpenDataPanel::SelectMapFile() {
   if (stage_ != 1) return;
   const std::string path = ShowFileDialog(program_.answers, program_.settings.ConfigDir, "", "Select Current Map File",
                                           true, "MAP", true, false);
-  if (path.empty() || !FileExists(path)) return;
-  open_.MapFile = path;
-  lblDataParams_[kMapFile]->setText(Q(FileNamePart(path)));
-  LoadPanelMap(path);
+  // A file that is not a map leaves the map in use.
+  if (path.empty() || !FileExists(path) || !LoadPanelMap(path)) return;
   DrawSelected();
 }
 

@@ -95,7 +95,9 @@ class OpenDataPanel : public QWidget {
   bool RunReanalysis();
   void FillGrid();
   void MarkSessionRows();
-  void LoadPanelMap(const std::string& path);
+  // Loads the map file into the panel; the panel's map file is only ever a map it shows.
+  bool LoadPanelMap(const std::string& path);
+  void ShowMapName();
   void DrawSelected();
   char Decimal() const;
 

@@ -89,31 +89,74 @@ struct Pixels {
   int width, height;
 };
 
-void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour) {
-  auto plot = [&](int x, int y) {
-    for (int k = 0; k < 3; ++k) {
-      const int px = x + (k == 1), py = y + (k == 2);
-      if (px >= 0 && py >= 0 && px < image.width && py < image.height) {
-        reinterpret_cast<QRgb*>(image.bits + py * image.stride)[px] = colour;
-      }
+// The pixels a pen covers round each point of a line: the trace's own two-pixel pen, and its
+// outline one pixel wider on every side.
+struct PenShape {
+  int from, to;  // offsets from the point, both axes
+  bool plus;     // only the point and its right and lower neighbours
+};
+constexpr PenShape kLinePen{0, 1, true};
+constexpr PenShape kOutlinePen{-1, 2, false};
+
+void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour, PenShape pen = kLinePen) {
+  auto put = [&](int px, int py) {
+    if (px >= 0 && py >= 0 && px < image.width && py < image.height) {
+      reinterpret_cast<QRgb*>(image.bits + py * image.stride)[px] = colour;
+    }
+  };
+  auto row = [&](int x, int y) {
+    for (int d = pen.from; d <= pen.to; ++d) put(x + d, y);
+  };
+  auto column = [&](int x, int y) {
+    for (int d = pen.from; d <= pen.to; ++d) put(x, y + d);
+  };
+  // A square pen that moved by one pixel only needs its leading edge drawn.
+  auto plot = [&](int x, int y, int movedX, int movedY) {
+    if (pen.plus) {
+      put(x, y);
+      put(x + 1, y);
+      put(x, y + 1);
+    } else if (movedX == 0 && movedY == 0) {
+      for (int d = pen.from; d <= pen.to; ++d) row(x, y + d);
+    } else {
+      if (movedX != 0) column(x + (movedX > 0 ? pen.to : pen.from), y);
+      if (movedY != 0) row(x, y + (movedY > 0 ? pen.to : pen.from));
     }
   };
   const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
   const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
   int err = dx + dy;
+  int movedX = 0, movedY = 0;
   while (true) {
-    plot(x0, y0);
+    plot(x0, y0, movedX, movedY);
     if (x0 == x1 && y0 == y1) break;
     const int e2 = 2 * err;
-    if (e2 >= dy) { err += dy; x0 += sx; }
-    if (e2 <= dx) { err += dx; y0 += sy; }
+    movedX = movedY = 0;
+    if (e2 >= dy) { err += dy; x0 += sx; movedX = sx; }
+    if (e2 <= dx) { err += dx; y0 += sy; movedY = sy; }
   }
 }
 
 void DrawCircles(QPainter& painter, QPointF centre, double unit, QColor colour) {
-  painter.setPen(QPen(colour, unit));
   painter.setBrush(Qt::NoBrush);
-  for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
+  for (const QPen& pen : {QPen(kTraceOutlineColour, 3 * unit), QPen(colour, unit)}) {
+    painter.setPen(pen);
+    for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
+  }
+}
+
+// The distinct segments of each colour step, in drawing order: the outline goes under all of
+// them before any colour is drawn, so that no outline covers a coloured part.
+struct StepSegments {
+  QColor colour;
+  std::vector<std::uint32_t> keys;
+};
+
+std::vector<StepSegments> TraceSteps(const std::vector<PositionSample>& points, QColor start, QColor end) {
+  std::vector<StepSegments> steps;
+  ForEachStep(points, start, end,
+              [&](QColor colour, const std::vector<std::uint32_t>& keys) { steps.push_back({colour, keys}); });
+  return steps;
 }
 
 }  // namespace
@@ -125,12 +168,15 @@ void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionS
   const double sy = box.height() / 192.0;
   auto at = [&](const PositionSample& p) { return QPointF(box.left() + p.X * sx, box.top() + p.Y * sy); };
   std::vector<QLineF> lines;
-  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
+  auto stroke = [&](const QPen& pen, const std::vector<std::uint32_t>& keys) {
     lines.clear();
     for (std::uint32_t k : keys) lines.emplace_back(at(KeyStart(k)), at(KeyEnd(k)));
-    painter.setPen(QPen(colour, 2 * unit, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(pen);
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
-  });
+  };
+  const std::vector<StepSegments> steps = TraceSteps(points, start, end);
+  for (const StepSegments& step : steps) stroke(QPen(kTraceOutlineColour, 4 * unit, Qt::SolidLine, Qt::RoundCap), step.keys);
+  for (const StepSegments& step : steps) stroke(QPen(step.colour, 2 * unit, Qt::SolidLine, Qt::RoundCap), step.keys);
   DrawCircles(painter, at(points.back()), unit, end);
 }
 
@@ -141,13 +187,15 @@ void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColo
   const double sx = image.width() / 256.0;
   const double sy = image.height() / 192.0;
   const Pixels pixels{image.bits(), image.bytesPerLine(), image.width(), image.height()};
-  ForEachStep(points, start, end, [&](QColor colour, const std::vector<std::uint32_t>& keys) {
-    const QRgb rgb = colour.rgb();
-    for (std::uint32_t k : keys) {
-      const PositionSample a = KeyStart(k), b = KeyEnd(k);
-      RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb);
-    }
-  });
+  auto line = [&](std::uint32_t k, QRgb rgb, PenShape pen) {
+    const PositionSample a = KeyStart(k), b = KeyEnd(k);
+    RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb, pen);
+  };
+  const std::vector<StepSegments> steps = TraceSteps(points, start, end);
+  for (const StepSegments& step : steps)
+    for (std::uint32_t k : step.keys) line(k, kTraceOutlineColour.rgb(), kOutlinePen);
+  for (const StepSegments& step : steps)
+    for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), kLinePen);
   QPainter painter(&image);
   DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, end);
 }

@@ -1,5 +1,7 @@
 // The picture of one session: the zone map in its colours, the trace over it in a 256-step colour
-// ramp and nine circles round the last position, drawn once per session change into an image.
+// ramp (white at the session's start to blue at its end) with a dark outline, so that every part
+// shows on any zone colour, and nine circles round the last position, drawn once per session
+// change into an image.
 #pragma once
 
 #include "data/DataFile.h"
@@ -22,6 +24,7 @@ namespace tlx::gui {
 
 inline const QColor kTraceStartColour{255, 255, 255};
 inline const QColor kTraceEndColour{40, 40, 255};
+inline const QColor kTraceOutlineColour{0, 0, 0};
 inline constexpr int kTraceSteps = 256;
 inline constexpr int kMarkCircles = 9;
 
@@ -29,7 +32,8 @@ inline constexpr int kMarkCircles = 9;
 void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours);
 
 // The trace of the points (unit coordinates, 256 x 192 picture) scaled into the box, with lines
-// of width 2 (times `unit`) and circles of radii 5, 10, ... 45 (times `unit`) round the last point.
+// of width 2 (times `unit`) over an outline of width 4, and circles of radii 5, 10, ... 45 (times
+// `unit`) round the last point.
 // A segment drawn again in the same colour step changes nothing, so repeats within a step are
 // drawn once: a long session that wanders over the same ground draws quickly.
 void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionSample>& points,
