@@ -2,6 +2,7 @@
 // simulated unit.
 #include "app/AppLinks.h"
 #include "app/AppStart.h"
+#include "app/Desktop.h"
 #include "app/MainWindow.h"
 #include "app/data/PanelHookup.h"
 #include "app/QtClock.h"
@@ -48,9 +49,12 @@ int main(int argc, char* argv[]) {
 
   if (options.simulate) ports = tlx::NumberDevices({"(simulated unit)"});
   const int defaultPort = options.simulate || !options.port.empty() ? 1 : 0;
-  tlx::gui::MainWindow window({home, clock, *serial, ports, tlx::gui::FindManual(QCoreApplication::applicationDirPath()), defaultPort});
-  // The zone map editor and the data panel, with their menu commands.
-  auto* dataZonePanels = new tlx::gui::DataZonePanels(window);
+  // The main window with the zone map editor and the data panel, and their menu commands.
+  tlx::gui::Desktop desktop({home, clock, *serial, ports,
+                             tlx::gui::FindManual(QCoreApplication::applicationDirPath()), defaultPort,
+                             options.port});
+  tlx::gui::MainWindow& window = desktop.Window();
+  auto* dataZonePanels = &desktop.Panels();
   tlx::gui::SignalBridge signalBridge(window);
   window.show();
   QApplication::processEvents();

@@ -23,6 +23,8 @@
 #include <QStackedWidget>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tlx::gui {
 namespace {
 
@@ -69,6 +71,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
   BuildPanels();
   BuildMenus();
   program_->display.SetView(this);
+  program_->run.SetPortName([this] { return UnitPortName(program_->settings.ComPort); });
   setMinimumSize(kMinWidth, kMinHeight);
   resize(960, 680);
   SetTitleSuffix({});
@@ -84,6 +87,15 @@ MainWindow::~MainWindow() {
 }
 
 UserAnswers& MainWindow::Answers() { return *answers_; }
+
+std::string MainWindow::UnitPortName(int comPort) const {
+  const std::string com = "COM" + std::to_string(comPort);
+  const std::string device = services_.forcedDevice.empty()
+                                 ? DevicePathFor(services_.ports, comPort)
+                                 : services_.forcedDevice;
+  if (device.empty()) return com;
+  return com + (device.front() == '(' ? " " + device : " (" + device + ")");
+}
 
 // --- Building ----------------------------------------------------------------------------------
 
@@ -256,6 +268,12 @@ bool MainWindow::LeaveMode(int target, bool forced) {
       p.commands.StopStream();
       break;
     case kModeRun:
+      // An armed or running experiment keeps the run panel: leaving asks the stop question,
+      // and declining it keeps the panel and the run.
+      if (!forced && p.run.IsRunBusy()) {
+        p.run.StopButton();
+        if (p.run.IsRunBusy()) return false;
+      }
       p.settings.DrawTrace = run_->TraceBox()->isChecked();
       p.commands.ClearOverlay();
       p.commands.EndOverlay();
@@ -324,10 +342,10 @@ void MainWindow::EnterMonitor() {
   ShowPage(monitor_);
   monitor_->Picture()->ApplyLayout();
   p.display.BeginSession();
-  // Watching records nothing: the run's sample file stays closed while the monitor shows.
-  p.decoder.SetRunSink(nullptr);
-  p.decoder.StartMonitoring(p.settings.VideoType == kVideoPal ? 25 : 30);
-  p.decoder.SetRunSink(&p.run);
+  // Watching records nothing and says nothing: without an awake unit the picture stays empty
+  // (the unit check before entering has told the user already).
+  p.decoder.State().LastSample.Y = kNoObjectY;
+  p.decoder.StartStreamIfAwake();
 }
 
 // The core enters the run panel once its checks have passed.
@@ -365,12 +383,14 @@ void MainWindow::RunExperimentCommand() {
 
 void MainWindow::ResetCommand() {
   EnterHome();
+  if (mode_ != kModeHome) return;  // a run that goes on keeps its unit
   RefreshWindow();
   program_->commands.ResetAndInitialize(program_->settings.ComPort);
 }
 
 void MainWindow::MonitorCommand() {
   Program& p = *program_;
+  if (mode_ == kModeRun && !LeaveMode()) return;  // a run that goes on keeps its unit
   if (!p.commands.State().UnitResponding) p.commands.ResetAndInitialize(p.settings.ComPort);
   EnterMonitor();
   busy_.HideProgress();
@@ -551,6 +571,10 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::DoAllResizeWindowStuff() {
   resizePending_ = false;
+  // A window manager that ignores the size hints may make the window smaller than its minimum:
+  // it snaps back.
+  if (width() < kMinWidth || height() < kMinHeight)
+    resize(std::max(width(), kMinWidth), std::max(height(), kMinHeight));
   if (LivePanel* panel = LiveShown()) panel->Picture()->ApplyLayout();
 }
 

@@ -51,6 +51,8 @@ struct AppServices {
   std::string manualPath;
   // The port used when the settings name none (the simulated unit, --port); 0: none.
   int defaultComPort = 0;
+  // The device used whatever the port number (--port); empty: the port table decides.
+  std::string forcedDevice;
 };
 
 class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
@@ -115,6 +117,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   VideoSettings& Video() { return *video_; }
   const PortTable& Ports() const { return services_.ports; }
   bool ShutdownDone() const { return shutDown_; }
+  // "COM1 (/dev/ttyUSB0)": the port number with the device it stands for.
+  std::string UnitPortName(int comPort) const;
   // The setup folder offered by the experiment panel's load and save.
   std::string& SetupFolder() { return setupFolder_; }
 

@@ -21,8 +21,6 @@
 namespace tlx::cli {
 namespace {
 
-// A run whose unit has sent nothing for this long (clock time) is stopped.
-constexpr std::int64_t kStallMs = 30000;
 // Slack on top of the run's own length before a run is given up.
 constexpr std::int64_t kSlackMs = 120000;
 
@@ -85,25 +83,20 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   if (!program.BringUpUnit()) throw CliFailure("The unit on " + unitName + " is not responding.");
   program.AskTimeOfDayStart();
   RunController& run = program.run;
+  run.SetPortName([&unitName] { return unitName; });  // a silent unit stops the run by itself
   if (!run.RunMenu()) throw CliFailure("The run could not be started.");
   run.StartButton();
 
-  std::int64_t lastCounted = -1, lastChangeMs = clock.TickMs();
-  bool stalled = false, stoppedByUser = false;
+  bool stoppedByUser = false;
   const bool ended = loop(
       [&] {
         if (!run.IsRunBusy()) return true;
         if (interrupted()) return stoppedByUser = true;
-        if (!run.State().Running || run.SamplesCounted() != lastCounted) {
-          lastCounted = run.SamplesCounted();
-          lastChangeMs = clock.TickMs();
-        } else if (clock.TickMs() - lastChangeMs > kStallMs) {
-          return stalled = true;
-        }
         return false;
       },
       RunLimitMs(program));
-  if (!ended || stalled || stoppedByUser) run.ConfirmStop();
+  const bool stalled = run.StoppedForSilence();
+  if (!ended || stoppedByUser) run.ConfirmStop();
 
   const RunFilesOutcome& files = run.LastRunFiles();
   result.finished = run.State().Finished;

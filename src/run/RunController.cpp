@@ -196,6 +196,10 @@ std::int32_t RunController::SecondsUntilTimeOfDay(std::int32_t nowSecond) const 
 }
 
 void RunController::OnTimer1() {
+  if (UnitFellSilent()) {
+    StopForSilence();
+    return;
+  }
   const std::int32_t second = WholeSecondOfDay(ctx_.clock);
   if (second == lastSecond_) return;
   const std::int32_t previous = lastSecond_;
@@ -242,10 +246,17 @@ void RunController::TimeOfDayStart() {
 
 void RunController::OnTimerExpt() {
   if (!state_.Running) return;
-  ctx_.decoder.PollOneSample();
-  const PositionSample sample = ctx_.decoder.State().LastSample;
+  // A poll the unit does not answer is a missed sample: a unit that went away must not be
+  // recorded as standing still at its last position.
+  PositionSample sample{kNoObjectY, kNoObjectY};
+  if (ctx_.decoder.PollOneSample()) {
+    lastHeardMs_ = ctx_.clock.TickMs();
+    sample = ctx_.decoder.State().LastSample;
+  } else {
+    UpdateLiveDisplay(sample);
+  }
   if (ctx_.decoder.State().RawRecording) AppendRecordedSample(sample);
-  AccountSample(sample);
+  CountSample(sample);
 }
 
 // --- Run start, samples, run end ------------------------------------------------------------------
@@ -266,6 +277,8 @@ void RunController::RunStart() {
   state_.MissedSamples = 0;
   state_.Armed = false;
   samplesCounted_ = 0;
+  stoppedForSilence_ = false;
+  lastHeardMs_ = ctx_.clock.TickMs();
   ctx_.commands.Link().DiscardBuffered();
 
   ExperimentParameters& p = ctx_.parameters;
@@ -295,7 +308,14 @@ void RunController::AppendRecordedSample(const PositionSample& sample) {
   if (!recorder_.Append(sample.X, sample.Y)) StopForRecordingFailure();
 }
 
+// A streamed sample: the unit is alive.
 void RunController::AccountSample(const PositionSample& sample) {
+  if (!state_.Running) return;
+  lastHeardMs_ = ctx_.clock.TickMs();
+  CountSample(sample);
+}
+
+void RunController::CountSample(const PositionSample& sample) {
   if (!state_.Running) return;
   ++samplesCounted_;
   if (sample.Y >= 255) IncrementCounter(state_.MissedSamples);
@@ -335,6 +355,22 @@ void RunController::StopForRecordingFailure() {
   state_.Stopped = true;
   RunEnd();
   ctx_.answers.ShowMessage(RecordingFailedMessage(recorder_.Path()));
+  ReturnHome();
+}
+
+bool RunController::UnitFellSilent() {
+  return state_.Running && !ending_ && ctx_.clock.TickMs() - lastHeardMs_ >= silenceLimitMs_;
+}
+
+// The run ends as a stop does (every sample kept, the data, map and results written), then the
+// user is told which unit fell silent.
+void RunController::StopForSilence() {
+  stoppedForSilence_ = true;
+  state_.Stopped = true;
+  RunEnd();
+  const std::string port =
+      portName_ ? portName_() : "COM" + std::to_string(ctx_.settings.ComPort);
+  ctx_.answers.ShowMessage(UnitSilentMessage(port, silenceLimitMs_ / 1000));
   ReturnHome();
 }
 

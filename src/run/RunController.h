@@ -17,6 +17,7 @@
 #include "zonemap/ZoneMap.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   static constexpr int kTimer1Ms = 55;
   static constexpr int kFlashes = 6;
   static constexpr int kFlashWaitMs = 300;
+  // A running experiment whose unit has sent nothing for this long is stopped.
+  static constexpr std::int64_t kSilenceLimitMs = 30000;
 
   explicit RunController(RunContext context);
   ~RunController() override;
@@ -82,6 +85,13 @@ class RunController : public RunSampleSink, public SampleDisplay {
   void AccountSample(const PositionSample& sample) override;
   void UpdateLiveDisplay(const PositionSample& sample) override;
 
+  // --- Silent unit -----------------------------------------------------------------------------
+  void SetSilenceLimitMs(std::int64_t ms) { silenceLimitMs_ = ms; }
+  // How the unit's port is named in the message of a silent unit ("COM1" when not set).
+  void SetPortName(std::function<std::string()> name) { portName_ = std::move(name); }
+  // The last run was stopped because the unit fell silent.
+  bool StoppedForSilence() const { return stoppedForSilence_; }
+
   // What the last run end wrote (empty before the first).
   const RunFilesOutcome& LastRunFiles() const { return lastFiles_; }
   // Samples handed to the run accounting since the run started.
@@ -100,6 +110,9 @@ class RunController : public RunSampleSink, public SampleDisplay {
   void DrawFinishBoxAndFlash();
   void CloseStatusWindow();
   void StopForRecordingFailure();
+  void CountSample(const PositionSample& sample);
+  bool UnitFellSilent();
+  void StopForSilence();
   void WriteJournal();
   void RemoveJournal();
   void RefreshLabels();
@@ -116,6 +129,10 @@ class RunController : public RunSampleSink, public SampleDisplay {
   std::int32_t lastSecond_ = -1;
   std::int64_t samplesCounted_ = 0;
   bool recordingFailed_ = false;
+  std::int64_t lastHeardMs_ = 0;
+  std::int64_t silenceLimitMs_ = kSilenceLimitMs;
+  bool stoppedForSilence_ = false;
+  std::function<std::string()> portName_;
   bool ending_ = false;
 };
 

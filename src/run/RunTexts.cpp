@@ -61,6 +61,15 @@ MessageRequest FinishMessage(bool stopped) {
   return Request("Experiment Status", text, MsgIcon::None, MsgButtons::Ok);
 }
 
+MessageRequest UnitSilentMessage(const std::string& port, std::int64_t seconds) {
+  return Request("Unit Not Answering",
+                 "The unit on " + port + " has sent" + kCrLf + "nothing for " +
+                     std::to_string(seconds) + " seconds." + kCrLf + kCrLf +
+                     "The experiment has been stopped." + kCrLf +
+                     "Every sample received is kept.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
 MessageRequest RecordingFailedMessage(const std::string& rawFile) {
   return Request("Recording Error",
                  "The samples could not be written to" + std::string(kCrLf) +

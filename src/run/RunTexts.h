@@ -23,6 +23,8 @@ MessageRequest StopQuestion();
 MessageRequest FinishMessage(bool stopped);
 // A recording that could not be written (disk full): the run has been stopped.
 MessageRequest RecordingFailedMessage(const std::string& rawFile);
+// The unit on the port sent nothing for that many seconds: the run has been stopped.
+MessageRequest UnitSilentMessage(const std::string& port, std::int64_t seconds);
 // The run ended but its data file could not be built; the raw file and journal stay.
 MessageRequest DataFileNotWrittenMessage(const std::string& dataFile);
 // The offer to turn the recording of an interrupted run into a data file.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AppLinks.h"
+#include "app/Desktop.h"
 #include "app/MainWindow.h"
 #include "app/QtClock.h"
 #include "app/dialogs/StopExperimentWindow.h"
@@ -118,17 +119,37 @@ class DialogAnswerer {
 // A main window over the simulated unit in its own temporary program home.
 struct WindowRig {
   explicit WindowRig(double speed = 4.0) {
-    sim = std::make_unique<SimulatedPort>(clock.Now(), 1, speed);
-    clock.SetIdleHook([this] { sim->Sync(); });
-    window = std::make_unique<MainWindow>(AppServices{home.path().toStdString(), clock, *sim,
-                                                      NumberDevices({"(simulated unit)"}),
-                                                      "/nonexistent/index.html", 1});
-    window->show();
-    window->StartUp();
+    Attach(speed);
+    owned = std::make_unique<MainWindow>(Services());
+    window = owned.get();
+    Start();
+  }
+  // The whole program as main() builds it (zone editor and data panel included), started up
+  // over a program home that `fillHome` has prepared.
+  explicit WindowRig(const std::function<void(const QTemporaryDir& home)>& fillHome,
+                     double speed = 4.0) {
+    fillHome(home);
+    Attach(speed);
+    desktop = std::make_unique<Desktop>(Services());
+    window = &desktop->Window();
+    Start();
   }
   ~WindowRig() {
     if (window && !window->ShutdownDone()) window->ShutdownUnattended();
-    window.reset();
+    owned.reset();
+    desktop.reset();
+  }
+  void Attach(double speed) {
+    sim = std::make_unique<SimulatedPort>(clock.Now(), 1, speed);
+    clock.SetIdleHook([this] { sim->Sync(); });
+  }
+  AppServices Services() {
+    return AppServices{home.path().toStdString(), clock, *sim, NumberDevices({"(simulated unit)"}),
+                       "/nonexistent/index.html", 1, {}};
+  }
+  void Start() {
+    window->show();
+    window->StartUp();
   }
   Program& P() { return window->GetProgram(); }
   QString File(const QString& name) const { return home.filePath(name); }
@@ -147,7 +168,9 @@ struct WindowRig {
   QtClock clock;
   std::unique_ptr<SimulatedPort> sim;
   DialogAnswerer answerer;  // answers from the window's first question on
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<MainWindow> owned;
+  std::unique_ptr<Desktop> desktop;
+  MainWindow* window = nullptr;
 };
 
 }  // namespace tlx::gui::test

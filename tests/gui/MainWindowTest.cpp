@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QDialog>
 #include <QPointer>
+#include <QWindow>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -231,6 +232,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(opened[0].toLocalFile(), QString("/nonexistent/index.html"));
     W().resize(300, 200);
     QVERIFY(W().width() >= 700 && W().height() >= 500);
+    // A window manager that ignores the size hints (here: none are passed on) makes it
+    // smaller: it snaps back.
+    W().windowHandle()->setMinimumSize(QSize(1, 1));
+    W().windowHandle()->resize(300, 200);
+    QVERIFY(WindowRig::WaitFor([&] { return W().width() >= 700 && W().height() >= 500; }, 2000));
   }
 
   void portDialogKeepsTheOpenPort() {

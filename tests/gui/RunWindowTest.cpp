@@ -146,6 +146,75 @@ class RunWindowTest : public QObject {
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);  // nobody was asked
   }
 
+  // While a run is armed or running the run panel stays in charge: every way off it through the
+  // menus asks the stop question; declining keeps the panel, the run and its parameters; OK
+  // stops the run with its files written.
+  void anArmedOrRunningRunKeepsTheRunPanel() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    Program& p = rig.P();
+    SetUpRun(p, rig.File("DATA/ARMED.DAT"), 120);
+    p.parameters.InitialDelay = 2;
+    w.Menu("mnuRunExpt")->trigger();
+    w.RunPage()->StartButton()->click();
+    QVERIFY(p.run.State().Armed);
+    const int resets = rig.sim->Unit().Resets();
+    const ExperimentParameters before = p.parameters;
+    for (const char* menu : {"mnuSetupExpt", "mnuSetupSystem", "mnuMonitor", "mnuReset"}) {
+      rig.answerer.QueueStop(false);
+      w.Menu(QLatin1String(menu))->trigger();
+      QCOMPARE(w.Mode(), int(kModeRun));
+      QVERIFY2(p.run.State().Armed, menu);
+    }
+    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 4);
+    QCOMPARE(rig.sim->Unit().Resets(), resets);
+
+    // The delay ends on the run panel, with its Stop button and the menus off.
+    QVERIFY(WindowRig::WaitFor([&] { return p.run.State().Running; }, 5000));
+    QCOMPARE(w.Mode(), int(kModeRun));
+    QVERIFY(w.RunPage()->StopButton()->isVisible());
+    QVERIFY(!w.Menu("mnuSetup")->isEnabled());
+    rig.answerer.QueueStop(false);
+    w.Menu("mnuSetupExpt")->trigger();
+    QCOMPARE(w.Mode(), int(kModeRun));
+    QVERIFY(p.run.State().Running);
+    QCOMPARE(p.parameters.SessionLength, before.SessionLength);
+    QCOMPARE(p.parameters.DataFile, before.DataFile);
+
+    QVERIFY(WindowRig::WaitFor([&] { return p.run.SamplesCounted() > 10; }, 3000));
+    rig.answerer.QueueStop(true);
+    w.Menu("mnuSetupExpt")->trigger();
+    QVERIFY(p.run.State().Stopped && !p.run.IsRunBusy());
+    QCOMPARE(w.Mode(), int(kModeExpt));  // the stop done, the user goes where they asked
+    QVERIFY(w.Menu("mnuSetup")->isEnabled());
+    for (const char* ext : {"DAT", "MAP", "PRN"})
+      QVERIFY2(QFileInfo::exists(rig.File(QString("DATA/ARMED.") + ext)), ext);
+  }
+
+  // A unit that falls silent mid-run: the run stops by itself with a message naming the port,
+  // every sample counted is in the data file, and the window is usable again.
+  void aSilentUnitStopsTheRunWithAMessage() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    Program& p = rig.P();
+    SetUpRun(p, rig.File("DATA/SILENT.DAT"), 120);
+    p.run.SetSilenceLimitMs(1500);
+    w.Menu("mnuRunExpt")->trigger();
+    w.RunPage()->StartButton()->click();
+    QVERIFY(WindowRig::WaitFor([&] { return p.run.SamplesCounted() > 10; }, 3000));
+    rig.sim->Unit().Faults().silent = true;
+    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
+    QVERIFY(p.run.State().Stopped && p.run.StoppedForSilence());
+    QCOMPARE(rig.answerer.Count("Unit Not Answering"), 1);
+    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 0);
+    QVERIFY(rig.answerer.Seen().back().text.contains("COM1 (simulated unit)"));
+    for (const char* ext : {"DAT", "MAP", "PRN"})
+      QVERIFY2(QFileInfo::exists(rig.File(QString("DATA/SILENT.") + ext)), ext);
+    const qint64 samples = (QFileInfo(rig.File("DATA/SILENT.DAT")).size() - 38) / 2;
+    QCOMPARE(samples, p.run.SamplesCounted());
+    QVERIFY(w.Menu("mnuRun")->isEnabled());
+  }
+
   // At 30 samples a second in real time the run's count (and with it the marker, moved on
   // every sample) never falls more than one sample behind what the unit sends. The pairs the
   // unit sends while the stream is restarted at the run's start are skipped by the protocol, so
@@ -198,7 +267,7 @@ class RunWindowTest : public QObject {
       TermiosLink device([path](int) { return path; });
       DevicePort watcher(device);
       DialogAnswerer answerer;
-      MainWindow w(AppServices{home.path().toStdString(), clock, device, {}, "", 1});
+      MainWindow w(AppServices{home.path().toStdString(), clock, device, {}, "", 1, {}});
       w.show();
       w.StartUp();
       QVERIFY(w.GetProgram().commands.State().UnitResponding);

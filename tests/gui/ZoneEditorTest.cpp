@@ -152,6 +152,32 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
   }
 
+  // Clear is a command: the tool shown before it stays shown and paints the next stroke.
+  void afterClearTheToolShownPaintsTheNextStroke() {
+    auto checked = [this] {
+      QStringList names;
+      for (auto* b : panel_->findChildren<QToolButton*>())
+        if (b->isChecked()) names << b->objectName();
+      return names;
+    };
+    for (const auto& [tool, button] : {std::pair{kToolPoint, "cmdPencil"}, std::pair{kToolRectangle, "cmdRect"},
+                                       std::pair{kToolEraser, "cmdEraser"}}) {
+      panel_->SetZoneTool(tool);
+      panel_->findChild<QToolButton*>("cmdErase")->click();
+      QCOMPARE(checked(), QStringList{button});
+      QCOMPARE(panel_->ZoneToolInUse(), tool);
+    }
+    panel_->SetZoneTool(kToolPoint);
+    panel_->findChild<QLabel*>("lblCurrZoneL_3")->setFocus();
+    QTest::mouseClick(panel_->findChild<QLabel*>("lblCurrZoneL_3"), Qt::LeftButton);  // the " Clear " label
+    QCOMPARE(checked(), QStringList{"cmdPencil"});
+    TypeZone("P");
+    Stroke(Grid(), {QPoint(2, 2), QPoint(6, 5)});  // the point tool paints the cells passed only
+    QCOMPARE(Grid()->GridZones().At(2, 2), 'P');
+    QCOMPARE(Grid()->GridZones().At(5, 6), 'P');
+    QCOMPARE(Grid()->GridZones().At(2, 6), ' ');
+  }
+
   void backspacePaintsBlanksAndTypingOnTheGridPicksTheZone() {
     panel_->SetZoneTool(kToolPoint);
     panel_->ZoneCharBox()->setFocus();

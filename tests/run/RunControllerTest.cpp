@@ -49,28 +49,76 @@ INSTANTIATE_TEST_SUITE_P(Rates, RunAtEachRate,
                          ::testing::Values(RateCase{1, false}, RateCase{25, true},
                                            RateCase{30, false}));
 
-TEST_F(RunController, AUnitGoneSilentFreezesTheRunUntilTheUserStopsIt) {
+// A unit silent for less than the limit only pauses the session clock; silent for the whole
+// limit, the run is stopped with every sample kept, its files written and the port named.
+TEST_F(RunController, AUnitSilentForThirtySecondsStopsTheRunAndKeepsItsSamples) {
   rig.params.SessionLength = 600;
   ASSERT_TRUE(rig.MenuAndStart());
   rig.clock.RunFor(6000);
-  rig.unit.Faults().silent = true;  // neither samples nor seconds are counted while it is silent
+  rig.unit.Faults().silent = true;
+  rig.clock.RunFor(500);
+  const std::int32_t seconds = rig.Run().State().SecondsInSession;
+  rig.clock.RunFor(25000);
+  EXPECT_TRUE(rig.Run().State().Running);
+  EXPECT_EQ(rig.Run().State().SecondsInSession, seconds);  // samples, not wall time, count
+  rig.unit.Faults().silent = false;  // back before the limit: the count starts again
+  rig.clock.RunFor(2000);
+  rig.unit.Faults().silent = true;
   rig.clock.RunFor(500);
   const std::int64_t counted = rig.Run().SamplesCounted();
-  const std::int32_t seconds = rig.Run().State().SecondsInSession;
-  rig.clock.RunFor(20000);
+  const std::int64_t silentFrom = rig.clock.TickMs();
+  rig.clock.RunFor(29000);
   EXPECT_TRUE(rig.Run().State().Running);
-  EXPECT_EQ(rig.Run().SamplesCounted(), counted);
-  EXPECT_EQ(rig.Run().State().SecondsInSession, seconds);
-  rig.Run().StopButton();  // OK
-  rig.clock.RunFor(100);  // let the last bytes reach the unit
+  ASSERT_TRUE(rig.RunUntilIdle(2000));
+  EXPECT_LE(rig.clock.TickMs() - silentFrom, 30200);
 
   const RunState& s = rig.Run().State();
-  EXPECT_FALSE(rig.Run().IsRunBusy());
-  EXPECT_TRUE(rig.unit.Overlay().IsBlank());
+  EXPECT_TRUE(s.Stopped);
+  EXPECT_FALSE(s.Finished);
+  EXPECT_TRUE(rig.Run().StoppedForSilence());
+  ASSERT_EQ(rig.answers.Count("Unit Not Answering"), 1);
+  EXPECT_NE(rig.answers.Messages().back().text.find("COM1"), std::string::npos);
+  EXPECT_EQ(rig.answers.Count("Confirm Stop Experiment"), 0);
   EXPECT_EQ(static_cast<std::int64_t>(DataFileBytes(dir.File("RAT1.DAT")).Samples()), counted);
-  EXPECT_GT(counted, 150);
-  ASSERT_TRUE(rig.MenuAndStart());  // a new run clears Stopped
-  EXPECT_FALSE(s.Stopped);
+  EXPECT_GT(counted, 200);
+  EXPECT_TRUE(PathExists(dir.File("RAT1.MAP")));
+  EXPECT_TRUE(PathExists(dir.File("RAT1.PRN")));
+  EXPECT_FALSE(PathExists(rig.journalPath));
+  ASSERT_TRUE(rig.MenuAndStart());  // the next run starts clean
+  EXPECT_FALSE(rig.Run().StoppedForSilence());
+}
+
+// At the polled rates a poll without an answer is a missed sample (Y 255), never the last
+// position again; an unplugged unit is stopped after the limit like a silent one.
+TEST_F(RunController, APolledUnitUnpluggedRecordsMissedSamplesUntilTheRunStops) {
+  for (const int rate : {1, 5}) {
+    SCOPED_TRACE(rate);
+    TempDir runDir;
+    RunRig r(runDir.Path());
+    r.params.SessionLength = 600;
+    r.params.SampleRate = static_cast<std::int16_t>(rate);
+    r.Run().SetPortName([] { return std::string("COM3 (/dev/ttyUSB0)"); });
+    ASSERT_TRUE(r.MenuAndStart());
+    r.clock.RunFor(10000);
+    const std::int32_t missedBefore = r.Run().State().MissedSamples;
+    const std::int64_t heard = r.Run().SamplesCounted();
+    r.serial.Unplug();
+    r.clock.RunFor(20000);
+    EXPECT_TRUE(r.Run().State().Running);
+    EXPECT_NEAR(r.Run().State().MissedSamples - missedBefore, 20 * rate, 1);
+    ASSERT_TRUE(r.RunUntilIdle(11000));
+    EXPECT_TRUE(r.Run().StoppedForSilence());
+    ASSERT_EQ(r.answers.Count("Unit Not Answering"), 1);
+    EXPECT_NE(r.answers.Messages().back().text.find("COM3 (/dev/ttyUSB0)"), std::string::npos);
+
+    const DataFileBytes dat(runDir.File("RAT1.DAT"));
+    ASSERT_EQ(static_cast<std::int64_t>(dat.Samples()), r.Run().SamplesCounted());
+    for (std::size_t i = static_cast<std::size_t>(heard); i < dat.Samples(); ++i)
+      ASSERT_EQ(dat.SampleY(i), 255) << "sample " << i;
+    std::int32_t lost = 0;
+    for (std::size_t i = 0; i < dat.Samples(); ++i) lost += dat.SampleY(i) == 255;
+    EXPECT_EQ(r.Run().State().MissedSamples, lost);
+  }
 }
 
 TEST_F(RunController, AFullDiskStopsTheRunAndKeepsEverySampleWritten) {

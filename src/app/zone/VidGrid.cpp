@@ -21,19 +21,31 @@ VidGrid::VidGrid(QWidget* parent) : QWidget(parent) {
   fill_.fill(0);
 }
 
-int VidGrid::CellWidth() const { return std::max(1, static_cast<int>(std::lround(width() / double(cols)))); }
-int VidGrid::CellHeight() const { return std::max(1, static_cast<int>(std::lround(height() / double(rows)))); }
+// The picture is the largest square cell of whole pixels of which 32 columns and 24 rows fit the
+// control, centred in it: every cell is whole and inside the control, whatever its size.
+int VidGrid::CellSize() const { return std::max(1, std::min(width() / cols, height() / rows)); }
+
+QRect VidGrid::PictureRect() const {
+  const int cell = CellSize();
+  return QRect((width() - cell * cols) / 2, (height() - cell * rows) / 2, cell * cols, cell * rows);
+}
+
+void VidGrid::ResizeGraphWindow() { update(); }
+
+void VidGrid::resizeEvent(QResizeEvent*) { ResizeGraphWindow(); }
 
 QPoint VidGrid::CellAt(QPoint point) const {
-  const int x = std::clamp(point.x(), 0, width());
-  const int y = std::clamp(point.y(), 0, height());
-  // The right and bottom edges (and the rounding of the cell size) could name a cell past the
-  // last one; such points belong to the last column or row.
-  return QPoint(std::min(x / CellWidth(), cols - 1), std::min(y / CellHeight(), rows - 1));
+  const QRect picture = PictureRect();
+  const int x = std::clamp(point.x() - picture.left(), 0, picture.width());
+  const int y = std::clamp(point.y() - picture.top(), 0, picture.height());
+  // The right and bottom edges name a cell past the last one; they belong to the last column
+  // or row.
+  return QPoint(std::min(x / CellSize(), cols - 1), std::min(y / CellSize(), rows - 1));
 }
 
 QRect VidGrid::CellRect(int row, int column) const {
-  return QRect(column * CellWidth(), row * CellHeight(), CellWidth(), CellHeight());
+  const int cell = CellSize();
+  return QRect(PictureRect().topLeft() + QPoint(column * cell, row * cell), QSize(cell, cell));
 }
 
 void VidGrid::PutLetterInCell(int row, int column, int zone, std::int32_t colour) {
@@ -62,9 +74,9 @@ void VidGrid::Clear() {
 
 void VidGrid::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
+  painter.fillRect(PictureRect(), Qt::black);
   QFont font = painter.font();
-  font.setPixelSize(std::max(6, CellHeight() * 2 / 3));
+  font.setPixelSize(std::max(6, CellSize() * 2 / 3));
   font.setBold(true);
   painter.setFont(font);
   painter.setPen(Qt::black);

@@ -53,6 +53,10 @@ class VidGrid : public QWidget {
   QPoint CellAt(QPoint point) const;
   // The rectangle a cell covers on the widget.
   QRect CellRect(int row, int column) const;
+  // Where the 32 x 24 whole cells lie on the widget.
+  QRect PictureRect() const;
+  // Fits the picture to the control and lays out the cells (on every resize).
+  void ResizeGraphWindow();
   bool RubberBandVisible() const { return bandVisible_; }
   QRect RubberBand() const { return band_.normalized(); }
 
@@ -68,10 +72,10 @@ class VidGrid : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  int CellWidth() const;
-  int CellHeight() const;
+  int CellSize() const;
   int StrokeZone() const { return leftButton_ ? currentZone_ : 0; }
   void PaintCell(QPoint cell);
   void FillRectangle(QPoint from, QPoint to);

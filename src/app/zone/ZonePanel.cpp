@@ -37,11 +37,6 @@ QToolButton* ToolButton(const char* name, const QString& glyph, QWidget* parent)
 ZonePanel::ZonePanel(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
   setObjectName(QStringLiteral("fraSetupZone"));
   BuildControls();
-  // The grid starts as the map the program uses, so that entering the editor never replaces the
-  // current map by an empty grid.
-  grid_->SetGridZones(program_.currentMap);
-  ApplyColours();
-  undo_.Reset(grid_->GridZones());
 }
 
 void ZonePanel::BuildControls() {
@@ -124,8 +119,10 @@ void ZonePanel::Enter() {
   CommandSet& unit = program_.commands;
   unit.OverlayText(9, 10, "Redrawing ...");
   program_.answers.ShowStatus("Drawing Map", -1);
-  const ZoneMap grid = grid_->GridZones();
-  program_.currentMap = grid;
+  // The grid shows the program's map as it is now (loaded at start-up, or from a file since).
+  const ZoneMap grid = program_.currentMap;
+  grid_->SetGridZones(grid);
+  grid_->RedrawZones();
   unit.ClearOverlay();
   const OverlayText whole = MapSpanOverlay(grid, WholeMapSpan());
   unit.OverlayText(whole.column, whole.row, whole.text);
@@ -163,7 +160,9 @@ void ZonePanel::SetZoneTool(int tool) {
       // The snapshot is the cleared grid, so that undo steps back over the clear like any edit.
       undo_.Push(grid_->GridZones());
       emit UndoAvailable(undo_.CanUndo());
-      break;
+      // Clearing is a command, not a way of painting: the next stroke uses the tool shown.
+      grid_->setFocus();
+      return;
   }
   tool_ = tool;
   ShowTool();

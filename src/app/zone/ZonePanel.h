@@ -30,13 +30,16 @@ class ZonePanel : public QWidget {
  public:
   explicit ZonePanel(Program& program, QWidget* parent = nullptr);
 
-  // Entering the panel (after the main window has shown it): the unit is sent the whole map, the
-  // tool becomes the rectangle with zone "A", and the undo stack starts from the grid as it is.
+  // Entering the panel (after the main window has shown it): the grid takes the current map and
+  // the unit is sent all of it, the tool becomes the rectangle with zone "A", and the undo stack
+  // starts from that map.
   void Enter();
   // Leaving: the grid becomes the current map, is saved as the default map, and the unit's
   // overlay is cleared.
   void Leave();
 
+  // Draw point, rectangle and eraser become the tool of the next stroke; Clear blanks the grid
+  // and keeps that tool.
   void SetZoneTool(int tool);
   int ZoneToolInUse() const { return tool_; }
   // Sends the span of cells in which the grid differs from what the unit holds.
