@@ -40,8 +40,12 @@ std::string LastMessage(const ScriptedAnswers& answers, const std::string& capti
   std::string text;
   for (const MessageRequest& m : answers.Messages())
     if (m.caption == caption) text = m.text;
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-  return text;
+  std::string line;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+    if (c != ' ' || (!line.empty() && line.back() != ' ')) line.push_back(c);
+  }
+  return line;
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -124,10 +128,10 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   const bool recordingFailed = run.Recorder().Failed();
   program.Shutdown(false);
 
-  if (!result.finished && !result.stopped)
-    throw CliFailure(LastMessage(answers, "Cannot Start Experiment").empty()
-                         ? "The run could not be started."
-                         : LastMessage(answers, "Cannot Start Experiment"));
+  if (!result.finished && !result.stopped) {
+    const std::string why = LastMessage(answers, "Cannot Start Experiment");
+    throw CliFailure(why.empty() ? "The run could not be started." : why);
+  }
   if (!files.DataWritten)
     throw CliFailure(Joined(files.Failures) + " The recorded samples are kept in " +
                      files.RawPath + ".");

@@ -41,7 +41,7 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // The whole core start-up: LoadFiles, the offer to recover an interrupted run, BringUpUnit
+  // The whole core start-up: LoadFiles, the offer to recover each interrupted run, BringUpUnit
   // and, with a time-of-day start, its question.
   void StartUp();
   // Program settings, the default setup, colours and the default map; the directories.
