@@ -1,6 +1,8 @@
 #include "app/AppStart.h"
 
 #include "app/MainWindow.h"
+#include "app/QtUserAnswers.h"
+#include "common/HomeLock.h"
 #include "app/panels/ExperimentPanel.h"
 #include "app/panels/RunPanel.h"
 
@@ -43,6 +45,14 @@ void Save(QWidget& window, const QString& directory, const QString& name) {
 }
 
 }  // namespace
+
+bool ClaimProgramHome(const std::string& home, HomeLock& lock) {
+  if (lock.Acquire(home) == HomeLock::Result::Locked) return true;
+  QtUserAnswers answers;
+  answers.ShowMessage({"Program Home In Use", lock.RefusalText(home), MsgIcon::Critical,
+                       MsgButtons::Ok});
+  return false;
+}
 
 bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   QCommandLineParser parser;

@@ -9,6 +9,10 @@
 #include <memory>
 #include <string>
 
+namespace tlx {
+class HomeLock;
+}
+
 namespace tlx::gui {
 
 class MainWindow;
@@ -20,6 +24,11 @@ struct AppOptions {
   QString screenshots;      // --screenshots DIR
   bool timing = false;      // --timing: prints the start-up time
 };
+
+// Takes the program home's lock for the life of the program. When another program holds it, or
+// it cannot be taken, the user is told in a message box and the result is false: the program
+// then ends before it reads or writes anything in the home.
+bool ClaimProgramHome(const std::string& home, HomeLock& lock);
 
 // Parses the command line; false (with the message printed) on a bad one.
 bool ParseOptions(const QStringList& arguments, AppOptions& options);

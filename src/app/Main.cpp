@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/data/PanelHookup.h"
 #include "app/QtClock.h"
+#include "common/HomeLock.h"
 #include "device/Ports.h"
 #include "device/TermiosLink.h"
 #include "setup/ProgramSettingsFile.h"
@@ -26,6 +27,10 @@ int main(int argc, char* argv[]) {
   if (!tlx::gui::ParseOptions(QApplication::arguments(), options)) return 2;
 
   const std::string home = tlx::ResolveProgramHome(options.home);
+  // One program per home, held until the process ends: nothing in the home is read or written
+  // by a second one.
+  tlx::HomeLock homeLock;
+  if (!tlx::gui::ClaimProgramHome(home, homeLock)) return 1;
   tlx::gui::QtClock clock;
   tlx::PortTable ports = tlx::LoadPortTable(home);
 

@@ -5,6 +5,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/HomeLock.h"
 #include "common/Paths.h"
 #include "run/RunFiles.h"
 #include "setup/ProgramSettingsFile.h"
@@ -49,10 +50,31 @@ ExperimentParameters LoadSetup(const RunOptions& o) {
   return p;
 }
 
+// A recording just recovered by this command, or kept because it could not be, is never
+// overwritten by the same command: the user gets to see it first.
+void RefuseRecovered(const std::vector<RecoveryReport>& reports, const std::string& dataFile) {
+  const std::string dataPath = RunDataPath(dataFile);
+  for (const RecoveryReport& r : reports) {
+    if (r.DataFile != dataPath) continue;
+    throw CliFailure("The data file " + dataPath +
+                     (r.Result == RecoveryResult::Recovered
+                          ? " was just recovered from an interrupted run"
+                          : " holds an interrupted run that could not be recovered") +
+                     "; it is not overwritten by the same command.");
+  }
+}
+
 void RunCommand(const RunOptions& o) {
   HeadlessRunOptions h;
   if (!o.simStart.empty()) h.simStart = ParseSimStart(o.simStart);
+  h.home = ResolveProgramHome(o.home);
+  // One program per home: a second one would take the first one's live recording for an
+  // interrupted one. Nothing is read or written before the lock is held.
+  HomeLock lock;
+  if (lock.Acquire(h.home) != HomeLock::Result::Locked) throw CliFailure(lock.RefusalText(h.home));
+  const std::vector<RecoveryReport> recovered = RecoverInterruptedRuns(h.home);
   h.parameters = LoadSetup(o);
+  RefuseRecovered(recovered, h.parameters.DataFile);
   if (DataFileIsUsed(h.parameters.DataFile) && !o.yes)
     throw CliFailure("The data file " + RunDataPath(h.parameters.DataFile) +
                      " has already been used by an earlier run; give --yes to overwrite it.");
@@ -62,7 +84,6 @@ void RunCommand(const RunOptions& o) {
     if (!ReadMapFile(path, map)) throw CliFailure("The file " + path + " is not a valid zone map.");
     h.map = map;
   }
-  h.home = ResolveProgramHome(o.home);
   if (!o.unit.empty() && o.unit != "sim") h.device = o.unit;
   h.seed = o.seed;
   if (!o.video.empty()) h.videoType = o.video == "pal" ? 1 : 0;
@@ -72,7 +93,9 @@ void RunCommand(const RunOptions& o) {
   std::string results;
   if (!ReadWholeFile(r.resultsPath, results))
     throw CliFailure("The results file " + r.resultsPath + " cannot be read.");
+  // A run that ended early still prints what it recorded, and says how far it got.
   WriteStdout(results);
+  if (!r.earlyEnd.empty()) throw CliFailure(r.earlyEnd, kExitEndedEarly);
 }
 
 }  // namespace

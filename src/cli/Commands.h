@@ -1,5 +1,6 @@
 // The subcommands of tracelux-cli. Each group registers itself on the application; a command
-// that fails throws CliFailure, which main() reports as one line on standard error, exit code 1.
+// that fails throws CliFailure, which main() reports as one line on standard error, with its exit
+// code (1 unless it says otherwise).
 #pragma once
 
 #include <stdexcept>
@@ -11,8 +12,14 @@ class App;
 
 namespace tlx::cli {
 
+// Exit codes besides 0 (success) and 2 (usage error).
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitEndedEarly = 3;  // a run ended before its last session; files written
+
 struct CliFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit CliFailure(const std::string& what, int code = kExitFailed)
+      : std::runtime_error(what), exitCode(code) {}
+  int exitCode;
 };
 
 // Writes bytes to standard output in binary (CR LF kept as they are).

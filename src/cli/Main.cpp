@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     return 2;
   } catch (const tlx::cli::CliFailure& e) {
     std::cerr << e.what() << '\n';
-    return 1;
+    return e.exitCode;
   }
   return 0;
 }

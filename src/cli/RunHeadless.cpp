@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -32,12 +33,23 @@ std::int64_t RunLimitMs(const Program& program) {
   return (wait + static_cast<std::int64_t>(p.SessionLength) * p.NumberOfSessions) * 1000 + kSlackMs;
 }
 
-std::string RecoveryNote(RecoveryResult result) {
-  switch (result) {
-    case RecoveryResult::Recovered: return "An interrupted earlier run was recovered into its data file.";
-    case RecoveryResult::Failed: return "An interrupted earlier run could not be recovered; its raw file is kept.";
-    default: return {};
+// The last message the run showed with this caption, on one line; empty when none was shown.
+std::string LastMessage(const ScriptedAnswers& answers, const std::string& caption) {
+  std::string text;
+  for (const MessageRequest& m : answers.Messages())
+    if (m.caption == caption) text = m.text;
+  std::string line;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+    if (c != ' ' || (!line.empty() && line.back() != ' ')) line.push_back(c);
   }
+  return line;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : " ") + line;
+  return text;
 }
 
 // SIGINT and SIGTERM become readable events, so a real-time run can be stopped cleanly (its data
@@ -78,7 +90,6 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   program.parameters = o.parameters;
   NormaliseSampleRate(program.parameters, program.settings.VideoType);
   if (o.map) program.currentMap = *o.map;
-  result.recoveryNote = RecoveryNote(program.OfferRecovery());
 
   if (!program.BringUpUnit()) throw CliFailure("The unit on " + unitName + " is not responding.");
   program.AskTimeOfDayStart();
@@ -106,22 +117,41 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   result.mapPath = files.MapWritten ? files.MapPath : std::string();
   result.resultsPath = files.ResultsPath;
   result.samples = files.Samples;
+  result.plannedSamples = run.PlannedSamples();
+  const bool recordingFailed = run.Recorder().Failed();
   program.Shutdown(false);
 
-  if (!ended || stalled) {
-    throw CliFailure("The unit stopped sending samples: the run was stopped after " +
-                     std::to_string(run.SamplesCounted()) + " samples" +
-                     (files.DataWritten ? "; they are in " + files.DataPath + "." : "."));
+  if (!result.finished && !result.stopped) {
+    const std::string why = LastMessage(answers, "Cannot Start Experiment");
+    throw CliFailure(why.empty() ? "The run could not be started." : why);
   }
   if (!files.DataWritten)
-    throw CliFailure("The data file " + RunDataPath(o.parameters.DataFile) +
-                     " could not be written; the recorded samples are kept in " + files.RawPath + ".");
-  if (!files.ResultsWritten)
-    throw CliFailure("The results file " + files.ResultsPath + " could not be written.");
+    throw CliFailure(Joined(files.Failures) + " The recorded samples are kept in " +
+                     files.RawPath + ".");
+  if (!files.Complete())
+    throw CliFailure(Joined(files.Failures) + " The data file " + files.DataPath + " is kept.");
+  const std::string howFar = std::to_string(result.samples) + " of " +
+                             std::to_string(result.plannedSamples) + " samples were recorded";
+  if (!ended || stalled)
+    result.earlyEnd = "The unit on " + unitName + " stopped sending samples; the run was stopped: " +
+                     howFar + ".";
+  else if (recordingFailed)
+    result.earlyEnd = "The samples could not be written to " + files.RawPath +
+                      " (the disk may be full); the run was stopped: " + howFar + ".";
+  else if (!result.finished)
+    result.earlyEnd = "The run was stopped before its end: " + howFar + ".";
   return result;
 }
 
 }  // namespace
+
+std::vector<RecoveryReport> RecoverInterruptedRuns(const std::string& home) {
+  ScriptedAnswers answers;  // every offer is taken
+  std::vector<RecoveryReport> reports = OfferRunRecoveries(home, answers);
+  for (const RecoveryReport& r : reports) std::fprintf(stderr, "%s\n", RecoveryReportText(r).c_str());
+  std::fflush(stderr);
+  return reports;
+}
 
 LocalDateTime ParseSimStart(const std::string& text) {
   // An impossible date (31 February) is refused rather than carried into the next month.

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "run/RunRecovery.h"
 #include "setup/ExperimentParameters.h"
 #include "zonemap/ZoneMap.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tlx::cli {
 
@@ -31,11 +33,16 @@ struct HeadlessRunResult {
   std::int64_t samples = 0;
   std::int32_t missedSamples = 0;
   double elapsedSeconds = 0;        // time the computer took
-  std::string recoveryNote;         // what happened to an interrupted earlier run, if any
+  std::int64_t plannedSamples = 0;  // what a whole run records
+  std::string earlyEnd;             // why the run ended before its last session; empty: it did not
 };
 
-// Throws CliFailure when the run cannot be made or did not end with its results written.
+// Throws CliFailure when the run cannot be made or did not end with every file written.
 HeadlessRunResult RunHeadless(const HeadlessRunOptions& options);
+
+// Recovers every interrupted run of the home (the caller holds its lock) and says on standard
+// error what became of each.
+std::vector<RecoveryReport> RecoverInterruptedRuns(const std::string& home);
 
 // "YYYY-MM-DD HH:MM:SS"; throws CLI::ValidationError for anything else.
 LocalDateTime ParseSimStart(const std::string& text);

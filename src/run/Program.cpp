@@ -31,14 +31,13 @@ Program::Program(std::string programHome, Clock& clockRef, UserAnswers& answersR
       decoder(link, commands, answers),
       view_(view ? *view : nullView_),
       run(RunContext{clock, answers, commands, decoder, display, view_, parameters, settings,
-                     currentMap, JoinPath(home, kRunJournalName)}) {
+                     currentMap, home}) {
   commands.SetRefreshHandler([this] { view_.RefreshWindow(); });
 }
 
 Program::~Program() = default;
 
 std::string Program::SettingsPath() const { return JoinPath(home, kSettingsFileName); }
-std::string Program::JournalPath() const { return RunJournalPath(home); }
 
 void Program::StartUp() {
   LoadFiles();
@@ -67,7 +66,7 @@ void Program::LoadFiles() {
   display.SetDrawTrace(settings.DrawTrace);
 }
 
-RecoveryResult Program::OfferRecovery() { return OfferRunRecovery(JournalPath(), answers); }
+std::vector<RecoveryReport> Program::OfferRecovery() { return OfferRunRecoveries(home, answers); }
 
 bool Program::BringUpUnit() {
   const bool responding = commands.ResetAndInitialize(settings.ComPort);

@@ -22,6 +22,7 @@
 #include "zonemap/ZoneMap.h"
 
 #include <string>
+#include <vector>
 
 namespace tlx {
 
@@ -40,12 +41,13 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // The whole core start-up: LoadFiles, the offer to recover an interrupted run, BringUpUnit
+  // The whole core start-up: LoadFiles, the offer to recover each interrupted run, BringUpUnit
   // and, with a time-of-day start, its question.
   void StartUp();
   // Program settings, the default setup, colours and the default map; the directories.
   void LoadFiles();
-  RecoveryResult OfferRecovery();
+  // Every interrupted run of this home in turn; the caller holds the home's lock.
+  std::vector<RecoveryReport> OfferRecovery();
   // Reset and initialize; the Video Inverted state; the object filter. True when the unit responds.
   bool BringUpUnit();
   // With Delay Type time of day: the time-of-day form of the start checks.
@@ -58,7 +60,6 @@ class Program {
   void Shutdown(bool writeFiles = true);
 
   std::string SettingsPath() const;
-  std::string JournalPath() const;
 
   // --- Program-wide records ---
   const std::string home;

@@ -22,8 +22,10 @@ bool RawRecorder::Open(const std::string& path) {
   bytesWritten_ = 0;
   appended_ = 0;
   path_ = path;
+  openError_ = ENOENT;
   if (path.empty()) return false;
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  openError_ = fd_ < 0 ? errno : 0;
   lastSync_ = std::chrono::steady_clock::now();
   return fd_ >= 0;
 }

@@ -23,8 +23,10 @@ class RawRecorder {
   RawRecorder(const RawRecorder&) = delete;
   RawRecorder& operator=(const RawRecorder&) = delete;
 
-  // Creates the file anew (an old one of that name is replaced). False when it cannot be created.
+  // Creates the file anew (an old one of that name is replaced). False when it cannot be created;
+  // OpenError() then holds the system's error number.
   bool Open(const std::string& path);
+  int OpenError() const { return openError_; }
   // Buffers one sample; coordinates are limited to 0..255. False once writing has failed.
   bool Append(int x, int y);
   // Writes out what is buffered; with `sync`, also pushes the file to the disk when a second of
@@ -54,6 +56,7 @@ class RawRecorder {
   std::int64_t bytesWritten_ = 0;
   std::int64_t appended_ = 0;
   bool failed_ = false;
+  int openError_ = 0;
   std::chrono::steady_clock::time_point lastSync_;
   WriteFunction write_;
 };

@@ -5,7 +5,9 @@
 #include "run/RunJournal.h"
 #include "run/RunTexts.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 
 namespace tlx {
 namespace {
@@ -176,7 +178,11 @@ bool RunController::CloseRequest() {
 void RunController::ConfirmStop() {
   if (!IsRunBusy()) return;
   state_.Stopped = true;
-  RunEnd();
+  if (!RunEnd()) {
+    ReturnHome();
+    CloseStatusWindow();
+    return;
+  }
   ShowFinishMessage(true);
   ReturnHome();
   // The stop window now shows its status form; a confirmed stop closes it at once, after the
@@ -267,6 +273,39 @@ bool RunController::OpenRecordedSampleFile() {
   return recorder_.Open(RunRawPath(ctx_.parameters.DataFile));
 }
 
+std::int64_t RunController::PlannedSamples() const {
+  const ExperimentParameters& p = ctx_.parameters;
+  return static_cast<std::int64_t>(p.SessionLength) * p.NumberOfSessions * p.SampleRate;
+}
+
+// A recording run opens its raw file afresh and writes its journal before it counts as started;
+// when either cannot be created nothing is recorded, so the run does not start at all.
+bool RunController::BeginRecording() {
+  recordingFailed_ = false;
+  if (!Recording()) return true;
+  const std::string raw = RunRawPath(ctx_.parameters.DataFile);
+  if (!recorder_.Open(raw)) return CannotStart(raw, recorder_.OpenError());
+  errno = 0;
+  if (!WriteJournal()) {
+    const int error = errno;
+    recorder_.Close();
+    std::remove(raw.c_str());
+    return CannotStart(journalPath_, error);
+  }
+  return true;
+}
+
+bool RunController::CannotStart(const std::string& file, int error) {
+  state_.Armed = false;
+  state_.StartConfirmed = false;
+  state_.DelayRemaining = 0;
+  ctx_.decoder.State().RawRecording = false;
+  ctx_.display.ShowReadyText(true);
+  RefreshLabels();
+  ctx_.answers.ShowMessage(RunCannotStartMessage(file, SystemReasonText(error)));
+  return false;
+}
+
 void RunController::RunStart() {
   ctx_.view.HideStopWindow();
   ctx_.commands.ClearOverlay();
@@ -284,18 +323,17 @@ void RunController::RunStart() {
   ExperimentParameters& p = ctx_.parameters;
   if (p.SampleRate < 1) p.SampleRate = 1;
   ctx_.decoder.State().LastSample = PositionSample{255, 255};
+  state_.StartTime = ctx_.clock.Now();
+  if (!BeginRecording()) return;
   if (p.SampleRate < 25) {
     const int interval = p.SampleRate == 1 ? 1000 : 200;
-    ctx_.decoder.State().RawRecording = OpenRecordedSampleFile();
+    ctx_.decoder.State().RawRecording = recorder_.IsOpen();
     state_.Running = true;
     timerExpt_ = ctx_.clock.StartTimer(interval, [this] { OnTimerExpt(); });
-    state_.StartTime = ctx_.clock.Now();
-    WriteJournal();
   } else {
-    state_.StartTime = ctx_.clock.Now();
-    ctx_.decoder.StartMonitoring(p.SampleRate);
-    WriteJournal();
+    // Running first, so the stream keeps the raw file just opened instead of opening it again.
     state_.Running = true;
+    ctx_.decoder.StartMonitoring(p.SampleRate);
   }
   state_.RunDisplayActive = true;
   RefreshLabels();
@@ -343,7 +381,12 @@ void RunController::UpdateLiveDisplay(const PositionSample& sample) {
 
 void RunController::FinishRun() {
   state_.Finished = true;
-  RunEnd();
+  // The run has finished only when every file of it was written; otherwise the user was told
+  // which file was not.
+  if (!RunEnd()) {
+    ReturnHome();
+    return;
+  }
   ShowFinishMessage(false);
   ReturnHome();
   AwaitStatusAnswer(FinishMessage(false));
@@ -353,8 +396,10 @@ void RunController::StopForRecordingFailure() {
   if (recordingFailed_ || !state_.Running) return;
   recordingFailed_ = true;
   state_.Stopped = true;
+  const std::int64_t written = recorder_.SamplesWritten();
   RunEnd();
-  ctx_.answers.ShowMessage(RecordingFailedMessage(recorder_.Path()));
+  ctx_.answers.ShowMessage(RecordingFailedMessage(
+      recorder_.Path(), lastFiles_.DataWritten ? lastFiles_.Samples : written, PlannedSamples()));
   ReturnHome();
 }
 
@@ -374,8 +419,8 @@ void RunController::StopForSilence() {
   ReturnHome();
 }
 
-void RunController::RunEnd() {
-  if (ending_) return;
+bool RunController::RunEnd() {
+  if (ending_) return true;
   ending_ = true;
   const bool wasRunning = state_.Running;
   const bool recorded = recorder_.IsOpen() && wasRunning;
@@ -388,22 +433,28 @@ void RunController::RunEnd() {
     timerExpt_.reset();
   }
   // A run stopped before it started recorded nothing: an earlier data file of that name stays.
+  bool written = true;
   if (recorded) {
     RunFilesRequest request{ctx_.parameters.DataFile, state_.StartTime, ctx_.parameters,
                             ctx_.settings.VideoType, ctx_.currentMap};
     lastFiles_ = WriteRunFiles(request, &ctx_.answers);
-    // Without a complete data file the raw file and the journal stay for the next start, and
-    // the user is told so rather than shown a plain finish.
-    if (lastFiles_.DataWritten) {
+    written = lastFiles_.Complete();
+    // Whatever is missing stays to be completed at the next start (the raw file, or the data
+    // file's map and results, with the journal), and the user is told rather than shown a
+    // plain finish.
+    if (written) {
       RemoveJournal();
+    } else if (!lastFiles_.DataWritten) {
+      ctx_.answers.ShowMessage(DataFileNotWrittenMessage(request.DataFile, lastFiles_.Failures));
     } else {
-      ctx_.answers.ShowMessage(DataFileNotWrittenMessage(request.DataFile));
+      ctx_.answers.ShowMessage(RunFilesNotWrittenMessage(lastFiles_.DataPath, lastFiles_.Failures));
     }
   }
   RefreshLabels();
   state_.RunDisplayActive = false;
   ctx_.view.SetMenus(true);
   ending_ = false;
+  return written;
 }
 
 // --- Finish message ---------------------------------------------------------------------------------
@@ -445,8 +496,10 @@ void RunController::CloseStatusWindow() {
 
 // --- Journal ----------------------------------------------------------------------------------------
 
-void RunController::WriteJournal() {
-  if (ctx_.journalPath.empty() || !recorder_.IsOpen()) return;
+bool RunController::WriteJournal() {
+  journalPath_.clear();
+  if (ctx_.journalDirectory.empty()) return true;
+  journalPath_ = RunJournalPath(ctx_.journalDirectory, ctx_.parameters.DataFile);
   RunJournal journal;
   journal.DataFile = RunDataPath(ctx_.parameters.DataFile);
   journal.StartTime = state_.StartTime;
@@ -454,11 +507,11 @@ void RunController::WriteJournal() {
   journal.VideoType = ctx_.settings.VideoType;
   journal.DelayType = ctx_.settings.DelayType;
   journal.Map = ctx_.currentMap;
-  WriteRunJournal(ctx_.journalPath, journal);
+  return WriteRunJournal(journalPath_, journal);
 }
 
 void RunController::RemoveJournal() {
-  if (!ctx_.journalPath.empty()) RemoveRunJournal(ctx_.journalPath);
+  if (!journalPath_.empty()) RemoveRunJournal(journalPath_);
 }
 
 }  // namespace tlx

@@ -34,7 +34,7 @@ struct RunContext {
   ExperimentParameters& parameters;
   ProgramSettings& settings;
   ZoneMap& currentMap;
-  std::string journalPath;  // empty: no journal
+  std::string journalDirectory;  // where the runs' journals are kept (the home); empty: none
 };
 
 enum class CheckResult { True, False, Cancel };
@@ -94,6 +94,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
 
   // What the last run end wrote (empty before the first).
   const RunFilesOutcome& LastRunFiles() const { return lastFiles_; }
+  // Samples a whole run records: every second of every session.
+  std::int64_t PlannedSamples() const;
   // Samples handed to the run accounting since the run started.
   std::int64_t SamplesCounted() const { return samplesCounted_; }
   const RawRecorder& Recorder() const { return recorder_; }
@@ -102,7 +104,10 @@ class RunController : public RunSampleSink, public SampleDisplay {
  private:
   bool Recording() const;
   void RunStart();
-  void RunEnd();
+  bool BeginRecording();
+  bool CannotStart(const std::string& file, int error);
+  // False when a file of the run could not be written (the user has been told).
+  bool RunEnd();
   void FinishRun();
   void ShowFinishMessage(bool stopped);
   void AwaitStatusAnswer(const MessageRequest& message);
@@ -113,7 +118,7 @@ class RunController : public RunSampleSink, public SampleDisplay {
   void CountSample(const PositionSample& sample);
   bool UnitFellSilent();
   void StopForSilence();
-  void WriteJournal();
+  bool WriteJournal();
   void RemoveJournal();
   void RefreshLabels();
   void TimeOfDayStart();
@@ -124,6 +129,7 @@ class RunController : public RunSampleSink, public SampleDisplay {
   RunState state_;
   RawRecorder recorder_;
   RunFilesOutcome lastFiles_;
+  std::string journalPath_;
   Clock::TimerId timer1_ = 0;
   std::optional<Clock::TimerId> timerExpt_;
   std::int32_t lastSecond_ = -1;

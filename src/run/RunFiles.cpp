@@ -7,8 +7,12 @@
 #include "data/ResultsFile.h"
 #include "zonemap/MapFile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace tlx {
 namespace {
@@ -37,7 +41,39 @@ AnalysisParameters AnalysisParametersFor(const ExperimentParameters& p, const st
   return a;
 }
 
+FinishedRun FinishedRunFor(const RunFilesRequest& request, const std::string& dataPath) {
+  FinishedRun run;
+  run.DataFile = dataPath;
+  run.Start = request.Start;
+  run.SessionLength = request.Parameters.SessionLength;
+  run.VideoType = request.VideoType;
+  run.SampleRate = request.Parameters.SampleRate;
+  return run;
+}
+
+// Why a file could not be written in its place: what stands in the way when that can be seen
+// (the writers report only success), else the error the failed call left behind.
+int WriteError(const std::string& path, int captured) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return EISDIR;
+  std::string directory = std::filesystem::path(path).parent_path().string();
+  if (directory.empty()) directory = ".";
+  if (::stat(directory.c_str(), &st) != 0) return errno;
+  if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+  if (::access(directory.c_str(), W_OK) != 0) return errno;
+  return captured;
+}
+
+std::string NotWritten(const std::string& what, const std::string& path, int error) {
+  return "The " + what + " " + path + " could not be written: " +
+         SystemReasonText(WriteError(path, error)) + ".";
+}
+
 }  // namespace
+
+std::string SystemReasonText(int error) {
+  return error != 0 ? std::strerror(error) : "unknown reason";
+}
 
 std::string RunDataPath(const std::string& dataFile) { return ChangeExtension(dataFile, "DAT"); }
 std::string RunRawPath(const std::string& dataFile) { return ChangeExtension(dataFile, "RAW"); }
@@ -49,25 +85,34 @@ bool DataFileIsUsed(const std::string& dataFile) {
   return FileExists(raw) && FileBytes(raw) > 0;
 }
 
-RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answers) {
+RunFilesOutcome PlannedRunFiles(const std::string& dataFile) {
   RunFilesOutcome out;
-  out.DataPath = RunDataPath(request.DataFile);
-  out.RawPath = RunRawPath(request.DataFile);
-  out.MapPath = ChangeExtension(request.DataFile, "MAP");
-  out.ResultsPath = ChangeExtension(request.DataFile, "PRN");
+  out.DataPath = RunDataPath(dataFile);
+  out.RawPath = RunRawPath(dataFile);
+  out.MapPath = ChangeExtension(dataFile, "MAP");
+  out.ResultsPath = ChangeExtension(dataFile, "PRN");
+  return out;
+}
 
+RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answers) {
+  RunFilesOutcome out = PlannedRunFiles(request.DataFile);
+  errno = 0;
+  out.DataWritten = WriteDataFile(FinishedRunFor(request, out.DataPath), request.Parameters);
+  if (!out.DataWritten) {
+    out.Failures.push_back(NotWritten("data file", out.DataPath, errno));
+    return out;
+  }
+  WriteMapAndResults(request, out, answers);
+  return out;
+}
+
+void WriteMapAndResults(const RunFilesRequest& request, RunFilesOutcome& out, UserAnswers* answers) {
   const ExperimentParameters& p = request.Parameters;
-  FinishedRun run;
-  run.DataFile = out.DataPath;
-  run.Start = request.Start;
-  run.SessionLength = p.SessionLength;
-  run.VideoType = request.VideoType;
-  run.SampleRate = p.SampleRate;
-  out.DataWritten = WriteDataFile(run, p);
-  if (!out.DataWritten) return out;
+  const FinishedRun run = FinishedRunFor(request, out.DataPath);
   out.Samples = (FileBytes(out.DataPath) - static_cast<std::int64_t>(kDataHeaderSize)) / 2;
-
+  errno = 0;
   out.MapWritten = WriteMapFile(out.MapPath, request.Map);
+  if (!out.MapWritten) out.Failures.push_back(NotWritten("zone map file", out.MapPath, errno));
 
   AnalysisContext context;
   // The results are analysed as a later reading of the file will see it: the session length as
@@ -90,9 +135,17 @@ RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answe
   AnalysisOptions options;
   options.DecimalSeparator = LocaleDecimalSeparator();
   options.Answers = answers;
-  out.ResultsWritten =
-      AnalyzeDataFile(out.DataPath, out.ResultsPath, params, context, options).Ok();
-  return out;
+  errno = 0;
+  const AnalysisOutcome analysis =
+      AnalyzeDataFile(out.DataPath, out.ResultsPath, params, context, options);
+  out.ResultsWritten = analysis.Ok();
+  if (analysis.Status == AnalysisStatus::ResultsNotWritable ||
+      analysis.Status == AnalysisStatus::ResultsLocked ||
+      analysis.Status == AnalysisStatus::WriteFailed) {
+    out.Failures.push_back(NotWritten("results file", out.ResultsPath, errno));
+  } else if (!out.ResultsWritten) {
+    out.Failures.push_back(AnalysisFailureText(analysis, out.DataPath, out.ResultsPath));
+  }
 }
 
 }  // namespace tlx

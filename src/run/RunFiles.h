@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tlx {
 
@@ -27,6 +28,9 @@ struct RunFilesOutcome {
   bool ResultsWritten = false;
   std::string DataPath, RawPath, MapPath, ResultsPath;
   std::int64_t Samples = 0;  // samples in the data file
+  // One line for each file that could not be written, naming it and the system's reason.
+  std::vector<std::string> Failures;
+  bool Complete() const { return DataWritten && MapWritten && ResultsWritten; }
 };
 
 // The data file's path with the extension "DAT" (and likewise for the others).
@@ -37,6 +41,13 @@ std::string RunRawPath(const std::string& dataFile);
 // dropped first), then, when that worked, saves the map and writes the results. The raw file is
 // removed only once the data file is complete.
 RunFilesOutcome WriteRunFiles(const RunFilesRequest& request, UserAnswers* answers);
+// Saves the map and writes the results of a data file already in place (out.DataWritten set).
+void WriteMapAndResults(const RunFilesRequest& request, RunFilesOutcome& out, UserAnswers* answers);
+// The paths of every file of the run, nothing written yet.
+RunFilesOutcome PlannedRunFiles(const std::string& dataFile);
+
+// The system's text for an errno value ("unknown reason" for 0).
+std::string SystemReasonText(int error);
 
 // The data file counts as used when its "CSV" or "DAT" exists or its "RAW" exists and is not
 // empty.

@@ -3,9 +3,13 @@
 #include "common/AtomicFile.h"
 #include "common/Paths.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <string_view>
 
@@ -13,6 +17,8 @@ namespace tlx {
 namespace {
 
 constexpr std::size_t kMaxJournalBytes = 64 * 1024;
+constexpr const char* kJournalPrefix = "RUN-";
+constexpr const char* kJournalSuffix = ".JOURNAL";
 
 std::string Hex(std::string_view bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -74,8 +80,36 @@ std::map<std::string, std::string> ParseLines(std::string_view text) {
 
 }  // namespace
 
-std::string RunJournalPath(const std::string& programHome) {
-  return JoinPath(programHome, kRunJournalName);
+std::string RunJournalPath(const std::string& programHome, const std::string& dataFile) {
+  const std::string raw = ChangeExtension(dataFile, "RAW");
+  std::uint64_t hash = 1469598103934665603ull;  // FNV-1a: stable across runs and builds
+  for (unsigned char c : raw) hash = (hash ^ c) * 1099511628211ull;
+  std::string stem = FileNamePart(dataFile);
+  if (const std::size_t dot = stem.rfind('.'); dot != std::string::npos) stem.resize(dot);
+  std::string name;
+  for (char c : stem) {
+    if (name.size() >= 40) break;
+    const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+    name.push_back(plain ? c : '_');
+  }
+  char tail[24];
+  std::snprintf(tail, sizeof tail, "-%016llx", static_cast<unsigned long long>(hash));
+  return JoinPath(programHome, kJournalPrefix + name + tail + kJournalSuffix);
+}
+
+std::vector<std::string> FindRunJournals(const std::string& programHome) {
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(programHome, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const bool perRecording = name.size() > std::strlen(kJournalPrefix) + std::strlen(kJournalSuffix) &&
+                              name.rfind(kJournalPrefix, 0) == 0 &&
+                              name.ends_with(kJournalSuffix);
+    if (perRecording || name == kRunJournalName) found.push_back(it->path().string());
+  }
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 std::string DateTimeText(const LocalDateTime& t) {
@@ -114,6 +148,7 @@ bool WriteRunJournal(const std::string& path, const RunJournal& j) {
   };
   line("Data File", j.DataFile);
   line("Start Time", DateTimeText(j.StartTime));
+  line("Start Millisecond", std::to_string(j.StartTime.millisecond));
   line("Session Length", std::to_string(p.SessionLength));
   line("Number of Sessions", std::to_string(p.NumberOfSessions));
   line("Initial Delay", std::to_string(p.InitialDelay));
@@ -142,6 +177,10 @@ bool ParseRunJournal(std::string_view text, RunJournal& journal) {
   RunJournal j;
   j.DataFile = values["Data File"];
   if (j.DataFile.empty() || !ParseDateTimeText(values["Start Time"], j.StartTime)) return false;
+  // Journals of earlier versions hold whole seconds only.
+  if (!ParseNumber(values["Start Millisecond"], j.StartTime.millisecond) ||
+      j.StartTime.millisecond < 0 || j.StartTime.millisecond > 999)
+    j.StartTime.millisecond = 0;
   ExperimentParameters& p = j.Parameters;
   p.DataFile = j.DataFile;
   p.SaveData = true;

@@ -1,7 +1,9 @@
 // The journal of a run that is recording: a small file in the program home that names the data
 // file and holds everything its header needs. It is written when a run starts and removed when
 // the run ends cleanly, so finding it at the next start means a run was interrupted and its raw
-// file can still be turned into a data file.
+// file can still be turned into a data file. Each recording has its own journal, named after its
+// raw file, so any number of interrupted recordings wait side by side; they live in the home,
+// whose lock says that the program that wrote them is gone.
 #pragma once
 
 #include "common/Clock.h"
@@ -11,21 +13,27 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tlx {
 
+// The single journal name of earlier versions, still looked for at start-up.
 inline constexpr const char* kRunJournalName = "RUN.JOURNAL";
 
 struct RunJournal {
   std::string DataFile;             // the data file's path (extension "DAT")
-  LocalDateTime StartTime;
+  LocalDateTime StartTime;          // to the millisecond, as the data file header rounds it
   ExperimentParameters Parameters;  // the run's parameters (DataFile and SaveData included)
   std::int16_t VideoType = 0;
   std::int16_t DelayType = 0;
   ZoneMap Map;                      // the map of the run, saved beside the data file
 };
 
-std::string RunJournalPath(const std::string& programHome);
+// The journal of the recording into this data file (any extension): "RUN-<name>-<hash of the raw
+// file's full path>.JOURNAL" in the home.
+std::string RunJournalPath(const std::string& programHome, const std::string& dataFile);
+// Every journal in the home, in name order.
+std::vector<std::string> FindRunJournals(const std::string& programHome);
 // Written atomically; false when it could not be written.
 bool WriteRunJournal(const std::string& path, const RunJournal& journal);
 // False when the file is missing, too large, or lacks the data file or the start time. Unknown

@@ -18,6 +18,13 @@ MessageRequest Request(std::string caption, std::string text, MsgIcon icon, MsgB
   return r;
 }
 
+// Each line of a list on a line of its own, after the text before it.
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += kCrLf + line;
+  return text;
+}
+
 }  // namespace
 
 MessageRequest OverwriteUsedQuestion(const std::string& dataFile) {
@@ -70,20 +77,38 @@ MessageRequest UnitSilentMessage(const std::string& port, std::int64_t seconds) 
                  MsgIcon::Critical, MsgButtons::Ok);
 }
 
-MessageRequest RecordingFailedMessage(const std::string& rawFile) {
+MessageRequest RecordingFailedMessage(const std::string& rawFile, std::int64_t recorded,
+                                      std::int64_t planned) {
   return Request("Recording Error",
                  "The samples could not be written to" + std::string(kCrLf) +
                      Quote(FileNamePart(rawFile)) + " (the disk may be full)." + kCrLf + kCrLf +
-                     "The experiment has been stopped." + kCrLf +
-                     "Every sample written so far is kept.",
+                     "The experiment has been stopped." + kCrLf + std::to_string(recorded) +
+                     " of " + std::to_string(planned) + " samples were recorded;" + kCrLf +
+                     "every sample written so far is kept.",
                  MsgIcon::Critical, MsgButtons::Ok);
 }
 
-MessageRequest DataFileNotWrittenMessage(const std::string& dataFile) {
+MessageRequest DataFileNotWrittenMessage(const std::string& dataFile,
+                                         const std::vector<std::string>& failures) {
   return Request("Data File Error",
                  "The data file " + Quote(FileNamePart(dataFile)) + kCrLf + "could not be written." +
-                     kCrLf + kCrLf + "The recorded samples are kept and" + kCrLf +
+                     Lines(failures) + kCrLf + kCrLf + "The recorded samples are kept and" + kCrLf +
                      "will be offered for recovery" + kCrLf + "when the program starts again.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
+MessageRequest RunFilesNotWrittenMessage(const std::string& dataFile,
+                                         const std::vector<std::string>& failures) {
+  return Request("Files Not Written",
+                 "The experiment has ended and its data file" + std::string(kCrLf) +
+                     Quote(FileNamePart(dataFile)) + " is written, but:" + Lines(failures),
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
+MessageRequest RunCannotStartMessage(const std::string& file, const std::string& reason) {
+  return Request("Cannot Start Experiment",
+                 "The file " + file + kCrLf + "cannot be created: " + reason + "." + kCrLf + kCrLf +
+                     "The experiment has not been started.",
                  MsgIcon::Critical, MsgButtons::Ok);
 }
 
@@ -103,10 +128,11 @@ MessageRequest RecoveryDoneMessage(const std::string& dataFile, std::int64_t sam
                  MsgIcon::Information, MsgButtons::Ok);
 }
 
-MessageRequest RecoveryFailedMessage(const std::string& dataFile) {
+MessageRequest RecoveryFailedMessage(const std::string& dataFile,
+                                     const std::vector<std::string>& failures) {
   return Request("Recover Experiment Data",
                  "The data file " + Quote(FileNamePart(dataFile)) + kCrLf +
-                     "could not be written." + kCrLf + kCrLf +
+                     "could not be completed." + Lines(failures) + kCrLf + kCrLf +
                      "The recorded samples are kept" + kCrLf + "for the next attempt.",
                  MsgIcon::Critical, MsgButtons::Ok);
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tlx {
 
@@ -21,17 +22,26 @@ MessageRequest SelectOutputFileMessage();
 MessageRequest StopQuestion();
 // The stop window in its status form ("Experiment Status", OK).
 MessageRequest FinishMessage(bool stopped);
-// A recording that could not be written (disk full): the run has been stopped.
-MessageRequest RecordingFailedMessage(const std::string& rawFile);
+// A recording that could not be written (disk full): the run has been stopped after `recorded`
+// of the `planned` samples.
+MessageRequest RecordingFailedMessage(const std::string& rawFile, std::int64_t recorded,
+                                      std::int64_t planned);
 // The unit on the port sent nothing for that many seconds: the run has been stopped.
 MessageRequest UnitSilentMessage(const std::string& port, std::int64_t seconds);
 // The run ended but its data file could not be built; the raw file and journal stay.
-MessageRequest DataFileNotWrittenMessage(const std::string& dataFile);
+MessageRequest DataFileNotWrittenMessage(const std::string& dataFile,
+                                         const std::vector<std::string>& failures);
+// The data file was written but its map or its results were not.
+MessageRequest RunFilesNotWrittenMessage(const std::string& dataFile,
+                                         const std::vector<std::string>& failures);
+// The raw file or the journal of a run cannot be created: the run does not start.
+MessageRequest RunCannotStartMessage(const std::string& file, const std::string& reason);
 // The offer to turn the recording of an interrupted run into a data file.
 MessageRequest RecoveryQuestion(const std::string& dataFile);
 // The result of a recovery.
 MessageRequest RecoveryDoneMessage(const std::string& dataFile, std::int64_t samples);
-MessageRequest RecoveryFailedMessage(const std::string& dataFile);
+MessageRequest RecoveryFailedMessage(const std::string& dataFile,
+                                     const std::vector<std::string>& failures);
 
 // The nine lines of the finish box drawn on the unit's overlay, from column 7, rows 7 to 15.
 inline constexpr int kFinishBoxColumn = 7;

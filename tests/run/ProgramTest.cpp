@@ -35,7 +35,7 @@ TEST_F(ProgramTest, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuesti
   journal.StartTime = {2026, 5, 31, 22, 0, 0, 0};
   journal.Parameters.SessionLength = 10;
   journal.Parameters.SampleRate = 1;
-  WriteRunJournal(RunJournalPath(home.Path()), journal);
+  WriteRunJournal(RunJournalPath(home.Path(), journal.DataFile), journal);
   WriteBytes(home.File("LOST.RAW"), std::string("\x10\x20\x30\x40\x50", 5));
   program.StartUp();
   clock.RunFor(100);  // let the last command reach the unit

@@ -29,7 +29,7 @@ TEST(RawRecorder, SamplesReachTheFileWhenFlushedAndAFullDiskKeepsEveryWholeSampl
 
 TEST(RunJournal, EveryHeaderValueComesBackAndDamageIsSurvived) {
   TempDir dir;
-  const std::string path = RunJournalPath(dir.Path());
+  const std::string path = dir.File("RUN.JOURNAL");
   RunJournal j;
   j.DataFile = "/data/with blank/RAT 1.DAT";
   j.StartTime = {2026, 12, 6, 13, 5, 9, 0};

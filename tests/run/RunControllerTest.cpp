@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace tlx::test {
 namespace {
@@ -36,7 +37,7 @@ TEST_P(RunAtEachRate, DataFileHoldsSessionsTimesLengthTimesRateSamples) {
   const std::size_t expected = 2u * 30u * static_cast<unsigned>(c.rate);
   ASSERT_EQ(dat.Samples(), expected);
   EXPECT_EQ(dat.Word(12), c.pal ? 1u : 0u);  // video type
-  EXPECT_FALSE(PathExists(rig.journalPath));  // a clean end forgets the journal
+  EXPECT_FALSE(PathExists(rig.JournalPath()));  // a clean end forgets the journal
 
   // Missed samples are exactly the samples without an object in the file.
   std::int32_t lost = 0;
@@ -131,6 +132,8 @@ TEST_F(RunController, AFullDiskStopsTheRunAndKeepsEverySampleWritten) {
   EXPECT_TRUE(s.Stopped);
   EXPECT_FALSE(s.Finished);
   ASSERT_EQ(rig.answers.Count("Recording Error"), 1);
+  EXPECT_NE(rig.answers.Messages().back().text.find("1500 of 36000 samples were recorded"),
+            std::string::npos);
   EXPECT_EQ(DataFileBytes(dir.File("RAT1.DAT")).Samples(), 1500u);
   EXPECT_LE(rig.clock.TickMs(), 60000);  // stopped within about a second of the failure
 }
@@ -186,9 +189,10 @@ TEST_F(RunController, NoSampleIsLostToExitStartAgainOrADataFileThatCannotBeBuilt
   EXPECT_GE(rig.Run().SamplesCounted(), counted);
   ASSERT_TRUE(rig.RunUntilIdle(60000));
   ASSERT_EQ(rig.answers.Count("Data File Error"), 1);
-  EXPECT_EQ(rig.answers.Count("Experiment Status"), 1);
+  EXPECT_NE(rig.answers.Messages().back().text.find(dir.File("RAT1.DAT")), std::string::npos);
+  EXPECT_EQ(rig.answers.Count("Experiment Status"), 0);  // a run that lost its file never "finished"
   EXPECT_EQ(ReadBytes(dir.File("RAT1.RAW")).size(), 2u * 10 * 30);  // kept, with its journal
-  EXPECT_TRUE(PathExists(rig.journalPath));
+  EXPECT_TRUE(PathExists(rig.JournalPath()));
 }
 
 TEST_F(RunController, NoOutputFileAnsweredNoLetsTheUserPickOne) {
@@ -295,6 +299,75 @@ TEST_F(RunController, FinishBoxFlashesSixTimesAndOnlyOkOnTheStatusFormClearsIt) 
   ASSERT_TRUE(rig.RunUntilIdle(60000));
   rig.clock.RunFor(100);
   EXPECT_EQ(rig.unit.OverlayRow(10).substr(7, 16), "*  EXPERIMENT  *");
+}
+
+
+// A run that cannot create its raw file or its journal records nothing, so it does not start:
+// the user is told which file and why, and stays on the run panel with the run idle.
+TEST(RunStart, ARunThatCannotRecordDoesNotStart) {
+  struct Case {
+    const char* what;
+    std::function<void(RunRig&, const TempDir&)> spoil;
+    const char* file;
+    const char* reason;
+  };
+  const std::vector<Case> cases = {
+      {"data folder missing",
+       [](RunRig& r, const TempDir& d) { r.params.DataFile = d.File("gone/RAT1.DAT"); },
+       "gone/RAT1.RAW", "No such file or directory"},
+      {"directory at the raw file's path",
+       [](RunRig&, const TempDir& d) { std::filesystem::create_directory(d.File("RAT1.RAW")); },
+       "RAT1.RAW", "Is a directory"},
+      {"a file where the journal's folder should be",
+       [](RunRig& r, const TempDir& d) {
+         WriteBytes(d.File("home"), "");
+         r.journalDir = d.File("home");
+       },
+       "home/RUN-RAT1-", "Not a directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    RunRig rig(dir.Path());
+    c.spoil(rig, dir);
+    ASSERT_TRUE(rig.Run().RunMenu());
+    rig.Run().StartButton();
+    rig.clock.RunFor(3000);
+    const RunState& s = rig.Run().State();
+    EXPECT_FALSE(s.Running || s.Armed || s.Stopped || s.Finished);
+    EXPECT_EQ(rig.display.Panel(), DisplayPanel::Run);
+    EXPECT_EQ(rig.Run().SamplesCounted(), 0);
+    ASSERT_EQ(rig.answers.Count("Cannot Start Experiment"), 1);
+    const std::string& text = rig.answers.Messages().back().text;
+    EXPECT_NE(text.find(dir.File(c.file)), std::string::npos) << text;
+    EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+    EXPECT_EQ(rig.answers.Count("Experiment Status"), 0);
+    EXPECT_FALSE(PathExists(dir.File("RAT1.DAT")));
+    EXPECT_FALSE(std::filesystem::is_regular_file(dir.File("RAT1.RAW")));
+  }
+}
+
+// Every file the run end cannot write is named with its reason; "has finished" is said only
+// when all were written, and what is missing is completed at the next start.
+TEST(RunEnd, AMapOrResultsFileThatCannotBeWrittenIsReportedAndTheRunDoesNotFinishQuietly) {
+  for (const char* blocked : {"RAT1.MAP", "RAT1.PRN"}) {
+    SCOPED_TRACE(blocked);
+    TempDir dir;
+    RunRig rig(dir.Path());
+    rig.params.NumberOfSessions = 1;
+    std::filesystem::create_directory(dir.File(blocked));
+    ASSERT_TRUE(rig.MenuAndStart());
+    ASSERT_TRUE(rig.RunUntilIdle(60000));
+    EXPECT_TRUE(rig.Run().State().Finished);
+    EXPECT_EQ(rig.answers.Count("Experiment Status"), 0);
+    ASSERT_EQ(rig.answers.Count("Files Not Written"), 1);
+    const std::string& text = rig.answers.Messages().back().text;
+    EXPECT_NE(text.find(dir.File(blocked) + " could not be written: Is a directory"),
+              std::string::npos) << text;
+    EXPECT_EQ(DataFileBytes(dir.File("RAT1.DAT")).Samples(), 300u);  // what was recorded stays
+    EXPECT_TRUE(PathExists(rig.JournalPath()));
+    EXPECT_EQ(rig.display.Panel(), DisplayPanel::Other);
+  }
 }
 
 }  // namespace

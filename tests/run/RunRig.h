@@ -77,13 +77,13 @@ struct RunRig {
     params.DataFile = dir + "/RAT1.DAT";
     params.SaveData = true;
     map = ZoneMap::FourQuadrants();
-    journalPath = RunJournalPath(dir);
+    journalDir = dir;
   }
 
   RunController& Run() {
     if (!run)
       run = std::make_unique<RunController>(RunContext{clock, answers, commands, decoder, display,
-                                                       view, params, settings, map, journalPath});
+                                                       view, params, settings, map, journalDir});
     return *run;
   }
   // Run menu, then Start.
@@ -110,7 +110,9 @@ struct RunRig {
   ExperimentParameters params;
   ProgramSettings settings;
   ZoneMap map;
-  std::string journalPath;
+  std::string journalDir;
+  // The journal of the run into the current data file.
+  std::string JournalPath() const { return RunJournalPath(journalDir, params.DataFile); }
   std::unique_ptr<RunController> run;
 };
 

@@ -49,10 +49,8 @@ bool PathExists(const std::string& path) {
 std::string DataPath(const std::string& name) { return std::string(TLX_TEST_DATA) + "/" + name; }
 
 
-CliResult RunCli(const std::vector<std::string>& args, const std::string& workDir) {
-  // Output goes to temporary files so that large outputs cannot fill a pipe and stall the child.
-  TempDir scratch;
-  const std::string outPath = scratch.File("out"), errPath = scratch.File("err");
+int StartCli(const std::vector<std::string>& args, const std::string& outPath,
+             const std::string& errPath, const std::string& workDir) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(127);
@@ -68,10 +66,21 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& workDi
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
-  CliResult result;
+  return pid;
+}
+
+int WaitCli(int pid) {
   int status = 0;
   ::waitpid(pid, &status, 0);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& workDir) {
+  // Output goes to temporary files so that large outputs cannot fill a pipe and stall the child.
+  TempDir scratch;
+  const std::string outPath = scratch.File("out"), errPath = scratch.File("err");
+  CliResult result;
+  result.exitCode = WaitCli(StartCli(args, outPath, errPath, workDir));
   result.out = ReadBytes(outPath);
   result.err = ReadBytes(errPath);
   return result;

@@ -34,5 +34,10 @@ struct CliResult {
 };
 // Runs tracelux-cli with the arguments (no shell involved), optionally in a working directory.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& workDir = {});
+// Starts tracelux-cli without waiting, its outputs going to the two files; its process id.
+int StartCli(const std::vector<std::string>& args, const std::string& outPath,
+             const std::string& errPath, const std::string& workDir = {});
+// Waits for a started tracelux-cli: its exit code, or -1 when a signal ended it.
+int WaitCli(int pid);
 
 }  // namespace tlx::test
