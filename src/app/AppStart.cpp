@@ -94,7 +94,7 @@ std::string FindManual(const QString& executableDir) {
   if (QFileInfo::exists(installed)) return QDir::cleanPath(installed).toStdString();
   // In a build tree the rendered pages lie in <build>/docs/manual; failing those, the Markdown
   // sources of a source tree above the executable.
-  for (const QString name : {QStringLiteral("docs/manual/index.html"), QStringLiteral("docs/manual/index.md")}) {
+  for (const QString& name : {QStringLiteral("docs/manual/index.html"), QStringLiteral("docs/manual/index.md")}) {
     QDir dir = exe;
     for (int up = 0; up < 5; ++up) {
       if (QFileInfo::exists(dir.filePath(name))) return dir.filePath(name).toStdString();

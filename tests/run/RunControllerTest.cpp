@@ -84,7 +84,7 @@ TEST_F(RunController, AUnitSilentForThirtySecondsStopsTheRunAndKeepsItsSamples) 
   EXPECT_GT(counted, 200);
   EXPECT_TRUE(PathExists(dir.File("RAT1.MAP")));
   EXPECT_TRUE(PathExists(dir.File("RAT1.PRN")));
-  EXPECT_FALSE(PathExists(rig.journalPath));
+  EXPECT_FALSE(PathExists(rig.JournalPath()));
   ASSERT_TRUE(rig.MenuAndStart());  // the next run starts clean
   EXPECT_FALSE(rig.Run().StoppedForSilence());
 }
