@@ -12,6 +12,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -40,6 +41,23 @@ std::string RecoveryNote(RecoveryResult result) {
     case RecoveryResult::Failed: return "An interrupted earlier run could not be recovered; its raw file is kept.";
     default: return {};
   }
+}
+
+RunProgress ProgressOf(const Program& program, RunController& run, const std::string& dataFile) {
+  const RunState& state = run.State();
+  const ExperimentParameters& p = program.parameters;
+  RunProgress progress;
+  progress.sessions = p.NumberOfSessions;
+  progress.session = std::min(state.SessionIndex + 1, progress.sessions);
+  progress.startsInSeconds = state.Armed ? std::max(state.DelayRemaining, 0) : 0;
+  progress.elapsedSeconds =
+      static_cast<std::int64_t>(state.SessionIndex) * p.SessionLength + state.SecondsInSession;
+  progress.remainingSeconds = static_cast<std::int64_t>(p.NumberOfSessions) * p.SessionLength -
+                              progress.elapsedSeconds;
+  progress.samples = run.SamplesCounted();
+  progress.missed = state.MissedSamples;
+  progress.dataFile = dataFile;
+  return progress;
 }
 
 // SIGINT and SIGTERM become readable events, so a real-time run can be stopped cleanly (its data
@@ -92,6 +110,7 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   bool stalled = false, stoppedByUser = false;
   const bool ended = loop(
       [&] {
+        if (o.progress) o.progress(ProgressOf(program, run, RunDataPath(o.parameters.DataFile)));
         if (!run.IsRunBusy()) return true;
         if (interrupted()) return stoppedByUser = true;
         if (!run.State().Running || run.SamplesCounted() != lastCounted) {
@@ -109,6 +128,7 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   result.finished = run.State().Finished;
   result.stopped = run.State().Stopped;
   result.missedSamples = run.State().MissedSamples;
+  result.sessions = std::min(run.State().SessionIndex + 1, program.parameters.NumberOfSessions);
   result.dataPath = files.DataPath;
   result.mapPath = files.MapWritten ? files.MapPath : std::string();
   result.resultsPath = files.ResultsPath;
@@ -159,6 +179,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions& o) {
     const std::string device = o.device;
     TermiosLink serial([device](int) { return device; });
     const int source = clock.AddEventSource([&serial] { serial.Poll(); });
+    clock.WatchLine(&serial);
     StopSignals signals;
     try {
       result = Drive(
