@@ -7,20 +7,7 @@ set -u
 build=${1:-build}
 seconds=${2:-30}
 settle=10
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$build/src/cli/tracelux-cli" sim --pty --seed 3 > "$work/pty" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/pty" ] && break; sleep 0.1; done
-pty=$(head -n1 "$work/pty")
-[ -n "$pty" ] || { echo "the simulated unit did not start" >&2; exit 1; }
+. "$(dirname "$0")/sim_pty.sh"
 
 # utime + stime of a process, in clock ticks.
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }

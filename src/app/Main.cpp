@@ -34,7 +34,7 @@ int main(int argc, char* argv[]) {
   tlx::SerialLink* serial = nullptr;
   if (options.simulate) {
     simulated = std::make_unique<tlx::gui::SimulatedPort>(clock.Now());
-    // Busy waits let the simulated unit catch up with real time, so its answers arrive.
+    // Waits let the simulated unit catch up with real time, so its answers arrive.
     clock.SetIdleHook([sim = simulated.get()] { sim->Sync(); });
     clock.WatchLine(simulated.get());
     serial = simulated.get();

@@ -76,8 +76,9 @@ void RunCommand(const RunOptions& o) {
   // clean when they are redirected into a file.
   HeadlessRunResult r;
   {
-    StatusLine status(stderr, !o.quiet && ::isatty(STDERR_FILENO) == 1);
-    h.progress = [&status](const RunProgress& p) { status.Show(p); };
+    const bool show = !o.quiet && ::isatty(STDERR_FILENO) == 1;
+    StatusLine status(stderr, show);
+    if (show) h.progress = [&status](const RunProgress& p) { status.Show(p); };
     r = RunHeadless(h);
   }
   std::fputs(RunSummaryText(r).c_str(), stderr);

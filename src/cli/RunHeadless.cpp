@@ -16,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <limits>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ namespace {
 constexpr std::int64_t kStallMs = 30000;
 // Slack on top of the run's own length before a run is given up.
 constexpr std::int64_t kSlackMs = 120000;
+// How often (clock time) the caller is told where the run is.
+constexpr std::int64_t kProgressEveryMs = 250;
 
 using RunLoop = std::function<bool(const std::function<bool()>& done, std::int64_t limitMs)>;
 
@@ -108,9 +111,14 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
 
   std::int64_t lastCounted = -1, lastChangeMs = clock.TickMs();
   bool stalled = false, stoppedByUser = false;
+  const std::string dataPath = RunDataPath(o.parameters.DataFile);
+  std::int64_t lastProgressMs = std::numeric_limits<std::int64_t>::min() / 2;
   const bool ended = loop(
       [&] {
-        if (o.progress) o.progress(ProgressOf(program, run, RunDataPath(o.parameters.DataFile)));
+        if (o.progress && clock.TickMs() - lastProgressMs >= kProgressEveryMs) {
+          lastProgressMs = clock.TickMs();
+          o.progress(ProgressOf(program, run, dataPath));
+        }
         if (!run.IsRunBusy()) return true;
         if (interrupted()) return stoppedByUser = true;
         if (!run.State().Running || run.SamplesCounted() != lastCounted) {
