@@ -48,9 +48,11 @@ int main(int argc, char** argv) {
     const double cpu = ThreadCpuSeconds();
     const bool ok = commands.ResetAndInitialize(1);
     const double used = ThreadCpuSeconds() - cpu;
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     failures += ok ? 0 : 1;
-    std::printf("reset and initialise: %s, wall %.2f s, cpu %.3f s\n", ok ? "ok" : "FAILED", wall, used);
+    std::printf("reset and initialise: %s, wall %.2f s, cpu %.3f s\n", ok ? "ok" : "FAILED", wall,
+                used);
   }
   tracker.ClosePort();
   server.RequestStop();

@@ -1,28 +1,28 @@
 #include "cli/RunStatus.h"
 
+#include "common/TimeText.h"
+
+#include <algorithm>
+
 namespace tlx::cli {
 namespace {
 
 constexpr auto kRewriteEvery = std::chrono::milliseconds(250);
 
-std::string Clock(std::int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
+std::string Duration(std::int64_t seconds) {
+  return SecondsToDurationText(std::max<std::int64_t>(seconds, 0));
 }
 
 }  // namespace
 
 std::string StatusLineText(const RunProgress& p) {
   std::string text = p.startsInSeconds > 0
-                         ? "starting in " + Clock(p.startsInSeconds)
+                         ? "starting in " + Duration(p.startsInSeconds)
                          : "session " + std::to_string(p.session) + " of " +
                                std::to_string(p.sessions);
-  text += "  " + Clock(p.elapsedSeconds) + " elapsed  " + Clock(p.remainingSeconds) + " left  " +
-          std::to_string(p.samples) + " samples  " + std::to_string(p.missed) + " missed  " +
-          p.dataFile;
+  text += "  " + Duration(p.elapsedSeconds) + " elapsed  " + Duration(p.remainingSeconds) +
+          " left  " + std::to_string(p.samples) + " samples  " + std::to_string(p.missed) +
+          " missed  " + p.dataFile;
   return text;
 }
 

@@ -97,7 +97,8 @@ void SystemClock::WaitForEvents(std::int64_t maxMs) {
 void SystemClock::WaitQuietly(std::int64_t maxUs) {
   if (maxUs <= 0) return;
   if (LineWatch* line = WatchedLine()) {
-    line->WaitReadable(static_cast<int>(std::min<std::int64_t>((maxUs + 999) / 1000, kLongestBlockMs)));
+    const std::int64_t ms = std::min<std::int64_t>((maxUs + 999) / 1000, kLongestBlockMs);
+    line->WaitReadable(static_cast<int>(ms));
   } else {
     std::this_thread::sleep_for(std::chrono::microseconds(maxUs));
   }

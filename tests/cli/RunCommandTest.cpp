@@ -160,7 +160,8 @@ TEST(RunCommand, StatusLineOnlyOnATerminalAndTheSummaryAlways) {
             std::string::npos)
       << shown;
   const std::string summaryOnTerminal = summary.substr(0, summary.size() - 1) + "\r\n";
-  EXPECT_EQ(shown.substr(shown.size() - summaryOnTerminal.size() - 4), "\r\x1b[K" + summaryOnTerminal);
+  EXPECT_EQ(shown.substr(shown.size() - summaryOnTerminal.size() - 4),
+            "\r\x1b[K" + summaryOnTerminal);
 
   std::vector<std::string> quiet = args;
   quiet.push_back("--quiet");
