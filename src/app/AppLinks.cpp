@@ -1,5 +1,9 @@
 #include "app/AppLinks.h"
 
+#include <QThread>
+
+#include <algorithm>
+
 namespace tlx::gui {
 
 namespace {
@@ -23,6 +27,17 @@ SimulatedPort::~SimulatedPort() = default;
 void SimulatedPort::Sync() {
   const auto nowUs = static_cast<std::int64_t>(static_cast<double>(elapsed_.nsecsElapsed()) / 1000.0 * speed_);
   if (nowUs > clock_.NowUs()) clock_.AdvanceDevicesTo(nowUs);
+}
+
+void SimulatedPort::WaitReadable(int timeoutMs) {
+  Sync();
+  std::int64_t sleepUs = std::int64_t{timeoutMs} * 1000;
+  const std::int64_t next = clock_.NextDeviceUs();
+  if (next - clock_.NowUs() < sleepUs * speed_) {
+    sleepUs = static_cast<std::int64_t>(static_cast<double>(next - clock_.NowUs()) / speed_) + 1;
+  }
+  if (sleepUs > 0) QThread::usleep(static_cast<unsigned long>(sleepUs));
+  Sync();
 }
 
 bool SimulatedPort::Open(int portNumber) {

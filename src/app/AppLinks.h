@@ -21,7 +21,7 @@ namespace tlx::gui {
 // The simulated unit behind a serial link, paced by the wall clock: every look at the line
 // first lets the unit catch up with real time, and a short timer raises the receive event when
 // bytes have arrived.
-class SimulatedPort : public QObject, public SerialLink {
+class SimulatedPort : public QObject, public SerialLink, public LineWatch {
   Q_OBJECT
 
  public:
@@ -39,6 +39,8 @@ class SimulatedPort : public QObject, public SerialLink {
 
   // Lets the unit catch up with the wall clock (no program events run).
   void Sync();
+  // Sleeps until the unit's next action is due or timeoutMs has passed, then catches up.
+  void WaitReadable(int timeoutMs) override;
   SimulatedUnit& Unit() { return unit_; }
   SimulatedLink& Line() { return inner_; }
 

@@ -40,8 +40,9 @@ int main(int argc, char* argv[]) {
   tlx::SerialLink* serial = nullptr;
   if (options.simulate) {
     simulated = std::make_unique<tlx::gui::SimulatedPort>(clock.Now());
-    // Busy waits let the simulated unit catch up with real time, so its answers arrive.
+    // Waits let the simulated unit catch up with real time, so its answers arrive.
     clock.SetIdleHook([sim = simulated.get()] { sim->Sync(); });
+    clock.WatchLine(simulated.get());
     serial = simulated.get();
   } else {
     const std::string forced = options.port;
@@ -49,6 +50,7 @@ int main(int argc, char* argv[]) {
       return forced.empty() ? tlx::DevicePathFor(ports, n) : forced;
     });
     watcher = std::make_unique<tlx::gui::DevicePort>(*device);
+    clock.WatchLine(device.get());
     serial = device.get();
   }
 

@@ -5,9 +5,15 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tlx::gui {
 
-QtClock::QtClock(QObject* parent) : QObject(parent) { elapsed_.start(); }
+QtClock::QtClock(QObject* parent) : QObject(parent), wake_(new QTimer(this)) {
+  elapsed_.start();
+  wake_->setSingleShot(true);
+  wake_->setTimerType(Qt::PreciseTimer);
+}
 
 QtClock::~QtClock() {
   for (auto& [id, timer] : timers_) delete timer;
@@ -34,9 +40,25 @@ void QtClock::PumpEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-void QtClock::SpinWait() {
+void QtClock::WaitForEvents(std::int64_t maxMs) {
   if (idle_) idle_();
-  QThread::usleep(200);
+  if (maxMs <= 0) return;
+  // The loop sleeps until an event comes: a received byte (the port's notifier), a timer, input.
+  // The wake-up timer bounds the sleep; a nested wait takes it over and the outer one then
+  // simply returns early and asks again.
+  wake_->start(static_cast<int>(std::min<std::int64_t>(maxMs, 1000)));
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  wake_->stop();
+}
+
+void QtClock::WaitQuietly(std::int64_t maxUs) {
+  if (idle_) idle_();
+  if (maxUs <= 0) return;
+  if (LineWatch* line = WatchedLine()) {
+    line->WaitReadable(static_cast<int>(std::min<std::int64_t>((maxUs + 999) / 1000, 1000)));
+  } else {
+    QThread::usleep(static_cast<unsigned long>(std::min<std::int64_t>(maxUs, 1000000)));
+  }
 }
 
 Clock::TimerId QtClock::StartTimer(int intervalMs, std::function<void()> onTick) {

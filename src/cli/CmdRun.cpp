@@ -2,6 +2,7 @@
 // or on a serial device (real time); prints the results table when the run has ended.
 #include "cli/Commands.h"
 #include "cli/RunHeadless.h"
+#include "cli/RunStatus.h"
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
@@ -14,7 +15,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace tlx::cli {
 namespace {
@@ -30,6 +33,7 @@ struct RunOptions {
   std::string home;
   std::string video;
   std::string delayType;
+  bool quiet = false;
 };
 
 ExperimentParameters LoadSetup(const RunOptions& o) {
@@ -89,7 +93,16 @@ void RunCommand(const RunOptions& o) {
   if (!o.video.empty()) h.videoType = o.video == "pal" ? 1 : 0;
   if (!o.delayType.empty()) h.delayType = o.delayType == "timeofday" ? 1 : 0;
 
-  const HeadlessRunResult r = RunHeadless(h);
+  // The status line and the summary go to standard error, so the results on standard output stay
+  // clean when they are redirected into a file.
+  HeadlessRunResult r;
+  {
+    const bool show = !o.quiet && ::isatty(STDERR_FILENO) == 1;
+    StatusLine status(stderr, show);
+    if (show) h.progress = [&status](const RunProgress& p) { status.Show(p); };
+    r = RunHeadless(h);
+  }
+  std::fputs(RunSummaryText(r).c_str(), stderr);
   std::string results;
   if (!ReadWholeFile(r.resultsPath, results))
     throw CliFailure("The results file " + r.resultsPath + " cannot be read.");
@@ -115,6 +128,7 @@ void RegisterRunCommands(CLI::App& app) {
       ->check(CLI::IsMember({"ntsc", "pal"}));
   cmd->add_option("--delay-type", o->delayType, "How the initial delay is read")
       ->check(CLI::IsMember({"delay", "timeofday"}));
+  cmd->add_flag("--quiet", o->quiet, "No status line while the run goes; only the summary");
   cmd->callback([o] { RunCommand(*o); });
 }
 

@@ -12,10 +12,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -24,6 +26,8 @@ namespace {
 
 // Slack on top of the run's own length before a run is given up.
 constexpr std::int64_t kSlackMs = 120000;
+// How often (clock time) the caller is told where the run is.
+constexpr std::int64_t kProgressEveryMs = 250;
 
 using RunLoop = std::function<bool(const std::function<bool()>& done, std::int64_t limitMs)>;
 
@@ -50,6 +54,23 @@ std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : " ") + line;
   return text;
+}
+
+RunProgress ProgressOf(const Program& program, RunController& run, const std::string& dataFile) {
+  const RunState& state = run.State();
+  const ExperimentParameters& p = program.parameters;
+  RunProgress progress;
+  progress.sessions = p.NumberOfSessions;
+  progress.session = std::min(state.SessionIndex + 1, progress.sessions);
+  progress.startsInSeconds = state.Armed ? std::max(state.DelayRemaining, 0) : 0;
+  progress.elapsedSeconds =
+      static_cast<std::int64_t>(state.SessionIndex) * p.SessionLength + state.SecondsInSession;
+  progress.remainingSeconds = static_cast<std::int64_t>(p.NumberOfSessions) * p.SessionLength -
+                              progress.elapsedSeconds;
+  progress.samples = run.SamplesCounted();
+  progress.missed = state.MissedSamples;
+  progress.dataFile = dataFile;
+  return progress;
 }
 
 // SIGINT and SIGTERM become readable events, so a real-time run can be stopped cleanly (its data
@@ -99,8 +120,14 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   run.StartButton();
 
   bool stoppedByUser = false;
+  const std::string dataPath = RunDataPath(o.parameters.DataFile);
+  std::int64_t lastProgressMs = std::numeric_limits<std::int64_t>::min() / 2;
   const bool ended = loop(
       [&] {
+        if (o.progress && clock.TickMs() - lastProgressMs >= kProgressEveryMs) {
+          lastProgressMs = clock.TickMs();
+          o.progress(ProgressOf(program, run, dataPath));
+        }
         if (!run.IsRunBusy()) return true;
         if (interrupted()) return stoppedByUser = true;
         return false;
@@ -113,6 +140,7 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   result.finished = run.State().Finished;
   result.stopped = run.State().Stopped;
   result.missedSamples = run.State().MissedSamples;
+  result.sessions = std::min(run.State().SessionIndex + 1, program.parameters.NumberOfSessions);
   result.dataPath = files.DataPath;
   result.mapPath = files.MapWritten ? files.MapPath : std::string();
   result.resultsPath = files.ResultsPath;
@@ -182,6 +210,7 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions& o) {
     const std::string device = o.device;
     TermiosLink serial([device](int) { return device; });
     const int source = clock.AddEventSource([&serial] { serial.Poll(); });
+    clock.WatchLine(&serial);
     StopSignals signals;
     try {
       result = Drive(

@@ -9,11 +9,24 @@
 #include "zonemap/ZoneMap.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tlx::cli {
+
+// Where a run is, for a status line; times are counted in samples, as the run counts them.
+struct RunProgress {
+  std::int32_t session = 0;            // from 1
+  std::int32_t sessions = 0;
+  std::int64_t startsInSeconds = 0;    // initial delay still to wait
+  std::int64_t elapsedSeconds = 0;     // recorded so far
+  std::int64_t remainingSeconds = 0;   // still to record
+  std::int64_t samples = 0;
+  std::int32_t missed = 0;
+  std::string dataFile;
+};
 
 struct HeadlessRunOptions {
   std::string home;                 // program home (journal, settings)
@@ -24,6 +37,7 @@ struct HeadlessRunOptions {
   std::optional<LocalDateTime> simStart;
   std::optional<int> videoType;     // none: the program settings' video type
   std::optional<int> delayType;     // none: the program settings' delay type
+  std::function<void(const RunProgress&)> progress;  // told often while the run waits
 };
 
 struct HeadlessRunResult {
@@ -31,6 +45,7 @@ struct HeadlessRunResult {
   bool stopped = false;
   std::string dataPath, mapPath, resultsPath;
   std::int64_t samples = 0;
+  std::int32_t sessions = 0;        // sessions begun
   std::int32_t missedSamples = 0;
   double elapsedSeconds = 0;        // time the computer took
   std::int64_t plannedSamples = 0;  // what a whole run records

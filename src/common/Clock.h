@@ -1,6 +1,7 @@
 // The program's view of time and of its event loop: the millisecond tick, the time of day, the
 // local calendar date, a high-resolution counter, timers, and the two kinds of waiting the unit
-// protocol is written against (one that lets pending events run, one that does not).
+// protocol is written against (one that lets pending events run, one that does not). Both kinds
+// block until something can happen instead of spinning a processor.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,15 @@ struct LocalDateTime {
   int millisecond = 0;
 };
 
+// The serial line as something a real clock can block on while it waits.
+class LineWatch {
+ public:
+  virtual ~LineWatch() = default;
+  // Takes in what the line has received without raising any event, then blocks until more bytes
+  // may have arrived or timeoutMs milliseconds have passed.
+  virtual void WaitReadable(int timeoutMs) = 0;
+};
+
 class Clock {
  public:
   using TimerId = int;
@@ -33,16 +43,28 @@ class Clock {
   // A high-resolution counter in seconds (arbitrary origin).
   virtual double PreciseSeconds() = 0;
 
-  // Lets pending events run: serial receive notifications and due timers.
+  // Lets pending events run: serial receive notifications and due timers. Does not block.
   virtual void PumpEvents() = 0;
-  // One pass of a busy wait that must NOT let program events run (the counted reads, the ping,
-  // the sample poll). A real clock pauses briefly; a virtual clock moves time forward so that
-  // simulated devices can answer.
-  virtual void SpinWait() = 0;
+  // Blocks until an event can happen (bytes on the line, a timer due, a window event) or maxMs
+  // milliseconds have passed, then lets pending events run.
+  virtual void WaitForEvents(std::int64_t maxMs) = 0;
+  // One pass of a wait that must NOT let program events run (the counted reads, the ping, the
+  // sample poll): blocks until bytes may have arrived on the watched line or maxUs microseconds
+  // have passed. A virtual clock moves time forward so that simulated devices can answer.
+  virtual void WaitQuietly(std::int64_t maxUs) = 0;
+
+  // The line the waits block on (none: they sleep for their whole bound). Not owned.
+  void WatchLine(LineWatch* line) { line_ = line; }
 
   // A repeating timer; its callback runs as a program event (inside PumpEvents or the main loop).
   virtual TimerId StartTimer(int intervalMs, std::function<void()> onTick) = 0;
   virtual void StopTimer(TimerId id) = 0;
+
+ protected:
+  LineWatch* WatchedLine() const { return line_; }
+
+ private:
+  LineWatch* line_ = nullptr;
 };
 
 // Seconds since midnight of a calendar time.

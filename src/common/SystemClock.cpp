@@ -1,5 +1,6 @@
 #include "common/SystemClock.h"
 
+#include <algorithm>
 #include <ctime>
 #include <thread>
 #include <vector>
@@ -64,7 +65,44 @@ void SystemClock::PumpEvents() {
   inEvents_ = false;
 }
 
-void SystemClock::SpinWait() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
+std::int64_t SystemClock::MsToNextTimer(std::int64_t limit) const {
+  const auto now = std::chrono::steady_clock::now();
+  for (const auto& [id, timer] : timers_) {
+    if (timer.due <= now) return 0;
+    // Rounded up, so the wait does not end just before the timer is due and pass again at once.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count();
+    limit = std::min<std::int64_t>(limit, left);
+  }
+  return limit;
+}
+
+void SystemClock::Block(std::int64_t ms) {
+  if (ms <= 0) return;
+  if (LineWatch* line = WatchedLine()) {
+    line->WaitReadable(static_cast<int>(std::min<std::int64_t>(ms, kLongestBlockMs)));
+    return;
+  }
+  // Without a line to block on, event sources can only be looked at again after a short sleep.
+  const std::int64_t sleepMs = std::min(ms, sources_.empty() ? kLongestBlockMs : kSourceLookMs);
+  std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
+}
+
+void SystemClock::WaitForEvents(std::int64_t maxMs) {
+  // A timer that runs this wait from its own tick is not due again until the tick is over, so it
+  // does not cut the wait short.
+  Block(inEvents_ ? maxMs : MsToNextTimer(maxMs));
+  PumpEvents();
+}
+
+void SystemClock::WaitQuietly(std::int64_t maxUs) {
+  if (maxUs <= 0) return;
+  if (LineWatch* line = WatchedLine()) {
+    const std::int64_t ms = std::min<std::int64_t>((maxUs + 999) / 1000, kLongestBlockMs);
+    line->WaitReadable(static_cast<int>(ms));
+  } else {
+    std::this_thread::sleep_for(std::chrono::microseconds(maxUs));
+  }
+}
 
 Clock::TimerId SystemClock::StartTimer(int intervalMs, std::function<void()> onTick) {
   const int id = nextId_++;
@@ -86,12 +124,13 @@ void SystemClock::RemoveEventSource(int id) { sources_.erase(id); }
 
 bool SystemClock::RunUntil(const std::function<bool()>& done, std::int64_t limitMs) {
   const std::int64_t deadline = TickMs() + limitMs;
-  while (true) {
-    PumpEvents();
-    if (done()) return true;
-    if (TickMs() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  PumpEvents();
+  while (!done()) {
+    const std::int64_t left = deadline - TickMs();
+    if (left <= 0) return false;
+    WaitForEvents(std::min(left, kLongestBlockMs));
   }
+  return true;
 }
 
 }  // namespace tlx

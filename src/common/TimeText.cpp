@@ -5,6 +5,7 @@
 #include "common/Numbers.h"
 #include "common/Texts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -174,7 +175,9 @@ void PreciseDelay(Clock& clock, double seconds) {
   if (!(seconds > 0)) return;
   if (seconds > kLongestPreciseDelay) seconds = kLongestPreciseDelay;
   const double target = clock.PreciseSeconds() + seconds;
-  while (clock.PreciseSeconds() < target) clock.SpinWait();
+  for (double left = seconds; left > 0; left = target - clock.PreciseSeconds()) {
+    clock.WaitQuietly(std::max<std::int64_t>(1, static_cast<std::int64_t>(left * 1e6)));
+  }
 }
 
 }  // namespace tlx

@@ -141,7 +141,14 @@ void VirtualClock::PumpEvents() {
   StepTime(nowUs_ + spinQuantumUs_);
 }
 
-void VirtualClock::SpinWait() { StepTime(nowUs_ + spinQuantumUs_); }
+void VirtualClock::WaitForEvents(std::int64_t maxMs) {
+  RunProgramEvents();
+  StepTime(nowUs_ + std::clamp<std::int64_t>(maxMs * 1000, 1, spinQuantumUs_));
+}
+
+void VirtualClock::WaitQuietly(std::int64_t maxUs) {
+  StepTime(nowUs_ + std::clamp<std::int64_t>(maxUs, 1, spinQuantumUs_));
+}
 
 bool VirtualClock::RunUntil(const std::function<bool()>& done, std::int64_t limitMs) {
   const std::int64_t deadline = nowUs_ + limitMs * 1000;

@@ -22,7 +22,10 @@ class VirtualClock : public Clock {
   LocalDateTime Now() override;
   double PreciseSeconds() override;
   void PumpEvents() override;
-  void SpinWait() override;
+  // Both waits move time by at most one quantum per call, as a real clock would wake up on the
+  // next byte or timer; program events run only in WaitForEvents.
+  void WaitForEvents(std::int64_t maxMs) override;
+  void WaitQuietly(std::int64_t maxUs) override;
   TimerId StartTimer(int intervalMs, std::function<void()> onTick) override;
   void StopTimer(TimerId id) override;
 
@@ -41,6 +44,9 @@ class VirtualClock : public Clock {
   // Moves time forward to an absolute time, running device actions on the way but no program
   // events.
   void AdvanceDevicesTo(std::int64_t atUs);
+  // When the next device action is scheduled (microseconds since start; the largest value when
+  // none is).
+  std::int64_t NextDeviceUs() const;
 
   // The main loop of a headless program: runs program events and device actions in time order,
   // jumping straight to the next scheduled moment, until `done` answers true or the time limit
@@ -49,7 +55,7 @@ class VirtualClock : public Clock {
   // Runs the main loop for a stretch of virtual time.
   void RunFor(std::int64_t ms);
 
-  // How far one pass of a busy wait or one PumpEvents call moves time at most (default 1 ms).
+  // How far one wait or one PumpEvents call moves time at most (default 1 ms).
   void SetSpinQuantumUs(std::int64_t us) { spinQuantumUs_ = us; }
 
  private:
@@ -60,7 +66,6 @@ class VirtualClock : public Clock {
   };
 
   void RunProgramEvents();
-  std::int64_t NextDeviceUs() const;
   std::int64_t NextTimerUs() const;
   void StepTime(std::int64_t limitUs);
 

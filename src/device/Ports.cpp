@@ -94,8 +94,37 @@ std::vector<std::string> ListSerialDevices(const std::string& sysClassTty,
     return a.name < b.name;
   });
   std::vector<std::string> devices;
-  for (const DeviceName& d : found) devices.push_back(JoinPath(devDir, d.name));
+  for (const DeviceName& d : found) {
+    const std::string path = JoinPath(devDir, d.name);
+    const std::string stable = StableNameOf(path, devDir);
+    devices.push_back(stable.empty() ? path : stable);
+  }
   return devices;
+}
+
+std::string StableNameOf(const std::string& devicePath, const std::string& devDir) {
+  std::error_code ec;
+  const fs::path device = fs::canonical(devicePath, ec);
+  if (ec) return {};
+  std::vector<std::string> names;
+  const fs::path byId = fs::path(devDir) / "serial" / "by-id";
+  for (fs::directory_iterator it(byId, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code linkError;
+    if (fs::is_symlink(it->symlink_status(linkError)) &&
+        fs::canonical(it->path(), linkError) == device && !linkError) {
+      names.push_back(it->path().string());
+    }
+  }
+  // The first in name order, so the same adapter gets the same name on every listing.
+  std::sort(names.begin(), names.end());
+  return names.empty() ? std::string() : names.front();
+}
+
+std::string CurrentDeviceOf(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(path, ec)) || ec) return {};
+  const fs::path target = fs::canonical(path, ec);
+  return ec ? std::string() : target.string();
 }
 
 PortTable NumberDevices(const std::vector<std::string>& devices) {
@@ -161,7 +190,14 @@ bool DeviceCanOpen(const std::string& devicePath) {
 std::vector<std::string> PickComEntries(const PortTable& table) {
   std::vector<std::string> entries;
   for (auto it = table.rbegin(); it != table.rend(); ++it) {
-    entries.push_back("COM" + std::to_string(it->Number) + "  " + it->Device);
+    std::string entry = "COM" + std::to_string(it->Number) + "  ";
+    const std::string now = CurrentDeviceOf(it->Device);
+    if (now.empty()) {
+      entry += it->Device;
+    } else {
+      entry += fs::path(it->Device).filename().string() + "  (" + now + ")";
+    }
+    entries.push_back(entry);
   }
   return entries;
 }

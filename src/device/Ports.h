@@ -21,9 +21,16 @@ using PortTable = std::vector<PortBinding>;  // ordered by number
 inline constexpr const char* kPortsFileName = "PORTS.INI";
 
 // Serial devices present, as device paths: USB adapters (ttyUSB, ttyACM) first, then ports with a
-// real UART (ttyS), then other serial devices; numbers in natural order within each group.
+// real UART (ttyS), then other serial devices; numbers in natural order within each group. A
+// device with a stable name under devDir/serial/by-id is given by that name, which follows the
+// adapter when it is plugged in again and the system names it anew.
 std::vector<std::string> ListSerialDevices(const std::string& sysClassTty = "/sys/class/tty",
                                            const std::string& devDir = "/dev");
+// The stable name under devDir/serial/by-id of a device path (empty text when it has none).
+std::string StableNameOf(const std::string& devicePath, const std::string& devDir = "/dev");
+// The device a stable name leads to now ("/dev/ttyUSB1"); empty text for a path that is no link
+// or leads nowhere.
+std::string CurrentDeviceOf(const std::string& path);
 // COM1, COM2, ... in the given order.
 PortTable NumberDevices(const std::vector<std::string>& devices);
 
@@ -43,7 +50,8 @@ std::vector<std::string> PortListNames(const PortTable& table);
 // True when the device can be opened (and is closed again at once).
 bool DeviceCanOpen(const std::string& devicePath);
 
-// The port dialog: entries "COMn  device" from the last port to the first.
+// The port dialog: entries "COMn  device" from the last port to the first; a stable name shows the
+// device it leads to now beside it: "COMn  usb-Adapter_123-if00-port0  (/dev/ttyUSB0)".
 std::vector<std::string> PickComEntries(const PortTable& table);
 // The number in an entry's text from its fourth character on (0 when none).
 int PortNumberOfEntry(const std::string& entry);

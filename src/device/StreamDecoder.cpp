@@ -93,7 +93,7 @@ bool StreamDecoder::PollOneSample() {
         break;
       }
     }
-    clock.SpinWait();
+    clock.WaitQuietly(TrackerLink::kQuietPassUs);
   }
   ShowSample(state_.LastSample);
   return got;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 namespace tlx {
 namespace {
@@ -150,6 +151,22 @@ void TermiosLink::Write(std::string_view bytes) {
 void TermiosLink::Poll() {
   Fill(kLocalBufferLimit);
   if (BufferedCount() > 0) RaiseReceive();
+}
+
+void TermiosLink::WaitReadable(int timeoutMs) {
+  if (timeoutMs <= 0) return;
+  // Bytes that came since the last look end the wait at once: the caller has news to handle.
+  const std::size_t before = local_.size();
+  Fill(kLocalBufferLimit);
+  if (local_.size() > before) return;
+  // With our side full the device stays readable; a short sleep then stands in for the wait.
+  if (fd_ < 0 || local_.size() >= kLocalBufferLimit) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(fd_ < 0 ? timeoutMs : 1));
+    return;
+  }
+  pollfd p{fd_, POLLIN, 0};
+  const int ready = ::poll(&p, 1, timeoutMs);
+  if (ready > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) Lose();
 }
 
 }  // namespace tlx

@@ -2,6 +2,7 @@
 // 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR and RTS raised.
 #pragma once
 
+#include "common/Clock.h"
 #include "device/SerialLink.h"
 
 #include <functional>
@@ -9,7 +10,7 @@
 
 namespace tlx {
 
-class TermiosLink : public SerialLink {
+class TermiosLink : public SerialLink, public LineWatch {
  public:
   // Bytes kept on our side of the device at most; beyond that they wait in the kernel.
   static constexpr std::size_t kLocalBufferLimit = 3000;
@@ -34,6 +35,10 @@ class TermiosLink : public SerialLink {
   // For the event loop: takes in what the device has received and raises the receive event when
   // bytes are waiting. Notices a device that went away.
   void Poll();
+  // Moves what the device has received to our side (no receive event); when there was nothing,
+  // blocks until the device has bytes or timeoutMs has passed. A closed port just sleeps; a device that went away
+  // is noticed and closed.
+  void WaitReadable(int timeoutMs) override;
   // The open device's descriptor (-1 when closed), for a socket notifier.
   int FileDescriptor() const { return fd_; }
   // True once the device went away while open (cleared by the next open).

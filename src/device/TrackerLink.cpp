@@ -97,7 +97,7 @@ bool TrackerLink::CountedRead(int expected, bool stopWhenQuiet) {
     const double quiet = ElapsedSince(clock_, quietStart);
     if (stopWhenQuiet && n >= 1 && quiet > kQuietStop) break;
     if (quiet > kQuietLimit || bound.Passed() || !PortOpen()) break;
-    clock_.SpinWait();
+    clock_.WaitQuietly(kQuietPassUs);
   }
   // Everything buffered is taken, also beyond the expected count: a reply longer than asked for
   // is not the reply the caller waited for, and the caller sees that in LastReadCount.
@@ -117,7 +117,7 @@ std::int32_t TrackerLink::TwoByteRead(std::string_view query) {
   const double start = clock_.SecondsSinceMidnight();
   while (link_.BufferedCount() < 2) {
     if (ElapsedSince(clock_, start) > kTwoByteLimit || bound.Passed() || !PortOpen()) break;
-    clock_.SpinWait();
+    clock_.WaitQuietly(kQuietPassUs);
   }
   const std::size_t buffered = link_.BufferedCount();
   if (buffered < 2) return -1;
@@ -137,14 +137,16 @@ bool TrackerLink::SingleByteWait(char expected) {
       const std::string byte = link_.Read(1);
       if (!byte.empty() && byte[0] == expected) seen = true;
     }
-    clock_.SpinWait();
+    clock_.WaitQuietly(kQuietPassUs);
   }
   return seen;
 }
 
 void TrackerLink::WaitMilliseconds(std::int64_t milliseconds) {
-  const std::int64_t start = clock_.TickMs();
-  while (clock_.TickMs() - start < milliseconds) clock_.PumpEvents();
+  const std::int64_t end = clock_.TickMs() + milliseconds;
+  for (std::int64_t left = milliseconds; left > 0; left = end - clock_.TickMs()) {
+    clock_.WaitForEvents(left);
+  }
 }
 
 }  // namespace tlx

@@ -31,6 +31,9 @@ class TrackerLink {
   static constexpr double kQuietLimit = 0.9;
   static constexpr double kTwoByteLimit = 0.5;
   static constexpr double kSingleByteWait = 0.1;
+  // Longest single block of those reads, in microseconds; new bytes end a block at once, so this
+  // only sets how late a read notices that its time is up.
+  static constexpr std::int64_t kQuietPassUs = 10000;
 
   // Installs itself as the link's receive handler. The pacer is the program's shared pacing check.
   TrackerLink(SerialLink& link, Clock& clock, IntervalPacer& pacer);
@@ -81,7 +84,8 @@ class TrackerLink {
   // After a send: polls for 0.1 s without yielding; each time exactly one byte is buffered it is
   // taken. True when one of the bytes so taken was `expected`.
   bool SingleByteWait(char expected);
-  // Lets pending events run until the tick count has moved on by `milliseconds`.
+  // Lets pending events run until the tick count has moved on by `milliseconds`, blocking while
+  // nothing happens.
   void WaitMilliseconds(std::int64_t milliseconds);
 
  private:

@@ -3,7 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -92,6 +99,73 @@ TEST(RunCommand, RealTimeRunOnAPseudoTerminalUnit) {
   ASSERT_EQ(a.exitCode, 0) << a.err;
   EXPECT_EQ(a.out, ReadBytes(dir.File("RT.PRN")));
   EXPECT_EQ(r.out, a.out);
+}
+
+// Runs the command line with its standard error on a terminal; returns what the terminal showed.
+std::string StderrOnTerminal(const std::vector<std::string>& args) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return "no terminal";
+  const std::string slave = ::ptsname(master);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int tty = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (tty < 0 || null < 0 || ::dup2(tty, 2) < 0 || ::dup2(null, 1) < 0) ::_exit(127);
+    std::vector<char*> argv{const_cast<char*>(TLX_CLI_PATH)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(TLX_CLI_PATH, argv.data());
+    ::_exit(127);
+  }
+  // Our own hold on the terminal keeps it open until everything the child wrote has been read.
+  const int hold = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
+  std::string shown;
+  char buffer[4096];
+  int status = 0;
+  bool exited = false;
+  for (int round = 0; round < 6000; ++round) {  // at most about a minute
+    exited = exited || ::waitpid(pid, &status, WNOHANG) == pid;
+    pollfd p{master, POLLIN, 0};
+    if (::poll(&p, 1, 10) > 0) {
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n > 0) shown.append(buffer, static_cast<std::size_t>(n));
+    } else if (exited) {
+      break;
+    }
+  }
+  if (!exited) ::kill(pid, SIGKILL), ::waitpid(pid, &status, 0);
+  ::close(hold);
+  ::close(master);
+  return shown;
+}
+
+TEST(RunCommand, StatusLineOnlyOnATerminalAndTheSummaryAlways) {
+  TempDir dir;
+  WriteBytes(dir.File("S.EXP"), SetupText(dir.File("S.DAT"), 5, 2, 30));
+  const std::vector<std::string> args = {"run", "--setup", dir.File("S.EXP"), "--home", dir.Path(),
+                                         "--yes"};
+  const std::string summary = "Finished: 2 sessions, 300 samples, 0 missed. Data: " +
+                              dir.File("S.DAT") + "  Results: " + dir.File("S.PRN") + "\n";
+  // Output into files: the results on standard output, the summary alone on standard error.
+  auto r = RunCli(args);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, ReadBytes(dir.File("S.PRN")));
+  EXPECT_EQ(r.err, summary);
+
+  // On a terminal the status line comes first, rewritten in place and erased before the summary.
+  std::string shown = StderrOnTerminal(args);
+  EXPECT_EQ(shown.rfind("\r", 0), 0u) << shown;
+  EXPECT_NE(shown.find("session 1 of 2  00:00:00 elapsed  00:00:10 left  0 samples  0 missed  " +
+                       dir.File("S.DAT")),
+            std::string::npos)
+      << shown;
+  const std::string summaryOnTerminal = summary.substr(0, summary.size() - 1) + "\r\n";
+  EXPECT_EQ(shown.substr(shown.size() - summaryOnTerminal.size() - 4),
+            "\r\x1b[K" + summaryOnTerminal);
+
+  std::vector<std::string> quiet = args;
+  quiet.push_back("--quiet");
+  EXPECT_EQ(StderrOnTerminal(quiet), summaryOnTerminal);
 }
 
 TEST(RunCommand, DemoRunsAndPrintsItsResults) {

@@ -34,6 +34,63 @@ TEST(PortsTest, ListsUsbAdaptersFirstThenRealUartsInNaturalOrder) {
   EXPECT_TRUE(ListSerialDevices(sys.File("missing")).empty());
 }
 
+// A fake system: /sys/class/tty entries and a /dev with the adapters' stable names.
+struct FakeSystem {
+  TempDir root;
+  std::string sys = root.File("sys"), dev = root.File("dev");
+  std::string byId = dev + "/serial/by-id";
+
+  FakeSystem() { std::filesystem::create_directories(byId); }
+  void Plug(const std::string& name, const std::string& stable = {}) {
+    std::filesystem::create_directories(sys + "/" + name + "/device");
+    WriteBytes(dev + "/" + name, "");
+    if (stable.empty()) return;
+    std::filesystem::remove(byId + "/" + stable);
+    std::filesystem::create_symlink("../../" + name, byId + "/" + stable);
+  }
+  void Unplug(const std::string& name) {
+    std::filesystem::remove_all(sys + "/" + name);
+    std::filesystem::remove(dev + "/" + name);
+  }
+  std::string Real(const std::string& name) const {
+    return std::filesystem::canonical(dev).string() + "/" + name;
+  }
+};
+
+TEST(PortsTest, AdaptersAreBoundByTheirStableNameAndFollowedWhenPluggedInAgain) {
+  FakeSystem fake;
+  fake.Plug("ttyUSB0", "usb-Acme_Serial_A1-if00-port0");
+  fake.Plug("ttyUSB1");  // an adapter the system gives no stable name
+  fake.Plug("ttyS0");
+  WriteBytes(fake.sys + "/ttyS0/type", "4\n");
+  std::filesystem::create_symlink("../../ttyGONE", fake.byId + "/usb-Left_Behind-port0");
+  const std::string stable = fake.byId + "/usb-Acme_Serial_A1-if00-port0";
+
+  const PortTable table = NumberDevices(ListSerialDevices(fake.sys, fake.dev));
+  EXPECT_EQ(DevicePathFor(table, 1), stable);
+  EXPECT_EQ(DevicePathFor(table, 2), fake.dev + "/ttyUSB1");
+  EXPECT_EQ(DevicePathFor(table, 3), fake.dev + "/ttyS0");
+  EXPECT_EQ(PickComEntries(table),
+            (Texts{"COM3  " + fake.dev + "/ttyS0", "COM2  " + fake.dev + "/ttyUSB1",
+                   "COM1  usb-Acme_Serial_A1-if00-port0  (" + fake.Real("ttyUSB0") + ")"}));
+
+  // Plugged in again, the adapter comes back under another name; its port number still finds it.
+  fake.Unplug("ttyUSB0");
+  EXPECT_EQ(PickComEntries(table).back(), "COM1  " + stable);  // away: the stable path shows
+  fake.Plug("ttyUSB2", "usb-Acme_Serial_A1-if00-port0");
+  EXPECT_EQ(PickComEntries(table).back(),
+            "COM1  usb-Acme_Serial_A1-if00-port0  (" + fake.Real("ttyUSB2") + ")");
+  EXPECT_EQ(CurrentDeviceOf(DevicePathFor(table, 1)), fake.Real("ttyUSB2"));
+  EXPECT_EQ(StableNameOf(fake.dev + "/ttyUSB1", fake.dev), "");
+  EXPECT_EQ(ListSerialDevices(fake.sys, fake.dev),
+            (Texts{fake.dev + "/ttyUSB1", stable, fake.dev + "/ttyS0"}));
+
+  // The binding kept in the ports file is the stable name.
+  TempDir home;
+  ASSERT_TRUE(WritePortsFile(home.File(kPortsFileName), table));
+  EXPECT_EQ(DevicePathFor(LoadPortTable(home.Path(), fake.sys, fake.dev), 1), stable);
+}
+
 TEST(PortsTest, PortsFileBindsNumbersToPathsAndKeepsTheirCase) {
   TempDir home;
   WriteBytes(home.File("PORTS.INI"),
@@ -115,6 +172,35 @@ TEST(TermiosLinkTest, TalksRawToAPseudoTerminalAndNoticesItsEnd) {
   ASSERT_TRUE(clock.RunUntil([&] { return link.BufferedCount() == 0 && !link.IsOpen(); }, 2000));
   EXPECT_TRUE(link.DeviceLost());
   link.Write("ignored");
+}
+
+// Opens a new pseudo-terminal ("an adapter") and points the stable name at it.
+int PlugPty(const std::string& stableName) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return -1;
+  std::filesystem::remove(stableName);
+  std::filesystem::create_symlink(::ptsname(master), stableName);
+  return master;
+}
+
+TEST(TermiosLinkTest, ReopeningAPortFindsAnAdapterPluggedInAgainUnderItsStableName) {
+  TempDir dir;
+  const std::string stable = dir.File("usb-Acme_Serial_A1-if00-port0");
+  int master = PlugPty(stable);
+  ASSERT_GE(master, 0);
+  const PortTable table = {{1, stable}};
+  TermiosLink link([&](int n) { return DevicePathFor(table, n); });
+  ASSERT_TRUE(link.Open(1));
+  ::close(master);  // pulled out
+  link.Poll();
+  EXPECT_FALSE(link.IsOpen());
+  master = PlugPty(stable);  // back, under another device name
+  ASSERT_GE(master, 0);
+  ASSERT_TRUE(link.Open(1));
+  ASSERT_EQ(::write(master, "!", 1), 1);
+  link.WaitReadable(2000);
+  EXPECT_EQ(link.Read(), "!");
+  ::close(master);
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#!/bin/bash
+# Processor time of the desktop program attached to the simulated unit on a pseudo-terminal:
+# its start-up (window, unit reset and initialisation) and then SECONDS (default 30) idle on the
+# home page. Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+#   bench/cpu_desktop.sh [BUILD_DIR] [SECONDS]
+set -u
+build=${1:-build}
+seconds=${2:-30}
+settle=10
+. "$(dirname "$0")/sim_pty.sh"
+
+# utime + stime of a process, in clock ticks.
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/src/app/tracelux" --port "$pty" \
+  --home "$work/home" > "$work/out" 2>&1 &
+app=$!
+pids+=($app)
+sleep "$settle"
+t0=$(ticks "$app") || exit 1
+sleep "$seconds"
+t1=$(ticks "$app") || exit 1
+awk -v a="$t0" -v b="$t1" -v hz="$hz" -v s="$seconds" -v settle="$settle" \
+  'BEGIN { printf "desktop: first %d s (start-up, unit reset) cpu %.2f s; then idle %d s: cpu %.2f s = %.2f%% of one core\n", settle, a / hz, s, (b - a) / hz, 100 * (b - a) / hz / s }'
