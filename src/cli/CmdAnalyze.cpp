@@ -5,6 +5,7 @@
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "common/Spool.h"
 #include "common/Texts.h"
 #include "common/TimeText.h"
 #include "data/AnalysisSetup.h"
@@ -116,9 +117,9 @@ struct FileJob {
   std::string dataPath;
   std::string outputPath;  // empty: standard output
   std::string text;
-  // Results bound for standard output wait in an anonymous temporary file, so that nothing is
-  // printed for a file that fails and memory does not grow with the output.
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool{nullptr, &std::fclose};
+  // Results bound for standard output wait in a spool, so that nothing is printed for a file that
+  // fails and memory does not grow with the output.
+  std::unique_ptr<Spool> spool;
   std::string failure;
 };
 
@@ -168,12 +169,9 @@ void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& 
     return;
   }
   if (o.format == "results") {
-    job.spool.reset(std::tmpfile());
-    std::FILE* spool = job.spool.get();
-    if (spool == nullptr) throw CliFailure("No temporary file for the results of " + job.dataPath + ".");
-    const ResultsSink toSpool = [spool](std::string_view piece) {
-      return std::fwrite(piece.data(), 1, piece.size(), spool) == piece.size();
-    };
+    job.spool = std::make_unique<Spool>();
+    Spool* spool = job.spool.get();
+    const ResultsSink toSpool = [spool](std::string_view piece) { return spool->Write(piece); };
     const AnalysisOutcome outcome =
         AnalyzeDataFileTo(job.dataPath, toSpool, prepared.Params, prepared.Context, options);
     if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, job.dataPath, "(temporary file)"));
@@ -263,13 +261,14 @@ void RunAnalyze(const AnalyzeOptions& o) {
   }
   if (!failures.empty()) throw CliFailure(failures);
   if (jobs.size() == 1 && jobs[0].outputPath.empty()) {
-    if (std::FILE* spool = jobs[0].spool.get()) {
-      std::rewind(spool);
-      std::string block(std::size_t(1) << 20, '\0');
-      for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), spool)) > 0;) {
-        WriteOutOrFail(std::string_view(block.data(), n));
-      }
-      if (std::ferror(spool)) throw CliFailure("The results of " + jobs[0].dataPath + " cannot be read back.");
+    if (Spool* spool = jobs[0].spool.get()) {
+      bool outputFailed = false;
+      const bool copied = spool->CopyTo([&outputFailed](std::string_view piece) {
+        outputFailed = !WriteOut(piece);
+        return !outputFailed;
+      });
+      if (outputFailed) throw CliFailure(kStdoutFailure);
+      if (!copied) throw CliFailure("The results of " + jobs[0].dataPath + " cannot be read back.");
     } else {
       WriteOutOrFail(jobs[0].text);
     }
