@@ -196,7 +196,7 @@ TEST(CliAnalyze, TidyTableReadBackByAnIndependentReaderHoldsTheResultsFilesFigur
     data.push_back("F" + std::to_string(i) + ".DAT");
     // 5 per second, 60-second sessions, the last one short; one recording at 30 per second.
     test::WriteBytes(dir.File(data.back()),
-                     DataFileBuilder{.rateCode = i == 3 ? 2u : 1u}.Walk(static_cast<unsigned>(i), 700 + 900 * i).Bytes());
+                     DataFileBuilder{.rateCode = i == 3 ? 2u : 1u, .samples = {}}.Walk(static_cast<unsigned>(i), 700 + 900 * i).Bytes());
   }
   auto analyze = [&](std::vector<std::string> extra) {
     std::vector<std::string> args = {"analyze"};

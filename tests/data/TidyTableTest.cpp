@@ -74,7 +74,7 @@ struct Batch {
     for (int i = 0; i < 6; ++i) {
       good.push_back(dir.File("R" + std::to_string(i) + ",\"rat\" ü.DAT"));
       // 5 per second, 60-second sessions, the last one short.
-      test::WriteBytes(good.back(), DataFileBuilder{.rateCode = 1}.Walk(static_cast<unsigned>(i), 900 + 250 * i).Bytes());
+      test::WriteBytes(good.back(), DataFileBuilder{.rateCode = 1, .samples = {}}.Walk(static_cast<unsigned>(i), 900 + 250 * i).Bytes());
       if (i == 2) test::WriteBytes(dir.File("R2,\"rat\" ü.MAP"), AwkwardMap());
     }
     test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(60, '\0'));
