@@ -4,8 +4,12 @@
 
 #include "data/DataFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -51,5 +55,30 @@ inline std::string Recording(std::size_t samples, unsigned seed) {
   }
   return bytes;
 }
+
+// A temporary folder of generated recordings, removed with its contents at the end.
+class RecordingFolder {
+ public:
+  explicit RecordingFolder(const std::string& tag)
+      : dir_(std::filesystem::temp_directory_path() / (tag + "-" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir_);
+  }
+  ~RecordingFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  RecordingFolder(const RecordingFolder&) = delete;
+  RecordingFolder& operator=(const RecordingFolder&) = delete;
+  // Writes a recording of `samples` samples under `name`; returns its path.
+  std::string Add(const std::string& name, std::size_t samples, unsigned seed) const {
+    const std::string path = File(name);
+    std::ofstream(path, std::ios::binary) << Recording(samples, seed);
+    return path;
+  }
+  std::string File(const std::string& name) const { return (dir_ / name).string(); }
+
+ private:
+  std::filesystem::path dir_;
+};
 
 }  // namespace bench

@@ -10,36 +10,19 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <thread>
 
 namespace {
 
 using namespace tlx;
 
-using bench::Recording;
-
 struct Files {
-  std::filesystem::path dir;
-  std::string day;
+  bench::RecordingFolder folder{"tlx-bench"};
+  std::string day = folder.Add("DAY.DAT", 2592000, 1);
   std::vector<std::string> hours;
   Files() {
-    dir = std::filesystem::temp_directory_path() / ("tlx-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    day = (dir / "DAY.DAT").string();
-    std::ofstream(day, std::ios::binary) << Recording(2592000, 1);
-    for (int i = 0; i < 500; ++i) {
-      hours.push_back((dir / ("H" + std::to_string(i) + ".DAT")).string());
-      std::ofstream(hours.back(), std::ios::binary) << Recording(108000, 100 + i);
-    }
-  }
-  ~Files() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
+    for (unsigned i = 0; i < 500; ++i) hours.push_back(folder.Add("H" + std::to_string(i) + ".DAT", 108000, 100 + i));
   }
 };
 

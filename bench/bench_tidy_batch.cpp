@@ -8,9 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
 
@@ -20,19 +17,12 @@ constexpr int kFiles = 1000;
 constexpr std::size_t kHourSamples = 108000;
 
 struct Files {
-  std::filesystem::path dir;
+  bench::RecordingFolder folder{"tlx-tidy-bench"};
   std::vector<std::string> paths;
   Files() {
-    dir = std::filesystem::temp_directory_path() / ("tlx-tidy-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     for (int i = 0; i < kFiles; ++i) {
-      paths.push_back((dir / ("RAT" + std::to_string(i) + ".DAT")).string());
-      std::ofstream(paths.back(), std::ios::binary) << bench::Recording(kHourSamples, 1000u + static_cast<unsigned>(i));
+      paths.push_back(folder.Add("RAT" + std::to_string(i) + ".DAT", kHourSamples, 1000u + static_cast<unsigned>(i)));
     }
-  }
-  ~Files() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
 };
 
@@ -45,7 +35,7 @@ void BM_TidyTableOf1000HourFiles(benchmark::State& state) {
   TidyBatchRequest request;
   request.DataPaths = TheFiles().paths;
   request.Jobs = static_cast<unsigned>(state.range(0));
-  const std::string table = (TheFiles().dir / "TABLE.CSV").string();
+  const std::string table = TheFiles().folder.File("TABLE.CSV");
   std::size_t rows = 0;
   for (auto _ : state) {
     AtomicFileWriter out(table);

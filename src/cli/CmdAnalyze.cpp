@@ -44,6 +44,17 @@ void WriteOutOrFail(std::string_view bytes) {
   if (!WriteOut(bytes)) throw CliFailure(kStdoutFailure);
 }
 
+// What waited in the spool, to standard output; `readFailure` when it cannot be read back.
+void SpoolToStdout(Spool& spool, const std::string& readFailure) {
+  bool outputFailed = false;
+  const bool copied = spool.CopyTo([&outputFailed](std::string_view piece) {
+    outputFailed = !WriteOut(piece);
+    return !outputFailed;
+  });
+  if (outputFailed) throw CliFailure(kStdoutFailure);
+  if (!copied) throw CliFailure(readFailure);
+}
+
 struct DecimalChoice {
   bool comma = false;
   bool point = false;
@@ -106,7 +117,6 @@ AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   if (!o.map.empty()) v.MapFile = AbsolutePath(o.map);
   return v;
 }
-
 
 // The outcome of one data file: its output text (when it goes to standard output) or a failure.
 struct FileJob {
@@ -246,14 +256,7 @@ void RunTidy(const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
   std::string failures;
   for (const TidyBatchFailure& f : report.Failures) failures += (failures.empty() ? "" : "\n") + f.Reason;
   if (!failures.empty()) throw CliFailure(failures);
-  if (file) return;
-  bool outputFailed = false;
-  const bool copied = spool.CopyTo([&outputFailed](std::string_view piece) {
-    outputFailed = !WriteOut(piece);
-    return !outputFailed;
-  });
-  if (outputFailed) throw CliFailure(kStdoutFailure);
-  if (!copied) throw CliFailure("The table cannot be read back from its temporary file.");
+  if (!file) SpoolToStdout(spool, "The table cannot be read back from its temporary file.");
 }
 
 void RunAnalyze(const AnalyzeOptions& o) {
@@ -304,13 +307,7 @@ void RunAnalyze(const AnalyzeOptions& o) {
   if (!failures.empty()) throw CliFailure(failures);
   if (jobs.size() == 1 && jobs[0].outputPath.empty()) {
     if (Spool* spool = jobs[0].spool.get()) {
-      bool outputFailed = false;
-      const bool copied = spool->CopyTo([&outputFailed](std::string_view piece) {
-        outputFailed = !WriteOut(piece);
-        return !outputFailed;
-      });
-      if (outputFailed) throw CliFailure(kStdoutFailure);
-      if (!copied) throw CliFailure("The results of " + jobs[0].dataPath + " cannot be read back.");
+      SpoolToStdout(*spool, "The results of " + jobs[0].dataPath + " cannot be read back.");
     } else {
       WriteOutOrFail(jobs[0].text);
     }
