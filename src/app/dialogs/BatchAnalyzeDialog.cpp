@@ -199,20 +199,23 @@ bool BatchAnalyzeDialog::Start() {
   status_->setText(QStringLiteral("Analysing %1 files...").arg(request->DataPaths.size()));
   cancelFlag_ = false;
   SetRunning(true);
-  worker_ = std::thread([this, request = std::move(*request), output] {
+  const int batch = ++batch_;
+  worker_ = std::thread([this, request = std::move(*request), output, batch] {
     AtomicFileWriter out(output);
     TidyBatchReport report;
     report.OutputFailed = !out.IsOpen();
     if (out.IsOpen()) {
-      const auto progress = [this](std::size_t done, std::size_t total) {
-        QMetaObject::invokeMethod(this, [this, done, total] { ShowProgress(done, total); }, Qt::QueuedConnection);
+      const auto progress = [this, batch](std::size_t done, std::size_t total) {
+        QMetaObject::invokeMethod(
+            this, [this, done, total, batch] { if (batch == batch_) ShowProgress(done, total); }, Qt::QueuedConnection);
       };
       report = RunTidyBatch(request, [&out](std::string_view s) { return out.Write(s); }, progress, &cancelFlag_);
     }
     // The table is kept with the rows of the files that succeeded; a cancelled batch leaves none.
     const bool written = !report.Cancelled && !report.OutputFailed && out.Commit();
     if (!report.Cancelled && !written) report.OutputFailed = true;
-    QMetaObject::invokeMethod(this, [this, report, written] { ShowOutcome(report, written); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, report, written, batch] { if (batch == batch_) ShowOutcome(report, written); }, Qt::QueuedConnection);
   });
   return true;
 }
@@ -223,7 +226,9 @@ void BatchAnalyzeDialog::reject() {
   if (Running()) {
     Cancel();
     worker_.join();
+    ++batch_;  // its outcome, still on its way, no longer applies
     SetRunning(false);
+    status_->setText(QStringLiteral("Cancelled: no table was written."));
   }
   QDialog::reject();
 }

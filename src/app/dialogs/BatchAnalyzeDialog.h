@@ -82,6 +82,7 @@ class BatchAnalyzeDialog : public QDialog {
   QPushButton* close_;
   std::thread worker_;
   std::atomic<bool> cancelFlag_{false};
+  int batch_ = 0;  // news from an earlier batch (closed before it reported) is ignored
 };
 
 }  // namespace tlx::gui
