@@ -50,59 +50,9 @@ BatchAnalyzeDialog::BatchAnalyzeDialog(const std::string& startDirectory, QWidge
   setObjectName(QStringLiteral("frmBatchAnalyze"));
   setWindowTitle(QStringLiteral("Batch Analyze"));
   auto* layout = new QVBoxLayout(this);
-
-  auto* filesBox = new QGroupBox(QStringLiteral("Data files"), this);
-  auto* filesLayout = new QVBoxLayout(filesBox);
-  files_ = new QListWidget(filesBox);
-  files_->setObjectName(QStringLiteral("lstDataFiles"));
-  files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  filesLayout->addWidget(files_);
-  auto* fileButtons = new QHBoxLayout;
-  QPushButton* addFiles = Button("cmdAddFiles", QStringLiteral("Add &Files..."), filesBox);
-  QPushButton* addFolder = Button("cmdAddFolder", QStringLiteral("Add F&older..."), filesBox);
-  QPushButton* remove = Button("cmdRemoveFiles", QStringLiteral("&Remove"), filesBox);
-  for (QPushButton* b : {addFiles, addFolder, remove}) fileButtons->addWidget(b);
-  filesLayout->addLayout(fileButtons);
-  layout->addWidget(filesBox);
-  connect(addFiles, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseFiles);
-  connect(addFolder, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseFolder);
-  connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files_->selectedItems()); });
-
-  auto* paramBox = new QGroupBox(QStringLiteral("Parameters (empty: each file's own)"), this);
-  auto* form = new QFormLayout(paramBox);
-  sessionLength_ = AddEntry("txtSessionLength", QStringLiteral("Session length"), form);
-  maxDistance_ = AddEntry("txtMaxDistance", QStringLiteral("Maximum distance (pixels)"), form);
-  ambulatory_ = AddEntry("txtAmbulatory", QStringLiteral("Ambulatory threshold (pixels)"), form);
-  stereotypic_ = AddEntry("txtStereotypic", QStringLiteral("Stereotypic threshold (pixels)"), form);
-  scale_ = AddEntry("txtScale", QStringLiteral("Calibrate scale (pixels)"), form);
-  reference_ = AddEntry("txtReference", QStringLiteral("Calibrate reference (units)"), form);
-  units_ = new QComboBox(paramBox);
-  units_->setObjectName(QStringLiteral("cboUnits"));
-  units_->addItem(QStringLiteral("Each file's own"), 0);
-  for (std::int32_t code = kFirstUnitCode; code <= kLastUnitCode; ++code) {
-    units_->addItem(QString::fromStdString(UnitListEntry(code)), code);
-  }
-  form->addRow(QStringLiteral("Units"), units_);
-  map_ = AddEntry("txtMapFile", QStringLiteral("Zone map file"), form);
-  map_->setPlaceholderText(QStringLiteral("each file's own map"));
-  QPushButton* browseMap = Button("cmdBrowseMap", QStringLiteral("&Map..."), paramBox);
-  form->addRow(QString(), browseMap);
-  connect(browseMap, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseMap);
-  layout->addWidget(paramBox);
-
-  auto* outBox = new QGroupBox(QStringLiteral("Output table"), this);
-  auto* outForm = new QFormLayout(outBox);
-  output_ = AddEntry("txtOutputFile", QStringLiteral("File"), outForm);
-  output_->setPlaceholderText(QString());
-  QPushButton* browseOut = Button("cmdBrowseOutput", QStringLiteral("&Table..."), outBox);
-  outForm->addRow(QString(), browseOut);
-  connect(browseOut, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseOutput);
-  format_ = new QComboBox(outBox);
-  format_->setObjectName(QStringLiteral("cboFormat"));
-  format_->addItem(QStringLiteral("CSV table"));
-  format_->addItem(QStringLiteral("JSON lines"));
-  outForm->addRow(QStringLiteral("Format"), format_);
-  layout->addWidget(outBox);
+  layout->addWidget(FilesBox());
+  layout->addWidget(ParametersBox());
+  layout->addWidget(OutputBox());
 
   progress_ = new QProgressBar(this);
   progress_->setObjectName(QStringLiteral("prgBatch"));
@@ -124,6 +74,65 @@ BatchAnalyzeDialog::BatchAnalyzeDialog(const std::string& startDirectory, QWidge
   connect(cancel_, &QPushButton::clicked, this, &BatchAnalyzeDialog::Cancel);
   connect(close_, &QPushButton::clicked, this, &BatchAnalyzeDialog::reject);
   SetRunning(false);
+}
+
+QWidget* BatchAnalyzeDialog::FilesBox() {
+  auto* filesBox = new QGroupBox(QStringLiteral("Data files"), this);
+  auto* filesLayout = new QVBoxLayout(filesBox);
+  files_ = new QListWidget(filesBox);
+  files_->setObjectName(QStringLiteral("lstDataFiles"));
+  files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  filesLayout->addWidget(files_);
+  auto* fileButtons = new QHBoxLayout;
+  QPushButton* addFiles = Button("cmdAddFiles", QStringLiteral("Add &Files..."), filesBox);
+  QPushButton* addFolder = Button("cmdAddFolder", QStringLiteral("Add F&older..."), filesBox);
+  QPushButton* remove = Button("cmdRemoveFiles", QStringLiteral("&Remove"), filesBox);
+  for (QPushButton* b : {addFiles, addFolder, remove}) fileButtons->addWidget(b);
+  filesLayout->addLayout(fileButtons);
+  connect(addFiles, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseFiles);
+  connect(addFolder, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseFolder);
+  connect(remove, &QPushButton::clicked, this, [this] { qDeleteAll(files_->selectedItems()); });
+  return filesBox;
+}
+
+QWidget* BatchAnalyzeDialog::ParametersBox() {
+  auto* paramBox = new QGroupBox(QStringLiteral("Parameters (empty: each file's own)"), this);
+  auto* form = new QFormLayout(paramBox);
+  sessionLength_ = AddEntry("txtSessionLength", QStringLiteral("Session length"), form);
+  maxDistance_ = AddEntry("txtMaxDistance", QStringLiteral("Maximum distance (pixels)"), form);
+  ambulatory_ = AddEntry("txtAmbulatory", QStringLiteral("Ambulatory threshold (pixels)"), form);
+  stereotypic_ = AddEntry("txtStereotypic", QStringLiteral("Stereotypic threshold (pixels)"), form);
+  scale_ = AddEntry("txtScale", QStringLiteral("Calibrate scale (pixels)"), form);
+  reference_ = AddEntry("txtReference", QStringLiteral("Calibrate reference (units)"), form);
+  units_ = new QComboBox(paramBox);
+  units_->setObjectName(QStringLiteral("cboUnits"));
+  units_->addItem(QStringLiteral("Each file's own"), 0);
+  for (std::int32_t code = kFirstUnitCode; code <= kLastUnitCode; ++code) {
+    units_->addItem(QString::fromStdString(UnitListEntry(code)), code);
+  }
+  form->addRow(QStringLiteral("Units"), units_);
+  map_ = AddEntry("txtMapFile", QStringLiteral("Zone map file"), form);
+  map_->setPlaceholderText(QStringLiteral("each file's own map"));
+  QPushButton* browseMap = Button("cmdBrowseMap", QStringLiteral("&Map..."), paramBox);
+  form->addRow(QString(), browseMap);
+  connect(browseMap, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseMap);
+  return paramBox;
+}
+
+QWidget* BatchAnalyzeDialog::OutputBox() {
+  auto* outBox = new QGroupBox(QStringLiteral("Output table"), this);
+  auto* outForm = new QFormLayout(outBox);
+  output_ = AddEntry("txtOutputFile", QStringLiteral("File"), outForm);
+  output_->setPlaceholderText(QString());
+  QPushButton* browseOut = Button("cmdBrowseOutput", QStringLiteral("&Table..."), outBox);
+  outForm->addRow(QString(), browseOut);
+  connect(browseOut, &QPushButton::clicked, this, &BatchAnalyzeDialog::ChooseOutput);
+  format_ = new QComboBox(outBox);
+  format_->setObjectName(QStringLiteral("cboFormat"));
+  format_->addItem(QStringLiteral("CSV table"));
+  format_->addItem(QStringLiteral("JSON lines"));
+  outForm->addRow(QStringLiteral("Format"), format_);
+  return outBox;
 }
 
 BatchAnalyzeDialog::~BatchAnalyzeDialog() {

@@ -51,6 +51,9 @@ class BatchAnalyzeDialog : public QDialog {
   void reject() override;
 
  private:
+  QWidget* FilesBox();
+  QWidget* ParametersBox();
+  QWidget* OutputBox();
   QLineEdit* AddEntry(const char* name, const QString& caption, QFormLayout* form);
   // The request from the entries; nullopt with the reason shown when an entry is not valid.
   std::optional<TidyBatchRequest> Request();
