@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/dialogs/BatchAnalyzeDialog.h"
 #include "app/dialogs/MeasuringScreen.h"
 #include "app/dialogs/PortDialogs.h"
 #include "app/dialogs/SetupWindows.h"
@@ -166,6 +167,9 @@ void MainWindow::BuildMenus() {
   AddAction(file, "mnuLoad", QStringLiteral("&Load ..."), [this] { FileLoad(); });
   AddAction(file, "mnuSave", QStringLiteral("&Save ..."), [this] { FileSave(); });
   AddAction(file, "mnuExport", QStringLiteral("E&xport"), {});
+  AddAction(file, "mnuBatchAnalyze", QStringLiteral("&Batch Analyze..."), [this] {
+    BatchAnalyzeDialog(program_->settings.DataDir, this).exec();
+  });
   AddAction(file, "mnuPrint", QStringLiteral("&Print"), {});
   file->addSeparator();
   AddAction(file, "mnuExit", QStringLiteral("E&xit"), [this] { close(); });

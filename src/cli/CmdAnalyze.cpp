@@ -5,6 +5,7 @@
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "common/Spool.h"
 #include "common/Texts.h"
 #include "common/TimeText.h"
 #include "data/AnalysisSetup.h"
@@ -12,6 +13,7 @@
 #include "data/Reanalysis.h"
 #include "data/ResultsFile.h"
 #include "data/ResultsTable.h"
+#include "data/TidyBatch.h"
 #include "setup/Units.h"
 
 #include <CLI/CLI.hpp>
@@ -40,6 +42,17 @@ bool WriteOut(std::string_view bytes) {
 
 void WriteOutOrFail(std::string_view bytes) {
   if (!WriteOut(bytes)) throw CliFailure(kStdoutFailure);
+}
+
+// What waited in the spool, to standard output; `readFailure` when it cannot be read back.
+void SpoolToStdout(Spool& spool, const std::string& readFailure) {
+  bool outputFailed = false;
+  const bool copied = spool.CopyTo([&outputFailed](std::string_view piece) {
+    outputFailed = !WriteOut(piece);
+    return !outputFailed;
+  });
+  if (outputFailed) throw CliFailure(kStdoutFailure);
+  if (!copied) throw CliFailure(readFailure);
 }
 
 struct DecimalChoice {
@@ -105,30 +118,24 @@ AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   return v;
 }
 
-// Why a data file was refused: missing, or not a data file of version 3.
-std::string RefusalText(const std::string& path) {
-  if (CheckDataFile(path) == DataFileProblem::Missing) return "The file " + path + " does not exist.";
-  return InvalidDataFileMessage(path);
-}
-
 // The outcome of one data file: its output text (when it goes to standard output) or a failure.
 struct FileJob {
   std::string dataPath;
   std::string outputPath;  // empty: standard output
   std::string text;
-  // Results bound for standard output wait in an anonymous temporary file, so that nothing is
-  // printed for a file that fails and memory does not grow with the output.
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool{nullptr, &std::fclose};
+  // Results bound for standard output wait in a spool, so that nothing is printed for a file that
+  // fails and memory does not grow with the output.
+  std::unique_ptr<Spool> spool;
   std::string failure;
 };
 
 void PrepareOrFail(FileJob& job, const AnalysisOverrides& overrides, PreparedAnalysis& prepared) {
-  switch (PrepareAnalysis(job.dataPath, overrides, prepared)) {
+  const PrepareProblem problem = PrepareAnalysis(job.dataPath, overrides, prepared);
+  switch (problem) {
     case PrepareProblem::None: return;
     case PrepareProblem::NotDataFile:
-      throw CliFailure(RefusalText(job.dataPath));
     case PrepareProblem::MapNotValid:
-      throw CliFailure("The file " + *overrides.MapFile + " is not a valid zone map.");
+      throw CliFailure(PrepareFailureText(problem, job.dataPath, overrides));
   }
 }
 
@@ -168,12 +175,9 @@ void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& 
     return;
   }
   if (o.format == "results") {
-    job.spool.reset(std::tmpfile());
-    std::FILE* spool = job.spool.get();
-    if (spool == nullptr) throw CliFailure("No temporary file for the results of " + job.dataPath + ".");
-    const ResultsSink toSpool = [spool](std::string_view piece) {
-      return std::fwrite(piece.data(), 1, piece.size(), spool) == piece.size();
-    };
+    job.spool = std::make_unique<Spool>();
+    Spool* spool = job.spool.get();
+    const ResultsSink toSpool = [spool](std::string_view piece) { return spool->Write(piece); };
     const AnalysisOutcome outcome =
         AnalyzeDataFileTo(job.dataPath, toSpool, prepared.Params, prepared.Context, options);
     if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, job.dataPath, "(temporary file)"));
@@ -220,9 +224,48 @@ void RunJobs(std::vector<FileJob>& jobs, const AnalyzeOptions& o, const Analysis
   for (std::thread& t : pool) t.join();
 }
 
+bool IsTidy(const AnalyzeOptions& o) { return o.format == "tidy" || o.format == "tidy-json"; }
+
+// Every file's rows in one table, to -o FILE or standard output. With -o the rows of the files that
+// did succeed are kept even when others fail; standard output receives nothing when any file fails.
+void RunTidy(const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
+  if (!o.outputDir.empty()) throw CLI::ValidationError("--output-dir", "the tidy formats write one table: use -o");
+  TidyBatchRequest request;
+  request.Overrides = overrides;
+  request.Format = o.format == "tidy" ? TidyFormat::Csv : TidyFormat::JsonLines;
+  request.Header = !o.noHeader;
+  request.Jobs = static_cast<unsigned>(o.jobs);
+  for (const std::string& d : o.data) request.DataPaths.push_back(AbsolutePath(d));
+  const std::string outputPath = o.output.empty() ? std::string() : AbsolutePath(o.output);
+  for (const std::string& d : request.DataPaths) {
+    if (!outputPath.empty() && IsSameFile(d, outputPath)) {
+      throw CliFailure("The file " + outputPath + " cannot be written: it is a data file being analysed.");
+    }
+  }
+  std::unique_ptr<AtomicFileWriter> file;
+  Spool spool;
+  ResultsSink sink = [&spool](std::string_view piece) { return spool.Write(piece); };
+  if (!outputPath.empty()) {
+    file = std::make_unique<AtomicFileWriter>(outputPath);
+    if (!file->IsOpen()) throw CliFailure("The file " + outputPath + " cannot be written.");
+    sink = [&file](std::string_view piece) { return file->Write(piece); };
+  }
+  const TidyBatchReport report = RunTidyBatch(request, sink);
+  const std::string where = outputPath.empty() ? std::string("(temporary file)") : outputPath;
+  if (report.OutputFailed || (file && !file->Commit())) throw CliFailure("The file " + where + " cannot be written.");
+  std::string failures;
+  for (const TidyBatchFailure& f : report.Failures) failures += (failures.empty() ? "" : "\n") + f.Reason;
+  if (!failures.empty()) throw CliFailure(failures);
+  if (!file) SpoolToStdout(spool, "The table cannot be read back from its temporary file.");
+}
+
 void RunAnalyze(const AnalyzeOptions& o) {
-  if (o.format != "results" && o.format != "export") {
-    throw CLI::ValidationError("--format", "must be results or export");
+  if (o.format != "results" && o.format != "export" && !IsTidy(o)) {
+    throw CLI::ValidationError("--format", "must be results, export, tidy or tidy-json");
+  }
+  if (IsTidy(o)) {
+    RunTidy(o, OverridesFrom(o));
+    return;
   }
   if (o.data.size() > 1 && !o.output.empty()) throw CLI::ValidationError("-o", "takes one DATA only");
   if (o.data.size() > 1 && o.outputDir.empty()) {
@@ -263,13 +306,8 @@ void RunAnalyze(const AnalyzeOptions& o) {
   }
   if (!failures.empty()) throw CliFailure(failures);
   if (jobs.size() == 1 && jobs[0].outputPath.empty()) {
-    if (std::FILE* spool = jobs[0].spool.get()) {
-      std::rewind(spool);
-      std::string block(std::size_t(1) << 20, '\0');
-      for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), spool)) > 0;) {
-        WriteOutOrFail(std::string_view(block.data(), n));
-      }
-      if (std::ferror(spool)) throw CliFailure("The results of " + jobs[0].dataPath + " cannot be read back.");
+    if (Spool* spool = jobs[0].spool.get()) {
+      SpoolToStdout(*spool, "The results of " + jobs[0].dataPath + " cannot be read back.");
     } else {
       WriteOutOrFail(jobs[0].text);
     }
@@ -286,11 +324,11 @@ void RegisterAnalyze(CLI::App& app) {
   auto o = std::make_shared<AnalyzeOptions>();
   CLI::App* cmd = app.add_subcommand("analyze", "Analyse data files into results");
   cmd->add_option("DATA", o->data, "Data files")->required();
-  auto* out = cmd->add_option("-o", o->output, "Output file (one DATA only)");
+  auto* out = cmd->add_option("-o", o->output, "Output file (one DATA, or the whole table of the tidy formats)");
   auto* dir = cmd->add_option("--output-dir", o->outputDir, "One output file per DATA, extension CSV");
   out->excludes(dir);
   cmd->add_option("-j", o->jobs, "Files analysed at once")->check(CLI::PositiveNumber);
-  cmd->add_option("--format", o->format, "results or export");
+  cmd->add_option("--format", o->format, "results, export, tidy (one CSV table) or tidy-json (JSON lines)");
   cmd->add_flag("--no-header", o->noHeader, "Leave the header lines out");
   cmd->add_option("--session-length", o->sessionLength, "Session length (seconds or H:M:S)");
   cmd->add_option("--max-distance", o->maxDistance, "Maximum distance, pixels");
@@ -313,7 +351,7 @@ struct ExportSamplesOptions {
 void RunExportSamples(const ExportSamplesOptions& o) {
   const std::string dataPath = AbsolutePath(o.data);
   if (CheckDataFile(dataPath) != DataFileProblem::None) {
-    throw CliFailure(RefusalText(dataPath));
+    throw CliFailure(DataFileRefusalText(dataPath));
   }
   const char decimal = o.decimal.Separator();
   if (!o.output.empty()) {
@@ -409,7 +447,7 @@ void RunInfo(const std::string& file, bool json) {
   const std::string path = AbsolutePath(file);
   DataFileInfo info;
   if (!LoadDataFileInfo(path, info)) {
-    throw CliFailure(RefusalText(path));
+    throw CliFailure(DataFileRefusalText(path));
   }
   const InfoFacts facts = CollectInfo(info);
   std::string out;

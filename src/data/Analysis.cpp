@@ -56,7 +56,7 @@ std::int32_t WorkingThreshold(double value) {
 
 ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneMap& map,
                                    SessionCallback onSession)
-    : lookup_(65536),
+    : lookup_(new std::uint8_t[65536]),
       maxLimit_(SquaredLimit(WorkingThreshold(params.MaximumDistance))),
       ambLimit_(SquaredLimit(WorkingThreshold(params.AmbulatoryThreshold))),
       sterLimit_(SquaredLimit(WorkingThreshold(params.StereotypicThreshold))),
@@ -66,7 +66,7 @@ ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneM
       onSession_(std::move(onSession)) {
   // One table lookup per sample word gives its zone slot, or marks it as carrying no position.
   for (int y = 0; y < 256; ++y) {
-    std::uint8_t* row = lookup_.data() + y * 256;
+    std::uint8_t* row = lookup_.get() + y * 256;
     if (IsLostSample(y)) {
       std::fill(row, row + 256, kLost);
       continue;
@@ -173,7 +173,7 @@ void ActivityAnalyzer::Feed(std::span<const std::uint16_t> words) {
 // the loop runs in registers. Distances are compared squared, in whole numbers; the square root
 // is taken only for a counted move.
 void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
-  const std::uint8_t* const lookup = lookup_.data();
+  const std::uint8_t* const lookup = lookup_.get();
   double* const firstEntry = firstEntry_.data();
   ZoneTally* const zones = zones_.data();
   const std::int64_t maxLimit = maxLimit_, sterLimit = sterLimit_;
@@ -244,12 +244,9 @@ void ActivityAnalyzer::Finish() {
   if (!atSessionStart_ && (seconds_ > 0 || inSecond_ > 0)) EndSession();
 }
 
-namespace {
-
-AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink,
-                            const AnalysisParameters& params, const AnalysisContext& context,
-                            const AnalysisOptions& options) {
-  AnalysisOutcome outcome;
+AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParameters& params,
+                                const ZoneMap& map, const ActivityAnalyzer::SessionCallback& onSession,
+                                const std::atomic<bool>* cancel) {
   const DataFileProblem problem = CheckDataFile(dataPath);
   if (problem == DataFileProblem::Missing) return {AnalysisStatus::DataFileMissing, 0};
   if (problem != DataFileProblem::None) return {AnalysisStatus::NotDataFile, 0};
@@ -257,16 +254,27 @@ AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink
   if (!file.Open(dataPath) || !file.Seek(static_cast<std::int64_t>(kDataHeaderSize))) {
     return {AnalysisStatus::ReadFailed, 0};
   }
-  ResultsWriter writer(params, context.Map, options.DecimalSeparator, sink);
-  if (options.WriteHeader) writer.Write(ResultsHeaderText(params, context, options.DecimalSeparator));
-  ActivityAnalyzer analyzer(params, context.Map,
-                            [&writer](const SessionResult& s) { writer.WriteSession(s); });
+  ActivityAnalyzer analyzer(params, map, onSession);
   SampleBlockReader reader(file);
-  for (auto block = reader.Next(); !block.empty(); block = reader.Next()) analyzer.Feed(block);
+  for (auto block = reader.Next(); !block.empty(); block = reader.Next()) {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return {AnalysisStatus::Cancelled, 0};
+    analyzer.Feed(block);
+  }
   if (reader.Failed()) return {AnalysisStatus::ReadFailed, 0};
   analyzer.Finish();
-  if (!writer.Flush()) return {AnalysisStatus::WriteFailed, 0};
-  outcome.Sessions = analyzer.SessionsWritten();
+  return {AnalysisStatus::Done, analyzer.SessionsWritten()};
+}
+
+namespace {
+
+AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink,
+                            const AnalysisParameters& params, const AnalysisContext& context,
+                            const AnalysisOptions& options) {
+  ResultsWriter writer(params, context.Map, options.DecimalSeparator, sink);
+  if (options.WriteHeader) writer.Write(ResultsHeaderText(params, context, options.DecimalSeparator));
+  AnalysisOutcome outcome = AnalyzeSessions(dataPath, params, context.Map,
+                                            [&writer](const SessionResult& s) { writer.WriteSession(s); });
+  if (outcome.Ok() && !writer.Flush()) return {AnalysisStatus::WriteFailed, 0};
   return outcome;
 }
 
@@ -306,6 +314,7 @@ std::string AnalysisFailureText(const AnalysisOutcome& outcome, const std::strin
     case AnalysisStatus::ResultsLocked:
     case AnalysisStatus::WriteFailed: return "The file " + resultsPath + " cannot be written.";
     case AnalysisStatus::ReadFailed: return "The file " + dataPath + " cannot be read.";
+    case AnalysisStatus::Cancelled: return "The analysis of " + dataPath + " was cancelled.";
   }
   return {};
 }

@@ -8,8 +8,10 @@
 #include "zonemap/ZoneMap.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -99,7 +101,7 @@ class ActivityAnalyzer {
   void CompleteSecond();
   void EndSession();
 
-  std::vector<std::uint8_t> lookup_;  // sample word -> zone slot
+  std::unique_ptr<std::uint8_t[]> lookup_;  // sample word -> zone slot; every entry is set once
   std::int64_t maxLimit_, ambLimit_, sterLimit_;  // squared thresholds (-1: everything exceeds)
   std::int64_t sessionLength_;
   std::int32_t rate_;
@@ -122,7 +124,7 @@ class ActivityAnalyzer {
 // Where results text goes: a file being written, a string, standard output.
 using ResultsSink = std::function<bool(std::string_view)>;
 
-enum class AnalysisStatus { Done, DataFileMissing, NotDataFile, ResultsNotWritable, ResultsLocked, ReadFailed, WriteFailed };
+enum class AnalysisStatus { Done, DataFileMissing, NotDataFile, ResultsNotWritable, ResultsLocked, ReadFailed, WriteFailed, Cancelled };
 
 struct AnalysisOutcome {
   AnalysisStatus Status = AnalysisStatus::Done;
@@ -135,6 +137,12 @@ struct AnalysisOptions {
   char DecimalSeparator = '.';  // "," makes the delimiter ";"
   UserAnswers* Answers = nullptr;  // shows the open-error message for a locked results file
 };
+
+// Reads the samples of the data file through the analysis and hands each finished session to
+// onSession. With a cancel flag, a raised flag ends the reading between blocks (Cancelled).
+AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParameters& params,
+                                const ZoneMap& map, const ActivityAnalyzer::SessionCallback& onSession,
+                                const std::atomic<bool>* cancel = nullptr);
 
 // Analyses the data file into the results file, which is written under a temporary name and
 // renamed into place only when complete; on any failure an existing results file is untouched.

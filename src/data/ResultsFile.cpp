@@ -85,36 +85,51 @@ bool ResultsWriter::Flush() {
   return !failed_;
 }
 
-std::string ResultsWriter::Distance(double pixels) const {
+double CalibratedDistance(double pixels, double reference, double scale) {
   // Converted with the calibration as given; no scale means no distance.
-  if (!(scale_ > 0) || !std::isfinite(reference_)) return FormatFixed(0.0, 1, decimal_);
-  return FormatFixed(pixels * reference_ / scale_, 1, decimal_);
+  if (!(scale > 0) || !std::isfinite(reference)) return 0.0;
+  return pixels * reference / scale;
+}
+
+void SessionFigures(const SessionResult& s, const std::vector<int>& zoneList, double reference,
+                    double scale, std::vector<ResultsLineFigures>& lines) {
+  lines.assign(1, ResultsLineFigures{});
+  lines.front().Distance = CalibratedDistance(s.TotalDistance, reference, scale);
+  ResultsLineFigures sums = lines.front();
+  for (int z : zoneList) {
+    const ZoneTally& t = s.Zones[static_cast<std::size_t>(z)];
+    ResultsLineFigures line;
+    line.Zone = z;
+    line.Distance = CalibratedDistance(t.Distance, reference, scale);
+    line.AmbulatorySeconds = t.AmbulatorySeconds;
+    line.StereotypicSeconds = t.StereotypicSeconds;
+    line.RestingSeconds = t.RestingSeconds;
+    line.VisitSeconds = t.VisitSeconds;
+    line.Visits = t.Visits;
+    line.Latency = s.FirstEntry[static_cast<std::size_t>(z)];
+    sums.AmbulatorySeconds += t.AmbulatorySeconds;
+    sums.StereotypicSeconds += t.StereotypicSeconds;
+    sums.RestingSeconds += t.RestingSeconds;
+    sums.VisitSeconds += t.VisitSeconds;
+    lines.push_back(line);
+  }
+  lines.front() = sums;
 }
 
 void ResultsWriter::WriteSession(const SessionResult& s) {
-  std::int64_t amb = 0, ster = 0, rest = 0, visit = 0;
-  for (int z : zoneList_) {
-    const ZoneTally& t = s.Zones[static_cast<std::size_t>(z)];
-    amb += t.AmbulatorySeconds;
-    ster += t.StereotypicSeconds;
-    rest += t.RestingSeconds;
-    visit += t.VisitSeconds;
-  }
+  SessionFigures(s, zoneList_, reference_, scale_, lines_);
   const std::string number = Number(s.Number);
   const char d = delimiter_;
-  std::string lines;
-  lines.reserve(64 * (zoneList_.size() + 1));
-  lines += number + d + "ALL" + d + Distance(s.TotalDistance) + d + Number(amb) + d + Number(ster) +
-           d + Number(rest) + d + Number(visit) + d + "N/A" + d + "N/A\r\n";
-  for (int z : zoneList_) {
-    const ZoneTally& t = s.Zones[static_cast<std::size_t>(z)];
-    const double first = s.FirstEntry[static_cast<std::size_t>(z)];
-    lines += number + d + static_cast<char>(z + 32) + d + Distance(t.Distance) + d +
-             Number(t.AmbulatorySeconds) + d + Number(t.StereotypicSeconds) + d +
-             Number(t.RestingSeconds) + d + Number(t.VisitSeconds) + d + Number(t.Visits) + d +
-             (first < 0 ? std::string("N/A") : FormatFixed(first, 1, decimal_)) + "\r\n";
+  std::string text;
+  text.reserve(64 * lines_.size());
+  for (const ResultsLineFigures& f : lines_) {
+    text += number + d + (f.Zone < 0 ? std::string("ALL") : std::string(1, static_cast<char>(f.Zone + 32))) +
+            d + FormatFixed(f.Distance, 1, decimal_) + d + Number(f.AmbulatorySeconds) + d +
+            Number(f.StereotypicSeconds) + d + Number(f.RestingSeconds) + d + Number(f.VisitSeconds) + d +
+            (f.Visits < 0 ? std::string("N/A") : Number(f.Visits)) + d +
+            (f.Latency < 0 ? std::string("N/A") : FormatFixed(f.Latency, 1, decimal_)) + "\r\n";
   }
-  Write(lines);
+  Write(text);
 }
 
 }  // namespace tlx

@@ -23,6 +23,25 @@ std::string PrintStyleNumber(double value);
 std::string ResultsHeaderText(const AnalysisParameters& params, const AnalysisContext& context,
                               char decimalSeparator);
 
+// The figures of one results line: the session's "ALL" line or one listed zone's line.
+struct ResultsLineFigures {
+  int Zone = -1;  // zone code; -1 for "ALL"
+  double Distance = 0;  // in the measurement unit; 0 without a usable calibration
+  std::int64_t AmbulatorySeconds = 0;
+  std::int64_t StereotypicSeconds = 0;
+  std::int64_t RestingSeconds = 0;
+  std::int64_t VisitSeconds = 0;
+  std::int64_t Visits = -1;  // -1: "N/A"
+  double Latency = -1;  // seconds; -1: "N/A"
+};
+
+// A pixel distance in the measurement unit, with the calibration as given.
+double CalibratedDistance(double pixels, double reference, double scale);
+// The lines of one session in results order: "ALL" (sums over the listed zones), then each zone
+// of the list. `lines` is reused.
+void SessionFigures(const SessionResult& session, const std::vector<int>& zoneList, double reference,
+                    double scale, std::vector<ResultsLineFigures>& lines);
+
 // Formats sessions into results lines and hands them to a sink in large pieces.
 class ResultsWriter {
  public:
@@ -34,7 +53,6 @@ class ResultsWriter {
   bool Flush();
 
  private:
-  std::string Distance(double pixels) const;
   std::string Number(std::int64_t value) const { return PrintStyleNumber(static_cast<double>(value)); }
 
   const ResultsSink& sink_;
@@ -44,6 +62,7 @@ class ResultsWriter {
   double reference_;
   double scale_;
   std::string buffer_;
+  std::vector<ResultsLineFigures> lines_;
   bool failed_ = false;
 };
 

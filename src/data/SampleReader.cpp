@@ -61,13 +61,14 @@ SampleBlockReader::SampleBlockReader(SampleFile& file, std::size_t blockBytes)
   // No bigger than the file needs: small files are read in one piece without a large buffer.
   const std::size_t fileBytes = file.Size() > 0 ? static_cast<std::size_t>(file.Size()) : 0;
   const std::size_t bytes = std::min(blockBytes < 2 ? std::size_t(2) : blockBytes, fileBytes + 2);
-  words_.resize(bytes / 2 + 1);
+  capacity_ = bytes / 2 + 1;
+  words_.reset(new std::uint16_t[capacity_]);
 }
 
 std::span<const std::uint16_t> SampleBlockReader::Next() {
   // The words' own memory receives the bytes, after a byte carried over from the last read.
-  char* const bytes = reinterpret_cast<char*>(words_.data());
-  const std::size_t room = words_.size() * 2 - 1;
+  char* const bytes = reinterpret_cast<char*>(words_.get());
+  const std::size_t room = capacity_ * 2 - 1;
   count_ = 0;
   while (!ended_ && count_ == 0) {
     std::size_t have = 0;
@@ -86,7 +87,7 @@ std::span<const std::uint16_t> SampleBlockReader::Next() {
   if constexpr (std::endian::native != std::endian::little) {
     for (std::size_t i = 0; i < count_; ++i) words_[i] = static_cast<std::uint16_t>((words_[i] >> 8) | (words_[i] << 8));
   }
-  return {words_.data(), count_};
+  return {words_.get(), count_};
 }
 
 }  // namespace tlx

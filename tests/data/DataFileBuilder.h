@@ -2,7 +2,9 @@
 // samples as little-endian words, written exactly as the format lays them out.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +38,21 @@ struct DataFileBuilder {
   }
   DataFileBuilder& Repeat(int x, int y, int count) {
     for (int i = 0; i < count; ++i) Add(x, y);
+    return *this;
+  }
+
+  // A seeded walk from the middle of the picture: rests, moves of up to 10 px and now and then a
+  // lost sample.
+  DataFileBuilder& Walk(unsigned seed, int count) {
+    std::mt19937 random(seed);
+    int x = 128, y = 96;
+    for (int i = 0; i < count; ++i) {
+      if (random() % 3 == 0) {
+        x = std::clamp(x + static_cast<int>(random() % 21) - 10, 0, 255);
+        y = std::clamp(y + static_cast<int>(random() % 21) - 10, 0, 191);
+      }
+      Add(x, random() % 50 == 0 ? 255 : y);
+    }
     return *this;
   }
 

@@ -1,0 +1,221 @@
+// The tidy table of many recordings: field quoting and escaping, the order and completeness of a
+// batch whatever the number of workers, failures and cancelling, and rows that carry exactly the
+// figures of the results files.
+#include "DataFileBuilder.h"
+#include "common/Paths.h"
+#include "data/Analysis.h"
+#include "data/AnalysisSetup.h"
+#include "data/ResultsTable.h"
+#include "data/TidyBatch.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+
+namespace tlx {
+namespace {
+
+using test::DataFileBuilder;
+
+// A strict RFC 4180 reader: quoted fields may hold anything, a quote inside is doubled, records
+// end with CR LF; anything else fails the test.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> record;
+  std::string field;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '"') {
+      for (++i;; ++i) {
+        if (i >= text.size()) {
+          ADD_FAILURE() << "unterminated quoted field";
+          return records;
+        }
+        if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') field += text[i++];
+        else if (text[i] == '"') break;
+        else field += text[i];
+      }
+      ++i;
+    } else {
+      while (i < text.size() && text[i] != ',' && text[i] != '\r') {
+        EXPECT_NE(text[i], '"') << "quote inside an unquoted field at " << i;
+        EXPECT_NE(text[i], '\n') << "bare line feed at " << i;
+        field += text[i++];
+      }
+    }
+    record.push_back(std::move(field));
+    field.clear();
+    if (i < text.size() && text[i] == ',') {
+      ++i;
+      continue;
+    }
+    EXPECT_EQ(text.substr(i, 2), "\r\n") << "record not ended by CR LF at " << i;
+    i += 2;
+    records.push_back(std::move(record));
+    record.clear();
+  }
+  return records;
+}
+
+// A map of four zones whose characters need quoting or escaping: ",", a quote, a blank and "\".
+std::string AwkwardMap() {
+  std::string cells;
+  for (int row = 0; row < 24; ++row) {
+    for (int column = 0; column < 32; ++column) cells += (row < 12 ? (column < 16 ? "," : "\"") : (column < 16 ? " " : "\\"));
+  }
+  return std::string("\xFC\xAA") + cells;
+}
+
+struct Batch {
+  test::TempDir dir;
+  TidyBatchRequest request;
+  std::vector<std::string> good;
+  Batch() {
+    for (int i = 0; i < 6; ++i) {
+      good.push_back(dir.File("R" + std::to_string(i) + ",\"rat\" ü.DAT"));
+      // 5 per second, 60-second sessions, the last one short.
+      test::WriteBytes(good.back(), DataFileBuilder{.rateCode = 1, .samples = {}}.Walk(static_cast<unsigned>(i), 900 + 250 * i).Bytes());
+      if (i == 2) test::WriteBytes(dir.File("R2,\"rat\" ü.MAP"), AwkwardMap());
+    }
+    test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(60, '\0'));
+    request.DataPaths = good;
+    request.DataPaths.insert(request.DataPaths.begin() + 2, dir.File("SETUP.DAT"));
+    request.DataPaths.push_back(dir.File("GONE.DAT"));
+  }
+  std::pair<TidyBatchReport, std::string> Run(unsigned jobs, TidyFormat format = TidyFormat::Csv) {
+    std::string text;
+    request.Jobs = jobs;
+    request.Format = format;
+    const TidyBatchReport report = RunTidyBatch(request, [&text](std::string_view s) {
+      text += s;
+      return true;
+    });
+    return {report, text};
+  }
+};
+
+TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8) {
+  EXPECT_EQ(CsvField("A"), "A");
+  EXPECT_EQ(CsvField("Zoë ü"), "Zoë ü");
+  EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+  EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(CsvField("two\r\nlines"), "\"two\r\nlines\"");
+  EXPECT_EQ(CsvField(" "), "\" \"");  // a blank zone stays a blank through trimming readers
+  EXPECT_EQ(CsvField(""), "");
+  // Bytes that are no UTF-8 character: a stray byte, a cut-short character at the end, an
+  // overlong form and an encoded surrogate; a four-byte character passes.
+  EXPECT_EQ(ValidUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ValidUtf8("end\xC3"), "end\xEF\xBF\xBD");
+  EXPECT_EQ(ValidUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(ValidUtf8("\xF0\x9F\x90\x80"), "\xF0\x9F\x90\x80");
+  EXPECT_EQ(JsonString("a\"b\\c\n\x01\x7F\xFF"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\xEF\xBF\xBD\"");
+}
+
+TEST(TidyText, TheDistanceColumnNamesTheUnitAllRecordingsShare) {
+  EXPECT_EQ(DistanceColumn({2, 2}), "distance_cm");
+  EXPECT_EQ(DistanceColumn({9}), "distance_user_defined");
+  EXPECT_EQ(DistanceColumn({5}), "distance_inches");
+  EXPECT_EQ(DistanceColumn({2, 5}), "distance");
+}
+
+TEST(TidyBatch, RowsComeInFileOrderWhateverTheWorkersAndBadFilesAreListed) {
+  Batch batch;
+  const auto [report, text] = batch.Run(1);
+  EXPECT_EQ(report.Analysed, 6u);
+  ASSERT_EQ(report.Failures.size(), 2u);
+  EXPECT_EQ(report.Failures[0].DataPath, batch.dir.File("SETUP.DAT"));
+  EXPECT_EQ(report.Failures[0].Reason, "The file SETUP.DAT is not a valid Tracelux data file.");
+  EXPECT_EQ(report.Failures[1].Reason, "The file " + batch.dir.File("GONE.DAT") + " does not exist.");
+  for (unsigned jobs : {2u, 3u, 8u}) EXPECT_EQ(batch.Run(jobs).second, text) << jobs;
+
+  const auto records = ReadCsv(text);
+  ASSERT_FALSE(records.empty());
+  EXPECT_EQ(records[0], TidyColumns("distance_cm"));
+  std::string lastFile;
+  std::vector<std::string> filesInOrder;
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    ASSERT_EQ(records[r].size(), records[0].size()) << r;
+    if (records[r][1] != lastFile) filesInOrder.push_back(lastFile = records[r][1]);
+  }
+  EXPECT_EQ(filesInOrder, batch.good);
+}
+
+// Every row against the results file of the same recording, figure for figure.
+TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
+  Batch batch;
+  // The results file cannot carry the map whose zone characters are its own delimiter and quote.
+  batch.good.erase(batch.good.begin() + 2);
+  batch.request.DataPaths = batch.good;
+  batch.request.Overrides.SessionLength = 50;
+  batch.request.Overrides.CalibrateReference = 7.5;
+  const auto records = ReadCsv(batch.Run(2).second);
+  std::size_t r = 1;
+  for (const std::string& path : batch.good) {
+    PreparedAnalysis prepared;
+    ASSERT_EQ(PrepareAnalysis(path, batch.request.Overrides, prepared), PrepareProblem::None);
+    std::string results;
+    ASSERT_TRUE(AnalyzeDataFileTo(path, [&results](std::string_view s) { results += s; return true; },
+                                  prepared.Params, prepared.Context, {}).Ok());
+    ResultsTable table;
+    ParseResultsText(results, table, nullptr);
+    ASSERT_GT(table.RowCount(), 5u);
+    for (const auto& row : table.Rows) {
+      ASSERT_LT(r, records.size());
+      const auto& tidy = records[r++];
+      EXPECT_EQ(tidy[0], FileNamePart(path));
+      EXPECT_EQ(tidy[2], "2000-01-01T00:00:00");
+      EXPECT_EQ(tidy[4], "50");
+      EXPECT_EQ(tidy[18], "7.5");
+      EXPECT_EQ(tidy[20], prepared.Context.MapFileName);
+      std::vector<std::string> figures(tidy.begin() + 3, tidy.begin() + 13);
+      figures.erase(figures.begin() + 1);  // the session length is not a results column
+      std::vector<std::string> expected = row;
+      for (std::string& cell : expected) {
+        if (cell == "N/A") cell.clear();
+      }
+      // The results reader trims cells; the blank zone is " " in the table.
+      if (expected[1].empty()) expected[1] = " ";
+      EXPECT_EQ(figures, expected) << path << " row " << r;
+    }
+  }
+  EXPECT_EQ(r, records.size());
+}
+
+TEST(TidyBatch, JsonLinesHoldTheSameRowsWithNullsAndEscapedZones) {
+  Batch batch;
+  batch.request.DataPaths = {batch.good[2]};
+  const auto [report, json] = batch.Run(2, TidyFormat::JsonLines);
+  ASSERT_TRUE(report.Ok());
+  const auto csv = ReadCsv(batch.Run(2).second);
+  ASSERT_EQ(std::count(json.begin(), json.end(), '\n'), static_cast<long>(csv.size() - 1));
+  EXPECT_EQ(json.substr(0, json.find('\n')).find("\"visits\": null, \"latency_s\": null") != std::string::npos, true);
+  for (const char* zone : {"\"zone\": \",\"", "\"zone\": \"\\\"\"", "\"zone\": \" \"", "\"zone\": \"\\\\\""}) {
+    EXPECT_NE(json.find(zone), std::string::npos) << zone;
+  }
+  EXPECT_NE(json.find("\"path\": \"" + batch.dir.Path() + "/R2,\\\"rat\\\" ü.DAT\""), std::string::npos);
+}
+
+TEST(TidyBatch, CancelStopsBetweenFilesAndARefusingOutputEndsTheBatch) {
+  Batch batch;
+  std::atomic<bool> cancel{false};
+  std::string text;
+  const auto keep = [&text](std::string_view s) {
+    text += s;
+    return true;
+  };
+  const TidyBatchReport cancelled =
+      RunTidyBatch(batch.request, keep, [&cancel](std::size_t done, std::size_t) { cancel = done >= 1; }, &cancel);
+  EXPECT_TRUE(cancelled.Cancelled);
+  EXPECT_EQ(cancelled.Analysed, 1u);
+  EXPECT_EQ(ReadCsv(text).back()[1], batch.good[0]);
+
+  int pieces = 0;
+  const TidyBatchReport refused = RunTidyBatch(batch.request, [&pieces](std::string_view) { return ++pieces < 2; });
+  EXPECT_TRUE(refused.OutputFailed);
+  EXPECT_EQ(pieces, 2);  // nothing more is offered once a piece was refused
+  EXPECT_FALSE(refused.Ok());
+}
+
+}  // namespace
+}  // namespace tlx
