@@ -1,6 +1,7 @@
 #include "app/AppStart.h"
 
 #include "app/MainWindow.h"
+#include "buildinfo/BuildInfo.h"
 #include "app/panels/ExperimentPanel.h"
 #include "app/panels/RunPanel.h"
 
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -44,6 +46,16 @@ void Save(QWidget& window, const QString& directory, const QString& name) {
 
 }  // namespace
 
+bool PrintVersionIfAsked(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s\n", VersionLine("tracelux").c_str());
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tracelux-One video tracking"));
@@ -60,7 +72,9 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
                                  QStringLiteral("DIR"));
   const QCommandLineOption timing(QStringLiteral("timing"),
                                   QStringLiteral("Print the time to a usable window."));
-  parser.addOptions({home, simulate, port, shots, timing});
+  const QCommandLineOption version(QStringLiteral("version"),
+                                   QStringLiteral("Print the version and the build's commit."));
+  parser.addOptions({home, simulate, port, shots, timing, version});
   if (!parser.parse(arguments)) {
     std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
     return false;

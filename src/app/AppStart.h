@@ -21,6 +21,10 @@ struct AppOptions {
   bool timing = false;      // --timing: prints the start-up time
 };
 
+// "--version" anywhere on the command line: prints the version line and true. Checked before
+// the application object exists, so it answers without a display.
+bool PrintVersionIfAsked(int argc, char* argv[]);
+
 // Parses the command line; false (with the message printed) on a bad one.
 bool ParseOptions(const QStringList& arguments, AppOptions& options);
 

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/WindowPlace.h"
+#include "app/dialogs/AboutBox.h"
 #include "app/dialogs/MeasuringScreen.h"
 #include "app/dialogs/PortDialogs.h"
 #include "app/dialogs/SetupWindows.h"
@@ -71,6 +73,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
   program_->display.SetView(this);
   setMinimumSize(kMinWidth, kMinHeight);
   resize(960, 680);
+  RestoreWindowPlace(*this, services_.home);
   SetTitleSuffix({});
   qApp->installEventFilter(this);
   timer1_ = services_.clock.StartTimer(kTimer1Ms, [this] { OnTimer1(); });
@@ -174,10 +177,9 @@ void MainWindow::BuildMenus() {
   AddAction(tools, "mnuMonitor", QStringLiteral("&Monitor"), [this] { MonitorCommand(); });
   QMenu* run = top("mnuRun", QStringLiteral("&Run"));
   AddAction(run, "mnuRunExpt", QStringLiteral("Run &Experiment"), [this] { RunExperimentCommand(); });
-  QAction* help = bar->addAction(QStringLiteral("&Help"));
-  help->setObjectName(QStringLiteral("mnuHelp"));
-  actions_[QStringLiteral("mnuHelp")] = help;
-  connect(help, &QAction::triggered, this, &MainWindow::OpenManual);
+  QMenu* help = top("mnuHelp", QStringLiteral("&Help"));
+  AddAction(help, "mnuManual", QStringLiteral("&Manual\tF1"), [this] { OpenManual(); });
+  AddAction(help, "mnuAbout", QStringLiteral("&About Tracelux-One"), [this] { ShowAbout(); });
   Menu(QStringLiteral("mnuExport"))->setEnabled(false);
   SetMenus(true);
 }
@@ -452,6 +454,8 @@ void MainWindow::ShowBuildDate() {
                          MsgIcon::Information, MsgButtons::Ok});
 }
 
+void MainWindow::ShowAbout() { answers_->ShowMessage(AboutMessage()); }
+
 void MainWindow::OpenManual() {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(services_.manualPath)));
 }
@@ -518,6 +522,7 @@ void MainWindow::StartUp() {
 void MainWindow::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  SaveWindowPlace(*this, services_.home);
   if (mode_ == kModeExpt) {
     // Values typed on the panel are kept as they would be when leaving it.
     ParametersFromScreen(program_->parameters, *experiment_, *answers_, program_->settings.VideoType);

@@ -257,6 +257,7 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
   program_.answers.ShowStatus("", -1);
   emit ExportAvailable(true);
   emit TitleChanged(Q(FileNamePart(path)));
+  emit DataFileOpened(Q(path));
   return true;
 }
 

@@ -10,6 +10,7 @@ namespace tlx::gui {
 
 class MainWindow;
 class OpenDataPanel;
+class RecentFilesMenu;
 class ZonePanel;
 
 class DataZonePanels : public QObject {
@@ -28,6 +29,7 @@ class DataZonePanels : public QObject {
   ZonePanel* Zone() const { return zone_; }
   OpenDataPanel* Data() const { return data_; }
   SummaryProgram& Summary() { return summary_; }
+  RecentFilesMenu* Recent() const { return recent_; }
 
  private:
   void EnterZone();
@@ -38,6 +40,7 @@ class DataZonePanels : public QObject {
   SummaryProgram summary_;
   ZonePanel* zone_;
   OpenDataPanel* data_;
+  RecentFilesMenu* recent_;
 };
 
 }  // namespace tlx::gui
