@@ -29,7 +29,6 @@ class DataZonePanels : public QObject {
   ZonePanel* Zone() const { return zone_; }
   OpenDataPanel* Data() const { return data_; }
   SummaryProgram& Summary() { return summary_; }
-  RecentFilesMenu* Recent() const { return recent_; }
 
  private:
   void EnterZone();
