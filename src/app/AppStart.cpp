@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/QtUserAnswers.h"
 #include "common/HomeLock.h"
+#include "buildinfo/BuildInfo.h"
 #include "app/panels/ExperimentPanel.h"
 #include "app/panels/RunPanel.h"
 
@@ -16,6 +17,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -54,6 +56,16 @@ bool ClaimProgramHome(const std::string& home, HomeLock& lock) {
   return false;
 }
 
+bool PrintVersionIfAsked(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s\n", VersionLine("tracelux").c_str());
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tracelux-One video tracking"));
@@ -70,7 +82,9 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
                                  QStringLiteral("DIR"));
   const QCommandLineOption timing(QStringLiteral("timing"),
                                   QStringLiteral("Print the time to a usable window."));
-  parser.addOptions({home, simulate, port, shots, timing});
+  const QCommandLineOption version(QStringLiteral("version"),
+                                   QStringLiteral("Print the version and the build's commit."));
+  parser.addOptions({home, simulate, port, shots, timing, version});
   if (!parser.parse(arguments)) {
     std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
     return false;

@@ -29,6 +29,9 @@ struct AppOptions {
 // it cannot be taken, the user is told in a message box and the result is false: the program
 // then ends before it reads or writes anything in the home.
 bool ClaimProgramHome(const std::string& home, HomeLock& lock);
+// "--version" anywhere on the command line: prints the version line and true. Checked before
+// the application object exists, so it answers without a display.
+bool PrintVersionIfAsked(int argc, char* argv[]);
 
 // Parses the command line; false (with the message printed) on a bad one.
 bool ParseOptions(const QStringList& arguments, AppOptions& options);

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
@@ -21,8 +22,12 @@
 int main(int argc, char* argv[]) {
   QElapsedTimer started;
   started.start();
+  if (tlx::gui::PrintVersionIfAsked(argc, argv)) return 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tracelux"));
+  // The installed desktop entry and icon: the desktop's menus and task bar match the window to them.
+  QGuiApplication::setDesktopFileName(QStringLiteral("tracelux"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tracelux")));
   tlx::gui::AppOptions options;
   if (!tlx::gui::ParseOptions(QApplication::arguments(), options)) return 2;
 

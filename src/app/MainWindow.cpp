@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 
 #include "app/dialogs/BatchAnalyzeDialog.h"
+#include "app/WindowPlace.h"
+#include "app/dialogs/AboutBox.h"
 #include "app/dialogs/MeasuringScreen.h"
 #include "app/dialogs/PortDialogs.h"
 #include "app/dialogs/SetupWindows.h"
@@ -75,6 +77,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
   program_->run.SetPortName([this] { return UnitPortName(program_->settings.ComPort); });
   setMinimumSize(kMinWidth, kMinHeight);
   resize(960, 680);
+  RestoreWindowPlace(*this, services_.home);
   SetTitleSuffix({});
   qApp->installEventFilter(this);
   timer1_ = services_.clock.StartTimer(kTimer1Ms, [this] { OnTimer1(); });
@@ -190,10 +193,9 @@ void MainWindow::BuildMenus() {
   AddAction(tools, "mnuMonitor", QStringLiteral("&Monitor"), [this] { MonitorCommand(); });
   QMenu* run = top("mnuRun", QStringLiteral("&Run"));
   AddAction(run, "mnuRunExpt", QStringLiteral("Run &Experiment"), [this] { RunExperimentCommand(); });
-  QAction* help = bar->addAction(QStringLiteral("&Help"));
-  help->setObjectName(QStringLiteral("mnuHelp"));
-  actions_[QStringLiteral("mnuHelp")] = help;
-  connect(help, &QAction::triggered, this, &MainWindow::OpenManual);
+  QMenu* help = top("mnuHelp", QStringLiteral("&Help"));
+  AddAction(help, "mnuManual", QStringLiteral("&Manual\tF1"), [this] { OpenManual(); });
+  AddAction(help, "mnuAbout", QStringLiteral("&About Tracelux-One"), [this] { ShowAbout(); });
   Menu(QStringLiteral("mnuExport"))->setEnabled(false);
   SetMenus(true);
 }
@@ -476,6 +478,8 @@ void MainWindow::ShowBuildDate() {
                          MsgIcon::Information, MsgButtons::Ok});
 }
 
+void MainWindow::ShowAbout() { answers_->ShowMessage(AboutMessage()); }
+
 void MainWindow::OpenManual() {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(services_.manualPath)));
 }
@@ -542,6 +546,7 @@ void MainWindow::StartUp() {
 void MainWindow::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  SaveWindowPlace(*this, services_.home);
   if (mode_ == kModeExpt) {
     // Values typed on the panel are kept as they would be when leaving it.
     ParametersFromScreen(program_->parameters, *experiment_, *answers_, program_->settings.VideoType);

@@ -103,6 +103,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void CalcAreaCommand();
   void StartMeasuring(int mode);
   void ShowBuildDate();
+  void ShowAbout();
   void OpenManual();
 
   Program& GetProgram() { return *program_; }

@@ -1,3 +1,4 @@
+#include "buildinfo/BuildInfo.h"
 #include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "");
   CLI::App app{"Tracelux-One command line: analysis, export, files and headless runs"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", tlx::VersionLine("tracelux-cli"));
   tlx::cli::RegisterSetupCommands(app);
   tlx::cli::RegisterMapCommands(app);
   tlx::cli::RegisterAnalyzeCommands(app);
@@ -33,6 +35,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

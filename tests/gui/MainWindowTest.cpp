@@ -8,6 +8,7 @@
 #include "app/panels/LivePicture.h"
 #include "app/panels/RunPanel.h"
 #include "app/panels/SystemPanel.h"
+#include "buildinfo/BuildInfo.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -65,7 +66,7 @@ class MainWindowTest : public QObject {
         {"mnuSetupMap", "&Map"}, {"mnuSetupSystem", "S&ystem"}, {"mnuSetupCom", "Com &Port"},
         {"mnuColors", "&Colors"}, {"mnuTools", "&Tools"}, {"mnuReset", "&Reset"},
         {"mnuMonitor", "&Monitor"}, {"mnuRun", "&Run"}, {"mnuRunExpt", "Run &Experiment"},
-        {"mnuHelp", "&Help"}};
+        {"mnuHelp", "&Help"}, {"mnuManual", "&Manual\tF1"}, {"mnuAbout", "&About Tracelux-One"}};
     for (const auto& [name, caption] : items) {
       QAction* a = W().Menu(QLatin1String(name));
       QVERIFY2(a, name);
@@ -226,7 +227,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig->answerer.Seen().back().text, QString("Last Build : Thursday, February 16, 2011"));
     QDesktopServices::setUrlHandler("file", this, "OpenUrl");
     QTest::keyClick(W().Home(), Qt::Key_F1);
-    Trigger("mnuHelp");
+    Trigger("mnuManual");
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(opened.size(), 2);
     QCOMPARE(opened[0].toLocalFile(), QString("/nonexistent/index.html"));
@@ -237,6 +238,17 @@ class MainWindowTest : public QObject {
     W().windowHandle()->setMinimumSize(QSize(1, 1));
     W().windowHandle()->resize(300, 200);
     QVERIFY(WindowRig::WaitFor([&] { return W().width() >= 700 && W().height() >= 500; }, 2000));
+  }
+
+  // Help > About names the version and the build's commit.
+  void aboutShowsTheVersionAndTheBuild() {
+    Trigger("mnuAbout");
+    QCOMPARE(rig->answerer.Count("About Tracelux-One"), 1);
+    const SeenBox& box = rig->answerer.Seen().back();
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QVERIFY2(box.text.startsWith("Tracelux-One\nVersion 3.20\nBuild " + QString(BuildCommit()) + "\n"),
+             qPrintable(box.text));
+    QVERIFY(QString(BuildCommit()).size() > 0 && !QString(BuildCommit()).contains('\n'));
   }
 
   void portDialogKeepsTheOpenPort() {

@@ -256,6 +256,7 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
   }
   emit ExportAvailable(true);
   emit TitleChanged(Q(FileNamePart(path)));
+  emit DataFileOpened(Q(path));
   return true;
 }
 

@@ -75,6 +75,8 @@ class OpenDataPanel : public QWidget {
  signals:
   void ExportAvailable(bool available);
   void TitleChanged(const QString& suffix);
+  // A data file was loaded onto the panel.
+  void DataFileOpened(const QString& path);
   void ExitRequested();
 
  protected:

@@ -1,6 +1,7 @@
 #include "app/data/PanelHookup.h"
 
 #include "app/MainWindow.h"
+#include "app/RecentFiles.h"
 #include "app/data/OpenDataPanel.h"
 #include "app/zone/ZonePanel.h"
 
@@ -85,6 +86,9 @@ DataZonePanels::DataZonePanels(MainWindow& window)
   connect(data_, &OpenDataPanel::ExitRequested, this, [this] { window_.EnterHome(); });
   connect(data_, &OpenDataPanel::ExportAvailable, this, [this](bool on) { Enable(window_, "mnuExport", on); });
   connect(data_, &OpenDataPanel::TitleChanged, this, [this](const QString& name) { window_.SetTitleSuffix(name); });
+  // File menu entries for the data files opened last; choosing one opens it on this panel.
+  recent_ = new RecentFilesMenu(window, [this](const std::string& path) { data_->OpenDataFileForAnalysis(path); });
+  connect(data_, &OpenDataPanel::DataFileOpened, recent_, &RecentFilesMenu::Opened);
   BindMenus();
 }
 

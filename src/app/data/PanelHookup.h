@@ -10,6 +10,7 @@ namespace tlx::gui {
 
 class MainWindow;
 class OpenDataPanel;
+class RecentFilesMenu;
 class ZonePanel;
 
 class DataZonePanels : public QObject {
@@ -38,6 +39,7 @@ class DataZonePanels : public QObject {
   SummaryProgram summary_;
   ZonePanel* zone_;
   OpenDataPanel* data_;
+  RecentFilesMenu* recent_;
 };
 
 }  // namespace tlx::gui
