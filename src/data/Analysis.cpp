@@ -130,7 +130,20 @@ void ActivityAnalyzer::CompleteSecond() {
     ++z.RestingSeconds;
   }
   ++z.VisitSeconds;
+  if (onSecond_) ReportSecond();
   ambulatory_ = stereotypic_ = lost_ = false;
+}
+
+void ActivityAnalyzer::ReportSecond() const {
+  SecondRecord r;
+  r.Session = sessionNumber_ + 1;
+  r.Second = seconds_ - 1;
+  r.Ambulatory = ambulatory_;
+  r.Stereotypic = stereotypic_;
+  r.Resting = !ambulatory_ && !stereotypic_ && !lost_;
+  r.Lost = lost_;
+  r.Zone = zone_ < kZoneCount ? zone_ : -1;
+  onSecond_(r);
 }
 
 void ActivityAnalyzer::EndSession() {
