@@ -9,6 +9,8 @@
 
 #include <QComboBox>
 #include <QImageReader>
+#include <QPrinter>
+#include <QProcess>
 #include <QSvgRenderer>
 
 using namespace tlx;
@@ -32,6 +34,18 @@ std::int64_t TrackedSamples(const std::string& path, std::int64_t n, std::int64_
     tracked += !IsLostSample(static_cast<unsigned char>(bytes[at + 1]));
   }
   return tracked;
+}
+
+QString PrintedText(OpenDataPanel& panel, const std::string& path) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(path));
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  if (!panel.PrintReport(printer)) return {};
+  QProcess process;
+  process.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
+  if (!process.waitForFinished(30000)) return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 }  // namespace
@@ -116,6 +130,20 @@ class DataPictureViewTest : public QObject {
     QCOMPARE(QImage(QString::fromStdString(dir_->File("heat.png"))).size(), draw::NaturalSize(*views->Canvas()->Picture()));
     rig_->answers.QueueFile(dir_->File("missing/heat.png"));
     QVERIFY(!panel_->SavePicture());
+  }
+
+  void theReportCarriesTheShownTimelineAfterItsTable() {
+    const std::string data = test::RecordRun(*dir_, "RAT9", 30, 1, 5);
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    QVERIFY(panel_->View()->WaitForPicture());
+    const QString plain = PrintedText(*panel_, dir_->File("plain.pdf"));
+    QVERIFY2(plain.contains("Session Number : 1"), "pdftotext gave no report");
+    QVERIFY(!plain.contains("Stereotypic"));
+    panel_->Views()->SetKind(draw::PictureKind::Timeline);
+    const QString withTimeline = PrintedText(*panel_, dir_->File("timeline.pdf"));
+    for (const char* text : {"Session Number : 1", "Session 1", "Ambulatory", "Stereotypic", "Resting", "Zone "}) {
+      QVERIFY2(withTimeline.contains(QString::fromLatin1(text)), text);
+    }
   }
 };
 
