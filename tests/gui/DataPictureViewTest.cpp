@@ -50,45 +50,45 @@ QString PrintedText(OpenDataPanel& panel, const std::string& path) {
 
 }  // namespace
 
+// A data panel shown on a directory of its own.
+struct ShownPanel {
+  test::TempDir dir;
+  test::PanelRig rig{dir.Path()};
+  NoLauncher launcher;
+  SummaryProgram summary{launcher, SummarySearch{dir.Path(), "", ""}};
+  OpenDataPanel panel{rig.program, summary};
+  ShownPanel() {
+    panel.resize(900, 600);
+    panel.show();
+  }
+  // Records `sessions` sessions of 30 s at 5 per second and opens them; the data file's path, or
+  // empty when it did not open.
+  std::string Open(const std::string& name, int sessions) {
+    const std::string data = test::RecordRun(dir, name, 30, sessions, 5);
+    return panel.OpenDataFileForAnalysis(data) ? data : std::string();
+  }
+};
+
 class DataPictureViewTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::PanelRig> rig_;
-  NoLauncher launcher_;
-  std::unique_ptr<SummaryProgram> summary_;
-  std::unique_ptr<OpenDataPanel> panel_;
-
  private slots:
-  void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    rig_ = std::make_unique<test::PanelRig>(dir_->Path());
-    summary_ = std::make_unique<SummaryProgram>(launcher_, SummarySearch{dir_->Path(), "", ""});
-    panel_ = std::make_unique<OpenDataPanel>(rig_->program, *summary_);
-    panel_->resize(900, 600);
-    panel_->show();
-  }
-  void cleanup() {
-    panel_.reset();
-    summary_.reset();
-    rig_.reset();
-    dir_.reset();
-  }
-
   void theTraceIsTheDefaultAndTheOtherPicturesFollowTheSelectedSession() {
-    const std::string data = test::RecordRun(*dir_, "RAT7", 30, 2, 5);
-    QVERIFY(panel_->OpenDataFileForAnalysis(data));
-    PictureViewSwitch* views = panel_->Views();
+    ShownPanel shown;
+    const std::string data = shown.Open("RAT7", 2);
+    QVERIFY(!data.empty());
+    OpenDataPanel& panel = shown.panel;
+    PictureViewSwitch* views = panel.Views();
     QCOMPARE(views->findChild<QComboBox*>("cboPictureKind")->currentText(), QString("Trace"));
-    QVERIFY(panel_->View()->isVisible());
+    QVERIFY(panel.View()->isVisible());
     QVERIFY(!views->Canvas()->Picture());
 
     views->SetKind(draw::PictureKind::Heatmap);
-    QVERIFY(!panel_->View()->isVisible());
+    QVERIFY(!panel.View()->isVisible());
     QVERIFY(views->Canvas()->isVisible());
     QVERIFY(views->Canvas()->Picture());
     QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(data, 1, 150));
-    panel_->ShowSession(2);
+    panel.ShowSession(2);
     QCOMPARE(views->Canvas()->Picture()->Request.Session, std::int64_t(2));
     QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(data, 2, 150));
 
@@ -99,48 +99,54 @@ class DataPictureViewTest : public QObject {
     QCOMPARE(timelines[0].Seconds.size(), std::size_t(30));
 
     views->SetKind(draw::PictureKind::Trace);
-    QVERIFY(panel_->View()->isVisible());
+    QVERIFY(panel.View()->isVisible());
     QVERIFY(!views->Canvas()->Picture());
   }
 
   void saveImageWritesTheShownPictureInTheChosenFormat() {
-    const std::string data = test::RecordRun(*dir_, "RAT8", 30, 1, 5);
-    QVERIFY(panel_->OpenDataFileForAnalysis(data));
-    PictureViewSwitch* views = panel_->Views();
+    ShownPanel shown;
+    const std::string data = shown.Open("RAT8", 1);
+    QVERIFY(!data.empty());
+    OpenDataPanel& panel = shown.panel;
+    const test::TempDir& dir = shown.dir;
+    PictureViewSwitch* views = panel.Views();
     // The trace: SVG through the drawing library, PNG from the view as before.
-    rig_->answers.QueueFile(dir_->File("trace.svg"));
-    QVERIFY(panel_->SavePicture());
-    QVERIFY(QSvgRenderer(QString::fromStdString(dir_->File("trace.svg"))).isValid());
-    rig_->answers.QueueFile(dir_->File("trace.png"));
-    QVERIFY(panel_->SavePicture());
-    QCOMPARE(QImage(QString::fromStdString(dir_->File("trace.png"))).size(), panel_->View()->PictureSize());
+    shown.rig.answers.QueueFile(dir.File("trace.svg"));
+    QVERIFY(panel.SavePicture());
+    QVERIFY(QSvgRenderer(QString::fromStdString(dir.File("trace.svg"))).isValid());
+    shown.rig.answers.QueueFile(dir.File("trace.png"));
+    QVERIFY(panel.SavePicture());
+    QCOMPARE(QImage(QString::fromStdString(dir.File("trace.png"))).size(), panel.View()->PictureSize());
 
     views->SetKind(draw::PictureKind::Timeline);
-    rig_->answers.QueueFile(dir_->File("timeline.svg"));
-    QVERIFY(panel_->SavePicture());
-    QSvgRenderer svg(QString::fromStdString(dir_->File("timeline.svg")));
+    shown.rig.answers.QueueFile(dir.File("timeline.svg"));
+    QVERIFY(panel.SavePicture());
+    QSvgRenderer svg(QString::fromStdString(dir.File("timeline.svg")));
     QVERIFY(svg.isValid());
     QCOMPARE(svg.viewBoxF().size(), QSizeF(draw::NaturalSize(*views->Canvas()->Picture())));
     views->SetKind(draw::PictureKind::Heatmap);
-    rig_->answers.QueueFile(dir_->File("HEAT.BMP"));
-    QVERIFY(panel_->SavePicture());
-    QCOMPARE(QImageReader(QString::fromStdString(dir_->File("HEAT.BMP"))).format(), QByteArray("bmp"));
-    rig_->answers.QueueFile(dir_->File("heat.png"));
-    QVERIFY(panel_->SavePicture());
-    QCOMPARE(QImage(QString::fromStdString(dir_->File("heat.png"))).size(), draw::NaturalSize(*views->Canvas()->Picture()));
-    rig_->answers.QueueFile(dir_->File("missing/heat.png"));
-    QVERIFY(!panel_->SavePicture());
+    shown.rig.answers.QueueFile(dir.File("HEAT.BMP"));
+    QVERIFY(panel.SavePicture());
+    QCOMPARE(QImageReader(QString::fromStdString(dir.File("HEAT.BMP"))).format(), QByteArray("bmp"));
+    shown.rig.answers.QueueFile(dir.File("heat.png"));
+    QVERIFY(panel.SavePicture());
+    QCOMPARE(QImage(QString::fromStdString(dir.File("heat.png"))).size(), draw::NaturalSize(*views->Canvas()->Picture()));
+    shown.rig.answers.QueueFile(dir.File("missing/heat.png"));
+    QVERIFY(!panel.SavePicture());
   }
 
   void theReportCarriesTheShownTimelineAfterItsTable() {
-    const std::string data = test::RecordRun(*dir_, "RAT9", 30, 1, 5);
-    QVERIFY(panel_->OpenDataFileForAnalysis(data));
-    QVERIFY(panel_->View()->WaitForPicture());
-    const QString plain = PrintedText(*panel_, dir_->File("plain.pdf"));
+    ShownPanel shown;
+    const std::string data = shown.Open("RAT9", 1);
+    QVERIFY(!data.empty());
+    OpenDataPanel& panel = shown.panel;
+    const test::TempDir& dir = shown.dir;
+    QVERIFY(panel.View()->WaitForPicture());
+    const QString plain = PrintedText(panel, dir.File("plain.pdf"));
     QVERIFY2(plain.contains("Session Number : 1"), "pdftotext gave no report");
     QVERIFY(!plain.contains("Stereotypic"));
-    panel_->Views()->SetKind(draw::PictureKind::Timeline);
-    const QString withTimeline = PrintedText(*panel_, dir_->File("timeline.pdf"));
+    panel.Views()->SetKind(draw::PictureKind::Timeline);
+    const QString withTimeline = PrintedText(panel, dir.File("timeline.pdf"));
     for (const char* text : {"Session Number : 1", "Session 1", "Ambulatory", "Stereotypic", "Resting", "Zone "}) {
       QVERIFY2(withTimeline.contains(QString::fromLatin1(text)), text);
     }
