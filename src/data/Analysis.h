@@ -112,7 +112,7 @@ class ActivityAnalyzer {
   void FirstSample(std::uint16_t word);
   void StepRun(const std::uint16_t* words, std::int32_t count);
   void CompleteSecond();
-  void ReportSecond() const;
+  void ReportSecond(bool resting) const;
   void EndSession();
 
   std::vector<std::uint8_t> lookup_;  // sample word -> zone slot

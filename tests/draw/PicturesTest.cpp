@@ -104,9 +104,13 @@ TEST(TimelinePicture, EverySecondIsDrawnInTheColourOfItsClassAndZone) {
               ZoneStripColour(zones[std::size_t(s)], picture.Request.Colours).rgb()) << s;
   }
   // The class colours differ from one another, so the strip can be read.
-  for (auto a : classes)
-    for (auto b : classes)
-      if (a != b) EXPECT_NE(ClassColour(a), ClassColour(b));
+  for (auto a : classes) {
+    for (auto b : classes) {
+      if (a != b) {
+        EXPECT_NE(ClassColour(a), ClassColour(b));
+      }
+    }
+  }
 }
 
 TEST(TracePicture, TheWholeRecordingEndsAtItsLastPositionInTheRampsEndColour) {
