@@ -10,18 +10,15 @@ namespace {
 
 using test::RunCli;
 
-TEST(CliPlot, WritesEachKindInEachFormatAndTheWidthSetsTheSize) {
+TEST(CliPlot, WritesEachKindAndTheWidthSetsTheSize) {
   test::TempDir dir;
   test::WriteBytes(dir.File("RAT1.DAT"), test::DataFileBuilder{}.Repeat(30, 30, 50).Repeat(200, 150, 40).Bytes());
-  for (const char* kind : {"trace", "heatmap", "timeline"}) {
-    for (const char* ext : {"png", "svg", "pdf"}) {
-      const std::string out = std::string(kind) + "." + ext;
-      const auto r = RunCli({"plot", "RAT1.DAT", "--kind", kind, "--session", "all", "-o", out}, dir.Path());
-      EXPECT_EQ(r.exitCode, 0) << kind << " " << ext << ": " << r.err;
-      EXPECT_EQ(r.err, "");
-      EXPECT_EQ(r.out, "");
-      EXPECT_GT(test::ReadBytes(dir.File(out)).size(), 100u) << out;
-    }
+  for (const char* out : {"trace.png", "heatmap.svg", "timeline.pdf"}) {
+    const std::string kind = std::string(out).substr(0, std::string(out).find('.'));
+    const auto r = RunCli({"plot", "RAT1.DAT", "--kind", kind, "--session", "all", "-o", out}, dir.Path());
+    EXPECT_EQ(r.exitCode, 0) << out << ": " << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
   }
   EXPECT_EQ(test::ReadBytes(dir.File("trace.png")).substr(1, 3), "PNG");
   EXPECT_NE(test::ReadBytes(dir.File("heatmap.svg")).find("<svg"), std::string::npos);
