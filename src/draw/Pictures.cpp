@@ -14,6 +14,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
