@@ -31,5 +31,6 @@ void RegisterAnalyzeCommands(CLI::App& app);  // analyze, export-samples, info
 void RegisterSimCommands(CLI::App& app);      // sim --pty
 void RegisterRunCommands(CLI::App& app);      // run
 void RegisterDemoCommand(CLI::App& app);      // demo: a short headless run on the simulated unit
+void RegisterPlotCommand(CLI::App& app);      // plot: pictures of a data file (with the drawing library)
 
 }  // namespace tlx::cli

@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
   tlx::cli::RegisterSimCommands(app);
   tlx::cli::RegisterRunCommands(app);
   tlx::cli::RegisterDemoCommand(app);
+#ifdef TLX_WITH_DRAW
+  tlx::cli::RegisterPlotCommand(app);
+#endif
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -125,12 +125,26 @@ void ActivityAnalyzer::CompleteSecond() {
     anchorX_ = baseX_;
     anchorY_ = baseY_;
   }
-  if (!ambulatory_ && !stereotypic_ && !lost_) {
+  const bool resting = !ambulatory_ && !stereotypic_ && !lost_;
+  if (resting) {
     ++restSeconds_;
     ++z.RestingSeconds;
   }
   ++z.VisitSeconds;
+  if (onSecond_) ReportSecond(resting);
   ambulatory_ = stereotypic_ = lost_ = false;
+}
+
+void ActivityAnalyzer::ReportSecond(bool resting) const {
+  SecondRecord r;
+  r.Session = sessionNumber_ + 1;
+  r.Second = seconds_ - 1;
+  r.Ambulatory = ambulatory_;
+  r.Stereotypic = stereotypic_;
+  r.Resting = resting;
+  r.Lost = lost_;
+  r.Zone = zone_ < kZoneCount ? zone_ : -1;
+  onSecond_(r);
 }
 
 void ActivityAnalyzer::EndSession() {

@@ -78,12 +78,27 @@ int ZoneAt(const ZoneMap& map, int x, int y);
 // Rounded working thresholds (ties to even), kept within the range of a Long.
 std::int32_t WorkingThreshold(double value);
 
+// How one completed second was classified, as the session counters book it.
+struct SecondRecord {
+  std::int64_t Session = 0;  // from 1
+  std::int64_t Second = 0;   // from 0 within the session
+  bool Ambulatory = false;
+  bool Stereotypic = false;
+  bool Resting = false;
+  bool Lost = false;         // a sample of the second carried no position
+  int Zone = -1;             // zone code 0..95 of the base position, -1 when not known or untallied
+};
+
 // The per-sample state machine, fed with sample words in file order. Calls onSession for every
 // completed session and, from Finish(), for a shortened last one.
 class ActivityAnalyzer {
  public:
   using SessionCallback = std::function<void(const SessionResult&)>;
+  using SecondCallback = std::function<void(const SecondRecord&)>;
   ActivityAnalyzer(const AnalysisParameters& params, const ZoneMap& map, SessionCallback onSession);
+  // Called for every classified second, before its flags are cleared; checked once per second,
+  // so an analysis without an observer pays nothing per sample.
+  void SetSecondObserver(SecondCallback onSecond) { onSecond_ = std::move(onSecond); }
 
   void Feed(std::span<const std::uint16_t> words);
   void Finish();
@@ -99,6 +114,7 @@ class ActivityAnalyzer {
   void FirstSample(std::uint16_t word);
   void StepRun(const std::uint16_t* words, std::int32_t count);
   void CompleteSecond();
+  void ReportSecond(bool resting) const;
   void EndSession();
 
   std::unique_ptr<std::uint8_t[]> lookup_;  // sample word -> zone slot; every entry is set once
@@ -107,6 +123,7 @@ class ActivityAnalyzer {
   std::int32_t rate_;
   std::int32_t secondSamples_;  // samples that complete a second (at least 1)
   SessionCallback onSession_;
+  SecondCallback onSecond_;
 
   std::array<ZoneTally, kSlots> zones_{};
   std::array<double, kSlots> firstEntry_{};

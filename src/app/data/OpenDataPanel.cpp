@@ -3,6 +3,7 @@
 #include "app/controls/QbxRangeBox.h"
 #include "app/controls/QbxSpinButton2.h"
 #include "app/data/CalibrationBoxes.h"
+#include "app/data/PictureViewSwitch.h"
 #include "app/data/SessionView.h"
 #include "app/print/DataReport.h"
 #include "app/print/PrintSupport.h"
@@ -58,7 +59,8 @@ void OpenDataPanel::BuildControls() {
   grOpenData_->setSelectionMode(QAbstractItemView::NoSelection);
 
   auto* left = new QVBoxLayout;
-  left->addWidget(picSquiggle_, 3);
+  views_ = new PictureViewSwitch(picSquiggle_, this);
+  left->addWidget(views_, 3);
   left->addWidget(grOpenData_, 2);
   auto* right = new QVBoxLayout;
   right->addWidget(BuildParameterBox());
@@ -381,6 +383,7 @@ void OpenDataPanel::DrawSelected() {
   request.map = map_;
   request.colours = program_.colours;
   picSquiggle_->Draw(std::move(request));
+  views_->SetSource(open_.Info.Path, selected_, ParametersFromPanel(), map_, program_.colours);
 }
 
 // --- Reanalysis -------------------------------------------------------------------------------
@@ -489,6 +492,7 @@ bool OpenDataPanel::SavePicture() {
   const std::string path = ShowFileDialog(program_.answers, program_.settings.DataDir, "", "Save Image", false, "BMP",
                                           true, false);
   if (path.empty()) return false;
+  if (const std::optional<bool> saved = views_->Save(path)) return *saved;
   picSquiggle_->WaitForPicture();
   const QImage picture = picSquiggle_->Picture();
   const char* format = SameText(ExtensionPart(path), "PNG") ? "PNG" : "BMP";
@@ -510,6 +514,7 @@ ReportContent OpenDataPanel::Report() const {
   c.map = map_;
   c.colours = program_.colours;
   c.table = open_.Table;
+  if (const auto& shown = views_->Canvas()->Picture()) c.picture = std::make_shared<const draw::Picture>(*shown);
   return c;
 }
 

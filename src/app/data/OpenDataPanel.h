@@ -28,6 +28,7 @@ namespace tlx::gui {
 class CalibrationBoxes;
 class QbxRangeBox;
 class QbxSpinButton2;
+class PictureViewSwitch;
 class SessionView;
 struct ReportContent;
 
@@ -67,6 +68,7 @@ class OpenDataPanel : public QWidget {
   const OpenDataFile& Open() const { return open_; }
   const ZoneMap& Map() const { return map_; }
   SessionView* View() const { return picSquiggle_; }
+  PictureViewSwitch* Views() const { return views_; }
   CalibrationBoxes* Boxes() const { return boxes_; }
   QbxRangeBox* SessionLengthBox() const { return rbSessionLng_; }
   QComboBox* UnitsList() const { return cboUnitsPixels_; }
@@ -108,6 +110,7 @@ class OpenDataPanel : public QWidget {
   std::function<bool()> enterPanel_ = [] { return true; };
 
   SessionView* picSquiggle_;
+  PictureViewSwitch* views_;
   QTableWidget* grOpenData_;
   QbxSpinButton2* spDataSessNum_;
   std::array<QPushButton*, 4> cmdRanal_{};

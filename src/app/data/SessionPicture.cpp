@@ -1,6 +1,6 @@
 #include "app/data/SessionPicture.h"
 
-#include "app/zone/VidGrid.h"
+#include "draw/QtColour.h"
 #include "data/Reanalysis.h"
 
 #include <QElapsedTimer>

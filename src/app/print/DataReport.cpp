@@ -138,6 +138,13 @@ bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
   page.y += h + page.line;
   if (page.y + 2 * page.line > page.bottom) page.NewPage();
   PrintTable(page, content.table, content.session);
+  if (content.picture) {
+    const QSize natural = draw::NaturalSize(*content.picture);
+    const double height = page.width * natural.height() / natural.width();
+    page.y += page.line;
+    if (page.y + height > page.bottom) page.NewPage();
+    draw::DrawPicture(painter, QRectF(page.left, page.y, page.width, height), *content.picture);
+  }
   return painter.end();
 }
 

@@ -5,6 +5,7 @@
 #include "common/Clock.h"
 #include "data/DataFile.h"
 #include "data/ResultsTable.h"
+#include "draw/Pictures.h"
 #include "setup/Colours.h"
 #include "zonemap/ZoneMap.h"
 
@@ -29,6 +30,7 @@ struct ReportContent {
   ColourTable colours;
   std::shared_ptr<const std::vector<PositionSample>> trace;
   ResultsTable table;
+  std::shared_ptr<const draw::Picture> picture;  // a heatmap or timeline, printed after the table
 };
 
 // The report's text lines above the picture, in order.

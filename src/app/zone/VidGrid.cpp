@@ -9,10 +9,6 @@
 
 namespace tlx::gui {
 
-QColor ToQColor(std::int32_t colour) {
-  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 VidGrid::VidGrid(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("vgZoneGrid"));
   setFocusPolicy(Qt::StrongFocus);

@@ -15,7 +15,7 @@
 
 namespace tlx::gui {
 
-QColor ToQColor(std::int32_t colour);
+QColor ToQColor(std::int32_t colour);  // defined with the drawing library
 
 class VidGrid : public QWidget {
   Q_OBJECT

@@ -1,0 +1,218 @@
+// The figures behind the pictures: time per location (occupancy) and the second-by-second
+// classification (timeline), checked against hand-made recordings and against the analysis' own
+// results for the same file.
+#include "data/ActivityTimeline.h"
+#include "data/Occupancy.h"
+#include "data/ResultsTable.h"
+#include "DataFileBuilder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tlx {
+namespace {
+
+using test::DataFileBuilder;
+
+std::string Write(const test::TempDir& dir, const DataFileBuilder& file) {
+  const std::string path = dir.File("RAT1.DAT");
+  test::WriteBytes(path, file.Bytes());
+  return path;
+}
+
+AnalysisParameters Params(int length, int rate) {
+  AnalysisParameters p;
+  p.SessionLength = length;
+  p.SampleRate = static_cast<std::int16_t>(rate);
+  p.MaximumDistance = 50;
+  p.AmbulatoryThreshold = 3;
+  p.StereotypicThreshold = 2;
+  p.CalibrateScale = p.CalibrateReference = 1;
+  return p;
+}
+
+// A wandering animal, `seconds` long at `rate` samples per second: still seconds, and seconds of
+// small steps and jumps with lost samples (Y 255 and rows below the picture) and artifacts.
+DataFileBuilder Wandering(int seconds, int rate, unsigned seed) {
+  std::mt19937 random(seed);
+  DataFileBuilder file;
+  int x = 128, y = 96;
+  for (int second = 0; second < seconds; ++second) {
+    if (random() % 3 == 0) {
+      file.Repeat(x, y, rate);
+      continue;
+    }
+    for (int i = 0; i < rate; ++i) {
+      const unsigned r = random() % 100;
+      if (r < 6) { file.Add(int(random() % 256), 255); continue; }
+      if (r < 8) { file.Add(int(random() % 256), 192 + int(random() % 63)); continue; }
+      if (r < 10) { file.Add(int(random() % 256), int(random() % 192)); continue; }  // artifact
+      const int step = r < 50 ? 1 : 8;
+      x = std::clamp(x + int(random() % (2 * step + 1)) - step, 0, 255);
+      y = std::clamp(y + int(random() % (2 * step + 1)) - step, 0, 191);
+      file.Add(x, y);
+    }
+  }
+  return file;
+}
+
+TEST(Occupancy, OneCellRecordingGivesOneHotCellHoldingAllTrackedTimeLostSamplesApart) {
+  test::TempDir dir;
+  // 5 samples per second; 12 at (17,30), 3 lost (Y 255, 200, 192).
+  DataFileBuilder file;
+  file.Repeat(17, 30, 6).Add(40, 255).Repeat(17, 30, 6).Add(0, 200).Add(255, 192);
+  const std::string path = Write(dir, file);
+  OccupancyGrid grid;
+  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 5, 8, grid), SampleRangeStatus::Done);
+  EXPECT_EQ(grid.Columns, 32);
+  EXPECT_EQ(grid.Rows, 24);
+  EXPECT_EQ(grid.TrackedSamples, 12);
+  EXPECT_EQ(grid.LostSamples, 3);
+  EXPECT_DOUBLE_EQ(grid.TrackedSeconds(), 12 / 5.0);
+  EXPECT_DOUBLE_EQ(grid.SecondsAt(30 / 8, 17 / 8), 12 / 5.0);
+  int hot = 0;
+  for (int r = 0; r < grid.Rows; ++r)
+    for (int c = 0; c < grid.Columns; ++c) hot += grid.SamplesAt(r, c) > 0;
+  EXPECT_EQ(hot, 1);
+  EXPECT_EQ(grid.MaximumSamples(), 12);
+}
+
+TEST(Occupancy, CellSizesCoverThePictureToItsLastPosition) {
+  test::TempDir dir;
+  const std::string path = Write(dir, DataFileBuilder{}.Add({{0, 0}, {255, 191}, {255, 191}}));
+  OccupancyGrid grid;
+  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 1, 7, grid), SampleRangeStatus::Done);
+  EXPECT_EQ(grid.Columns, 37);  // 256 / 7 rounded up
+  EXPECT_EQ(grid.Rows, 28);     // 192 / 7 rounded up
+  EXPECT_EQ(grid.SamplesAt(27, 36), 2);
+  EXPECT_EQ(grid.SamplesAt(0, 0), 1);
+  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 1, 1, grid), SampleRangeStatus::Done);
+  EXPECT_EQ(grid.Columns * grid.Rows, 256 * 192);
+  EXPECT_EQ(grid.SamplesAt(191, 255), 2);
+  // Sizes out of range are held to 1..192: one cell then covers the picture's height.
+  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 1, 0, grid), SampleRangeStatus::Done);
+  EXPECT_EQ(grid.CellSize, 1);
+  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 1, 1000, grid), SampleRangeStatus::Done);
+  EXPECT_EQ(grid.Columns, 2);
+  EXPECT_EQ(grid.Rows, 1);
+  EXPECT_EQ(grid.SamplesAt(0, 1), 2);
+}
+
+TEST(Occupancy, SessionsSplitAsTheAnalysisSplitsThemAndTheirTotalsAddUp) {
+  test::TempDir dir;
+  // 2 s sessions at 5 per second: 10 samples each; 25 samples = sessions 1, 2 and a short 3.
+  const std::string path = Write(dir, Wandering(5, 5, 7));
+  OccupancyGrid all, s1, s2, s3, none;
+  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 2, 5, 8, all), SampleRangeStatus::Done);
+  ASSERT_EQ(ComputeOccupancy(path, 1, 2, 5, 8, s1), SampleRangeStatus::Done);
+  ASSERT_EQ(ComputeOccupancy(path, 2, 2, 5, 8, s2), SampleRangeStatus::Done);
+  ASSERT_EQ(ComputeOccupancy(path, 3, 2, 5, 8, s3), SampleRangeStatus::Done);
+  EXPECT_EQ(s1.TrackedSamples + s1.LostSamples, 10);
+  EXPECT_EQ(s3.TrackedSamples + s3.LostSamples, 5);
+  EXPECT_EQ(all.TrackedSamples, s1.TrackedSamples + s2.TrackedSamples + s3.TrackedSamples);
+  EXPECT_EQ(all.LostSamples, s1.LostSamples + s2.LostSamples + s3.LostSamples);
+  for (std::size_t i = 0; i < all.Samples.size(); ++i)
+    EXPECT_EQ(all.Samples[i], s1.Samples[i] + s2.Samples[i] + s3.Samples[i]);
+  EXPECT_EQ(ComputeOccupancy(path, 4, 2, 5, 8, none), SampleRangeStatus::NoSuchSession);
+  EXPECT_EQ(ComputeOccupancy(path, -1, 2, 5, 8, none), SampleRangeStatus::NoSuchSession);
+  EXPECT_EQ(ComputeOccupancy(dir.File("NONE.DAT"), 1, 2, 5, 8, none), SampleRangeStatus::NotDataFile);
+  test::WriteBytes(dir.File("BAD.DAT"), "not a data file at all, though long enough for a header");
+  EXPECT_EQ(ComputeOccupancy(dir.File("BAD.DAT"), kWholeRecording, 2, 5, 8, none), SampleRangeStatus::NotDataFile);
+}
+
+// The "ALL" rows of the results for `path`: Amb.T, Ster.T, Rest.T per session.
+std::vector<std::array<std::int64_t, 3>> ResultSeconds(const std::string& path, const AnalysisParameters& p) {
+  AnalysisContext context;
+  context.DataFilePath = path;
+  std::string text;
+  EXPECT_TRUE(AnalyzeDataFileTo(path, [&text](std::string_view s) { text += s; return true; }, p, context, {}).Ok());
+  ResultsTable table;
+  ParseResultsText(text, table, nullptr);
+  std::vector<std::array<std::int64_t, 3>> rows;
+  for (const auto& row : table.Rows) {
+    if (row[1] == "ALL") rows.push_back({std::stoll(row[3]), std::stoll(row[4]), std::stoll(row[5])});
+  }
+  return rows;
+}
+
+TEST(ActivityTimeline, CountsEqualTheResultsOfTheSameFileSessionBySession) {
+  test::TempDir dir;
+  for (const int rate : {1, 5, 30}) {
+    // Three and a half sessions of 20 s; the four-quadrant map lists every cell, so the "ALL" sums
+    // are the session's counters.
+    const AnalysisParameters p = Params(20, rate);
+    const std::string path = Write(dir, Wandering(70, rate, unsigned(rate)));
+    std::vector<SessionTimeline> timelines;
+    ASSERT_EQ(BuildActivityTimeline(path, kWholeRecording, p, ZoneMap::FourQuadrants(), timelines),
+              SampleRangeStatus::Done);
+    const auto results = ResultSeconds(path, p);
+    ASSERT_EQ(timelines.size(), 4u);
+    ASSERT_EQ(results.size(), 4u);
+    TimelineCounts all;
+    for (std::size_t s = 0; s < 4; ++s) {
+      const TimelineCounts c = CountSeconds(timelines[s]);
+      EXPECT_EQ(timelines[s].Number, std::int64_t(s + 1));
+      EXPECT_EQ(c.Ambulatory, results[s][0]) << "rate " << rate << " session " << s + 1;
+      EXPECT_EQ(c.Stereotypic, results[s][1]) << "rate " << rate << " session " << s + 1;
+      EXPECT_EQ(c.Resting, results[s][2]) << "rate " << rate << " session " << s + 1;
+      all.Ambulatory += c.Ambulatory;
+      all.Stereotypic += c.Stereotypic;
+      all.Resting += c.Resting;
+      all.Lost += c.Lost;
+    }
+    // The recording exercises every class.
+    EXPECT_GT(all.Ambulatory, 0);
+    EXPECT_GT(all.Stereotypic, 0);
+    EXPECT_GT(all.Resting, 0);
+    EXPECT_GT(all.Lost, 0);
+    EXPECT_EQ(timelines[3].Seconds.size(), 10u);  // the short session's 10 completed seconds
+    // One session alone is the same as that session within the whole recording.
+    std::vector<SessionTimeline> third;
+    ASSERT_EQ(BuildActivityTimeline(path, 3, p, ZoneMap::FourQuadrants(), third), SampleRangeStatus::Done);
+    ASSERT_EQ(third.size(), 1u);
+    EXPECT_EQ(third[0].Number, 3);
+    ASSERT_EQ(third[0].Seconds.size(), timelines[2].Seconds.size());
+    for (std::size_t i = 0; i < third[0].Seconds.size(); ++i) {
+      EXPECT_EQ(third[0].Seconds[i].Class(), timelines[2].Seconds[i].Class());
+      EXPECT_EQ(third[0].Seconds[i].Zone, timelines[2].Seconds[i].Zone);
+    }
+    std::vector<SessionTimeline> none;
+    EXPECT_EQ(BuildActivityTimeline(path, 5, p, ZoneMap::FourQuadrants(), none), SampleRangeStatus::NoSuchSession);
+  }
+}
+
+TEST(ActivityTimeline, EachSecondCarriesItsClassAndTheZoneOfTheBasePosition) {
+  test::TempDir dir;
+  // 1 per second, thresholds max 50, ambulatory 3, stereotypic 2; A is the top-left quadrant.
+  DataFileBuilder file;
+  file.Add(10, 255)    // lost before any position: zone not known
+      .Add(10, 10)     // first position in A: resting
+      .Add(12, 12)     // small movement beyond the stereotypic threshold: stereotypic
+      .Add(40, 10)     // ambulatory move within A
+      .Add(40, 255)    // lost: no movement
+      .Add(250, 180)   // an artifact into D: the base moves, no move is counted, zone stays A
+      .Add(250, 175)   // ambulatory move that starts in A's booking and ends in D
+      .Add(250, 175);  // resting in D
+  const std::string path = Write(dir, file);
+  std::vector<SessionTimeline> t;
+  ASSERT_EQ(BuildActivityTimeline(path, 1, Params(60, 1), ZoneMap::FourQuadrants(), t), SampleRangeStatus::Done);
+  ASSERT_EQ(t.size(), 1u);
+  const auto& s = t[0].Seconds;
+  ASSERT_EQ(s.size(), 8u);
+  const int a = 'A' - 32, d = 'D' - 32;
+  const std::vector<std::pair<SecondClass, int>> expected = {
+      {SecondClass::Lost, -1},       {SecondClass::Resting, a}, {SecondClass::Stereotypic, a},
+      {SecondClass::Ambulatory, a},  {SecondClass::Lost, a},    {SecondClass::Resting, a},
+      {SecondClass::Ambulatory, d},  {SecondClass::Resting, d}};
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    EXPECT_EQ(s[i].Class(), expected[i].first) << "second " << i;
+    EXPECT_EQ(s[i].Zone, expected[i].second) << "second " << i;
+  }
+  EXPECT_TRUE(s[0].Lost);
+  EXPECT_FALSE(s[0].Resting);
+}
+
+}  // namespace
+}  // namespace tlx
