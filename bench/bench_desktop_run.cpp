@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   tlx::gui::DevicePort watcher(device);
   clock.WatchLine(&device);
   tlx::gui::MainWindow w(
-      tlx::gui::AppServices{home.path().toStdString(), clock, device, {}, "", 1});
+      tlx::gui::AppServices{home.path().toStdString(), clock, device, {}, "", 1, ""});
   w.show();
   w.StartUp();
   tlx::Program& p = w.GetProgram();

@@ -14,7 +14,7 @@ struct HomeWindow {
     clock.SetIdleHook([this] { sim->Sync(); });
     window = std::make_unique<MainWindow>(AppServices{homePath.toStdString(), clock, *sim,
                                                       NumberDevices({"(simulated unit)"}),
-                                                      "/nonexistent/index.html", 1});
+                                                      "/nonexistent/index.html", 1, ""});
     panels = new DataZonePanels(*window);
     window->show();
     window->StartUp();
