@@ -94,7 +94,7 @@ struct Batch {
   }
 };
 
-TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8) {
+TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8AndTheDistanceColumnNamesTheUnit) {
   EXPECT_EQ(CsvField("A"), "A");
   EXPECT_EQ(CsvField("Zoë ü"), "Zoë ü");
   EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
@@ -110,9 +110,7 @@ TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8) {
   EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(ValidUtf8("\xF0\x9F\x90\x80"), "\xF0\x9F\x90\x80");
   EXPECT_EQ(JsonString("a\"b\\c\n\x01\x7F\xFF"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\xEF\xBF\xBD\"");
-}
-
-TEST(TidyText, TheDistanceColumnNamesTheUnitAllRecordingsShare) {
+  // The distance column names the unit all recordings share.
   EXPECT_EQ(DistanceColumn({2, 2}), "distance_cm");
   EXPECT_EQ(DistanceColumn({9}), "distance_user_defined");
   EXPECT_EQ(DistanceColumn({5}), "distance_inches");

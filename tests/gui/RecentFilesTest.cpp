@@ -49,11 +49,6 @@ class RecentFilesTest : public QObject {
   }
 
  private slots:
-  void entryTextsNumberTheFileNameAndShowAmpersands() {
-    QCOMPARE(RecentEntryText(1, "/data/RUN1.DAT"), QString("&1 RUN1.DAT"));
-    QCOMPARE(RecentEntryText(6, "/data/A&B.DAT"), QString("&6 A&&B.DAT"));
-  }
-
   // Newest first, each file once however its path was spelt, at most six, kept in the home.
   void theListKeepsOrderWithoutDuplicatesUpToSixAndIsStored() {
     QTemporaryDir home;
@@ -116,8 +111,8 @@ class RecentFilesTest : public QObject {
   }
 
   // A file that is gone is not opened; the entry goes only when the user says so, and stays gone
-  // at the next start.
-  void aMissingFileIsOfferedForRemoval() {
+  // at the next start. The list belongs to its program home.
+  void aMissingFileIsOfferedForRemovalAndEachHomeHasItsOwnList() {
     QTemporaryDir home;
     const QString a = WriteRecording(F("GONE.DAT")), b = WriteRecording(F("STAYS.DAT"));
     {
@@ -139,20 +134,13 @@ class RecentFilesTest : public QObject {
       QVERIFY(!w.Menu("mnuRecent2")->isVisible());
       w.Close();
     }
-    HomeWindow w(home.path());
-    QCOMPARE(Entries(w), QStringList({"&1 STAYS.DAT"}));
-  }
-
-  // Two program homes (two units on one computer) keep separate lists.
-  void eachProgramHomeHasItsOwnList() {
-    QTemporaryDir first, second;
-    const QString a = WriteRecording(F("FIRST.DAT"));
     {
-      HomeWindow w(first.path());
-      QVERIFY(w.panels->Data()->OpenDataFileForAnalysis(a.toStdString()));
-      w.Close();
+      HomeWindow w(home.path());
+      QCOMPARE(Entries(w), QStringList({"&1 STAYS.DAT"}));
     }
-    HomeWindow w(second.path());
+    // Another program home (a second unit on this computer) keeps a list of its own.
+    QTemporaryDir other;
+    HomeWindow w(other.path());
     QVERIFY(Entries(w).isEmpty());
     QVERIFY(!AboveExit(w)->isVisible());
   }

@@ -76,15 +76,9 @@ class WindowPlaceTest : public QObject {
   // is pulled onto it at no less than the minimum size.
   void unusableOrOffScreenPlaces() {
     const QRect available = Available();
-    {
+    for (const QVariantList& values : {QVariantList{"x", 10, 800, 600}, QVariantList{10, 10, 0, 600}}) {
       QTemporaryDir home;
-      WritePlace(home.path(), {"x", 10, 800, 600});
-      HomeWindow w(home.path());
-      QCOMPARE(w.window->size(), QSize(960, 680));
-    }
-    {
-      QTemporaryDir home;
-      WritePlace(home.path(), {10, 10, 0, 600});
+      WritePlace(home.path(), values);
       HomeWindow w(home.path());
       QCOMPARE(w.window->size(), QSize(960, 680));
     }
