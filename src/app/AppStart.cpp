@@ -91,6 +91,7 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   }
   if (parser.isSet(QStringLiteral("help"))) {
     std::printf("%s", qPrintable(parser.helpText()));
+    o.helpShown = true;
     return false;
   }
   o.home = parser.value(home).toStdString();

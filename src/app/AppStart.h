@@ -23,6 +23,7 @@ struct AppOptions {
   std::string port;         // --port DEVICE
   QString screenshots;      // --screenshots DIR
   bool timing = false;      // --timing: prints the start-up time
+  bool helpShown = false;   // --help was answered: the program ends without an error
 };
 
 // Takes the program home's lock for the life of the program. When another program holds it, or

@@ -29,7 +29,7 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("tracelux"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tracelux")));
   tlx::gui::AppOptions options;
-  if (!tlx::gui::ParseOptions(QApplication::arguments(), options)) return 2;
+  if (!tlx::gui::ParseOptions(QApplication::arguments(), options)) return options.helpShown ? 0 : 2;
 
   const std::string home = tlx::ResolveProgramHome(options.home);
   // One program per home, held until the process ends: nothing in the home is read or written
