@@ -216,9 +216,9 @@ void MainWindow::BuildMenus() {
 // stop question first, closes the window, which asks it too, or only shows help.
 bool MainWindow::CommandAllowed(const QString& name) const {
   static const QStringList kWhileRunBusy = {
-      QStringLiteral("mnuSetupExpt"), QStringLiteral("mnuSetupMap"), QStringLiteral("mnuSetupSystem"),
-      QStringLiteral("mnuReset"),     QStringLiteral("mnuMonitor"),  QStringLiteral("mnuRunExpt"),
-      QStringLiteral("mnuExit"),      QStringLiteral("mnuManual"),   QStringLiteral("mnuAbout")};
+      QStringLiteral("mnuSetupExpt"), QStringLiteral("mnuSetupMap"), QStringLiteral("mnuReset"),
+      QStringLiteral("mnuSetupSystem"), QStringLiteral("mnuMonitor"), QStringLiteral("mnuRunExpt"),
+      QStringLiteral("mnuExit"), QStringLiteral("mnuManual"), QStringLiteral("mnuAbout")};
   return !program_->run.IsRunBusy() || kWhileRunBusy.contains(name);
 }
 

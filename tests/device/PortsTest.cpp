@@ -106,7 +106,7 @@ TEST(PortsTest, ListingAgainKeepsEveryNumberAndAddsNewDevicesInTheGaps) {
   ASSERT_EQ(PortListNames(table), (Texts{"COM1", "COM2", "COM3"}));
   EXPECT_EQ(DevicePathFor(table, 1), fake.dev + "/ttyGONE");
   EXPECT_EQ(DevicePathFor(table, 2), fake.dev + "/ttyUSB1");
-  EXPECT_EQ(DevicePathFor(table, 3), fake.dev + "/ttyUSB0");  // not offered again as its stable name
+  EXPECT_EQ(DevicePathFor(table, 3), fake.dev + "/ttyUSB0");  // not added again by its stable name
 
   fake.Plug("ttyACM0");
   fake.Unplug("ttyUSB1");

@@ -38,6 +38,15 @@ void SetUpRun(Program& p, const QString& dataFile, int sessionLength, int sessio
   p.settings.DrawTrace = true;
 }
 
+// Enters the run panel and presses Start on a run that waits `delay` seconds before it starts.
+void ArmRun(MainWindow& w, const QString& dataFile, int delay) {
+  Program& p = w.GetProgram();
+  SetUpRun(p, dataFile, 120);
+  p.parameters.InitialDelay = delay;
+  w.Menu("mnuRunExpt")->trigger();
+  w.RunPage()->StartButton()->click();
+}
+
 QString LabelText(MainWindow& w, const char* name) {
   return w.RunPage()->findChild<QLabel*>(QLatin1String(name))->text();
 }
@@ -156,10 +165,7 @@ class RunWindowTest : public QObject {
     WindowRig rig;
     MainWindow& w = *rig.window;
     Program& p = rig.P();
-    SetUpRun(p, rig.File("DATA/ARMED.DAT"), 120);
-    p.parameters.InitialDelay = 2;
-    w.Menu("mnuRunExpt")->trigger();
-    w.RunPage()->StartButton()->click();
+    ArmRun(w, rig.File("DATA/ARMED.DAT"), 2);
     QVERIFY(p.run.State().Armed);
     const int resets = rig.sim->Unit().Resets();
     const ExperimentParameters before = p.parameters;
@@ -202,8 +208,6 @@ class RunWindowTest : public QObject {
     WindowRig rig;
     MainWindow& w = *rig.window;
     Program& p = rig.P();
-    SetUpRun(p, rig.File("DATA/WAIT.DAT"), 120);
-    p.parameters.InitialDelay = 30;
     // A dialog opened by a command is counted and closed, so a wrong one cannot hold the test.
     int dialogs = 0;
     QTimer closer;
@@ -219,8 +223,7 @@ class RunWindowTest : public QObject {
                                 "mnuTools", "mnuRun",  "mnuHelp"};
     const char* const dialogCommands[] = {"mnuSetupCom", "mnuCalcArea", "mnuColors",
                                           "mnuBatchAnalyze"};
-    w.Menu("mnuRunExpt")->trigger();
-    w.RunPage()->StartButton()->click();
+    ArmRun(w, rig.File("DATA/WAIT.DAT"), 30);
     QVERIFY(p.run.State().Armed && !p.run.State().Running);
     for (const char* menu : tops) QVERIFY2(!w.Menu(QLatin1String(menu))->isEnabled(), menu);
     w.SetMenus(true);  // the idle menus are not given back while the run waits
@@ -247,14 +250,12 @@ class RunWindowTest : public QObject {
     QCOMPARE(dialogs, 1);
 
     // A run whose file cannot be made when the delay ends is not busy, and its menus come back.
-    SetUpRun(p, rig.File("NO_SUCH_FOLDER/LATE.DAT"), 120);
-    p.parameters.InitialDelay = 1;
-    w.Menu("mnuRunExpt")->trigger();
-    w.RunPage()->StartButton()->click();
+    ArmRun(w, rig.File("NO_SUCH_FOLDER/LATE.DAT"), 1);
     QVERIFY(p.run.State().Armed);
     QVERIFY(!w.Menu("mnuSetup")->isEnabled());
     QVERIFY(WindowRig::WaitFor([&] { return !p.run.IsRunBusy(); }, 5000));
-    QVERIFY(WindowRig::WaitFor([&] { return rig.answerer.Count("Cannot Start Experiment") == 1; }, 2000));
+    QVERIFY(WindowRig::WaitFor(
+        [&] { return rig.answerer.Count("Cannot Start Experiment") == 1; }, 2000));
     QVERIFY(w.Menu("mnuSetup")->isEnabled());
   }
 
