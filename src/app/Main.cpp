@@ -39,6 +39,7 @@ int main(int argc, char* argv[]) {
   tlx::gui::QtClock clock;
   tlx::PortTable ports = tlx::LoadPortTable(home);
 
+  tlx::gui::MainWindow* portOwner = nullptr;
   std::unique_ptr<tlx::gui::SimulatedPort> simulated;
   std::unique_ptr<tlx::TermiosLink> device;
   std::unique_ptr<tlx::gui::DevicePort> watcher;
@@ -51,7 +52,9 @@ int main(int argc, char* argv[]) {
     serial = simulated.get();
   } else {
     const std::string forced = options.port;
-    device = std::make_unique<tlx::TermiosLink>([forced, &ports](int n) {
+    // Once the window is built it keeps the port table and lists the devices again on each open.
+    device = std::make_unique<tlx::TermiosLink>([forced, &ports, &portOwner](int n) {
+      if (portOwner) return portOwner->DeviceForPort(n);
       return forced.empty() ? tlx::DevicePathFor(ports, n) : forced;
     });
     watcher = std::make_unique<tlx::gui::DevicePort>(*device);
@@ -66,6 +69,10 @@ int main(int argc, char* argv[]) {
                              tlx::gui::FindManual(QCoreApplication::applicationDirPath()), defaultPort,
                              options.port});
   tlx::gui::MainWindow& window = desktop.Window();
+  if (device) {
+    if (options.port.empty()) window.SetDeviceLister([] { return tlx::ListSerialDevices(); });
+    portOwner = &window;
+  }
   auto* dataZonePanels = &desktop.Panels();
   tlx::gui::SignalBridge signalBridge(window);
   window.show();

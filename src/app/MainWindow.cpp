@@ -92,6 +92,16 @@ MainWindow::~MainWindow() {
 
 UserAnswers& MainWindow::Answers() { return *answers_; }
 
+void MainWindow::RelistPorts() {
+  if (listDevices_) services_.ports = AddNewDevices(services_.ports, listDevices_());
+}
+
+std::string MainWindow::DeviceForPort(int comPort) {
+  if (!services_.forcedDevice.empty()) return services_.forcedDevice;
+  RelistPorts();
+  return DevicePathFor(services_.ports, comPort);
+}
+
 std::string MainWindow::UnitPortName(int comPort) const {
   const std::string com = "COM" + std::to_string(comPort);
   const std::string device = services_.forcedDevice.empty()
@@ -149,6 +159,7 @@ QAction* MainWindow::AddAction(QMenu* menu, const char* name, const QString& cap
   actions_[key] = a;
   if (command) commands_[key] = std::move(command);
   connect(a, &QAction::triggered, this, [this, key] {
+    if (!CommandAllowed(key)) return;
     auto it = commands_.find(key);
     if (it != commands_.end() && it->second) it->second();
   });
@@ -200,6 +211,17 @@ void MainWindow::BuildMenus() {
   SetMenus(true);
 }
 
+// While a run is armed or running the run panel is in charge and the menus are off. A command
+// reached another way (its key) is refused then, unless it leaves the run panel, which asks the
+// stop question first, closes the window, which asks it too, or only shows help.
+bool MainWindow::CommandAllowed(const QString& name) const {
+  static const QStringList kWhileRunBusy = {
+      QStringLiteral("mnuSetupExpt"), QStringLiteral("mnuSetupMap"), QStringLiteral("mnuReset"),
+      QStringLiteral("mnuSetupSystem"), QStringLiteral("mnuMonitor"), QStringLiteral("mnuRunExpt"),
+      QStringLiteral("mnuExit"), QStringLiteral("mnuManual"), QStringLiteral("mnuAbout")};
+  return !program_->run.IsRunBusy() || kWhileRunBusy.contains(name);
+}
+
 QAction* MainWindow::Menu(const QString& name) const {
   auto it = actions_.find(name);
   return it == actions_.end() ? nullptr : it->second;
@@ -235,8 +257,10 @@ void MainWindow::SetMenus(bool enabled) {
     if (name != QLatin1String("mnuPrint") && name != QLatin1String("mnuProcessData"))
       Menu(name)->setVisible(true);
   }
-  for (QMenu* m : topMenus_) m->menuAction()->setEnabled(enabled);
-  Menu(QStringLiteral("mnuHelp"))->setEnabled(enabled);
+  // An armed run keeps the menus of a running one until it ends.
+  const bool on = enabled && !program_->run.IsRunBusy();
+  for (QMenu* m : topMenus_) m->menuAction()->setEnabled(on);
+  Menu(QStringLiteral("mnuHelp"))->setEnabled(on);
 }
 
 void MainWindow::SetTitleSuffix(const QString& suffix) {
@@ -403,6 +427,7 @@ void MainWindow::MonitorCommand() {
 }
 
 void MainWindow::PickComCommand() {
+  RelistPorts();
   PickComDialog dialog(services_.ports, program_->settings, program_->link, this);
   dialog.exec();
 }

@@ -117,6 +117,15 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   StopExperimentWindow* StopWindow() const { return stopWindow_; }
   VideoSettings& Video() { return *video_; }
   const PortTable& Ports() const { return services_.ports; }
+  // How the system's serial devices are listed again, so an adapter plugged in after start-up is
+  // offered; unset, the port table stays as it was given.
+  void SetDeviceLister(std::function<std::vector<std::string>()> list) {
+    listDevices_ = std::move(list);
+  }
+  // New devices join the port table; every number already given out keeps its device.
+  void RelistPorts();
+  // The device a port number opens now, the devices listed again first.
+  std::string DeviceForPort(int comPort);
   bool ShutdownDone() const { return shutDown_; }
   // "COM1 (/dev/ttyUSB0)": the port number with the device it stands for.
   std::string UnitPortName(int comPort) const;
@@ -156,6 +165,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void CloseLiveVideo();
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
                      std::function<void()> command);
+  bool CommandAllowed(const QString& name) const;
 
   AppServices services_;
   BusyWindows busy_;
@@ -178,6 +188,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   std::map<QString, std::function<void()>> commands_;
   std::map<int, std::pair<std::function<void()>, std::function<void()>>> fileCommands_;
   std::function<void()> coloursToGrid_;
+  std::function<std::vector<std::string>()> listDevices_;
   QMenu* setupMenu_ = nullptr;
   std::vector<QMenu*> topMenus_;
   int mode_ = kModeNone;

@@ -77,6 +77,14 @@ int ComNumberOfKey(const std::string& key) {
   return n >= 1 && n <= kMaxPortNumber ? n : 0;
 }
 
+// The same path, or two paths (a stable name and the device it leads to) that reach one device.
+bool SameDevice(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ea, eb;
+  const fs::path ca = fs::canonical(a, ea), cb = fs::canonical(b, eb);
+  return !ea && !eb && ca == cb;
+}
+
 }  // namespace
 
 std::vector<std::string> ListSerialDevices(const std::string& sysClassTty,
@@ -164,6 +172,23 @@ PortTable LoadPortTable(const std::string& homeDir, const std::string& sysClassT
   PortTable table;
   if (ReadPortsFile(JoinPath(homeDir, kPortsFileName), table)) return table;
   return NumberDevices(ListSerialDevices(sysClassTty, devDir));
+}
+
+PortTable AddNewDevices(const PortTable& table, const std::vector<std::string>& devices) {
+  PortTable result = table;
+  int candidate = 1;
+  for (const std::string& device : devices) {
+    const bool bound = std::any_of(result.begin(), result.end(), [&](const PortBinding& b) {
+      return SameDevice(b.Device, device);
+    });
+    if (bound) continue;
+    while (candidate <= kMaxPortNumber && !DevicePathFor(result, candidate).empty()) ++candidate;
+    if (candidate > kMaxPortNumber) break;
+    result.push_back({candidate, device});
+  }
+  std::sort(result.begin(), result.end(),
+            [](const PortBinding& a, const PortBinding& b) { return a.Number < b.Number; });
+  return result;
 }
 
 std::string DevicePathFor(const PortTable& table, int number) {

@@ -43,6 +43,11 @@ PortTable LoadPortTable(const std::string& homeDir,
                         const std::string& sysClassTty = "/sys/class/tty",
                         const std::string& devDir = "/dev");
 
+// The table after the system's devices were listed again: every number keeps its device, so the
+// ports do not shift under the user, and a device that no number leads to yet takes the lowest
+// free number.
+PortTable AddNewDevices(const PortTable& table, const std::vector<std::string>& devices);
+
 // The device bound to a port number; empty text when none.
 std::string DevicePathFor(const PortTable& table, int number);
 // "COM1", "COM2", ...; the enumeration found something when the list is not empty.

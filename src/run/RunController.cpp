@@ -142,6 +142,8 @@ void RunController::StartButton() {
   }
   state_.Armed = true;
   RefreshLabels();
+  // While the delay counts down the run panel is in charge, as it is once the run goes.
+  ctx_.view.SetMenus(false);
 }
 
 void RunController::StopButton() {
@@ -302,6 +304,7 @@ bool RunController::CannotStart(const std::string& file, int error) {
   ctx_.decoder.State().RawRecording = false;
   ctx_.display.ShowReadyText(true);
   RefreshLabels();
+  ctx_.view.SetMenus(true);
   ctx_.answers.ShowMessage(RunCannotStartMessage(file, SystemReasonText(error)));
   return false;
 }

@@ -91,6 +91,33 @@ TEST(PortsTest, AdaptersAreBoundByTheirStableNameAndFollowedWhenPluggedInAgain) 
   EXPECT_EQ(DevicePathFor(LoadPortTable(home.Path(), fake.sys, fake.dev), 1), stable);
 }
 
+// Listing again after an adapter was plugged in: the numbers given out stay with their devices,
+// a new device takes the lowest free number, and a device bound under another of its names (the
+// stable name of a plain path) is not offered twice.
+TEST(PortsTest, ListingAgainKeepsEveryNumberAndAddsNewDevicesInTheGaps) {
+  FakeSystem fake;
+  fake.Plug("ttyUSB0", "usb-Acme_Serial_A1-if00-port0");
+  fake.Plug("ttyUSB1");
+  const std::string stable = fake.byId + "/usb-Acme_Serial_A1-if00-port0";
+  // Bound in the ports file: the adapter by its plain path as COM3, a device now absent as COM1.
+  const PortTable bound = {{1, fake.dev + "/ttyGONE"}, {3, fake.dev + "/ttyUSB0"}};
+
+  const PortTable table = AddNewDevices(bound, ListSerialDevices(fake.sys, fake.dev));
+  ASSERT_EQ(PortListNames(table), (Texts{"COM1", "COM2", "COM3"}));
+  EXPECT_EQ(DevicePathFor(table, 1), fake.dev + "/ttyGONE");
+  EXPECT_EQ(DevicePathFor(table, 2), fake.dev + "/ttyUSB1");
+  EXPECT_EQ(DevicePathFor(table, 3), fake.dev + "/ttyUSB0");  // not added again by its stable name
+
+  fake.Plug("ttyACM0");
+  fake.Unplug("ttyUSB1");
+  const PortTable later = AddNewDevices(table, ListSerialDevices(fake.sys, fake.dev));
+  ASSERT_EQ(PortListNames(later), (Texts{"COM1", "COM2", "COM3", "COM4"}));
+  EXPECT_EQ(DevicePathFor(later, 2), fake.dev + "/ttyUSB1");  // unplugged, its number stays
+  EXPECT_EQ(DevicePathFor(later, 4), fake.dev + "/ttyACM0");
+  EXPECT_EQ(AddNewDevices(later, ListSerialDevices(fake.sys, fake.dev)).size(), later.size());
+  EXPECT_EQ(DevicePathFor(AddNewDevices({}, {stable}), 1), stable);
+}
+
 TEST(PortsTest, PortsFileBindsNumbersToPathsAndKeepsTheirCase) {
   TempDir home;
   WriteBytes(home.File("PORTS.INI"),

@@ -24,6 +24,8 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <filesystem>
+
 using namespace tlx;
 using namespace tlx::gui;
 using namespace tlx::gui::test;
@@ -262,6 +264,52 @@ class MainWindowTest : public QObject {
     Trigger("mnuSetupCom");
     QCOMPARE(p.settings.ComPort, std::int16_t(1));
     QVERIFY(p.link.State().PortIsOpen);  // OK keeps the open result
+  }
+
+  // A serial adapter plugged in after the window was built is offered when the port dialog
+  // opens, and found when its port is opened; the numbers already given out stay.
+  void portDialogOffersAnAdapterPluggedInLater() {
+    WindowRig own;
+    MainWindow& w = *own.window;
+    QTemporaryDir root;
+    const std::string sys = root.filePath("sys").toStdString();
+    const std::string dev = root.filePath("dev").toStdString();
+    std::filesystem::create_directories(dev);
+    auto plug = [&](const std::string& name) {
+      std::filesystem::create_directories(sys + "/" + name + "/device");
+      QFile(QString::fromStdString(dev + "/" + name)).open(QIODevice::WriteOnly);
+    };
+    w.SetDeviceLister([&] { return ListSerialDevices(sys, dev); });
+    QStringList offered;
+    auto openDialog = [&](const QString& choose) {
+      offered.clear();
+      QTimer::singleShot(50, [&] {
+        auto* d = QApplication::activeModalWidget();
+        QVERIFY(d && d->objectName() == "frmPickCom");
+        auto* list = d->findChild<QComboBox*>("cboComPort");
+        for (int i = 0; i < list->count(); ++i) offered << list->itemText(i);
+        if (!choose.isEmpty()) list->setCurrentIndex(list->findText(choose));
+        d->findChild<QPushButton*>(choose.isEmpty() ? "cmdCancel" : "cmdOK")->click();
+      });
+      w.Menu("mnuSetupCom")->trigger();
+    };
+    const QString usb0 = QString::fromStdString("COM2  " + dev + "/ttyUSB0");
+    openDialog({});
+    QCOMPARE(offered, QStringList{"COM1  (simulated unit)"});
+
+    plug("ttyUSB0");
+    openDialog(usb0);
+    QCOMPARE(offered, (QStringList{usb0, "COM1  (simulated unit)"}));
+    QCOMPARE(w.GetProgram().settings.ComPort, std::int16_t(2));
+
+    std::filesystem::remove(dev + "/ttyUSB0");
+    std::filesystem::remove_all(sys + "/ttyUSB0");
+    plug("ttyACM0");  // sorted before it, yet COM2 stays with the adapter it was given to
+    QCOMPARE(w.DeviceForPort(3), dev + "/ttyACM0");  // opening the port looks again too
+    openDialog({});
+    QCOMPARE(offered, (QStringList{QString::fromStdString("COM3  " + dev + "/ttyACM0"), usb0,
+                                   "COM1  (simulated unit)"}));
+    QCOMPARE(w.GetProgram().settings.ComPort, std::int16_t(2));  // Cancel keeps the choice
   }
 
   void areaWindowMeasuresAtOnceAndOnCalculate() {

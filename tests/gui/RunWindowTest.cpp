@@ -8,7 +8,10 @@
 #include "app/panels/RunPanel.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "device/TermiosLink.h"
 #include "sim/PtyServer.h"
@@ -33,6 +36,15 @@ void SetUpRun(Program& p, const QString& dataFile, int sessionLength, int sessio
   p.parameters.SaveData = true;
   p.settings.DelayType = 0;
   p.settings.DrawTrace = true;
+}
+
+// Enters the run panel and presses Start on a run that waits `delay` seconds before it starts.
+void ArmRun(MainWindow& w, const QString& dataFile, int delay) {
+  Program& p = w.GetProgram();
+  SetUpRun(p, dataFile, 120);
+  p.parameters.InitialDelay = delay;
+  w.Menu("mnuRunExpt")->trigger();
+  w.RunPage()->StartButton()->click();
 }
 
 QString LabelText(MainWindow& w, const char* name) {
@@ -153,10 +165,7 @@ class RunWindowTest : public QObject {
     WindowRig rig;
     MainWindow& w = *rig.window;
     Program& p = rig.P();
-    SetUpRun(p, rig.File("DATA/ARMED.DAT"), 120);
-    p.parameters.InitialDelay = 2;
-    w.Menu("mnuRunExpt")->trigger();
-    w.RunPage()->StartButton()->click();
+    ArmRun(w, rig.File("DATA/ARMED.DAT"), 2);
     QVERIFY(p.run.State().Armed);
     const int resets = rig.sim->Unit().Resets();
     const ExperimentParameters before = p.parameters;
@@ -189,6 +198,65 @@ class RunWindowTest : public QObject {
     QVERIFY(w.Menu("mnuSetup")->isEnabled());
     for (const char* ext : {"DAT", "MAP", "PRN"})
       QVERIFY2(QFileInfo::exists(rig.File(QString("DATA/ARMED.") + ext)), ext);
+  }
+
+  // While the initial delay counts down the run panel is in charge: the menus are off as in a
+  // running run, and commands reached by their keys open nothing and leave the port and the unit
+  // alone. Stopping the armed run, or a run that cannot start when its delay ends, brings the
+  // menus back.
+  void anArmedRunTurnsTheMenusOffAndRefusesTheirCommands() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    Program& p = rig.P();
+    // A dialog opened by a command is counted and closed, so a wrong one cannot hold the test.
+    int dialogs = 0;
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!d || qobject_cast<QMessageBox*>(d) || qobject_cast<StopExperimentWindow*>(d)) return;
+      ++dialogs;
+      d->reject();
+    });
+    closer.start();
+    const char* const tops[] = {"mnuFile",  "mnuEdit", "mnuCalculate", "mnuSetup",
+                                "mnuTools", "mnuRun",  "mnuHelp"};
+    const char* const dialogCommands[] = {"mnuSetupCom", "mnuCalcArea", "mnuColors",
+                                          "mnuBatchAnalyze"};
+    ArmRun(w, rig.File("DATA/WAIT.DAT"), 30);
+    QVERIFY(p.run.State().Armed && !p.run.State().Running);
+    for (const char* menu : tops) QVERIFY2(!w.Menu(QLatin1String(menu))->isEnabled(), menu);
+    w.SetMenus(true);  // the idle menus are not given back while the run waits
+    QVERIFY(!w.Menu("mnuSetup")->isEnabled());
+
+    const std::int16_t port = p.settings.ComPort;
+    const int resets = rig.sim->Unit().Resets();
+    rig.answerer.Clear();
+    for (const char* command : dialogCommands) w.Menu(QLatin1String(command))->trigger();
+    QTest::qWait(50);
+    QCOMPARE(dialogs, 0);
+    QCOMPARE(rig.answerer.Seen().size(), size_t(0));
+    QVERIFY(p.run.State().Armed);
+    QCOMPARE(w.Mode(), int(kModeRun));
+    QCOMPARE(p.settings.ComPort, port);
+    QVERIFY(p.link.State().PortIsOpen);
+    QCOMPARE(rig.sim->Unit().Resets(), resets);
+
+    rig.answerer.QueueStop(true);
+    w.RunPage()->StopButton()->click();
+    QVERIFY(!p.run.IsRunBusy() && p.run.State().Stopped);
+    for (const char* menu : tops) QVERIFY2(w.Menu(QLatin1String(menu))->isEnabled(), menu);
+    w.Menu("mnuSetupCom")->trigger();  // idle again, the commands work
+    QCOMPARE(dialogs, 1);
+
+    // A run whose file cannot be made when the delay ends is not busy, and its menus come back.
+    ArmRun(w, rig.File("NO_SUCH_FOLDER/LATE.DAT"), 1);
+    QVERIFY(p.run.State().Armed);
+    QVERIFY(!w.Menu("mnuSetup")->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return !p.run.IsRunBusy(); }, 5000));
+    QVERIFY(WindowRig::WaitFor(
+        [&] { return rig.answerer.Count("Cannot Start Experiment") == 1; }, 2000));
+    QVERIFY(w.Menu("mnuSetup")->isEnabled());
   }
 
   // A unit that falls silent mid-run: the run stops by itself with a message naming the port,
