@@ -2,7 +2,7 @@
 // (2,592,000 samples, a random walk with lost samples) read and drawn by the same routine the
 // panel's drawing thread runs. Reported as the median of several repetitions; the "cpu_ms"
 // counter is the processor time the drawing itself measured.
-#include "app/data/SessionPicture.h"
+#include "draw/SessionPicture.h"
 #include "data/DataFile.h"
 #include "setup/Colours.h"
 #include "zonemap/ZoneMap.h"

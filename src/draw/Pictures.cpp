@@ -1,6 +1,6 @@
 #include "draw/Pictures.h"
 
-#include "app/data/SessionPicture.h"
+#include "draw/SessionPicture.h"
 #include "data/DataFile.h"
 #include "data/Reanalysis.h"
 #include "draw/HeatmapPicture.h"

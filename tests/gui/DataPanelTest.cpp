@@ -5,7 +5,7 @@
 #include "app/controls/QbxSpinButton2.h"
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/OpenDataPanel.h"
-#include "app/data/SessionPicture.h"
+#include "draw/SessionPicture.h"
 #include "app/data/SessionView.h"
 #include "common/Paths.h"
 #include "data/DataFile.h"

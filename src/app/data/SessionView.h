@@ -2,7 +2,7 @@
 // worker thread so that the window stays responsive while a long session is drawn.
 #pragma once
 
-#include "app/data/SessionPicture.h"
+#include "draw/SessionPicture.h"
 
 #include <QWidget>
 

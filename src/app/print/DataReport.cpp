@@ -1,6 +1,6 @@
 #include "app/print/DataReport.h"
 
-#include "app/data/SessionPicture.h"
+#include "draw/SessionPicture.h"
 #include "common/Paths.h"
 #include "common/TimeText.h"
 #include "setup/Units.h"

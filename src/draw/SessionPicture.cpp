@@ -1,4 +1,4 @@
-#include "app/data/SessionPicture.h"
+#include "draw/SessionPicture.h"
 
 #include "draw/QtColour.h"
 #include "data/Reanalysis.h"
