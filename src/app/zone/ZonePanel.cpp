@@ -143,9 +143,11 @@ void ZonePanel::Enter() {
 }
 
 bool ZonePanel::Leave() {
-  if (!ConfirmLeaveZoneMap(program_.settings.ConfigDir, program_.zoneEditor, program_.answers)) return false;
+  // The map drawn is the program's map whatever the answer: a run started from here (a leave
+  // that cannot be refused) uses it, and so does the next start.
   program_.currentMap = program_.zoneEditor.Map();
   WriteMapFile(DefaultMapPath(program_.home), program_.currentMap);
+  if (!ConfirmLeaveZoneMap(program_.settings.ConfigDir, program_.zoneEditor, program_.answers)) return false;
   program_.commands.ClearOverlay();
   program_.commands.EndOverlay();
   return true;

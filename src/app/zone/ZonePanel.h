@@ -32,9 +32,9 @@ class ZonePanel : public QWidget {
   // Entering the panel (after the main window has shown it): the document opens the current map
   // with no history and the unit is sent all of it; the tool becomes the rectangle with zone "A".
   void Enter();
-  // Leaving (or closing the program): with unsaved changes the user is asked first and may stay
-  // (false). Then the map becomes the current map, is saved as the default map, and the unit's
-  // overlay is cleared.
+  // Leaving (or closing the program): the map becomes the current map and is saved as the
+  // default map; with unsaved changes the user is asked whether to save it in a map file and may
+  // stay (false); otherwise the unit's overlay is cleared.
   bool Leave();
 
   // Draw point, rectangle and eraser become the tool of the next stroke; Clear blanks the grid
