@@ -87,7 +87,7 @@ TEST(Manual, MethodsChapterFiguresAreTheProgramsFigures) {
   const std::string methods = DocsFile("manual/methods.md");
   using test::DataFileBuilder;
   // 1 sample per second, 60-second sessions, M = 60, A = 10, S = 3, 1 pixel = 1 unit.
-  const DataFileBuilder base{.maxDistance = 60, .ambulatory = 10, .stereotypic = 3, .scale = 1, .reference = 1};
+  const DataFileBuilder base{.maxDistance = 60, .ambulatory = 10, .stereotypic = 3, .scale = 1, .reference = 1, .samples = {}};
   struct Claim {
     const char* sentence;
     DataFileBuilder file;
