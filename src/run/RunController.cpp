@@ -4,6 +4,7 @@
 #include "common/Numbers.h"
 #include "run/RunJournal.h"
 #include "run/RunTexts.h"
+#include "setup/ParameterRules.h"
 
 #include <cerrno>
 #include <cmath>
@@ -63,6 +64,12 @@ CheckResult RunController::OverwriteCheck() {
 
 bool RunController::StartChecks(bool timeOfDayForm) {
   if (state_.StartConfirmed) return true;
+  // No run records what its data file cannot describe (a setup loaded at start-up is not checked
+  // by the experiment panel).
+  if (const std::string problem = RecordingProblem(ctx_.parameters); !problem.empty()) {
+    ctx_.answers.ShowMessage({"Invalid Value", problem, MsgIcon::Exclamation, MsgButtons::Ok});
+    return false;
+  }
   MsgAnswer answer;
   if (!ctx_.parameters.SaveData) {
     answer = ctx_.answers.ShowMessage(NoOutputFileQuestion());

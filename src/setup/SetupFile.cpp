@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/SettingsLine.h"
 #include "common/Texts.h"
+#include "setup/ParameterRules.h"
 #include "setup/Units.h"
 
 #include <array>
@@ -168,8 +169,7 @@ void SanitiseParameters(ExperimentParameters& r) {
   // A name holding a line break could not be written back as one line of a setup file.
   const bool oneLine = r.DataFile.find_first_of("\r\n") == std::string::npos;
   if (!oneLine || !CanCreateFile(r.DataFile)) r.DataFile.clear();
-  const double session = RoundToMultiple(static_cast<double>(r.SessionLength), 5.0);
-  r.SessionLength = ClampLong(static_cast<std::int64_t>(session), 5, 86400);
+  r.SessionLength = RecordableSessionLength(r.SessionLength);
   r.NumberOfSessions = ClampLong(r.NumberOfSessions, 1, 65535);
   r.InitialDelay = ClampLong(r.InitialDelay, 0, 86399);
   r.MaximumDistance = ClampSingle(r.MaximumDistance, 0, 1000000);
