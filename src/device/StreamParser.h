@@ -1,0 +1,74 @@
+// The unit's position stream as a pure parser: bytes in, samples out. It keeps the bytes it has
+// not decided yet for the next call, drops the pairs a new stream starts with, and notices and
+// repairs a pairing that slipped by a byte lost or added on the line.
+//
+// The pairing check, in full (the manual's Methods chapter says the same):
+//  - A pair is impossible when its Y is 192..254: the unit sends 0..191 for a tracked animal
+//    and 255 when it sees none.
+//  - A pair is a jump when it is a position more than kJump pixels (in X or in Y) from the last
+//    position handed on.
+//  - An impossible pair, or a jump, is decided once the kLookaheadBytes bytes from its first
+//    one are there. It marks a slip when the bytes read from its fourth byte on (three bytes
+//    later: one and a half pairs) pair better:
+//      impossible: none of the kCheckPairs pairs read so is impossible;
+//      jump: this pair and the kCheckPairs - 1 after it, as paired now, are all impossible or
+//        more than kJump from the last position (a tracking fault comes back sooner), while the
+//        kCheckPairs pairs read three bytes later are positions, the first within kJump of the
+//        last position and each within kJump of the one before.
+//  - A slip costs three bytes (a stray byte and the pair it broke, or the half of a pair whose
+//    other byte was lost and the pair after it) and gives one lost sample (X 0, Y 255), counted
+//    as lost to line noise; pairing goes on from the fourth byte.
+//  - A lost sample (Y 255, X anything) is never a jump and never impossible; it does not move the
+//    last position.
+#pragma once
+
+#include "common/PositionSample.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tlx {
+
+struct StreamSample {
+  PositionSample Sample;
+  bool LineNoise = false;  // a lost sample standing for a pair broken by line noise
+};
+
+struct ParseResult {
+  bool Skipped = false;  // a pair was dropped as one of a new stream's first pairs
+};
+
+class StreamParser {
+ public:
+  static constexpr int kJump = 8;
+  static constexpr int kCheckPairs = 4;
+  static constexpr std::size_t kLookaheadBytes = 2 + 2 * kCheckPairs + 1;
+  static constexpr int kStartSkipPairs = 2;
+
+  // A new stream: pairing starts again from its own first byte, and its first `skipPairs`
+  // pairs are dropped. Held bytes and the last position belong to the old stream and go.
+  void Restart(int skipPairs);
+  // Appends every sample the bytes decide to `out`; keeps the rest for the next call.
+  ParseResult Feed(std::span<const std::uint8_t> bytes, std::vector<StreamSample>& out);
+
+  // Bytes held for the next call (a lone byte of a pair, or the bytes of an undecided pair).
+  std::size_t HeldBytes() const { return held_.size(); }
+  int SkipPairs() const { return skip_; }
+  std::int64_t Slips() const { return slips_; }
+
+ private:
+  bool IsSlip(std::size_t at) const;
+  bool JumpSlip(std::size_t at) const;
+  int Strays(std::size_t from) const;
+  bool Jumps(int x, int y) const;
+
+  std::vector<std::uint8_t> held_;
+  int skip_ = 0;
+  bool hasPosition_ = false;
+  int lastX_ = 0, lastY_ = 0;
+  std::int64_t slips_ = 0;
+};
+
+}  // namespace tlx
