@@ -14,7 +14,9 @@ bool IsPosition(int y) { return y < kPictureRows; }
 
 constexpr int kFar = 256;
 
-int Distance(int x0, int y0, int x1, int y1) { return std::max(std::abs(x0 - x1), std::abs(y0 - y1)); }
+int Distance(int x0, int y0, int x1, int y1) {
+  return std::max(std::abs(x0 - x1), std::abs(y0 - y1));
+}
 
 }  // namespace
 
@@ -28,8 +30,8 @@ bool StreamParser::Jumps(int x, int y) const {
   return hasPosition_ && IsPosition(y) && Distance(x, y, lastX_, lastY_) > kJump;
 }
 
-// The pair at `at` and the pairs read from its third byte on; the caller made sure the bytes are
-// there.
+// The pair at `at` against the pairs read from its fourth byte on; the caller made sure the
+// bytes are there.
 bool StreamParser::IsSlip(std::size_t at) const {
   const std::size_t other = at + 3;
   if (Impossible(held_[at + 1])) {
@@ -40,8 +42,8 @@ bool StreamParser::IsSlip(std::size_t at) const {
   return JumpSlip(at);
 }
 
-// How far a reading of four pairs strays from the last position: each position's distance, an
-// impossible pair or a lost sample counting as far as a pair can be.
+// How far four pairs from `from` stray from the last position: each position's distance, a lost
+// sample kJump (it cannot tell), an impossible pair as far as a pair can be.
 int StreamParser::Strays(std::size_t from) const {
   int total = 0;
   for (int k = 0; k < kCheckPairs; ++k) {
@@ -51,6 +53,8 @@ int StreamParser::Strays(std::size_t from) const {
   return total;
 }
 
+// The pairs read three bytes later continue from the last position (lost samples aside) and fit
+// it better than the pairs after the jump as they are read now.
 bool StreamParser::JumpSlip(std::size_t at) const {
   int px = lastX_, py = lastY_;
   bool positions = false;

@@ -8,13 +8,13 @@
 //  - A pair is a jump when it is a position more than kJump pixels (in X or in Y) from the last
 //    position handed on.
 //  - An impossible pair, or a jump, is decided once the kLookaheadBytes bytes from its first
-//    one are there. It marks a slip when the bytes read from its fourth byte on (three bytes
-//    later: one and a half pairs) pair better:
-//      impossible: none of the kCheckPairs pairs read so is impossible;
-//      jump: this pair and the kCheckPairs - 1 after it, as paired now, are all impossible or
-//        more than kJump from the last position (a tracking fault comes back sooner), while the
-//        kCheckPairs pairs read three bytes later are positions, the first within kJump of the
-//        last position and each within kJump of the one before.
+//    one are there. It is a slip when the kCheckPairs pairs read from its fourth byte on (three
+//    bytes later, leaving out the pair a stray byte broke) read better:
+//      impossible: none of them is impossible;
+//      jump: they are positions or lost samples, at least one a position, the first position
+//        within kJump of the last position and each within kJump of the one before, and they
+//        stray less from the last position than the kCheckPairs pairs after the jump as read
+//        now (distance summed; a lost sample counts kJump, an impossible pair 256).
 //  - A slip costs three bytes (a stray byte and the pair it broke, or the half of a pair whose
 //    other byte was lost and the pair after it) and gives one lost sample (X 0, Y 255), counted
 //    as lost to line noise; pairing goes on from the fourth byte.
@@ -42,7 +42,7 @@ struct ParseResult {
 
 class StreamParser {
  public:
-  static constexpr int kJump = 8;
+  static constexpr int kJump = 8;  // pixels
   static constexpr int kCheckPairs = 4;
   static constexpr std::size_t kLookaheadBytes = 2 + 2 * kCheckPairs + 1;
   static constexpr int kStartSkipPairs = 2;
