@@ -24,6 +24,25 @@ void StreamParser::Restart(int skipPairs) {
   held_.clear();
   skip_ = skipPairs > 0 ? skipPairs : 0;
   hasPosition_ = false;
+  recentCount_ = 0;
+}
+
+void StreamParser::Remember(int x, int y) {
+  hasPosition_ = true;
+  lostSinceLast_ = false;
+  lastX_ = x;
+  lastY_ = y;
+  recent_[recentCount_++ % kRecent] = {x, y};
+}
+
+// A position the animal left by a jump shortly before (one more than kJump from the last
+// position) that this pair comes back to: a tracking fault ends.
+bool StreamParser::ComesBack(int x, int y) const {
+  for (std::size_t k = 0; k < std::min(recentCount_, kRecent); ++k) {
+    const int rx = recent_[k][0], ry = recent_[k][1];
+    if (Distance(rx, ry, lastX_, lastY_) > kJump && Distance(x, y, rx, ry) <= kJump) return true;
+  }
+  return false;
 }
 
 bool StreamParser::Jumps(int x, int y) const {
@@ -56,6 +75,7 @@ int StreamParser::Strays(std::size_t from) const {
 // The pairs read three bytes later continue from the last position (lost samples aside) and fit
 // it better than the pairs after the jump as they are read now.
 bool StreamParser::JumpSlip(std::size_t at) const {
+  if (lostSinceLast_ || ComesBack(held_[at], held_[at + 1])) return false;
   int px = lastX_, py = lastY_;
   bool positions = false;
   for (int k = 0; k < kCheckPairs; ++k) {
@@ -66,7 +86,7 @@ bool StreamParser::JumpSlip(std::size_t at) const {
     px = x;
     py = y;
   }
-  return positions && Strays(at + 3) < Strays(at + 2);
+  return positions && Strays(at + 3) + kJump < Strays(at + 2);
 }
 
 ParseResult StreamParser::Feed(std::span<const std::uint8_t> bytes, std::vector<StreamSample>& out) {
@@ -91,11 +111,8 @@ ParseResult StreamParser::Feed(std::span<const std::uint8_t> bytes, std::vector<
       }
     }
     out.push_back({PositionSample{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)}, false});
-    if (IsPosition(y)) {
-      hasPosition_ = true;
-      lastX_ = x;
-      lastY_ = y;
-    }
+    if (IsPosition(y)) Remember(x, y);
+    if (y == kNoObject) lostSinceLast_ = true;
     at += 2;
   }
   held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(at));

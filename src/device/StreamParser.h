@@ -13,8 +13,11 @@
 //      impossible: none of them is impossible;
 //      jump: they are positions or lost samples, at least one a position, the first position
 //        within kJump of the last position and each within kJump of the one before, and they
-//        stray less from the last position than the kCheckPairs pairs after the jump as read
-//        now (distance summed; a lost sample counts kJump, an impossible pair 256).
+//        stray less, by more than kJump, from the last position than the kCheckPairs pairs
+//        after the jump as read now (distances summed; a lost sample counts kJump, an impossible
+//        pair 256). A jump right after a lost sample is never a slip, nor one that comes back to
+//        within kJump of one of the last kRecent positions lying more than kJump from the last
+//        one (a tracking fault ending).
 //  - A slip costs three bytes (a stray byte and the pair it broke, or the half of a pair whose
 //    other byte was lost and the pair after it) and gives one lost sample (X 0, Y 255), counted
 //    as lost to line noise; pairing goes on from the fourth byte.
@@ -24,6 +27,7 @@
 
 #include "common/PositionSample.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -46,6 +50,8 @@ class StreamParser {
   static constexpr int kCheckPairs = 4;
   static constexpr std::size_t kLookaheadBytes = 2 + 2 * kCheckPairs + 1;
   static constexpr int kStartSkipPairs = 2;
+  // Positions handed on that a jump may come back to (a tracking fault ending) without a slip.
+  static constexpr std::size_t kRecent = 8;
 
   // A new stream: pairing starts again from its own first byte, and its first `skipPairs`
   // pairs are dropped. Held bytes and the last position belong to the old stream and go.
@@ -63,11 +69,16 @@ class StreamParser {
   bool JumpSlip(std::size_t at) const;
   int Strays(std::size_t from) const;
   bool Jumps(int x, int y) const;
+  bool ComesBack(int x, int y) const;
+  void Remember(int x, int y);
 
   std::vector<std::uint8_t> held_;
   int skip_ = 0;
   bool hasPosition_ = false;
   int lastX_ = 0, lastY_ = 0;
+  std::array<std::array<int, 2>, kRecent> recent_{};  // the last positions, oldest overwritten
+  std::size_t recentCount_ = 0;
+  bool lostSinceLast_ = false;  // a lost sample was handed on after the last position
   std::int64_t slips_ = 0;
 };
 
