@@ -120,10 +120,10 @@ bool RunController::RunMenu() {
 void RunController::EnterRunPanel() {
   ctx_.display.SetPanel(DisplayPanel::Run);
   ctx_.view.EnterRun();
-  if (!state_.Running) state_.MissedSamples = 0;
+  if (!state_.Running) state_.MissedSamples = state_.LineNoiseSamples = 0;
   RefreshLabels();
   if (!state_.Running) ctx_.display.ShowReadyText(true);
-  ctx_.decoder.StartMonitoring(ctx_.parameters.SampleRate);
+  StartMonitoring();
 }
 
 void RunController::StartButton() {
@@ -276,6 +276,21 @@ void RunController::OnTimerExpt() {
 
 // --- Run start, samples, run end ------------------------------------------------------------------
 
+bool RunController::StartMonitoring() {
+  TrackerLink& link = ctx_.commands.Link();
+  if (!link.PortOpen()) {
+    ctx_.answers.ShowMessage({"Port Error", "The Port is\r\nnot open.", MsgIcon::Critical,
+                              MsgButtons::Ok});
+    return false;
+  }
+  DecoderState& decoder = ctx_.decoder.State();
+  decoder.RawRecording = OpenRecordedSampleFile();
+  if (!link.State().UnitAwake && !ctx_.commands.WakeUpProbe()) return false;
+  decoder.LastSample.Y = kNoObjectY;
+  if (ctx_.parameters.SampleRate >= 25) return ctx_.commands.StartStream();
+  return decoder.RawRecording;
+}
+
 bool RunController::OpenRecordedSampleFile() {
   if (!Recording() || state_.Running) return recorder_.IsOpen();
   recordingFailed_ = false;
@@ -323,7 +338,7 @@ void RunController::RunStart() {
   ctx_.display.ShowReadyText(false);
   state_.Stopped = state_.Finished = false;
   state_.SampleInSecond = state_.SessionIndex = state_.SecondsInSession = 0;
-  state_.MissedSamples = 0;
+  state_.MissedSamples = state_.LineNoiseSamples = 0;
   state_.Armed = false;
   samplesCounted_ = 0;
   stoppedForSilence_ = false;
@@ -343,7 +358,7 @@ void RunController::RunStart() {
   } else {
     // Running first, so the stream keeps the raw file just opened instead of opening it again.
     state_.Running = true;
-    ctx_.decoder.StartMonitoring(p.SampleRate);
+    StartMonitoring();
   }
   state_.RunDisplayActive = true;
   RefreshLabels();
@@ -361,6 +376,10 @@ void RunController::AccountSample(const PositionSample& sample) {
   if (!state_.Running) return;
   lastHeardMs_ = ctx_.clock.TickMs();
   CountSample(sample);
+}
+
+void RunController::CountLineNoise() {
+  if (state_.Running) IncrementCounter(state_.LineNoiseSamples);
 }
 
 void RunController::CountSample(const PositionSample& sample) {

@@ -1,3 +1,4 @@
+#include "device/TermiosLink.h"
 #include "sim/PtyServer.h"
 #include "support/TestSupport.h"
 
@@ -102,6 +103,29 @@ TEST(RunCommand, RealTimeRunOnAPseudoTerminalUnit) {
   ASSERT_EQ(a.exitCode, 0) << a.err;
   EXPECT_EQ(a.out, ReadBytes(dir.File("RT.PRN")));
   EXPECT_EQ(r.out, a.out);
+}
+
+// A unit another program holds is refused before a byte is sent, and a device that does not exist
+// is named with the system's reason, not called "not responding".
+TEST(RunCommand, AUnitInUseOrMissingIsRefusedWithTheReason) {
+  SimulatedUnit unit(3);
+  PtyServer server(unit);
+  ASSERT_TRUE(server.Open()) << server.ErrorText();
+  TermiosLink holder([&](int) { return server.SlavePath(); });
+  ASSERT_TRUE(holder.Open(1));
+  TempDir dir;
+  WriteBytes(dir.File("U.EXP"), SetupText(dir.File("U.DAT"), 5, 1, 30));
+  auto r = RunCli({"run", "--setup", dir.File("U.EXP"), "--unit", server.SlavePath(), "--home",
+                   dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "The unit on COM1 (" + server.SlavePath() + ") is in use by process " +
+                       std::to_string(::getpid()) + ".\n");
+  EXPECT_EQ(unit.Resets(), 0);
+  r = RunCli({"run", "--setup", dir.File("U.EXP"), "--unit", dir.File("ttyUSB9"), "--home",
+              dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find(dir.File("ttyUSB9") + ") cannot be opened: No such file or directory."),
+            std::string::npos) << r.err;
 }
 
 // Runs the command line with its standard error on a terminal; returns what the terminal showed.
