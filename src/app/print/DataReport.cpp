@@ -123,13 +123,13 @@ bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
     w = h / 0.75;
   }
   const QRectF box(page.left, page.y, w, h);
-  DrawZoneMapPicture(painter, box, content.map, content.colours);
+  draw::DrawZoneMapPicture(painter, box, content.map, content.colours);
   if (content.trace) {
     // The picture is about twice as wide on paper as on screen: the trace keeps its proportions.
     const double unit = std::max(1.0, w / 512.0);
     painter.save();
     painter.setClipRect(box);
-    DrawTrace(painter, box, *content.trace, unit);
+    draw::DrawTrace(painter, box, *content.trace, draw::TraceLook::For(draw::PictureStyle::Bench, unit, 1));
     painter.restore();
   }
   painter.setPen(Qt::black);
