@@ -14,7 +14,8 @@ namespace tlx::draw {
 namespace {
 
 constexpr double kPadPoints = 4;
-constexpr double kStripPoints = 9;
+constexpr double kStripPoints = 11;
+constexpr double kRightPoints = 10;  // room for the last time on the axis
 constexpr double kGapPoints = 5;
 const QColor kNoZone{255, 255, 255};
 
@@ -139,7 +140,7 @@ TimelineLayout TimelineLayout::In(const QRectF& box, std::size_t sessions, const
   l.titleHeight = label;
   l.spanSeconds = std::max<std::int64_t>(spanSeconds, 1);
   const double pad = kPadPoints * u, gap = kGapPoints * u;
-  const double width = box.width() - 2 * pad - l.labelWidth;
+  const double width = box.width() - 2 * pad - l.labelWidth - kRightPoints * u;
   const int legendLines = FlowLegend(LegendItems(zones), width, u, [](std::size_t, double, int) {});
   const double axisHeight = 3 * u + tick + label;
   const double legendHeight = legendLines * (label + 2 * u) + 4 * u;

@@ -1,5 +1,6 @@
 #include "app/print/DataReport.h"
 
+#include "draw/PictureText.h"
 #include "draw/SessionPicture.h"
 #include "common/Paths.h"
 #include "common/TimeText.h"
@@ -139,7 +140,8 @@ bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
   if (page.y + 2 * page.line > page.bottom) page.NewPage();
   PrintTable(page, content.table, content.session);
   if (content.picture) {
-    const QSize natural = draw::NaturalSize(*content.picture);
+    // Laid out for the page's width, so that its text keeps its size in points.
+    const QSizeF natural = draw::SizeForWidth(*content.picture, page.width / draw::UnitsPerPoint(painter.device()));
     const double height = page.width * natural.height() / natural.width();
     page.y += page.line;
     if (page.y + height > page.bottom) page.NewPage();
