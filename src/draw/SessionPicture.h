@@ -43,6 +43,9 @@ struct TraceLook {
 // The colour of the ramp at a share (0..1) of the session's time.
 QColor TraceColourAt(const TraceLook& look, double share);
 
+// A zone's colour; pale (for print) is mostly white, so that a thin line shows on every zone.
+QColor ZoneFill(unsigned char code, const ColourTable& colours, bool pale);
+
 // Cells in their zone colours (blank and non-zone cells black), filling the painter's rectangle;
 // `pale` mixes the colours with white and leaves the blank cells white.
 void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,

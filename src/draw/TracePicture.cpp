@@ -2,7 +2,6 @@
 
 #include "draw/MapParts.h"
 #include "draw/PictureText.h"
-#include "draw/QtColour.h"
 #include "draw/SessionPicture.h"
 
 #include <QPainter>
@@ -71,8 +70,7 @@ void DrawZoneLegend(QPainter& painter, const QRectF& area, const Picture& pictur
       painter.drawText(QRectF(x - column, y - line, column, line), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("…"));
       return;
     }
-    QColor fill = gui::ToQColor(r.Colours.Of(code));
-    if (pale) fill = TraceColourAt(TraceLook{fill, Qt::white}, 0.6);
+    const QColor fill = ZoneFill(code, r.Colours, pale);
     const QRectF box(x, y + (line - swatch) / 2, swatch, swatch);
     painter.fillRect(box, fill);
     painter.setPen(QPen(Qt::black, 0.5 * u));
