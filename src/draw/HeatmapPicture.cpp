@@ -105,8 +105,10 @@ HeatmapLayout HeatmapLayout::In(const QRectF& box, double u) {
     h = std::max(1.0, box.height() - 2 * margin - scaleRow);
     w = h / 0.75;
   }
+  // A box taller than the figure keeps it in its middle.
+  const double top = box.top() + std::max(0.0, (box.height() - h - 2 * margin - scaleRow) / 2);
   HeatmapLayout l;
-  l.map = QRectF(box.left() + margin, box.top() + margin, w, h);
+  l.map = QRectF(box.left() + margin, top + margin, w, h);
   const double titleRoom = 14 * u;
   l.bar = QRectF(l.map.right() + margin + 2 * u, l.map.top() + titleRoom, column - 2 * u, h - titleRoom);
   return l;

@@ -95,9 +95,11 @@ TraceLayout TraceLayout::In(const QRectF& box, double u) {
     h = std::max(1.0, box.height() - scaleRow);
     w = h / 0.75;
   }
+  // A box taller than the figure keeps it in its middle.
+  const double top = box.top() + std::max(0.0, (box.height() - h - scaleRow) / 2);
   TraceLayout l;
-  l.map = QRectF(box.left(), box.top(), w, h);
-  l.legend = QRectF(l.map.right() + gap, box.top(), legend, h);
+  l.map = QRectF(box.left(), top, w, h);
+  l.legend = QRectF(l.map.right() + gap, top, legend, h);
   return l;
 }
 
