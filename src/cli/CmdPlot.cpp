@@ -88,6 +88,11 @@ void PlotCommand(const PlotOptions& o) {
   const std::optional<QSizeF> printed = o.size.empty() ? std::nullopt : ParsePrintSize(o.size);
   const QSizeF size = printed ? *printed : o.width > 0 ? draw::SizeForWidth(picture, o.width * 0.75) : draw::NaturalSize(picture);
   const double dpi = o.dpi > 0 ? o.dpi : printed ? 300 : 96;
+  const QSizeF pixels = size * (dpi / 72);
+  const bool png = QString::fromStdString(output).endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+  if (png && (pixels.width() > 20000 || pixels.height() > 20000)) {
+    throw CliFailure("A PNG of that size and resolution would be over 20000 pixels a side: give a smaller --size or --dpi.");
+  }
   if (draw::SavePicture(picture, output, size, dpi) != draw::SaveStatus::Saved) {
     throw CliFailure("The file " + output + " cannot be written.");
   }
