@@ -66,18 +66,16 @@ struct DayFile {
 
 void BM_DrawDayLongSession(benchmark::State& state) {
   static const DayFile file;
-  gui::SessionPictureRequest request;
-  request.dataPath = file.path.string();
-  request.session = 1;
-  request.samplesPerSession = kSamples;
-  request.maxDistance = 40;
-  request.ambulatoryThreshold = 2;
-  request.map = ZoneMap::FourQuadrants();
-  request.colours = DefaultColourTable();
-  request.size = QSize(640, 480);
+  draw::PictureRequest request;
+  request.DataPath = file.path.string();
+  request.Session = 1;
+  request.Params.SessionLength = kSamples;
+  request.Params.SampleRate = 1;
+  request.Params.MaximumDistance = 40;
+  request.Params.AmbulatoryThreshold = 2;
   double cpuMs = 0;
   for (auto _ : state) {
-    const gui::SessionPictureResult result = gui::DrawSessionPicture(request);
+    const draw::SessionPictureResult result = draw::DrawSessionPicture(request, QSize(640, 480));
     if (!result.read || result.image.isNull()) {
       state.SkipWithError("the session could not be read or drawn");
       break;

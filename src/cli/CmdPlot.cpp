@@ -10,6 +10,8 @@
 #include <CLI/CLI.hpp>
 
 #include <charconv>
+#include <cstdio>
+#include <optional>
 #include <memory>
 
 namespace tlx::cli {
@@ -21,6 +23,9 @@ struct PlotOptions {
   std::string session = "1";
   int cell = 8;
   int width = 0;
+  std::string size;
+  double dpi = 0;
+  std::string style = "print";
   std::string map;
   std::string output;
 };
@@ -33,6 +38,19 @@ std::int64_t ParseSession(const std::string& text) {
     throw CLI::ValidationError("--session", "'" + text + "' is neither a session number nor 'all'");
   }
   return n;
+}
+
+// "85x60mm", "3.35x2.4in", "240x170pt": a width and a height, in points.
+std::optional<QSizeF> ParsePrintSize(const std::string& text) {
+  double w = 0, h = 0;
+  char unit[4] = {};
+  if (std::sscanf(text.c_str(), "%lfx%lf%3s", &w, &h, unit) != 3) return std::nullopt;
+  const std::string u = unit;
+  const double perUnit = u == "mm" ? 72 / 25.4 : u == "cm" ? 72 / 2.54 : u == "in" ? 72.0 : u == "pt" ? 1.0 : 0.0;
+  if (perUnit == 0 || !(w > 0) || !(h > 0)) return std::nullopt;
+  const QSizeF points(w * perUnit, h * perUnit);
+  if (points.width() < 36 || points.height() < 36 || points.width() > 6000 || points.height() > 6000) return std::nullopt;
+  return points;
 }
 
 void PlotCommand(const PlotOptions& o) {
@@ -55,6 +73,7 @@ void PlotCommand(const PlotOptions& o) {
   request.CellSize = o.cell;
   request.Params = prepared.Params;
   request.Map = prepared.Context.Map;
+  request.Style = *draw::PictureStyleFromName(o.style);
   const auto app = draw::EnsureGuiApplication();
   draw::Picture picture;
   switch (draw::LoadPicture(request, picture)) {
@@ -65,8 +84,16 @@ void PlotCommand(const PlotOptions& o) {
     case SampleRangeStatus::ReadFailed: throw CliFailure("The file " + dataPath + " cannot be read.");
   }
   const std::string output = AbsolutePath(o.output);
-  const QSize size = o.width > 0 ? draw::SizeForWidth(picture, o.width) : draw::NaturalSize(picture);
-  if (draw::SavePicture(picture, output, size) != draw::SaveStatus::Saved) {
+  // --width counts pixels at 96 per inch; --size is the printed size, a PNG of it at 300 dpi.
+  const std::optional<QSizeF> printed = o.size.empty() ? std::nullopt : ParsePrintSize(o.size);
+  const QSizeF size = printed ? *printed : o.width > 0 ? draw::SizeForWidth(picture, o.width * 0.75) : draw::NaturalSize(picture);
+  const double dpi = o.dpi > 0 ? o.dpi : printed ? 300 : 96;
+  const QSizeF pixels = size * (dpi / 72);
+  const bool png = QString::fromStdString(output).endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+  if (png && (pixels.width() > 20000 || pixels.height() > 20000)) {
+    throw CliFailure("A PNG of that size and resolution would be over 20000 pixels a side: give a smaller --size or --dpi.");
+  }
+  if (draw::SavePicture(picture, output, size, dpi) != draw::SaveStatus::Saved) {
     throw CliFailure("The file " + output + " cannot be written.");
   }
 }
@@ -80,7 +107,15 @@ void RegisterPlotCommand(CLI::App& app) {
   cmd->add_option("--kind", o->kind, "trace, heatmap or timeline")->required()->check(CLI::IsMember({"trace", "heatmap", "timeline"}));
   cmd->add_option("--session", o->session, "Session number, or 'all' for the whole recording (default 1)");
   cmd->add_option("--cell", o->cell, "Heatmap cell size in picture positions (default 8)")->check(CLI::Range(1, 192));
-  cmd->add_option("--width", o->width, "Picture width (default 960)")->check(CLI::Range(64, 8192));
+  auto* width = cmd->add_option("--width", o->width, "Picture width in pixels at 96 per inch (default 960)")->check(CLI::Range(64, 8192));
+  cmd->add_option("--size", o->size, "Printed size, e.g. 85x60mm (mm, cm, in or pt); a PNG of it is 300 dpi")
+      ->check([](const std::string& text) {
+        return ParsePrintSize(text) ? std::string() : "give a width and height such as 85x60mm, 3.3x2.4in or 240x170pt";
+      })
+      ->excludes(width);
+  cmd->add_option("--dpi", o->dpi, "Dots per inch of a PNG (default 96, or 300 with --size)")->check(CLI::Range(36, 1200));
+  cmd->add_option("--style", o->style, "print (thin line over pale zones, the default) or bench (as the data panel)")
+      ->check(CLI::IsMember({"print", "bench"}));
   cmd->add_option("--map", o->map, "Zone map file (default: the data file's .MAP, else four quadrants)");
   cmd->add_option("-o,--output", o->output, "Picture file: .png, .svg or .pdf")->required()->check(
       [](const std::string& path) { return draw::IsPictureFileName(path) ? std::string() : "the file name must end in .png, .svg or .pdf"; });

@@ -56,19 +56,26 @@ bool ReadSessionSamples(const std::string& dataPath, std::int64_t session,
 
 std::vector<PositionSample> TracePoints(const std::vector<PositionSample>& samples,
                                         double maxDistance, double ambulatoryThreshold) {
-  std::vector<PositionSample> points;
-  for (const PositionSample& s : samples) {
+  return TimedTracePoints(samples, maxDistance, ambulatoryThreshold, 1).Points;
+}
+
+TracePath TimedTracePoints(const std::vector<PositionSample>& samples, double maxDistance,
+                           double ambulatoryThreshold, std::int32_t rate) {
+  TracePath path;
+  path.SampleCount = std::int64_t(samples.size());
+  path.SecondsPerSample = 1.0 / std::max<std::int32_t>(rate, 1);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const PositionSample& s = samples[i];
     if (IsLostSample(s.Y)) continue;
-    if (points.empty()) {
-      points.push_back(s);
-      continue;
+    if (!path.Points.empty()) {
+      const PositionSample& last = path.Points.back();
+      const double d = std::hypot(double(s.X - last.X), double(s.Y - last.Y));
+      if (d > maxDistance || d < ambulatoryThreshold) continue;
     }
-    const PositionSample& last = points.back();
-    const double d = std::hypot(double(s.X - last.X), double(s.Y - last.Y));
-    if (d > maxDistance) continue;
-    if (d >= ambulatoryThreshold) points.push_back(s);
+    path.Points.push_back(s);
+    path.SampleIndex.push_back(std::int64_t(i));
   }
-  return points;
+  return path;
 }
 
 }  // namespace tlx

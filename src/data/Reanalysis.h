@@ -42,4 +42,16 @@ bool ReadSessionSamples(const std::string& dataPath, std::int64_t session,
 std::vector<PositionSample> TracePoints(const std::vector<PositionSample>& samples,
                                         double maxDistance, double ambulatoryThreshold);
 
+// The same points with the time each was reached, so that a drawing can colour the path by time:
+// a walk early in a session and the same walk late in it are told apart.
+struct TracePath {
+  std::vector<PositionSample> Points;
+  std::vector<std::int64_t> SampleIndex;  // of each point, from the first sample given
+  std::int64_t SampleCount = 0;           // the samples the path was taken from
+  double SecondsPerSample = 1.0;
+  double Seconds() const { return double(SampleCount) * SecondsPerSample; }
+};
+TracePath TimedTracePoints(const std::vector<PositionSample>& samples, double maxDistance,
+                           double ambulatoryThreshold, std::int32_t rate);
+
 }  // namespace tlx

@@ -1,5 +1,6 @@
 #include "draw/HeatmapPicture.h"
 
+#include "draw/MapParts.h"
 #include "draw/PictureText.h"
 
 #include <QPainter>
@@ -12,100 +13,130 @@ namespace tlx::draw {
 
 namespace {
 
-const QColor kBackground{24, 24, 24};
-const QColor kOutline{200, 200, 200};
-constexpr int kBarSteps = 64;
+constexpr double kMarginPoints = 11;   // round the map, for zone letters beside it
+constexpr double kColumnPoints = 44;   // the colour bar and its numbers
+constexpr double kScaleRowPoints = 14;
+constexpr int kBarSteps = 128;
+const QColor kOutline{130, 130, 130};
 
-// Outline of the zone map: a line wherever two neighbouring cells hold different characters, the
-// frame round the picture, and each zone's letter at the middle of its cells.
-void DrawZoneOutline(QPainter& painter, const QRectF& box, const ZoneMap& map) {
+// Viridis at nine even stops, from dark purple through blue and green to yellow; between stops
+// the colour is interpolated.
+constexpr std::array<std::array<int, 3>, 9> kViridis = {{{68, 1, 84},
+                                                        {71, 45, 123},
+                                                        {59, 82, 139},
+                                                        {44, 114, 142},
+                                                        {33, 145, 140},
+                                                        {40, 174, 128},
+                                                        {94, 201, 98},
+                                                        {173, 220, 48},
+                                                        {253, 231, 37}}};
+
+// A map cell (8 x 8 positions) is free for a letter when no grid cell under it holds time.
+bool CellFree(const OccupancyGrid& grid, int row, int column) {
+  const int cs = grid.CellSize;
+  for (int gr = row * 8 / cs; gr <= (row * 8 + 7) / cs && gr < grid.Rows; ++gr)
+    for (int gc = column * 8 / cs; gc <= (column * 8 + 7) / cs && gc < grid.Columns; ++gc)
+      if (grid.SamplesAt(gr, gc) > 0) return false;
+  return true;
+}
+
+void DrawZoneLabels(QPainter& painter, const QRectF& box, const OccupancyGrid& grid, const ZoneMap& map, double u) {
   const double cw = box.width() / kMapColumns, ch = box.height() / kMapRows;
-  painter.setPen(QPen(kOutline, std::max(1.0, box.width() / 400)));
-  painter.setBrush(Qt::NoBrush);
-  for (int r = 0; r < kMapRows; ++r) {
-    for (int c = 0; c < kMapColumns; ++c) {
-      const double x = box.left() + c * cw, y = box.top() + r * ch;
-      if (c + 1 < kMapColumns && map.At(r, c) != map.At(r, c + 1)) painter.drawLine(QPointF(x + cw, y), QPointF(x + cw, y + ch));
-      if (r + 1 < kMapRows && map.At(r, c) != map.At(r + 1, c)) painter.drawLine(QPointF(x, y + ch), QPointF(x + cw, y + ch));
+  const QFont font = PictureFont(kLabelPoints, u);
+  const double line = QFontMetricsF(font).height();
+  painter.setFont(font);
+  for (const ZoneLetterPlace& p : ZoneLetterPlaces(map, [&grid](int r, int c) { return CellFree(grid, r, c); })) {
+    QPointF centre;
+    if (p.Row >= 0) {
+      painter.setPen(QColor(90, 90, 90));
+      centre = QPointF(box.left() + (p.Column + 0.5) * cw, box.top() + (p.Row + 0.5) * ch);
+    } else {
+      // Every cell of the zone holds time: the letter goes beside the map at the nearest edge.
+      painter.setPen(Qt::black);
+      const double x = box.left() + (p.CentreColumn + 0.5) * cw, y = box.top() + (p.CentreRow + 0.5) * ch;
+      const double toLeft = p.CentreColumn + 0.5, toRight = kMapColumns - p.CentreColumn - 0.5;
+      const double toTop = (p.CentreRow + 0.5) * ch / cw, toBottom = (kMapRows - p.CentreRow - 0.5) * ch / cw;
+      const double nearest = std::min({toLeft, toRight, toTop, toBottom});
+      if (nearest == toLeft) centre = QPointF(box.left() - line / 2, y);
+      else if (nearest == toRight) centre = QPointF(box.right() + line / 2, y);
+      else if (nearest == toTop) centre = QPointF(x, box.top() - line / 2);
+      else centre = QPointF(x, box.bottom() + line / 2);
     }
-  }
-  painter.drawRect(box);
-  std::array<double, 256> sumX{}, sumY{}, count{};
-  for (int r = 0; r < kMapRows; ++r) {
-    for (int c = 0; c < kMapColumns; ++c) {
-      const auto code = static_cast<unsigned char>(map.At(r, c));
-      if (ZoneNumberOf(code) == 0) continue;
-      sumX[code] += c + 0.5;
-      sumY[code] += r + 0.5;
-      count[code] += 1;
-    }
-  }
-  painter.setFont(PictureFont(ch * 1.2));
-  for (int code = 0; code < 256; ++code) {
-    if (count[code] == 0) continue;
-    const QPointF centre(box.left() + sumX[code] / count[code] * cw, box.top() + sumY[code] / count[code] * ch);
-    painter.drawText(QRectF(centre.x() - cw, centre.y() - ch, 2 * cw, 2 * ch), Qt::AlignCenter,
-                     QString(QChar(code)));
+    painter.drawText(QRectF(centre.x() - line, centre.y() - line / 2, 2 * line, line), Qt::AlignCenter, QString(QChar(p.Code)));
   }
 }
 
-void DrawColourBar(QPainter& painter, const QRectF& bar, double maxSeconds) {
-  const QRectF ramp(bar.left(), bar.top(), bar.width() * 0.35, bar.height());
+void DrawColourBar(QPainter& painter, const QRectF& bar, double maxSeconds, double u) {
+  const TimeUnit unit = TimeUnitFor(maxSeconds);
+  const QFont title = PictureFont(kLabelPoints, u), small = PictureFont(kTickPoints, u);
+  const double line = QFontMetricsF(title).height();
+  painter.setFont(title);
+  painter.setPen(Qt::black);
+  painter.drawText(QRectF(bar.left(), bar.top() - line - 3 * u, 60 * u, line), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Time (%1)").arg(unit.Name));
+  const QRectF ramp(bar.left(), bar.top(), 8 * u, bar.height());
   for (int k = 0; k < kBarSteps; ++k) {
     const double top = ramp.bottom() - ramp.height() * (k + 1) / kBarSteps;
-    painter.fillRect(QRectF(ramp.left(), top, ramp.width(), ramp.height() / kBarSteps + 0.5),
+    painter.fillRect(QRectF(ramp.left(), top, ramp.width(), ramp.height() / kBarSteps + 0.5 * u),
                      HeatColour((k + 0.5) / kBarSteps));
   }
-  painter.setPen(QPen(Qt::black, 1));
+  painter.setPen(QPen(Qt::black, 0.5 * u));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(ramp);
-  const double fontSize = std::max(8.0, bar.height() / 30);
-  painter.setFont(PictureFont(fontSize));
-  const QRectF labels(ramp.right() + fontSize * 0.4, ramp.top(), bar.right() - ramp.right(), ramp.height());
-  for (int k = 0; k <= 4; ++k) {
-    const double y = ramp.bottom() - ramp.height() * k / 4;
-    painter.drawLine(QPointF(ramp.right(), y), QPointF(ramp.right() + fontSize * 0.3, y));
-    painter.drawText(QRectF(labels.left(), y - fontSize, labels.width(), 2 * fontSize),
-                     Qt::AlignLeft | Qt::AlignVCenter, SecondsText(maxSeconds * k / 4));
+  painter.setFont(small);
+  const double tickLine = QFontMetricsF(small).height();
+  const double top = maxSeconds / unit.Seconds;
+  const double step = NiceStep(top, 5);
+  for (double t : NiceTicks(top, 5)) {
+    const double y = top > 0 ? ramp.bottom() - ramp.height() * t / top : ramp.bottom();
+    painter.drawLine(QPointF(ramp.right(), y), QPointF(ramp.right() + 2.5 * u, y));
+    painter.drawText(QRectF(ramp.right() + 4 * u, y - tickLine / 2, bar.right() - ramp.right(), tickLine),
+                     Qt::AlignLeft | Qt::AlignVCenter, TickText(t, step));
   }
 }
 
 }  // namespace
 
-HeatmapLayout HeatmapLayout::In(const QRectF& box) {
-  const double gap = box.width() * 0.02;
-  double mapWidth = box.width() * 0.84;
-  double mapHeight = mapWidth * 0.75;
-  if (mapHeight > box.height()) {
-    mapHeight = box.height();
-    mapWidth = mapHeight / 0.75;
+HeatmapLayout HeatmapLayout::In(const QRectF& box, double u) {
+  const double margin = kMarginPoints * u, column = kColumnPoints * u, scaleRow = kScaleRowPoints * u;
+  double w = std::max(1.0, box.width() - 2 * margin - column);
+  double h = w * 0.75;
+  if (h + 2 * margin + scaleRow > box.height()) {
+    h = std::max(1.0, box.height() - 2 * margin - scaleRow);
+    w = h / 0.75;
   }
-  const QRectF map(box.left(), box.top() + (box.height() - mapHeight) / 2, mapWidth, mapHeight);
-  const QRectF bar(map.right() + gap, map.top() + mapHeight * 0.05, box.right() - map.right() - gap, mapHeight * 0.9);
-  return {map, bar};
+  // A box taller than the figure keeps it in its middle.
+  const double top = box.top() + std::max(0.0, (box.height() - h - 2 * margin - scaleRow) / 2);
+  HeatmapLayout l;
+  l.map = QRectF(box.left() + margin, top + margin, w, h);
+  const double titleRoom = 14 * u;
+  l.bar = QRectF(l.map.right() + margin + 2 * u, l.map.top() + titleRoom, column - 2 * u, h - titleRoom);
+  return l;
+}
+
+double HeatmapHeight(double width) {
+  return std::max(1.0, width - 2 * kMarginPoints - kColumnPoints) * 0.75 + 2 * kMarginPoints + kScaleRowPoints;
 }
 
 QColor HeatColour(double t) {
-  // Dark blue, blue, cyan, yellow, red: dim for little time, bright for the most.
-  static const std::array<QColor, 5> stops = {QColor(20, 20, 140), QColor(30, 90, 255), QColor(0, 220, 220),
-                                              QColor(255, 230, 0), QColor(230, 20, 20)};
-  t = std::clamp(t, 0.0, 1.0) * (stops.size() - 1);
-  const auto i = std::min<std::size_t>(static_cast<std::size_t>(t), stops.size() - 2);
+  t = std::clamp(t, 0.0, 1.0) * double(kViridis.size() - 1);
+  const auto i = std::min<std::size_t>(static_cast<std::size_t>(t), kViridis.size() - 2);
   const double f = t - double(i);
-  const QColor& a = stops[i];
-  const QColor& b = stops[i + 1];
-  return QColor(int(std::lround(a.red() + (b.red() - a.red()) * f)), int(std::lround(a.green() + (b.green() - a.green()) * f)),
-                int(std::lround(a.blue() + (b.blue() - a.blue()) * f)));
+  const auto& a = kViridis[i];
+  const auto& b = kViridis[i + 1];
+  auto mix = [f](int x, int y) { return int(std::lround(x + (y - x) * f)); };
+  return QColor(mix(a[0], b[0]), mix(a[1], b[1]), mix(a[2], b[2]));
 }
 
-void DrawHeatmap(QPainter& painter, const QRectF& box, const OccupancyGrid& grid, const ZoneMap& map) {
+void DrawHeatmap(QPainter& painter, const QRectF& box, const OccupancyGrid& grid, const ZoneMap& map,
+                 const AnalysisParameters& params, double u) {
   painter.save();
   painter.fillRect(box, Qt::white);
-  const HeatmapLayout layout = HeatmapLayout::In(box);
-  painter.fillRect(layout.map, kBackground);
+  const HeatmapLayout layout = HeatmapLayout::In(box, u);
   const std::int64_t most = grid.MaximumSamples();
   // A cell covers CellSize picture positions; the last row and column may reach past the picture.
   const double px = layout.map.width() / kPictureWidth, py = layout.map.height() / kPictureHeight;
+  painter.setRenderHint(QPainter::Antialiasing, false);  // no seams between cells
   for (int r = 0; r < grid.Rows; ++r) {
     for (int c = 0; c < grid.Columns; ++c) {
       const std::int64_t n = grid.SamplesAt(r, c);
@@ -117,8 +148,14 @@ void DrawHeatmap(QPainter& painter, const QRectF& box, const OccupancyGrid& grid
       painter.fillRect(cell, HeatColour(double(n) / double(most)));
     }
   }
-  DrawZoneOutline(painter, layout.map, map);
-  DrawColourBar(painter, layout.bar, double(most) * grid.SecondsPerSample);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  DrawZoneOutline(painter, layout.map, map, kOutline, 0.6 * u);
+  painter.setPen(QPen(Qt::black, 0.5 * u));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(layout.map);
+  DrawZoneLabels(painter, layout.map, grid, map, u);
+  DrawColourBar(painter, layout.bar, double(most) * grid.SecondsPerSample, u);
+  DrawScaleBar(painter, layout.map, QPointF(layout.map.left(), layout.map.bottom() + kMarginPoints * u), params, u);
   painter.restore();
 }
 

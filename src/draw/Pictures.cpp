@@ -1,10 +1,12 @@
 #include "draw/Pictures.h"
 
-#include "draw/SessionPicture.h"
 #include "data/DataFile.h"
-#include "data/Reanalysis.h"
 #include "draw/HeatmapPicture.h"
+#include "draw/MapParts.h"
+#include "draw/PictureText.h"
+#include "draw/SessionPicture.h"
 #include "draw/TimelinePicture.h"
+#include "draw/TracePicture.h"
 
 #include <QFile>
 #include <QImage>
@@ -22,20 +24,7 @@ namespace tlx::draw {
 
 namespace {
 
-constexpr int kNaturalWidth = 960;
-
-SampleRangeStatus LoadTrace(const PictureRequest& r, Picture& out) {
-  std::vector<PositionSample> samples;
-  const SampleRangeStatus status =
-      ReadSampleRange(r.DataPath, r.Session, SamplesPerSession(r.Params.SessionLength, r.Params.SampleRate),
-                      [&samples](std::span<const std::uint16_t> words) {
-                        for (std::uint16_t w : words) samples.push_back(DecodeSample(static_cast<std::int16_t>(w)));
-                      });
-  if (status == SampleRangeStatus::Done) {
-    out.TracePoints = TracePoints(samples, r.Params.MaximumDistance, r.Params.AmbulatoryThreshold);
-  }
-  return status;
-}
+constexpr double kNaturalWidth = 720;  // points: 960 pixels at 96 per inch
 
 std::string LowerExtension(const std::string& path) {
   const auto dot = path.find_last_of("./");
@@ -45,10 +34,10 @@ std::string LowerExtension(const std::string& path) {
   return ext;
 }
 
-bool SavePdf(const Picture& picture, const QString& path, QSize size) {
+bool SavePdf(const Picture& picture, const QString& path, QSizeF size) {
   QPdfWriter writer(path);
   writer.setResolution(72);  // one drawing unit is one point
-  writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
+  writer.setPageSize(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch));
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
   QPainter painter;
   if (!painter.begin(&writer)) return false;
@@ -56,7 +45,8 @@ bool SavePdf(const Picture& picture, const QString& path, QSize size) {
   return painter.end();
 }
 
-bool SaveSvg(const Picture& picture, const QString& path, QSize size) {
+bool SaveSvg(const Picture& picture, const QString& path, QSizeF points) {
+  const QSize size = (points * (96.0 / 72)).toSize();
   QSvgGenerator svg;
   svg.setFileName(path);
   svg.setSize(size);
@@ -87,12 +77,34 @@ std::optional<PictureKind> PictureKindFromName(const std::string& name) {
   return std::nullopt;
 }
 
+const char* PictureStyleName(PictureStyle style) { return style == PictureStyle::Print ? "print" : "bench"; }
+
+std::optional<PictureStyle> PictureStyleFromName(const std::string& name) {
+  for (PictureStyle s : {PictureStyle::Bench, PictureStyle::Print}) {
+    if (name == PictureStyleName(s)) return s;
+  }
+  return std::nullopt;
+}
+
+SampleRangeStatus LoadTracePath(const PictureRequest& r, TracePath& out) {
+  std::vector<PositionSample> samples;
+  const SampleRangeStatus status =
+      ReadSampleRange(r.DataPath, r.Session, SamplesPerSession(r.Params.SessionLength, r.Params.SampleRate),
+                      [&samples](std::span<const std::uint16_t> words) {
+                        for (std::uint16_t w : words) samples.push_back(DecodeSample(static_cast<std::int16_t>(w)));
+                      });
+  if (status == SampleRangeStatus::Done) {
+    out = TimedTracePoints(samples, r.Params.MaximumDistance, r.Params.AmbulatoryThreshold, r.Params.SampleRate);
+  }
+  return status;
+}
+
 SampleRangeStatus LoadPicture(const PictureRequest& request, Picture& out) {
   Picture picture;
   picture.Request = request;
   SampleRangeStatus status = SampleRangeStatus::Done;
   switch (request.Kind) {
-    case PictureKind::Trace: status = LoadTrace(request, picture); break;
+    case PictureKind::Trace: status = LoadTracePath(request, picture.Trace); break;
     case PictureKind::Heatmap:
       status = ComputeOccupancy(request.DataPath, request.Session, request.Params.SessionLength,
                                 request.Params.SampleRate, request.CellSize, picture.Occupancy);
@@ -105,39 +117,35 @@ SampleRangeStatus LoadPicture(const PictureRequest& request, Picture& out) {
   return status;
 }
 
-QSize SizeForWidth(const Picture& picture, int width) {
-  width = std::max(width, 16);
+QSizeF SizeForWidth(const Picture& picture, double width) {
+  width = std::max(width, 48.0);
   switch (picture.Request.Kind) {
-    case PictureKind::Trace: return {width, width * 3 / 4};
-    case PictureKind::Heatmap: return {width, int(std::lround(width * 0.84 * 0.75))};
+    case PictureKind::Trace: return {width, TraceHeight(width)};
+    case PictureKind::Heatmap: return {width, HeatmapHeight(width)};
     case PictureKind::Timeline:
-      return {width, int(std::lround(TimelineHeight(width, picture.Timelines.size())))};
+      return {width, TimelineHeight(width, picture.Timelines.size(), TimelineZones(picture.Timelines, picture.Request.Map))};
   }
   return {width, width};
 }
 
-QSize NaturalSize(const Picture& picture) { return SizeForWidth(picture, kNaturalWidth); }
+QSizeF NaturalSize(const Picture& picture) { return SizeForWidth(picture, kNaturalWidth); }
 
 void DrawPicture(QPainter& painter, const QRectF& box, const Picture& picture) {
   const PictureRequest& r = picture.Request;
+  const double unitsPerPoint = UnitsPerPoint(painter.device());
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
   switch (r.Kind) {
-    case PictureKind::Trace: {
-      // The trace keeps the picture's 4:3 shape inside the box.
-      QSizeF fitted = QSizeF(4, 3).scaled(box.size(), Qt::KeepAspectRatio);
-      const QRectF area(box.left() + (box.width() - fitted.width()) / 2, box.top() + (box.height() - fitted.height()) / 2,
-                        fitted.width(), fitted.height());
-      painter.save();
-      painter.setRenderHint(QPainter::Antialiasing, true);
-      gui::DrawZoneMapPicture(painter, area, r.Map, r.Colours);
-      gui::DrawTrace(painter, area, picture.TracePoints, area.width() / 256.0);
-      painter.restore();
+    case PictureKind::Trace: DrawTracePicture(painter, box, picture, unitsPerPoint); break;
+    case PictureKind::Heatmap:
+      DrawHeatmap(painter, box, picture.Occupancy, r.Map, r.Params, unitsPerPoint);
       break;
-    }
-    case PictureKind::Heatmap: DrawHeatmap(painter, box, picture.Occupancy, r.Map); break;
     case PictureKind::Timeline:
-      DrawTimeline(painter, box, picture.Timelines, r.Params.SessionLength, r.Colours);
+      DrawTimeline(painter, box, picture.Timelines, r.Params.SessionLength, r.Map, unitsPerPoint);
       break;
   }
+  painter.restore();
 }
 
 bool IsPictureFileName(const std::string& path) {
@@ -147,23 +155,27 @@ bool IsPictureFileName(const std::string& path) {
 
 // Written under a temporary name beside the target and renamed into place when complete, so a
 // failed save never leaves half a picture where a good one stood.
-SaveStatus SavePicture(const Picture& picture, const std::string& path, QSize size) {
+SaveStatus SavePicture(const Picture& picture, const std::string& path, QSizeF points, double dpi) {
   const std::string ext = LowerExtension(path);
-  if (!IsPictureFileName(path)) return SaveStatus::UnknownFormat;
+  if (!IsPictureFileName(path) || points.isEmpty()) return SaveStatus::UnknownFormat;
   const QString target = QString::fromStdString(path);
   const QString temporary = target + QStringLiteral(".part");
   bool written = false;
   if (ext == "png") {
+    const QSize size = (points * (dpi / 72)).toSize().expandedTo(QSize(1, 1));
     QImage image(size, QImage::Format_RGB32);
+    const int dotsPerMetre = int(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMetre);  // text is sized by it, and viewers print at it
+    image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
     QPainter painter(&image);
     DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), picture);
     painter.end();
     written = image.save(temporary, "PNG");
   } else if (ext == "svg") {
-    written = SaveSvg(picture, temporary, size);
+    written = SaveSvg(picture, temporary, points);
   } else {
-    written = SavePdf(picture, temporary, size);
+    written = SavePdf(picture, temporary, points);
   }
   written = written && QFile(temporary).size() > 0 && std::rename(temporary.toLocal8Bit().constData(), path.c_str()) == 0;
   if (!written) QFile::remove(temporary);

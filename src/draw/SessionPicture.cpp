@@ -1,7 +1,8 @@
 #include "draw/SessionPicture.h"
 
+#include "draw/MapParts.h"
+#include "draw/PictureText.h"
 #include "draw/QtColour.h"
-#include "data/Reanalysis.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
@@ -11,12 +12,11 @@
 #include <cmath>
 #include <utility>
 
-namespace tlx::gui {
+namespace tlx::draw {
 
 namespace {
 
-QColor Blend(QColor a, QColor b, int step) {
-  const double t = kTraceSteps > 1 ? step / double(kTraceSteps - 1) : 0;
+QColor Blend(QColor a, QColor b, double t) {
   return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
                           float(a.greenF() + (b.greenF() - a.greenF()) * t),
                           float(a.blueF() + (b.blueF() - a.blueF()) * t));
@@ -39,8 +39,13 @@ double ThreadCpuMilliseconds() {
 
 }  // namespace
 
-void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours) {
-  painter.fillRect(box, Qt::black);
+QColor ZoneFill(unsigned char code, const ColourTable& colours, bool pale) {
+  const QColor c = gui::ToQColor(colours.Of(code));
+  return pale ? Blend(c, Qt::white, 0.6) : c;
+}
+
+void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours, bool pale) {
+  painter.fillRect(box, pale ? Qt::white : Qt::black);
   const double cw = box.width() / kMapColumns;
   const double ch = box.height() / kMapRows;
   for (int r = 0; r < kMapRows; ++r) {
@@ -50,9 +55,43 @@ void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map
       // Cell edges on whole device pixels, so neighbouring cells leave no seams.
       const QRectF cell(QPointF(std::round(box.left() + c * cw), std::round(box.top() + r * ch)),
                         QPointF(std::round(box.left() + (c + 1) * cw), std::round(box.top() + (r + 1) * ch)));
-      painter.fillRect(cell, ToQColor(colours.Of(code)));
+      painter.fillRect(cell, ZoneFill(code, colours, pale));
     }
   }
+  if (pale) DrawZoneOutline(painter, box, map, QColor(150, 150, 150), std::max(0.5, box.width() / 1000));
+}
+
+void DrawZoneLetters(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
+                     bool pale, double unitsPerPoint) {
+  const double cw = box.width() / kMapColumns, ch = box.height() / kMapRows;
+  painter.save();
+  painter.setFont(PictureFont(kLabelPoints, unitsPerPoint));
+  for (const ZoneLetterPlace& p : ZoneLetterPlaces(map, [](int, int) { return true; })) {
+    const QPointF centre(box.left() + (p.Column + 0.5) * cw, box.top() + (p.Row + 0.5) * ch);
+    painter.setPen(TextColourOn(ZoneFill(p.Code, colours, pale)));
+    painter.drawText(QRectF(centre.x() - 20 * unitsPerPoint, centre.y() - 10 * unitsPerPoint, 40 * unitsPerPoint,
+                            20 * unitsPerPoint),
+                     Qt::AlignCenter, QString(QChar(p.Code)));
+  }
+  painter.restore();
+}
+
+TraceLook TraceLook::For(PictureStyle style, double unit, double unitsPerPoint) {
+  TraceLook look;
+  look.Unit = unit;
+  if (style == PictureStyle::Print) {
+    look.Start = kPrintTraceStartColour;
+    look.End = kPrintTraceEndColour;
+    look.LineWidth = 0.9 * unitsPerPoint;
+    look.Edge = false;
+  } else {
+    look.LineWidth = 2 * unit;
+  }
+  return look;
+}
+
+QColor TraceColourAt(const TraceLook& look, double share) {
+  return Blend(look.Start, look.End, std::clamp(share, 0.0, 1.0));
 }
 
 namespace {
@@ -60,25 +99,33 @@ namespace {
 PositionSample KeyStart(std::uint32_t k) { return {std::int16_t(k & 0xFF), std::int16_t(k >> 8 & 0xFF)}; }
 PositionSample KeyEnd(std::uint32_t k) { return {std::int16_t(k >> 16 & 0xFF), std::int16_t(k >> 24 & 0xFF)}; }
 
+// The colour step of the segment that ends at point i: the share of the session's time at which
+// the animal got there, so that the colour tells when a part of the path was walked.
+int StepOf(const TracePath& path, std::size_t i) {
+  if (path.SampleCount <= 1) return kTraceSteps - 1;
+  const std::int64_t step = path.SampleIndex[i] * kTraceSteps / (path.SampleCount - 1);
+  return int(std::clamp<std::int64_t>(step, 0, kTraceSteps - 1));
+}
+
 // Hands the distinct segments of each colour step, in drawing order, to `draw`.
 template <typename Draw>
-void ForEachStep(const std::vector<PositionSample>& points, QColor start, QColor end, Draw draw) {
+void ForEachStep(const TracePath& path, const TraceLook& look, Draw draw) {
+  const std::vector<PositionSample>& points = path.Points;
   if (points.size() < 2) return;
   const std::size_t segments = points.size() - 1;
-  const bool ramp = start != end;
   std::vector<std::uint32_t> keys;
   std::size_t i = 0;
-  for (int step = 0; step < kTraceSteps && i < segments; ++step) {
-    const std::size_t stop = ramp ? segments * std::size_t(step + 1) / kTraceSteps : segments;
+  while (i < segments) {
+    const int step = StepOf(path, i + 1);
     keys.clear();
-    for (; i < stop; ++i) {
+    for (; i < segments && StepOf(path, i + 1) == step; ++i) {
       if (points[i] == points[i + 1]) continue;
       keys.push_back(SegmentKey(points[i], points[i + 1]));
     }
     if (keys.empty()) continue;
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    draw(ramp ? Blend(start, end, step) : start, keys);
+    draw(TraceColourAt(look, step / double(kTraceSteps - 1)), keys);
   }
 }
 
@@ -137,36 +184,37 @@ void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour
   }
 }
 
-void DrawCircles(QPainter& painter, QPointF centre, double unit, QColor colour) {
+// Thin translucent rings, drawn before the path so that they never hide it or a small zone.
+void DrawCircles(QPainter& painter, QPointF centre, double unit, double width) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setBrush(Qt::NoBrush);
-  for (const QPen& pen : {QPen(kTraceOutlineColour, 3 * unit), QPen(colour, unit)}) {
-    painter.setPen(pen);
-    for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
-  }
+  painter.setPen(QPen(QColor(0, 0, 0, 110), width));
+  for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
+  painter.restore();
 }
 
-// The distinct segments of each colour step, in drawing order: the outline goes under all of
-// them before any colour is drawn, so that no outline covers a coloured part.
 struct StepSegments {
   QColor colour;
   std::vector<std::uint32_t> keys;
 };
 
-std::vector<StepSegments> TraceSteps(const std::vector<PositionSample>& points, QColor start, QColor end) {
+std::vector<StepSegments> TraceSteps(const TracePath& path, const TraceLook& look) {
   std::vector<StepSegments> steps;
-  ForEachStep(points, start, end,
+  ForEachStep(path, look,
               [&](QColor colour, const std::vector<std::uint32_t>& keys) { steps.push_back({colour, keys}); });
   return steps;
 }
 
 }  // namespace
 
-void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionSample>& points,
-               double unit, QColor start, QColor end) {
+void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look) {
+  const std::vector<PositionSample>& points = path.Points;
   if (points.empty()) return;
   const double sx = box.width() / 256.0;
   const double sy = box.height() / 192.0;
   auto at = [&](const PositionSample& p) { return QPointF(box.left() + p.X * sx, box.top() + p.Y * sy); };
+  DrawCircles(painter, at(points.back()), look.Unit, std::max(0.5, look.LineWidth / 2));
   std::vector<QLineF> lines;
   auto stroke = [&](const QPen& pen, const std::vector<std::uint32_t>& keys) {
     lines.clear();
@@ -174,55 +222,61 @@ void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionS
     painter.setPen(pen);
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
   };
-  const std::vector<StepSegments> steps = TraceSteps(points, start, end);
-  for (const StepSegments& step : steps) stroke(QPen(kTraceOutlineColour, 4 * unit, Qt::SolidLine, Qt::RoundCap), step.keys);
-  for (const StepSegments& step : steps) stroke(QPen(step.colour, 2 * unit, Qt::SolidLine, Qt::RoundCap), step.keys);
-  DrawCircles(painter, at(points.back()), unit, end);
+  const std::vector<StepSegments> steps = TraceSteps(path, look);
+  if (look.Edge)
+    for (const StepSegments& step : steps) stroke(QPen(kTraceOutlineColour, 2 * look.LineWidth, Qt::SolidLine, Qt::RoundCap), step.keys);
+  for (const StepSegments& step : steps) stroke(QPen(step.colour, look.LineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin), step.keys);
 }
 
 // The same trace as DrawTrace over the whole image, written into its pixels directly: a day-long
 // session has millions of segments, far more than a painter strokes in good time.
-void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColor start, QColor end) {
+void RasterTrace(QImage& image, const TracePath& path) {
+  const std::vector<PositionSample>& points = path.Points;
   if (points.empty()) return;
   const double sx = image.width() / 256.0;
   const double sy = image.height() / 192.0;
+  {
+    QPainter painter(&image);
+    DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, 1.0);
+  }
   const Pixels pixels{image.bits(), image.bytesPerLine(), image.width(), image.height()};
   auto line = [&](std::uint32_t k, QRgb rgb, PenShape pen) {
     const PositionSample a = KeyStart(k), b = KeyEnd(k);
     RasterLine(pixels, int(a.X * sx), int(a.Y * sy), int(b.X * sx), int(b.Y * sy), rgb, pen);
   };
-  const std::vector<StepSegments> steps = TraceSteps(points, start, end);
+  const std::vector<StepSegments> steps = TraceSteps(path, TraceLook{});
   for (const StepSegments& step : steps)
     for (std::uint32_t k : step.keys) line(k, kTraceOutlineColour.rgb(), kOutlinePen);
   for (const StepSegments& step : steps)
     for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), kLinePen);
-  QPainter painter(&image);
-  DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, end);
 }
 
-SessionPictureResult DrawSessionPicture(const SessionPictureRequest& request, const std::atomic<bool>* cancel) {
+SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize size, std::shared_ptr<const TracePath> path,
+                                        const std::atomic<bool>* cancel) {
   QElapsedTimer timer;
   timer.start();
   const double cpuStart = ThreadCpuMilliseconds();
   SessionPictureResult result;
   auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
-  result.points = request.points;
-  if (!result.points) {
-    std::vector<PositionSample> samples;
-    result.read = ReadSessionSamples(request.dataPath, request.session, request.samplesPerSession, samples);
+  result.path = std::move(path);
+  if (!result.path) {
+    TracePath read;
+    result.read = LoadTracePath(request, read) == SampleRangeStatus::Done;
     if (cancelled()) return result;
-    result.points = std::make_shared<const std::vector<PositionSample>>(
-        TracePoints(samples, request.maxDistance, request.ambulatoryThreshold));
+    result.path = std::make_shared<const TracePath>(std::move(read));
   } else {
     result.read = true;
   }
-  if (cancelled() || request.size.isEmpty()) return result;
-  QImage image(request.size, QImage::Format_RGB32);
+  if (cancelled() || size.isEmpty()) return result;
+  QImage image(size, QImage::Format_RGB32);
   QPainter painter(&image);
-  const QRectF box(QPointF(0, 0), QSizeF(request.size));
-  DrawZoneMapPicture(painter, box, request.map, request.colours);
+  const QRectF box(QPointF(0, 0), QSizeF(size));
+  DrawZoneMapPicture(painter, box, request.Map, request.Colours);
   painter.end();
-  RasterTrace(image, *result.points);
+  RasterTrace(image, *result.path);
+  painter.begin(&image);
+  DrawZoneLetters(painter, box, request.Map, request.Colours, false, UnitsPerPoint(&image));
+  painter.end();
   if (cancelled()) return result;
   result.image = std::move(image);
   result.milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -230,4 +284,4 @@ SessionPictureResult DrawSessionPicture(const SessionPictureRequest& request, co
   return result;
 }
 
-}  // namespace tlx::gui
+}  // namespace tlx::draw

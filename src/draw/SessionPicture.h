@@ -1,10 +1,12 @@
-// The picture of one session: the zone map in its colours, the trace over it in a 256-step colour
-// ramp (white at the session's start to blue at its end) with a dark outline, so that every part
-// shows on any zone colour, and nine circles round the last position, drawn once per session
-// change into an image.
+// The picture of one session: the zone map in its colours with the zones' letters, the trace over
+// it coloured by time (a 256-step ramp from the session's first sample to its last), and nine thin
+// rings round the last position drawn under the path. The bench look (the data panel's) gives the
+// line a dark edge so that every part shows on any zone colour; the print look is a thin line
+// over pale zones.
 #pragma once
 
-#include "data/DataFile.h"
+#include "data/Reanalysis.h"
+#include "draw/Pictures.h"
 #include "setup/Colours.h"
 #include "zonemap/ZoneMap.h"
 
@@ -15,59 +17,65 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 class QPainter;
 
-namespace tlx::gui {
+namespace tlx::draw {
 
 inline const QColor kTraceStartColour{255, 255, 255};
 inline const QColor kTraceEndColour{40, 40, 255};
+inline const QColor kPrintTraceStartColour{150, 185, 255};
+inline const QColor kPrintTraceEndColour{10, 20, 130};
 inline const QColor kTraceOutlineColour{0, 0, 0};
 inline constexpr int kTraceSteps = 256;
 inline constexpr int kMarkCircles = 9;
 
-// Cells in their zone colours (blank and non-zone cells black), filling the painter's rectangle.
-void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours);
-
-// The trace of the points (unit coordinates, 256 x 192 picture) scaled into the box, with lines
-// of width 2 (times `unit`) over an outline of width 4, and circles of radii 5, 10, ... 45 (times
-// `unit`) round the last point.
-// A segment drawn again in the same colour step changes nothing, so repeats within a step are
-// drawn once: a long session that wanders over the same ground draws quickly.
-void DrawTrace(QPainter& painter, const QRectF& box, const std::vector<PositionSample>& points,
-               double unit = 1.0, QColor start = kTraceStartColour, QColor end = kTraceEndColour);
-
-// The same trace written straight into the image's pixels (format RGB32), for the long sessions
-// of the data panel.
-void RasterTrace(QImage& image, const std::vector<PositionSample>& points, QColor start = kTraceStartColour,
-                 QColor end = kTraceEndColour);
-
-// What a drawing of one session needs; copied into the worker that draws it.
-struct SessionPictureRequest {
-  std::string dataPath;
-  std::int64_t session = 0;             // from 1
-  std::int64_t samplesPerSession = 0;
-  double maxDistance = 0;
-  double ambulatoryThreshold = 0;
-  ZoneMap map;
-  ColourTable colours;
-  QSize size;
-  // Points of this very session and thresholds from an earlier drawing (skips reading the file).
-  std::shared_ptr<const std::vector<PositionSample>> points;
+// How a trace is drawn, in the painter's units.
+struct TraceLook {
+  QColor Start = kTraceStartColour, End = kTraceEndColour;
+  double LineWidth = 2;  // the edge, when there is one, is twice as wide
+  bool Edge = true;
+  double Unit = 1;       // drawing units per position of the 256-wide picture (ring radii)
+  static TraceLook For(PictureStyle style, double unit, double unitsPerPoint);
 };
+
+// The colour of the ramp at a share (0..1) of the session's time.
+QColor TraceColourAt(const TraceLook& look, double share);
+
+// A zone's colour; pale (for print) is mostly white, so that a thin line shows on every zone.
+QColor ZoneFill(unsigned char code, const ColourTable& colours, bool pale);
+
+// Cells in their zone colours (blank and non-zone cells black), filling the painter's rectangle;
+// `pale` mixes the colours with white and leaves the blank cells white.
+void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
+                        bool pale = false);
+// Each zone's letter at the cell nearest its centre, in black or white by the cell's colour.
+void DrawZoneLetters(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
+                     bool pale, double unitsPerPoint);
+
+// The trace (unit coordinates, 256 x 192 picture) scaled into the box, and the nine rings of radii
+// 5, 10, ... 45 positions round the last point. A segment drawn again in the same colour step
+// changes nothing, so repeats within a step are drawn once: a long session that wanders over the
+// same ground draws quickly.
+void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look);
+
+// The same trace in the bench look written straight into the image's pixels (format RGB32), for
+// the long sessions of the data panel.
+void RasterTrace(QImage& image, const TracePath& path);
 
 struct SessionPictureResult {
   QImage image;
-  std::shared_ptr<const std::vector<PositionSample>> points;
-  bool read = false;       // the session's samples could be read
+  std::shared_ptr<const TracePath> path;
+  bool read = false;           // the session's samples could be read
   double milliseconds = 0;     // time taken
   double cpuMilliseconds = 0;  // processor time the drawing thread used
 };
 
-// Reads the session (unless the request carries its points), finds the trace points and draws the
-// picture. Returns early, with an empty image, once `cancel` is set.
-SessionPictureResult DrawSessionPicture(const SessionPictureRequest& request, const std::atomic<bool>* cancel = nullptr);
+// Reads the request's session (unless `path` already holds its trace) and draws it in the bench
+// look at `size`. Returns early, with an empty image, once `cancel` is set.
+SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize size,
+                                        std::shared_ptr<const TracePath> path = nullptr,
+                                        const std::atomic<bool>* cancel = nullptr);
 
-}  // namespace tlx::gui
+}  // namespace tlx::draw

@@ -1,11 +1,13 @@
-// The activity timeline: per session one strip of its seconds coloured by their class (ambulatory,
-// stereotypic, resting, lost) and one of the zone they were booked to, with a time scale and a
-// legend.
+// The activity timeline: per session a labelled strip of its seconds coloured by their class
+// (a second both ambulatory and stereotypic shows both, one in each half) and a strip of the zone
+// each second was booked to, a time axis in round steps, and a legend. Zones get twelve distinct
+// colours, then the same colours hatched, and their letters wherever a run is wide enough.
 #pragma once
 
 #include "data/ActivityTimeline.h"
-#include "setup/Colours.h"
+#include "zonemap/ZoneMap.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QRectF>
 
@@ -16,27 +18,36 @@ class QPainter;
 namespace tlx::draw {
 
 QColor ClassColour(SecondClass c);
-// A zone's colour from the colour table; a second without a known zone is grey.
-QColor ZoneStripColour(int zone, const ColourTable& colours);
+// The colour of the n-th zone (from 0) of a timeline: twelve distinct colours, then again.
+QColor ZonePaletteColour(std::size_t index);
+// The fill of the n-th zone: its colour, hatched from the thirteenth zone on.
+QBrush ZoneBrush(std::size_t index);
 
-// The rows of a timeline in a box: one per session, then the legend.
+// The zones a timeline names, in code order (codes 0..95 as the analysis books them): those of
+// the map and any other the seconds were booked to. -1 (no zone) is not among them.
+std::vector<int> TimelineZones(const std::vector<SessionTimeline>& timelines, const ZoneMap& map);
+
+// Where the parts of a timeline go in a box.
 struct TimelineLayout {
-  double labelWidth = 0;     // "Session n" column
-  QRectF strips;             // the area the seconds span, all rows
-  double rowHeight = 0;      // one session: class strip, zone strip and a gap
+  double labelWidth = 0;  // the strip labels' column
+  QRectF strips;          // the area the seconds span, all sessions
+  double rowHeight = 0;   // one session: its title, two strips and a gap
+  double titleHeight = 0;
   double stripHeight = 0;
   std::int64_t spanSeconds = 0;  // seconds the width stands for
+  QRectF axis;
   QRectF legend;
-  static TimelineLayout In(const QRectF& box, std::size_t sessions, std::int64_t spanSeconds);
+  static TimelineLayout In(const QRectF& box, std::size_t sessions, const std::vector<int>& zones,
+                           std::int64_t spanSeconds, double unitsPerPoint);
   QRectF ClassStrip(std::size_t row) const;
   QRectF ZoneStrip(std::size_t row) const;
 };
 
-// The height a timeline of `sessions` rows wants at a given width.
-double TimelineHeight(double width, std::size_t sessions);
+// The height, in points, a timeline wants at a width in points.
+double TimelineHeight(double width, std::size_t sessions, const std::vector<int>& zones);
 
 // sessionLength: the width stands for this many seconds (or the longest session, if longer).
 void DrawTimeline(QPainter& painter, const QRectF& box, const std::vector<SessionTimeline>& timelines,
-                  std::int64_t sessionLength, const ColourTable& colours);
+                  std::int64_t sessionLength, const ZoneMap& map, double unitsPerPoint);
 
 }  // namespace tlx::draw

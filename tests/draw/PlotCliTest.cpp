@@ -23,8 +23,14 @@ TEST(CliPlot, WritesEachKindAndTheWidthSetsTheSize) {
   EXPECT_EQ(test::ReadBytes(dir.File("trace.png")).substr(1, 3), "PNG");
   EXPECT_NE(test::ReadBytes(dir.File("heatmap.svg")).find("<svg"), std::string::npos);
   EXPECT_EQ(test::ReadBytes(dir.File("timeline.pdf")).substr(0, 5), "%PDF-");
+  // --width in pixels at 96 per inch (a PDF page in points), --size at a journal's column width.
   ASSERT_EQ(RunCli({"plot", "RAT1.DAT", "--kind", "trace", "--width", "400", "-o", "w.pdf"}, dir.Path()).exitCode, 0);
-  EXPECT_EQ(test::PdfPageSize(test::ReadBytes(dir.File("w.pdf"))), QSizeF(400, 300));
+  EXPECT_EQ(test::PdfPageSize(test::ReadBytes(dir.File("w.pdf"))).width(), 300);
+  const auto column = RunCli({"plot", "RAT1.DAT", "--kind", "heatmap", "--size", "85x60mm", "--style", "bench", "-o", "c.pdf"}, dir.Path());
+  ASSERT_EQ(column.exitCode, 0) << column.err;
+  const QSizeF page = test::PdfPageSize(test::ReadBytes(dir.File("c.pdf")));
+  EXPECT_NEAR(page.width(), 85 / 25.4 * 72, 0.5);
+  EXPECT_NEAR(page.height(), 60 / 25.4 * 72, 0.5);
 }
 
 TEST(CliPlot, BadFilesFailWithOneLineAndUsageErrorsExitWithTwo) {
@@ -53,7 +59,10 @@ TEST(CliPlot, BadFilesFailWithOneLineAndUsageErrorsExitWithTwo) {
         {"plot", "RAT1.DAT", "-o", "a.png"},
         {"plot", "RAT1.DAT", "--kind", "trace", "--session", "0", "-o", "a.png"},
         {"plot", "RAT1.DAT", "--kind", "trace", "--session", "two", "-o", "a.png"},
-        {"plot", "RAT1.DAT", "--kind", "heatmap", "--cell", "0", "-o", "a.png"}}) {
+        {"plot", "RAT1.DAT", "--kind", "heatmap", "--cell", "0", "-o", "a.png"},
+        {"plot", "RAT1.DAT", "--kind", "heatmap", "--size", "85x60", "-o", "a.pdf"},
+        {"plot", "RAT1.DAT", "--kind", "heatmap", "--size", "85x60mm", "--width", "400", "-o", "a.pdf"},
+        {"plot", "RAT1.DAT", "--kind", "trace", "--style", "neon", "-o", "a.png"}}) {
     const auto r = RunCli(args, dir.Path());
     EXPECT_EQ(r.exitCode, 2) << args[2] << " " << args.back();
     EXPECT_EQ(r.out, "");

@@ -5,7 +5,6 @@
 #include "app/controls/QbxSpinButton2.h"
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/OpenDataPanel.h"
-#include "draw/SessionPicture.h"
 #include "app/data/SessionView.h"
 #include "common/Paths.h"
 #include "data/DataFile.h"
@@ -261,37 +260,6 @@ class DataPanelTest : public QObject {
     QCOMPARE(boxes.Units(CalibrationBoxes::kAmbulatory)->text(), QString("1.52"));
     Retype(boxes.Units(CalibrationBoxes::kMaximum), "-3,25");
     QCOMPARE(boxes.Units(CalibrationBoxes::kMaximum)->text(), QString("3,25"));
-  }
-
-  // The trace's first part (white) and last part (blue) both show on white and on blue zones.
-  void everyPartOfTheTraceShowsOnLightAndDarkZones() {
-    const std::vector<PositionSample> points{{20, 40}, {120, 40}, {120, 120}, {220, 120}};
-    for (const QColor zone : {QColor(Qt::white), QColor(kTraceEndColour), QColor(255, 255, 160)}) {
-      QImage raster(256, 192, QImage::Format_RGB32);
-      raster.fill(zone);
-      RasterTrace(raster, points);
-      QImage painted(512, 384, QImage::Format_RGB32);
-      painted.fill(zone);
-      {
-        QPainter painter(&painted);
-        DrawTrace(painter, QRectF(0, 0, 512, 384), points, 2.0);
-      }
-      for (const QImage& image : {raster, painted}) {
-        const double s = image.width() / 256.0;
-        // Across the first segment and across the last, the line is edged by the outline.
-        for (const QPoint along : {QPoint(60, 40), QPoint(170, 120)}) {
-          int outline = 0;
-          for (int dy = -4; dy <= 4; ++dy) {
-            outline += image.pixelColor(int(along.x() * s), int(along.y() * s) + dy).rgb() == kTraceOutlineColour.rgb();
-          }
-          QVERIFY2(outline >= 2, qPrintable(zone.name()));
-        }
-        // The ramp still runs from light at the start to blue at the end.
-        const QColor first = image.pixelColor(int(60 * s), int(40 * s));
-        const QColor last = image.pixelColor(int(170 * s), int(120 * s));
-        QVERIFY(first.lightness() > last.lightness() && last.blue() > last.red());
-      }
-    }
   }
 
   void refusedFilesLeaveThePanelAloneAndACsvGoesToTheSummaryProgram() {

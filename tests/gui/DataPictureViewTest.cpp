@@ -116,8 +116,9 @@ class DataPictureViewTest : public QObject {
     QVERIFY(panel.SavePicture());
     QSvgRenderer svg(QString::fromStdString(dir.File("timeline.svg")));
     QVERIFY(svg.isValid());
-    // The drawing library's formats are written at the picture's natural size (PNG alike).
-    QCOMPARE(svg.viewBoxF().size(), QSizeF(draw::NaturalSize(*views->Canvas()->Picture())));
+    // The drawing library's formats are written at the picture's natural size (points; an SVG
+    // counts CSS pixels, 96 to the inch).
+    QCOMPARE(svg.viewBoxF().size(), QSizeF((draw::NaturalSize(*views->Canvas()->Picture()) * (96.0 / 72)).toSize()));
     views->SetKind(draw::PictureKind::Heatmap);
     shown.rig.answers.QueueFile(dir.File("HEAT.BMP"));
     QVERIFY(panel.SavePicture());

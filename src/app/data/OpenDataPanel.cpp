@@ -374,16 +374,15 @@ void OpenDataPanel::ShowSession(std::int64_t n) {
 
 void OpenDataPanel::DrawSelected() {
   if (!open_.Info.Loaded || selected_ < 1 || samplesPerSession_ <= 0) return;
-  SessionPictureRequest request;
-  request.dataPath = open_.Info.Path;
-  request.session = selected_;
-  request.samplesPerSession = samplesPerSession_;
-  request.maxDistance = boxes_->PixelValue(CalibrationBoxes::kMaximum);
-  request.ambulatoryThreshold = boxes_->AmbulatoryPixels();
-  request.map = map_;
-  request.colours = program_.colours;
-  picSquiggle_->Draw(std::move(request));
-  views_->SetSource(open_.Info.Path, selected_, ParametersFromPanel(), map_, program_.colours);
+  draw::PictureRequest request;
+  request.DataPath = open_.Info.Path;
+  request.Session = selected_;
+  request.Params = ParametersFromPanel();
+  request.Map = map_;
+  request.Colours = program_.colours;
+  views_->SetSource(request);
+  request.Params.AmbulatoryThreshold = static_cast<float>(boxes_->AmbulatoryPixels());  // the trace's own box
+  picSquiggle_->Draw(request);
 }
 
 // --- Reanalysis -------------------------------------------------------------------------------
@@ -525,8 +524,8 @@ bool OpenDataPanel::PrintReport(QPrinter& printer) {
   // The points of the picture on screen, so the paper shows the same trace.
   std::vector<PositionSample> samples;
   if (ReadSessionSamples(open_.Info.Path, selected_, samplesPerSession_, samples)) {
-    content.trace = std::make_shared<const std::vector<PositionSample>>(TracePoints(
-        samples, boxes_->PixelValue(CalibrationBoxes::kMaximum), boxes_->AmbulatoryPixels()));
+    content.trace = std::make_shared<const TracePath>(TimedTracePoints(
+        samples, boxes_->PixelValue(CalibrationBoxes::kMaximum), boxes_->AmbulatoryPixels(), open_.Info.SampleRate));
   }
   return PrintDataReport(printer, content);
 }

@@ -3,6 +3,7 @@
 #include "app/data/SessionView.h"
 #include "common/Paths.h"
 #include "common/Texts.h"
+#include "draw/PictureText.h"
 
 #include <QComboBox>
 #include <QImage>
@@ -34,8 +35,10 @@ void PictureCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().window());
   if (!picture_) return;
-  const QSize natural = draw::NaturalSize(*picture_);
-  const QSizeF fitted = QSizeF(natural).scaled(QSizeF(size()), Qt::KeepAspectRatio);
+  // Text keeps its size in points: the picture is laid out for the widget's width.
+  const double pointsWide = width() / draw::UnitsPerPoint(this);
+  const QSizeF natural = draw::SizeForWidth(*picture_, pointsWide);
+  const QSizeF fitted = natural.scaled(QSizeF(size()), Qt::KeepAspectRatio);
   draw::DrawPicture(painter, QRectF(QPointF(0, 0), fitted), *picture_);
 }
 
@@ -61,15 +64,8 @@ void PictureViewSwitch::SetKind(draw::PictureKind kind) {
     if (kKinds[i] == kind) kinds_->setCurrentIndex(i);
 }
 
-void PictureViewSwitch::SetSource(const std::string& dataPath, std::int64_t session, const AnalysisParameters& params,
-                                  const ZoneMap& map, const ColourTable& colours) {
-  draw::PictureRequest r;
-  r.DataPath = dataPath;
-  r.Session = session;
-  r.Params = params;
-  r.Map = map;
-  r.Colours = colours;
-  source_ = r;
+void PictureViewSwitch::SetSource(const draw::PictureRequest& request) {
+  source_ = request;
   Refresh();
 }
 
@@ -96,10 +92,13 @@ std::optional<bool> PictureViewSwitch::Save(const std::string& path) {
   if (trace && !vector) return std::nullopt;
   const std::optional<draw::Picture> picture = trace ? Load(Kind()) : canvas_->Picture();
   if (!picture) return false;
-  const QSize size = draw::NaturalSize(*picture);
-  if (draw::IsPictureFileName(path)) return draw::SavePicture(*picture, path, size) == draw::SaveStatus::Saved;
-  // Any other name (the dialog's "BMP") as a bitmap image.
-  QImage image(size, QImage::Format_RGB32);
+  const QSizeF points = draw::NaturalSize(*picture);
+  if (draw::IsPictureFileName(path)) return draw::SavePicture(*picture, path, points) == draw::SaveStatus::Saved;
+  // Any other name (the dialog's "BMP") as a bitmap image at 96 dots per inch.
+  QImage image((points * (96.0 / 72)).toSize(), QImage::Format_RGB32);
+  image.setDotsPerMeterX(3780);
+  image.setDotsPerMeterY(3780);
+  const QSize size = image.size();
   image.fill(Qt::white);
   QPainter painter(&image);
   draw::DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), *picture);

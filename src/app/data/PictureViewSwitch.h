@@ -40,9 +40,9 @@ class PictureViewSwitch : public QWidget {
 
   draw::PictureKind Kind() const;
   void SetKind(draw::PictureKind kind);
-  // What the pictures are drawn from: the selected session with the panel's parameters.
-  void SetSource(const std::string& dataPath, std::int64_t session, const AnalysisParameters& params,
-                 const ZoneMap& map, const ColourTable& colours);
+  // What the pictures are drawn from: the selected session with the panel's parameters (the
+  // request's kind is the switch's own).
+  void SetSource(const draw::PictureRequest& request);
   const PictureCanvas* Canvas() const { return canvas_; }
 
   // Saves the shown picture: the heatmap and timeline in any format (".png", ".svg", ".pdf", else a

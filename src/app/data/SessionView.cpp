@@ -1,5 +1,7 @@
 #include "app/data/SessionView.h"
 
+#include "draw/PictureText.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QPainter>
@@ -25,17 +27,22 @@ void SessionView::StopWorkers() {
   workers_.clear();
 }
 
-void SessionView::Draw(SessionPictureRequest request) {
-  if (cancel_) cancel_->store(true);
-  cancel_ = std::make_shared<std::atomic<bool>>(false);
-  request.size = PictureSize();
+void SessionView::Draw(const draw::PictureRequest& request) {
   last_ = request;
   haveSession_ = true;
+  Start(nullptr);
+}
+
+// Draws last_ in a worker; `path` is its trace when already read.
+void SessionView::Start(std::shared_ptr<const TracePath> path) {
+  if (cancel_) cancel_->store(true);
+  cancel_ = std::make_shared<std::atomic<bool>>(false);
+  path_ = path;
   const int generation = ++generation_;
   ++pending_;
   auto cancel = cancel_;
-  QThread* worker = QThread::create([this, request = std::move(request), cancel, generation] {
-    SessionPictureResult result = DrawSessionPicture(request, cancel.get());
+  QThread* worker = QThread::create([this, request = last_, size = PictureSize(), path, cancel, generation] {
+    draw::SessionPictureResult result = draw::DrawSessionPicture(request, size, path, cancel.get());
     if (cancel->load()) {
       QMetaObject::invokeMethod(this, [this] { --pending_; }, Qt::QueuedConnection);
       return;
@@ -53,11 +60,11 @@ void SessionView::Draw(SessionPictureRequest request) {
   worker->start(QThread::LowPriority);
 }
 
-void SessionView::Deliver(int generation, SessionPictureResult result) {
+void SessionView::Deliver(int generation, draw::SessionPictureResult result) {
   --pending_;
   if (generation != generation_) return;
   picture_ = std::move(result.image);
-  last_.points = result.points;
+  path_ = result.path;
   lastMs_ = result.milliseconds;
   lastCpuMs_ = result.cpuMilliseconds;
   update();
@@ -68,12 +75,14 @@ void SessionView::DrawMapOnly(const ZoneMap& map, const ColourTable& colours) {
   if (cancel_) cancel_->store(true);
   ++generation_;
   haveSession_ = false;
-  last_ = SessionPictureRequest{};
-  last_.map = map;
-  last_.colours = colours;
+  last_ = draw::PictureRequest{};
+  last_.Map = map;
+  last_.Colours = colours;
+  path_.reset();
   QImage image(PictureSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
   QPainter painter(&image);
-  DrawZoneMapPicture(painter, QRectF(image.rect()), map, colours);
+  draw::DrawZoneMapPicture(painter, QRectF(image.rect()), map, colours);
+  draw::DrawZoneLetters(painter, QRectF(image.rect()), map, colours, false, draw::UnitsPerPoint(&image));
   painter.end();
   picture_ = image;
   update();
@@ -106,10 +115,10 @@ void SessionView::paintEvent(QPaintEvent*) {
 
 void SessionView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (haveSession_ && last_.points) {
-    Draw(last_);  // the points are kept: only the drawing is done again
+  if (haveSession_ && path_) {
+    Start(path_);  // the points are kept: only the drawing is done again
   } else if (!haveSession_) {
-    DrawMapOnly(last_.map, last_.colours);
+    DrawMapOnly(last_.Map, last_.Colours);
   }
 }
 

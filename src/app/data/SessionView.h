@@ -23,7 +23,7 @@ class SessionView : public QWidget {
 
   // Draws the request's session (the size is the view's own). A drawing still under way for an
   // earlier request is abandoned.
-  void Draw(SessionPictureRequest request);
+  void Draw(const draw::PictureRequest& request);
   // Only the map, no trace.
   void DrawMapOnly(const ZoneMap& map, const ColourTable& colours);
   bool Drawing() const { return pending_ > 0; }
@@ -36,7 +36,7 @@ class SessionView : public QWidget {
   // Milliseconds the last drawing took in its worker.
   double LastDrawMilliseconds() const { return lastMs_; }
   double LastDrawCpuMilliseconds() const { return lastCpuMs_; }
-  std::size_t LastPointCount() const { return last_.points ? last_.points->size() : 0; }
+  std::size_t LastPointCount() const { return path_ ? path_->Points.size() : 0; }
 
  signals:
   void PictureReady();
@@ -46,11 +46,13 @@ class SessionView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Deliver(int generation, SessionPictureResult result);
+  void Deliver(int generation, draw::SessionPictureResult result);
+  void Start(std::shared_ptr<const TracePath> path);
   void StopWorkers();
 
   QImage picture_;
-  SessionPictureRequest last_;
+  draw::PictureRequest last_;
+  std::shared_ptr<const TracePath> path_;  // the trace of last_, once read
   bool haveSession_ = false;
   int generation_ = 0;
   int pending_ = 0;

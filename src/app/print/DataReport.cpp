@@ -1,5 +1,6 @@
 #include "app/print/DataReport.h"
 
+#include "draw/PictureText.h"
 #include "draw/SessionPicture.h"
 #include "buildinfo/BuildInfo.h"
 #include "common/Paths.h"
@@ -131,13 +132,13 @@ bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
     w = h / 0.75;
   }
   const QRectF box(page.left, page.y, w, h);
-  DrawZoneMapPicture(painter, box, content.map, content.colours);
+  draw::DrawZoneMapPicture(painter, box, content.map, content.colours);
   if (content.trace) {
     // The picture is about twice as wide on paper as on screen: the trace keeps its proportions.
     const double unit = std::max(1.0, w / 512.0);
     painter.save();
     painter.setClipRect(box);
-    DrawTrace(painter, box, *content.trace, unit);
+    draw::DrawTrace(painter, box, *content.trace, draw::TraceLook::For(draw::PictureStyle::Bench, unit, 1));
     painter.restore();
   }
   painter.setPen(Qt::black);
@@ -147,7 +148,8 @@ bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
   if (page.y + 2 * page.line > page.bottom) page.NewPage();
   PrintTable(page, content.table, content.session);
   if (content.picture) {
-    const QSize natural = draw::NaturalSize(*content.picture);
+    // Laid out for the page's width, so that its text keeps its size in points.
+    const QSizeF natural = draw::SizeForWidth(*content.picture, page.width / draw::UnitsPerPoint(painter.device()));
     const double height = page.width * natural.height() / natural.width();
     page.y += page.line;
     if (page.y + height > page.bottom) page.NewPage();

@@ -29,7 +29,7 @@ struct ReportContent {
   std::int64_t session = 0;
   ZoneMap map;
   ColourTable colours;
-  std::shared_ptr<const std::vector<PositionSample>> trace;
+  std::shared_ptr<const TracePath> trace;
   ResultsTable table;
   AnalysisParameters params;  // the parameters the table was analysed with
   std::shared_ptr<const draw::Picture> picture;  // a heatmap or timeline, printed after the table
