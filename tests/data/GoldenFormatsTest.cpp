@@ -68,17 +68,11 @@ TEST(GoldenFormats, WrittenDataFileAndRunJournal) {
   test::WriteBytes(dir.File("RUN.RAW"), data.substr(38));
   const FinishedRun run{.DataFile = dir.File("RUN.DAT"), .Start = {2026, 3, 2, 9, 30, 0, 0},
                         .SessionLength = 10, .VideoType = kVideoNtsc, .SampleRate = 1};
-  ExperimentParameters p;
-  p.SessionLength = 10;
-  p.NumberOfSessions = 2;
-  p.InitialDelay = 0;
-  p.MaximumDistance = 60;
-  p.AmbulatoryThreshold = 10;
-  p.StereotypicThreshold = 3;
-  p.MeasurementUnits = 1;  // mm
-  p.CalibrateScale = 100;
-  p.CalibrateReference = 50;
-  p.SampleRate = 1;
+  // Units 1 is mm (stored as 0); the calibration 100 pixels = 50 mm.
+  const ExperimentParameters p{.SessionLength = 10, .NumberOfSessions = 2, .InitialDelay = 0, .MaximumDistance = 60,
+                               .AmbulatoryThreshold = 10, .StereotypicThreshold = 3, .MeasurementUnits = 1,
+                               .CalibrateScale = 100, .SampleRate = 1, .DataFile = {}, .SaveData = false,
+                               .MapFile = {}, .CalibrateReference = 50, .UnitsPerPixel = {}};
   ASSERT_TRUE(WriteDataFile(run, p));
   EXPECT_EQ(test::ReadBytes(run.DataFile), data);
 
