@@ -41,31 +41,6 @@ std::string Analyze(const DataFileBuilder& file, const AnalysisParameters& p,
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find("\r\n")); }
 
-// Artifacts, a stereotypic second, a lost sample, zone change by an ambulatory move, latencies
-// and a short session at 1 sample per second; thresholds max 50, ambulatory 3, stereotypic 2.
-DataFileBuilder MixedFile() {
-  return DataFileBuilder{}.Add({{10, 10},     // first sample, zone A: 1 visit; second 1 resting
-                                {10, 10},     // A entered first at 1 + 0/1 = 1.0; resting
-                                {20, 10},     // 10 px move: ambulatory, A distance 10; anchor -> (20,10)
-                                {20, 10},     // resting
-                                {20, 255},    // lost: no resting second
-                                {200, 150},   // 228 px: artifact, base -> (200,150), zone stays A; D first seen 5.0
-                                {201, 150},   // 1 px from base, far from anchor (20,10): stereotypic, booked to A
-                                {205, 150},   // 5 px: ambulatory from A into D (A distance 15), D visit 1
-                                {200, 150},   // 5 px: ambulatory in D (D distance 5)
-                                {130, 10}});  // artifact; B first seen 9.0; resting second in D
-}
-
-TEST(AnalysisResults, MixedFileGivesTheHandComputedResultsFile) {
-  // 20 px in all x 12 / 200 = 1.2; A 15 px = 0.9; D 5 px = 0.3.
-  EXPECT_EQ(Analyze(MixedFile(), Params(60, 1, 50, 3, 2, 200, 12)),
-            " 1 ,ALL,1.2, 3 , 1 , 5 , 10 ,N/A,N/A\r\n"
-            " 1 ,A,0.9, 1 , 1 , 4 , 7 , 1 ,1.0\r\n"
-            " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,9.0\r\n"
-            " 1 ,C,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
-            " 1 ,D,0.3, 2 , 0 , 1 , 3 , 1 ,5.0\r\n");
-}
-
 TEST(AnalysisResults, LostFirstSamplesThenThresholdsMetExactlyAndMovesAfterAnArtifact) {
   // max 10, ambulatory 3, stereotypic 1, one pixel = one unit.
   const Points points = {
@@ -155,7 +130,7 @@ TEST(AnalysisFiles, ResultsFileIsWrittenButNeverOverTheDataFile) {
   context.DataFilePath = data;
   const AnalysisParameters p = Params(60, 1, 50, 3, 2);
   auto analyze = [&](const std::string& out) { return AnalyzeDataFile(data, out, p, context, {}).Status; };
-  const std::string recording = MixedFile().Bytes();
+  const std::string recording = DataFileBuilder{}.Walk(1, 50).Bytes();
   test::WriteBytes(data, recording);
   ASSERT_EQ(analyze(dir.File("RUN.PRN")), AnalysisStatus::Done);
   EXPECT_EQ(test::ReadBytes(dir.File("RUN.PRN")).substr(0, 24), "Expr. Filename,RUN.DAT\r\n");
