@@ -77,6 +77,16 @@ ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneM
       std::fill(row + column * 8, row + column * 8 + 8, slot);
     }
   }
+  // The roots of every squared distance a counted move can have (none beyond the maximum).
+  const std::int64_t largest = std::min<std::int64_t>(maxLimit_, 2 * 255 * 255);
+  roots_.resize(static_cast<std::size_t>(std::max<std::int64_t>(largest, 0)) + 1);
+  for (std::size_t i = 0; i < roots_.size(); ++i) roots_[i] = std::sqrt(static_cast<double>(i));
+  std::array<bool, kZoneCount> present{};
+  for (int i = 0; i < 65536; ++i) {
+    if (lookup_[i] < kZoneCount) present[lookup_[i]] = true;
+  }
+  zonesInMap_ = static_cast<std::int32_t>(std::count(present.begin(), present.end(), true));
+  entriesPending_ = zonesInMap_;
   firstEntry_.fill(-1.0);
   firstEntry_[kUntallied] = firstEntry_[kUnknown] = firstEntry_[kLost] = 1.0;  // never taken
 }
@@ -159,6 +169,7 @@ void ActivityAnalyzer::EndSession() {
   r.FirstEntry = std::span<const double>(firstEntry_.data(), kZoneCount);
   if (onSession_) onSession_(r);
   std::fill(firstEntry_.begin(), firstEntry_.begin() + kZoneCount, -1.0);
+  entriesPending_ = zonesInMap_;
   atSessionStart_ = true;
 }
 
@@ -184,22 +195,47 @@ void ActivityAnalyzer::Feed(std::span<const std::uint16_t> words) {
 }
 
 // The per-sample step over the samples of one second, on local copies of the track state so that
-// the loop runs in registers. Distances are compared squared, in whole numbers; the square root
-// is taken only for a counted move.
+// the loop runs in registers. Distances are compared squared, in whole numbers, and their roots
+// come from a table. An active animal makes the kind of each move (small, counted, artifact)
+// unpredictable, so the step does not branch on it: every quantity is computed and the kind
+// selects which one counts (a move that is not counted adds the root of 0). Only branches that
+// settle early in a second or are rare remain.
 void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
+  if (entriesPending_ > 0 || zone_ == kUnknown) {
+    Step<true>(words, count);
+  } else {
+    Step<false>(words, count);
+  }
+}
+
+template <bool kWatchEntries>
+void ActivityAnalyzer::Step(const std::uint16_t* words, std::int32_t count) {
   const std::uint8_t* const lookup = lookup_.get();
   double* const firstEntry = firstEntry_.data();
   ZoneTally* const zones = zones_.data();
-  const std::int64_t maxLimit = maxLimit_, sterLimit = sterLimit_;
+  // Squared distances of the 256 x 192 grid stay below 2^17, so the limits fit an int as well.
+  const auto limit = [](std::int64_t squared) { return static_cast<int>(std::min<std::int64_t>(squared, 1 << 20)); };
+  const int sterLimit = limit(sterLimit_);
   // Not beyond the maximum (else an artifact) and not beyond the ambulatory threshold.
-  const std::int64_t smallLimit = std::min(ambLimit_, maxLimit_);
+  const int smallLimit = limit(std::min(ambLimit_, maxLimit_));
+  // A counted move lies in countedFrom..countedFrom + countedSpan: beyond the small movements, not
+  // beyond the maximum. One unsigned comparison tests both ends.
+  const int maxLimit = limit(maxLimit_);
+  const bool anyCounted = maxLimit > smallLimit;
+  const int countedFrom = anyCounted ? smallLimit + 1 : 1 << 21;
+  const unsigned countedSpan = anyCounted ? static_cast<unsigned>(maxLimit - countedFrom) : 0u;
+  const double* const roots = roots_.data();
   const bool timed = rate_ > 0;
   const double secondStart = static_cast<double>(seconds_);
   int bx = baseX_, by = baseY_, ax = anchorX_, ay = anchorY_;
   std::uint8_t zone = zone_;
-  bool ambulatory = ambulatory_, stereotypic = stereotypic_, lost = lost_;
+  // The flags as 0 or 1, combined with bit operations: the compiler turns logical operators on them
+  // back into branches.
+  unsigned ambulatory = ambulatory_, stereotypic = stereotypic_;
+  bool lost = lost_;
   double total = totalDistance_;
-  double zoneDistance = zones[zone].Distance;
+  ZoneTally* current = &zones[zone];
+  double zoneDistance = current->Distance;
   for (std::int32_t k = 0; k < count; ++k) {
     const std::uint16_t word = words[k];
     const std::uint8_t slot = lookup[word];
@@ -207,48 +243,55 @@ void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
       lost = true;
       continue;
     }
-    if (firstEntry[slot] < 0 && timed) firstEntry[slot] = secondStart + static_cast<double>(inSecond_ + k) / rate_;
+    if (kWatchEntries && firstEntry[slot] < 0 && timed) {
+      firstEntry[slot] = secondStart + static_cast<double>(inSecond_ + k) / rate_;
+      --entriesPending_;
+    }
     const int x = word & 0xFF;
     const int y = word >> 8;
-    if (zone == kUnknown) {  // the session's first position
+    if (kWatchEntries && zone == kUnknown) [[unlikely]] {  // the session's first position
       bx = ax = x;
       by = ay = y;
       zone = slot;
-      zones[slot].Visits = 1;
-      zoneDistance = zones[slot].Distance;
+      current = &zones[slot];
+      current->Visits = 1;
+      zoneDistance = current->Distance;
       continue;
     }
     const int dx = x - bx, dy = y - by;
-    const std::int64_t d2 = dx * dx + dy * dy;
-    if (d2 <= smallLimit) {  // a small movement: the base position stays
-      if (!ambulatory && !stereotypic) {
-        const int sx = x - ax, sy = y - ay;
-        stereotypic = static_cast<std::int64_t>(sx * sx + sy * sy) > sterLimit;
-      }
-      continue;
+    const int d2 = dx * dx + dy * dy;  // at most 2 x 255 x 255
+    // A small movement leaves the base position; it is stereotypic when it strays from the anchor.
+    // Once the second is ambulatory or stereotypic the test no longer matters: that branch
+    // settles early in each second and is well predicted.
+    const unsigned small = d2 <= smallLimit;
+    if ((ambulatory | stereotypic) == 0) {
+      const int sx = x - ax, sy = y - ay;
+      stereotypic = small & static_cast<unsigned>(sx * sx + sy * sy > sterLimit);
     }
-    bx = x;
-    by = y;
-    if (d2 > maxLimit) continue;  // an artifact: only moves the base position
-    const double d = std::sqrt(static_cast<double>(d2));
+    // Any other movement moves the base; unless it is an artifact it counts as distance.
+    const unsigned counted = static_cast<unsigned>(d2 - countedFrom) <= countedSpan;
+    ambulatory |= counted;
+    bx = small ? bx : x;
+    by = small ? by : y;
+    const double d = roots[d2 & -static_cast<int>(counted)];  // the root of 0 unless counted
     total += d;
     zoneDistance += d;  // booked to the zone in which the move started
-    ambulatory = true;
-    if (slot != zone) {
-      zones[zone].Distance = zoneDistance;
+    if (counted & static_cast<unsigned>(slot != zone)) [[unlikely]] {
+      current->Distance = zoneDistance;
       zone = slot;
-      ++zones[zone].Visits;
-      zoneDistance = zones[zone].Distance;
+      current = &zones[slot];
+      ++current->Visits;
+      zoneDistance = current->Distance;
     }
   }
-  zones[zone].Distance = zoneDistance;
+  current->Distance = zoneDistance;
   baseX_ = bx;
   baseY_ = by;
   anchorX_ = ax;
   anchorY_ = ay;
   zone_ = zone;
-  ambulatory_ = ambulatory;
-  stereotypic_ = stereotypic;
+  ambulatory_ = ambulatory != 0;
+  stereotypic_ = stereotypic != 0;
   lost_ = lost;
   totalDistance_ = total;
 }

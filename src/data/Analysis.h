@@ -113,6 +113,10 @@ class ActivityAnalyzer {
   void StartSession();
   void FirstSample(std::uint16_t word);
   void StepRun(const std::uint16_t* words, std::int32_t count);
+  // The step itself; without kWatchEntries it skips the first-entry check, for when every zone of
+  // the map has been entered this session and the session's first position is known.
+  template <bool kWatchEntries>
+  void Step(const std::uint16_t* words, std::int32_t count);
   void CompleteSecond();
   void ReportSecond(bool resting) const;
   void EndSession();
@@ -127,6 +131,9 @@ class ActivityAnalyzer {
 
   std::array<ZoneTally, kSlots> zones_{};
   std::array<double, kSlots> firstEntry_{};
+  std::vector<double> roots_;        // square roots of the squared distances 0..maximum
+  std::int32_t zonesInMap_ = 0;      // zone codes 0..95 the map holds
+  std::int32_t entriesPending_ = 0;  // of those, the ones not yet entered this session
   std::int64_t sessionNumber_ = 0;
   std::int64_t seconds_ = 0;
   std::int32_t inSecond_ = 0;
