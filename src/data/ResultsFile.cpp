@@ -123,7 +123,7 @@ void ResultsWriter::WriteSession(const SessionResult& s) {
   std::string text;
   text.reserve(64 * lines_.size());
   for (const ResultsLineFigures& f : lines_) {
-    text += number + d + (f.Zone < 0 ? std::string("ALL") : std::string(1, static_cast<char>(f.Zone + 32))) +
+    text += number + d + (f.Zone < 0 ? std::string("ALL") : std::string(1, ZoneLetter(f.Zone))) +
             d + FormatFixed(f.Distance, 1, decimal_) + d + Number(f.AmbulatorySeconds) + d +
             Number(f.StereotypicSeconds) + d + Number(f.RestingSeconds) + d + Number(f.VisitSeconds) + d +
             (f.Visits < 0 ? std::string("N/A") : Number(f.Visits)) + d +

@@ -2,6 +2,7 @@
 
 #include "draw/PictureText.h"
 #include "draw/QtColour.h"
+#include "zonemap/ZoneMap.h"
 
 #include <QPainter>
 
@@ -57,7 +58,7 @@ void DrawLegend(QPainter& painter, const TimelineLayout& layout, const std::vect
     for (const TimelineSecond& s : t.Seconds) zones.insert(s.Zone);
   at = QPointF(layout.legend.left(), layout.legend.top() + size * 2.6);
   for (int zone : zones) {
-    const QString name = zone < 0 ? QStringLiteral("No zone") : QStringLiteral("Zone ") + QChar(zone + 32);
+    const QString name = zone < 0 ? QStringLiteral("No zone") : QStringLiteral("Zone ") + QChar::fromLatin1(ZoneLetter(zone));
     DrawSwatch(painter, at, size, ZoneStripColour(zone, colours), name);
   }
 }
