@@ -8,6 +8,7 @@
 #include "common/TimeText.h"
 #include "common/UserAnswers.h"
 #include "data/DataFile.h"
+#include "data/RecordingService.h"
 #include "device/CommandSet.h"
 #include "device/SerialLink.h"
 #include "device/StreamDecoder.h"
@@ -69,6 +70,7 @@ class Program {
   ZoneMap mapLastSent;
   ColourTable colours = DefaultColourTable();
   DataFileInfo dataFileInfo;
+  BatchChoices batchChoices;  // read from the home when the batch window first opens
 
   // --- Services and the parts built on them ---
   Clock& clock;

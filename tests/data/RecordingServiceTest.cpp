@@ -1,6 +1,6 @@
 // The recording service: typed parameters read once for every front end, a folder's recordings
 // in natural order, the batch into a table file (more files than it holds at once, never over a
-// data file) and the batch choices kept in the program home.
+// data file). The batch choices kept in the program home are tested through the desktop.
 #include "data/RecordingService.h"
 
 #include "DataFileBuilder.h"
@@ -93,29 +93,6 @@ TEST(RecordingService, BatchWithMoreFilesThanSlotsKeepsTheirOrderAndNeverWritesO
   const std::string sameFile = dir.Path() + "/./R3.DAT";
   EXPECT_EQ(RunTidyBatchToFile(request, sameFile).Status, BatchFileStatus::OutputIsInput);
   EXPECT_EQ(test::ReadBytes(request.DataPaths[3]), before);
-}
-
-TEST(RecordingService, BatchChoicesComeBackFromTheProgramHome) {
-  test::TempDir home;
-  EXPECT_TRUE(LoadBatchChoices(home.Path()).DataFiles.empty());  // none yet
-  BatchChoices c;
-  c.DataFiles = {"/data/day 1.DAT", "/data/a=b.DAT"};
-  c.Parameters.SessionLength = "0:05:00";
-  c.Parameters.Units = "CM";
-  c.Parameters.MapFile = "/maps/Case.MAP";
-  c.Output = "/out/Table.csv";
-  c.JsonLines = true;
-  ASSERT_TRUE(SaveBatchChoices(home.Path(), c));
-  test::WriteBytes(home.File("BATCH.INI"), test::ReadBytes(home.File("BATCH.INI")) + "Colour = red\n");
-  const BatchChoices back = LoadBatchChoices(home.Path());
-  EXPECT_TRUE(back.Loaded);
-  EXPECT_EQ(back.DataFiles, c.DataFiles);
-  EXPECT_EQ(back.Parameters.SessionLength, "0:05:00");
-  EXPECT_EQ(back.Parameters.Units, "CM");
-  EXPECT_EQ(back.Parameters.MapFile, "/maps/Case.MAP");
-  EXPECT_EQ(back.Parameters.MaximumDistance, "");
-  EXPECT_EQ(back.Output, "/out/Table.csv");
-  EXPECT_TRUE(back.JsonLines);
 }
 
 }  // namespace
