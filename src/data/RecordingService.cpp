@@ -45,10 +45,10 @@ void LoadMaps(OpenDataFile& r, const ResultsHeaderValues& header) {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
-bool ParseNumber(const std::string& typed, std::optional<double>& value) {
+bool ParseNumber(const std::string& typed, bool decimalComma, std::optional<double>& value) {
   std::string text = Trim(typed);
   if (text.empty()) return true;
-  if (text.find(',') != std::string::npos && text.find('.') == std::string::npos) {
+  if (decimalComma && text.find(',') != std::string::npos && text.find('.') == std::string::npos) {
     text[text.find(',')] = '.';
   }
   const char* first = text.data();
@@ -123,7 +123,7 @@ OpenResult LoadRecording(const DataFileInfo& info, OpenDataFile& open) {
   return open.Sessions == 0 ? OpenResult::Empty : OpenResult::Opened;
 }
 
-OverrideProblem ParseOverrides(const OverrideTexts& t, AnalysisOverrides& out) {
+OverrideProblem ParseOverrides(const OverrideTexts& t, AnalysisOverrides& out, bool decimalComma) {
   AnalysisOverrides v;
   const auto problem = [](OverrideField field, const std::string& text, const char* what) {
     return OverrideProblem{field, Quoted(text) + " is not a " + what};
@@ -138,7 +138,7 @@ OverrideProblem ParseOverrides(const OverrideTexts& t, AnalysisOverrides& out) {
       {OverrideField::CalibrateScale, t.CalibrateScale, v.CalibrateScale},
       {OverrideField::CalibrateReference, t.CalibrateReference, v.CalibrateReference}};
   for (const auto& [field, text, value] : numbers) {
-    if (!ParseNumber(text, value)) return problem(field, text, "number");
+    if (!ParseNumber(text, decimalComma, value)) return problem(field, text, "number");
   }
   if (!ParseUnits(t.Units, v.UnitsCode)) return problem(OverrideField::Units, t.Units, "unit name");
   if (!Trim(t.MapFile).empty()) v.MapFile = AbsolutePath(Trim(t.MapFile));

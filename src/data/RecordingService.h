@@ -69,9 +69,10 @@ struct OverrideProblem {
   std::string Why;  // "'TEXT' is not a number", "... is not a duration", "... is not a unit name"
 };
 
-// The one reading of typed parameters. A number may carry a sign and "." or "," as its decimal
-// mark; a duration is whole or decimal seconds or H:M:S; surrounding blanks are ignored.
-OverrideProblem ParseOverrides(const OverrideTexts& texts, AnalysisOverrides& out);
+// The one reading of typed parameters. A number may carry a sign and has "." as its decimal mark
+// (or "," where `decimalComma`: typed into the desktop, whose user may write decimals so); a
+// duration is whole or decimal seconds or H:M:S; surrounding blanks are ignored.
+OverrideProblem ParseOverrides(const OverrideTexts& texts, AnalysisOverrides& out, bool decimalComma = false);
 
 // --- Many recordings ----------------------------------------------------------------------------
 

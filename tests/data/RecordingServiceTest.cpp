@@ -24,7 +24,8 @@ TEST(RecordingService, TypedParametersAreReadTheSameForEveryFrontEnd) {
   t.StereotypicThreshold = "1e1";
   t.Units = "inches";
   t.MapFile = "/maps/A.MAP";
-  ASSERT_EQ(ParseOverrides(t, o).Field, OverrideField::None);
+  EXPECT_EQ(ParseOverrides(t, o).Why, "'2,5' is not a number");  // the command line's decimal point
+  ASSERT_EQ(ParseOverrides(t, o, true).Field, OverrideField::None);  // the desktop's decimal comma
   EXPECT_EQ(o.SessionLength, 90);
   EXPECT_EQ(o.MaximumDistance, 2.5);
   EXPECT_EQ(o.AmbulatoryThreshold, 3.0);
@@ -51,7 +52,7 @@ TEST(RecordingService, TypedParametersAreReadTheSameForEveryFrontEnd) {
     typed.*r.entry = r.text;
     AnalysisOverrides kept;
     kept.SessionLength = 7;
-    const OverrideProblem p = ParseOverrides(typed, kept);
+    const OverrideProblem p = ParseOverrides(typed, kept, true);
     EXPECT_EQ(p.Field, r.field) << r.why;
     EXPECT_EQ(p.Why, r.why);
     EXPECT_EQ(kept.SessionLength, 7);  // unchanged by a refusal

@@ -217,7 +217,7 @@ std::optional<TidyBatchRequest> BatchAnalyzeDialog::Request() {
   if (InputFiles(request.DataPaths).WouldReplace(AbsolutePath(output))) {
     return refuse(QStringLiteral("The output table would replace a data file."));
   }
-  const OverrideProblem problem = ParseOverrides(TypedParameters(), request.Overrides);
+  const OverrideProblem problem = ParseOverrides(TypedParameters(), request.Overrides, true);
   if (problem.Field == OverrideField::SessionLength) return refuse(QStringLiteral("The session length is not a duration."));
   if (problem.Field != OverrideField::None) return refuse(QStringLiteral("Enter a number, or nothing for each file's own."));
   request.Format = format_->currentIndex() == 1 ? TidyFormat::JsonLines : TidyFormat::Csv;
@@ -268,6 +268,7 @@ void BatchAnalyzeDialog::reject() {
       return;
     }
     if (!Running()) {  // it ended while the question was open: its outcome stands
+      Remember();
       QDialog::reject();
       return;
     }
