@@ -182,7 +182,7 @@ void MainWindow::BuildMenus() {
   AddAction(file, "mnuSave", QStringLiteral("&Save ..."), [this] { FileSave(); });
   AddAction(file, "mnuExport", QStringLiteral("E&xport"), {});
   AddAction(file, "mnuBatchAnalyze", QStringLiteral("&Batch Analyze..."), [this] {
-    BatchAnalyzeDialog(program_->settings.DataDir, this).exec();
+    BatchAnalyzeDialog(program_->batchChoices, program_->home, program_->settings.DataDir, program_->answers, this).exec();
   });
   AddAction(file, "mnuPrint", QStringLiteral("&Print"), {});
   file->addSeparator();

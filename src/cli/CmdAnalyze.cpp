@@ -8,13 +8,14 @@
 #include "common/Spool.h"
 #include "common/Texts.h"
 #include "common/TimeText.h"
-#include "data/AnalysisSetup.h"
 #include "data/Export.h"
 #include "data/Reanalysis.h"
 #include "data/ResultsFile.h"
 #include "data/ResultsTable.h"
+#include "data/RecordingService.h"
+#include "data/SampleRange.h"
 #include "data/TidyBatch.h"
-#include "setup/ParameterRules.h"
+#include "data/TidyTable.h"
 #include "setup/Units.h"
 
 #include <CLI/CLI.hpp>
@@ -26,7 +27,6 @@
 #include <iostream>
 #include <memory>
 #include <set>
-#include <sys/stat.h>
 #include <thread>
 
 namespace tlx::cli {
@@ -77,65 +77,25 @@ struct AnalyzeOptions {
   DecimalChoice decimal;
 };
 
-double ParseNumber(const std::string& text, const char* option) {
-  double value = 0;
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || ptr != last || !std::isfinite(value)) {
-    throw CLI::ValidationError(option, "'" + text + "' is not a number");
+const char* OptionOf(OverrideField field) {
+  switch (field) {
+    case OverrideField::SessionLength: return "--session-length";
+    case OverrideField::MaximumDistance: return "--max-distance";
+    case OverrideField::AmbulatoryThreshold: return "--ambulatory";
+    case OverrideField::StereotypicThreshold: return "--stereotypic";
+    case OverrideField::CalibrateScale: return "--scale";
+    case OverrideField::CalibrateReference: return "--reference";
+    case OverrideField::Units: return "--units";
+    case OverrideField::None: break;
   }
-  return value;
-}
-
-std::int32_t ParseDuration(const std::string& text) {
-  const bool plausible = !text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) != 0) &&
-                         text.find_first_not_of("0123456789:.") == std::string::npos;
-  const double seconds = plausible ? TimeTextToSeconds(text) : -1;
-  if (!(seconds >= 0) || seconds > 2147483647.0) {
-    throw CLI::ValidationError("--session-length", "'" + text + "' is not a duration");
-  }
-  return static_cast<std::int32_t>(std::llround(seconds));
-}
-
-std::int32_t ParseUnits(const std::string& text) {
-  for (std::int32_t code = kFirstUnitCode; code <= kLastUnitCode; ++code) {
-    if (SameText(text, UnitListEntry(code))) return code;
-  }
-  throw CLI::ValidationError("--units", "'" + text + "' is not a unit name");
-}
-
-// A value no analysis can have is a usage error, never a table.
-template <typename T>
-T Checked(T value, const char* option, const std::string& problem) {
-  if (!problem.empty()) throw CLI::ValidationError(option, problem);
-  return value;
+  return "";
 }
 
 AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   AnalysisOverrides v;
-  if (!o.sessionLength.empty()) {
-    const std::int32_t seconds = ParseDuration(o.sessionLength);
-    v.SessionLength = Checked(seconds, "--session-length", AnalysisSessionLengthProblem(seconds));
-  }
-  auto distance = [](const std::string& text, const char* option) {
-    const double pixels = ParseNumber(text, option);
-    return Checked(pixels, option, PixelDistanceProblem(pixels));
-  };
-  if (!o.maxDistance.empty()) v.MaximumDistance = distance(o.maxDistance, "--max-distance");
-  if (!o.ambulatory.empty()) v.AmbulatoryThreshold = distance(o.ambulatory, "--ambulatory");
-  if (!o.stereotypic.empty()) v.StereotypicThreshold = distance(o.stereotypic, "--stereotypic");
-  if (!o.scale.empty()) {
-    const double scale = ParseNumber(o.scale, "--scale");
-    v.CalibrateScale = Checked(scale, "--scale", CalibrateScaleProblem(scale));
-  }
-  if (!o.reference.empty()) {
-    const double reference = ParseNumber(o.reference, "--reference");
-    v.CalibrateReference = Checked(reference, "--reference", CalibrateReferenceProblem(reference));
-  }
-  if (!o.units.empty()) v.UnitsCode = ParseUnits(o.units);
-  if (!o.map.empty()) v.MapFile = AbsolutePath(o.map);
+  const OverrideProblem problem = ParseOverrides(
+      {o.sessionLength, o.maxDistance, o.ambulatory, o.stereotypic, o.scale, o.reference, o.units, o.map}, v);
+  if (problem.Field != OverrideField::None) throw CLI::ValidationError(OptionOf(problem.Field), problem.Why);
   return v;
 }
 
@@ -258,26 +218,23 @@ void RunTidy(const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
   request.Jobs = static_cast<unsigned>(o.jobs);
   for (const std::string& d : o.data) request.DataPaths.push_back(AbsolutePath(d));
   const std::string outputPath = o.output.empty() ? std::string() : AbsolutePath(o.output);
-  for (const std::string& d : request.DataPaths) {
-    if (!outputPath.empty() && IsSameFile(d, outputPath)) {
+  TidyBatchReport report;
+  Spool spool;
+  if (outputPath.empty()) {
+    report = RunTidyBatch(request, [&spool](std::string_view piece) { return spool.Write(piece); });
+    if (report.OutputFailed) throw CliFailure("The file (temporary file) cannot be written.");
+  } else {
+    const BatchFileOutcome outcome = RunTidyBatchToFile(request, outputPath);
+    if (outcome.Status == BatchFileStatus::OutputIsInput) {
       throw CliFailure("The file " + outputPath + " cannot be written: it is a data file being analysed.");
     }
+    if (outcome.Status != BatchFileStatus::Written) throw CliFailure("The file " + outputPath + " cannot be written.");
+    report = outcome.Report;
   }
-  std::unique_ptr<AtomicFileWriter> file;
-  Spool spool;
-  ResultsSink sink = [&spool](std::string_view piece) { return spool.Write(piece); };
-  if (!outputPath.empty()) {
-    file = std::make_unique<AtomicFileWriter>(outputPath);
-    if (!file->IsOpen()) throw CliFailure("The file " + outputPath + " cannot be written.");
-    sink = [&file](std::string_view piece) { return file->Write(piece); };
-  }
-  const TidyBatchReport report = RunTidyBatch(request, sink);
-  const std::string where = outputPath.empty() ? std::string("(temporary file)") : outputPath;
-  if (report.OutputFailed || (file && !file->Commit())) throw CliFailure("The file " + where + " cannot be written.");
   std::string failures;
   for (const TidyBatchFailure& f : report.Failures) failures += (failures.empty() ? "" : "\n") + f.Reason;
   if (!failures.empty()) throw CliFailure(failures);
-  if (!file) SpoolToStdout(spool, "The table cannot be read back from its temporary file.");
+  if (outputPath.empty()) SpoolToStdout(spool, "The table cannot be read back from its temporary file.");
 }
 
 void RunAnalyze(const AnalyzeOptions& o) {
@@ -295,11 +252,9 @@ void RunAnalyze(const AnalyzeOptions& o) {
   const AnalysisOverrides overrides = OverridesFrom(o);
   std::vector<FileJob> jobs;
   std::set<std::string> outputs;
-  std::set<std::pair<dev_t, ino_t>> dataFiles;  // an output must never replace a data file
-  for (const std::string& d : o.data) {
-    struct stat st{};
-    if (::stat(AbsolutePath(d).c_str(), &st) == 0) dataFiles.emplace(st.st_dev, st.st_ino);
-  }
+  std::vector<std::string> dataPaths;
+  for (const std::string& d : o.data) dataPaths.push_back(AbsolutePath(d));
+  const InputFiles dataFiles(dataPaths);  // an output must never replace a data file
   for (const std::string& d : o.data) {
     FileJob job;
     job.dataPath = AbsolutePath(d);
@@ -310,9 +265,7 @@ void RunAnalyze(const AnalyzeOptions& o) {
         throw CLI::ValidationError("--output-dir", "two data files would both be written to " + job.outputPath);
       }
     }
-    struct stat st{};
-    if (!job.outputPath.empty() && ::stat(job.outputPath.c_str(), &st) == 0 &&
-        dataFiles.count({st.st_dev, st.st_ino}) != 0) {
+    if (!job.outputPath.empty() && dataFiles.WouldReplace(job.outputPath)) {
       job.failure = "The file " + job.outputPath + " cannot be written: it is a data file being analysed.";
     }
     jobs.push_back(std::move(job));
@@ -411,23 +364,6 @@ std::string Number(double value) {
   return std::string(buf, result.ptr);
 }
 
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
 struct InfoFacts {
   std::vector<std::pair<std::string, std::string>> json;  // key, JSON value
   std::vector<std::pair<std::string, std::string>> text;  // caption, text
@@ -435,7 +371,7 @@ struct InfoFacts {
 
 InfoFacts CollectInfo(const DataFileInfo& info) {
   const std::int64_t samples = info.SampleCount();
-  const std::int64_t sessions = SessionCount(samples, static_cast<std::int64_t>(info.SessionLength) * info.SampleRate);
+  const std::int64_t sessions = SessionCount(samples, SamplesPerSession(info.SessionLength, info.SampleRate));
   const double duration = info.SampleRate > 0 ? static_cast<double>(samples) / info.SampleRate : 0.0;
   const std::string upp = info.UnitsPerPixel.Valid ? Number(info.UnitsPerPixel.Value) : "";
   InfoFacts f;
@@ -444,7 +380,7 @@ InfoFacts CollectInfo(const DataFileInfo& info) {
     f.text.emplace_back(caption, text);
   };
   add("version", "Version", "3", "3");
-  add("start", "Start time", JsonText(FormatIsoTime(info.Start)), FormatStartTime(info.Start));
+  add("start", "Start time", JsonString(FormatIsoTime(info.Start)), FormatStartTime(info.Start));
   add("session_length", "Session length", std::to_string(info.SessionLength),
       SecondsToDurationText(info.SessionLength) + " (" + std::to_string(info.SessionLength) + " s)");
   // A header without a session length describes no sessions; `analyze` refuses such a file.
@@ -459,7 +395,7 @@ InfoFacts CollectInfo(const DataFileInfo& info) {
       std::to_string(info.AmbulatoryThreshold) + " pixels");
   add("stereotypic_threshold", "Stereotypic threshold", std::to_string(info.StereotypicThreshold),
       std::to_string(info.StereotypicThreshold) + " pixels");
-  add("units", "Units", JsonText(UnitName(info.UnitsCode)), UnitName(info.UnitsCode));
+  add("units", "Units", JsonString(UnitName(info.UnitsCode)), UnitName(info.UnitsCode));
   add("calibrate_scale", "Calibrate scale", Number(info.CalibrateScale), Number(info.CalibrateScale) + " pixels");
   add("calibrate_reference", "Calibrate reference", Number(info.CalibrateReference), Number(info.CalibrateReference));
   add("units_per_pixel", "Units per pixel", upp.empty() ? "null" : upp, upp.empty() ? "not valid" : upp);
@@ -477,7 +413,7 @@ void RunInfo(const std::string& file, bool json) {
   if (json) {
     out = "{";
     for (std::size_t i = 0; i < facts.json.size(); ++i) {
-      out += (i ? ", " : "") + JsonText(facts.json[i].first) + ": " + facts.json[i].second;
+      out += (i ? ", " : "") + JsonString(facts.json[i].first) + ": " + facts.json[i].second;
     }
     out += "}\n";
   } else {

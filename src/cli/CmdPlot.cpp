@@ -3,7 +3,7 @@
 #include "cli/Commands.h"
 
 #include "common/Paths.h"
-#include "data/AnalysisSetup.h"
+#include "data/RecordingService.h"
 #include "draw/OffscreenGui.h"
 #include "draw/Pictures.h"
 
@@ -57,15 +57,12 @@ void PlotCommand(const PlotOptions& o) {
   const std::int64_t session = ParseSession(o.session);
   const std::string dataPath = AbsolutePath(o.data);
   AnalysisOverrides overrides;
-  if (!o.map.empty()) overrides.MapFile = AbsolutePath(o.map);
+  OverrideTexts typed;
+  typed.MapFile = o.map;
+  ParseOverrides(typed, overrides);
   PreparedAnalysis prepared;
-  switch (PrepareAnalysis(dataPath, overrides, prepared)) {
-    case PrepareProblem::None: break;
-    case PrepareProblem::NotDataFile:
-      if (CheckDataFile(dataPath) == DataFileProblem::Missing) throw CliFailure("The file " + dataPath + " does not exist.");
-      throw CliFailure(InvalidDataFileMessage(dataPath));
-    case PrepareProblem::MapNotValid: throw CliFailure("The file " + *overrides.MapFile + " is not a valid zone map.");
-  }
+  const PrepareProblem problem = PrepareAnalysis(dataPath, overrides, prepared);
+  if (problem != PrepareProblem::None) throw CliFailure(PrepareFailureText(problem, dataPath, overrides));
   draw::PictureRequest request;
   request.Kind = *draw::PictureKindFromName(o.kind);
   request.DataPath = dataPath;

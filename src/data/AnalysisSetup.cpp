@@ -1,6 +1,7 @@
 #include "data/AnalysisSetup.h"
 
 #include "common/Paths.h"
+#include "setup/ExperimentParameters.h"
 #include "zonemap/MapFile.h"
 
 namespace tlx {
@@ -13,11 +14,10 @@ float AsSingle(const std::optional<double>& value, float recorded) {
 
 }  // namespace
 
-PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverrides& o,
-                               PreparedAnalysis& out) {
+PreparedAnalysis PrepareRecordedAnalysis(const DataFileInfo& info, const AnalysisOverrides& o,
+                                         const ZoneMap& map, const std::string& mapFile) {
   PreparedAnalysis r;
-  if (!LoadDataFileInfo(dataPath, r.Info)) return PrepareProblem::NotDataFile;
-  const DataFileInfo& info = r.Info;
+  r.Info = info;
   AnalysisParameters& p = r.Params;
   p.SessionLength = o.SessionLength.value_or(info.SessionLength);
   p.NumberOfSessions = info.NumberOfSessions;
@@ -29,31 +29,59 @@ PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverri
   p.CalibrateScale = AsSingle(o.CalibrateScale, info.CalibrateScale);
   p.CalibrateReference = AsSingle(o.CalibrateReference, info.CalibrateReference);
   p.SampleRate = info.SampleRate;
-  p.DataFile = dataPath;
+  p.DataFile = info.Path;
+  p.MapFile = mapFile;
 
   AnalysisContext& c = r.Context;
   c.RecordedSessionLength = info.SessionLength;
   c.SampleRate = info.SampleRate;
   c.UnitsCode = p.UnitsCode;
-  c.DataFilePath = dataPath;
+  c.DataFilePath = info.Path;
   c.Start = info.Start;
-  c.Map = ZoneMap::FourQuadrants();
+  c.Map = map;
+  c.MapFileName = mapFile;
+  return r;
+}
+
+PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverrides& o,
+                               PreparedAnalysis& out) {
+  DataFileInfo info;
+  if (!LoadDataFileInfo(dataPath, info)) return PrepareProblem::NotDataFile;
+  ZoneMap map = ZoneMap::FourQuadrants();
+  std::string mapFile;
   if (o.MapFile) {
-    ZoneMap map;
     if (!ReadMapFile(*o.MapFile, map)) return PrepareProblem::MapNotValid;
-    c.Map = map;
-    c.MapFileName = *o.MapFile;
+    mapFile = *o.MapFile;
   } else {
     const std::string companion = FindCompanionFile(ChangeExtension(dataPath, "MAP"));
-    ZoneMap map;
-    if (!companion.empty() && ReadMapFile(companion, map)) {
-      c.Map = map;
-      c.MapFileName = companion;
+    ZoneMap found;
+    if (!companion.empty() && ReadMapFile(companion, found)) {
+      map = found;
+      mapFile = companion;
     }
   }
-  p.MapFile = c.MapFileName;
-  out = std::move(r);
+  out = PrepareRecordedAnalysis(info, o, map, mapFile);
   return PrepareProblem::None;
+}
+
+PreparedAnalysis PrepareRunAnalysis(const ExperimentParameters& run, const DataFileHeader& header,
+                                    const std::string& dataPath, const ZoneMap& map, const std::string& mapFile) {
+  DataFileInfo recorded;
+  recorded.Path = dataPath;
+  recorded.SessionLength = static_cast<std::int32_t>(header.Block.SessionLength) * 5;
+  // A record that never named a unit (code 0) is stored, and read back, as the first unit.
+  recorded.UnitsCode = static_cast<std::int16_t>(header.Block.MeasurementUnits + 1);
+  recorded.SampleRate = run.SampleRate;
+  recorded.Start = FileSecondsToDate(header.StartTime);
+  recorded.NumberOfSessions = run.NumberOfSessions;
+  recorded.InitialDelay = run.InitialDelay;
+  AnalysisOverrides exact;  // the header holds whole numbers; the run knows the values as set
+  exact.MaximumDistance = run.MaximumDistance;
+  exact.AmbulatoryThreshold = run.AmbulatoryThreshold;
+  exact.StereotypicThreshold = run.StereotypicThreshold;
+  exact.CalibrateScale = run.CalibrateScale;
+  exact.CalibrateReference = run.CalibrateReference;
+  return PrepareRecordedAnalysis(recorded, exact, map, mapFile);
 }
 
 }  // namespace tlx

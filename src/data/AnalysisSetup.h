@@ -1,6 +1,6 @@
-// Preparing an analysis of a recorded data file: the recorded parameters as defaults, the
-// caller's changes on top, and the zone map (given, the data file's companion ".MAP", or the
-// built-in four quadrants).
+// Preparing an analysis of a recording, written once for every caller (the command line, the
+// batch, the data panel's reanalysis and the run's end): the values the recording was made with,
+// the caller's changes on top, and the zone map.
 #pragma once
 
 #include "data/Analysis.h"
@@ -10,6 +10,8 @@
 #include <string>
 
 namespace tlx {
+
+struct ExperimentParameters;
 
 struct AnalysisOverrides {
   std::optional<std::int32_t> SessionLength;  // seconds
@@ -30,9 +32,20 @@ struct PreparedAnalysis {
 
 enum class PrepareProblem { None, NotDataFile, MapNotValid };
 
-// Fills `out` for the data file; the map file named on the "Map Filename" line is the one used
-// (empty for the built-in map).
+// The parameters as used: each value the recording's own unless `changes` sets it; `map` is the
+// zone map read from `mapFile` (empty: the built-in map).
+PreparedAnalysis PrepareRecordedAnalysis(const DataFileInfo& recorded, const AnalysisOverrides& changes,
+                                         const ZoneMap& map, const std::string& mapFile);
+
+// Fills `out` for the data file; the map is the one `overrides` names, else the data file's
+// companion ".MAP", else the built-in four quadrants.
 PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverrides& overrides,
                                PreparedAnalysis& out);
+
+// The analysis the end of a run writes into its results file: the run's own thresholds and
+// calibration, and the session length, unit and start time as the data file's header holds them,
+// so that these results match any later analysis of the file.
+PreparedAnalysis PrepareRunAnalysis(const ExperimentParameters& run, const DataFileHeader& header,
+                                    const std::string& dataPath, const ZoneMap& map, const std::string& mapFile);
 
 }  // namespace tlx

@@ -6,7 +6,7 @@
 #include "common/UserAnswers.h"
 #include "data/Analysis.h"
 #include "data/DataFile.h"
-#include "data/OpenData.h"
+#include "data/RecordingService.h"
 #include "data/ResultsTable.h"
 
 #include <cstdint>

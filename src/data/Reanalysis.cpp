@@ -1,9 +1,10 @@
 #include "data/Reanalysis.h"
 
-#include "data/SampleReader.h"
+#include "data/SampleRange.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace tlx {
 
@@ -24,8 +25,8 @@ std::int64_t SessionCount(std::int64_t samples, std::int64_t samplesPerSession) 
 
 SessionSplit SplitIntoSessions(std::int64_t samples, std::int32_t rate, std::int64_t sessionLength) {
   SessionSplit split;
-  if (rate <= 0 || sessionLength <= 0 || samples <= 0) return split;
-  const std::int64_t perSession = sessionLength * rate;
+  if (sessionLength <= 0 || sessionLength > INT32_MAX || samples <= 0) return split;
+  const std::int64_t perSession = SamplesPerSession(static_cast<std::int32_t>(sessionLength), rate);
   split.Sessions = SessionCount(samples, perSession);
   split.LastIsShort = samples % perSession != 0;
   return split;
@@ -34,24 +35,12 @@ SessionSplit SplitIntoSessions(std::int64_t samples, std::int32_t rate, std::int
 bool ReadSessionSamples(const std::string& dataPath, std::int64_t session,
                         std::int64_t samplesPerSession, std::vector<PositionSample>& samples) {
   samples.clear();
-  if (session < 1 || samplesPerSession <= 0) return false;
-  if (CheckDataFile(dataPath) != DataFileProblem::None) return false;
-  SampleFile file;
-  if (!file.Open(dataPath)) return false;
-  const std::int64_t total = (file.Size() - static_cast<std::int64_t>(kDataHeaderSize)) / 2;
-  if ((session - 1) > (total - 1) / samplesPerSession || total == 0) return false;
-  const std::int64_t first = (session - 1) * samplesPerSession;
-  const std::int64_t count = std::min(samplesPerSession, total - first);
-  if (!file.Seek(static_cast<std::int64_t>(kDataHeaderSize) + first * 2)) return false;
-  samples.reserve(static_cast<std::size_t>(count));
-  SampleBlockReader reader(file);
-  for (auto block = reader.Next(); !block.empty(); block = reader.Next()) {
-    for (std::uint16_t word : block) {
-      if (static_cast<std::int64_t>(samples.size()) == count) return true;
-      samples.push_back(DecodeSample(static_cast<std::int16_t>(word)));
-    }
-  }
-  return !samples.empty();
+  if (session == kWholeRecording) return false;
+  const SampleRangeStatus status = ReadSampleRange(dataPath, session, samplesPerSession,
+                                                   [&samples](std::span<const std::uint16_t> words) {
+    for (std::uint16_t word : words) samples.push_back(DecodeSample(static_cast<std::int16_t>(word)));
+  });
+  return status == SampleRangeStatus::Done && !samples.empty();
 }
 
 std::vector<PositionSample> TracePoints(const std::vector<PositionSample>& samples,

@@ -26,12 +26,12 @@ struct SessionSplit {
   bool LastIsShort = false;  // shows kShortSessionWarning
 };
 // The sessions a reanalysis with session length L (seconds) at the given rate produces: exactly
-// the sessions the analysis writes, the last one short when the samples do not fill it.
+// the sessions the analysis writes (SamplesPerSession), the last one short when the samples do not
+// fill it.
 SessionSplit SplitIntoSessions(std::int64_t samples, std::int32_t rate, std::int64_t sessionLength);
 
-// The samples of session n (from 1): samplesPerSession samples from sample (n - 1) x
-// samplesPerSession, fewer at the end of the file. False (samples empty) when the session starts
-// at or beyond the end of the file, or the file is not a data file.
+// The samples of session n (from 1) as ReadSampleRange reads them, decoded. False (samples
+// empty) when the session starts at or beyond the end of the file, or the file cannot be read.
 bool ReadSessionSamples(const std::string& dataPath, std::int64_t session,
                         std::int64_t samplesPerSession, std::vector<PositionSample>& samples);
 

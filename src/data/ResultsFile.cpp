@@ -40,7 +40,7 @@ std::string DelimitedField(std::string_view text, char delimiter) {
 
 std::string ZoneField(int zone, char delimiter) {
   if (zone < 0) return "ALL";
-  return DelimitedField(std::string(1, static_cast<char>(zone + 32)), delimiter);
+  return DelimitedField(std::string(1, ZoneLetter(zone)), delimiter);
 }
 
 char DelimiterFor(char decimalSeparator) { return decimalSeparator == ',' ? ';' : ','; }

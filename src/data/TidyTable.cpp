@@ -191,7 +191,7 @@ void TidyRowWriter::AppendSession(const SessionResult& session, std::string& out
     out += prefix_;
     out += number;
     out += sessionLength_;
-    out += Cells(kZone, {f.Zone < 0 ? std::string("ALL") : std::string(1, static_cast<char>(f.Zone + 32))}, true);
+    out += Cells(kZone, {f.Zone < 0 ? std::string("ALL") : std::string(1, ZoneLetter(f.Zone))}, true);
     out += Cells(kDistance,
                  {FormatFixed(f.Distance, 1), Whole(f.AmbulatorySeconds), Whole(f.StereotypicSeconds),
                   Whole(f.RestingSeconds), Whole(f.VisitSeconds), f.Visits < 0 ? std::string() : Whole(f.Visits),

@@ -25,7 +25,7 @@ constexpr std::array<QRgb, 12> kZonePalette = {0x0077BB, 0xEE7733, 0x009988, 0xC
 QString ZoneName(int zone) {
   if (zone < 0) return QStringLiteral("No zone");
   if (zone == 0) return QStringLiteral("Blank");
-  return QString(QChar(zone + 32));
+  return QString(QChar::fromLatin1(ZoneLetter(zone)));
 }
 
 // A legend entry: its swatch (one or two colours) and its text.

@@ -8,6 +8,7 @@
 #include "common/TimeText.h"
 #include "common/UserAnswers.h"
 #include "data/DataFile.h"
+#include "data/RecordingService.h"
 #include "device/CommandSet.h"
 #include "device/SerialLink.h"
 #include "device/StreamDecoder.h"
@@ -70,6 +71,7 @@ class Program {
   ZoneMapDocument zoneEditor;  // the map being edited, its history and what the overlay holds
   ColourTable colours = DefaultColourTable();
   DataFileInfo dataFileInfo;
+  BatchChoices batchChoices;  // read from the home when the batch window first opens
 
   // --- Services and the parts built on them ---
   Clock& clock;

@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Paths.h"
+#include "data/DataFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -112,12 +113,7 @@ std::vector<std::string> FindRunJournals(const std::string& programHome) {
   return found;
 }
 
-std::string DateTimeText(const LocalDateTime& t) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return buf;
-}
+std::string DateTimeText(const LocalDateTime& t) { return FormatIsoTime(t); }
 
 bool ParseDateTimeText(const std::string& text, LocalDateTime& t) {
   LocalDateTime v;

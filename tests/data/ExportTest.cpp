@@ -2,7 +2,7 @@
 // the summary program, and opening a data file (or handing a summary file to that program).
 #include "common/UserAnswers.h"
 #include "data/Export.h"
-#include "data/OpenData.h"
+#include "data/RecordingService.h"
 #include "data/SummaryProgram.h"
 #include "DataFileBuilder.h"
 #include "support/TestSupport.h"
@@ -102,6 +102,13 @@ TEST(SummaryProgramHandOff, RealSpawnPassesArgumentsUntouched) {
   EXPECT_EQ(test::ReadBytes(args), "it's $HOME.CSV|/NCE|");
 }
 
+// The open command's two steps, as the data panel takes them.
+OpenResult OpenRecording(const std::string& path, UserAnswers& answers, SummaryProgram& summary, OpenDataFile& open) {
+  DataFileInfo info;
+  const OpenResult read = ReadRecordingToOpen(path, answers, &summary, info);
+  return read == OpenResult::Opened ? LoadRecording(info, open) : read;
+}
+
 TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   test::TempDir dir;
   ScriptedAnswers answers;
@@ -117,8 +124,10 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   test::WriteBytes(dir.File("RAT.PRN"),
                    "Expr. Filename;RAT.DAT\r\nMap Filename;/data/RAT1.MAP\r\nSession length;00:10:00\r\n"
                    "Dist. are in;Inches\r\nSess.#;Zone;Dist\r\n 1 ;ALL;12,5\r\n 1 ;A;12,5\r\n 1 ;\";\";0,0\r\n");
-  ASSERT_EQ(OpenDataFileForAnalysis(dir.File("RAT.DAT"), answers, &summary, open), OpenResult::Opened);
-  EXPECT_EQ(open.Sessions, 6);
+  ASSERT_EQ(OpenRecording(dir.File("RAT.DAT"), answers, summary, open), OpenResult::Opened);
+  EXPECT_EQ(open.Sessions, 1);  // of the table's 10 minutes
+  EXPECT_EQ(open.Info.SessionLength, 60);  // the record stays as recorded
+  EXPECT_EQ(open.Info.UnitsCode, 2);
   EXPECT_EQ(open.Map.At(23, 31), 'q');
 
   // The export answer always gets the extension CSV; the summary program is started on it. A decimal
@@ -144,7 +153,7 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   EXPECT_EQ(ExportSamples(answers, open, ','), "");  // cancelled dialog: nothing written
 
   test::WriteBytes(dir.File("E.DAT"), DataFileBuilder{}.Bytes());
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("E.DAT"), answers, &summary, open), OpenResult::Empty);
+  EXPECT_EQ(OpenRecording(dir.File("E.DAT"), answers, summary, open), OpenResult::Empty);
   ASSERT_EQ(answers.Messages().size(), 1u);
   EXPECT_EQ(answers.Messages()[0].caption, "Empty Data File");
   // A recording without its results file exports nothing and says what to do.
@@ -154,7 +163,7 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   EXPECT_EQ(answers.FileRequests().size(), 3u);  // no file was asked for
 
   test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(40, '\0'));
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SETUP.DAT"), answers, &summary, open), OpenResult::Refused);
+  EXPECT_EQ(OpenRecording(dir.File("SETUP.DAT"), answers, summary, open), OpenResult::Refused);
   ASSERT_EQ(answers.Messages().size(), 3u);
   EXPECT_EQ(answers.Messages()[2].caption, "Invalid File Format");
   EXPECT_EQ(answers.Messages()[2].text, "The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file.");
@@ -162,12 +171,11 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   EXPECT_EQ(open.Info.Path, dir.File("E.DAT"));  // unchanged by a refused file
 
   test::WriteBytes(dir.File("SUMMARY.csv"), "a,b\r\n");
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SUMMARY.csv"), answers, &summary, open),
-            OpenResult::HandedToSummaryProgram);
+  EXPECT_EQ(OpenRecording(dir.File("SUMMARY.csv"), answers, summary, open), OpenResult::HandedToSummaryProgram);
   ASSERT_EQ(launcher.started.size(), 2u);
   EXPECT_EQ(launcher.started[1][1], dir.File("SUMMARY.csv"));
   EXPECT_EQ(answers.Messages().size(), 3u);
-  EXPECT_EQ(OpenDataFileForAnalysis(dir.File("NONE.DAT"), answers, &summary, open), OpenResult::Missing);
+  EXPECT_EQ(OpenRecording(dir.File("NONE.DAT"), answers, summary, open), OpenResult::Missing);
 }
 
 }  // namespace

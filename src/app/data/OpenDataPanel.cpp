@@ -13,6 +13,8 @@
 #include "common/Texts.h"
 #include "common/TimeText.h"
 #include "data/Reanalysis.h"
+#include "data/RecordingService.h"
+#include "data/SampleRange.h"
 #include "data/ResultsFile.h"
 #include "data/SummaryProgram.h"
 #include "run/Program.h"
@@ -216,17 +218,10 @@ void OpenDataPanel::OpenCommand() {
 }
 
 bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
-  if (!FileExists(path)) return false;
-  program_.settings.OpenDir = DirectoryPart(path);
   DataFileInfo info;
-  if (DataFileVersion(path) != 3 || !LoadDataFileInfo(path, info)) {
-    if (SameText(ExtensionPart(path), "CSV")) {
-      summary_.Start(path);
-    } else {
-      program_.answers.ShowMessage({kInvalidFormatCaption, InvalidFormatText(path), MsgIcon::Exclamation, MsgButtons::Ok});
-    }
-    return false;
-  }
+  const OpenResult read = ReadRecordingToOpen(path, program_.answers, &summary_, info);
+  if (read != OpenResult::Missing) program_.settings.OpenDir = DirectoryPart(path);
+  if (read != OpenResult::Opened) return false;
   // The panel is entered first, so that the questions of the panel being left never stand
   // behind the loading box.
   if (!enterPanel_()) return false;
@@ -234,20 +229,15 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
   stage_ = 0;
   SetReanalysisMessage(1);
   SetEditable(false);
-  open_ = OpenDataFile{};
-  open_.Info = info;
-  open_.SessionLength = info.SessionLength;
-  open_.UnitsCode = info.UnitsCode;
   lblAnalWarning_->clear();
   shortSession_ = false;
-  open_.MapFile.clear();
-  map_ = ZoneMap::FourQuadrants();
-  LoadPanelMap(FindCompanionFile(ChangeExtension(path, "MAP")));
-  LoadResultsIntoGrid(path, true);
+  LoadRecording(info, open_);
+  map_ = open_.Map;
+  FillGrid();
   ShowRecordedValues();
   program_.dataFileInfo = open_.Info;
-  samplesPerSession_ = std::int64_t(open_.Info.SampleRate) * open_.Info.SessionLength;
-  SetUpSessions(SessionCount(open_.Info.SampleCount(), samplesPerSession_));
+  samplesPerSession_ = SamplesPerSession(open_.SessionLength, open_.Info.SampleRate);
+  SetUpSessions(open_.Sessions);
   // The loading is done: the box goes before any message, which must not stand behind it.
   program_.answers.ShowStatus("", -1);
   if (sessions_ == 0) {
@@ -305,21 +295,10 @@ void OpenDataPanel::SetUpSessions(std::int64_t sessions) {
 
 // --- The results table ------------------------------------------------------------------------
 
-void OpenDataPanel::LoadResultsIntoGrid(const std::string& path, bool useRunResults) {
-  const std::string file = useRunResults ? RunResultsPath(path) : path;
+void OpenDataPanel::LoadReanalysisResults(const std::string& path) {
   ResultsHeaderValues header;
-  LoadResultsTable(file, open_.Table, &header);
-  if (useRunResults) {
-    if (header.HaveSessionLength && header.SessionLength > 0) {
-      open_.Info.SessionLength = header.SessionLength;
-      open_.SessionLength = header.SessionLength;
-    }
-    if (header.HaveUnits) {
-      open_.Info.UnitsCode = static_cast<std::int16_t>(header.UnitsCode);
-      open_.UnitsCode = header.UnitsCode;
-    }
-  }
-  // The map named by the results, when it can be read; otherwise the map in use stays.
+  LoadResultsTable(path, open_.Table, &header);
+  // The map the results name, when it can be read; otherwise the map in use stays.
   if (header.HaveMapFile && FileExists(header.MapFile)) LoadPanelMap(header.MapFile);
   FillGrid();
 }
@@ -410,41 +389,28 @@ void OpenDataPanel::ReanalyzeClicked() {
   stage_ = 0;
 }
 
-AnalysisParameters OpenDataPanel::ParametersFromPanel() const {
-  const DataFileInfo& info = open_.Info;
-  AnalysisParameters params;
-  params.CalibrateScale = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kCalibration));
-  params.AmbulatoryThreshold = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kAmbulatory));
-  params.StereotypicThreshold = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kStereotypic));
-  params.MaximumDistance = static_cast<float>(boxes_->PixelValue(CalibrationBoxes::kMaximum));
-  params.SessionLength = static_cast<std::int32_t>(std::llround(rbSessionLng_->Value()));
-  params.CalibrateReference = static_cast<float>(boxes_->UnitValue(CalibrationBoxes::kCalibration));
-  params.UnitsCode = cboUnitsPixels_->currentIndex() + 1;
-  params.SampleRate = info.SampleRate;
-  params.NumberOfSessions = info.NumberOfSessions;
-  params.InitialDelay = info.InitialDelay;
-  params.DataFile = FileExists(info.Path) ? info.Path : std::string();
-  params.MapFile = open_.MapFile;
-  return params;
+PreparedAnalysis OpenDataPanel::AnalysisFromPanel() const {
+  AnalysisOverrides changes;
+  changes.CalibrateScale = boxes_->PixelValue(CalibrationBoxes::kCalibration);
+  changes.AmbulatoryThreshold = boxes_->PixelValue(CalibrationBoxes::kAmbulatory);
+  changes.StereotypicThreshold = boxes_->PixelValue(CalibrationBoxes::kStereotypic);
+  changes.MaximumDistance = boxes_->PixelValue(CalibrationBoxes::kMaximum);
+  changes.SessionLength = static_cast<std::int32_t>(std::llround(rbSessionLng_->Value()));
+  changes.CalibrateReference = boxes_->UnitValue(CalibrationBoxes::kCalibration);
+  changes.UnitsCode = cboUnitsPixels_->currentIndex() + 1;
+  return PrepareRecordedAnalysis(open_.Info, changes, map_, open_.MapFile);
 }
 
 bool OpenDataPanel::RunReanalysis() {
   DataFileInfo& info = open_.Info;
-  const AnalysisParameters params = ParametersFromPanel();
-  AnalysisContext context;
-  context.RecordedSessionLength = info.SessionLength;
-  context.SampleRate = info.SampleRate;
-  context.UnitsCode = params.UnitsCode;
-  context.DataFilePath = info.Path;
-  context.MapFileName = open_.MapFile;
-  context.Start = info.Start;
   LoadPanelMap(open_.MapFile);  // the map file read afresh; the one shown when it is gone
-  context.Map = map_;
+  const PreparedAnalysis prepared = AnalysisFromPanel();
+  const AnalysisParameters& params = prepared.Params;
   AnalysisOptions options;
   options.DecimalSeparator = Decimal();
   options.Answers = &program_.answers;
   const std::string results = JoinPath(program_.home, kReanalysisFileName);
-  if (!AnalyzeDataFile(info.Path, results, params, context, options).Ok()) return false;
+  if (!AnalyzeDataFile(info.Path, results, params, prepared.Context, options).Ok()) return false;
 
   // The calibration the results were worked out with is the open file's from now on.
   info.CalibrateScale = params.CalibrateScale;
@@ -457,10 +423,10 @@ bool OpenDataPanel::RunReanalysis() {
 
   const SessionSplit split = SplitIntoSessions(info.SampleCount(), info.SampleRate, params.SessionLength);
   shortSession_ = split.LastIsShort;
-  samplesPerSession_ = std::int64_t(info.SampleRate) * params.SessionLength;
+  samplesPerSession_ = SamplesPerSession(params.SessionLength, info.SampleRate);
   SetUpSessions(split.Sessions);
   lblSessionLng_->setText(Q(SecondsToDurationText(params.SessionLength)));
-  LoadResultsIntoGrid(results, false);
+  LoadReanalysisResults(results);
   DrawSelected();
   lblAnalWarning_->setText(shortSession_ ? QString::fromLatin1(kShortSessionWarning) : QString());
   return true;

@@ -4,6 +4,7 @@
 
 #include "data/Analysis.h"
 #include "data/Export.h"
+#include "data/RecordingService.h"
 
 #include <QWidget>
 
@@ -50,7 +51,6 @@ class OpenDataPanel : public QWidget {
   bool OpenDataFileForAnalysis(const std::string& path);
   void ShowSession(std::int64_t n);
   void ReanalyzeClicked();
-  void LoadResultsIntoGrid(const std::string& path, bool useRunResults);
   void SelectMapFile();
   std::string ExportResultsCommand();
   std::string ExportSamplesCommand();
@@ -95,7 +95,10 @@ class OpenDataPanel : public QWidget {
   void SetEditable(bool editable);
   void ShowRecordedValues();
   void SetUpSessions(std::int64_t sessions);
-  AnalysisParameters ParametersFromPanel() const;
+  // The reanalysis the panel's entries ask for: the open file's record with the entries on top.
+  PreparedAnalysis AnalysisFromPanel() const;
+  // The reanalysis's own results into the table.
+  void LoadReanalysisResults(const std::string& path);
   bool RunReanalysis();
   void FillGrid();
   void MarkSessionRows();

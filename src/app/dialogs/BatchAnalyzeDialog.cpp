@@ -1,9 +1,8 @@
 #include "app/dialogs/BatchAnalyzeDialog.h"
 
 #include "app/controls/QtKeys.h"
-#include "common/AtomicFile.h"
+#include "common/FileChecks.h"
 #include "common/Paths.h"
-#include "common/TimeText.h"
 #include "data/DataFile.h"
 #include "setup/Units.h"
 
@@ -20,7 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cmath>
+#include <algorithm>
 
 namespace tlx::gui {
 
@@ -32,26 +31,22 @@ QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
   return b;
 }
 
-// A number typed with "." or ","; nullopt when the entry is empty.
-bool ReadNumber(const QLineEdit* entry, std::optional<double>& value) {
-  QString text = entry->text().trimmed();
-  if (text.isEmpty()) return true;
-  bool ok = false;
-  const double v = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-  if (!ok || !std::isfinite(v)) return false;
-  value = v;
-  return true;
-}
+QString Q(const std::string& text) { return FromPathText(text); }
 
 }  // namespace
 
-BatchAnalyzeDialog::BatchAnalyzeDialog(const std::string& startDirectory, QWidget* parent)
-    : QDialog(parent), directory_(FromPathText(startDirectory)) {
+BatchAnalyzeDialog::BatchAnalyzeDialog(BatchChoices& choices, std::string home, const std::string& startDirectory,
+                                       UserAnswers& answers, QWidget* parent)
+    : QDialog(parent), choices_(choices), home_(std::move(home)), answers_(answers),
+      directory_(FromPathText(startDirectory)) {
   setObjectName(QStringLiteral("frmBatchAnalyze"));
   setWindowTitle(QStringLiteral("Batch Analyze"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(FilesBox());
-  layout->addWidget(ParametersBox());
+  // The files beside their parameters: the window stays within the screen's height at 150%.
+  auto* top = new QHBoxLayout;
+  top->addWidget(FilesBox(), 3);
+  top->addWidget(ParametersBox(), 2);
+  layout->addLayout(top);
   layout->addWidget(OutputBox());
 
   progress_ = new QProgressBar(this);
@@ -59,8 +54,15 @@ BatchAnalyzeDialog::BatchAnalyzeDialog(const std::string& startDirectory, QWidge
   progress_->setValue(0);
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("lblBatchStatus"));
+  // However long its text, the status line never widens the window: the buttons below stay
+  // where the pointer found them.
+  status_->setWordWrap(true);
+  status_->setTextFormat(Qt::PlainText);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  status_->setFixedHeight(status_->fontMetrics().lineSpacing() * 3);
   failures_ = new QListWidget(this);
   failures_->setObjectName(QStringLiteral("lstFailures"));
+  failures_->setFixedHeight(failures_->fontMetrics().lineSpacing() * 5 + 2 * failures_->frameWidth());
   for (QWidget* w : std::initializer_list<QWidget*>{progress_, status_, failures_}) layout->addWidget(w);
 
   auto* buttons = new QHBoxLayout;
@@ -74,6 +76,43 @@ BatchAnalyzeDialog::BatchAnalyzeDialog(const std::string& startDirectory, QWidge
   connect(cancel_, &QPushButton::clicked, this, &BatchAnalyzeDialog::Cancel);
   connect(close_, &QPushButton::clicked, this, &BatchAnalyzeDialog::reject);
   SetRunning(false);
+  if (!choices_.Loaded) choices_ = LoadBatchChoices(home_);
+  ShowChoices();
+}
+
+std::array<std::pair<QLineEdit*, std::string OverrideTexts::*>, 7> BatchAnalyzeDialog::ParameterEntries() const {
+  return {{{sessionLength_, &OverrideTexts::SessionLength}, {maxDistance_, &OverrideTexts::MaximumDistance},
+           {ambulatory_, &OverrideTexts::AmbulatoryThreshold}, {stereotypic_, &OverrideTexts::StereotypicThreshold},
+           {scale_, &OverrideTexts::CalibrateScale}, {reference_, &OverrideTexts::CalibrateReference},
+           {map_, &OverrideTexts::MapFile}}};
+}
+
+OverrideTexts BatchAnalyzeDialog::TypedParameters() const {
+  OverrideTexts typed;
+  for (const auto& [entry, text] : ParameterEntries()) typed.*text = ToPathText(entry->text().trimmed());
+  if (units_->currentIndex() > 0) typed.Units = UnitListEntry(units_->currentData().toInt());
+  return typed;
+}
+
+void BatchAnalyzeDialog::ShowChoices() {
+  files_->clear();
+  for (const std::string& path : choices_.DataFiles) files_->addItem(Q(path));
+  for (const auto& [entry, text] : ParameterEntries()) entry->setText(Q(choices_.Parameters.*text));
+  const std::string& units = choices_.Parameters.Units;
+  units_->setCurrentIndex(units.empty() ? 0 : std::max(0, units_->findText(Q(units), Qt::MatchFixedString)));
+  output_->setText(Q(choices_.Output));
+  format_->setCurrentIndex(choices_.JsonLines ? 1 : 0);
+}
+
+void BatchAnalyzeDialog::Remember() {
+  BatchChoices c;
+  c.Loaded = true;
+  for (int i = 0; i < files_->count(); ++i) c.DataFiles.push_back(ToPathText(files_->item(i)->text()));
+  c.Parameters = TypedParameters();
+  c.Output = ToPathText(output_->text().trimmed());
+  c.JsonLines = format_->currentIndex() == 1;
+  choices_ = c;
+  SaveBatchChoices(home_, choices_);
 }
 
 QWidget* BatchAnalyzeDialog::FilesBox() {
@@ -82,6 +121,9 @@ QWidget* BatchAnalyzeDialog::FilesBox() {
   files_ = new QListWidget(filesBox);
   files_->setObjectName(QStringLiteral("lstDataFiles"));
   files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // A dozen files in sight at once, at any text size.
+  files_->setMinimumHeight(files_->fontMetrics().lineSpacing() * 12 + 2 * files_->frameWidth());
+  files_->setMinimumWidth(files_->fontMetrics().averageCharWidth() * 48);
   filesLayout->addWidget(files_);
   auto* fileButtons = new QHBoxLayout;
   QPushButton* addFiles = Button("cmdAddFiles", QStringLiteral("Add &Files..."), filesBox);
@@ -155,11 +197,8 @@ void BatchAnalyzeDialog::AddDataFiles(const QStringList& paths) {
 }
 
 void BatchAnalyzeDialog::AddFolder(const QString& folder) {
-  const QDir dir(folder);
   QStringList paths;
-  for (const QString& name : dir.entryList({QStringLiteral("*.dat")}, QDir::Files, QDir::Name)) {
-    paths << dir.absoluteFilePath(name);
-  }
+  for (const std::string& path : RecordingsInFolder(AbsolutePath(ToPathText(folder)))) paths << Q(path);
   AddDataFiles(paths);
 }
 
@@ -175,24 +214,12 @@ std::optional<TidyBatchRequest> BatchAnalyzeDialog::Request() {
   if (request.DataPaths.empty()) return refuse(QStringLiteral("Add the data files to analyse."));
   const std::string output = ToPathText(output_->text().trimmed());
   if (output.empty()) return refuse(QStringLiteral("Choose the output table."));
-  for (const std::string& data : request.DataPaths) {
-    if (IsSameFile(data, AbsolutePath(output))) return refuse(QStringLiteral("The output table would replace a data file."));
+  if (InputFiles(request.DataPaths).WouldReplace(AbsolutePath(output))) {
+    return refuse(QStringLiteral("The output table would replace a data file."));
   }
-  AnalysisOverrides& o = request.Overrides;
-  const QString session = sessionLength_->text().trimmed();
-  if (!session.isEmpty()) {
-    const double seconds = TimeTextToSeconds(ToPathText(session));
-    if (!(seconds >= 0) || seconds > 2147483647.0) return refuse(QStringLiteral("The session length is not a duration."));
-    o.SessionLength = static_cast<std::int32_t>(std::llround(seconds));
-  }
-  const std::pair<QLineEdit*, std::optional<double>*> numbers[] = {
-      {maxDistance_, &o.MaximumDistance}, {ambulatory_, &o.AmbulatoryThreshold}, {stereotypic_, &o.StereotypicThreshold},
-      {scale_, &o.CalibrateScale}, {reference_, &o.CalibrateReference}};
-  for (const auto& [entry, value] : numbers) {
-    if (!ReadNumber(entry, *value)) return refuse(QStringLiteral("Enter a number, or nothing for each file's own."));
-  }
-  if (units_->currentData().toInt() != 0) o.UnitsCode = units_->currentData().toInt();
-  if (!map_->text().trimmed().isEmpty()) o.MapFile = AbsolutePath(ToPathText(map_->text().trimmed()));
+  const OverrideProblem problem = ParseOverrides(TypedParameters(), request.Overrides, true);
+  if (problem.Field == OverrideField::SessionLength) return refuse(QStringLiteral("The session length is not a duration."));
+  if (problem.Field != OverrideField::None) return refuse(QStringLiteral("Enter a number, or nothing for each file's own."));
   request.Format = format_->currentIndex() == 1 ? TidyFormat::JsonLines : TidyFormat::Csv;
   return request;
 }
@@ -202,6 +229,13 @@ bool BatchAnalyzeDialog::Start() {
   std::optional<TidyBatchRequest> request = Request();
   if (!request) return false;
   const std::string output = AbsolutePath(ToPathText(output_->text().trimmed()));
+  Remember();
+  if (FileExists(output) &&
+      answers_.ShowMessage({"Batch Analyze", "The table " + output + " already exists.\r\nReplace it?",
+                            MsgIcon::Question, MsgButtons::YesNo}) != MsgAnswer::Yes) {
+    status_->setText(QStringLiteral("The table that was there is kept."));
+    return false;
+  }
   failures_->clear();
   progress_->setRange(0, static_cast<int>(request->DataPaths.size()));
   progress_->setValue(0);
@@ -210,21 +244,15 @@ bool BatchAnalyzeDialog::Start() {
   SetRunning(true);
   const int batch = ++batch_;
   worker_ = std::thread([this, request = std::move(*request), output, batch] {
-    AtomicFileWriter out(output);
-    TidyBatchReport report;
-    report.OutputFailed = !out.IsOpen();
-    if (out.IsOpen()) {
-      const auto progress = [this, batch](std::size_t done, std::size_t total) {
-        QMetaObject::invokeMethod(
-            this, [this, done, total, batch] { if (batch == batch_) ShowProgress(done, total); }, Qt::QueuedConnection);
-      };
-      report = RunTidyBatch(request, [&out](std::string_view s) { return out.Write(s); }, progress, &cancelFlag_);
-    }
+    const auto progress = [this, batch](std::size_t done, std::size_t total) {
+      QMetaObject::invokeMethod(
+          this, [this, done, total, batch] { if (batch == batch_) ShowProgress(done, total); }, Qt::QueuedConnection);
+    };
     // The table is kept with the rows of the files that succeeded; a cancelled batch leaves none.
-    const bool written = !report.Cancelled && !report.OutputFailed && out.Commit();
-    if (!report.Cancelled && !written) report.OutputFailed = true;
+    BatchFileOutcome outcome = RunTidyBatchToFile(request, output, progress, &cancelFlag_);
     QMetaObject::invokeMethod(
-        this, [this, report, written, batch] { if (batch == batch_) ShowOutcome(report, written); }, Qt::QueuedConnection);
+        this, [this, outcome = std::move(outcome), batch] { if (batch == batch_) ShowOutcome(outcome); },
+        Qt::QueuedConnection);
   });
   return true;
 }
@@ -233,12 +261,24 @@ void BatchAnalyzeDialog::Cancel() { cancelFlag_ = true; }
 
 void BatchAnalyzeDialog::reject() {
   if (Running()) {
+    // Escape, the close box or Close while files are analysed: the batch stops only when the
+    // user says so.
+    if (answers_.ShowMessage({"Batch Analyze", "A batch is running.\r\nStop it? No table will be written.",
+                              MsgIcon::Question, MsgButtons::YesNo}) != MsgAnswer::Yes) {
+      return;
+    }
+    if (!Running()) {  // it ended while the question was open: its outcome stands
+      Remember();
+      QDialog::reject();
+      return;
+    }
     Cancel();
     worker_.join();
     ++batch_;  // its outcome, still on its way, no longer applies
     SetRunning(false);
     status_->setText(QStringLiteral("Cancelled: no table was written."));
   }
+  Remember();
   QDialog::reject();
 }
 
@@ -247,19 +287,25 @@ void BatchAnalyzeDialog::ShowProgress(std::size_t done, std::size_t total) {
   progress_->setValue(static_cast<int>(done));
 }
 
-void BatchAnalyzeDialog::ShowOutcome(const TidyBatchReport& report, bool written) {
+void BatchAnalyzeDialog::ShowOutcome(const BatchFileOutcome& outcome) {
   if (worker_.joinable()) worker_.join();
   SetRunning(false);
+  const TidyBatchReport& report = outcome.Report;
   for (const TidyBatchFailure& f : report.Failures) failures_->addItem(FromProgramText(f.Reason));
-  if (report.Cancelled) {
-    status_->setText(QStringLiteral("Cancelled: no table was written."));
-  } else if (!written) {
-    status_->setText(QStringLiteral("The table %1 cannot be written.").arg(output_->text()));
-  } else {
-    status_->setText(QStringLiteral("%1 files analysed into %2; %3 failed.")
-                         .arg(report.Analysed)
-                         .arg(output_->text())
-                         .arg(report.Failures.size()));
+  switch (outcome.Status) {
+    case BatchFileStatus::Cancelled: status_->setText(QStringLiteral("Cancelled: no table was written.")); break;
+    case BatchFileStatus::OutputIsInput:
+      status_->setText(QStringLiteral("The output table would replace a data file."));
+      break;
+    case BatchFileStatus::NotWritable:
+      status_->setText(QStringLiteral("The table %1 cannot be written.").arg(output_->text()));
+      break;
+    case BatchFileStatus::Written:
+      status_->setText(QStringLiteral("%1 files analysed into %2; %3 failed.")
+                           .arg(report.Analysed)
+                           .arg(output_->text())
+                           .arg(report.Failures.size()));
+      break;
   }
   emit Finished();
 }

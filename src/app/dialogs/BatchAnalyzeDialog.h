@@ -1,16 +1,21 @@
 // Batch Analyze: many data files (or a folder of them) into one tidy table. The parameters
 // default to each file's own; the batch runs off the window's thread with a progress bar and
-// Cancel, and a file that fails is listed with its reason while the others complete.
+// Cancel, and a file that fails is listed with its reason while the others complete. The files,
+// parameters and output are the program's batch choices: shown when the window opens, kept in
+// the program home when a batch starts or the window closes.
 #pragma once
 
-#include "data/TidyBatch.h"
+#include "common/UserAnswers.h"
+#include "data/RecordingService.h"
 
 #include <QDialog>
 
+#include <array>
 #include <atomic>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 class QComboBox;
 class QFormLayout;
@@ -26,15 +31,17 @@ class BatchAnalyzeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit BatchAnalyzeDialog(const std::string& startDirectory, QWidget* parent = nullptr);
+  BatchAnalyzeDialog(BatchChoices& choices, std::string home, const std::string& startDirectory,
+                     UserAnswers& answers, QWidget* parent = nullptr);
   ~BatchAnalyzeDialog() override;
 
   // The files of the table, in order; files already listed are not added again.
   void AddDataFiles(const QStringList& paths);
-  // Every data file (extension DAT in any case) of the folder, by name.
+  // Every data file (extension DAT in any case) of the folder, in natural order.
   void AddFolder(const QString& folder);
   void SetOutputPath(const QString& path);
-  // Starts the batch; false (with the reason in the status line) when the entries do not allow it.
+  // Starts the batch; false (with the reason in the status line) when the entries do not allow it
+  // or the user keeps the table that is already there.
   bool Start();
   void Cancel();
   bool Running() const { return worker_.joinable(); }
@@ -58,13 +65,22 @@ class BatchAnalyzeDialog : public QDialog {
   // The request from the entries; nullopt with the reason shown when an entry is not valid.
   std::optional<TidyBatchRequest> Request();
   void ShowProgress(std::size_t done, std::size_t total);
-  void ShowOutcome(const TidyBatchReport& report, bool written);
+  void ShowOutcome(const BatchFileOutcome& outcome);
   void ChooseFiles();
   void ChooseFolder();
   void ChooseMap();
   void ChooseOutput();
   void SetRunning(bool running);
+  // The parameter entries, each with the text of OverrideTexts it holds.
+  std::array<std::pair<QLineEdit*, std::string OverrideTexts::*>, 7> ParameterEntries() const;
+  OverrideTexts TypedParameters() const;
+  void ShowChoices();
+  // The entries into the program's batch choices, and those into the program home.
+  void Remember();
 
+  BatchChoices& choices_;
+  const std::string home_;
+  UserAnswers& answers_;
   QString directory_;
   QListWidget* files_;
   QLineEdit* sessionLength_;

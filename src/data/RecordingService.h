@@ -1,0 +1,123 @@
+// What a user does with a recording, written once for the data panel, the batch dialog and the
+// command line: open it (its record, companion map, the results the run wrote, its sessions),
+// read the parameters a user types for an analysis, list a folder's recordings, and analyse many
+// recordings into one table file, never over one of them.
+#pragma once
+
+#include "common/UserAnswers.h"
+#include "data/AnalysisSetup.h"
+#include "data/ResultsTable.h"
+#include "data/TidyBatch.h"
+#include "zonemap/ZoneMap.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tlx {
+
+class SummaryProgram;
+
+// --- Opening ------------------------------------------------------------------------------------
+
+// What the data panel holds for the open data file.
+struct OpenDataFile {
+  DataFileInfo Info;    // as recorded in the file
+  std::string MapFile;  // empty: the built-in map
+  ZoneMap Map = ZoneMap::FourQuadrants();
+  ResultsTable Table;
+  std::int32_t SessionLength = 0;  // the session length the table was analysed with
+  std::int32_t UnitsCode = 0;      // the unit the table's distances are in
+  std::int64_t Sessions = 0;       // of SessionLength
+};
+
+enum class OpenResult { Missing, Refused, HandedToSummaryProgram, Empty, Opened };
+
+// The first step of the open command: the file's record. A file that is not a version-3 data file
+// shows "Invalid File Format" (Refused) unless its extension is "CSV": then the summary program is
+// started on it and nothing is loaded. Opened when `info` was filled.
+OpenResult ReadRecordingToOpen(const std::string& path, UserAnswers& answers, SummaryProgram* summary,
+                               DataFileInfo& info);
+
+// The second step: the map saved beside the file (or the one the run's results name, when it can
+// be read), the results the run wrote and the sessions they are split into. Empty when there are
+// none (the caller shows kEmptyDataFileCaption).
+OpenResult LoadRecording(const DataFileInfo& info, OpenDataFile& open);
+
+// --- What the user types ------------------------------------------------------------------------
+
+// The parameter texts of an analysis, as typed; an empty text keeps the recording's own value.
+struct OverrideTexts {
+  std::string SessionLength;  // seconds or H:M:S
+  std::string MaximumDistance, AmbulatoryThreshold, StereotypicThreshold;  // pixels
+  std::string CalibrateScale, CalibrateReference;
+  std::string Units;    // a unit's name as listed
+  std::string MapFile;  // made absolute
+};
+
+enum class OverrideField {
+  None, SessionLength, MaximumDistance, AmbulatoryThreshold, StereotypicThreshold,
+  CalibrateScale, CalibrateReference, Units
+};
+
+struct OverrideProblem {
+  OverrideField Field = OverrideField::None;
+  std::string Why;  // "'TEXT' is not a number", "... is not a duration", "... is not a unit name"
+};
+
+// The one reading of typed parameters. A number may carry a sign and has "." as its decimal mark
+// (or "," where `decimalComma`: typed into the desktop, whose user may write decimals so); a
+// duration is whole or decimal seconds or H:M:S; surrounding blanks are ignored.
+OverrideProblem ParseOverrides(const OverrideTexts& texts, AnalysisOverrides& out, bool decimalComma = false);
+
+// --- Many recordings ----------------------------------------------------------------------------
+
+// The data files (extension DAT in any case) of a folder, in natural order: day2 before day10.
+std::vector<std::string> RecordingsInFolder(const std::string& folder);
+// Natural order of file names: runs of digits compare by value, the rest without regard to case.
+bool NaturalLess(const std::string& a, const std::string& b);
+
+// The files being read, known by identity (device and inode), not by a path's spelling.
+class InputFiles {
+ public:
+  explicit InputFiles(const std::vector<std::string>& paths);
+  // True when writing `path` would replace one of them.
+  bool WouldReplace(const std::string& path) const;
+
+ private:
+  std::set<std::pair<std::uint64_t, std::uint64_t>> ids_;
+};
+
+enum class BatchFileStatus { Written, OutputIsInput, NotWritable, Cancelled };
+
+struct BatchFileOutcome {
+  BatchFileStatus Status = BatchFileStatus::Written;
+  TidyBatchReport Report;  // the files that failed are listed even when the table was written
+};
+
+// The tidy table of every file of the request, written atomically to `outputPath` with the rows of
+// the files that succeeded. Refused (nothing written) when the output is one of the data files;
+// a cancelled batch leaves whatever stood at the output.
+BatchFileOutcome RunTidyBatchToFile(const TidyBatchRequest& request, const std::string& outputPath,
+                                    const std::function<void(std::size_t, std::size_t)>& progress = {},
+                                    const std::atomic<bool>* cancel = nullptr);
+
+// What the batch was last given, kept in the program home between sessions of the program.
+inline constexpr const char* kBatchChoicesFileName = "BATCH.INI";
+struct BatchChoices {
+  bool Loaded = false;  // read from the home once
+  std::vector<std::string> DataFiles;
+  OverrideTexts Parameters;
+  std::string Output;
+  bool JsonLines = false;
+};
+// A missing or unreadable file gives empty choices; unknown lines are skipped.
+BatchChoices LoadBatchChoices(const std::string& home);
+// Written atomically; paths quoted.
+bool SaveBatchChoices(const std::string& home, const BatchChoices& choices);
+
+}  // namespace tlx
