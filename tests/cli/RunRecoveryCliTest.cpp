@@ -252,13 +252,12 @@ TEST(RunCommandFiles, ARunThatCannotWriteAFileFailsNamingItAndItsReason) {
     const char* named;
     const char* reason;
   };
+  const std::string longName = std::string(240, 'X') + ".DAT";
   const Case cases[] = {
       {"data folder missing", "gone/X.DAT", "", "gone/X.DAT", "cannot be created: No such file"},
       {"data folder missing, named by the setup", "", "", "gone/OTHER.DAT", "No such file"},
-      {"temporary names too long", "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX"
-       "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX"
-       "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX.DAT", "", "XXXXXXXX",
-       "File name too long"},
+      // 240 characters fit; with ".tmp~<pid>-<writer>" they do not.
+      {"temporary names too long", longName.c_str(), "", "XXXXXXXX", "File name too long"},
       {"directory at the map's path", "X.DAT", "X.MAP", "X.MAP", "Is a directory"},
   };
   for (const Case& c : cases) {
