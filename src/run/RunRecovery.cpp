@@ -153,7 +153,8 @@ std::string UnrecoveredRecordingText(const std::string& dataFile, std::int64_t s
   const std::string raw = RunRawPath(dataFile);
   return raw + " holds " + std::to_string(samples) +
          " samples of an interrupted run that cannot be recovered automatically; it is never "
-         "recorded over. Recover it with \"tracelux-cli recover " + raw +
+         "recorded over. Its journal is in another program home (a start with that home "
+         "recovers it), damaged or lost: recover it by hand with \"tracelux-cli recover " + raw +
          " --setup SETUP.EXP\" (the setup of that run), or move it away.";
 }
 
