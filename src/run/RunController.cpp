@@ -190,8 +190,7 @@ void RunController::ExitButton() {
     StopButton();
     return;
   }
-  // Entering the panel opened the raw file for a run that never started; nothing is recorded
-  // into it now, so it is closed rather than held open.
+  // The run panel is left without a run: the recording claimed for it is let go.
   recorder_.Close();
   recordingLock_.Release();
   ctx_.decoder.State().RawRecording = false;
@@ -475,6 +474,9 @@ bool RunController::RunEnd() {
   const bool recorded = recorder_.IsOpen() && wasRunning;
   outcome_.SamplesCounted = samplesCounted_;
   recorder_.Close();
+  // A recording that failed (disk full) has told the user how many samples reached the file;
+  // those are what the data file must hold.
+  if (recordingFailed_) outcome_.SamplesCounted = recorder_.SamplesWritten();
   ctx_.decoder.State().RawRecording = false;
   state_.Armed = state_.Running = state_.StartConfirmed = false;
   ctx_.commands.StopStream();
