@@ -11,9 +11,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <ctime>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -69,8 +69,9 @@ RecoveryResult OfferRunRecovery(const std::string& journalPath, UserAnswers& ans
   RecordingId id;
   int error = 0;
   if (!IdentifyRecording(dataPath, id, &error))
-    return keep("An interrupted run into " + dataPath + " waits for recovery: its folder cannot be reached (" +
-                SystemReasonText(error) + "); its journal is kept.");
+    return keep("An interrupted run into " + dataPath +
+                " waits for recovery: its folder cannot be reached (" + SystemReasonText(error) +
+                "); its journal is kept.");
   RecordingLock lock;
   if (lock.Acquire(dataPath) != RecordingLock::Result::Locked)
     return keep(lock.RefusalText() + " Its journal " + journalPath + " is kept.");
