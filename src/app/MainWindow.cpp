@@ -188,7 +188,8 @@ void MainWindow::BuildMenus() {
   file->addSeparator();
   AddAction(file, "mnuExit", QStringLiteral("E&xit"), [this] { close(); });
   QMenu* edit = top("mnuEdit", QStringLiteral("&Edit"));
-  AddAction(edit, "mnuUndo", QStringLiteral("&Undo"), {});
+  AddAction(edit, "mnuUndo", QStringLiteral("&Undo"), {})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  AddAction(edit, "mnuRedo", QStringLiteral("&Redo"), {})->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
   QMenu* calc = top("mnuCalculate", QStringLiteral("&Calculate"));
   AddAction(calc, "mnuProcessData", QStringLiteral("&Process Data"), {});
   AddAction(calc, "mnuCalcArea", QStringLiteral("&Area"), [this] { CalcAreaCommand(); });
@@ -247,7 +248,7 @@ void MainWindow::RegisterPanel(int mode, QWidget* page, std::function<bool(int)>
 void MainWindow::SetMenus(bool enabled) {
   static const char* const kAll[] = {
       "mnuEdit", "mnuCalculate", "mnuSetup", "mnuTools", "mnuRun", "mnuFileOpen", "mnuLoad",
-      "mnuSave", "mnuPrint", "mnuUndo", "mnuProcessData", "mnuCalcArea", "mnuSetupExpt",
+      "mnuSave", "mnuPrint", "mnuUndo", "mnuRedo", "mnuProcessData", "mnuCalcArea", "mnuSetupExpt",
       "mnuSetupMap", "mnuSetupSystem", "mnuColors", "mnuSetupCom", "mnuReset", "mnuMonitor",
       "mnuRunExpt"};
   for (const char* n : kAll) Menu(QLatin1String(n))->setVisible(false);
@@ -316,7 +317,7 @@ bool MainWindow::LeaveMode(int target, bool forced) {
   if (measuring_) measuring_->close();
   if (target != kModeRun) p.display.SetPanel(DisplayPanel::Other);
   ShowPage(blank_);
-  for (const char* n : {"mnuLoad", "mnuSave", "mnuPrint", "mnuExport", "mnuUndo"})
+  for (const char* n : {"mnuLoad", "mnuSave", "mnuPrint", "mnuExport", "mnuUndo", "mnuRedo"})
     Menu(QLatin1String(n))->setEnabled(false);
   SetTitleSuffix({});
   mode_ = kModeNone;
@@ -589,6 +590,12 @@ void MainWindow::ShutdownUnattended() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // The zone editor is left first: its map is kept as the current one, and with unsaved changes
+  // the user is asked and may stay.
+  if (!shutDown_ && mode_ == kModeZone && !LeaveMode()) {
+    event->ignore();
+    return;
+  }
   if (!shutDown_ && !program_->CloseRequest()) {
     event->ignore();
     return;

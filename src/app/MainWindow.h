@@ -6,7 +6,7 @@
 //                                             that mode's leaving actions (false refuses);
 //   window.EnterMode(mode, enter)             runs LeaveMode, shows the page, then `enter()`;
 //   window.SetCommand("mnuSetupMap", fn)      binds a menu item (mnuFileOpen, mnuSetupMap,
-//                                             mnuExport, mnuPrint, mnuUndo) to a command;
+//                                             mnuExport, mnuPrint, mnuUndo, mnuRedo) to a command;
 //   window.SetFileCommands(mode, load, save)  what File > Load and Save do in that mode;
 //   window.Menu("mnuPrint")                   any menu action by its name (enable, show);
 //   window.GetProgram(), window.Answers(), window.SetTitleSuffix(text), window.Mode().

@@ -14,6 +14,7 @@
 #include "data/ResultsFile.h"
 #include "data/ResultsTable.h"
 #include "data/TidyBatch.h"
+#include "setup/ParameterRules.h"
 #include "setup/Units.h"
 
 #include <CLI/CLI.hpp>
@@ -105,14 +106,34 @@ std::int32_t ParseUnits(const std::string& text) {
   throw CLI::ValidationError("--units", "'" + text + "' is not a unit name");
 }
 
+// A value no analysis can have is a usage error, never a table.
+template <typename T>
+T Checked(T value, const char* option, const std::string& problem) {
+  if (!problem.empty()) throw CLI::ValidationError(option, problem);
+  return value;
+}
+
 AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   AnalysisOverrides v;
-  if (!o.sessionLength.empty()) v.SessionLength = ParseDuration(o.sessionLength);
-  if (!o.maxDistance.empty()) v.MaximumDistance = ParseNumber(o.maxDistance, "--max-distance");
-  if (!o.ambulatory.empty()) v.AmbulatoryThreshold = ParseNumber(o.ambulatory, "--ambulatory");
-  if (!o.stereotypic.empty()) v.StereotypicThreshold = ParseNumber(o.stereotypic, "--stereotypic");
-  if (!o.scale.empty()) v.CalibrateScale = ParseNumber(o.scale, "--scale");
-  if (!o.reference.empty()) v.CalibrateReference = ParseNumber(o.reference, "--reference");
+  if (!o.sessionLength.empty()) {
+    const std::int32_t seconds = ParseDuration(o.sessionLength);
+    v.SessionLength = Checked(seconds, "--session-length", AnalysisSessionLengthProblem(seconds));
+  }
+  auto distance = [](const std::string& text, const char* option) {
+    const double pixels = ParseNumber(text, option);
+    return Checked(pixels, option, PixelDistanceProblem(pixels));
+  };
+  if (!o.maxDistance.empty()) v.MaximumDistance = distance(o.maxDistance, "--max-distance");
+  if (!o.ambulatory.empty()) v.AmbulatoryThreshold = distance(o.ambulatory, "--ambulatory");
+  if (!o.stereotypic.empty()) v.StereotypicThreshold = distance(o.stereotypic, "--stereotypic");
+  if (!o.scale.empty()) {
+    const double scale = ParseNumber(o.scale, "--scale");
+    v.CalibrateScale = Checked(scale, "--scale", CalibrateScaleProblem(scale));
+  }
+  if (!o.reference.empty()) {
+    const double reference = ParseNumber(o.reference, "--reference");
+    v.CalibrateReference = Checked(reference, "--reference", CalibrateReferenceProblem(reference));
+  }
   if (!o.units.empty()) v.UnitsCode = ParseUnits(o.units);
   if (!o.map.empty()) v.MapFile = AbsolutePath(o.map);
   return v;
@@ -426,7 +447,9 @@ InfoFacts CollectInfo(const DataFileInfo& info) {
   add("start", "Start time", JsonText(FormatIsoTime(info.Start)), FormatStartTime(info.Start));
   add("session_length", "Session length", std::to_string(info.SessionLength),
       SecondsToDurationText(info.SessionLength) + " (" + std::to_string(info.SessionLength) + " s)");
-  add("sessions", "Sessions", std::to_string(sessions), std::to_string(sessions));
+  // A header without a session length describes no sessions; `analyze` refuses such a file.
+  add("sessions", "Sessions", std::to_string(sessions),
+      std::to_string(sessions) + (info.SessionLength <= 0 ? " (the header records no session length)" : ""));
   add("sample_rate", "Sample rate", std::to_string(info.SampleRate), std::to_string(info.SampleRate) + " per second");
   add("samples", "Samples", std::to_string(samples), std::to_string(samples));
   add("duration", "Duration", Number(duration),

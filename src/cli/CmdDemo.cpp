@@ -6,6 +6,7 @@
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "setup/ParameterRules.h"
 
 #include <CLI/CLI.hpp>
 
@@ -84,7 +85,16 @@ void RegisterDemoCommand(CLI::App& app) {
   cmd->add_option("--dir", o->dir, "Directory for the run's files (default: a new temporary one)");
   cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path");
   cmd->add_option("--sessions", o->sessions, "Number of sessions")->check(CLI::Range(1, 100));
-  cmd->add_option("--length", o->length, "Session length in seconds")->check(CLI::Range(5, 3600));
+  // A length the data file cannot describe would be recorded as another one.
+  const CLI::Validator recordable(
+      [](std::string& text) {
+        std::int64_t seconds = 0;
+        if (!CLI::detail::lexical_cast(text, seconds)) return "'" + text + "' is not a whole number of seconds";
+        return seconds > 3600 ? std::string("the demonstration's sessions last at most 3600 s")
+                              : SessionLengthProblem(seconds);
+      },
+      "5..3600, a multiple of 5");
+  cmd->add_option("--length", o->length, "Session length in seconds (5 to 3600, a multiple of 5)")->check(recordable);
   cmd->add_option("--rate", o->rate, "Samples per second")->check(CLI::IsMember({1, 5, 25, 30}));
   cmd->callback([o] { DemoCommand(*o); });
 }

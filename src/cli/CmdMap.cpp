@@ -7,6 +7,7 @@
 #include "common/FileChecks.h"
 #include "common/Paths.h"
 #include "zonemap/MapFile.h"
+#include "zonemap/ZoneCharacters.h"
 
 #include <CLI/CLI.hpp>
 
@@ -66,6 +67,10 @@ ZoneMap MapFromLines(const std::vector<std::string>& lines, const std::string& p
       if (code < 32 || code > 127) {
         throw CliFailure(where + " holds a character that is not a zone character (code " +
                          std::to_string(code) + ").");
+      }
+      if (line[column] != ' ' && !IsAllowedZoneCharacter(line[column])) {
+        throw CliFailure(where + ", column " + std::to_string(column + 1) + ": " +
+                         RefusedZoneCharacterText(line[column]));
       }
       map.Set(static_cast<int>(row), static_cast<int>(column), line[column]);
     }

@@ -12,6 +12,7 @@
 #include "run/RunFiles.h"
 #include "setup/ProgramSettingsFile.h"
 #include "setup/SetupFile.h"
+#include "setup/Units.h"
 #include "zonemap/MapFile.h"
 
 #include <CLI/CLI.hpp>
@@ -43,6 +44,11 @@ ExperimentParameters LoadSetup(const RunOptions& o) {
   if (!FileExists(path)) throw CliFailure("The setup file " + path + " does not exist.");
   if (!LoadParameters(path, p)) throw CliFailure("The setup file " + path + " cannot be read.");
   SanitiseParameters(p);
+  // The sample rate is settled with the video standard later; the rest must be recordable now.
+  if (const std::string problem = CalibrationProblem(p.CalibrateScale, p.CalibrateReference, p.MeasurementUnits);
+      !problem.empty()) {
+    throw CliFailure("The setup file " + path + " cannot be run: " + problem);
+  }
   if (!o.dataFile.empty()) {
     p.DataFile = AbsolutePath(o.dataFile);
     p.SaveData = true;

@@ -1,5 +1,6 @@
-// tracelux-cli sim --pty [--seed N]: serves the simulated unit on a new pseudo-terminal, prints
-// the terminal's path on the first line and serves until SIGINT or SIGTERM.
+// tracelux-cli sim --pty [--seed N] [--noise-every N] [--drop-every N]: serves the simulated unit
+// on a new pseudo-terminal (on a clean, noisy or lossy line), prints the terminal's path on the
+// first line and serves until SIGINT or SIGTERM.
 #include "cli/Commands.h"
 
 #include "sim/PtyServer.h"
@@ -68,10 +69,11 @@ void RegisterSimCommands(CLI::App& app) {
   sim->add_option("--seed", options->seed, "The simulated animal's path (same seed, same path)");
   sim->add_option("--video", options->video, "Video standard: ntsc (30/s) or pal (25/s)")
       ->transform(CLI::IsMember({"ntsc", "pal"}, CLI::ignore_case));
-  sim->add_option("--drop-every", options->dropEvery, "Lose every N-th byte the unit sends")
+  sim->add_option("--drop-every", options->dropEvery,
+                  "Drop every N-th byte the unit sends (a lossy line)")
       ->check(CLI::NonNegativeNumber);
   sim->add_option("--noise-every", options->noiseEvery,
-                  "Add a random byte after every N-th byte the unit sends")
+                  "Insert a stray random byte after every N-th byte the unit sends (a noisy line)")
       ->check(CLI::NonNegativeNumber);
   sim->add_option("--delay-ms", options->delayMs, "Act on every command this much later")
       ->check(CLI::Range(0, 60000));

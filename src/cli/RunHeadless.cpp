@@ -59,6 +59,7 @@ RunProgress ProgressOf(const Program& program, RunController& run, const std::st
                               progress.elapsedSeconds;
   progress.samples = run.SamplesCounted();
   progress.missed = state.MissedSamples;
+  progress.lineNoise = state.LineNoiseSamples;
   progress.dataFile = dataFile;
   return progress;
 }
@@ -107,7 +108,10 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   // Another program recording the data file, whatever its home, refuses this run before the
   // unit is touched.
   if (!run.ClaimRecording()) throw CliFailure(run.Outcome().CannotStart);
-  if (!program.BringUpUnit()) throw CliFailure("The unit on " + unitName + " is not responding.");
+  if (!program.BringUpUnit()) {
+    const std::string why = program.commands.OpenFailureText(program.settings.ComPort);
+    throw CliFailure(why.empty() ? "The unit on " + unitName + " is not responding." : why);
+  }
   if (interrupted()) throw CliFailure(kNothingRecorded, kExitEndedEarly);
   program.AskTimeOfDayStart();
   run.SetPortName([&unitName] { return unitName; });  // a silent unit stops the run by itself
@@ -139,6 +143,7 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   result.finished = run.State().Finished;
   result.stopped = run.State().Stopped;
   result.missedSamples = run.State().MissedSamples;
+  result.lineNoiseSamples = run.State().LineNoiseSamples;
   result.sessions = std::min(run.State().SessionIndex + 1, program.parameters.NumberOfSessions);
   result.dataPath = files.DataPath;
   result.mapPath = files.MapWritten ? files.MapPath : std::string();

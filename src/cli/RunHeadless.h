@@ -25,6 +25,7 @@ struct RunProgress {
   std::int64_t remainingSeconds = 0;   // still to record
   std::int64_t samples = 0;
   std::int32_t missed = 0;
+  std::int32_t lineNoise = 0;          // of the missed, lost to line noise
   std::string dataFile;
 };
 
@@ -47,6 +48,7 @@ struct HeadlessRunResult {
   std::int64_t samples = 0;
   std::int32_t sessions = 0;        // sessions begun
   std::int32_t missedSamples = 0;
+  std::int32_t lineNoiseSamples = 0;  // of the missed, lost to line noise
   double elapsedSeconds = 0;        // time the computer took
   std::int64_t plannedSamples = 0;  // what a whole run records
   std::string earlyEnd;             // why the run ended before its last session; empty: it did not

@@ -1,6 +1,7 @@
 #include "cli/RunStatus.h"
 
 #include "common/TimeText.h"
+#include "run/RunState.h"
 
 #include <algorithm>
 
@@ -22,7 +23,7 @@ std::string StatusLineText(const RunProgress& p) {
                                std::to_string(p.sessions);
   text += "  " + Duration(p.elapsedSeconds) + " elapsed  " + Duration(p.remainingSeconds) +
           " left  " + std::to_string(p.samples) + " samples  " + std::to_string(p.missed) +
-          " missed  " + p.dataFile;
+          " missed" + LineNoiseNote(p.lineNoise) + "  " + p.dataFile;
   return text;
 }
 
@@ -30,7 +31,8 @@ std::string RunSummaryText(const HeadlessRunResult& r) {
   std::string text = r.finished ? "Finished: " : "Stopped: ";
   text += std::to_string(r.sessions) + (r.sessions == 1 ? " session, " : " sessions, ") +
           std::to_string(r.samples) + " samples, " + std::to_string(r.missedSamples) +
-          " missed. Data: " + r.dataPath + "  Results: " + r.resultsPath + "\n";
+          " missed" + LineNoiseNote(r.lineNoiseSamples) + ". Data: " + r.dataPath +
+          "  Results: " + r.resultsPath + "\n";
   return text;
 }
 

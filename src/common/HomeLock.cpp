@@ -27,10 +27,13 @@ long ReadHolder(int fd) {
 HomeLock::~HomeLock() { Release(); }
 
 HomeLock::Result HomeLock::Acquire(const std::string& home) {
+  return AcquireFile(JoinPath(home, kHomeLockName));
+}
+
+HomeLock::Result HomeLock::AcquireFile(const std::string& path) {
   Release();
   holder_ = 0;
   reason_.clear();
-  const std::string path = JoinPath(home, kHomeLockName);
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) {
     reason_ = std::strerror(errno);

@@ -21,6 +21,8 @@ class HomeLock {
   // Takes the lock without waiting. InUse: another process holds it (Holder() names it when
   // known). Failed: the lock file cannot be opened (Reason() says why).
   Result Acquire(const std::string& home);
+  // The same on any lock file (created when missing), for things other than a home.
+  Result AcquireFile(const std::string& path);
   void Release();
 
   bool Held() const { return fd_ >= 0; }

@@ -264,6 +264,8 @@ AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParam
   const DataFileProblem problem = CheckDataFile(dataPath);
   if (problem == DataFileProblem::Missing) return {AnalysisStatus::DataFileMissing, 0};
   if (problem != DataFileProblem::None) return {AnalysisStatus::NotDataFile, 0};
+  // Without a session length every sample would be a session of its own.
+  if (params.SessionLength <= 0) return {AnalysisStatus::NoSessionLength, 0};
   SampleFile file;
   if (!file.Open(dataPath) || !file.Seek(static_cast<std::int64_t>(kDataHeaderSize))) {
     return {AnalysisStatus::ReadFailed, 0};
@@ -284,6 +286,7 @@ namespace {
 AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink,
                             const AnalysisParameters& params, const AnalysisContext& context,
                             const AnalysisOptions& options) {
+  if (params.SessionLength <= 0) return {AnalysisStatus::NoSessionLength, 0};
   ResultsWriter writer(params, context.Map, options.DecimalSeparator, sink);
   if (options.WriteHeader) writer.Write(ResultsHeaderText(params, context, options.DecimalSeparator));
   AnalysisOutcome outcome = AnalyzeSessions(dataPath, params, context.Map,
@@ -329,6 +332,8 @@ std::string AnalysisFailureText(const AnalysisOutcome& outcome, const std::strin
     case AnalysisStatus::WriteFailed: return "The file " + resultsPath + " cannot be written.";
     case AnalysisStatus::ReadFailed: return "The file " + dataPath + " cannot be read.";
     case AnalysisStatus::Cancelled: return "The analysis of " + dataPath + " was cancelled.";
+    case AnalysisStatus::NoSessionLength:
+      return "The file " + dataPath + " cannot be analysed: its session length is 0 s, so it has no sessions; give a session length.";
   }
   return {};
 }

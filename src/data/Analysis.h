@@ -141,7 +141,9 @@ class ActivityAnalyzer {
 // Where results text goes: a file being written, a string, standard output.
 using ResultsSink = std::function<bool(std::string_view)>;
 
-enum class AnalysisStatus { Done, DataFileMissing, NotDataFile, ResultsNotWritable, ResultsLocked, ReadFailed, WriteFailed, Cancelled };
+// NoSessionLength: the session length is 0 s or less (a header that records none), so the samples
+// cannot be split into sessions; nothing is written.
+enum class AnalysisStatus { Done, DataFileMissing, NotDataFile, ResultsNotWritable, ResultsLocked, ReadFailed, WriteFailed, Cancelled, NoSessionLength };
 
 struct AnalysisOutcome {
   AnalysisStatus Status = AnalysisStatus::Done;

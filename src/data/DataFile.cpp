@@ -267,8 +267,17 @@ DataFileHeader HeaderForRun(const FinishedRun& run, const ExperimentParameters& 
   b.AmbulatoryThreshold = HeaderWord(p.AmbulatoryThreshold);
   b.StereotypicThreshold = HeaderWord(p.StereotypicThreshold);
   b.MeasurementUnits = HeaderWord(p.MeasurementUnits - 1);
-  b.CalibrateScale = HeaderWord(p.CalibrateScale);
-  b.CalibrateReference = HeaderWord(p.CalibrateReference);
+  // The calibration exactly (both numbers multiplied by one whole factor when they are not
+  // whole), so that every later reading of the file converts distances as the run did. A run is
+  // refused before it starts when its calibration has no such form; the rounding below only
+  // serves records that bypassed that check.
+  if (const std::optional<WholeCalibration> whole = StorableCalibration(p.CalibrateScale, p.CalibrateReference)) {
+    b.CalibrateScale = whole->Scale;
+    b.CalibrateReference = whole->Reference;
+  } else {
+    b.CalibrateScale = HeaderWord(p.CalibrateScale);
+    b.CalibrateReference = HeaderWord(p.CalibrateReference);
+  }
   b.SampleRateCode = static_cast<std::uint16_t>(RateToCode(run.SampleRate));
   return h;
 }

@@ -18,14 +18,14 @@ namespace {
 void AddLine(std::string& out, const char* caption, char d, const std::string& value) {
   out += caption;
   out += d;
-  out += value;
+  out += DelimitedField(value, d);
   out += "\r\n";
 }
 
 void AddRow(std::string& out, const std::vector<std::string>& cells, char d) {
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) out += d;
-    out += cells[i];
+    out += DelimitedField(cells[i], d);
   }
   out += "\r\n";
 }
@@ -117,8 +117,18 @@ bool WriteSampleExport(const std::string& dataPath, const std::string& exportPat
   return out.Commit();
 }
 
+MessageRequest NoResultsMessage() {
+  return {kNoResultsCaption, kNoResultsText, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
 std::string ExportResults(UserAnswers& answers, const OpenDataFile& open, char decimalSeparator,
                           SummaryProgram* summary) {
+  // A recording whose results file is missing (or holds no table) has nothing to export: a table
+  // without rows would look like a recording in which nothing happened.
+  if (open.Table.Columns.empty()) {
+    answers.ShowMessage(NoResultsMessage());
+    return {};
+  }
   const std::string path = AskExportPath(answers, open);
   if (path.empty()) return {};
   ResultsExportHeader header;

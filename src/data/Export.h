@@ -47,6 +47,11 @@ bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::i
 bool WriteSampleExport(const std::string& dataPath, const std::string& exportPath,
                        std::int32_t dataStart, std::int64_t limit, char decimalSeparator);
 
+// Shown instead of exporting when the open recording has no results table (its ".PRN" missing).
+inline constexpr const char* kNoResultsCaption = "No Results";
+inline constexpr const char* kNoResultsText = "No results: press Reanalyze";
+MessageRequest NoResultsMessage();
+
 // The two commands of the data panel. They ask for the export file ("Export Data File", extension
 // "CSV", in the data file's directory); the answer always gets the extension "CSV".
 // Writes the results export, then starts the summary program on it (when one is given). Returns

@@ -20,12 +20,28 @@ constexpr std::size_t kFlushBytes = std::size_t(1) << 20;
 std::string HeaderLine(const char* caption, char delimiter, const std::string& value) {
   std::string line(caption);
   line += delimiter;
-  line += value;
+  line += DelimitedField(value, delimiter);
   line += "\r\n";
   return line;
 }
 
 }  // namespace
+
+std::string DelimitedField(std::string_view text, char delimiter) {
+  const char special[] = {delimiter, '"', '\r', '\n'};
+  if (text.find_first_of(std::string_view(special, sizeof special)) == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string ZoneField(int zone, char delimiter) {
+  if (zone < 0) return "ALL";
+  return DelimitedField(std::string(1, static_cast<char>(zone + 32)), delimiter);
+}
 
 char DelimiterFor(char decimalSeparator) { return decimalSeparator == ',' ? ';' : ','; }
 
@@ -65,14 +81,31 @@ std::string ResultsHeaderText(const AnalysisParameters& params, const AnalysisCo
   return text;
 }
 
+std::vector<std::string> AnalysisParameterLines(const AnalysisParameters& p) {
+  const auto pixels = [](float value) { return std::to_string(WorkingThreshold(value)); };
+  const std::string unit = UnitName(p.UnitsCode);
+  const UnitsPerPixelValue perPixel = UnitsPerPixel(p.CalibrateScale, p.CalibrateReference);
+  return {
+      "Thresholds used : maximum distance " + pixels(p.MaximumDistance) + ", ambulatory " +
+          pixels(p.AmbulatoryThreshold) + ", stereotypic " + pixels(p.StereotypicThreshold) + " pixels",
+      "Calibration : " + ShortestSingleText(p.CalibrateScale) + " pixels = " +
+          ShortestSingleText(p.CalibrateReference) + " " + unit +
+          (perPixel.Valid ? " (" + ShortestSingleText(perPixel.Value) + " " + unit + " per pixel)" : std::string()),
+      "Sample rate : " + std::to_string(p.SampleRate) + " samples per second",
+      "Zone map : " + (p.MapFile.empty() ? std::string("the built-in four quadrants") : p.MapFile),
+  };
+}
+
 ResultsWriter::ResultsWriter(const AnalysisParameters& params, const ZoneMap& map,
                              char decimalSeparator, const ResultsSink& sink)
     : sink_(sink),
       zoneList_(BuildZoneList(map)),
       decimal_(decimalSeparator),
       delimiter_(DelimiterFor(decimalSeparator)),
-      reference_(params.CalibrateReference),
-      scale_(params.CalibrateScale) {}
+      reference_(0),
+      scale_(0) {
+  CalibrationInUse(params.CalibrateScale, params.CalibrateReference, scale_, reference_);
+}
 
 void ResultsWriter::Write(std::string_view text) {
   buffer_ += text;
@@ -123,7 +156,7 @@ void ResultsWriter::WriteSession(const SessionResult& s) {
   std::string text;
   text.reserve(64 * lines_.size());
   for (const ResultsLineFigures& f : lines_) {
-    text += number + d + (f.Zone < 0 ? std::string("ALL") : std::string(1, static_cast<char>(f.Zone + 32))) +
+    text += number + d + ZoneField(f.Zone, d) +
             d + FormatFixed(f.Distance, 1, decimal_) + d + Number(f.AmbulatorySeconds) + d +
             Number(f.StereotypicSeconds) + d + Number(f.RestingSeconds) + d + Number(f.VisitSeconds) + d +
             (f.Visits < 0 ? std::string("N/A") : Number(f.Visits)) + d +

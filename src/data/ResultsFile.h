@@ -19,9 +19,21 @@ char LocaleDecimalSeparator();
 // The print style of numbers: " 57 ", "-3 " (a blank or "-", the shortest form, one blank after).
 std::string PrintStyleNumber(double value);
 
+// A field of a delimited results or export line: as it is, or between double quotes (quotes
+// doubled, RFC 4180) when it holds the delimiter, a quote or a line break. Only zone characters
+// "," ";" '"' and names holding them are ever quoted, so the files of other maps do not change.
+std::string DelimitedField(std::string_view text, char delimiter);
+// The Zone field of a results line: "ALL" for code -1, else the zone's character, quoted when needed.
+std::string ZoneField(int zone, char delimiter);
+
 // The six header lines (CR LF after each).
 std::string ResultsHeaderText(const AnalysisParameters& params, const AnalysisContext& context,
                               char decimalSeparator);
+
+// The parameters an analysis used, as lines a report or a panel shows beside its results: the
+// thresholds as the whole pixels compared with, the calibration, the sample rate and the map
+// ("Thresholds used : ...", "Calibration : ...", "Sample rate : ...", "Zone map : ...").
+std::vector<std::string> AnalysisParameterLines(const AnalysisParameters& params);
 
 // The figures of one results line: the session's "ALL" line or one listed zone's line.
 struct ResultsLineFigures {
@@ -35,7 +47,8 @@ struct ResultsLineFigures {
   double Latency = -1;  // seconds; -1: "N/A"
 };
 
-// A pixel distance in the measurement unit, with the calibration as given.
+// A pixel distance in the measurement unit: pixels x reference / scale; 0 when the scale is not
+// above 0. Callers pass the pair of CalibrationInUse.
 double CalibratedDistance(double pixels, double reference, double scale);
 // The lines of one session in results order: "ALL" (sums over the listed zones), then each zone
 // of the list. `lines` is reused.

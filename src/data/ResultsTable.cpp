@@ -50,8 +50,12 @@ std::vector<std::string> SplitFields(std::string_view line, char delimiter, std:
   std::vector<std::string> fields;
   std::string field;
   bool inQuotes = false;
-  for (char c : line) {
-    if (c == '"') {
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"' && inQuotes && i + 1 < line.size() && line[i + 1] == '"') {
+      field += '"';  // a doubled quote inside quotes is one quote
+      ++i;
+    } else if (c == '"') {
       inQuotes = !inQuotes;
     } else if (!inQuotes && c == delimiter) {
       fields.push_back(Trim(field));

@@ -29,7 +29,8 @@ struct ResultsHeaderValues {
   std::int32_t UnitsCode = 0;
 };
 
-// The fields of one delimited line: quotes toggle quoting and are dropped, each field is trimmed.
+// The fields of one delimited line: quotes toggle quoting and are dropped, a doubled quote inside
+// quotes is one quote (RFC 4180), each field is trimmed.
 // At most maxFields fields are returned (0: all).
 std::vector<std::string> SplitFields(std::string_view line, char delimiter, std::size_t maxFields = 0);
 

@@ -1,7 +1,10 @@
 #include "data/TidyTable.h"
 
+#include "buildinfo/BuildInfo.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
+#include "common/Sha256.h"
+#include "data/Analysis.h"
 #include "setup/Units.h"
 
 #include <cctype>
@@ -15,11 +18,15 @@ namespace {
 enum Column : std::size_t { kFile, kPath, kStart, kSession, kSessionLength, kZone, kDistance,
                             kAmbulatory, kStereotypic, kResting, kVisitTime, kVisits, kLatency };
 
-// Column names of the parameters, after the figures; "units" and "map_file" are texts.
+// Column names of the parameters the analysis used, after the figures, then where the figures
+// come from: the program (version and build) and the data file's SHA-256. The thresholds are the
+// whole pixels the analysis compared with, not the values asked for. The last four are texts.
 constexpr const char* kParameterColumns[] = {"sample_rate_per_s",       "max_distance_px",
                                              "ambulatory_threshold_px", "stereotypic_threshold_px",
                                              "calibrate_scale_px",      "calibrate_reference",
-                                             "units",                   "map_file"};
+                                             "units",                   "map_file",
+                                             "program_version",         "data_sha256"};
+constexpr std::size_t kTextColumnsAtEnd = 4;
 
 // The length of the UTF-8 character starting at text[i], or 0 when the bytes there are not one.
 std::size_t Utf8Length(std::string_view text, std::size_t i) {
@@ -139,8 +146,9 @@ TidyRowWriter::TidyRowWriter(TidyFormat format, const PreparedAnalysis& r, const
     : format_(format),
       columns_(TidyColumns(distanceColumn)),
       zoneList_(BuildZoneList(r.Context.Map)),
-      reference_(r.Params.CalibrateReference),
-      scale_(r.Params.CalibrateScale) {
+      reference_(0),
+      scale_(0) {
+  CalibrationInUse(r.Params.CalibrateScale, r.Params.CalibrateReference, scale_, reference_);
   std::string start = FormatIsoTime(r.Context.Start);
   start[10] = 'T';
   const AnalysisParameters& p = r.Params;
@@ -149,10 +157,14 @@ TidyRowWriter::TidyRowWriter(TidyFormat format, const PreparedAnalysis& r, const
   sessionLength_ = Cells(kSessionLength, {Whole(p.SessionLength)}, false);
   const std::size_t firstParameter = kLatency + 1;
   suffix_ = Cells(firstParameter,
-                  {Whole(p.SampleRate), Single(p.MaximumDistance), Single(p.AmbulatoryThreshold),
-                   Single(p.StereotypicThreshold), Single(p.CalibrateScale), Single(p.CalibrateReference)},
+                  {Whole(p.SampleRate), Whole(WorkingThreshold(p.MaximumDistance)),
+                   Whole(WorkingThreshold(p.AmbulatoryThreshold)), Whole(WorkingThreshold(p.StereotypicThreshold)),
+                   Single(p.CalibrateScale), Single(p.CalibrateReference)},
                   false) +
-            Cells(columns_.size() - 2, {UnitName(p.UnitsCode), r.Context.MapFileName}, true);
+            Cells(columns_.size() - kTextColumnsAtEnd,
+                  {UnitName(p.UnitsCode), r.Context.MapFileName, VersionWithBuild(),
+                   FileSha256Hex(r.Context.DataFilePath)},
+                  true);
 }
 
 std::string TidyRowWriter::Cells(std::size_t firstColumn, const std::vector<std::string>& values,

@@ -93,10 +93,19 @@ bool CommandSet::ResetAndInitialize(int comPort) {
   state_.UnitResponding = result;
   if (!result) {
     answers_.ShowStatus("");
-    answers_.ShowMessage({"Error", "The Tracelux is\r\nnot responding.\r\n", MsgIcon::Critical,
-                          MsgButtons::Ok});
+    // A device that cannot be had (missing, not serial, another program's) is named with the
+    // reason; a unit that was reached but did not answer "is not responding".
+    const std::string why = OpenFailureText(comPort);
+    answers_.ShowMessage({"Error", why.empty() ? "The Tracelux is\r\nnot responding.\r\n" : why,
+                          MsgIcon::Critical, MsgButtons::Ok});
   }
   return result;
+}
+
+std::string CommandSet::OpenFailureText(int comPort) const {
+  const PortOpenResult open = link_.Link().LastOpen();
+  if (link_.State().PortIsOpen || open.kind == PortOpenResult::Kind::NoDevice) return {};
+  return PortOpenFailureText(open, comPort);
 }
 
 bool CommandSet::WakeUpProbe() {
@@ -134,7 +143,6 @@ bool CommandSet::StartStream() {
   // Pairing counts bytes from the start of this stream: what came before no longer counts.
   link_.NotifyStreamStarted();
   link_.State().StreamOn = true;
-  link_.State().SkipCount = 2;
   return true;
 }
 

@@ -64,6 +64,9 @@ class CommandSet {
   // Opens the port, resets the unit, wakes it and pings it. UnitResponding takes the result; a
   // failure shows the "not responding" message.
   bool ResetAndInitialize(int comPort);
+  // Why the last reset could not open the unit's device (in use, missing, not serial), as the
+  // user is told; empty when it opened or no device is chosen for the port.
+  std::string OpenFailureText(int comPort) const;
   // Sends the probe and waits 500 ms letting events run; any reply wakes the unit.
   bool WakeUpProbe();
   // True when the unit answers "!" as the only byte seen within 0.1 s.

@@ -9,6 +9,19 @@
 
 namespace tlx {
 
+// What became of the last open of a port: opened, or why not.
+struct PortOpenResult {
+  enum class Kind { Opened, NoDevice, CannotOpen, NotSerial, InUse };
+  Kind kind = Kind::Opened;
+  std::string device;  // the device path the port number meant
+  int error = 0;       // the system's error number (CannotOpen)
+  long holder = 0;     // the process that holds the unit (InUse; 0 when not known)
+};
+
+// The user's text for a failed open ("The unit on COM1 (/dev/ttyUSB0) is in use by process 42.");
+// empty when the port opened.
+std::string PortOpenFailureText(const PortOpenResult& result, int comPort);
+
 class SerialLink {
  public:
   virtual ~SerialLink() = default;
@@ -18,6 +31,8 @@ class SerialLink {
   virtual bool Open(int portNumber) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // Why the last Open failed; links that cannot tell say Opened.
+  virtual PortOpenResult LastOpen() const { return {}; }
 
   // Sends the bytes in order; a closed port drops them.
   virtual void Write(std::string_view bytes) = 0;

@@ -11,28 +11,17 @@ PositionSample SampleOf(unsigned char x, unsigned char y) {
 
 }  // namespace
 
-StreamDecoder::StreamDecoder(TrackerLink& link, CommandSet& commands, UserAnswers& answers)
-    : link_(link), commands_(commands), answers_(answers) {
-  link_.SetStreamHandlers([this] { DecodeBatch(); }, [this] { StreamStarted(); });
+StreamDecoder::StreamDecoder(TrackerLink& link, CommandSet& commands)
+    : link_(link), commands_(commands) {
+  // A new stream pairs bytes from its own first byte and drops the pairs it starts with.
+  link_.SetStreamHandlers([this] { DecodeBatch(); },
+                          [this] { parser_.Restart(StreamParser::kStartSkipPairs); });
 }
 
 StreamDecoder::~StreamDecoder() { link_.SetStreamHandlers(nullptr, nullptr); }
 
 void StreamDecoder::ShowSample(const PositionSample& sample) {
   if (display_) display_->UpdateLiveDisplay(sample);
-}
-
-bool StreamDecoder::StartMonitoring(int sampleRate) {
-  if (!link_.PortOpen()) {
-    answers_.ShowMessage({"Port Error", "The Port is\r\nnot open.", MsgIcon::Critical,
-                          MsgButtons::Ok});
-    return false;
-  }
-  state_.RawRecording = run_ != nullptr && run_->OpenRecordedSampleFile();
-  if (!link_.State().UnitAwake && !commands_.WakeUpProbe()) return false;
-  state_.LastSample.Y = kNoObjectY;
-  if (sampleRate >= 25) return commands_.StartStream();
-  return state_.RawRecording;
 }
 
 void StreamDecoder::StartStreamIfAwake() {
@@ -43,35 +32,23 @@ void StreamDecoder::DecodeBatch() {
   SerialLink& serial = link_.Link();
   const std::size_t n = serial.BufferedCount();
   if (n < 2) return;
-  std::string bytes = serial.Read(n);
-  if (state_.HasLeftover) {
-    bytes.insert(bytes.begin(), static_cast<char>(state_.Leftover));
-    state_.HasLeftover = false;
-  }
-  if (bytes.size() % 2 == 1) {
-    state_.Leftover = static_cast<unsigned char>(bytes.back());
-    state_.HasLeftover = true;
-    bytes.pop_back();
-  }
-  TrackerLinkState& link = link_.State();
-  bool skipped = false;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    if (link.SkipCount > 0) {
-      --link.SkipCount;
-      skipped = true;
-      continue;
-    }
-    state_.LastSample = SampleOf(static_cast<unsigned char>(bytes[i]),
-                                 static_cast<unsigned char>(bytes[i + 1]));
+  const std::string bytes = serial.Read(n);
+  samples_.clear();
+  const ParseResult parsed = parser_.Feed(
+      {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, samples_);
+  const TrackerLinkState& link = link_.State();
+  for (const StreamSample& s : samples_) {
+    state_.LastSample = s.Sample;
     if (run_ != nullptr && run_->RunIsRunning()) {
+      if (s.LineNoise) run_->CountLineNoise();
       if (state_.RawRecording) run_->AppendRecordedSample(state_.LastSample);
       run_->AccountSample(state_.LastSample);
-    } else if (link.StreamOn && !skipped) {
+    } else if (link.StreamOn && !parsed.Skipped) {
       ShowSample(state_.LastSample);
     }
     if (!link.StreamOn) break;
   }
-  if (link.StreamOn && !skipped) ShowSample(state_.LastSample);
+  if (link.StreamOn && !parsed.Skipped) ShowSample(state_.LastSample);
 }
 
 bool StreamDecoder::PollOneSample() {

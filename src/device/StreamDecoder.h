@@ -1,13 +1,16 @@
-// Turns the unit's position stream (X, Y byte pairs) into samples and hands each one to the run
-// and to the live display; also starts monitoring and polls single samples at the low rates.
+// Hands the unit's position stream to the run and to the live display: reads what the link has
+// buffered, lets the stream parser turn it into samples, and passes each sample on. Also polls
+// single samples at the low rates. It opens no file and asks the user nothing: the run controller
+// decides when a stream is monitored and what is recorded.
 #pragma once
 
-#include "common/UserAnswers.h"
 #include "common/PositionSample.h"
 #include "device/CommandSet.h"
+#include "device/StreamParser.h"
 #include "device/TrackerLink.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace tlx {
 
@@ -18,11 +21,11 @@ class RunSampleSink {
  public:
   virtual ~RunSampleSink() = default;
   virtual bool RunIsRunning() = 0;
-  // Opens a new recorded sample file for the current data file; true when it is open.
-  virtual bool OpenRecordedSampleFile() = 0;
   virtual void AppendRecordedSample(const PositionSample& sample) = 0;
   // Run accounting; may end the run and stop the stream.
   virtual void AccountSample(const PositionSample& sample) = 0;
+  // The next sample handed on is a lost sample standing for a pair broken by line noise.
+  virtual void CountLineNoise() {}
 };
 
 // The live position display; the display model implements it.
@@ -34,47 +37,43 @@ class SampleDisplay {
 
 struct DecoderState {
   PositionSample LastSample;
-  bool RawRecording = false;
-  bool HasLeftover = false;
-  unsigned char Leftover = 0;
+  bool RawRecording = false;  // set by the run: streamed samples go to its recorded sample file
 };
 
 class StreamDecoder {
  public:
   static constexpr double kPollWait = 0.1;
 
-  // Installs itself as the link's stream handler. Either hand-off may be null.
-  StreamDecoder(TrackerLink& link, CommandSet& commands, UserAnswers& answers);
+  // Installs itself as the link's stream handler.
+  StreamDecoder(TrackerLink& link, CommandSet& commands);
   ~StreamDecoder();
   StreamDecoder(const StreamDecoder&) = delete;
   StreamDecoder& operator=(const StreamDecoder&) = delete;
 
+  // Either hand-off may be null.
   void SetRunSink(RunSampleSink* run) { run_ = run; }
   void SetDisplay(SampleDisplay* display) { display_ = display; }
 
   DecoderState& State() { return state_; }
   const DecoderState& State() const { return state_; }
+  const StreamParser& Parser() const { return parser_; }
 
-  // Opens the recorded sample file, wakes the unit when needed and starts the stream at the full
-  // rates (25 and 30). A closed port shows "Port Error".
-  bool StartMonitoring(int sampleRate);
   void StartStreamIfAwake();
   // Decodes what is buffered (called by the receive dispatch while the stream is on).
   void DecodeBatch();
   // Asks the unit for one position and waits up to 0.1 s for its two bytes.
   bool PollOneSample();
-  // A new stream begins: pairing starts again from its first byte.
-  void StreamStarted() { state_.HasLeftover = false; }
 
  private:
   void ShowSample(const PositionSample& sample);
 
   TrackerLink& link_;
   CommandSet& commands_;
-  UserAnswers& answers_;
   RunSampleSink* run_ = nullptr;
   SampleDisplay* display_ = nullptr;
   DecoderState state_;
+  StreamParser parser_;
+  std::vector<StreamSample> samples_;  // scratch for the parser's output
 };
 
 }  // namespace tlx

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,25 +20,74 @@ bool IsGoneError(int error) {
   return error == EIO || error == ENXIO || error == ENODEV || error == EBADF || error == EPIPE;
 }
 
+std::string MachineLockDirectory() {
+  return ::access("/run/lock", W_OK | X_OK) == 0 ? "/run/lock" : "/tmp";
+}
+
 }  // namespace
 
-TermiosLink::TermiosLink(std::function<std::string(int)> devicePathFor)
-    : devicePathFor_(std::move(devicePathFor)) {}
+TermiosLink::TermiosLink(std::function<std::string(int)> devicePathFor, std::string lockDirectory)
+    : devicePathFor_(std::move(devicePathFor)),
+      lockDirectory_(lockDirectory.empty() ? MachineLockDirectory() : std::move(lockDirectory)) {}
 
 TermiosLink::~TermiosLink() { Close(); }
 
 bool TermiosLink::Open(int portNumber) {
   Close();
   const std::string path = devicePathFor_ ? devicePathFor_(portNumber) : std::string();
-  return !path.empty() && OpenDevice(path);
+  if (path.empty()) {
+    lastOpen_ = {PortOpenResult::Kind::NoDevice, {}};
+    return false;
+  }
+  return OpenDevice(path);
+}
+
+// The lock is named after the device number, which every path to the device shares.
+bool TermiosLink::Lock(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) {
+    lastOpen_.kind = PortOpenResult::Kind::CannotOpen;
+    lastOpen_.error = errno;
+    return false;
+  }
+  if (!S_ISCHR(st.st_mode)) {
+    lastOpen_.kind = PortOpenResult::Kind::NotSerial;
+    return false;
+  }
+  const std::string lockPath = lockDirectory_ + "/tracelux-unit-" +
+                               std::to_string(major(st.st_rdev)) + "-" +
+                               std::to_string(minor(st.st_rdev)) + ".lock";
+  const HomeLock::Result locked = unitLock_.AcquireFile(lockPath);
+  if (locked == HomeLock::Result::InUse) {
+    lastOpen_.kind = PortOpenResult::Kind::InUse;
+    lastOpen_.holder = unitLock_.Holder();
+    return false;
+  }
+  // A lock directory we may not write to leaves TIOCEXCL as the only guard.
+  return true;
 }
 
 bool TermiosLink::OpenDevice(const std::string& path) {
   Close();
   lost_ = false;
+  lastOpen_ = {PortOpenResult::Kind::Opened, path};
+  if (!Lock(path)) return false;
   fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) return false;
-  if (!::isatty(fd_) || !Configure()) {
+  if (fd_ < 0) {
+    // EBUSY: another program opened the device exclusively without our lock.
+    lastOpen_.kind =
+        errno == EBUSY ? PortOpenResult::Kind::InUse : PortOpenResult::Kind::CannotOpen;
+    lastOpen_.error = errno;
+    unitLock_.Release();
+    return false;
+  }
+  if (!::isatty(fd_)) lastOpen_.kind = PortOpenResult::Kind::NotSerial;
+  if (lastOpen_.kind != PortOpenResult::Kind::Opened || ::ioctl(fd_, TIOCEXCL) != 0 ||
+      !Configure()) {
+    if (lastOpen_.kind == PortOpenResult::Kind::Opened) {
+      lastOpen_.kind = PortOpenResult::Kind::CannotOpen;
+      lastOpen_.error = errno;
+    }
     Close();
     return false;
   }
@@ -62,14 +113,19 @@ bool TermiosLink::Configure() {
 }
 
 void TermiosLink::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) {
+    (void)::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+  }
   fd_ = -1;
+  unitLock_.Release();
   local_.clear();
 }
 
 void TermiosLink::Lose() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  unitLock_.Release();
   lost_ = true;
 }
 

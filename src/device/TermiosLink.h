@@ -1,8 +1,12 @@
 // The real serial link: a Linux serial device (USB adapter, UART or pseudo-terminal) opened raw at
-// 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR and RTS raised.
+// 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR and RTS raised. A unit has
+// one owner: the device is opened exclusively (TIOCEXCL) under a kernel lock named after the
+// device itself (its device number), so every name of one device (/dev/ttyUSB0, its
+// /dev/serial/by-id link) is refused to a second program before a byte is sent.
 #pragma once
 
 #include "common/Clock.h"
+#include "common/HomeLock.h"
 #include "device/SerialLink.h"
 
 #include <functional>
@@ -17,8 +21,10 @@ class TermiosLink : public SerialLink, public LineWatch {
   // How long a write may wait for room in the device's output buffer.
   static constexpr int kWriteTimeoutMs = 2000;
 
-  // `devicePathFor` tells which device a port number means (empty text: none).
-  explicit TermiosLink(std::function<std::string(int)> devicePathFor);
+  // `devicePathFor` tells which device a port number means (empty text: none). The units' locks
+  // live in `lockDirectory` (empty: the machine's lock directory, /run/lock, else /tmp).
+  explicit TermiosLink(std::function<std::string(int)> devicePathFor,
+                       std::string lockDirectory = {});
   ~TermiosLink() override;
   TermiosLink(const TermiosLink&) = delete;
   TermiosLink& operator=(const TermiosLink&) = delete;
@@ -28,6 +34,7 @@ class TermiosLink : public SerialLink, public LineWatch {
   bool OpenDevice(const std::string& path);
   void Close() override;
   bool IsOpen() const override { return fd_ >= 0; }
+  PortOpenResult LastOpen() const override { return lastOpen_; }
   void Write(std::string_view bytes) override;
   std::size_t BufferedCount() override;
   std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) override;
@@ -45,12 +52,16 @@ class TermiosLink : public SerialLink, public LineWatch {
   bool DeviceLost() const { return lost_; }
 
  private:
+  bool Lock(const std::string& path);
   bool Configure();
   bool HungUp() const;
   void Fill(std::size_t limit);
   void Lose();
 
   std::function<std::string(int)> devicePathFor_;
+  std::string lockDirectory_;
+  HomeLock unitLock_;
+  PortOpenResult lastOpen_;
   int fd_ = -1;
   bool lost_ = false;
   std::string local_;

@@ -17,7 +17,6 @@ struct TrackerLinkState {
   bool PortIsOpen = false;
   bool UnitAwake = false;
   bool StreamOn = false;
-  std::int16_t SkipCount = 0;
   bool MaskSetupActive = false;
   std::int16_t LastReadCount = 0;
   std::string LastReadBytes;  // one byte per char
@@ -59,7 +58,8 @@ class TrackerLink {
   // The receive event. Bytes are discarded until the unit is awake, handed to the stream handler
   // while the stream is on, and discarded otherwise.
   void OnReceive();
-  // Who decodes the stream (the sample decoder) and who hears that a new stream was started.
+  // Who decodes the stream (the sample decoder) and who hears that a new stream was started
+  // (it pairs from the new stream's first byte and drops the pairs the stream starts with).
   void SetStreamHandlers(std::function<void()> onBytes, std::function<void()> onStarted);
   void NotifyStreamStarted();
   // Called when MaskSetupActive was cleared by the dispatch, so the mask label can be refreshed.

@@ -30,7 +30,7 @@ Program::Program(std::string programHome, Clock& clockRef, UserAnswers& answersR
       serial(serialRef),
       link(serial, clock, pacer),
       commands(link, answers),
-      decoder(link, commands, answers),
+      decoder(link, commands),
       view_(view ? *view : nullView_),
       run(RunContext{clock, answers, commands, decoder, display, view_, parameters, settings,
                      currentMap, home}) {

@@ -20,6 +20,7 @@
 #include "setup/ExperimentParameters.h"
 #include "setup/ProgramSettings.h"
 #include "zonemap/ZoneMap.h"
+#include "zonemap/ZoneMapDocument.h"
 
 #include <string>
 #include <vector>
@@ -66,7 +67,7 @@ class Program {
   ProgramSettings settings;
   ExperimentParameters parameters;
   ZoneMap currentMap = ZoneMap::FourQuadrants();
-  ZoneMap mapLastSent;
+  ZoneMapDocument zoneEditor;  // the map being edited, its history and what the overlay holds
   ColourTable colours = DefaultColourTable();
   DataFileInfo dataFileInfo;
 

@@ -5,6 +5,7 @@
 #include "run/RunJournal.h"
 #include "run/RunRecovery.h"
 #include "run/RunTexts.h"
+#include "setup/ParameterRules.h"
 
 #include <cerrno>
 #include <cmath>
@@ -66,6 +67,12 @@ CheckResult RunController::OverwriteCheck() {
 
 bool RunController::StartChecks(bool timeOfDayForm) {
   if (state_.StartConfirmed) return true;
+  // No run records what its data file cannot describe (a setup loaded at start-up is not checked
+  // by the experiment panel).
+  if (const std::string problem = RecordingProblem(ctx_.parameters); !problem.empty()) {
+    ctx_.answers.ShowMessage({"Invalid Value", problem, MsgIcon::Exclamation, MsgButtons::Ok});
+    return false;
+  }
   MsgAnswer answer;
   if (!ctx_.parameters.SaveData) {
     answer = ctx_.answers.ShowMessage(NoOutputFileQuestion());
@@ -139,10 +146,10 @@ bool RunController::RunMenu() {
 void RunController::EnterRunPanel() {
   ctx_.display.SetPanel(DisplayPanel::Run);
   ctx_.view.EnterRun();
-  if (!state_.Running) state_.MissedSamples = 0;
+  if (!state_.Running) state_.MissedSamples = state_.LineNoiseSamples = 0;
   RefreshLabels();
   if (!state_.Running) ctx_.display.ShowReadyText(true);
-  ctx_.decoder.StartMonitoring(ctx_.parameters.SampleRate);
+  StartMonitoring();
 }
 
 void RunController::StartButton() {
@@ -298,6 +305,22 @@ void RunController::OnTimerExpt() {
 
 // --- Run start, samples, run end ------------------------------------------------------------------
 
+bool RunController::StartMonitoring() {
+  TrackerLink& link = ctx_.commands.Link();
+  if (!link.PortOpen()) {
+    ctx_.answers.ShowMessage({"Port Error", "The Port is
+not open.", MsgIcon::Critical,
+                              MsgButtons::Ok});
+    return false;
+  }
+  DecoderState& decoder = ctx_.decoder.State();
+  decoder.RawRecording = OpenRecordedSampleFile();
+  if (!link.State().UnitAwake && !ctx_.commands.WakeUpProbe()) return false;
+  decoder.LastSample.Y = kNoObjectY;
+  if (ctx_.parameters.SampleRate >= 25) return ctx_.commands.StartStream();
+  return decoder.RawRecording;
+}
+
 // The raw file is created when the run starts (BeginRecording), not when the stream starts
 // before it: a run panel left without a run leaves no empty raw file behind.
 bool RunController::OpenRecordedSampleFile() { return state_.Running && recorder_.IsOpen(); }
@@ -354,7 +377,7 @@ void RunController::RunStart() {
   ctx_.display.ShowReadyText(false);
   state_.Stopped = state_.Finished = false;
   state_.SampleInSecond = state_.SessionIndex = state_.SecondsInSession = 0;
-  state_.MissedSamples = 0;
+  state_.MissedSamples = state_.LineNoiseSamples = 0;
   state_.Armed = false;
   samplesCounted_ = 0;
   stoppedForSilence_ = false;
@@ -377,7 +400,7 @@ void RunController::RunStart() {
   } else {
     // Running first, so the stream keeps the raw file just opened instead of opening it again.
     state_.Running = true;
-    ctx_.decoder.StartMonitoring(p.SampleRate);
+    StartMonitoring();
   }
   state_.RunDisplayActive = true;
   RefreshLabels();
@@ -395,6 +418,10 @@ void RunController::AccountSample(const PositionSample& sample) {
   if (!state_.Running) return;
   lastHeardMs_ = ctx_.clock.TickMs();
   CountSample(sample);
+}
+
+void RunController::CountLineNoise() {
+  if (state_.Running) IncrementCounter(state_.LineNoiseSamples);
 }
 
 void RunController::CountSample(const PositionSample& sample) {

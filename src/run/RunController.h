@@ -108,9 +108,9 @@ class RunController : public RunSampleSink, public SampleDisplay {
 
   // --- Run sample hand-off (the decoder calls these) ------------------------------------------
   bool RunIsRunning() override { return state_.Running; }
-  bool OpenRecordedSampleFile() override;
   void AppendRecordedSample(const PositionSample& sample) override;
   void AccountSample(const PositionSample& sample) override;
+  void CountLineNoise() override;
   void UpdateLiveDisplay(const PositionSample& sample) override;
 
   // --- Silent unit -----------------------------------------------------------------------------
@@ -132,6 +132,10 @@ class RunController : public RunSampleSink, public SampleDisplay {
 
  private:
   bool Recording() const;
+  // Opens the recorded sample file, wakes the unit when needed and starts the stream at the full
+  // rates (25 and 30). A closed port shows "Port Error".
+  bool StartMonitoring();
+  bool OpenRecordedSampleFile();
   void RunStart();
   bool BeginRecording();
   bool CannotStart(const std::string& file, int error);

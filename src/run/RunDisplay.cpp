@@ -69,7 +69,8 @@ RunLabels BuildRunLabels(const RunState& state, const ExperimentParameters& para
   const std::int64_t current = std::min<std::int64_t>(state.SessionIndex + 1, sessions);
   l.CurrSess = " " + std::to_string(current) + " of " + std::to_string(sessions) + " ";
   l.ExptStat = RunStatusText(state) + " ";
-  l.MissedSamples = std::to_string(state.MissedSamples) + " ";
+  l.MissedSamples =
+      std::to_string(state.MissedSamples) + LineNoiseNote(state.LineNoiseSamples) + " ";
   l.InitDelay = SecondsToClockText(state.DelayRemaining, false) + " ";
   l.SessionDuration = SecondsToDurationText(parameters.SessionLength) + " ";
   l.OutFile = parameters.SaveData ? FileNamePart(parameters.DataFile)

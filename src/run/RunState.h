@@ -21,8 +21,16 @@ struct RunState {
   std::int32_t SessionIndex = 0;      // current session, from 0 (up to 65535 sessions)
   std::int32_t SecondsInSession = 0;  // seconds counted in the current session
   std::int32_t MissedSamples = 0;     // samples with Y = 255 in the whole run
+  std::int32_t LineNoiseSamples = 0;  // of those, samples lost to line noise (a slipped pairing)
   LocalDateTime StartTime;            // when the run started
 };
+
+// What every front end adds to a run's missed samples when some of them stand for pairs broken
+// by line noise: " (5 lost to line noise)"; nothing when none did.
+inline std::string LineNoiseNote(std::int32_t lineNoiseSamples) {
+  if (lineNoiseSamples <= 0) return {};
+  return " (" + std::to_string(lineNoiseSamples) + " lost to line noise)";
+}
 
 // "Running", "Finished", "Stopped" or "Idle"; Finished wins over Stopped.
 inline std::string RunStatusText(const RunState& state) {

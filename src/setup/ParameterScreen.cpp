@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "common/Texts.h"
 #include "common/TimeText.h"
+#include "setup/ParameterRules.h"
 #include "setup/SetupFile.h"
 #include "setup/Units.h"
 
@@ -73,6 +74,12 @@ bool ParametersFromScreen(ExperimentParameters& r, ExperimentScreen& screen, Use
   // Every box is read even after a failed check, so the record takes all the corrected values.
   ok = screen.CheckBox(ScreenBox::SessLen, true) && ok;
   r.SessionLength = BoxLong(screen, ScreenBox::SessLen);
+  // A run's sessions are as long as its data file can say: a length typed between the steps of
+  // 5 s is rounded as a setup file's is, and shown so.
+  if (const std::int32_t recordable = RecordableSessionLength(r.SessionLength); recordable != r.SessionLength) {
+    r.SessionLength = recordable;
+    screen.SetBoxValue(ScreenBox::SessLen, recordable);
+  }
   ok = screen.CheckBox(ScreenBox::NumSess, true) && ok;
   r.NumberOfSessions = BoxLong(screen, ScreenBox::NumSess);
   ok = screen.CheckBox(ScreenBox::InitDelay, true) && ok;
@@ -100,6 +107,15 @@ bool ParametersFromScreen(ExperimentParameters& r, ExperimentScreen& screen, Use
     unitText = units[static_cast<std::size_t>(std::clamp(screen.UnitIndex(), 0, last))];
   }
   r.MeasurementUnits = UnitCodeFromName(unitText);
+  // A calibration the data file cannot hold exactly would make a later reading of the file
+  // compute other distances than the run did.
+  if (r.CalibrateScale > 0) {
+    if (const std::string problem = CalibrationProblem(r.CalibrateScale, r.CalibrateReference, r.MeasurementUnits);
+        !problem.empty()) {
+      ok = false;
+      answers.ShowMessage({"Invalid Value", problem, MsgIcon::Exclamation, MsgButtons::Ok});
+    }
+  }
 
   const std::vector<std::string> rates = screen.RateEntries();
   const int rateIndex = screen.RateIndex();

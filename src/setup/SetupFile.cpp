@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "common/SettingsLine.h"
 #include "common/Texts.h"
+#include "setup/ParameterRules.h"
 #include "setup/Units.h"
 
 #include <array>
@@ -168,9 +169,9 @@ void SanitiseParameters(ExperimentParameters& r) {
   // A name holding a line break could not be written back as one line of a setup file. A name in
   // a folder that cannot be reached just now (a drive not mounted) is kept: the run's start
   // names it and the reason rather than recording nothing.
-  if (r.DataFile.find_first_of("\r\n") != std::string::npos) r.DataFile.clear();
-  const double session = RoundToMultiple(static_cast<double>(r.SessionLength), 5.0);
-  r.SessionLength = ClampLong(static_cast<std::int64_t>(session), 5, 86400);
+  if (r.DataFile.find_first_of("
+") != std::string::npos) r.DataFile.clear();
+  r.SessionLength = RecordableSessionLength(r.SessionLength);
   r.NumberOfSessions = ClampLong(r.NumberOfSessions, 1, 65535);
   r.InitialDelay = ClampLong(r.InitialDelay, 0, 86399);
   r.MaximumDistance = ClampSingle(r.MaximumDistance, 0, 1000000);

@@ -5,6 +5,7 @@
 #include "setup/ExperimentParameters.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,28 @@ UnitsPerPixelValue UnitsPerPixel(float calibrateScale, float calibrateReference)
 inline UnitsPerPixelValue ComputeUnitsPerPixel(float calibrateScale, float calibrateReference) {
   return UnitsPerPixel(calibrateScale, calibrateReference);
 }
+
+// --- Calibration as the data file stores it -------------------------------------------------------
+// The data file holds the calibration as two whole numbers 0..65535 (pixels, units). A calibration
+// is stored exactly, never rounded: a whole-number pair that fits is stored as it is; otherwise
+// both numbers are multiplied by the smallest whole factor that makes both whole (100 pixels =
+// 12.25 cm is stored as 400 = 49); when that does not fit, the ratio in lowest terms is stored
+// (100 pixels = 100000 mm as 1 = 1000). Values are taken as the shortest decimal that reads back
+// as the same single-precision number, so 12.3 counts as 123/10.
+struct WholeCalibration {
+  std::uint16_t Scale = 0;      // pixels, at least 1
+  std::uint16_t Reference = 0;  // units
+  bool operator==(const WholeCalibration&) const = default;
+};
+// Nothing when no such pair holds the ratio exactly, or the scale is not above 0, or the
+// reference is negative or not a number.
+std::optional<WholeCalibration> StorableCalibration(float scale, float reference);
+// Empty when the calibration can be stored; else a message that says why and, when a smaller
+// unit of the same system holds it, what to give instead ("... give 1 cm.").
+std::string CalibrationProblem(float scale, float reference, std::int32_t unitsCode);
+// The pair distances are converted with: the stored pair when there is one (so the end of a run
+// and every later reading of its file compute with the same numbers), else the values as given.
+void CalibrationInUse(float scale, float reference, double& usedScale, double& usedReference);
 
 // Value x pixels with two decimals ("3.00").
 std::string PixelsToUnits(double pixels, const UnitsPerPixelValue& pair);

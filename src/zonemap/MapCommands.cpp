@@ -15,32 +15,50 @@ MessageRequest InvalidMapMessage() {
   return message;
 }
 
-bool LoadMap(const std::string& path, ZoneMaps& maps, UserAnswers& answers) {
-  ZoneMap map;
-  if (ReadMapFile(path, map)) {
-    maps.current = map;
-    maps.grid = map;
-    return true;
-  }
-  if (FileExists(path)) answers.ShowMessage(InvalidMapMessage());
-  return false;
-}
-
-bool SaveMapCommand(const std::string& setupFolder, const ZoneMaps& maps, UserAnswers& answers) {
+bool SaveMapCommand(const std::string& setupFolder, ZoneMapDocument& document, UserAnswers& answers) {
   const std::string chosen = ShowFileDialog(answers, setupFolder, "", "Save Zone File",
                                             /*forOpening=*/false, "MAP", /*askFlags=*/true,
                                             /*forceExtension=*/false);
   const std::string name = ChangeExtension(chosen, "MAP");
   if (name.empty()) return false;
-  return CanCreateFile(name) && WriteMapFile(name, maps.grid);
+  if (!CanCreateFile(name) || !WriteMapFile(name, document.Map())) return false;
+  document.MarkSaved();
+  return true;
 }
 
-bool LoadMapCommand(const std::string& setupFolder, ZoneMaps& maps, UserAnswers& answers) {
+bool LoadMapCommand(const std::string& setupFolder, ZoneMapDocument& document, UserAnswers& answers) {
   const std::string name = ShowFileDialog(answers, setupFolder, "", "Load Zone File",
                                           /*forOpening=*/true, "MAP;*.DAT", /*askFlags=*/true,
                                           /*forceExtension=*/false);
   if (name.empty() || !FileExists(name)) return false;
-  return LoadMap(name, maps, answers);
+  ZoneMap map;
+  if (!ReadMapFile(name, map)) {
+    answers.ShowMessage(InvalidMapMessage());
+    return false;
+  }
+  if (document.Modified()) {
+    const MsgAnswer answer = answers.ShowMessage(
+        {"Zone Map Not Saved",
+         "The zone map has changes that are not saved in a map file.\r\n"
+         "Replace it with the map loaded? (Undo brings it back.)",
+         MsgIcon::Question, MsgButtons::YesNo});
+    if (answer != MsgAnswer::Yes) return false;
+  }
+  document.Replace(map);
+  document.MarkSaved();
+  return true;
+}
+
+bool ConfirmLeaveZoneMap(const std::string& setupFolder, ZoneMapDocument& document, UserAnswers& answers) {
+  if (!document.Modified()) return true;
+  const MsgAnswer answer = answers.ShowMessage(
+      {"Zone Map Not Saved",
+       "The zone map has changes that are not saved in a map file.\r\n"
+       "Save them in a map file now? (The next run uses this map either way.)",
+       MsgIcon::Question, MsgButtons::YesNoCancel});
+  if (answer == MsgAnswer::No) return true;
+  if (answer == MsgAnswer::Yes) return SaveMapCommand(setupFolder, document, answers);
+  return false;
 }
 
 }  // namespace tlx

@@ -1,6 +1,7 @@
 // tracelux-cli analyze, export-samples and info, run as a separate process: output bytes, exit
 // codes and the messages of the command-line contract.
 #include "../data/DataFileBuilder.h"
+#include "common/Sha256.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -132,12 +133,27 @@ TEST(CliAnalyze, RefusedFilesUsageErrorsAndOutputsThatWouldReplaceADataFile) {
       {"OK.DAT"},  // two inputs need --output-dir
       {"--format", "xml"}, {"--units", "furlongs"}, {"--scale", "2,5"}, {"--session-length", "-5"},
       {"--decimal-comma", "--decimal-point"}, {"-o", "A", "--output-dir", "B"},
-      {"--format", "tidy", "--output-dir", "d"}};  // the tidy formats write one table
+      {"--format", "tidy", "--output-dir", "d"},  // the tidy formats write one table
+      // Values no analysis can have.
+      {"--session-length", "0"}, {"--ambulatory", "-1"}, {"--scale", "0"}, {"--reference", "-2"}};
   for (const auto& extra : usageErrors) {
     std::vector<std::string> args = {"analyze", "OK.DAT"};
     args.insert(args.end(), extra.begin(), extra.end());
     EXPECT_EQ(RunCli(args, dir.Path()).exitCode, 2) << extra[0];
   }
+
+  // A header without a session length is refused, by analyze and info alike, not split into
+  // sessions of one sample.
+  auto noLength = SmallRun();
+  noLength.sessionLength5 = 0;
+  test::WriteBytes(dir.File("NOLEN.DAT"), noLength.Bytes());
+  const auto refused = RunCli({"analyze", "NOLEN.DAT"}, dir.Path());
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_NE(refused.err.find("its session length is 0 s"), std::string::npos) << refused.err;
+  EXPECT_NE(RunCli({"info", "NOLEN.DAT"}, dir.Path()).out.find("Sessions: 0 (the header records no session length)"),
+            std::string::npos);
+  EXPECT_EQ(RunCli({"analyze", "NOLEN.DAT", "--session-length", "5"}, dir.Path()).exitCode, 0);
 
   // No output replaces a data file.
   const std::string recording = SmallRun().Bytes();
@@ -236,8 +252,11 @@ TEST(CliAnalyze, TidyTableWithBadFilesKeepsTheGoodRowsInAFileAndPrintsNothing) {
   EXPECT_EQ(written.err, printed.err);
   const std::string t = test::ReadBytes(dir.File("T.CSV"));
   EXPECT_EQ(std::count(t.begin(), t.end(), '\n'), 6);  // the header and A.DAT's five rows
-  EXPECT_NE(t.find("\r\nA.DAT," + dir.File("A.DAT") + ",2000-01-01T00:00:00,1,60,ALL,0.6,1,0,3,4,,,1,50,3,2,200,12,cm,\r\n"),
+  // Each row ends with the program's version and build and the SHA-256 of its data file.
+  const std::string sha = "," + Sha256Hex(SmallRun().Bytes()) + "\r\n";
+  EXPECT_NE(t.find("\r\nA.DAT," + dir.File("A.DAT") + ",2000-01-01T00:00:00,1,60,ALL,0.6,1,0,3,4,,,1,50,3,2,200,12,cm,,3.20 (build "),
             std::string::npos) << t;
+  EXPECT_EQ(t.substr(t.size() - sha.size()), sha);
 }
 
 TEST(CliInfo, JsonKeysAndValues) {

@@ -1,6 +1,7 @@
 // The manual against the program: the worked example's figures, the data file layout the manual
 // gives and the options the man page lists are checked against what tracelux-cli does, so that
 // the manual and the program cannot drift apart.
+#include "data/DataFileBuilder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,69 @@ TEST(Manual, WorkedExampleSamplesAreTheFilesAndItsResultsTheProgramsFigures) {
   ASSERT_EQ(results.size(), program.size()) << out.out;
   for (std::size_t row = 0; row < program.size(); ++row) {
     EXPECT_EQ(results[row], program[row]) << "results row " << row + 1;
+  }
+}
+
+// Each figure the Methods chapter states, from a recording built for it and analysed by the
+// program: the sentence must be in the chapter and the figure in the named field of session 1's
+// line for the zone.
+TEST(Manual, MethodsChapterFiguresAreTheProgramsFigures) {
+  const std::string methods = DocsFile("manual/methods.md");
+  using test::DataFileBuilder;
+  // 1 sample per second, 60-second sessions, M = 60, A = 10, S = 3, 1 pixel = 1 unit.
+  const DataFileBuilder base{.maxDistance = 60, .ambulatory = 10, .stereotypic = 3, .scale = 1, .reference = 1, .samples = {}};
+  struct Claim {
+    const char* sentence;
+    DataFileBuilder file;
+    std::vector<std::string> options;
+    bool halfG;  // map: "A" on the left half, "G" on the right
+    const char* zone;
+    std::size_t field;  // 2 Dist, 3 Amb.T, 4 Ster.T, 6 Vist.T, 8 Latency
+    const char* figure;
+  };
+  auto with = [&base](auto change) {
+    DataFileBuilder b = base;
+    change(b);
+    return b;
+  };
+  const Claim claims[] = {
+      {"50 seconds of a still animal give Ster.T = 50",
+       with([](DataFileBuilder& b) { b.Add(100, 100).Repeat(105, 100, 50); }), {}, false, "ALL", 4, "50"},
+      {"after 7\n  lost samples at 5 samples per second, the zone of the first position shows 1.4",
+       with([](DataFileBuilder& b) { b.rateCode = 1; b.Repeat(0, 255, 7).Repeat(40, 40, 8); }), {}, false, "A", 8, "1.4"},
+      {"Movement that stays within *A* pixels of the base position\nadds nothing",
+       with([](DataFileBuilder& b) { for (int i = 0; i < 15; ++i) b.Add(100, 100).Add(109, 100); }), {}, false, "ALL", 2, "0.0"},
+      {"includes\nmoves that started in cells marked \"G\"",
+       with([](DataFileBuilder& b) { b.maxDistance = 200; b.Add({{40, 40}, {200, 40}, {200, 100}}).Repeat(200, 100, 3); }),
+       {}, true, "ALL", 2, "220.0"},
+      {"while the \"ALL\" line's times\n(below) leave those cells out",
+       with([](DataFileBuilder& b) { b.maxDistance = 200; b.Add({{40, 40}, {200, 40}, {200, 100}}).Repeat(200, 100, 3); }),
+       {}, true, "ALL", 6, "1"},
+      {"with an ambulatory\nthreshold of 10.5 asked for, a move of 10.2 pixels is ambulatory",
+       with([](DataFileBuilder& b) { b.Add(100, 100).Add(110, 102); }), {"--ambulatory", "10.5"}, false, "ALL", 3, "1"},
+  };
+  test::TempDir dir;
+  std::string halfG = "\xFC\xAA";
+  for (int cell = 0; cell < 768; ++cell) halfG += cell % 32 < 16 ? 'A' : 'G';
+  int n = 0;
+  for (const Claim& c : claims) {
+    EXPECT_NE(methods.find(c.sentence), std::string::npos) << "the chapter no longer says: " << c.sentence;
+    const std::string name = "CLAIM" + std::to_string(++n);
+    test::WriteBytes(dir.File(name + ".DAT"), c.file.Bytes());
+    if (c.halfG) test::WriteBytes(dir.File(name + ".MAP"), halfG);
+    std::vector<std::string> args = {"analyze", dir.File(name + ".DAT"), "--no-header", "--decimal-point"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const auto out = RunCli(args);
+    ASSERT_EQ(out.exitCode, 0) << out.err;
+    std::stringstream lines(out.out);
+    bool found = false;
+    for (std::string line; std::getline(lines, line);) {
+      const auto fields = SplitFields(line, ',');
+      if (fields.size() != 9 || fields[0] != "1" || fields[1] != c.zone) continue;
+      found = true;
+      EXPECT_EQ(fields[c.field], c.figure) << c.sentence << "\n" << out.out;
+    }
+    EXPECT_TRUE(found) << c.sentence << "\n" << out.out;
   }
 }
 

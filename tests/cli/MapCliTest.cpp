@@ -57,13 +57,19 @@ TEST(MapCli, ImportRefusesTextThatIsNotAMapAndWritesNothing) {
   std::string manyLines;
   for (int i = 0; i < 25; ++i) manyLines += "A\n";
   for (const std::string& text :
-       {manyLines, std::string(33, 'A'), std::string("A\tB"), std::string("\xC3\xA9")}) {
+       {manyLines, std::string(33, 'A'), std::string("A\tB"), std::string("\xC3\xA9"), std::string("AB\nx;"),
+        std::string("\"")}) {
     test::WriteBytes(dir.File("bad.txt"), text);
     const auto result = RunCli({"map", "import", dir.File("bad.txt"), "-o", dir.File("B.MAP")});
     EXPECT_EQ(std::tuple(result.exitCode, result.out), std::tuple(1, ""s)) << text;
     EXPECT_NE(result.err.find("bad.txt"), std::string::npos);
     EXPECT_FALSE(test::PathExists(dir.File("B.MAP")));
   }
+  // A separator of the results files cannot be a zone: the line, column and reason are named.
+  test::WriteBytes(dir.File("bad.txt"), "AB\nCD\nE ,");
+  EXPECT_EQ(RunCli({"map", "import", dir.File("bad.txt"), "-o", dir.File("B.MAP")}).err,
+            "Line 3 of " + dir.File("bad.txt") + ", column 3: \",\" cannot be a zone: results and export files use , ; "
+            "and \" to separate and quote their fields.\n");
   EXPECT_EQ(RunCli({"map", "import", dir.File("bad.txt")}).exitCode, 2);
 }
 

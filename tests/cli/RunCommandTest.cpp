@@ -1,3 +1,4 @@
+#include "device/TermiosLink.h"
 #include "sim/PtyServer.h"
 #include "support/TestSupport.h"
 
@@ -21,7 +22,7 @@ std::string SetupText(const std::string& dataFile, int sessionLength, int sessio
   return "Save Data = True\r\nData File = \"" + dataFile + "\"\r\nSession Length = " +
          std::to_string(sessionLength) + "\r\nNumber of Sessions = " + std::to_string(sessions) +
          "\r\nInitial Delay = 0\r\nMaximum Distance = 60.4\r\nAmbulatory Threshold = 6.5\r\n"
-         "Stereotypic Threshold = 3\r\nCalibrate Scale = 120\r\nCalibrate Reference = 35\r\n"
+         "Stereotypic Threshold = 3\r\nCalibrate Scale = 120\r\nCalibrate Reference = 35.25\r\n"
          "Sample Rate = " + std::to_string(rate) + "\r\n";  // no unit named: the first one
 }
 
@@ -41,6 +42,9 @@ TEST(RunCommand, SimulatedRunWritesFilesThatAnalyzeReadsTheSameWay) {
   EXPECT_NE(prn.find("Map Filename," + dir.File("RAT1.MAP") + "\r\n"), std::string::npos);
   EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")).size(), 38u + 2u * 3 * 20 * 30);
 
+  // A fractional calibration is stored exactly (120 = 35.25 as 480 = 141), so the analysis of the
+  // file gives the run's own distances.
+  EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")).substr(32, 4), std::string("\xE0\x01\x8D\x00", 4));
   const auto a = RunCli({"analyze", dir.File("RAT1.DAT")});
   ASSERT_EQ(a.exitCode, 0) << a.err;
   EXPECT_EQ(a.out, prn);
@@ -99,6 +103,29 @@ TEST(RunCommand, RealTimeRunOnAPseudoTerminalUnit) {
   ASSERT_EQ(a.exitCode, 0) << a.err;
   EXPECT_EQ(a.out, ReadBytes(dir.File("RT.PRN")));
   EXPECT_EQ(r.out, a.out);
+}
+
+// A unit another program holds is refused before a byte is sent, and a device that does not exist
+// is named with the system's reason, not called "not responding".
+TEST(RunCommand, AUnitInUseOrMissingIsRefusedWithTheReason) {
+  SimulatedUnit unit(3);
+  PtyServer server(unit);
+  ASSERT_TRUE(server.Open()) << server.ErrorText();
+  TermiosLink holder([&](int) { return server.SlavePath(); });
+  ASSERT_TRUE(holder.Open(1));
+  TempDir dir;
+  WriteBytes(dir.File("U.EXP"), SetupText(dir.File("U.DAT"), 5, 1, 30));
+  auto r = RunCli({"run", "--setup", dir.File("U.EXP"), "--unit", server.SlavePath(), "--home",
+                   dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "The unit on COM1 (" + server.SlavePath() + ") is in use by process " +
+                       std::to_string(::getpid()) + ".\n");
+  EXPECT_EQ(unit.Resets(), 0);
+  r = RunCli({"run", "--setup", dir.File("U.EXP"), "--unit", dir.File("ttyUSB9"), "--home",
+              dir.Path()});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find(dir.File("ttyUSB9") + ") cannot be opened: No such file or directory."),
+            std::string::npos) << r.err;
 }
 
 // Runs the command line with its standard error on a terminal; returns what the terminal showed.
@@ -174,6 +201,10 @@ TEST(RunCommand, DemoRunsAndPrintsItsResults) {
   EXPECT_NE(r.out.find("Recorded 600 samples"), std::string::npos);
   EXPECT_NE(r.out.find("Sess.#,Zone,Dist"), std::string::npos);
   EXPECT_EQ(ReadBytes(dir.File("demo/DEMO.DAT")).size(), 38u + 1200u);
+  // A length the data file cannot describe is refused, not recorded as another one.
+  const auto twelve = RunCli({"demo", "--dir", dir.File("d12"), "--length", "12"});
+  EXPECT_EQ(twelve.exitCode, 2);
+  EXPECT_NE(twelve.err.find("give 10 or 15 s"), std::string::npos) << twelve.err;
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   // Semicolon results analysed with 10-minute sessions in inches, naming a map that is not there.
   test::WriteBytes(dir.File("RAT.PRN"),
                    "Expr. Filename;RAT.DAT\r\nMap Filename;/data/RAT1.MAP\r\nSession length;00:10:00\r\n"
-                   "Dist. are in;Inches\r\nSess.#;Zone;Dist\r\n 1 ;ALL;12,5\r\n 1 ;A;12,5\r\n");
+                   "Dist. are in;Inches\r\nSess.#;Zone;Dist\r\n 1 ;ALL;12,5\r\n 1 ;A;12,5\r\n 1 ;\";\";0,0\r\n");
   ASSERT_EQ(OpenDataFileForAnalysis(dir.File("RAT.DAT"), answers, &summary, open), OpenResult::Opened);
   EXPECT_EQ(open.Sessions, 6);
   EXPECT_EQ(open.Map.At(23, 31), 'q');
@@ -135,7 +135,7 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
             "Expr Start Time;Sat Jan 01 00:00:00 2000\r\n"
             "Session Length;00:10:00\r\n"
             "Dist. are in;Inches\r\n"
-            "Sess.#;Zone;Dist\r\n1;ALL;12,5\r\n1;A;12,5\r\n");
+            "Sess.#;Zone;Dist\r\n1;ALL;12,5\r\n1;A;12,5\r\n1;\";\";0,0\r\n");  // zone ";" stays one field
   ASSERT_EQ(launcher.started.size(), 1u);
   EXPECT_EQ(launcher.started[0][1], dir.File("RESULTS.CSV"));
   answers.QueueFile(dir.File("SAMPLES"));
@@ -147,13 +147,18 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
   EXPECT_EQ(OpenDataFileForAnalysis(dir.File("E.DAT"), answers, &summary, open), OpenResult::Empty);
   ASSERT_EQ(answers.Messages().size(), 1u);
   EXPECT_EQ(answers.Messages()[0].caption, "Empty Data File");
+  // A recording without its results file exports nothing and says what to do.
+  EXPECT_EQ(ExportResults(answers, open, '.', &summary), "");
+  ASSERT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(answers.Messages()[1].text, "No results: press Reanalyze");
+  EXPECT_EQ(answers.FileRequests().size(), 3u);  // no file was asked for
 
   test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(40, '\0'));
   EXPECT_EQ(OpenDataFileForAnalysis(dir.File("SETUP.DAT"), answers, &summary, open), OpenResult::Refused);
-  ASSERT_EQ(answers.Messages().size(), 2u);
-  EXPECT_EQ(answers.Messages()[1].caption, "Invalid File Format");
-  EXPECT_EQ(answers.Messages()[1].text, "The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file.");
-  EXPECT_EQ(answers.Messages()[1].icon, MsgIcon::Exclamation);
+  ASSERT_EQ(answers.Messages().size(), 3u);
+  EXPECT_EQ(answers.Messages()[2].caption, "Invalid File Format");
+  EXPECT_EQ(answers.Messages()[2].text, "The file SETUP.DAT\r\nis not a valid Tracelux\r\ndata file.");
+  EXPECT_EQ(answers.Messages()[2].icon, MsgIcon::Exclamation);
   EXPECT_EQ(open.Info.Path, dir.File("E.DAT"));  // unchanged by a refused file
 
   test::WriteBytes(dir.File("SUMMARY.csv"), "a,b\r\n");
@@ -161,7 +166,7 @@ TEST(OpeningDataFiles, OpenedRunExportsItsResultsAndSamplesOrTheRightMessage) {
             OpenResult::HandedToSummaryProgram);
   ASSERT_EQ(launcher.started.size(), 2u);
   EXPECT_EQ(launcher.started[1][1], dir.File("SUMMARY.csv"));
-  EXPECT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(answers.Messages().size(), 3u);
   EXPECT_EQ(OpenDataFileForAnalysis(dir.File("NONE.DAT"), answers, &summary, open), OpenResult::Missing);
 }
 

@@ -2,7 +2,9 @@
 // batch whatever the number of workers, failures and cancelling, and rows that carry exactly the
 // figures of the results files.
 #include "DataFileBuilder.h"
+#include "buildinfo/BuildInfo.h"
 #include "common/Paths.h"
+#include "common/Sha256.h"
 #include "data/Analysis.h"
 #include "data/AnalysisSetup.h"
 #include "data/ResultsTable.h"
@@ -142,11 +144,11 @@ TEST(TidyBatch, RowsComeInFileOrderWhateverTheWorkersAndBadFilesAreListed) {
 // Every row against the results file of the same recording, figure for figure.
 TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
   Batch batch;
-  // The results file cannot carry the map whose zone characters are its own delimiter and quote.
-  batch.good.erase(batch.good.begin() + 2);
-  batch.request.DataPaths = batch.good;
+  batch.request.DataPaths = batch.good;  // the awkward map's zones "," and '"' are quoted fields
   batch.request.Overrides.SessionLength = 50;
   batch.request.Overrides.CalibrateReference = 7.5;
+  batch.request.Overrides.AmbulatoryThreshold = 10.5;  // compared as 10 (ties to even)
+  batch.request.Overrides.MaximumDistance = 60.5;      // compared as 60
   const auto records = ReadCsv(batch.Run(2).second);
   std::size_t r = 1;
   for (const std::string& path : batch.good) {
@@ -164,8 +166,12 @@ TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
       EXPECT_EQ(tidy[0], FileNamePart(path));
       EXPECT_EQ(tidy[2], "2000-01-01T00:00:00");
       EXPECT_EQ(tidy[4], "50");
+      EXPECT_EQ(tidy[14] + " " + tidy[15], "60 10");  // the thresholds used, not those asked for
       EXPECT_EQ(tidy[18], "7.5");
       EXPECT_EQ(tidy[20], prepared.Context.MapFileName);
+      EXPECT_EQ(tidy[21], VersionWithBuild());
+      EXPECT_EQ(tidy[22], FileSha256Hex(path));
+      EXPECT_EQ(tidy[22].size(), 64u);
       std::vector<std::string> figures(tidy.begin() + 3, tidy.begin() + 13);
       figures.erase(figures.begin() + 1);  // the session length is not a results column
       std::vector<std::string> expected = row;

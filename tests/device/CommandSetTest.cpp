@@ -86,7 +86,7 @@ TEST(CommandSetTest, StreamBlockInversionAndOverlaySequences) {
   rig.Open();
   rig.fake.Answer(ub::StopStream(), "\x11\x22", 10);
   EXPECT_TRUE(rig.commands.StartStream());
-  EXPECT_TRUE(rig.state().StreamOn && rig.state().SkipCount == 2 && rig.Ms() == 100);
+  EXPECT_TRUE(rig.state().StreamOn && rig.decoder.Parser().SkipPairs() == 2 && rig.Ms() == 100);
   rig.commands.StopStream();
   EXPECT_FALSE(rig.state().StreamOn || rig.fake.BufferedCount() > 0);
 

@@ -79,7 +79,7 @@ struct DeviceRig {
   TrackerLink link{fake, clock, pacer};
   ScriptedAnswers answers;
   CommandSet commands{link, answers};
-  StreamDecoder decoder{link, commands, answers};
+  StreamDecoder decoder{link, commands};
 
   TrackerLinkState& state() { return link.State(); }
   void Open(bool awake = true) {

@@ -230,5 +230,30 @@ TEST(TermiosLinkTest, ReopeningAPortFindsAnAdapterPluggedInAgainUnderItsStableNa
   ::close(master);
 }
 
+
+// One unit, one owner: the device is refused under any of its names while another link holds it,
+// and every failed open says why.
+TEST(TermiosLinkTest, AUnitHasOneOwnerUnderAnyNameAndAFailedOpenSaysWhy) {
+  TempDir dir;
+  const std::string stable = dir.File("usb-Acme_Serial_A1-if00-port0");
+  const int master = PlugPty(stable);
+  ASSERT_GE(master, 0);
+  TermiosLink first([&](int) { return std::string(::ptsname(master)); }, dir.Path());
+  TermiosLink second([&](int) { return stable; }, dir.Path());
+  ASSERT_TRUE(first.Open(1));
+  EXPECT_FALSE(second.Open(1));
+  EXPECT_EQ(PortOpenFailureText(second.LastOpen(), 1),
+            "The unit on COM1 (" + stable + ") is in use by process " +
+                std::to_string(::getpid()) + ".");
+  first.Close();
+  EXPECT_TRUE(second.Open(1));
+
+  EXPECT_FALSE(first.OpenDevice(dir.File("ttyUSB9")));
+  EXPECT_EQ(PortOpenFailureText(first.LastOpen(), 3),
+            "The unit on COM3 (" + dir.File("ttyUSB9") +
+                ") cannot be opened: No such file or directory.");
+  ::close(master);
+}
+
 }  // namespace
 }  // namespace tlx::test

@@ -17,7 +17,6 @@ struct StreamRig : DeviceRig, RunSampleSink, SampleDisplay {
     Open();
   }
   bool RunIsRunning() override { return running; }
-  bool OpenRecordedSampleFile() override { return true; }
   void AppendRecordedSample(const PositionSample& s) override { recorded.push_back({s.X, s.Y}); }
   void AccountSample(const PositionSample& s) override {
     accounted.push_back({s.X, s.Y});
@@ -40,7 +39,7 @@ TEST(StreamDecoderTest, PairsSurviveOddBatchesAndANewStreamPairsFromItsOwnFirstB
   EXPECT_EQ(rig.fake.BufferedCount(), 1u);  // a lone byte waits in the buffer
   rig.Feed("\x05\x06");
   EXPECT_EQ(rig.shown, (Samples{{1, 2}, {1, 2}, {3, 4}, {5, 6}, {5, 6}}));
-  EXPECT_FALSE(rig.decoder.State().HasLeftover);
+  EXPECT_EQ(rig.decoder.Parser().HeldBytes(), 0u);
 
   rig.Feed("\x01\x02\x03");  // leaves a leftover byte
   // Restarted while streaming: the new stream arrives split at odd places while the start waits.
@@ -60,14 +59,14 @@ TEST(StreamDecoderTest, ARunRecordsAndCountsEverySampleAndShowsOncePerBatch) {
   StreamRig rig;
   rig.running = rig.decoder.State().RawRecording = true;
   rig.Streaming();
-  rig.Feed("\x0A\x14\x0B\xFF\x0C\x1E");
-  const Samples all{{10, 20}, {11, 255}, {12, 30}};
+  rig.Feed("\x0A\x14\x0B\xFF\x0C\x1A");
+  const Samples all{{10, 20}, {11, 255}, {12, 26}};
   EXPECT_EQ(rig.recorded, all);
   EXPECT_EQ(rig.accounted, all);
-  EXPECT_EQ(rig.shown, (Samples{{12, 30}}));
+  EXPECT_EQ(rig.shown, (Samples{{12, 26}}));
 
   rig.stopAfter = 4;  // the run ends on the first sample of the next batch
-  rig.Feed("\x01\x01\x02\x02\x03\x03");
+  rig.Feed("\x0D\x1B\x0E\x1C\x0F\x1D");
   EXPECT_EQ(rig.accounted.size(), 4u);
   EXPECT_FALSE(rig.state().StreamOn);
   EXPECT_EQ(rig.shown.size(), 1u);
@@ -90,23 +89,6 @@ TEST(StreamDecoderTest, PollTakesExactlyOnePairWithinATenthOfASecond) {
   const std::size_t writes = rig.fake.writes.size();
   EXPECT_FALSE(rig.decoder.PollOneSample());
   EXPECT_EQ(rig.fake.writes.size(), writes);
-}
-
-TEST(StreamDecoderTest, StartMonitoringNeedsAnOpenPortAndAnAwakeUnit) {
-  StreamRig closed;
-  closed.link.ClosePort();
-  EXPECT_FALSE(closed.decoder.StartMonitoring(30));
-  EXPECT_EQ(closed.Shown(), Texts{"Port Error|The Port is\r\nnot open."});
-
-  StreamRig asleep;  // a silent unit: the probe fails, no message
-  asleep.state().UnitAwake = false;
-  EXPECT_FALSE(asleep.decoder.StartMonitoring(30));
-  EXPECT_TRUE(asleep.answers.Messages().empty());
-
-  StreamRig full;
-  EXPECT_TRUE(full.decoder.StartMonitoring(25));
-  EXPECT_TRUE(full.state().StreamOn && full.decoder.State().RawRecording);
-  EXPECT_EQ(full.decoder.State().LastSample.Y, 255);
 }
 
 }  // namespace

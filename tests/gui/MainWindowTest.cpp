@@ -141,6 +141,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.parameters.CalibrateScale, 2.5f);
     QCOMPARE(p.parameters.CalibrateReference, 120.0f);
     QCOMPARE(rig->answerer.Count("Invalid Value"), 3);
+    // A run records only sessions its data file can describe: 7 s is taken as 5 s, as a setup
+    // file's 7 is read, and shown so.
+    Trigger("mnuSetupExpt");
+    e->Box(ScreenBox::SessLen)->TextBox()->setText("7");
+    Trigger("mnuSetupSystem");
+    QCOMPARE(p.parameters.SessionLength, 5);
+    QCOMPARE(e->Box(ScreenBox::SessLen)->Text(), QString("00:00:05"));
     W().EnterHome();
   }
 

@@ -5,6 +5,7 @@
 #include "app/data/SessionView.h"
 #include "app/print/DataReport.h"
 #include "app/print/PrintSupport.h"
+#include "common/Sha256.h"
 #include "data/ResultsTable.h"
 #include "data/SummaryProgram.h"
 #include "zonemap/MapFile.h"
@@ -80,9 +81,12 @@ class PrintReportTest : public QObject {
     for (const char* line : {"Experiment filename : RUN.DAT", "Zone map filename : RUN.MAP",
                              "Experiment start time : 2026-05-04 10:00:0", "Session Length : 00:00:30",
                              "Experiment Length : 00:01:00", "Distances are in : cm", "Times are in seconds.",
-                             "Session Number : 2"}) {
+                             "Session Number : 2", "Thresholds used : maximum distance ", "Calibration : ",
+                             "Sample rate : ", "Analysed by : Tracelux-One "}) {
       QVERIFY2(firstPage.contains(QString::fromLatin1(line)), line);
     }
+    // The figures can be traced to the recording they were computed from.
+    QVERIFY(firstPage.contains(QString::fromStdString("Data SHA-256 : " + FileSha256Hex(dir.File("RUN.DAT")))));
     const auto& table = panel.Open().Table;
     for (std::size_t r : rows) {
       QVERIFY2(RowPattern(table.Rows[r]).match(text).hasMatch(), table.Rows[r][1].c_str());

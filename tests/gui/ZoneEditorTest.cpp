@@ -1,11 +1,15 @@
 // The zone map editor driven with the mouse and the keyboard, checked by the bytes the simulated
-// unit received and by what its overlay shows.
+// unit received and by what its overlay shows; and, in the whole window, load, undo and redo and
+// the questions about a map no file holds.
+#include "GuiDriver.h"
 #include "PanelRig.h"
+#include "app/data/PanelHookup.h"
 #include "app/print/ZoneMapPrint.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -32,9 +36,10 @@ void Mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::
 
 // A stroke through the cells, pressed at the first and released at the last.
 void Stroke(VidGrid* grid, const std::vector<QPoint>& cells, Qt::MouseButton button = Qt::LeftButton) {
-  Mouse(grid, QEvent::MouseButtonPress, CellCentre(cells.front().y(), cells.front().x()), button, button);
-  for (const QPoint& c : cells) Mouse(grid, QEvent::MouseMove, CellCentre(c.y(), c.x()), Qt::NoButton, button);
-  Mouse(grid, QEvent::MouseButtonRelease, CellCentre(cells.back().y(), cells.back().x()), button, Qt::NoButton);
+  auto at = [grid](QPoint c) { return grid->CellRect(c.y(), c.x()).center(); };
+  Mouse(grid, QEvent::MouseButtonPress, at(cells.front()), button, button);
+  for (const QPoint& c : cells) Mouse(grid, QEvent::MouseMove, at(c), Qt::NoButton, button);
+  Mouse(grid, QEvent::MouseButtonRelease, at(cells.back()), button, Qt::NoButton);
 }
 
 std::string TextBytes(int column, int row, const std::string& text) {
@@ -46,8 +51,8 @@ std::string TextBytes(int column, int row, const std::string& text) {
 class ZoneEditorTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::PanelRig> rig_;
+  std::unique_ptr<tlx::test::TempDir> dir_;
+  std::unique_ptr<tlx::test::PanelRig> rig_;
   std::unique_ptr<ZonePanel> panel_;
 
   VidGrid* Grid() { return panel_->Grid(); }
@@ -59,8 +64,8 @@ class ZoneEditorTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    rig_ = std::make_unique<test::PanelRig>(dir_->Path());
+    dir_ = std::make_unique<tlx::test::TempDir>();
+    rig_ = std::make_unique<tlx::test::PanelRig>(dir_->Path());
     panel_ = std::make_unique<ZonePanel>(rig_->program);
     Grid()->setFixedSize(32 * kCell, 24 * kCell);
     panel_->show();
@@ -98,7 +103,7 @@ class ZoneEditorTest : public QObject {
   // Entering sent the program's map (the four quadrants, no default map file) and chose the
   // rectangle and zone "A".
   void rectangleFillsTheSameCellsDraggedEitherWay() {
-    QVERIFY(rig_->program.mapLastSent == ZoneMap::FourQuadrants());
+    QVERIFY(rig_->program.zoneEditor.UnsentSpan().Empty());
     QCOMPARE(panel_->ZoneCharBox()->text(), QString("A"));
     QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
     TypeZone("R");
@@ -203,13 +208,21 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(label->text(), QString("32:24"));
   }
 
-  void aLoadedCharacterOutsideTheZonesBecomesABlankOnRedraw() {
-    ZoneMap odd = ZoneMap::FourQuadrants();
-    odd.Set(7, 7, char(200));
-    Grid()->SetGridZones(odd);
-    Grid()->RedrawZones();
-    QCOMPARE(Grid()->GridZones().At(7, 7), ' ');
-    QCOMPARE(Grid()->GridZones().At(7, 8), 'A');
+  // "," ";" and '"' cannot be chosen, typed in the box or on the grid: a message, the zone stays.
+  void separatorCharactersAreRefusedAsZones() {
+    TypeZone("k");
+    for (const char* refused : {",", ";", "\""}) {
+      TypeZone(refused);
+      Grid()->setFocus();
+      QTest::keyClicks(Grid(), refused);
+    }
+    QCOMPARE(Grid()->CurrentZone(), 'k' - 32);
+    QCOMPARE(panel_->ZoneCharBox()->text(), QString("k"));
+    const auto& shown = rig_->answers.Messages();
+    QCOMPARE(shown.size(), size_t(6));
+    QCOMPARE(QString::fromStdString(shown[0].caption + "|" + shown[0].text),
+             QString("Zone Character|\",\" cannot be a zone: results and export files use , ; and \" to separate "
+                     "and quote their fields.\r\nChoose another character."));
   }
 
   void loadedMapShowsAtOnceAndReachesTheUnitWithTheNextEdit() {
@@ -219,12 +232,67 @@ class ZoneEditorTest : public QObject {
     rig_->answers.QueueFile(dir_->File("Q.MAP"));
     QVERIFY(panel_->LoadMapCommand());
     QVERIFY(Grid()->GridZones() == q);
-    QVERIFY(rig_->program.currentMap == q);
     QVERIFY(Grid()->GridEnabled());
     QCOMPARE(Sent(), ""s);
     Stroke(Grid(), {QPoint(31, 23)}, Qt::RightButton);
     // The whole map differs from the overlay: one span from the first cell to the last.
     QCOMPARE(Sent(), TextBytes(0, 0, std::string(767, 'Q') + " "));
+  }
+
+  // In the whole window: Load over a drawing no file holds asks first; the load is undone with
+  // Ctrl+Z and redone with Ctrl+Shift+Z; leaving or closing with unsaved changes asks, Cancel
+  // stays, and closing keeps the map drawn as the default map.
+  void loadUndoRedoAndTheUnsavedQuestionsInTheWindow() {
+    gui::test::WindowRig rig([](const QTemporaryDir&) {});
+    MainWindow& w = *rig.window;
+    ZoneMap q;
+    q.cells.fill('Q');
+    QVERIFY(WriteMapFile(rig.File("Q.MAP").toStdString(), q));
+    w.Menu("mnuSetupMap")->trigger();
+    VidGrid* grid = rig.desktop->Panels().Zone()->Grid();
+    Stroke(grid, {QPoint(0, 0)}, Qt::RightButton);
+    const ZoneMap drawing = grid->GridZones();
+    QCOMPARE(drawing.At(0, 0), ' ');
+
+    rig.answerer.QueueFile(rig.File("Q.MAP"));
+    rig.answerer.Queue(QMessageBox::No);
+    w.Menu("mnuLoad")->trigger();
+    QVERIFY(grid->GridZones() == drawing);
+    QCOMPARE(rig.answerer.Count("Zone Map Not Saved"), 1);
+    QCOMPARE(rig.answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No);
+    rig.answerer.QueueFile(rig.File("Q.MAP"));
+    rig.answerer.Queue(QMessageBox::Yes);
+    w.Menu("mnuLoad")->trigger();
+    QVERIFY(grid->GridZones() == q);
+
+    QCOMPARE(w.Menu("mnuUndo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(w.Menu("mnuRedo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(grid->GridZones() == drawing);
+    QVERIFY(w.Menu("mnuUndo")->isEnabled() && w.Menu("mnuRedo")->isEnabled());
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(grid->GridZones() == q);
+    QVERIFY(!w.Menu("mnuRedo")->isEnabled());
+    QVERIFY(gui::test::WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(1) == std::string(32, 'Q'); }, 5000));
+
+    Stroke(grid, {QPoint(5, 5)}, Qt::RightButton);  // a change no file holds
+    rig.answerer.Clear();
+    rig.answerer.Queue(QMessageBox::Cancel);
+    w.Menu("mnuSetupExpt")->trigger();
+    QCOMPARE(w.Mode(), int(kModeZone));
+    rig.answerer.Queue(QMessageBox::Cancel);
+    QVERIFY(!w.close());
+    QCOMPARE(rig.answerer.Count("Zone Map Not Saved"), 2);
+    QCOMPARE(rig.answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    rig.answerer.Queue(QMessageBox::No);
+    QVERIFY(w.close());
+    ZoneMap kept;
+    QVERIFY(ReadMapFile(rig.File("DEFAULT.MAP").toStdString(), kept));
+    QCOMPARE(kept.At(5, 5), ' ');
+    QCOMPARE(kept.At(0, 0), 'Q');
   }
 
   void printedMapDrawsOnlyBorderAndZoneBoundaries() {

@@ -382,5 +382,37 @@ TEST(RunEnd, AMapOrResultsFileThatCannotBeWrittenIsReportedAndTheRunDoesNotFinis
   }
 }
 
+// A stray byte after every 500th on the line: the recording is the clean line's, sample for
+// sample, except one lost sample per slip, and the run counts those as lost to line noise.
+TEST(RunOnANoisyLine, RecordsTheCleanSamplesWithEachSlipAsOneLostSample) {
+  TempDir cleanDir, noisyDir;
+  RunRig clean(cleanDir.Path()), noisy(noisyDir.Path());
+  noisy.unit.Faults().noiseEvery = 500;
+  for (RunRig* rig : {&clean, &noisy}) {
+    ASSERT_TRUE(rig->MenuAndStart());
+    ASSERT_TRUE(rig->RunUntilIdle(120000));
+  }
+  const std::string a = DataFileBytes(cleanDir.File("RAT1.DAT")).SampleBytes();
+  const std::string b = DataFileBytes(noisyDir.File("RAT1.DAT")).SampleBytes();
+  ASSERT_EQ(a.size(), b.size());
+  int differ = 0;
+  for (std::size_t i = 0; i < a.size(); i += 2) {
+    if (a.compare(i, 2, b, i, 2) == 0) continue;
+    ++differ;
+    EXPECT_EQ(b.substr(i, 2), std::string("\x00\xFF", 2)) << "sample " << i / 2;
+  }
+  const RunState& s = noisy.Run().State();
+  EXPECT_GT(differ, 0);
+  EXPECT_EQ(s.LineNoiseSamples, differ);
+  EXPECT_EQ(s.MissedSamples, clean.Run().State().MissedSamples + differ);
+  EXPECT_EQ(BuildRunLabels(s, noisy.params).MissedSamples,
+            std::to_string(s.MissedSamples) + " (" + std::to_string(differ) +
+                " lost to line noise) ");
+
+  noisy.link.ClosePort();  // monitoring a closed port says so
+  noisy.Run().EnterRunPanel();
+  EXPECT_EQ(noisy.answers.Count("Port Error"), 1);
+}
+
 }  // namespace
 }  // namespace tlx::test

@@ -62,7 +62,7 @@ struct RunRig {
   explicit RunRig(const std::string& dir, std::uint32_t seed = 7,
                   LocalDateTime start = {2026, 3, 2, 9, 0, 0, 0})
       : clock(start), unit(seed), serial(clock, unit), link(serial, clock, pacer),
-        commands(link, answers), decoder(link, commands, answers), display(&labels) {
+        commands(link, answers), decoder(link, commands), display(&labels) {
     settings.ComPort = 1;
     settings.DataDir = dir;
     params.SessionLength = 10;

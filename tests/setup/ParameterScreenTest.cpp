@@ -96,6 +96,23 @@ TEST_F(ParameterScreenTest, FailedBoxesAreAllReadAndCorrectedAndListPositionsAre
   EXPECT_EQ(r.SampleRate, 30);
 }
 
+// A run records only what its data file can describe: a session length between the steps of 5 s
+// is rounded (and shown so); a calibration the file cannot hold exactly is refused.
+TEST_F(ParameterScreenTest, SessionLengthIsRecordableAndCalibrationStorable) {
+  screen.V(ScreenBox::SessLen) = 7;
+  screen.V(ScreenBox::CalibScale) = 1000;
+  screen.V(ScreenBox::CalibRef) = 0.5;  // m: stored as 2000 = 1
+  screen.unitIndex = 2;
+  EXPECT_TRUE(ParametersFromScreen(r, screen, answers, kVideoNtsc));
+  EXPECT_EQ(r.SessionLength, 5);
+  EXPECT_EQ(screen.V(ScreenBox::SessLen), 5);
+  screen.V(ScreenBox::CalibRef) = 0.01;
+  EXPECT_FALSE(ParametersFromScreen(r, screen, answers, kVideoNtsc));
+  EXPECT_EQ(answers.Messages().at(0).text,
+            "The calibration 1000 pixels = 0.01 m cannot be stored exactly in a data file (it holds whole "
+            "numbers up to 65535); give 1 cm instead.");
+}
+
 TEST_F(ParameterScreenTest, SaveAndLoadFollowTheSetupFolder) {
   std::string folder = "/nonexistent";
   answers.QueueFile(dir.File("mine.txt"));  // the saved name gets the extension "EXP"

@@ -27,5 +27,26 @@ TEST(Units, CalibrationConversionsChecksAndSampleRateCodes) {
   for (auto [code, rate] : {std::pair{0, 1}, {1, 5}, {2, 30}, {-1, 30}}) EXPECT_EQ(CodeToRate(code), rate);
 }
 
+// A calibration is stored exactly or not at all: the values themselves when whole, else both times
+// one whole factor, else the ratio in lowest terms; the ratio is never changed.
+TEST(Units, CalibrationIsStoredExactlyOrRefusedWithASuggestion) {
+  struct Case { float scale, reference; int storedScale, storedReference; };
+  for (const Case& c : {Case{200, 12, 200, 12}, Case{100, 12.25f, 400, 49}, Case{100, 0.5f, 200, 1},
+                        Case{100, 1.5f, 200, 3}, Case{12.3f, 1, 123, 10}, Case{100, 100000, 1, 1000},
+                        Case{70000, 0, 1, 0}, Case{1000, 0.01f, -1, -1}, Case{0, 12, -1, -1},
+                        Case{100, -1, -1, -1}}) {
+    const auto stored = StorableCalibration(c.scale, c.reference);
+    ASSERT_EQ(stored.has_value(), c.storedScale >= 0) << c.scale << " = " << c.reference;
+    if (!stored) continue;
+    EXPECT_EQ(stored->Scale, c.storedScale) << c.reference;
+    EXPECT_EQ(stored->Reference, c.storedReference) << c.reference;
+  }
+  EXPECT_EQ(CalibrationProblem(100, 12.25f, 2), "");
+  EXPECT_NE(CalibrationProblem(1000, 0.0001f, 4).find("; give 0.1 m instead."), std::string::npos);
+  EXPECT_NE(CalibrationProblem(999, 0.01f, 1).find("; give a larger reference length or fewer pixels."),
+            std::string::npos);
+  EXPECT_EQ(CalibrationProblem(0, 1, 1), "The calibrate scale must be more than 0 pixels.");
+}
+
 }  // namespace
 }  // namespace tlx

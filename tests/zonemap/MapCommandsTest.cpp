@@ -1,11 +1,12 @@
-// The zone editor: loading and saving maps, undo, and the bytes that send a changed map to the unit.
+// The zone editor without widgets: the map document with its history, loading and saving maps,
+// and the bytes that send a changed map to the unit.
 #include "zonemap/MapCommands.h"
 
 #include "support/TestSupport.h"
 #include "zonemap/GoldenFiles.h"
 #include "zonemap/MapFile.h"
 #include "zonemap/MapOverlay.h"
-#include "zonemap/ZoneUndo.h"
+#include "zonemap/ZoneMapDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -17,82 +18,96 @@ using namespace std::string_literals;
 using test::Golden;
 using test::TempDir;
 
-TEST(LoadMapTest, MapSetsCurrentAndGridOnlyNoMapIsReportedMissingFileIsNot) {
-  TempDir dir;
-  test::WriteBytes(dir.File("NOTES.TXT"), "NOTES\r\nZONE MAP\r\n" + std::string(768, 'A'));
-  ZoneMaps maps;
-  maps.grid.Set(3, 4, 'k');
-  const ZoneMaps before = maps;
-  ScriptedAnswers answers;
-  EXPECT_FALSE(LoadMap(dir.File("MISSING.MAP"), maps, answers));
-  EXPECT_FALSE(LoadMap(dir.File("NOTES.TXT"), maps, answers));
-  ASSERT_EQ(answers.Messages().size(), 1u);  // only the one that is not a map is reported
-  const MessageRequest& shown = answers.Messages()[0];
-  EXPECT_EQ(shown.caption + "|" + shown.text,
-            "Not a zone map file|The file selected is\r\nnot a valid zone map.");
-  EXPECT_EQ(shown.icon, MsgIcon::Exclamation);
-  EXPECT_TRUE(maps.current == before.current && maps.grid == before.grid);
+// A stroke is one step however many cells it paints; undo and redo walk the steps, a new edit
+// drops what was undone, and the overlay is sent only the cells that differ from what it holds.
+TEST(ZoneMapDocumentTest, StepsUndoRedoAndTheSpanStillToSend) {
+  ZoneMapDocument doc;
+  ZoneMap entry = ZoneMap::FourQuadrants();
+  entry.Set(7, 7, char(200));  // possible only from a file: the editor holds a blank there
+  doc.Open(entry);
+  EXPECT_EQ(doc.Map().At(7, 7), ' ');
+  EXPECT_FALSE(doc.CanUndo() || doc.CanRedo() || doc.Modified() || doc.Undo() || doc.FinishStep());
+  EXPECT_TRUE(doc.UnsentSpan().Empty());
+
+  EXPECT_TRUE(doc.Set(1, 0, 'x'));
+  EXPECT_TRUE(doc.Set(1, 5, 'y'));
+  EXPECT_FALSE(doc.Set(1, 5, 'y') || doc.Set(24, 0, 'z') || doc.Set(0, 0, '\x05'));
+  EXPECT_TRUE(doc.FinishStep());
+  const ZoneMap stroke = doc.Map();
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(MapSpanCommandBytes(doc.Map(), doc.UnsentSpan()), " 0&\x00\x01xAAAAy\x00 0'"s);
+  doc.MarkSent();
+  doc.Replace(ZoneMap());  // a clear: one more step
+  doc.MarkOverlayCleared();
+  EXPECT_TRUE(doc.UnsentSpan().Empty());
+
+  EXPECT_TRUE(doc.Undo());
+  EXPECT_EQ(doc.Map(), stroke);
+  EXPECT_TRUE(doc.Undo());
+  EXPECT_FALSE(doc.Undo() || doc.Modified());  // back at the entry state
+  EXPECT_EQ(doc.UnsentSpan().first, 0);       // the overlay is blank since the clear
+  EXPECT_TRUE(doc.Redo() && doc.CanRedo());
+  EXPECT_EQ(doc.Map(), stroke);
+  doc.Set(0, 0, 'n');  // a new step after an undo forgets what was undone
+  doc.FinishStep();
+  EXPECT_FALSE(doc.CanRedo() || doc.Redo());
+  EXPECT_TRUE(doc.CanUndo());
+  EXPECT_EQ(doc.Map().At(0, 0), 'n');
 }
 
-TEST(MapPanelCommands, LoadAndSaveAskForTheRightFiles) {
+// Load and save go through the dialogs in the setup folder; a load is one undoable step, and only
+// a file that exists but holds no map is reported.
+TEST(MapPanelCommands, LoadIsAnUndoableStepAndSaveClearsTheUnsavedFlag) {
   TempDir dir;
-  ZoneMaps maps;
+  test::WriteBytes(dir.File("zones.txt"), "[ZONE MAP]\r\n" + std::string(768, '1'));
+  test::WriteBytes(dir.File("NOTES.TXT"), "NOTES\r\nZONE MAP\r\n" + std::string(768, 'A'));
+  ZoneMapDocument doc;
+  doc.Open(ZoneMap::FourQuadrants());
+  doc.Set(0, 0, 'k');
+  doc.FinishStep();
+  const ZoneMap drawing = doc.Map();
   ScriptedAnswers answers;
-  answers.QueueFile(Golden("notes_section.txt"));
+  for (const char* name : {"MISSING.MAP", "NOTES.TXT"}) answers.QueueFile(dir.File(name));
+  EXPECT_FALSE(LoadMapCommand("/setup", doc, answers));
+  EXPECT_FALSE(LoadMapCommand("/setup", doc, answers));
+  ASSERT_EQ(answers.Messages().size(), 1u);
+  const MessageRequest& shown = answers.Messages()[0];
+  EXPECT_EQ(shown.caption + "|" + shown.text, "Not a zone map file|The file selected is\r\nnot a valid zone map.");
+
   answers.QueueFile(dir.File("zones.txt"));
-  ASSERT_TRUE(LoadMapCommand("/setup", maps, answers));
-  EXPECT_EQ(maps.grid.At(0, 0), '1');
-  // Loading sets the current map and the grid; the unit gets it with the next edit.
-  EXPECT_TRUE(maps.current == maps.grid && maps.lastSent == ZoneMaps().lastSent);
-  ASSERT_TRUE(SaveMapCommand(dir.Path(), maps, answers));
-  EXPECT_EQ(test::ReadBytes(dir.File("zones.MAP")), MapFileBytes(maps.grid));
+  answers.QueueAnswer(MsgAnswer::Yes);  // replace the drawing no file holds
+  ASSERT_TRUE(LoadMapCommand("/setup", doc, answers));
+  EXPECT_EQ(doc.Map().At(0, 0), '1');
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_TRUE(doc.Undo());
+  EXPECT_EQ(doc.Map(), drawing);
+
+  answers.QueueFile(dir.File("zones"));
+  ASSERT_TRUE(SaveMapCommand(dir.Path(), doc, answers));
+  EXPECT_EQ(test::ReadBytes(dir.File("zones.MAP")), MapFileBytes(drawing));
+  EXPECT_FALSE(doc.Modified());
   const FileDialogRequest& load = answers.FileRequests().at(0);
-  const FileDialogRequest& save = answers.FileRequests().at(1);
-  EXPECT_EQ(load.title + "|" + load.extension + "|" + load.initialDirectory,
-            "Load Zone File|MAP;*.DAT|/setup");
+  const FileDialogRequest& save = answers.FileRequests().back();
+  EXPECT_EQ(load.title + "|" + load.extension + "|" + load.initialDirectory, "Load Zone File|MAP;*.DAT|/setup");
   EXPECT_EQ(save.title + "|" + save.extension, "Save Zone File|MAP");
   EXPECT_TRUE(load.forOpening && !save.forOpening && !save.forceExtension);
-
   answers.QueueFile(dir.File("NO_DIR/Z"));
-  EXPECT_FALSE(SaveMapCommand(dir.Path(), maps, answers));
-  EXPECT_FALSE(LoadMapCommand("/setup", maps, answers));  // cancelled
-  EXPECT_TRUE(answers.Messages().empty());
+  EXPECT_FALSE(SaveMapCommand(dir.Path(), doc, answers));
 }
 
-// The entry state is the floor of the undo stack; every undo steps back one edit.
-TEST(ZoneUndo, StepsBackOneEditAtATimeAndNeverBelowTheEntryState) {
-  ZoneUndoStack stack;
-  const ZoneMap entry = ZoneMap::FourQuadrants();
-  stack.Reset(entry);
-  EXPECT_FALSE(stack.CanUndo() || stack.Undo().has_value());
-
-  ZoneMap first = entry;
-  first.Set(0, 0, 'x');
-  stack.Push(first);
-  stack.Push(ZoneMap());
-  EXPECT_EQ(stack.Undo(), first);
-  EXPECT_EQ(stack.Undo(), entry);
-  EXPECT_FALSE(stack.Undo().has_value());
-  EXPECT_EQ(stack.Count(), 1u);
-
-  // A new entry forgets everything pushed before.
-  stack.Push(first);
-  stack.Reset(ZoneMap());
-  EXPECT_FALSE(stack.CanUndo());
-}
-
-TEST(MapSpanTest, CoversFirstToLastDifferingCell) {
-  const ZoneMap sent = ZoneMap::FourQuadrants();
-  EXPECT_EQ(MapSpanCommandBytes(sent, ChangedSpan(sent, sent)), "");
-
-  ZoneMap grid = sent;
-  grid.Set(1, 0, 'x');  // position 33: column 0, row 1
-  grid.Set(1, 5, 'y');
-  // The grid's cells of the span, unchanged ones included, then 00 and End overlay drawing.
-  EXPECT_EQ(MapSpanCommandBytes(grid, ChangedSpan(grid, sent)), " 0&\x00\x01xAAAAy\x00 0'"s);
-  grid = ZoneMap();
-  grid.Set(0, 31, 'Q');
-  EXPECT_EQ(MapSpanOverlayText(grid, ChangedSpan(grid, ZoneMap())), "\x1F\x00Q"s);
+// Leaving with unsaved changes and answering Yes saves them; a save dialog cancelled stays.
+TEST(MapPanelCommands, LeavingWithUnsavedChangesYesSaves) {
+  TempDir dir;
+  ZoneMapDocument doc;
+  doc.Set(3, 3, 'Q');
+  ScriptedAnswers answers;
+  answers.SetFallback(MsgAnswer::Yes);
+  EXPECT_FALSE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
+  answers.QueueFile(dir.File("KEPT"));
+  EXPECT_TRUE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
+  EXPECT_EQ(test::ReadBytes(dir.File("KEPT.MAP")), MapFileBytes(doc.Map()));
+  EXPECT_TRUE(ConfirmLeaveZoneMap(dir.Path(), doc, answers));
+  EXPECT_EQ(answers.Messages().size(), 2u);  // nothing asked once saved
 }
 
 TEST(MapSpanTest, NonZoneCellsAreBlanksAndInvalidSpansSendNothing) {

@@ -514,6 +514,7 @@ ReportContent OpenDataPanel::Report() const {
   c.map = map_;
   c.colours = program_.colours;
   c.table = open_.Table;
+  c.params = ParametersFromPanel();
   if (const auto& shown = views_->Canvas()->Picture()) c.picture = std::make_shared<const draw::Picture>(*shown);
   return c;
 }

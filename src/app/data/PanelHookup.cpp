@@ -65,10 +65,7 @@ DataZonePanels::DataZonePanels(MainWindow& window)
   Program& program = window.GetProgram();
   zone_ = new ZonePanel(program);
   data_ = new OpenDataPanel(program, summary_);
-  window.RegisterPanel(kModeZone, zone_, [this](int) {
-    zone_->Leave();
-    return true;
-  });
+  window.RegisterPanel(kModeZone, zone_, [this](int) { return zone_->Leave(); });
   window.RegisterPanel(kModeOpenData, data_, [this](int) {
     data_->Leave();
     return true;
@@ -82,6 +79,7 @@ DataZonePanels::DataZonePanels(MainWindow& window)
     });
   });
   connect(zone_, &ZonePanel::UndoAvailable, this, [this](bool on) { Enable(window_, "mnuUndo", on); });
+  connect(zone_, &ZonePanel::RedoAvailable, this, [this](bool on) { Enable(window_, "mnuRedo", on); });
   connect(zone_, &ZonePanel::ExitRequested, this, [this] { window_.EnterHome(); });
   connect(data_, &OpenDataPanel::ExitRequested, this, [this] { window_.EnterHome(); });
   connect(data_, &OpenDataPanel::ExportAvailable, this, [this](bool on) { Enable(window_, "mnuExport", on); });
@@ -130,6 +128,9 @@ void DataZonePanels::BindMenus() {
   window_.SetCommand(QStringLiteral("mnuUndo"), [this] {
     if (window_.Mode() == kModeZone) zone_->Undo();
   });
+  window_.SetCommand(QStringLiteral("mnuRedo"), [this] {
+    if (window_.Mode() == kModeZone) zone_->Redo();
+  });
 }
 
 }  // namespace tlx::gui
@@ -149,6 +150,8 @@ void DataZonePanels::SaveScreenshots(const QString& directory) {
   }
   Settle(300);
   window_.grab().save(directory + QStringLiteral("/zone-editor.png"));
+  // The strokes were for the picture only: the program's map stays as it was.
+  for (std::size_t i = 0; i < std::size(strokes); ++i) zone_->Undo();
 
   const QString data = NewestDataFile(window_.GetProgram().settings.DataDir);
   if (!data.isEmpty() && data_->OpenDataFileForAnalysis(data.toStdString())) {

@@ -1,7 +1,10 @@
 #include "app/print/DataReport.h"
 
 #include "draw/SessionPicture.h"
+#include "buildinfo/BuildInfo.h"
 #include "common/Paths.h"
+#include "common/Sha256.h"
+#include "data/ResultsFile.h"
 #include "common/TimeText.h"
 #include "setup/Units.h"
 
@@ -86,7 +89,7 @@ void PrintTable(Page& page, const ResultsTable& table, std::int64_t session) {
 }  // namespace
 
 std::vector<std::string> ReportHeaderLines(const ReportContent& c) {
-  return {
+  std::vector<std::string> lines = {
       "Experiment filename : " + FileNamePart(c.dataPath),
       "Zone map filename : " + FileNamePart(c.mapFile),
       "Experiment start time : " + FormatIsoTime(c.start),
@@ -95,6 +98,11 @@ std::vector<std::string> ReportHeaderLines(const ReportContent& c) {
       "Distances are in : " + UnitName(c.unitsCode),
       "Times are in seconds.",
   };
+  for (std::string& line : AnalysisParameterLines(c.params)) lines.push_back(std::move(line));
+  const std::string sha = FileSha256Hex(c.dataPath);
+  lines.push_back("Data SHA-256 : " + (sha.empty() ? std::string("(the file cannot be read)") : sha));
+  lines.push_back("Analysed by : Tracelux-One " + VersionWithBuild());
+  return lines;
 }
 
 bool PrintDataReport(QPrinter& printer, const ReportContent& content) {

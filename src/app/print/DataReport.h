@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "data/Analysis.h"
 #include "data/DataFile.h"
 #include "data/ResultsTable.h"
 #include "draw/Pictures.h"
@@ -30,10 +31,13 @@ struct ReportContent {
   ColourTable colours;
   std::shared_ptr<const std::vector<PositionSample>> trace;
   ResultsTable table;
+  AnalysisParameters params;  // the parameters the table was analysed with
   std::shared_ptr<const draw::Picture> picture;  // a heatmap or timeline, printed after the table
 };
 
-// The report's text lines above the picture, in order.
+// The report's text lines above the picture, in order: the run, the parameters the table was
+// analysed with, and where the figures come from (the program's version and build, the data
+// file's SHA-256).
 std::vector<std::string> ReportHeaderLines(const ReportContent& content);
 
 // Prints the report and ends the document. False when the printer cannot be started.

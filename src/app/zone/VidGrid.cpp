@@ -1,5 +1,7 @@
 #include "app/zone/VidGrid.h"
 
+#include "zonemap/ZoneCharacters.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,12 +11,11 @@
 
 namespace tlx::gui {
 
-VidGrid::VidGrid(QWidget* parent) : QWidget(parent) {
+VidGrid::VidGrid(ZoneMapDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
   setObjectName(QStringLiteral("vgZoneGrid"));
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   setMinimumSize(cols * 8, rows * 8);
-  fill_.fill(0);
 }
 
 // The picture is the largest square cell of whole pixels of which 32 columns and 24 rows fit the
@@ -44,28 +45,10 @@ QRect VidGrid::CellRect(int row, int column) const {
   return QRect(PictureRect().topLeft() + QPoint(column * cell, row * cell), QSize(cell, cell));
 }
 
-void VidGrid::PutLetterInCell(int row, int column, int zone, std::int32_t colour) {
-  if (row < 0 || row >= rows || column < 0 || column >= cols) return;
-  const char letter = ZoneLetter(zone);
-  zones_.Set(row, column, letter);
-  std::int32_t paint = 0;
-  if (zone >= 1) paint = colour == -1 ? table_.Of(letter) : colour;
-  fill_[static_cast<std::size_t>(row * cols + column)] = paint;
+bool VidGrid::PutLetterInCell(int row, int column, int zone) {
+  if (!document_.Set(row, column, ZoneLetter(zone))) return false;
   update(CellRect(row, column));
-}
-
-void VidGrid::RedrawZones() {
-  for (int p = 0; p < kMapCells; ++p) {
-    const unsigned char c = static_cast<unsigned char>(zones_.cells[static_cast<std::size_t>(p)]);
-    PutLetterInCell(p / cols, p % cols, ZoneNumberOf(c), -1);
-  }
-  update();
-}
-
-void VidGrid::Clear() {
-  zones_ = ZoneMap();
-  fill_.fill(0);
-  update();
+  return true;
 }
 
 void VidGrid::paintEvent(QPaintEvent*) {
@@ -78,10 +61,10 @@ void VidGrid::paintEvent(QPaintEvent*) {
   painter.setPen(Qt::black);
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < cols; ++c) {
-      const char letter = zones_.At(r, c);
+      const char letter = GridZones().At(r, c);
       if (letter == ' ') continue;
       const QRect cell = CellRect(r, c);
-      painter.fillRect(cell, ToQColor(fill_[static_cast<std::size_t>(r * cols + c)]));
+      painter.fillRect(cell, ToQColor(table_.Of(letter)));
       painter.drawText(cell, Qt::AlignCenter, QString(QChar::fromLatin1(letter)));
     }
   }
@@ -92,33 +75,29 @@ void VidGrid::paintEvent(QPaintEvent*) {
   }
 }
 
-void VidGrid::ReportChange() {
-  if (zones_ == checked_) return;
-  checked_ = zones_;
-  emit ZonesChanged();
-}
-
 void VidGrid::PaintCell(QPoint cell) {
   const int zone = StrokeZone();
-  if (leftButton_ && zones_.At(cell.y(), cell.x()) == ZoneLetter(currentZone_)) return;
+  if (leftButton_ && GridZones().At(cell.y(), cell.x()) == ZoneLetter(currentZone_)) return;
+  bool changed = false;
   if (style_ == 1) {
-    for (int c = 0; c < cols; ++c) PutLetterInCell(cell.y(), c, zone, -1);
+    for (int c = 0; c < cols; ++c) changed |= PutLetterInCell(cell.y(), c, zone);
   } else if (style_ == 2) {
-    for (int r = 0; r < rows; ++r) PutLetterInCell(r, cell.x(), zone, -1);
+    for (int r = 0; r < rows; ++r) changed |= PutLetterInCell(r, cell.x(), zone);
   } else {
-    PutLetterInCell(cell.y(), cell.x(), zone, -1);
+    changed = PutLetterInCell(cell.y(), cell.x(), zone);
   }
-  ReportChange();
+  if (changed) emit ZonesChanged();
 }
 
 void VidGrid::FillRectangle(QPoint from, QPoint to) {
   const int zone = StrokeZone();
+  bool changed = false;
   for (int r = std::min(from.y(), to.y()); r <= std::max(from.y(), to.y()); ++r) {
     for (int c = std::min(from.x(), to.x()); c <= std::max(from.x(), to.x()); ++c) {
-      PutLetterInCell(r, c, zone, -1);
+      changed |= PutLetterInCell(r, c, zone);
     }
   }
-  ReportChange();
+  if (changed) emit ZonesChanged();
 }
 
 void VidGrid::mousePressEvent(QMouseEvent* event) {
@@ -126,7 +105,6 @@ void VidGrid::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton) return;
   buttonDown_ = true;
   leftButton_ = event->button() == Qt::LeftButton;
-  checked_ = zones_;
   const QPoint point = event->position().toPoint();
   startCell_ = CellAt(point);
   if (dragGrid_ == 1) {
@@ -163,6 +141,7 @@ void VidGrid::mouseReleaseEvent(QMouseEvent* event) {
   buttonDown_ = false;
   bandVisible_ = false;
   if (dragGrid_ == 1) FillRectangle(startCell_, CellAt(event->position().toPoint()));
+  document_.FinishStep();
   update();
   emit EditFinished();
 }
@@ -170,7 +149,12 @@ void VidGrid::mouseReleaseEvent(QMouseEvent* event) {
 void VidGrid::keyPressEvent(QKeyEvent* event) {
   const QString text = event->text();
   if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 127) {
-    currentZone_ = ZoneNumberOf(static_cast<unsigned char>(text[0].unicode()));
+    const char c = static_cast<char>(text[0].unicode());
+    if (c != ' ' && !IsAllowedZoneCharacter(c)) {
+      emit ZoneRefused(c);
+      return;
+    }
+    currentZone_ = ZoneNumberOf(static_cast<unsigned char>(c));
     emit ZoneTyped();
     return;
   }

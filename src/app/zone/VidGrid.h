@@ -1,16 +1,16 @@
-// The zone grid control (VIDGRID): the 24 x 32 cells of a zone map in their zone colours with
-// their letters, painted with the mouse (left paints, right erases) and told the zone by typed keys.
+// The zone grid control (VIDGRID): draws the zone map document's 24 x 32 cells in their zone
+// colours with their letters, paints strokes into the document with the mouse (left paints, right
+// erases; each stroke one undoable step) and is told the zone by typed keys.
 #pragma once
 
 #include "setup/Colours.h"
-#include "zonemap/ZoneMap.h"
+#include "zonemap/ZoneMapDocument.h"
 
 #include <QColor>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
 
 namespace tlx::gui {
@@ -21,21 +21,15 @@ class VidGrid : public QWidget {
   Q_OBJECT
 
  public:
-  explicit VidGrid(QWidget* parent = nullptr);
+  explicit VidGrid(ZoneMapDocument& document, QWidget* parent = nullptr);
 
   static constexpr int rows = kMapRows;
   static constexpr int cols = kMapColumns;
 
-  // The 768 characters. Setting takes the first 768 (blanks pad a shorter text) and does not
-  // redraw: RedrawZones does.
-  ZoneMap GridZones() const { return zones_; }
-  void SetGridZones(const ZoneMap& zones) { zones_ = zones; }
-  // Every cell drawn again from its character; a character that is not a zone becomes a blank.
-  void RedrawZones();
-  // Stores the zone's letter in the cell and fills it: black for zone 0, else `colour`, or the
-  // colour table's entry for the letter when colour is -1.
-  void PutLetterInCell(int row, int column, int zone, std::int32_t colour);
-  void Clear();
+  // The document's 768 characters, as drawn.
+  const ZoneMap& GridZones() const { return document_.Map(); }
+  // Every cell drawn again (after the document changed other than by a stroke, or the colours).
+  void RedrawZones() { update(); }
 
   std::int32_t Color(char c) const { return table_.Of(c); }
   void SetColor(char c, std::int32_t colour) { table_.entries[static_cast<unsigned char>(c)] = colour; }
@@ -64,7 +58,10 @@ class VidGrid : public QWidget {
   void CursorCellChanged(int column, int row);
   void ZoneTyped();
   void ZonesChanged();
+  // A stroke ended; what it painted is one step of the document's history.
   void EditFinished();
+  // A character that cannot be a zone (`,` `;` `"`) was typed; the zone painted is unchanged.
+  void ZoneRefused(char c);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -77,13 +74,12 @@ class VidGrid : public QWidget {
  private:
   int CellSize() const;
   int StrokeZone() const { return leftButton_ ? currentZone_ : 0; }
+  // Stores the zone's letter in the cell of the document; true when it changed.
+  bool PutLetterInCell(int row, int column, int zone);
   void PaintCell(QPoint cell);
   void FillRectangle(QPoint from, QPoint to);
-  void ReportChange();
 
-  ZoneMap zones_;
-  ZoneMap checked_;  // the text at the last ZonesChanged check
-  std::array<std::int32_t, kMapCells> fill_{};  // each cell's fill colour as last drawn
+  ZoneMapDocument& document_;
   ColourTable table_ = DefaultColourTable();
   bool enabled_ = true;
   int dragGrid_ = 0;

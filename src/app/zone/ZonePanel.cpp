@@ -8,6 +8,7 @@
 #include "zonemap/MapCommands.h"
 #include "zonemap/MapFile.h"
 #include "zonemap/MapOverlay.h"
+#include "zonemap/ZoneCharacters.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -40,7 +41,7 @@ ZonePanel::ZonePanel(Program& program, QWidget* parent) : QWidget(parent), progr
 }
 
 void ZonePanel::BuildControls() {
-  grid_ = new VidGrid(this);
+  grid_ = new VidGrid(program_.zoneEditor, this);
   txtZoneChar_ = new QLineEdit(this);
   txtZoneChar_->setObjectName(QStringLiteral("txtZoneChar"));
   txtZoneChar_->setMaxLength(1);
@@ -61,6 +62,10 @@ void ZonePanel::BuildControls() {
   }
   cmdUndo_ = new QPushButton(QStringLiteral("U&ndo"), this);
   cmdUndo_->setObjectName(QStringLiteral("cmdUndo"));
+  cmdUndo_->setToolTip(QStringLiteral("Undo the last edit (Ctrl+Z)"));
+  cmdRedo_ = new QPushButton(QStringLiteral("Re&do"), this);
+  cmdRedo_->setObjectName(QStringLiteral("cmdRedo"));
+  cmdRedo_->setToolTip(QStringLiteral("Redo the edit undone last (Ctrl+Shift+Z)"));
   cmdPrintZone_ = new QPushButton(QStringLiteral("&Print"), this);
   cmdPrintZone_->setObjectName(QStringLiteral("cmdPrintZone"));
   cmdExitZone_ = new QPushButton(QStringLiteral("E&xit"), this);
@@ -81,7 +86,8 @@ void ZonePanel::LayOut() {
     side->addWidget(buttons[i], 2 + i, 0);
     side->addWidget(lblCurrZoneL_[static_cast<std::size_t>(i)], 2 + i, 1);
   }
-  side->addWidget(cmdUndo_, 6, 0, 1, 2);
+  side->addWidget(cmdUndo_, 6, 0);
+  side->addWidget(cmdRedo_, 6, 1);
   side->addWidget(cmdPrintZone_, 7, 0, 1, 2);
   side->addWidget(lblCurPosCaption_, 8, 0, 1, 2);
   side->addWidget(lblCurPos_, 9, 0, 1, 2);
@@ -97,12 +103,14 @@ void ZonePanel::Connect() {
   connect(grid_, &VidGrid::CursorCellChanged, this, &ZonePanel::ShowCursorCell);
   connect(grid_, &VidGrid::ZoneTyped, this, &ZonePanel::OnZoneTyped);
   connect(grid_, &VidGrid::EditFinished, this, &ZonePanel::OnEditFinished);
+  connect(grid_, &VidGrid::ZoneRefused, this, &ZonePanel::RefuseZone);
   connect(txtZoneChar_, &QLineEdit::textChanged, this, &ZonePanel::OnZoneCharChanged);
   connect(cmdPencil_, &QToolButton::clicked, this, [this] { SetZoneTool(kToolPoint); });
   connect(cmdRect_, &QToolButton::clicked, this, [this] { SetZoneTool(kToolRectangle); });
   connect(cmdEraser_, &QToolButton::clicked, this, [this] { SetZoneTool(kToolEraser); });
   connect(cmdErase_, &QToolButton::clicked, this, &ZonePanel::ClearAndSend);
   connect(cmdUndo_, &QPushButton::clicked, this, &ZonePanel::Undo);
+  connect(cmdRedo_, &QPushButton::clicked, this, &ZonePanel::Redo);
   connect(cmdPrintZone_, &QPushButton::clicked, this, &ZonePanel::PrintClicked);
   connect(cmdExitZone_, &QPushButton::clicked, this, &ZonePanel::ExitRequested);
 }
@@ -119,28 +127,30 @@ void ZonePanel::Enter() {
   CommandSet& unit = program_.commands;
   unit.OverlayText(9, 10, "Redrawing ...");
   program_.answers.ShowStatus("Drawing Map", -1);
-  // The grid shows the program's map as it is now (loaded at start-up, or from a file since).
-  const ZoneMap grid = program_.currentMap;
-  grid_->SetGridZones(grid);
+  // The editor opens the program's map as it is now (loaded at start-up, or from a file since).
+  ZoneMapDocument& document = program_.zoneEditor;
+  document.Open(program_.currentMap);
   grid_->RedrawZones();
   unit.ClearOverlay();
-  const OverlayText whole = MapSpanOverlay(grid, WholeMapSpan());
+  const OverlayText whole = MapSpanOverlay(document.Map(), WholeMapSpan());
   unit.OverlayText(whole.column, whole.row, whole.text);
-  program_.mapLastSent = grid;
   program_.answers.ShowStatus("", -1);
   lblCurPosCaption_->setText(QStringLiteral("Cursor position\nX : Y"));
   SetZoneTool(kToolRectangle);
   txtZoneChar_->setText(QStringLiteral("A"));
   grid_->SetCurrentZone(ZoneNumber("A"));
-  undo_.Reset(grid);
-  emit UndoAvailable(false);
+  ShowDocument();
 }
 
-void ZonePanel::Leave() {
-  program_.currentMap = grid_->GridZones();
+bool ZonePanel::Leave() {
+  // The map drawn is the program's map whatever the answer: a run started from here (a leave
+  // that cannot be refused) uses it, and so does the next start.
+  program_.currentMap = program_.zoneEditor.Map();
   WriteMapFile(DefaultMapPath(program_.home), program_.currentMap);
+  if (!ConfirmLeaveZoneMap(program_.settings.ConfigDir, program_.zoneEditor, program_.answers)) return false;
   program_.commands.ClearOverlay();
   program_.commands.EndOverlay();
+  return true;
 }
 
 void ZonePanel::SetZoneTool(int tool) {
@@ -156,10 +166,10 @@ void ZonePanel::SetZoneTool(int tool) {
       grid_->SetCurrentZone(0);
       break;
     case kToolClear:
-      grid_->Clear();
-      // The snapshot is the cleared grid, so that undo steps back over the clear like any edit.
-      undo_.Push(grid_->GridZones());
-      emit UndoAvailable(undo_.CanUndo());
+      // One step of the history, so that undo steps back over the clear like any edit.
+      program_.zoneEditor.Replace(ZoneMap());
+      grid_->RedrawZones();
+      ShowHistory();
       // Clearing is a command, not a way of painting: the next stroke uses the tool shown.
       grid_->setFocus();
       return;
@@ -184,33 +194,47 @@ void ZonePanel::ClearAndSend() {
   SetZoneTool(kToolClear);
   program_.commands.ClearOverlay();
   program_.commands.EndOverlay();
-  program_.mapLastSent = ZoneMap();
+  program_.zoneEditor.MarkOverlayCleared();
 }
 
 void ZonePanel::SendMapChanges() {
-  const ZoneMap grid = grid_->GridZones();
-  const MapSpan span = ChangedSpan(grid, program_.mapLastSent);
+  ZoneMapDocument& document = program_.zoneEditor;
+  const MapSpan span = document.UnsentSpan();
   if (span.Empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const OverlayText text = MapSpanOverlay(grid, span);
+  const OverlayText text = MapSpanOverlay(document.Map(), span);
   program_.commands.OverlayText(text.column, text.row, text.text);
   QApplication::restoreOverrideCursor();
-  program_.mapLastSent = grid;
+  document.MarkSent();
+}
+
+void ZonePanel::ShowDocument() {
+  grid_->RedrawZones();
+  SendMapChanges();
+  ShowHistory();
+}
+
+void ZonePanel::ShowHistory() {
+  const ZoneMapDocument& document = program_.zoneEditor;
+  cmdUndo_->setEnabled(document.CanUndo());
+  cmdRedo_->setEnabled(document.CanRedo());
+  emit UndoAvailable(document.CanUndo());
+  emit RedoAvailable(document.CanRedo());
 }
 
 void ZonePanel::Undo() {
-  const std::optional<ZoneMap> previous = undo_.Undo();
-  if (!previous) return;
-  grid_->SetGridZones(*previous);
-  grid_->RedrawZones();
-  SendMapChanges();
-  emit UndoAvailable(undo_.CanUndo());
+  if (program_.zoneEditor.Undo()) ShowDocument();
 }
 
-void ZonePanel::OnEditFinished() {
-  undo_.Push(grid_->GridZones());
-  SendMapChanges();
-  emit UndoAvailable(undo_.CanUndo());
+void ZonePanel::Redo() {
+  if (program_.zoneEditor.Redo()) ShowDocument();
+}
+
+void ZonePanel::OnEditFinished() { ShowDocument(); }
+
+void ZonePanel::RefuseZone(char c) {
+  program_.answers.ShowMessage({"Zone Character", RefusedZoneCharacterText(c) + "\r\nChoose another character.",
+                                MsgIcon::Exclamation, MsgButtons::Ok});
 }
 
 void ZonePanel::ShowCursorCell(int column, int row) {
@@ -225,6 +249,14 @@ void ZonePanel::OnZoneTyped() {
 }
 
 void ZonePanel::OnZoneCharChanged(const QString& text) {
+  // A pasted character is refused like a typed one.
+  if (text.size() == 1 && text[0] != QChar(' ') && !IsAllowedZoneCharacter(text[0].toLatin1())) {
+    RefuseZone(text[0].toLatin1());
+    txtZoneChar_->blockSignals(true);
+    txtZoneChar_->setText(QString(QChar::fromLatin1(ZoneLetter(grid_->CurrentZone()))).trimmed());
+    txtZoneChar_->blockSignals(false);
+    return;
+  }
   if (tool_ == kToolEraser) SetZoneTool(kToolRectangle);
   if (text.trimmed().isEmpty()) grid_->SetCurrentZone(ZoneNumber(" "));
 }
@@ -233,6 +265,11 @@ bool ZonePanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == txtZoneChar_ && event->type() == QEvent::KeyPress) {
     const QString text = static_cast<QKeyEvent*>(event)->text();
     if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 127) {
+      const char c = static_cast<char>(text[0].unicode());
+      if (c != ' ' && !IsAllowedZoneCharacter(c)) {
+        RefuseZone(c);
+        return true;
+      }
       if (tool_ == kToolEraser) SetZoneTool(kToolRectangle);
       txtZoneChar_->clear();
       grid_->SetCurrentZone(ZoneNumberOf(static_cast<unsigned char>(text[0].unicode())));
@@ -251,21 +288,18 @@ bool ZonePanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool ZonePanel::LoadMapCommand() {
-  ZoneMaps maps{program_.currentMap, grid_->GridZones(), program_.mapLastSent};
   grid_->SetGridEnabled(false);
-  const bool loaded = tlx::LoadMapCommand(program_.settings.ConfigDir, maps, program_.answers);
-  if (loaded) {
-    program_.currentMap = maps.current;
-    grid_->SetGridZones(maps.grid);
-    grid_->RedrawZones();
-  }
+  const bool loaded = tlx::LoadMapCommand(program_.settings.ConfigDir, program_.zoneEditor, program_.answers);
   grid_->SetGridEnabled(true);
-  return loaded;
+  if (!loaded) return false;
+  // The loaded map is drawn at once; the unit gets it with the next edit, undo or redo.
+  grid_->RedrawZones();
+  ShowHistory();
+  return true;
 }
 
 bool ZonePanel::SaveMapCommand() {
-  const ZoneMaps maps{program_.currentMap, grid_->GridZones(), program_.mapLastSent};
-  return tlx::SaveMapCommand(program_.settings.ConfigDir, maps, program_.answers);
+  return tlx::SaveMapCommand(program_.settings.ConfigDir, program_.zoneEditor, program_.answers);
 }
 
 bool ZonePanel::PrintZone(QPrinter& printer) {

@@ -1,8 +1,7 @@
-// The "Setup Zone Map" panel (fraSetupZone): the zone grid, its tools, undo, print and the cursor
-// read-out; every finished edit goes to the unit at once as the span of cells that changed.
+// The "Setup Zone Map" panel (fraSetupZone): the zone grid, its tools, undo and redo, print and
+// the cursor read-out; every finished edit goes to the unit at once as the span of cells that
+// changed. The map, its history and what the unit holds are the program's zone map document.
 #pragma once
-
-#include "zonemap/ZoneUndo.h"
 
 #include <QWidget>
 
@@ -30,13 +29,13 @@ class ZonePanel : public QWidget {
  public:
   explicit ZonePanel(Program& program, QWidget* parent = nullptr);
 
-  // Entering the panel (after the main window has shown it): the grid takes the current map and
-  // the unit is sent all of it, the tool becomes the rectangle with zone "A", and the undo stack
-  // starts from that map.
+  // Entering the panel (after the main window has shown it): the document opens the current map
+  // with no history and the unit is sent all of it; the tool becomes the rectangle with zone "A".
   void Enter();
-  // Leaving: the grid becomes the current map, is saved as the default map, and the unit's
-  // overlay is cleared.
-  void Leave();
+  // Leaving (or closing the program): the map becomes the current map and is saved as the
+  // default map; with unsaved changes the user is asked whether to save it in a map file and may
+  // stay (false); otherwise the unit's overlay is cleared.
+  bool Leave();
 
   // Draw point, rectangle and eraser become the tool of the next stroke; Clear blanks the grid
   // and keeps that tool.
@@ -45,7 +44,7 @@ class ZonePanel : public QWidget {
   // Sends the span of cells in which the grid differs from what the unit holds.
   void SendMapChanges();
   void Undo();
-  bool CanUndo() const { return undo_.CanUndo(); }
+  void Redo();
   // The File menu's "&Load ..." and "&Save ..." while this panel is shown.
   bool LoadMapCommand();
   bool SaveMapCommand();
@@ -60,8 +59,9 @@ class ZonePanel : public QWidget {
   QLineEdit* ZoneCharBox() const { return txtZoneChar_; }
 
  signals:
-  // mnuUndo follows this: enabled while an edit can be undone.
+  // mnuUndo and mnuRedo follow these: enabled while an edit can be undone or redone.
   void UndoAvailable(bool available);
+  void RedoAvailable(bool available);
   void ExitRequested();
 
  protected:
@@ -77,6 +77,10 @@ class ZonePanel : public QWidget {
   void OnZoneCharChanged(const QString& text);
   void ClearAndSend();
   void ShowTool();
+  // The grid drawn again, the changes sent, and the undo and redo buttons and menu entries set.
+  void ShowDocument();
+  void ShowHistory();
+  void RefuseZone(char c);
 
   Program& program_;
   VidGrid* grid_;
@@ -87,13 +91,13 @@ class ZonePanel : public QWidget {
   QToolButton* cmdErase_;
   std::array<QLabel*, 4> lblCurrZoneL_{};
   QPushButton* cmdUndo_;
+  QPushButton* cmdRedo_;
   QPushButton* cmdPrintZone_;
   QPushButton* cmdExitZone_;
   QLabel* lblCurPosCaption_;
   QLabel* lblCurPos_;
   int tool_ = kToolRectangle;
   int dragMode_ = 1;
-  ZoneUndoStack undo_;
 };
 
 }  // namespace tlx::gui

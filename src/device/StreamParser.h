@@ -1,0 +1,85 @@
+// The unit's position stream as a pure parser: bytes in, samples out. It keeps the bytes it has
+// not decided yet for the next call, drops the pairs a new stream starts with, and notices and
+// repairs a pairing that slipped by a byte lost or added on the line.
+//
+// The pairing check, in full (the manual's Methods chapter says the same):
+//  - A pair is impossible when its Y is 192..254: the unit sends 0..191 for a tracked animal
+//    and 255 when it sees none.
+//  - A pair is a jump when it is a position more than kJump pixels (in X or in Y) from the last
+//    position handed on.
+//  - An impossible pair, or a jump, is decided once the kLookaheadBytes bytes from its first
+//    one are there. It is a slip when the kCheckPairs pairs read from its fourth byte on (three
+//    bytes later, leaving out the pair a stray byte broke) read better:
+//      impossible: none of them is impossible;
+//      jump: they are positions or lost samples, at least one a position, the first position
+//        within kJump of the last position and each within kJump of the one before, and they
+//        stray less, by more than kJump, from the last position than the kCheckPairs pairs
+//        after the jump as read now (distances summed; a lost sample counts kJump, an impossible
+//        pair 256). A jump right after a lost sample is never a slip, nor one that comes back to
+//        within kJump of one of the last kRecent positions lying more than kJump from the last
+//        one (a tracking fault ending).
+//  - A slip costs three bytes (a stray byte and the pair it broke, or the half of a pair whose
+//    other byte was lost and the pair after it) and gives one lost sample (X 0, Y 255), counted
+//    as lost to line noise; pairing goes on from the fourth byte.
+//  - A lost sample (Y 255, X anything) is never a jump and never impossible; it does not move the
+//    last position.
+#pragma once
+
+#include "common/PositionSample.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tlx {
+
+struct StreamSample {
+  PositionSample Sample;
+  bool LineNoise = false;  // a lost sample standing for a pair broken by line noise
+};
+
+struct ParseResult {
+  bool Skipped = false;  // a pair was dropped as one of a new stream's first pairs
+};
+
+class StreamParser {
+ public:
+  static constexpr int kJump = 8;  // pixels
+  static constexpr int kCheckPairs = 4;
+  static constexpr std::size_t kLookaheadBytes = 2 + 2 * kCheckPairs + 1;
+  static constexpr int kStartSkipPairs = 2;
+  // Positions handed on that a jump may come back to (a tracking fault ending) without a slip.
+  static constexpr std::size_t kRecent = 8;
+
+  // A new stream: pairing starts again from its own first byte, and its first `skipPairs`
+  // pairs are dropped. Held bytes and the last position belong to the old stream and go.
+  void Restart(int skipPairs);
+  // Appends every sample the bytes decide to `out`; keeps the rest for the next call.
+  ParseResult Feed(std::span<const std::uint8_t> bytes, std::vector<StreamSample>& out);
+
+  // Bytes held for the next call (a lone byte of a pair, or the bytes of an undecided pair).
+  std::size_t HeldBytes() const { return held_.size(); }
+  int SkipPairs() const { return skip_; }
+  std::int64_t Slips() const { return slips_; }
+
+ private:
+  bool IsSlip(std::size_t at) const;
+  bool JumpSlip(std::size_t at) const;
+  int Strays(std::size_t from) const;
+  bool Jumps(int x, int y) const;
+  bool ComesBack(int x, int y) const;
+  void Remember(int x, int y);
+
+  std::vector<std::uint8_t> held_;
+  int skip_ = 0;
+  bool hasPosition_ = false;
+  int lastX_ = 0, lastY_ = 0;
+  std::array<std::array<int, 2>, kRecent> recent_{};  // the last positions, oldest overwritten
+  std::size_t recentCount_ = 0;
+  bool lostSinceLast_ = false;  // a lost sample was handed on after the last position
+  std::int64_t slips_ = 0;
+};
+
+}  // namespace tlx
