@@ -308,8 +308,7 @@ void RunController::OnTimerExpt() {
 bool RunController::StartMonitoring() {
   TrackerLink& link = ctx_.commands.Link();
   if (!link.PortOpen()) {
-    ctx_.answers.ShowMessage({"Port Error", "The Port is
-not open.", MsgIcon::Critical,
+    ctx_.answers.ShowMessage({"Port Error", "The Port is\r\nnot open.", MsgIcon::Critical,
                               MsgButtons::Ok});
     return false;
   }

@@ -169,8 +169,7 @@ void SanitiseParameters(ExperimentParameters& r) {
   // A name holding a line break could not be written back as one line of a setup file. A name in
   // a folder that cannot be reached just now (a drive not mounted) is kept: the run's start
   // names it and the reason rather than recording nothing.
-  if (r.DataFile.find_first_of("
-") != std::string::npos) r.DataFile.clear();
+  if (r.DataFile.find_first_of("\r\n") != std::string::npos) r.DataFile.clear();
   r.SessionLength = RecordableSessionLength(r.SessionLength);
   r.NumberOfSessions = ClampLong(r.NumberOfSessions, 1, 65535);
   r.InitialDelay = ClampLong(r.InitialDelay, 0, 86399);
