@@ -139,11 +139,16 @@ SignalBridge::SignalBridge(MainWindow& window, QObject* parent) : QObject(parent
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // a closed terminal or a logout ends a run as SIGTERM does
+  // A display connection that breaks is noticed by the windowing system, which then exits (see
+  // main); writing to it must not kill the process first.
+  signal(SIGPIPE, SIG_IGN);
 }
 
 SignalBridge::~SignalBridge() {
   signal(SIGINT, SIG_DFL);
   signal(SIGTERM, SIG_DFL);
+  signal(SIGHUP, SIG_DFL);
   gSignalFd = -1;
   for (int fd : fds_)
     if (fd >= 0) ::close(fd);

@@ -41,7 +41,7 @@ bool ParseOptions(const QStringList& arguments, AppOptions& options);
 // above it, or the Markdown sources of the source tree.
 std::string FindManual(const QString& executableDir);
 
-// SIGINT and SIGTERM end the program through the window's unattended shutdown.
+// SIGINT, SIGTERM and SIGHUP end the program through the window's unattended shutdown.
 class SignalBridge : public QObject {
   Q_OBJECT
 

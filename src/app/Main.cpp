@@ -17,7 +17,20 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
+
+namespace {
+
+// The windowing system ends the process with exit() when the display goes away (a logout, the
+// X server gone): a run under way still ends with its files written, from an exit handler.
+std::function<void()>* gEndAtExit = nullptr;
+void EndAtExit() {
+  if (gEndAtExit) (*gEndAtExit)();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QElapsedTimer started;
@@ -94,7 +107,11 @@ int main(int argc, char* argv[]) {
       tlx::gui::RunScreenshotTour(window, options.screenshots);
     }
   });
+  std::function<void()> endAtExit = [&window] { window.ShutdownUnattended(); };
+  gEndAtExit = &endAtExit;
+  std::atexit(EndAtExit);
   const int code = QApplication::exec();
+  gEndAtExit = nullptr;
   window.Shutdown();
   return code;
 }

@@ -8,6 +8,7 @@
 #include "common/FileChecks.h"
 #include "common/HomeLock.h"
 #include "common/Paths.h"
+#include "common/RecordingLock.h"
 #include "run/RunFiles.h"
 #include "setup/ProgramSettingsFile.h"
 #include "setup/SetupFile.h"
@@ -51,8 +52,6 @@ ExperimentParameters LoadSetup(const RunOptions& o) {
   if (!o.dataFile.empty()) {
     p.DataFile = AbsolutePath(o.dataFile);
     p.SaveData = true;
-    if (!CanCreateFile(p.DataFile))
-      throw CliFailure("The data file " + p.DataFile + " cannot be created.");
   }
   if (!p.SaveData || p.DataFile.empty())
     throw CliFailure("The setup file " + path + " names no data file to record into; give --data-file.");
@@ -65,7 +64,7 @@ ExperimentParameters LoadSetup(const RunOptions& o) {
 void RefuseRecovered(const std::vector<RecoveryReport>& reports, const std::string& dataFile) {
   const std::string dataPath = RunDataPath(dataFile);
   for (const RecoveryReport& r : reports) {
-    if (r.DataFile != dataPath) continue;
+    if (!SameRecording(r.DataFile, dataPath)) continue;
     throw CliFailure("The data file " + dataPath +
                      (r.Result == RecoveryResult::Recovered
                           ? " was just recovered from an interrupted run"
@@ -84,7 +83,16 @@ void RunCommand(const RunOptions& o) {
   if (lock.Acquire(h.home) != HomeLock::Result::Locked) throw CliFailure(lock.RefusalText(h.home));
   const std::vector<RecoveryReport> recovered = RecoverInterruptedRuns(h.home);
   h.parameters = LoadSetup(o);
+  // A data file another program records (whatever its home) is refused first; the run takes
+  // the lock for good before it touches the unit.
+  {
+    RecordingLock probe;
+    if (probe.Acquire(h.parameters.DataFile) != RecordingLock::Result::Locked)
+      throw CliFailure(probe.RefusalText());
+  }
   RefuseRecovered(recovered, h.parameters.DataFile);
+  if (const std::int64_t samples = UnrecoveredSamples(h.parameters.DataFile); samples > 0)
+    throw CliFailure(UnrecoveredRecordingText(h.parameters.DataFile, samples));
   if (DataFileIsUsed(h.parameters.DataFile) && !o.yes)
     throw CliFailure("The data file " + RunDataPath(h.parameters.DataFile) +
                      " has already been used by an earlier run; give --yes to overwrite it.");

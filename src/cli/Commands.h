@@ -30,6 +30,7 @@ void RegisterMapCommands(CLI::App& app);      // map show, map import
 void RegisterAnalyzeCommands(CLI::App& app);  // analyze, export-samples, info
 void RegisterSimCommands(CLI::App& app);      // sim --pty
 void RegisterRunCommands(CLI::App& app);      // run
+void RegisterRecoverCommand(CLI::App& app);   // recover: a raw file by hand, with a setup
 void RegisterDemoCommand(CLI::App& app);      // demo: a short headless run on the simulated unit
 void RegisterPlotCommand(CLI::App& app);      // plot: pictures of a data file (with the drawing library)
 

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   tlx::cli::RegisterAnalyzeCommands(app);
   tlx::cli::RegisterSimCommands(app);
   tlx::cli::RegisterRunCommands(app);
+  tlx::cli::RegisterRecoverCommand(app);
   tlx::cli::RegisterDemoCommand(app);
 #ifdef TLX_WITH_DRAW
   tlx::cli::RegisterPlotCommand(app);

@@ -37,18 +37,8 @@ std::int64_t RunLimitMs(const Program& program) {
   return (wait + static_cast<std::int64_t>(p.SessionLength) * p.NumberOfSessions) * 1000 + kSlackMs;
 }
 
-// The last message the run showed with this caption, on one line; empty when none was shown.
-std::string LastMessage(const ScriptedAnswers& answers, const std::string& caption) {
-  std::string text;
-  for (const MessageRequest& m : answers.Messages())
-    if (m.caption == caption) text = m.text;
-  std::string line;
-  for (char c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
-    if (c != ' ' || (!line.empty() && line.back() != ' ')) line.push_back(c);
-  }
-  return line;
-}
+constexpr const char* kNothingRecorded =
+    "The run was stopped before it started; nothing was recorded.";
 
 std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
@@ -74,14 +64,15 @@ RunProgress ProgressOf(const Program& program, RunController& run, const std::st
   return progress;
 }
 
-// SIGINT and SIGTERM become readable events, so a real-time run can be stopped cleanly (its data
-// file written) without a signal handler.
+// SIGINT, SIGTERM and SIGHUP (a closed terminal, a logout) become readable events, so a real-time
+// run can be stopped cleanly (its data file written) without a signal handler.
 class StopSignals {
  public:
   StopSignals() {
     sigemptyset(&set_);
     sigaddset(&set_, SIGINT);
     sigaddset(&set_, SIGTERM);
+    sigaddset(&set_, SIGHUP);
     if (sigprocmask(SIG_BLOCK, &set_, &old_) == 0) fd_ = signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
   }
   ~StopSignals() {
@@ -113,14 +104,21 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   NormaliseSampleRate(program.parameters, program.settings.VideoType);
   if (o.map) program.currentMap = *o.map;
 
+  RunController& run = program.run;
+  // Another program recording the data file, whatever its home, refuses this run before the
+  // unit is touched.
+  if (!run.ClaimRecording()) throw CliFailure(run.Outcome().CannotStart);
   if (!program.BringUpUnit()) {
     const std::string why = program.commands.OpenFailureText(program.settings.ComPort);
     throw CliFailure(why.empty() ? "The unit on " + unitName + " is not responding." : why);
   }
+  if (interrupted()) throw CliFailure(kNothingRecorded, kExitEndedEarly);
   program.AskTimeOfDayStart();
-  RunController& run = program.run;
   run.SetPortName([&unitName] { return unitName; });  // a silent unit stops the run by itself
-  if (!run.RunMenu()) throw CliFailure("The run could not be started.");
+  if (!run.RunMenu()) {
+    const std::string why = run.Outcome().CannotStart;
+    throw CliFailure(why.empty() ? "The run could not be started." : why);
+  }
   run.StartButton();
 
   bool stoppedByUser = false;
@@ -140,7 +138,8 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   const bool stalled = run.StoppedForSilence();
   if (!ended || stoppedByUser) run.ConfirmStop();
 
-  const RunFilesOutcome& files = run.LastRunFiles();
+  const RunOutcome& outcome = run.Outcome();
+  const RunFilesOutcome& files = outcome.Files;
   result.finished = run.State().Finished;
   result.stopped = run.State().Stopped;
   result.missedSamples = run.State().MissedSamples;
@@ -154,13 +153,17 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   const bool recordingFailed = run.Recorder().Failed();
   program.Shutdown(false);
 
-  if (!result.finished && !result.stopped) {
-    const std::string why = LastMessage(answers, "Cannot Start Experiment");
-    throw CliFailure(why.empty() ? "The run could not be started." : why);
-  }
+  if (outcome.Ending == RunEnding::CannotStart) throw CliFailure(outcome.CannotStart);
+  if (outcome.Reached != RunPhase::Running) throw CliFailure(kNothingRecorded, kExitEndedEarly);
   if (!files.DataWritten)
     throw CliFailure(Joined(files.Failures) + " The recorded samples are kept in " +
                      files.RawPath + ".");
+  if (outcome.Shortfall())
+    throw CliFailure("The data file " + files.DataPath + " holds " +
+                     std::to_string(std::max<std::int64_t>(outcome.SamplesInFile, 0)) + " of the " +
+                     std::to_string(outcome.SamplesCounted) +
+                     " samples the run counted; its raw file was changed or removed during the "
+                     "run.");
   if (!files.Complete())
     throw CliFailure(Joined(files.Failures) + " The data file " + files.DataPath + " is kept.");
   const std::string howFar = std::to_string(result.samples) + " of " +

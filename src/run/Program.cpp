@@ -2,7 +2,9 @@
 
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "common/RecordingLock.h"
 #include "run/RunJournal.h"
+#include "run/RunTexts.h"
 #include "setup/ProgramSettingsFile.h"
 #include "setup/SetupFile.h"
 #include "zonemap/MapFile.h"
@@ -66,7 +68,20 @@ void Program::LoadFiles() {
   display.SetDrawTrace(settings.DrawTrace);
 }
 
-std::vector<RecoveryReport> Program::OfferRecovery() { return OfferRunRecoveries(home, answers); }
+std::vector<RecoveryReport> Program::OfferRecovery() {
+  std::vector<RecoveryReport> reports = OfferRunRecoveries(home, answers);
+  // The setup's own data file beside a raw file that no journal recovered (nobody records it
+  // now): said at every start, as it is never recorded over.
+  const std::string& dataFile = parameters.DataFile;
+  RecordingLock probe;
+  if (parameters.SaveData && !dataFile.empty() && UnrecoveredSamples(dataFile) > 0 &&
+      probe.Acquire(dataFile) == RecordingLock::Result::Locked) {
+    probe.Release();
+    answers.ShowMessage(
+        RecoveryKeptMessage(UnrecoveredRecordingText(dataFile, UnrecoveredSamples(dataFile))));
+  }
+  return reports;
+}
 
 bool Program::BringUpUnit() {
   const bool responding = commands.ResetAndInitialize(settings.ComPort);

@@ -3,6 +3,7 @@
 #include "common/FileChecks.h"
 #include "common/Numbers.h"
 #include "run/RunJournal.h"
+#include "run/RunRecovery.h"
 #include "run/RunTexts.h"
 #include "setup/ParameterRules.h"
 
@@ -54,6 +55,8 @@ void RunController::RefreshLabels() { ctx_.display.RefreshLabels(state_, ctx_.pa
 // --- Checks ---------------------------------------------------------------------------------------
 
 CheckResult RunController::OverwriteCheck() {
+  // The recording is claimed first: a raw file another program is filling is not left over.
+  if (!ClaimRecording() || !NoUnrecoveredRecording()) return CheckResult::Cancel;
   if (DataFileIsUsed(ctx_.parameters.DataFile) && !state_.StartConfirmed) {
     if (ctx_.answers.ShowMessage(OverwriteUsedQuestion(ctx_.parameters.DataFile)) != MsgAnswer::Ok)
       return CheckResult::Cancel;
@@ -106,8 +109,31 @@ bool RunController::ChooseOutputFile() {
 
 // --- User commands --------------------------------------------------------------------------------
 
+bool RunController::ClaimRecording() {
+  if (!Recording() || recordingLock_.Holds(ctx_.parameters.DataFile)) return true;
+  std::string tooLong;
+  if (const int error = CheckRunNames(ctx_.parameters.DataFile, tooLong); error != 0)
+    return CannotStart(tooLong, error);
+  if (recordingLock_.Acquire(ctx_.parameters.DataFile) == RecordingLock::Result::Locked) return true;
+  const std::string line = recordingLock_.RefusalText();
+  if (recordingLock_.Error() != 0)
+    return CannotStart(RunDataPath(ctx_.parameters.DataFile), recordingLock_.Error());
+  return CannotStart(line, RunRefusedMessage(line));
+}
+
+// A raw file with samples that no finished data file holds is never recorded over.
+bool RunController::NoUnrecoveredRecording() {
+  if (!Recording()) return true;
+  const std::int64_t samples = UnrecoveredSamples(ctx_.parameters.DataFile);
+  if (samples == 0) return true;
+  const std::string line = UnrecoveredRecordingText(ctx_.parameters.DataFile, samples);
+  return CannotStart(line, RunRefusedMessage(line));
+}
+
 bool RunController::RunMenu() {
   if (ctx_.display.Panel() == DisplayPanel::Run) return false;
+  // A data file another program records is refused before the unit is touched.
+  if (!ClaimRecording()) return false;
   if (!ctx_.commands.State().UnitResponding)
     ctx_.commands.ResetAndInitialize(ctx_.settings.ComPort);
   if (OverwriteCheck() != CheckResult::True) return false;
@@ -148,6 +174,8 @@ void RunController::StartButton() {
     }
   }
   state_.Armed = true;
+  outcome_ = RunOutcome{};
+  outcome_.Reached = RunPhase::Armed;
   RefreshLabels();
   // While the delay counts down the run panel is in charge, as it is once the run goes.
   ctx_.view.SetMenus(false);
@@ -169,9 +197,9 @@ void RunController::ExitButton() {
     StopButton();
     return;
   }
-  // Entering the panel opened the raw file for a run that never started; nothing is recorded
-  // into it now, so it is closed rather than held open.
+  // The run panel is left without a run: the recording claimed for it is let go.
   recorder_.Close();
+  recordingLock_.Release();
   ctx_.decoder.State().RawRecording = false;
   ctx_.commands.ClearOverlay();
   ctx_.commands.EndOverlay();
@@ -187,6 +215,7 @@ bool RunController::CloseRequest() {
 void RunController::ConfirmStop() {
   if (!IsRunBusy()) return;
   state_.Stopped = true;
+  outcome_.Ending = RunEnding::StoppedByUser;
   if (!RunEnd()) {
     ReturnHome();
     CloseStatusWindow();
@@ -291,11 +320,9 @@ bool RunController::StartMonitoring() {
   return decoder.RawRecording;
 }
 
-bool RunController::OpenRecordedSampleFile() {
-  if (!Recording() || state_.Running) return recorder_.IsOpen();
-  recordingFailed_ = false;
-  return recorder_.Open(RunRawPath(ctx_.parameters.DataFile));
-}
+// The raw file is created when the run starts (BeginRecording), not when the stream starts
+// before it: a run panel left without a run leaves no empty raw file behind.
+bool RunController::OpenRecordedSampleFile() { return state_.Running && recorder_.IsOpen(); }
 
 std::int64_t RunController::PlannedSamples() const {
   const ExperimentParameters& p = ctx_.parameters;
@@ -307,6 +334,7 @@ std::int64_t RunController::PlannedSamples() const {
 bool RunController::BeginRecording() {
   recordingFailed_ = false;
   if (!Recording()) return true;
+  if (!ClaimRecording() || !NoUnrecoveredRecording()) return false;
   const std::string raw = RunRawPath(ctx_.parameters.DataFile);
   if (!recorder_.Open(raw)) return CannotStart(raw, recorder_.OpenError());
   errno = 0;
@@ -320,6 +348,16 @@ bool RunController::BeginRecording() {
 }
 
 bool RunController::CannotStart(const std::string& file, int error) {
+  const MessageRequest message = RunCannotStartMessage(file, SystemReasonText(error));
+  return CannotStart("The file " + file + " cannot be created: " + SystemReasonText(error) + ".",
+                     message);
+}
+
+bool RunController::CannotStart(const std::string& line, const MessageRequest& message) {
+  recordingLock_.Release();
+  outcome_ = RunOutcome{};
+  outcome_.Ending = RunEnding::CannotStart;
+  outcome_.CannotStart = line;
   state_.Armed = false;
   state_.StartConfirmed = false;
   state_.DelayRemaining = 0;
@@ -327,7 +365,7 @@ bool RunController::CannotStart(const std::string& file, int error) {
   ctx_.display.ShowReadyText(true);
   RefreshLabels();
   ctx_.view.SetMenus(true);
-  ctx_.answers.ShowMessage(RunCannotStartMessage(file, SystemReasonText(error)));
+  ctx_.answers.ShowMessage(message);
   return false;
 }
 
@@ -349,7 +387,10 @@ void RunController::RunStart() {
   if (p.SampleRate < 1) p.SampleRate = 1;
   ctx_.decoder.State().LastSample = PositionSample{255, 255};
   state_.StartTime = ctx_.clock.Now();
+  outcome_ = RunOutcome{};
+  outcome_.Reached = RunPhase::Armed;
   if (!BeginRecording()) return;
+  outcome_.Reached = RunPhase::Running;
   if (p.SampleRate < 25) {
     const int interval = p.SampleRate == 1 ? 1000 : 200;
     ctx_.decoder.State().RawRecording = recorder_.IsOpen();
@@ -410,6 +451,7 @@ void RunController::UpdateLiveDisplay(const PositionSample& sample) {
 
 void RunController::FinishRun() {
   state_.Finished = true;
+  outcome_.Ending = RunEnding::LastSession;
   // The run has finished only when every file of it was written; otherwise the user was told
   // which file was not.
   if (!RunEnd()) {
@@ -425,10 +467,12 @@ void RunController::StopForRecordingFailure() {
   if (recordingFailed_ || !state_.Running) return;
   recordingFailed_ = true;
   state_.Stopped = true;
+  outcome_.Ending = RunEnding::RecordingFailed;
   const std::int64_t written = recorder_.SamplesWritten();
   RunEnd();
   ctx_.answers.ShowMessage(RecordingFailedMessage(
-      recorder_.Path(), lastFiles_.DataWritten ? lastFiles_.Samples : written, PlannedSamples()));
+      recorder_.Path(), outcome_.Files.DataWritten ? outcome_.Files.Samples : written,
+      PlannedSamples()));
   ReturnHome();
 }
 
@@ -441,6 +485,7 @@ bool RunController::UnitFellSilent() {
 void RunController::StopForSilence() {
   stoppedForSilence_ = true;
   state_.Stopped = true;
+  outcome_.Ending = RunEnding::UnitSilent;
   RunEnd();
   const std::string port =
       portName_ ? portName_() : "COM" + std::to_string(ctx_.settings.ComPort);
@@ -453,7 +498,11 @@ bool RunController::RunEnd() {
   ending_ = true;
   const bool wasRunning = state_.Running;
   const bool recorded = recorder_.IsOpen() && wasRunning;
+  outcome_.SamplesCounted = samplesCounted_;
   recorder_.Close();
+  // A recording that failed (disk full) has told the user how many samples reached the file;
+  // those are what the data file must hold.
+  if (recordingFailed_) outcome_.SamplesCounted = recorder_.SamplesWritten();
   ctx_.decoder.State().RawRecording = false;
   state_.Armed = state_.Running = state_.StartConfirmed = false;
   ctx_.commands.StopStream();
@@ -466,19 +515,25 @@ bool RunController::RunEnd() {
   if (recorded) {
     RunFilesRequest request{ctx_.parameters.DataFile, state_.StartTime, ctx_.parameters,
                             ctx_.settings.VideoType, ctx_.currentMap};
-    lastFiles_ = WriteRunFiles(request, &ctx_.answers);
-    written = lastFiles_.Complete();
+    RunFilesOutcome& files = outcome_.Files;
+    files = WriteRunFiles(request, &ctx_.answers);
+    // Read back: the run has its files only when the data file holds every counted sample.
+    if (files.DataWritten) outcome_.SamplesInFile = SamplesInDataFile(files.DataPath);
+    written = outcome_.Verified();
     // Whatever is missing stays to be completed at the next start (the raw file, or the data
     // file's map and results, with the journal), and the user is told rather than shown a
-    // plain finish.
-    if (written) {
-      RemoveJournal();
-    } else if (!lastFiles_.DataWritten) {
-      ctx_.answers.ShowMessage(DataFileNotWrittenMessage(request.DataFile, lastFiles_.Failures));
-    } else {
-      ctx_.answers.ShowMessage(RunFilesNotWrittenMessage(lastFiles_.DataPath, lastFiles_.Failures));
+    // plain finish. A data file short of samples has nothing left to recover from.
+    if (written || outcome_.Shortfall()) RemoveJournal();
+    if (!files.DataWritten) {
+      ctx_.answers.ShowMessage(DataFileNotWrittenMessage(request.DataFile, files.Failures));
+    } else if (outcome_.Shortfall()) {
+      ctx_.answers.ShowMessage(
+          DataFileShortMessage(files.DataPath, outcome_.SamplesInFile, samplesCounted_));
+    } else if (!written) {
+      ctx_.answers.ShowMessage(RunFilesNotWrittenMessage(files.DataPath, files.Failures));
     }
   }
+  recordingLock_.Release();
   RefreshLabels();
   state_.RunDisplayActive = false;
   ctx_.view.SetMenus(true);

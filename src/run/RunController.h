@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "common/RecordingLock.h"
 #include "common/UserAnswers.h"
 #include "device/CommandSet.h"
 #include "device/StreamDecoder.h"
@@ -39,6 +40,28 @@ struct RunContext {
 
 enum class CheckResult { True, False, Cancel };
 
+// How far the last run got: never started, waited for its delay only, or recorded.
+enum class RunPhase { Idle, Armed, Running };
+// Why the last run ended.
+enum class RunEnding { None, LastSession, StoppedByUser, UnitSilent, RecordingFailed, CannotStart };
+
+// What the last run came to, read by every front end (never a message's text).
+struct RunOutcome {
+  RunPhase Reached = RunPhase::Idle;
+  RunEnding Ending = RunEnding::None;
+  // Why the run could not start, as one line naming the file and the system's reason (or the
+  // process that records the data file).
+  std::string CannotStart;
+  RunFilesOutcome Files;           // what the run end wrote (paths set, nothing written: none)
+  std::int64_t SamplesCounted = 0;
+  // Samples found in the data file when it was read back after writing; -1: not read.
+  std::int64_t SamplesInFile = -1;
+  // The run recorded, every file was written and the data file holds every counted sample.
+  bool Verified() const { return Files.Complete() && SamplesInFile == SamplesCounted; }
+  // The data file was written but holds fewer samples than the run counted.
+  bool Shortfall() const { return Files.DataWritten && SamplesInFile != SamplesCounted; }
+};
+
 class RunController : public RunSampleSink, public SampleDisplay {
  public:
   static constexpr int kTimer1Ms = 55;
@@ -70,6 +93,11 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // OK in the stop window's confirm form.
   void ConfirmStop();
 
+  // Takes the lock of the recording into the current data file (kept while it is held). False
+  // when another process records it or the lock file cannot be created: the user has been told
+  // and the outcome says why. True when nothing is to be recorded.
+  bool ClaimRecording();
+
   // --- Checks ---------------------------------------------------------------------------------
   CheckResult OverwriteCheck();
   bool StartChecks(bool timeOfDayForm);
@@ -93,7 +121,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   bool StoppedForSilence() const { return stoppedForSilence_; }
 
   // What the last run end wrote (empty before the first).
-  const RunFilesOutcome& LastRunFiles() const { return lastFiles_; }
+  const RunFilesOutcome& LastRunFiles() const { return outcome_.Files; }
+  const RunOutcome& Outcome() const { return outcome_; }
   // Samples a whole run records: every second of every session.
   std::int64_t PlannedSamples() const;
   // Samples handed to the run accounting since the run started.
@@ -110,6 +139,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   void RunStart();
   bool BeginRecording();
   bool CannotStart(const std::string& file, int error);
+  bool CannotStart(const std::string& line, const MessageRequest& message);
+  bool NoUnrecoveredRecording();
   // False when a file of the run could not be written (the user has been told).
   bool RunEnd();
   void FinishRun();
@@ -132,7 +163,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   RunContext ctx_;
   RunState state_;
   RawRecorder recorder_;
-  RunFilesOutcome lastFiles_;
+  RunOutcome outcome_;
+  RecordingLock recordingLock_;
   std::string journalPath_;
   Clock::TimerId timer1_ = 0;
   std::optional<Clock::TimerId> timerExpt_;

@@ -2,14 +2,17 @@
 
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "common/RecordingLock.h"
 #include "data/Analysis.h"
 #include "data/DataFile.h"
 #include "data/ResultsFile.h"
 #include "zonemap/MapFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -73,6 +76,39 @@ std::string NotWritten(const std::string& what, const std::string& path, int err
 
 std::string SystemReasonText(int error) {
   return error != 0 ? std::strerror(error) : "unknown reason";
+}
+
+std::int64_t SamplesInDataFile(const std::string& dataPath) {
+  std::ifstream in(dataPath, std::ios::binary);
+  unsigned char magic[2] = {};
+  if (!in.read(reinterpret_cast<char*>(magic), sizeof magic) || magic[0] != 0xFD || magic[1] != 0xAA)
+    return -1;
+  in.seekg(0, std::ios::end);
+  const std::int64_t bytes = static_cast<std::int64_t>(in.tellg());
+  if (bytes < static_cast<std::int64_t>(kDataHeaderSize)) return -1;
+  return (bytes - static_cast<std::int64_t>(kDataHeaderSize)) / 2;
+}
+
+int CheckRunNames(const std::string& dataFile, std::string& name) {
+  // The longest temporary name a writer makes: ".tmp~<process id>-<16 hex digits>".
+  const std::string temporary = ".tmp~4194304-0123456789abcdef";
+  const std::string folder = std::filesystem::path(dataFile).parent_path().string();
+  long nameMax = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  if (nameMax <= 0) nameMax = 255;
+  for (const char* extension : {"DAT", "RAW", "MAP", "PRN"}) {
+    const std::string path = ChangeExtension(dataFile, extension);
+    const std::string longest = path + (std::string(extension) == "RAW" ? "" : temporary);
+    if (static_cast<long>(FileNamePart(longest).size()) > nameMax || longest.size() >= PATH_MAX) {
+      name = longest;
+      return ENAMETOOLONG;
+    }
+  }
+  const std::string lock = RecordingLockPath(dataFile);
+  if (static_cast<long>(FileNamePart(lock).size()) > nameMax) {
+    name = lock;
+    return ENAMETOOLONG;
+  }
+  return 0;
 }
 
 std::string RunDataPath(const std::string& dataFile) { return ChangeExtension(dataFile, "DAT"); }

@@ -46,6 +46,14 @@ void WriteMapAndResults(const RunFilesRequest& request, RunFilesOutcome& out, Us
 // The paths of every file of the run, nothing written yet.
 RunFilesOutcome PlannedRunFiles(const std::string& dataFile);
 
+// The samples of a data file read back from the disk: -1 when it is not a data file.
+std::int64_t SamplesInDataFile(const std::string& dataPath);
+
+// Every name the run into this data file will write (its files, their temporary names, its lock
+// file) checked against the file system's limits before the run starts: 0 when all fit, else
+// ENAMETOOLONG with `name` set to the first that does not.
+int CheckRunNames(const std::string& dataFile, std::string& name);
+
 // The system's text for an errno value ("unknown reason" for 0).
 std::string SystemReasonText(int error);
 

@@ -112,6 +112,27 @@ MessageRequest RunCannotStartMessage(const std::string& file, const std::string&
                  MsgIcon::Critical, MsgButtons::Ok);
 }
 
+MessageRequest RunRefusedMessage(const std::string& line) {
+  return Request("Cannot Start Experiment",
+                 line + kCrLf + kCrLf + "The experiment has not been started.", MsgIcon::Critical,
+                 MsgButtons::Ok);
+}
+
+MessageRequest DataFileShortMessage(const std::string& dataFile, std::int64_t inFile,
+                                    std::int64_t counted) {
+  return Request("Data File Error",
+                 "The data file " + Quote(FileNamePart(dataFile)) + kCrLf + "holds " +
+                     std::to_string(inFile) + " of the " + std::to_string(counted) + kCrLf +
+                     "samples the run counted" + kCrLf +
+                     "(its raw file was changed or removed during the run)." + kCrLf + kCrLf +
+                     "The experiment has not finished.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
+MessageRequest RecoveryKeptMessage(const std::string& line) {
+  return Request("Recover Experiment Data", line, MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
 MessageRequest RecoveryQuestion(const std::string& dataFile) {
   return Request("Recover Experiment Data",
                  "The experiment recording to " + Quote(FileNamePart(dataFile)) + kCrLf +

@@ -36,10 +36,17 @@ MessageRequest RunFilesNotWrittenMessage(const std::string& dataFile,
                                          const std::vector<std::string>& failures);
 // The raw file or the journal of a run cannot be created: the run does not start.
 MessageRequest RunCannotStartMessage(const std::string& file, const std::string& reason);
+// Another process records the data file (the line names it and the process).
+MessageRequest RunRefusedMessage(const std::string& line);
+// The data file was read back after writing and holds fewer samples than the run counted.
+MessageRequest DataFileShortMessage(const std::string& dataFile, std::int64_t inFile,
+                                    std::int64_t counted);
 // The offer to turn the recording of an interrupted run into a data file.
 MessageRequest RecoveryQuestion(const std::string& dataFile);
 // The result of a recovery.
 MessageRequest RecoveryDoneMessage(const std::string& dataFile, std::int64_t samples);
+// A journal kept for a later start, or an older one removed (the line says which and why).
+MessageRequest RecoveryKeptMessage(const std::string& line);
 MessageRequest RecoveryFailedMessage(const std::string& dataFile,
                                      const std::vector<std::string>& failures);
 

@@ -166,9 +166,10 @@ bool WriteSetupFile(const std::string& path, const ExperimentParameters& record)
 }
 
 void SanitiseParameters(ExperimentParameters& r) {
-  // A name holding a line break could not be written back as one line of a setup file.
-  const bool oneLine = r.DataFile.find_first_of("\r\n") == std::string::npos;
-  if (!oneLine || !CanCreateFile(r.DataFile)) r.DataFile.clear();
+  // A name holding a line break could not be written back as one line of a setup file. A name in
+  // a folder that cannot be reached just now (a drive not mounted) is kept: the run's start
+  // names it and the reason rather than recording nothing.
+  if (r.DataFile.find_first_of("\r\n") != std::string::npos) r.DataFile.clear();
   r.SessionLength = RecordableSessionLength(r.SessionLength);
   r.NumberOfSessions = ClampLong(r.NumberOfSessions, 1, 65535);
   r.InitialDelay = ClampLong(r.InitialDelay, 0, 86399);

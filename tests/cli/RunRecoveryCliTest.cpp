@@ -1,5 +1,6 @@
-// The run command with real processes: a second program on the same home, a run killed mid-way
-// and recovered by the next command, a run stopped by Ctrl-C, and runs that cannot write.
+// The run command with real processes: a second program on the same home or the same data file
+// (another home, another spelling of its path), a run killed mid-way and recovered by the next
+// command, a run stopped by a signal, damaged journals, and runs that cannot write.
 #include "run/RunJournal.h"
 #include "sim/PtyServer.h"
 #include "support/TestSupport.h"
@@ -17,9 +18,10 @@
 namespace tlx::test {
 namespace {
 
-std::string SetupText(const std::string& dataFile, int sessionLength) {
+std::string SetupText(const std::string& dataFile, int sessionLength, int delay = 0) {
   return "Save Data = True\r\nData File = \"" + dataFile + "\"\r\nSession Length = " +
-         std::to_string(sessionLength) + "\r\nNumber of Sessions = 1\r\nInitial Delay = 0\r\n"
+         std::to_string(sessionLength) + "\r\nNumber of Sessions = 1\r\nInitial Delay = " +
+         std::to_string(delay) + "\r\n"
          "Maximum Distance = 60\r\nAmbulatory Threshold = 6\r\nStereotypic Threshold = 3\r\n"
          "Calibrate Scale = 120\r\nCalibrate Reference = 35\r\nSample Rate = 30\r\n";
 }
@@ -86,19 +88,33 @@ TEST_F(LiveRun, ASecondProgramOnTheHomeIsRefusedAndAKilledRunIsRecoveredButNotOv
   EXPECT_FALSE(PathExists(home.File("RT.DAT")));
   EXPECT_TRUE(WaitUntil([&] { return FileSize(home.File("RT.RAW")) > rawBefore; }, 5000));
 
+  // Another home, the same data file reached through a linked folder: refused, naming the
+  // recorder, before the unit or any file is touched.
+  TempDir other;
+  const std::string linked = other.File("link/RT.DAT");
+  std::filesystem::create_directory_symlink(home.Path(), other.File("link"));
+  r = RunCli({"run", "--setup", home.File("RT.EXP"), "--data-file", linked, "--home", other.Path(),
+              "--yes"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "The data file " + linked + " is being recorded by process " +
+                       std::to_string(pid) + ".\n");
+  EXPECT_FALSE(PathExists(home.File("RT.DAT")));
+
   ::kill(pid, SIGKILL);
   EXPECT_EQ(WaitCli(pid), -1);
   pid = -1;
   const std::string raw = ReadBytes(home.File("RT.RAW"));
   ASSERT_GE(raw.size(), 120u);
 
-  // The next command recovers it, says so, and does not record over it even with --yes.
-  r = RunCli({"run", "--setup", home.File("RT.EXP"), "--home", home.Path(), "--yes"});
+  // The next command recovers it, says so, and does not record over it even with --yes, however
+  // the data file is spelled.
+  r = RunCli({"run", "--setup", home.File("RT.EXP"), "--data-file", linked, "--home", home.Path(),
+              "--yes"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("An interrupted run was recovered into " + home.File("RT.DAT") + " (" +
                        std::to_string(raw.size() / 2) + " samples)."), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find(home.File("RT.DAT") + " was just recovered"), std::string::npos);
+  EXPECT_NE(r.err.find(linked + " was just recovered"), std::string::npos) << r.err;
   const std::string dat = ReadBytes(home.File("RT.DAT"));
   ASSERT_GE(dat.size(), 38u);
   EXPECT_EQ(dat.substr(38), raw.substr(0, raw.size() / 2 * 2));
@@ -113,8 +129,9 @@ TEST_F(LiveRun, ASecondProgramOnTheHomeIsRefusedAndAKilledRunIsRecoveredButNotOv
   EXPECT_EQ(FileSize(home.File("RT.DAT")), 38u + 2u * 60 * 30);
 }
 
-TEST_F(LiveRun, CtrlCEndsTheRunEarlyWithItsOwnExitCodeAndSaysHowFarItGot) {
-  ::kill(pid, SIGINT);
+// A closed terminal (SIGHUP) stops the run as Ctrl-C and SIGTERM do.
+TEST_F(LiveRun, HangUpEndsTheRunEarlyWithItsOwnExitCodeAndSaysHowFarItGot) {
+  ::kill(pid, SIGHUP);
   const int code = WaitCli(pid);
   pid = -1;
   EXPECT_EQ(code, 3);
@@ -132,6 +149,101 @@ TEST_F(LiveRun, CtrlCEndsTheRunEarlyWithItsOwnExitCodeAndSaysHowFarItGot) {
   EXPECT_TRUE(FindRunJournals(home.Path()).empty());
 }
 
+// A raw file removed under a running run: its data file lacks the samples, which is said, not
+// "Stopped" or "Finished" with exit 0 or 3.
+TEST_F(LiveRun, ARawFileRemovedDuringTheRunIsAShortfallNotASuccess) {
+  std::filesystem::remove(home.File("RT.RAW"));
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitCli(pid), 1);
+  pid = -1;
+  const std::string err = ReadBytes(home.File("err"));
+  EXPECT_NE(err.find("The data file " + home.File("RT.DAT") + " holds 0 of the "), std::string::npos)
+      << err;
+  EXPECT_EQ(err.find("Stopped"), std::string::npos) << err;
+  EXPECT_EQ(ReadBytes(home.File("out")), "");
+}
+
+// Ctrl-C while the run waits for its initial delay: nothing was recorded, and nothing is left.
+TEST(RunCommandSignals, CtrlCBeforeTheRunStartsLeavesNoFiles) {
+  SimulatedUnit unit{4};
+  PtyServer server{unit};
+  ASSERT_TRUE(server.Open()) << server.ErrorText();
+  std::thread serving([&] { server.Serve(); });
+  TempDir home;
+  WriteBytes(home.File("D.EXP"), SetupText(home.File("D.DAT"), 5, 600));
+  const int pid = StartCli({"run", "--setup", home.File("D.EXP"), "--unit", server.SlavePath(),
+                            "--home", home.Path()},
+                           home.File("out"), home.File("err"));
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  ::kill(pid, SIGINT);
+  EXPECT_EQ(WaitCli(pid), 3);
+  server.RequestStop();
+  serving.join();
+  EXPECT_EQ(ReadBytes(home.File("err")),
+            "The run was stopped before it started; nothing was recorded.\n");
+  for (const char* name : {"D.RAW", "D.DAT", "D.PRN"}) EXPECT_FALSE(PathExists(home.File(name))) << name;
+  EXPECT_TRUE(FindRunJournals(home.Path()).empty());
+}
+
+// Journals that cannot be used now are kept and said so at every start; their raw files are
+// never recorded over, even with --yes, and are recovered by hand with the run's setup. Two
+// journals of one recording (two spellings of its path) are reconciled.
+TEST(RunCommandFiles, DamagedJournalsAndUnrecoveredRawFilesAreKeptAndRecoveredByHand) {
+  TempDir dir;
+  const std::string raw(2 * 156, '\x40');
+  WriteBytes(dir.File("X.RAW"), raw);
+  WriteBytes(dir.File("X.EXP"), SetupText(dir.File("X.DAT"), 5));
+  const std::string damaged[] = {"", "\x93\xff\x00garbage", "Data File = " + dir.File("X.DAT") + "\r\nStart Ti"};
+  for (std::size_t i = 0; i < std::size(damaged); ++i)
+    WriteBytes(dir.File("RUN-X-" + std::to_string(i) + ".JOURNAL"), damaged[i]);
+  RunJournal unmounted;
+  unmounted.DataFile = "/nonexistent-drive/Y.DAT";
+  ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Y-0.JOURNAL"), unmounted));
+  // Z.RAW written by the later of two runs recorded into it, its path spelled two ways.
+  WriteBytes(dir.File("Z.RAW"), std::string(2 * 30, '\x20'));
+  RunJournal older, newer;
+  older.DataFile = dir.File("Z.DAT");
+  newer.DataFile = dir.Path() + "/./Z.DAT";
+  older.StartTime = {2026, 1, 2, 9, 0, 0, 0};
+  newer.StartTime = {2026, 1, 2, 10, 0, 0, 0};
+  older.Parameters.SampleRate = newer.Parameters.SampleRate = 30;
+  older.Parameters.SessionLength = newer.Parameters.SessionLength = 5;
+  for (RunJournal* j : {&older, &newer}) {
+    j->Parameters.NumberOfSessions = 1;
+    j->Parameters.CalibrateScale = 120;
+    j->Parameters.CalibrateReference = 35;
+    j->Parameters.MaximumDistance = 60;
+  }
+  ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Z-0.JOURNAL"), older));
+  ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Z-1.JOURNAL"), newer));
+
+  auto r = RunCli({"run", "--setup", dir.File("X.EXP"), "--home", dir.Path(), "--yes"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  for (std::size_t i = 0; i < std::size(damaged); ++i)
+    EXPECT_NE(r.err.find("The journal " + dir.File("RUN-X-" + std::to_string(i) + ".JOURNAL") +
+                         " of an interrupted run cannot be read; it is kept."),
+              std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("/nonexistent-drive/Y.DAT waits for recovery: its folder cannot be reached "
+                       "(No such file or directory); its journal is kept."), std::string::npos);
+  EXPECT_NE(r.err.find("The journal " + dir.File("RUN-Z-0.JOURNAL") + " of an older run"),
+            std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("An interrupted run was recovered into " + newer.DataFile + " (30 samples)."),
+            std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(dir.File("X.RAW") + " holds 156 samples of an interrupted run that cannot "
+                       "be recovered automatically"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(dir.File("X.RAW")), raw);
+  EXPECT_FALSE(PathExists(dir.File("X.DAT")));
+  EXPECT_EQ(FindRunJournals(dir.Path()).size(), 4u);  // the damaged ones and the unmounted one
+
+  r = RunCli({"recover", dir.File("X.RAW"), "--setup", dir.File("X.EXP")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("was recovered into " + dir.File("X.DAT") + " (156 samples"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir.File("X.DAT")).substr(38), raw);
+  EXPECT_TRUE(PathExists(dir.File("X.PRN")));
+  EXPECT_FALSE(PathExists(dir.File("X.RAW")));
+}
+
 TEST(RunCommandFiles, ARunThatCannotWriteAFileFailsNamingItAndItsReason) {
   struct Case {
     const char* what;
@@ -140,22 +252,31 @@ TEST(RunCommandFiles, ARunThatCannotWriteAFileFailsNamingItAndItsReason) {
     const char* named;
     const char* reason;
   };
+  const std::string longName = std::string(240, 'X') + ".DAT";
   const Case cases[] = {
-      {"data folder missing", "gone/X.DAT", "", "gone/X.DAT", "cannot be created"},
+      {"data folder missing", "gone/X.DAT", "", "gone/X.DAT", "cannot be created: No such file"},
+      {"data folder missing, named by the setup", "", "", "gone/OTHER.DAT", "No such file"},
+      // 240 characters fit; with ".tmp~<pid>-<writer>" they do not.
+      {"temporary names too long", longName.c_str(), "", "XXXXXXXX", "File name too long"},
       {"directory at the map's path", "X.DAT", "X.MAP", "X.MAP", "Is a directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    WriteBytes(dir.File("X.EXP"), SetupText(dir.File("OTHER.DAT"), 5));
+    WriteBytes(dir.File("X.EXP"), SetupText(dir.File(*c.dataFile ? "OTHER.DAT" : "gone/OTHER.DAT"), 5));
     if (*c.blocked) std::filesystem::create_directory(dir.File(c.blocked));
-    const auto r = RunCli({"run", "--setup", dir.File("X.EXP"), "--data-file",
-                           dir.File(c.dataFile), "--home", dir.Path()});
+    std::vector<std::string> args{"run", "--setup", dir.File("X.EXP"), "--home", dir.Path()};
+    if (*c.dataFile) args.insert(args.end(), {"--data-file", dir.File(c.dataFile)});
+    const auto r = RunCli(args);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find(dir.File(c.named)), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("kept in ."), std::string::npos);
+    EXPECT_EQ(r.err.find("names no data file"), std::string::npos);
+    // A run refused at its start recorded nothing.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+      EXPECT_NE(entry.path().extension(), ".RAW") << entry.path();
     // A map that could not be written leaves the recording in its data file.
     EXPECT_EQ(FileSize(dir.File("X.DAT")), *c.blocked ? 38u + 300u : 0u);
   }

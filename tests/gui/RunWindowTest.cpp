@@ -249,13 +249,15 @@ class RunWindowTest : public QObject {
     w.Menu("mnuSetupCom")->trigger();  // idle again, the commands work
     QCOMPARE(dialogs, 1);
 
-    // A run whose file cannot be made when the delay ends is not busy, and its menus come back.
-    ArmRun(w, rig.File("NO_SUCH_FOLDER/LATE.DAT"), 1);
-    QVERIFY(p.run.State().Armed);
-    QVERIFY(!w.Menu("mnuSetup")->isEnabled());
-    QVERIFY(WindowRig::WaitFor([&] { return !p.run.IsRunBusy(); }, 5000));
+    // A data file whose folder is missing (a drive not mounted) is refused by the Run menu,
+    // before anything is armed or the unit touched; the setup keeps its name.
+    const QString late = rig.File("NO_SUCH_FOLDER/LATE.DAT");
+    SetUpRun(p, late, 120);
+    w.Menu("mnuRunExpt")->trigger();
+    QVERIFY(!p.run.IsRunBusy());
     QVERIFY(WindowRig::WaitFor(
         [&] { return rig.answerer.Count("Cannot Start Experiment") == 1; }, 2000));
+    QCOMPARE(QString::fromStdString(p.parameters.DataFile), late);
     QVERIFY(w.Menu("mnuSetup")->isEnabled());
   }
 

@@ -1,11 +1,13 @@
 #include "RunRig.h"
 
+#include "common/RecordingLock.h"
 #include "run/RunTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <unistd.h>
 
 namespace tlx::test {
 namespace {
@@ -175,9 +177,8 @@ TEST_F(RunController, NoSampleIsLostToExitStartAgainOrADataFileThatCannotBeBuilt
   rig.params.NumberOfSessions = 1;
   std::filesystem::create_directory(dir.File("RAT1.DAT"));  // nothing can be renamed over it
   ASSERT_TRUE(rig.Run().RunMenu());
-  EXPECT_TRUE(rig.Run().Recorder().IsOpen());
-  rig.Run().ExitButton();  // the raw file the panel opened is closed again
-  EXPECT_FALSE(rig.Run().Recorder().IsOpen());
+  rig.Run().ExitButton();  // the panel alone leaves no (empty) raw file behind
+  EXPECT_FALSE(PathExists(dir.File("RAT1.RAW")));
   EXPECT_FALSE(rig.decoder.State().RawRecording);
   EXPECT_EQ(rig.display.Panel(), DisplayPanel::Other);
 
@@ -303,18 +304,28 @@ TEST_F(RunController, FinishBoxFlashesSixTimesAndOnlyOkOnTheStatusFormClearsIt) 
 
 
 // A run that cannot create its raw file or its journal records nothing, so it does not start:
-// the user is told which file and why, and stays on the run panel with the run idle.
+// the user is told which file and why, and stays on the run panel with the run idle. A data file
+// that cannot be locked (its folder missing), that another program records, or whose raw file
+// holds an interrupted run is refused by the Run menu already, before the unit is touched.
 TEST(RunStart, ARunThatCannotRecordDoesNotStart) {
   struct Case {
     const char* what;
     std::function<void(RunRig&, const TempDir&)> spoil;
     const char* file;
-    const char* reason;
+    std::string reason;
+    bool atMenu = false;
   };
+  RecordingLock other;  // another program's lock on the recording
   const std::vector<Case> cases = {
       {"data folder missing",
        [](RunRig& r, const TempDir& d) { r.params.DataFile = d.File("gone/RAT1.DAT"); },
-       "gone/RAT1.RAW", "No such file or directory"},
+       "gone/RAT1.DAT", "No such file or directory", true},
+      {"recorded by another program",
+       [&other](RunRig&, const TempDir& d) { other.Acquire(d.File("./RAT1.RAW")); },
+       "RAT1.DAT", "is being recorded by process " + std::to_string(::getpid()) + ".", true},
+      {"an interrupted run's raw file",
+       [](RunRig&, const TempDir& d) { WriteBytes(d.File("RAT1.RAW"), "0123"); },
+       "RAT1.RAW", "holds 2 samples of an interrupted run", true},
       {"directory at the raw file's path",
        [](RunRig&, const TempDir& d) { std::filesystem::create_directory(d.File("RAT1.RAW")); },
        "RAT1.RAW", "Is a directory"},
@@ -330,12 +341,13 @@ TEST(RunStart, ARunThatCannotRecordDoesNotStart) {
     TempDir dir;
     RunRig rig(dir.Path());
     c.spoil(rig, dir);
-    ASSERT_TRUE(rig.Run().RunMenu());
-    rig.Run().StartButton();
+    ASSERT_EQ(rig.Run().RunMenu(), !c.atMenu);
+    if (!c.atMenu) rig.Run().StartButton();
     rig.clock.RunFor(3000);
+    other.Release();
     const RunState& s = rig.Run().State();
     EXPECT_FALSE(s.Running || s.Armed || s.Stopped || s.Finished);
-    EXPECT_EQ(rig.display.Panel(), DisplayPanel::Run);
+    EXPECT_EQ(rig.display.Panel(), c.atMenu ? DisplayPanel::Other : DisplayPanel::Run);
     EXPECT_EQ(rig.Run().SamplesCounted(), 0);
     ASSERT_EQ(rig.answers.Count("Cannot Start Experiment"), 1);
     const std::string& text = rig.answers.Messages().back().text;
@@ -343,7 +355,7 @@ TEST(RunStart, ARunThatCannotRecordDoesNotStart) {
     EXPECT_NE(text.find(c.reason), std::string::npos) << text;
     EXPECT_EQ(rig.answers.Count("Experiment Status"), 0);
     EXPECT_FALSE(PathExists(dir.File("RAT1.DAT")));
-    EXPECT_FALSE(std::filesystem::is_regular_file(dir.File("RAT1.RAW")));
+    if (!c.atMenu) EXPECT_FALSE(std::filesystem::is_regular_file(dir.File("RAT1.RAW")));
   }
 }
 
