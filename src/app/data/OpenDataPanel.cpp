@@ -356,7 +356,7 @@ void OpenDataPanel::DrawSelected() {
   draw::PictureRequest request;
   request.DataPath = open_.Info.Path;
   request.Session = selected_;
-  request.Params = ParametersFromPanel();
+  request.Params = AnalysisFromPanel().Params;
   request.Map = map_;
   request.Colours = program_.colours;
   views_->SetSource(request);
@@ -479,7 +479,7 @@ ReportContent OpenDataPanel::Report() const {
   c.map = map_;
   c.colours = program_.colours;
   c.table = open_.Table;
-  c.params = ParametersFromPanel();
+  c.params = AnalysisFromPanel().Params;
   if (const auto& shown = views_->Canvas()->Picture()) c.picture = std::make_shared<const draw::Picture>(*shown);
   return c;
 }
