@@ -131,14 +131,29 @@ bool LoadSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAns
                                     "EXP;*.CFG", true, false);
   if (name.empty()) return false;
   name = LoadName(name);
-  if (!FileExists(name)) return false;
-  const bool ok = LoadParameters(name, r);
+  if (!LoadSetupFile(r, screen, videoType, name)) return false;
+  setupFolder = DirectoryPart(name);
+  return true;
+}
+
+bool LoadSetupFile(ExperimentParameters& r, ExperimentScreen& screen, int videoType,
+                   const std::string& path) {
+  if (!FileExists(path)) return false;
+  const bool ok = LoadParameters(path, r);
   SanitiseParameters(r);
   NormaliseSampleRate(r, videoType);
   if (!ok) return false;
-  setupFolder = DirectoryPart(name);
   ParametersToScreen(r, screen);
   return true;
+}
+
+std::string ExperimentSummary(const ExperimentParameters& r) {
+  const std::int32_t n = r.NumberOfSessions;
+  std::string text = std::to_string(n) + (n == 1 ? " session of " : " sessions of ") +
+                     SecondsToDurationText(r.SessionLength) + " at " +
+                     std::to_string(r.SampleRate) + " samples/s, ";
+  if (!r.SaveData || r.DataFile.empty()) return text + "no data file chosen";
+  return text + "recording to " + FileNamePart(r.DataFile);
 }
 
 }  // namespace tlx

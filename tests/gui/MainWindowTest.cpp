@@ -61,7 +61,7 @@ class MainWindowTest : public QObject {
   void menuCaptionsAndAccessKeys() {
     const std::pair<const char*, const char*> items[] = {
         {"mnuFile", "&File"}, {"mnuFileOpen", "&Open ..."}, {"mnuLoad", "&Load ..."},
-        {"mnuSave", "&Save ..."}, {"mnuExport", "E&xport"}, {"mnuPrint", "&Print"},
+        {"mnuSave", "&Save ..."}, {"mnuExport", "&Export"}, {"mnuPrint", "&Print"},
         {"mnuExit", "E&xit"}, {"mnuEdit", "&Edit"}, {"mnuUndo", "&Undo"},
         {"mnuCalculate", "&Calculate"}, {"mnuProcessData", "&Process Data"},
         {"mnuCalcArea", "&Area"}, {"mnuSetup", "Set&up"}, {"mnuSetupExpt", "&Experiment"},
@@ -74,6 +74,24 @@ class MainWindowTest : public QObject {
       QVERIFY2(a, name);
       QCOMPARE(a->text(), QString(caption));
     }
+  }
+
+  // What is set up survives a crash: the setup file is written when the panel is left. A value
+  // out of range gives the box back the value it held, not a limit.
+  void experimentSetupSavedOnLeavingAndARangeErrorKeepsTheValue() {
+    Trigger("mnuSetupExpt");
+    QLineEdit* sessions = W().Experiment()->Box(ScreenBox::NumSess)->TextBox();
+    for (const char* typed : {"7", "0"}) {
+      sessions->selectAll();
+      QTest::keyClicks(sessions, typed);
+      QTest::keyClick(sessions, Qt::Key_Return);
+    }
+    QCOMPARE(rig->answerer.Count("Range Error"), 1);
+    QCOMPARE(sessions->text(), QString("7"));
+    W().Experiment()->HomeButton()->click();
+    QFile setup(rig->File("TLUXEXPT.EXP"));
+    QVERIFY(setup.open(QIODevice::ReadOnly));
+    QVERIFY(setup.readAll().contains("Number of Sessions = 7\r\n"));
   }
 
   void eachModeSwitchShowsItsPanelAndMenus() {
