@@ -103,7 +103,10 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
     return false;
   }
   if (parser.isSet(QStringLiteral("help"))) {
-    std::printf("%s", qPrintable(parser.helpText()));
+    // Asked before the application exists, the help cannot name the program by itself.
+    QString help = parser.helpText();
+    help.replace(QLatin1String("<executable_name>"), QFileInfo(arguments.value(0)).fileName());
+    std::printf("%s", qPrintable(help));
     o.helpShown = true;
     return false;
   }

@@ -355,6 +355,7 @@ bool MainWindow::LeaveMode(int target, bool forced) {
         const bool ok = ParametersFromScreen(p.parameters, *experiment_, *answers_,
                                              p.settings.VideoType);
         if (target == kModeRun && !ok) return false;
+        if (!KeepSetupChanges()) return false;
       }
       // What the user set up survives a crash or a power cut, not only a clean exit.
       SaveDefaultSetup();
@@ -411,6 +412,41 @@ void MainWindow::EnterHome() {
   mode_ = kModeHome;
   RefreshHome();
   ShowPage(homePanel_);
+}
+
+// A setup loaded from (or saved to) a file of its own and changed since: the user is asked
+// whether that file takes the changes. The changes stay in the default setup whatever the answer;
+// Cancel keeps the panel.
+bool MainWindow::KeepSetupChanges() {
+  if (setupFile_.empty() || SetupFileText(program_->parameters) == setupText_) return true;
+  const std::string name = FileNamePart(setupFile_);
+  MessageRequest question{"Save Setup Changes",
+                          "The experiment setup has changed since\r\n" + name +
+                              " was loaded or saved.\r\n\r\nSave the changes to " + name + "?",
+                          MsgIcon::Question, MsgButtons::YesNoCancel};
+  switch (answers_->ShowMessage(question)) {
+    case MsgAnswer::Yes:
+      if (!WriteSetupFile(setupFile_, program_->parameters)) {
+        Say(QStringLiteral("The setup could not be saved to %1").arg(Q(setupFile_)));
+        return false;
+      }
+      Say(QStringLiteral("Setup saved to %1").arg(Q(setupFile_)));
+      break;
+    case MsgAnswer::No: break;
+    default: return false;
+  }
+  setupText_ = SetupFileText(program_->parameters);
+  return true;
+}
+
+void MainWindow::RememberSetupFile(const std::string& path) {
+  setupFile_ = path;
+  // The setup as the panel gives it back, so that only the user's own changes count later.
+  ExperimentParameters shown = program_->parameters;
+  ScriptedAnswers quiet;
+  ParametersFromScreen(shown, *experiment_, quiet, program_->settings.VideoType);
+  setupText_ = SetupFileText(shown);
+  Say(QStringLiteral("Setup file %1").arg(Q(path)));
 }
 
 void MainWindow::SaveDefaultSetup() {
@@ -545,8 +581,10 @@ void MainWindow::StartMeasuring(int mode) {
 
 void MainWindow::FileLoad() {
   if (mode_ == kModeExpt) {
-    LoadSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
-                     setupFolder_);
+    std::string chosen;
+    if (LoadSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
+                         setupFolder_, &chosen))
+      RememberSetupFile(chosen);
     return;
   }
   auto it = fileCommands_.find(mode_);
@@ -555,8 +593,10 @@ void MainWindow::FileLoad() {
 
 void MainWindow::FileSave() {
   if (mode_ == kModeExpt) {
-    SaveSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
-                     setupFolder_);
+    std::string chosen;
+    if (SaveSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
+                         setupFolder_, &chosen))
+      RememberSetupFile(chosen);
     return;
   }
   auto it = fileCommands_.find(mode_);
@@ -767,7 +807,7 @@ bool MainWindow::OpenDroppedFile(const QString& path) {
         return false;
       }
       setupFolder_ = DirectoryPart(path.toStdString());
-      Say(QStringLiteral("Experiment setup loaded from %1").arg(path));
+      RememberSetupFile(path.toStdString());
       return true;
     case FileKind::Unknown: break;
   }

@@ -186,6 +186,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
                      std::function<void()> command);
   bool CommandAllowed(const QString& name) const;
   void SaveDefaultSetup();
+  bool KeepSetupChanges();
+  void RememberSetupFile(const std::string& path);
   void FitToScreen();
   void OfferResults();
 
@@ -224,6 +226,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   bool startedUp_ = false;
   bool runRecorded_ = false;  // the run under way (or just ended) has recorded samples
   std::string setupFolder_;
+  std::string setupFile_;  // the setup file last loaded or saved; empty: none
+  std::string setupText_;  // the setup as that file holds it
   Clock::TimerId timer1_ = 0;
 };
 

@@ -114,7 +114,7 @@ bool ParametersFromScreen(ExperimentParameters& r, ExperimentScreen& screen, Use
 }
 
 bool SaveSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAnswers& answers,
-                      int videoType, std::string& setupFolder) {
+                      int videoType, std::string& setupFolder, std::string* chosenFile) {
   if (!ParametersFromScreen(r, screen, answers, videoType)) return false;
   std::string name = ShowFileDialog(answers, setupFolder, "", "Save Experiment Setup", false, "EXP",
                                     true, false);
@@ -122,17 +122,19 @@ bool SaveSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAns
   name = ChangeExtension(name, "EXP");
   if (!CanCreateFile(name) || !WriteSetupFile(name, r)) return false;
   setupFolder = DirectoryPart(name);
+  if (chosenFile) *chosenFile = name;
   return true;
 }
 
 bool LoadSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAnswers& answers,
-                      int videoType, std::string& setupFolder) {
+                      int videoType, std::string& setupFolder, std::string* chosenFile) {
   std::string name = ShowFileDialog(answers, setupFolder, "", "Load Experiment Setup", true,
                                     "EXP;*.CFG", true, false);
   if (name.empty()) return false;
   name = LoadName(name);
   if (!LoadSetupFile(r, screen, videoType, name)) return false;
   setupFolder = DirectoryPart(name);
+  if (chosenFile) *chosenFile = name;
   return true;
 }
 

@@ -92,6 +92,20 @@ class MainWindowTest : public QObject {
     QFile setup(rig->File("TLUXEXPT.EXP"));
     QVERIFY(setup.open(QIODevice::ReadOnly));
     QVERIFY(setup.readAll().contains("Number of Sessions = 7\r\n"));
+
+    // A setup of its own file, changed: leaving asks whether that file takes the changes.
+    QVERIFY(QFile::copy(rig->File("TLUXEXPT.EXP"), rig->File("RAT.EXP")));
+    Trigger("mnuSetupExpt");
+    rig->answerer.QueueFile(rig->File("RAT.EXP"));
+    Trigger("mnuLoad");
+    sessions->selectAll();
+    QTest::keyClicks(sessions, "9");
+    rig->answerer.Queue(QMessageBox::Yes);
+    W().Experiment()->HomeButton()->click();
+    QCOMPARE(rig->answerer.Count("Save Setup Changes"), 1);
+    QFile rat(rig->File("RAT.EXP"));
+    QVERIFY(rat.open(QIODevice::ReadOnly));
+    QVERIFY(rat.readAll().contains("Number of Sessions = 9\r\n"));
   }
 
   void eachModeSwitchShowsItsPanelAndMenus() {
