@@ -533,6 +533,7 @@ void MainWindow::ResetCommand() {
   if (mode_ != kModeHome) return;  // a run that goes on keeps its unit
   RefreshWindow();
   program_->commands.ResetAndInitialize(program_->settings.ComPort);
+  RefreshHome();
 }
 
 void MainWindow::MonitorCommand() {
@@ -650,7 +651,10 @@ void MainWindow::ShowSetupFrame() {
   if (mode_ != kModeExpt) EnterExperimentSetup();
 }
 
-void MainWindow::RefreshWindow() { update(); }
+void MainWindow::RefreshWindow() {
+  if (mode_ == kModeHome) RefreshHome();
+  update();
+}
 
 LivePanel* MainWindow::LiveShown() const {
   switch (program_->display.Panel()) {
@@ -697,10 +701,12 @@ void MainWindow::StartUp() {
   if (services_.defaultComPort > 0 && (p.settings.ComPort < 1 || p.settings.ComPort > 8))
     p.settings.ComPort = static_cast<std::int16_t>(services_.defaultComPort);
   p.BringUpUnit();
+  unitBroughtUp_ = true;
   p.AskTimeOfDayStart();
   setupFolder_ = program_->settings.ConfigDir;
   experiment_->SetDataDirectory(program_->settings.DataDir);
   ParametersToScreen(program_->parameters, *experiment_);
+  RefreshHome();  // the unit is up (or not) by now
 }
 
 void MainWindow::Shutdown() {
@@ -820,12 +826,12 @@ void MainWindow::RefreshHome() {
   HomeFacts facts;
   const std::string port = UnitPortName(p.settings.ComPort);
   const bool simulated = port.find("(simulated") != std::string::npos;
-  if (!startedUp_) facts.unit = QStringLiteral("Unit: starting");
+  if (!unitBroughtUp_) facts.unit = QStringLiteral("Unit: starting on %1").arg(Q(port));
   else if (!p.commands.State().UnitResponding)
     facts.unit = QStringLiteral("Unit: not responding on %1 (Tools > Reset tries again; Setup > Com Port chooses another port)").arg(Q(port));
   else if (simulated) facts.unit = QStringLiteral("Unit: simulated, ready (%1)").arg(Q(port));
   else facts.unit = QStringLiteral("Unit: connected on %1").arg(Q(port));
-  facts.unitReady = startedUp_ && p.commands.State().UnitResponding;
+  facts.unitReady = unitBroughtUp_ && p.commands.State().UnitResponding;
   facts.experiment = QStringLiteral("Experiment: ") + Q(ExperimentSummary(p.parameters));
   if (recordings_) facts.recordings = recordings_();
   homePanel_->Show(facts);
