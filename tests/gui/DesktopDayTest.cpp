@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QScreen>
 #include <QStackedWidget>
 
@@ -128,11 +127,8 @@ class DesktopDayTest : public QObject {
     QVERIFY(home->ExperimentLabel()->text().contains(" samples/s, "));
     tlx::test::TempDir dir;
     const std::string data = tlx::test::RecordRun(dir, "DAY", 10, 1, 5);
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(data))});
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&W(), &drop);
-    QVERIFY(WindowRig::WaitFor([&] { return W().Mode() == kModeOpenData; }, 5000));
+    QVERIFY(W().OpenDroppedFile(QString::fromStdString(data)));
+    QCOMPARE(W().Mode(), int(kModeOpenData));
     QVERIFY(W().StatusText().startsWith("Opened "));
     W().EnterHome();
     QCOMPARE(home->Recordings()->item(0)->toolTip(), QString::fromStdString(data));

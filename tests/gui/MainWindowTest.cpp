@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QFile>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QDialog>
 #include <QPointer>
@@ -40,7 +41,12 @@ class MainWindowTest : public QObject {
   std::unique_ptr<WindowRig> rig;
   QList<QUrl> opened;
   MainWindow& W() { return *rig->window; }
-  QWidget* Shown() { return W().findChild<QStackedWidget*>()->currentWidget(); }
+  // The page shown (each sits in a scroll area of the window's stack).
+  QWidget* Shown() {
+    QWidget* current = W().findChild<QStackedWidget*>()->currentWidget();
+    auto* area = qobject_cast<QScrollArea*>(current);
+    return area && area->widget() ? area->widget() : current;
+  }
   void Trigger(const char* name) { W().Menu(QLatin1String(name))->trigger(); }
 
  private slots:
