@@ -1,11 +1,13 @@
 #!/bin/bash
 # Processor time of the desktop program attached to the simulated unit on a pseudo-terminal:
 # its start-up (window, unit reset and initialisation) and then SECONDS (default 30) idle on the
-# home page. Runs offscreen unless QT_QPA_PLATFORM says otherwise.
-#   bench/cpu_desktop.sh [BUILD_DIR] [SECONDS]
+# home page. Runs offscreen unless QT_QPA_PLATFORM says otherwise. With "sim" as the third
+# argument the program runs on its own simulated unit (--simulate) instead.
+#   bench/cpu_desktop.sh [BUILD_DIR] [SECONDS] [pty|sim]
 set -u
 build=${1:-build}
 seconds=${2:-30}
+unit=${3:-pty}
 settle=10
 . "$(dirname "$0")/sim_pty.sh"
 
@@ -13,7 +15,8 @@ settle=10
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
 
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/src/app/tracelux" --port "$pty" \
+if [ "$unit" = sim ]; then attach=(--simulate); else attach=(--port "$pty"); fi
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/src/app/tracelux" "${attach[@]}" \
   --home "$work/home" > "$work/out" 2>&1 &
 app=$!
 pids+=($app)

@@ -7,7 +7,7 @@
 namespace tlx::gui {
 
 namespace {
-constexpr int kTickMs = 4;        // how often arrived bytes are announced
+constexpr int kLongestTickMs = 1000;  // the longest sleep between two looks at the unit
 constexpr int kDeviceTickMs = 20;  // how often the device is looked at besides its notifier
 }  // namespace
 
@@ -17,9 +17,23 @@ SimulatedPort::SimulatedPort(LocalDateTime start, std::uint32_t seed, double spe
       speed_(speed > 0 ? speed : 1.0) {
   elapsed_.start();
   ticker_.setTimerType(Qt::PreciseTimer);
-  ticker_.setInterval(kTickMs);
+  ticker_.setSingleShot(true);
   connect(&ticker_, &QTimer::timeout, this, &SimulatedPort::OnTick);
-  ticker_.start();
+  Arm();
+}
+
+// The next look at the line comes when the unit next acts (a reply, the next streamed sample),
+// not on a fixed beat: an idle unit costs no processor time.
+void SimulatedPort::Arm() {
+  std::int64_t waitUs = 0;
+  if (inner_.BufferedCount() <= announced_) {
+    const std::int64_t next = clock_.NextDeviceUs();
+    const std::int64_t ahead = next - clock_.NowUs();
+    waitUs = ahead > std::int64_t{kLongestTickMs} * 1000 ? std::int64_t{kLongestTickMs} * 1000
+                                                         : static_cast<std::int64_t>(static_cast<double>(ahead) / speed_);
+  }
+  const int ms = static_cast<int>(std::clamp<std::int64_t>((waitUs + 999) / 1000, 0, kLongestTickMs));
+  if (!ticker_.isActive() || ticker_.remainingTime() > ms) ticker_.start(ms);
 }
 
 SimulatedPort::~SimulatedPort() = default;
@@ -43,7 +57,9 @@ void SimulatedPort::WaitReadable(int timeoutMs) {
 bool SimulatedPort::Open(int portNumber) {
   Sync();
   announced_ = 0;
-  return inner_.Open(portNumber);
+  const bool opened = inner_.Open(portNumber);
+  Arm();
+  return opened;
 }
 
 void SimulatedPort::Close() {
@@ -54,6 +70,7 @@ void SimulatedPort::Close() {
 void SimulatedPort::Write(std::string_view bytes) {
   Sync();
   inner_.Write(bytes);
+  Arm();
 }
 
 std::size_t SimulatedPort::BufferedCount() {
@@ -77,6 +94,7 @@ void SimulatedPort::OnTick() {
     announced_ = n;
     RaiseReceive();
   }
+  Arm();
 }
 
 DevicePort::DevicePort(TermiosLink& link, QObject* parent) : QObject(parent), link_(link) {

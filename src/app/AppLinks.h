@@ -46,6 +46,7 @@ class SimulatedPort : public QObject, public SerialLink, public LineWatch {
 
  private:
   void OnTick();
+  void Arm();
 
   VirtualClock clock_;
   SimulatedUnit unit_;

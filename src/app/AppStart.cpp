@@ -66,6 +66,19 @@ bool PrintVersionIfAsked(int argc, char* argv[]) {
   return false;
 }
 
+bool PrintHelpIfAsked(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const QString argument = QString::fromLocal8Bit(argv[i]);
+    if (argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
+        argument == QLatin1String("-?") || argument == QLatin1String("--help-all")) {
+      AppOptions ignored;
+      ParseOptions({QString::fromLocal8Bit(argv[0]), QStringLiteral("--help")}, ignored);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Tracelux-One video tracking"));
@@ -90,7 +103,10 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
     return false;
   }
   if (parser.isSet(QStringLiteral("help"))) {
-    std::printf("%s", qPrintable(parser.helpText()));
+    // Asked before the application exists, the help cannot name the program by itself.
+    QString help = parser.helpText();
+    help.replace(QLatin1String("<executable_name>"), QFileInfo(arguments.value(0)).fileName());
+    std::printf("%s", qPrintable(help));
     o.helpShown = true;
     return false;
   }

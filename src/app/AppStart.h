@@ -33,6 +33,9 @@ bool ClaimProgramHome(const std::string& home, HomeLock& lock);
 // "--version" anywhere on the command line: prints the version line and true. Checked before
 // the application object exists, so it answers without a display.
 bool PrintVersionIfAsked(int argc, char* argv[]);
+// "--help" (or "-h"): prints the options and true, before the application object exists, so it
+// answers without a display.
+bool PrintHelpIfAsked(int argc, char* argv[]);
 
 // Parses the command line; false (with the message printed) on a bad one.
 bool ParseOptions(const QStringList& arguments, AppOptions& options);

@@ -35,7 +35,7 @@ void EndAtExit() {
 int main(int argc, char* argv[]) {
   QElapsedTimer started;
   started.start();
-  if (tlx::gui::PrintVersionIfAsked(argc, argv)) return 0;
+  if (tlx::gui::PrintVersionIfAsked(argc, argv) || tlx::gui::PrintHelpIfAsked(argc, argv)) return 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tracelux"));
   // The installed desktop entry and icon: the desktop's menus and task bar match the window to them.

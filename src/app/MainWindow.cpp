@@ -13,9 +13,13 @@
 #include "app/panels/PanelKit.h"
 #include "app/panels/RunPanel.h"
 #include "app/panels/SystemPanel.h"
+#include "common/Paths.h"
+#include "data/FileKind.h"
 #include "device/AreaCalculator.h"
 #include "device/DistanceMeasuring.h"
+#include "run/RunTimes.h"
 #include "setup/ParameterScreen.h"
+#include "setup/SetupFile.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,10 +27,16 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace tlx::gui {
 namespace {
@@ -35,6 +45,23 @@ namespace {
 constexpr int kMinWidth = 700;
 constexpr int kMinHeight = 500;
 constexpr int kTimer1Ms = 55;
+// What a window manager's frame and title bar take around the window, at most.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 48;
+constexpr int kStatusMs = 15000;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// A page in a scroll area: a screen too small for it (a laptop at 150% scale) scrolls the page
+// instead of cutting off its lower buttons.
+QWidget* Scrolled(QWidget* page, QWidget* parent) {
+  auto* area = new QScrollArea(parent);
+  area->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidget(page);
+  return area;
+}
 
 }  // namespace
 
@@ -51,8 +78,11 @@ class MainWindow::Answerer : public UserAnswers {
     return qt_.ShowMessage(request);
   }
   std::string ChooseFile(const FileDialogRequest& request) override {
+    if (!nextFile_.empty()) return std::exchange(nextFile_, std::string());
     return unattended_ ? std::string() : qt_.ChooseFile(request);
   }
+  // The next file dialog is answered with this file without being shown (a dropped file).
+  void ChooseNextFile(std::string path) { nextFile_ = std::move(path); }
   void SetUnattended(bool on) { unattended_ = on; }
   bool Unattended() const { return unattended_; }
   void ShowStatus(const std::string& text, int percent) override { qt_.ShowStatus(text, percent); }
@@ -61,6 +91,7 @@ class MainWindow::Answerer : public UserAnswers {
   MainWindow& window_;
   QtUserAnswers qt_;
   bool unattended_ = false;
+  std::string nextFile_;
 };
 
 MainWindow::MainWindow(AppServices services, QWidget* parent)
@@ -77,15 +108,18 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
   program_->run.SetPortName([this] { return UnitPortName(program_->settings.ComPort); });
   setMinimumSize(kMinWidth, kMinHeight);
   resize(960, 680);
+  statusBar()->setObjectName(QStringLiteral("sbStatus"));
+  setAcceptDrops(true);
+  FitToScreen();
   RestoreWindowPlace(*this, services_.home);
+  FitToScreen();
   SetTitleSuffix({});
   qApp->installEventFilter(this);
-  timer1_ = services_.clock.StartTimer(kTimer1Ms, [this] { OnTimer1(); });
 }
 
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
-  services_.clock.StopTimer(timer1_);
+  if (timer1_) services_.clock.StopTimer(timer1_);
   program_->display.SetView(nullptr);
   video_->SetView(nullptr);
 }
@@ -130,7 +164,7 @@ void MainWindow::BuildPanels() {
                            p.colours, stack_);
   pages_ = {{kModeHome, homePanel_}, {kModeExpt, experiment_}, {kModeSystem, system_},
             {kModeRun, run_}, {kModeMonitor, monitor_}};
-  for (auto& [mode, page] : pages_) stack_->addWidget(page);
+  for (auto& [mode, page] : pages_) stack_->addWidget(Scrolled(page, stack_));
 
   connect(experiment_, &ExperimentPanel::HomeClicked, this, &MainWindow::EnterHome);
   connect(experiment_, &ExperimentPanel::MeasureClicked, this, &MainWindow::StartMeasuring);
@@ -148,6 +182,15 @@ void MainWindow::BuildPanels() {
     connect(panel, &LivePanel::ClearClicked, this, [this] { program_->display.BeginSession(); });
   }
   stopWindow_ = new StopExperimentWindow(this);
+  // After the core has had the finish window's answer, the recording opens on the data panel.
+  connect(stopWindow_, &StopExperimentWindow::ResultsWanted, this, [this] {
+    const QString path = Q(program_->run.LastRunFiles().DataPath);
+    QTimer::singleShot(0, this, [this, path] { OpenRecording(path); });
+  });
+  connect(homePanel_, &HomePanel::CommandChosen, this, [this](const QString& name) {
+    if (QAction* a = Menu(name)) a->trigger();
+  });
+  connect(homePanel_, &HomePanel::RecordingChosen, this, &MainWindow::OpenRecording);
   ShowPage(blank_);
 }
 
@@ -172,43 +215,61 @@ void MainWindow::BuildMenus() {
     QMenu* m = bar->addMenu(caption);
     m->setObjectName(QLatin1String(name));
     m->menuAction()->setObjectName(QLatin1String(name));
+    m->setToolTipsVisible(true);
     actions_[QLatin1String(name)] = m->menuAction();
     topMenus_.push_back(m);
     return m;
   };
+  // Each item's shortcut is shown beside it in its menu. Within a menu no two items share an
+  // access key: Export takes "E", Exit keeps the usual "x".
+  auto add = [&](QMenu* menu, const char* name, const QString& caption, const QKeySequence& keys,
+                 std::function<void()> command) {
+    QAction* a = AddAction(menu, name, caption, std::move(command));
+    a->setShortcut(keys);
+    return a;
+  };
   QMenu* file = top("mnuFile", QStringLiteral("&File"));
-  AddAction(file, "mnuFileOpen", QStringLiteral("&Open ..."), {});
-  AddAction(file, "mnuLoad", QStringLiteral("&Load ..."), [this] { FileLoad(); });
-  AddAction(file, "mnuSave", QStringLiteral("&Save ..."), [this] { FileSave(); });
-  AddAction(file, "mnuExport", QStringLiteral("E&xport"), {});
-  AddAction(file, "mnuBatchAnalyze", QStringLiteral("&Batch Analyze..."), [this] {
-    BatchAnalyzeDialog(program_->batchChoices, program_->home, program_->settings.DataDir, program_->answers, this).exec();
-  });
-  AddAction(file, "mnuPrint", QStringLiteral("&Print"), {});
+  add(file, "mnuFileOpen", QStringLiteral("&Open ..."), QKeySequence::Open, {});
+  add(file, "mnuLoad", QStringLiteral("&Load ..."), QKeySequence(Qt::CTRL | Qt::Key_L),
+      [this] { FileLoad(); });
+  add(file, "mnuSave", QStringLiteral("&Save ..."), QKeySequence::Save, [this] { FileSave(); });
+  add(file, "mnuExport", QStringLiteral("&Export"), QKeySequence(Qt::CTRL | Qt::Key_E), {});
+  add(file, "mnuBatchAnalyze", QStringLiteral("&Batch Analyze..."),
+      QKeySequence(Qt::CTRL | Qt::Key_B),
+      [this] {
+        BatchAnalyzeDialog(program_->batchChoices, program_->home, program_->settings.DataDir,
+                           program_->answers, this).exec();
+      });
+  add(file, "mnuPrint", QStringLiteral("&Print"), QKeySequence::Print, {});
   file->addSeparator();
-  AddAction(file, "mnuExit", QStringLiteral("E&xit"), [this] { close(); });
+  add(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+      [this] { close(); });
   QMenu* edit = top("mnuEdit", QStringLiteral("&Edit"));
-  AddAction(edit, "mnuUndo", QStringLiteral("&Undo"), {})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  AddAction(edit, "mnuRedo", QStringLiteral("&Redo"), {})->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+  add(edit, "mnuUndo", QStringLiteral("&Undo"), QKeySequence::Undo, {});
+  add(edit, "mnuRedo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), {});
   QMenu* calc = top("mnuCalculate", QStringLiteral("&Calculate"));
   AddAction(calc, "mnuProcessData", QStringLiteral("&Process Data"), {});
   AddAction(calc, "mnuCalcArea", QStringLiteral("&Area"), [this] { CalcAreaCommand(); });
+  add(calc, "mnuReanalyze", QStringLiteral("&Reanalyze"), QKeySequence(Qt::Key_F5), {});
   setupMenu_ = top("mnuSetup", QStringLiteral("Set&up"));
-  AddAction(setupMenu_, "mnuSetupExpt", QStringLiteral("&Experiment"),
-            [this] { EnterExperimentSetup(); });
-  AddAction(setupMenu_, "mnuSetupMap", QStringLiteral("&Map"), {});
-  AddAction(setupMenu_, "mnuSetupSystem", QStringLiteral("S&ystem"), [this] { EnterSystemSetup(); });
+  add(setupMenu_, "mnuSetupExpt", QStringLiteral("&Experiment"), QKeySequence(Qt::CTRL | Qt::Key_1),
+      [this] { EnterExperimentSetup(); });
+  add(setupMenu_, "mnuSetupMap", QStringLiteral("&Map"), QKeySequence(Qt::CTRL | Qt::Key_2), {});
+  add(setupMenu_, "mnuSetupSystem", QStringLiteral("S&ystem"), QKeySequence(Qt::CTRL | Qt::Key_3),
+      [this] { EnterSystemSetup(); });
   AddAction(setupMenu_, "mnuSetupCom", QStringLiteral("Com &Port"), [this] { PickComCommand(); });
   AddAction(setupMenu_, "mnuColors", QStringLiteral("&Colors"), [this] { ColorsCommand(); });
   QMenu* tools = top("mnuTools", QStringLiteral("&Tools"));
   AddAction(tools, "mnuReset", QStringLiteral("&Reset"), [this] { ResetCommand(); });
-  AddAction(tools, "mnuMonitor", QStringLiteral("&Monitor"), [this] { MonitorCommand(); });
+  add(tools, "mnuMonitor", QStringLiteral("&Monitor"), QKeySequence(Qt::CTRL | Qt::Key_M),
+      [this] { MonitorCommand(); });
   QMenu* run = top("mnuRun", QStringLiteral("&Run"));
-  AddAction(run, "mnuRunExpt", QStringLiteral("Run &Experiment"), [this] { RunExperimentCommand(); });
+  add(run, "mnuRunExpt", QStringLiteral("Run &Experiment"), QKeySequence(Qt::CTRL | Qt::Key_R),
+      [this] { RunExperimentCommand(); });
   QMenu* help = top("mnuHelp", QStringLiteral("&Help"));
   AddAction(help, "mnuManual", QStringLiteral("&Manual\tF1"), [this] { OpenManual(); });
   AddAction(help, "mnuAbout", QStringLiteral("&About Tracelux-One"), [this] { ShowAbout(); });
-  Menu(QStringLiteral("mnuExport"))->setEnabled(false);
+  for (const char* n : {"mnuExport", "mnuRedo", "mnuReanalyze"}) Menu(QLatin1String(n))->setEnabled(false);
   SetMenus(true);
 }
 
@@ -237,8 +298,7 @@ void MainWindow::SetFileCommands(int mode, std::function<void()> load, std::func
 }
 
 void MainWindow::RegisterPanel(int mode, QWidget* page, std::function<bool(int)> leave) {
-  page->setParent(stack_);
-  stack_->addWidget(page);
+  stack_->addWidget(Scrolled(page, stack_));
   pages_[mode] = page;
   leaves_[mode] = std::move(leave);
 }
@@ -262,7 +322,14 @@ void MainWindow::SetMenus(bool enabled) {
   const bool on = enabled && !program_->run.IsRunBusy();
   for (QMenu* m : topMenus_) m->menuAction()->setEnabled(on);
   Menu(QStringLiteral("mnuHelp"))->setEnabled(on);
+  // Start does nothing while a run is armed or running; it looks so.
+  if (QPushButton* start = run_->StartButton()) start->setEnabled(on);
+  if (!on) runRecorded_ = false;
 }
+
+void MainWindow::Say(const QString& text) { statusBar()->showMessage(text, kStatusMs); }
+
+QString MainWindow::StatusText() const { return statusBar()->currentMessage(); }
 
 void MainWindow::SetTitleSuffix(const QString& suffix) {
   QString title = QStringLiteral("%1 %2").arg(QLatin1String(kProductName), QLatin1String(kVersionText));
@@ -272,7 +339,13 @@ void MainWindow::SetTitleSuffix(const QString& suffix) {
 
 // --- Modes ---------------------------------------------------------------------------------------
 
-void MainWindow::ShowPage(QWidget* page) { stack_->setCurrentWidget(page); }
+void MainWindow::ShowPage(QWidget* page) {
+  // Every page but the blank one sits in its scroll area.
+  QWidget* holder = page;
+  if (auto* area = qobject_cast<QScrollArea*>(page->parentWidget() ? page->parentWidget()->parentWidget() : nullptr))
+    holder = area;
+  stack_->setCurrentWidget(holder);
+}
 
 bool MainWindow::LeaveMode(int target, bool forced) {
   Program& p = *program_;
@@ -281,10 +354,14 @@ bool MainWindow::LeaveMode(int target, bool forced) {
     case kModeExpt: {
       // A forced leave (the run is starting) keeps the record the run was checked with; the
       // panel was read before the checks, or filled from the record when a file was chosen.
-      if (forced) break;
-      const bool ok = ParametersFromScreen(p.parameters, *experiment_, *answers_,
-                                           p.settings.VideoType);
-      if (target == kModeRun && !ok) return false;
+      if (!forced) {
+        const bool ok = ParametersFromScreen(p.parameters, *experiment_, *answers_,
+                                             p.settings.VideoType);
+        if (target == kModeRun && !ok) return false;
+        if (!KeepSetupChanges()) return false;
+      }
+      // What the user set up survives a crash or a power cut, not only a clean exit.
+      SaveDefaultSetup();
       break;
     }
     case kModeSystem:
@@ -317,7 +394,7 @@ bool MainWindow::LeaveMode(int target, bool forced) {
   if (measuring_) measuring_->close();
   if (target != kModeRun) p.display.SetPanel(DisplayPanel::Other);
   ShowPage(blank_);
-  for (const char* n : {"mnuLoad", "mnuSave", "mnuPrint", "mnuExport", "mnuUndo", "mnuRedo"})
+  for (const char* n : {"mnuLoad", "mnuSave", "mnuPrint", "mnuExport", "mnuUndo", "mnuRedo", "mnuReanalyze"})
     Menu(QLatin1String(n))->setEnabled(false);
   SetTitleSuffix({});
   mode_ = kModeNone;
@@ -336,7 +413,49 @@ bool MainWindow::EnterMode(int mode, const std::function<void()>& enter) {
 void MainWindow::EnterHome() {
   if (!LeaveMode()) return;
   mode_ = kModeHome;
+  RefreshHome();
   ShowPage(homePanel_);
+}
+
+// A setup loaded from (or saved to) a file of its own and changed since: the user is asked
+// whether that file takes the changes. The changes stay in the default setup whatever the answer;
+// Cancel keeps the panel.
+bool MainWindow::KeepSetupChanges() {
+  if (setupFile_.empty() || SetupFileText(program_->parameters) == setupText_) return true;
+  const std::string name = FileNamePart(setupFile_);
+  MessageRequest question{"Save Setup Changes",
+                          "The experiment setup has changed since\r\n" + name +
+                              " was loaded or saved.\r\n\r\nSave the changes to " + name + "?",
+                          MsgIcon::Question, MsgButtons::YesNoCancel};
+  switch (answers_->ShowMessage(question)) {
+    case MsgAnswer::Yes:
+      if (!WriteSetupFile(setupFile_, program_->parameters)) {
+        Say(QStringLiteral("The setup could not be saved to %1").arg(Q(setupFile_)));
+        return false;
+      }
+      Say(QStringLiteral("Setup saved to %1").arg(Q(setupFile_)));
+      break;
+    case MsgAnswer::No: break;
+    default: return false;
+  }
+  setupText_ = SetupFileText(program_->parameters);
+  return true;
+}
+
+void MainWindow::RememberSetupFile(const std::string& path) {
+  setupFile_ = path;
+  // The setup as the panel gives it back, so that only the user's own changes count later.
+  ExperimentParameters shown = program_->parameters;
+  ScriptedAnswers quiet;
+  ParametersFromScreen(shown, *experiment_, quiet, program_->settings.VideoType);
+  setupText_ = SetupFileText(shown);
+  Say(QStringLiteral("Setup file %1").arg(Q(path)));
+}
+
+void MainWindow::SaveDefaultSetup() {
+  const std::string path = DefaultSetupPath(program_->home);
+  if (WriteSetupFile(path, program_->parameters)) return;
+  Say(QStringLiteral("The experiment setup could not be saved to %1").arg(Q(path)));
 }
 
 void MainWindow::EnterExperimentSetup() {
@@ -417,6 +536,7 @@ void MainWindow::ResetCommand() {
   if (mode_ != kModeHome) return;  // a run that goes on keeps its unit
   RefreshWindow();
   program_->commands.ResetAndInitialize(program_->settings.ComPort);
+  RefreshHome();
 }
 
 void MainWindow::MonitorCommand() {
@@ -465,8 +585,10 @@ void MainWindow::StartMeasuring(int mode) {
 
 void MainWindow::FileLoad() {
   if (mode_ == kModeExpt) {
-    LoadSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
-                     setupFolder_);
+    std::string chosen;
+    if (LoadSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
+                         setupFolder_, &chosen))
+      RememberSetupFile(chosen);
     return;
   }
   auto it = fileCommands_.find(mode_);
@@ -475,8 +597,10 @@ void MainWindow::FileLoad() {
 
 void MainWindow::FileSave() {
   if (mode_ == kModeExpt) {
-    SaveSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
-                     setupFolder_);
+    std::string chosen;
+    if (SaveSetupCommand(program_->parameters, *experiment_, *answers_, program_->settings.VideoType,
+                         setupFolder_, &chosen))
+      RememberSetupFile(chosen);
     return;
   }
   auto it = fileCommands_.find(mode_);
@@ -513,6 +637,14 @@ void MainWindow::OpenManual() {
 // --- What the core asks of the window --------------------------------------------------------------
 
 void MainWindow::ShowStopWindow(StopWindowForm form, const MessageRequest& content) {
+  // A run that has written every file of its recording ends with a way to its results.
+  const RunFilesOutcome& files = program_->run.LastRunFiles();
+  const bool results = form == StopWindowForm::Status && runRecorded_ && files.Complete();
+  stopWindow_->OfferResults(results);
+  if (results) {
+    Say(QStringLiteral("Recording written to %1").arg(Q(files.DataPath)));
+    if (recordingAdded_) recordingAdded_(Q(files.DataPath));
+  }
   stopWindow_->ShowForm(form, content);
 }
 
@@ -522,7 +654,10 @@ void MainWindow::ShowSetupFrame() {
   if (mode_ != kModeExpt) EnterExperimentSetup();
 }
 
-void MainWindow::RefreshWindow() { update(); }
+void MainWindow::RefreshWindow() {
+  if (mode_ == kModeHome) RefreshHome();
+  update();
+}
 
 LivePanel* MainWindow::LiveShown() const {
   switch (program_->display.Panel()) {
@@ -532,7 +667,13 @@ LivePanel* MainWindow::LiveShown() const {
   }
 }
 
-void MainWindow::LabelsChanged(const RunLabels& labels) { run_->ShowLabels(labels); }
+void MainWindow::LabelsChanged(const RunLabels& labels) {
+  const RunState& state = program_->run.State();
+  if (state.Running && program_->parameters.SaveData) runRecorded_ = true;
+  run_->ShowLabels(labels);
+  const RunTimes times = RunTimesOf(state, program_->parameters);
+  run_->ShowProgress(times.elapsed, times.total, state.Running || state.Armed);
+}
 
 void MainWindow::MarkerMoved(bool visible, double left, double top) {
   if (LivePanel* panel = LiveShown()) panel->Picture()->MoveMarker(visible, left, top);
@@ -563,10 +704,12 @@ void MainWindow::StartUp() {
   if (services_.defaultComPort > 0 && (p.settings.ComPort < 1 || p.settings.ComPort > 8))
     p.settings.ComPort = static_cast<std::int16_t>(services_.defaultComPort);
   p.BringUpUnit();
+  unitBroughtUp_ = true;
   p.AskTimeOfDayStart();
   setupFolder_ = program_->settings.ConfigDir;
   experiment_->SetDataDirectory(program_->settings.DataDir);
   ParametersToScreen(program_->parameters, *experiment_);
+  RefreshHome();  // the unit is up (or not) by now
 }
 
 void MainWindow::Shutdown() {
@@ -600,28 +743,128 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // The window goes at once; the unit is put to rest and the files written behind it.
+  hide();
   Shutdown();
   event->accept();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (QGuiApplication::mouseButtons() & Qt::LeftButton) resizePending_ = true;
-  else DoAllResizeWindowStuff();
+  if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+    // Timer1 looks for the button's release; it runs only while a resize waits for it.
+    resizePending_ = true;
+    if (!timer1_) timer1_ = services_.clock.StartTimer(kTimer1Ms, [this] { OnTimer1(); });
+  } else {
+    DoAllResizeWindowStuff();
+  }
 }
 
 void MainWindow::DoAllResizeWindowStuff() {
   resizePending_ = false;
   // A window manager that ignores the size hints may make the window smaller than its minimum:
   // it snaps back.
-  if (width() < kMinWidth || height() < kMinHeight)
-    resize(std::max(width(), kMinWidth), std::max(height(), kMinHeight));
+  if (width() < minimumWidth() || height() < minimumHeight())
+    resize(std::max(width(), minimumWidth()), std::max(height(), minimumHeight()));
   if (LivePanel* panel = LiveShown()) panel->Picture()->ApplyLayout();
 }
 
+// The window never opens larger than the screen it is on (at 150% scale a 1366 by 768 screen
+// is 910 by 512 of the window's own units), and its smallest size shrinks with the screen.
+void MainWindow::FitToScreen() {
+  QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown) return;
+  const QRect available = shown->availableGeometry();
+  const int roomWidth = std::max(1, available.width() - kFrameWidth);
+  const int roomHeight = std::max(1, available.height() - kFrameHeight);
+  setMinimumSize(std::min(kMinWidth, roomWidth), std::min(kMinHeight, roomHeight));
+  if (width() > roomWidth || height() > roomHeight)
+    resize(std::min(width(), roomWidth), std::min(height(), roomHeight));
+  if (!available.contains(geometry().topLeft())) move(available.topLeft());
+}
+
+// --- Recordings, dropped files, the home page ----------------------------------------------------
+
+void MainWindow::SetRecordings(std::function<QStringList()> list,
+                               std::function<void(const QString&)> open,
+                               std::function<void(const QString&)> remember) {
+  recordings_ = std::move(list);
+  openRecording_ = std::move(open);
+  recordingAdded_ = std::move(remember);
+  RefreshHome();
+}
+
+void MainWindow::OpenRecording(const QString& path) {
+  if (openRecording_ && !path.isEmpty()) openRecording_(path);
+}
+
+bool MainWindow::OpenDroppedFile(const QString& path) {
+  if (program_->run.IsRunBusy()) {
+    Say(QStringLiteral("A run is under way: %1 was not opened").arg(path));
+    return false;
+  }
+  switch (DetectFileKind(path.toStdString())) {
+    case FileKind::Data:
+      OpenRecording(path);
+      return true;
+    case FileKind::Map:
+      if (!loadMap_) return false;
+      answers_->ChooseNextFile(path.toStdString());
+      loadMap_();
+      answers_->ChooseNextFile({});
+      return true;
+    case FileKind::Setup:
+      if (mode_ != kModeExpt) EnterExperimentSetup();
+      if (mode_ != kModeExpt) return false;
+      if (!LoadSetupFile(program_->parameters, *experiment_, program_->settings.VideoType,
+                         path.toStdString())) {
+        Say(QStringLiteral("%1 could not be read as an experiment setup").arg(path));
+        return false;
+      }
+      setupFolder_ = DirectoryPart(path.toStdString());
+      RememberSetupFile(path.toStdString());
+      return true;
+    case FileKind::Unknown: break;
+  }
+  Say(QStringLiteral("%1 is not a data, map or setup file").arg(path));
+  return false;
+}
+
+void MainWindow::RefreshHome() {
+  Program& p = *program_;
+  HomeFacts facts;
+  const std::string port = UnitPortName(p.settings.ComPort);
+  const bool simulated = port.find("(simulated") != std::string::npos;
+  if (!unitBroughtUp_) facts.unit = QStringLiteral("Unit: starting on %1").arg(Q(port));
+  else if (!p.commands.State().UnitResponding)
+    facts.unit = QStringLiteral("Unit: not responding on %1 (Tools > Reset tries again; Setup > Com Port chooses another port)").arg(Q(port));
+  else if (simulated) facts.unit = QStringLiteral("Unit: simulated, ready (%1)").arg(Q(port));
+  else facts.unit = QStringLiteral("Unit: connected on %1").arg(Q(port));
+  facts.unitReady = unitBroughtUp_ && p.commands.State().UnitResponding;
+  facts.experiment = QStringLiteral("Experiment: ") + Q(ExperimentSummary(p.parameters));
+  if (recordings_) facts.recordings = recordings_();
+  homePanel_->Show(facts);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  const QString path = urls.front().toLocalFile();
+  // Opened once the drop has finished, so no question stands inside the drag.
+  QTimer::singleShot(0, this, [this, path] { OpenDroppedFile(path); });
+}
+
 void MainWindow::OnTimer1() {
-  if (resizePending_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
-    DoAllResizeWindowStuff();
+  if (QGuiApplication::mouseButtons() & Qt::LeftButton) return;
+  if (resizePending_) DoAllResizeWindowStuff();
+  services_.clock.StopTimer(timer1_);
+  timer1_ = 0;
 }
 
 // The window sees keys before its controls: Alt+F10, F1, and the space bar on the run panel.

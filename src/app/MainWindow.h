@@ -26,6 +26,8 @@
 #include <memory>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QMenu;
 class QStackedWidget;
 
@@ -93,6 +95,9 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void SetMenus(bool enabled) override;
   void SetTitleSuffix(const QString& suffix);
   void DoAllResizeWindowStuff();
+  // One line in the status bar saying what just happened ("Export written to ...").
+  void Say(const QString& text);
+  QString StatusText() const;
 
   // --- Commands ---
   void RunExperimentCommand();
@@ -131,6 +136,18 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   std::string UnitPortName(int comPort) const;
   // The setup folder offered by the experiment panel's load and save.
   std::string& SetupFolder() { return setupFolder_; }
+  // The recordings opened last (newest first) and how one is opened, for the home page and for
+  // the run's end; set by the data panel's hookup.
+  void SetRecordings(std::function<QStringList()> list, std::function<void(const QString&)> open,
+                     std::function<void(const QString&)> remember);
+  void OpenRecording(const QString& path);
+  // Files dropped on the window: a data file opens on the data panel, a map file in the zone
+  // editor (its own File > Load, which takes the dropped file instead of asking for one), a
+  // setup file on the experiment panel. False: not one of those.
+  bool OpenDroppedFile(const QString& path);
+  void SetMapLoader(std::function<void()> loadMap) { loadMap_ = std::move(loadMap); }
+  // The home page told again where the program stands (unit, experiment, recordings).
+  void RefreshHome();
 
   // --- MainView (what the core asks of the window) ---
   void EnterRun() override;
@@ -150,6 +167,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   class Answerer;
@@ -166,6 +185,11 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
                      std::function<void()> command);
   bool CommandAllowed(const QString& name) const;
+  void SaveDefaultSetup();
+  bool KeepSetupChanges();
+  void RememberSetupFile(const std::string& path);
+  void FitToScreen();
+  void OfferResults();
 
   AppServices services_;
   BusyWindows busy_;
@@ -189,6 +213,10 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   std::map<int, std::pair<std::function<void()>, std::function<void()>>> fileCommands_;
   std::function<void()> coloursToGrid_;
   std::function<std::vector<std::string>()> listDevices_;
+  std::function<QStringList()> recordings_;
+  std::function<void(const QString&)> openRecording_;
+  std::function<void(const QString&)> recordingAdded_;
+  std::function<void()> loadMap_;
   QMenu* setupMenu_ = nullptr;
   std::vector<QMenu*> topMenus_;
   int mode_ = kModeNone;
@@ -196,7 +224,11 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   bool resizePending_ = false;
   bool shutDown_ = false;
   bool startedUp_ = false;
+  bool unitBroughtUp_ = false;  // the start-up's reset and initialisation of the unit is done
+  bool runRecorded_ = false;  // the run under way (or just ended) has recorded samples
   std::string setupFolder_;
+  std::string setupFile_;  // the setup file last loaded or saved; empty: none
+  std::string setupText_;  // the setup as that file holds it
   Clock::TimerId timer1_ = 0;
 };
 

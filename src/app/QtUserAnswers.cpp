@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace tlx::gui {
@@ -57,6 +58,19 @@ MsgAnswer AnswerOf(int clicked, MsgButtons buttons) {
   }
 }
 
+QMessageBox::StandardButton ButtonOf(MsgAnswer answer) {
+  switch (answer) {
+    case MsgAnswer::Ok: return QMessageBox::Ok;
+    case MsgAnswer::Cancel: return QMessageBox::Cancel;
+    case MsgAnswer::Abort: return QMessageBox::Abort;
+    case MsgAnswer::Retry: return QMessageBox::Retry;
+    case MsgAnswer::Ignore: return QMessageBox::Ignore;
+    case MsgAnswer::Yes: return QMessageBox::Yes;
+    case MsgAnswer::No: return QMessageBox::No;
+  }
+  return QMessageBox::NoButton;
+}
+
 // "MAP;*.DAT" offers "*.MAP *.DAT", in upper and lower case (names are case-sensitive here).
 QStringList PatternsOf(const std::string& extension) {
   QStringList patterns;
@@ -78,6 +92,10 @@ MsgAnswer QtUserAnswers::ShowMessage(const MessageRequest& request) {
                   FromProgramText(request.text), ButtonsOf(request.buttons), owner_);
   // Shown letter for letter: a file name such as "<b>1.DAT" must not be taken for markup.
   box.setTextFormat(Qt::PlainText);
+  if (request.defaultAnswer) {
+    if (QAbstractButton* safe = box.button(ButtonOf(*request.defaultAnswer)))
+      box.setDefaultButton(qobject_cast<QPushButton*>(safe));
+  }
   return AnswerOf(box.exec(), request.buttons);
 }
 

@@ -93,6 +93,7 @@ void RecentFilesMenu::Rebuild() {
     entry->setText(used ? RecentEntryText(i + 1, files[i]) : QString());
     entry->setData(used ? files[i] : QString());
     entry->setStatusTip(used ? files[i] : QString());
+    entry->setToolTip(used ? files[i] : QString());  // the full path; the menu shows the name
   }
   separator_->setVisible(!files.isEmpty());
 }

@@ -6,6 +6,7 @@
 #include "device/TermiosLink.h"
 #include "run/Program.h"
 #include "run/RunJournal.h"
+#include "run/RunTimes.h"
 #include "setup/SetupFile.h"
 #include "sim/SimulatedLink.h"
 #include "sim/SimulatedUnit.h"
@@ -53,10 +54,9 @@ RunProgress ProgressOf(const Program& program, RunController& run, const std::st
   progress.sessions = p.NumberOfSessions;
   progress.session = std::min(state.SessionIndex + 1, progress.sessions);
   progress.startsInSeconds = state.Armed ? std::max(state.DelayRemaining, 0) : 0;
-  progress.elapsedSeconds =
-      static_cast<std::int64_t>(state.SessionIndex) * p.SessionLength + state.SecondsInSession;
-  progress.remainingSeconds = static_cast<std::int64_t>(p.NumberOfSessions) * p.SessionLength -
-                              progress.elapsedSeconds;
+  const RunTimes times = RunTimesOf(state, p);
+  progress.elapsedSeconds = times.elapsed;
+  progress.remainingSeconds = times.remaining;
   progress.samples = run.SamplesCounted();
   progress.missed = state.MissedSamples;
   progress.lineNoise = state.LineNoiseSamples;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tlx {
@@ -17,10 +19,17 @@ MsgAnswer FirstButton(MsgButtons buttons);
 
 // Message texts use "\r\n" between lines, as the program's messages are written.
 struct MessageRequest {
+  MessageRequest(std::string caption_ = {}, std::string text_ = {}, MsgIcon icon_ = MsgIcon::None,
+                 MsgButtons buttons_ = MsgButtons::Ok)
+      : caption(std::move(caption_)), text(std::move(text_)), icon(icon_), buttons(buttons_) {}
+
   std::string caption;
   std::string text;
   MsgIcon icon = MsgIcon::None;
   MsgButtons buttons = MsgButtons::Ok;
+  // The button that Enter presses; none: the first of the set. A question whose first answer
+  // destroys something (a recording overwritten) names its safe answer here.
+  std::optional<MsgAnswer> defaultAnswer;
 };
 
 struct FileDialogRequest {

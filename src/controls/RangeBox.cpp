@@ -158,16 +158,15 @@ bool RangeBoxModel::CheckRange(bool showWarn) {
     Display();
     return true;
   }
-  bool failed = false;
-  if (value < props_.min) {
-    value = HasIndefinite() ? -1 : props_.min;
-    failed = true;
-  } else if (value > props_.max) {
-    value = props_.max;
-    failed = true;
+  // A value outside the limits is refused: the box goes back to the value it held, which the
+  // user chose, rather than to a limit nobody typed.
+  const bool failed = value < props_.min || value > props_.max;
+  if (failed) {
+    SetValue(value_);
+  } else {
+    value_ = value;
+    Display();
   }
-  value_ = value;
-  Display();
   if (failed && showWarn) {
     Warn();
     if (onSelectAll) onSelectAll();

@@ -81,8 +81,9 @@ class RangeBoxModel {
   // What the user's text box holds now (typed text and caret).
   void SetEditState(std::string text, int caret, int selLength = 0);
 
-  // Reads the typed text, clamps it into the limits, rewrites the text and stores the value.
-  // False when the text was outside; then the range message is shown when showWarn is true.
+  // Reads the typed text, stores the value and rewrites the text. False when the text was
+  // outside the limits; then the box keeps its previous value and the range message is shown
+  // when showWarn is true.
   bool CheckRange(bool showWarn);
   // The typed text read as CheckRange reads a number (decimal comma, arithmetic, rounded to the
   // places shown) but not limited and without a message; none when the text is not a number.

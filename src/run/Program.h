@@ -32,7 +32,10 @@ inline constexpr const char* kProductName = "Tracelux-One";
 inline constexpr const char* kVersionText = "3.20";
 inline constexpr const char* kSettingsFileName = "TRACELUX.INI";
 inline constexpr const char* kReanalysisFileName = "~RANAL.CSV";
-inline constexpr int kShutdownResetWaitMs = 2000;
+// The wait after the unit's reset at shutdown: long enough for the command to leave the serial
+// adapter (closing the device drains what is left) but not two seconds, through which the
+// program used to linger with its home locked after its window had closed.
+inline constexpr int kShutdownResetWaitMs = 100;
 
 class Program {
  public:

@@ -28,11 +28,15 @@ std::string Lines(const std::vector<std::string>& lines) {
 }  // namespace
 
 MessageRequest OverwriteUsedQuestion(const std::string& dataFile) {
-  return Request("Confirm Overwrite Existing Data",
-                 "The file " + Quote(FileNamePart(dataFile)) + " has already" + kCrLf +
-                     "been used in a previous experiment" + "." + kCrLf + kCrLf +
-                     "Are you sure you want" + kCrLf + "to overwrite it?",
-                 MsgIcon::Critical, MsgButtons::OkCancel);
+  MessageRequest question =
+      Request("Confirm Overwrite Existing Data",
+              "The file " + Quote(FileNamePart(dataFile)) + " has already" + kCrLf +
+                  "been used in a previous experiment" + "." + kCrLf + kCrLf +
+                  "Are you sure you want" + kCrLf + "to overwrite it?",
+              MsgIcon::Critical, MsgButtons::OkCancel);
+  // Enter must never throw a recording away.
+  question.defaultAnswer = MsgAnswer::Cancel;
+  return question;
 }
 
 MessageRequest NoOutputFileQuestion() {

@@ -130,7 +130,7 @@ bool ParametersFromScreen(ExperimentParameters& r, ExperimentScreen& screen, Use
 }
 
 bool SaveSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAnswers& answers,
-                      int videoType, std::string& setupFolder) {
+                      int videoType, std::string& setupFolder, std::string* chosenFile) {
   if (!ParametersFromScreen(r, screen, answers, videoType)) return false;
   std::string name = ShowFileDialog(answers, setupFolder, "", "Save Experiment Setup", false, "EXP",
                                     true, false);
@@ -138,23 +138,40 @@ bool SaveSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAns
   name = ChangeExtension(name, "EXP");
   if (!CanCreateFile(name) || !WriteSetupFile(name, r)) return false;
   setupFolder = DirectoryPart(name);
+  if (chosenFile) *chosenFile = name;
   return true;
 }
 
 bool LoadSetupCommand(ExperimentParameters& r, ExperimentScreen& screen, UserAnswers& answers,
-                      int videoType, std::string& setupFolder) {
+                      int videoType, std::string& setupFolder, std::string* chosenFile) {
   std::string name = ShowFileDialog(answers, setupFolder, "", "Load Experiment Setup", true,
                                     "EXP;*.CFG", true, false);
   if (name.empty()) return false;
   name = LoadName(name);
-  if (!FileExists(name)) return false;
-  const bool ok = LoadParameters(name, r);
+  if (!LoadSetupFile(r, screen, videoType, name)) return false;
+  setupFolder = DirectoryPart(name);
+  if (chosenFile) *chosenFile = name;
+  return true;
+}
+
+bool LoadSetupFile(ExperimentParameters& r, ExperimentScreen& screen, int videoType,
+                   const std::string& path) {
+  if (!FileExists(path)) return false;
+  const bool ok = LoadParameters(path, r);
   SanitiseParameters(r);
   NormaliseSampleRate(r, videoType);
   if (!ok) return false;
-  setupFolder = DirectoryPart(name);
   ParametersToScreen(r, screen);
   return true;
+}
+
+std::string ExperimentSummary(const ExperimentParameters& r) {
+  const std::int32_t n = r.NumberOfSessions;
+  std::string text = std::to_string(n) + (n == 1 ? " session of " : " sessions of ") +
+                     SecondsToDurationText(r.SessionLength) + " at " +
+                     std::to_string(r.SampleRate) + " samples/s, ";
+  if (!r.SaveData || r.DataFile.empty()) return text + "no data file chosen";
+  return text + "recording to " + FileNamePart(r.DataFile);
 }
 
 }  // namespace tlx

@@ -48,10 +48,19 @@ bool ParametersFromScreen(ExperimentParameters& record, ExperimentScreen& screen
                           UserAnswers& answers, int videoType);
 
 // The File menu's "&Save ..." and "&Load ..." on the experiment panel. setupFolder is the
-// directory the dialogs offer first; it follows each file loaded or saved.
+// directory the dialogs offer first; it follows each file loaded or saved. `chosenFile`, when
+// given, receives the file loaded or saved.
 bool SaveSetupCommand(ExperimentParameters& record, ExperimentScreen& screen, UserAnswers& answers,
-                      int videoType, std::string& setupFolder);
+                      int videoType, std::string& setupFolder, std::string* chosenFile = nullptr);
 bool LoadSetupCommand(ExperimentParameters& record, ExperimentScreen& screen, UserAnswers& answers,
-                      int videoType, std::string& setupFolder);
+                      int videoType, std::string& setupFolder, std::string* chosenFile = nullptr);
+// The load itself, for a file already chosen (the command, a file dropped on the window). False
+// when the file cannot be read as a setup; the screen then keeps its values.
+bool LoadSetupFile(ExperimentParameters& record, ExperimentScreen& screen, int videoType,
+                   const std::string& path);
+
+// The experiment in one line for the home page: "3 sessions of 00:10:00 at 30 samples/s,
+// recording to RUN1.DAT".
+std::string ExperimentSummary(const ExperimentParameters& record);
 
 }  // namespace tlx

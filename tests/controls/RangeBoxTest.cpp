@@ -30,17 +30,19 @@ struct Box {
   const std::string& LastText() const { return answers.Messages().back().text; }
 };
 
-TEST(RangeBox, ClampsToTheDefaultLimitsWarningOnlyWhenAsked) {
+TEST(RangeBox, RefusesAValueOutsideTheLimitsKeepingThePreviousOneWarningOnlyWhenAsked) {
   Box b;
   b.model.SetShowWarn(true);
+  b.TypeAndEnter("7");
   b.TypeAndEnter("12");
-  EXPECT_EQ(b.model.Value(), 10);
+  EXPECT_EQ(b.model.Value(), 7);
+  EXPECT_EQ(b.model.Text(), "7");
   ASSERT_EQ(b.answers.Messages().size(), 1u);
   const MessageRequest& m = b.answers.Messages()[0];
   EXPECT_EQ(m.text, "This value must be\r\nin the range of : \r\n0 to 10");
   EXPECT_EQ(m.icon, MsgIcon::Critical);
   b.TypeAndEnter("1e308*1e308");  // an overflow keeps the previous value
-  EXPECT_EQ(b.model.Value(), 10);
+  EXPECT_EQ(b.model.Value(), 7);
 
   Box quiet;
   quiet.TypeAndEnter("-3");
@@ -76,12 +78,13 @@ TEST(RangeBox, MessagesNameTheVariableOfferIndefiniteAndShowTimeLimits) {
 
   RangeBoxProperties p{.min = 5, .max = 3600, .time = true, .varName = "", .showWarn = true};
   Box b(p);
+  b.model.SetValue(600);
   b.TypeAndEnter("2:00:00");
-  EXPECT_EQ(b.model.Value(), 3600);
+  EXPECT_EQ(b.model.Value(), 600);
   EXPECT_EQ(b.LastText(), "This value must be\r\nin the range of : \r\n00:00:05 to 01:00:00");
   p.hideHours = true;
   b.model.SetProperties(p);
-  EXPECT_EQ(b.model.Text(), "00:00");  // 3600 s as minutes and seconds
+  EXPECT_EQ(b.model.Text(), "10:00");  // 600 s as minutes and seconds
 }
 
 TEST(RangeBox, DurationWithIndefinite) {

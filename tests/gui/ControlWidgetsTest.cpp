@@ -45,10 +45,10 @@ class ControlWidgetsTest : public QObject {
       box->TextBox()->selectAll();
       QTest::keyClicks(box->TextBox(), text);
     };
-    type("120");
+    type("120");  // out of range: refused, the box keeps the value it had
     QTest::keyClick(box->TextBox(), Qt::Key_Return);
-    QCOMPARE(box->Text(), QString("100.00"));
-    QCOMPARE(order, QStringList({"Change", "Enter"}));
+    QCOMPARE(box->Text(), QString("0.00"));
+    QCOMPARE(order, QStringList({"Enter"}));
     type("3,5");
     QTest::keyClick(box->TextBox(), Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(box->Text(), QString("3.50"));
@@ -57,7 +57,7 @@ class ControlWidgetsTest : public QObject {
     QVERIFY(other->hasFocus());
     QCOMPARE(box->Value(), 20.0);
     QCOMPARE(box->Text(), QString("20.00"));
-    QCOMPARE(order.count("Change"), 3);
+    QCOMPARE(order.count("Change"), 2);
     QCOMPARE(answers.Messages().size(), size_t(1));  // only the 120 was out of range
   }
 

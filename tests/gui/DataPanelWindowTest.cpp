@@ -12,6 +12,7 @@
 #include "zonemap/MapFile.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <filesystem>
@@ -85,6 +86,28 @@ class DataPanelWindowTest : public QObject {
     panels = new DataZonePanels(*rig->window);
   }
   void cleanupTestCase() { rig.reset(); }
+
+  // The parameter boxes take typing as soon as a file is open; what is typed is what the next
+  // Reanalyze uses, and nothing on the panel moves.
+  void typedParametersAreUsedAndThePanelStaysPut() {
+    tlx::test::TempDir dir;
+    const std::string data = tlx::test::RecordRun(dir, "TYPE", 60, 2, 5);
+    QVERIFY(Data()->OpenDataFileForAnalysis(data));
+    auto* reanalyze = Data()->findChild<QPushButton*>("cmdRanal_0");
+    const QPoint before = reanalyze->mapTo(Data(), QPoint());
+    QLineEdit* ambulatory = Data()->findChild<QLineEdit*>("txtPixels_1");
+    ambulatory->selectAll();
+    QTest::keyClicks(ambulatory, "9");
+    QCOMPARE(ambulatory->text(), QString("9"));
+    QCOMPARE(Data()->Stage(), 1);
+    ClickReanalyze();
+    QCOMPARE(Data()->Stage(), 0);
+    const tlx::test::CliResult cli = tlx::test::RunCli(
+        {"analyze", data, "--ambulatory", "9", "--map", dir.File("TYPE.MAP"), "--decimal-point"});
+    QCOMPARE(cli.exitCode, 0);
+    QCOMPARE(tlx::test::ReadBytes(Ranal()), cli.out);
+    QCOMPARE(reanalyze->mapTo(Data(), QPoint()), before);
+  }
 
   void aChosenMapIsShownAndUsedByEveryReanalysis() {
     tlx::test::TempDir dir;

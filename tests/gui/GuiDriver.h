@@ -37,6 +37,8 @@ struct SeenBox {
   bool cancelShown = false;  // the stop window's form
   Qt::TextFormat format = Qt::PlainText;
   bool progressShown = false;  // the progress box was on the screen with the message
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;  // what Enter presses
+  bool resultsOffered = false;  // the stop window offered to open the run's results
 };
 
 class DialogAnswerer {
@@ -52,6 +54,8 @@ class DialogAnswerer {
   void QueueFile(const QString& path) { files_.push_back(path); }
   // The answer for the next stop window (unscripted: OK).
   void QueueStop(bool ok) { stops_.push_back(ok); }
+  // A finish window that offers the run's results is answered with "Open Results".
+  bool openResults = false;
   const std::vector<SeenBox>& Seen() const { return seen_; }
   void Clear() { seen_.clear(); }
   int Count(const QString& caption) const {
@@ -66,7 +70,8 @@ class DialogAnswerer {
     if (!w || !w->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), false,
-                       false, box->textFormat(), ProgressBoxVisible()});
+                       false, box->textFormat(), ProgressBoxVisible(),
+                       box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton});
       QMessageBox::StandardButton b = QMessageBox::NoButton;
       if (!boxes_.empty()) {
         b = boxes_.front();
@@ -91,8 +96,13 @@ class DialogAnswerer {
     }
     if (auto* stop = qobject_cast<StopExperimentWindow*>(w)) {
       if (!stop->Waiting()) return;
+      const bool offered = stop->ResultsButton()->isVisible();
       seen_.push_back({stop->windowTitle(), stop->Message()->text(), QMessageBox::NoIcon, {}, true,
-                       stop->CancelButton()->isVisible()});
+                       stop->CancelButton()->isVisible(), Qt::PlainText, false, QMessageBox::NoButton, offered});
+      if (offered && openResults) {
+        stop->ResultsButton()->click();
+        return;
+      }
       bool ok = true;
       if (!stops_.empty()) {
         ok = stops_.front();

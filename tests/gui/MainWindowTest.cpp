@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QFile>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QDialog>
 #include <QPointer>
@@ -40,7 +41,12 @@ class MainWindowTest : public QObject {
   std::unique_ptr<WindowRig> rig;
   QList<QUrl> opened;
   MainWindow& W() { return *rig->window; }
-  QWidget* Shown() { return W().findChild<QStackedWidget*>()->currentWidget(); }
+  // The page shown (each sits in a scroll area of the window's stack).
+  QWidget* Shown() {
+    QWidget* current = W().findChild<QStackedWidget*>()->currentWidget();
+    auto* area = qobject_cast<QScrollArea*>(current);
+    return area && area->widget() ? area->widget() : current;
+  }
   void Trigger(const char* name) { W().Menu(QLatin1String(name))->trigger(); }
 
  private slots:
@@ -61,7 +67,7 @@ class MainWindowTest : public QObject {
   void menuCaptionsAndAccessKeys() {
     const std::pair<const char*, const char*> items[] = {
         {"mnuFile", "&File"}, {"mnuFileOpen", "&Open ..."}, {"mnuLoad", "&Load ..."},
-        {"mnuSave", "&Save ..."}, {"mnuExport", "E&xport"}, {"mnuPrint", "&Print"},
+        {"mnuSave", "&Save ..."}, {"mnuExport", "&Export"}, {"mnuPrint", "&Print"},
         {"mnuExit", "E&xit"}, {"mnuEdit", "&Edit"}, {"mnuUndo", "&Undo"},
         {"mnuCalculate", "&Calculate"}, {"mnuProcessData", "&Process Data"},
         {"mnuCalcArea", "&Area"}, {"mnuSetup", "Set&up"}, {"mnuSetupExpt", "&Experiment"},
@@ -74,6 +80,38 @@ class MainWindowTest : public QObject {
       QVERIFY2(a, name);
       QCOMPARE(a->text(), QString(caption));
     }
+  }
+
+  // What is set up survives a crash: the setup file is written when the panel is left. A value
+  // out of range gives the box back the value it held, not a limit.
+  void experimentSetupSavedOnLeavingAndARangeErrorKeepsTheValue() {
+    Trigger("mnuSetupExpt");
+    QLineEdit* sessions = W().Experiment()->Box(ScreenBox::NumSess)->TextBox();
+    for (const char* typed : {"7", "0"}) {
+      sessions->selectAll();
+      QTest::keyClicks(sessions, typed);
+      QTest::keyClick(sessions, Qt::Key_Return);
+    }
+    QCOMPARE(rig->answerer.Count("Range Error"), 1);
+    QCOMPARE(sessions->text(), QString("7"));
+    W().Experiment()->HomeButton()->click();
+    QFile setup(rig->File("TLUXEXPT.EXP"));
+    QVERIFY(setup.open(QIODevice::ReadOnly));
+    QVERIFY(setup.readAll().contains("Number of Sessions = 7\r\n"));
+
+    // A setup of its own file, changed: leaving asks whether that file takes the changes.
+    QVERIFY(QFile::copy(rig->File("TLUXEXPT.EXP"), rig->File("RAT.EXP")));
+    Trigger("mnuSetupExpt");
+    rig->answerer.QueueFile(rig->File("RAT.EXP"));
+    Trigger("mnuLoad");
+    sessions->selectAll();
+    QTest::keyClicks(sessions, "9");
+    rig->answerer.Queue(QMessageBox::Yes);
+    W().Experiment()->HomeButton()->click();
+    QCOMPARE(rig->answerer.Count("Save Setup Changes"), 1);
+    QFile rat(rig->File("RAT.EXP"));
+    QVERIFY(rat.open(QIODevice::ReadOnly));
+    QVERIFY(rat.readAll().contains("Number of Sessions = 9\r\n"));
   }
 
   void eachModeSwitchShowsItsPanelAndMenus() {

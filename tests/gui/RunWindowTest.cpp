@@ -7,6 +7,8 @@
 #include "app/panels/LivePicture.h"
 #include "app/panels/RunPanel.h"
 
+#include <QProgressBar>
+
 #include <QAction>
 #include <QDialog>
 #include <QFileInfo>
@@ -58,7 +60,7 @@ class RunWindowTest : public QObject {
 
  private slots:
   void wholeRunFromTheRunMenuToTheFinishMessage() {
-    WindowRig rig;
+    WindowRig rig([](const QTemporaryDir&) {});  // the whole desktop: the results open at the end
     MainWindow& w = *rig.window;
     const QString data = rig.File("DATA/RUN1.DAT");
     SetUpRun(rig.P(), data, 5);
@@ -69,13 +71,20 @@ class RunWindowTest : public QObject {
     QVERIFY(rig.P().run.State().Running);
     QVERIFY(!w.RunPage()->ReadyLabel()->isVisible());
     QVERIFY(!w.Menu("mnuRun")->isEnabled());  // menus are off while the run goes
-    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 20; }, 3000));
+    QVERIFY(!w.RunPage()->StartButton()->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 40; }, 3000));
     QVERIFY(w.RunPage()->Picture()->MarkerShown());
+    // The whole run's time left and progress, counted as the run counts seconds.
+    QVERIFY(w.RunPage()->ProgressBar()->value() > 0);
+    QVERIFY(w.RunPage()->TimeLeftLabel()->text() < QString("00:00:05"));
 
-    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 15000));
+    rig.answerer.openResults = true;
+    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeOpenData; }, 15000));
     QCOMPARE(rig.answerer.Count("Experiment Status"), 1);
-    const SeenBox& finish = rig.answerer.Seen().back();
-    QVERIFY(finish.stopWindow && !finish.cancelShown);  // the status form: OK only
+    const SeenBox finish = rig.answerer.Seen().back();
+    QVERIFY(finish.stopWindow && !finish.cancelShown && finish.resultsOffered);
+    QVERIFY(w.windowTitle().endsWith("RUN1.DAT"));  // the recording is open on the data panel
+    QVERIFY(w.RunPage()->StartButton()->isEnabled());
     QCOMPARE(rig.P().run.SamplesCounted(), qint64(150));
     QVERIFY(rig.P().run.State().Finished);
     QCOMPARE(LabelText(w, "lblExptStat"), QString("Finished "));
@@ -83,6 +92,13 @@ class RunWindowTest : public QObject {
     for (const char* ext : {"DAT", "MAP", "PRN"})
       QVERIFY2(QFileInfo::exists(rig.File(QString("DATA/RUN1.") + ext)), ext);
     QVERIFY(w.Menu("mnuRun")->isEnabled());
+
+    // Running again into the same file asks first, and Enter answers Cancel.
+    rig.answerer.Queue(QMessageBox::Cancel);
+    w.Menu("mnuRunExpt")->trigger();
+    QCOMPARE(rig.answerer.Seen().back().caption, QString("Confirm Overwrite Existing Data"));
+    QCOMPARE(rig.answerer.Seen().back().defaultButton, QMessageBox::Cancel);
+    QCOMPARE(w.Mode(), int(kModeOpenData));
   }
 
   // Only the OK button answers OK: Escape, and Enter in the status form, close the window with

@@ -27,7 +27,8 @@ class ZoneDataMenusTest : public QObject {
 
   MainWindow& W() { return *rig->window; }
   QAction* Menu(const char* name) { return W().Menu(QLatin1String(name)); }
-  QString Shown() { return W().findChild<QStackedWidget*>()->currentWidget()->objectName(); }
+  // The page shown, without the scroll area it sits in.
+  QString Shown() { return W().findChild<QStackedWidget*>()->currentWidget()->objectName().remove("Scroll"); }
   std::string Row(int row) { return rig->sim->Unit().OverlayRow(row); }
 
   void RightClick(VidGrid* grid, int row, int column) {

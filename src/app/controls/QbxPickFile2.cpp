@@ -63,10 +63,16 @@ void QbxPickFile2::ApplyProperties() {
   if (p.fontHeight > 0) font.setPointSizeF(p.fontHeight);
   lblSaveDataL_->setFont(font);
   lblFilenameL_->setFont(font);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::Window, ColourOf(p.backColor));
-  palette.setColor(QPalette::WindowText, ColourOf(p.foreColor));
-  setPalette(palette);
+  // The default colours (black on white) stand for the desktop's own, so a dark palette is
+  // followed; only colours set on purpose are painted.
+  if (p.backColor == PickFileProperties{}.backColor && p.foreColor == PickFileProperties{}.foreColor) {
+    setPalette(QPalette());
+  } else {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ColourOf(p.backColor));
+    palette.setColor(QPalette::WindowText, ColourOf(p.foreColor));
+    setPalette(palette);
+  }
   setEnabled(p.enabled);
   Refresh();
 }

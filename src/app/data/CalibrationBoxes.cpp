@@ -40,6 +40,7 @@ CalibrationBoxes::CalibrationBoxes(UserAnswers& answers, QWidget* parent) : QObj
     units_[static_cast<std::size_t>(row)] = units;
     connect(pixels, &QLineEdit::textChanged, this, [this, row] { PixelChanged(row); });
     connect(units, &QLineEdit::textChanged, this, [this, row] { UnitChanged(row); });
+    for (QLineEdit* box : {pixels, units}) connect(box, &QLineEdit::textEdited, this, &CalibrationBoxes::Edited);
   }
 }
 

@@ -52,6 +52,8 @@ class CalibrationBoxes : public QObject {
  signals:
   // ENTER or leaving a box with an ambulatory pixel value other than the one last drawn with.
   void AmbulatoryChanged(std::int32_t pixels);
+  // The user typed in one of the boxes.
+  void Edited();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

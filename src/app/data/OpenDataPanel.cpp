@@ -145,6 +145,9 @@ void OpenDataPanel::AddCalibrationRows(QGridLayout* grid, int& row) {
   QWidget* box = grid->parentWidget();
   boxes_ = new CalibrationBoxes(program_.answers, box);
   connect(boxes_, &CalibrationBoxes::AmbulatoryChanged, this, [this] { DrawSelected(); });
+  connect(boxes_, &CalibrationBoxes::Edited, this, &OpenDataPanel::ParametersEdited);
+  connect(rbSessionLng_, &QbxRangeBox::Change, this, &OpenDataPanel::ParametersEdited);
+  connect(cboUnitsPixels_, &QComboBox::activated, this, &OpenDataPanel::ParametersEdited);
   grid->addWidget(new QLabel(QStringLiteral("pixels"), box), row, 1);
   grid->addWidget(lblUnits_, row++, 2);
   const char* rows[CalibrationBoxes::kRows] = {"Calibration", "Ambulatory", "Stereotypic", "Max. distance"};
@@ -174,7 +177,8 @@ QWidget* OpenDataPanel::BuildButtons() {
   auto* box = new QWidget(this);
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
-  const char* captions[4] = {"&Reanalyze", "Export &Results", "Export &Samples", "Save &Image"};
+  // No access key of the window's menus (File, Edit, Calculate, Setup, Tools, Run, Help).
+  const char* captions[4] = {"Rea&nalyze", "E&xport Results", "Export &Samples", "Save &Image"};
   for (int i = 0; i < 4; ++i) {
     cmdRanal_[static_cast<std::size_t>(i)] = new QPushButton(QString::fromLatin1(captions[i]), box);
     cmdRanal_[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("cmdRanal_%1").arg(i));
@@ -201,11 +205,20 @@ void OpenDataPanel::SetReanalysisMessage(int stage) {
   lblRanalInstr_->setText(Q(ReanalysisMessage(stage)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void OpenDataPanel::SetEditable(bool editable) {
-  boxes_->SetEditable(editable);
-  cboUnitsPixels_->setEnabled(editable);
-  rbSessionLng_->setVisible(editable);
-  lblSessionLng_->setVisible(!editable);
+// The parameters always take typing while a file is open: a box that looks editable is. Typing
+// in one opens them for the next reanalysis (stage 1) with the values shown, and the session
+// length stays a box in its place, so nothing on the panel moves.
+void OpenDataPanel::SetEditable(bool /*editable*/) {
+  boxes_->SetEditable(true);
+  cboUnitsPixels_->setEnabled(true);
+  rbSessionLng_->setVisible(true);
+  lblSessionLng_->setVisible(false);
+}
+
+void OpenDataPanel::ParametersEdited() {
+  if (!open_.Info.Loaded || stage_ != 0) return;
+  stage_ = 1;
+  SetReanalysisMessage(2);
 }
 
 // --- Opening ----------------------------------------------------------------------------------
@@ -328,7 +341,10 @@ void OpenDataPanel::MarkSessionRows() {
     const bool marked = next < rows.size() && rows[next] == std::size_t(r);
     if (marked) ++next;
     for (int c = 0; c < grOpenData_->columnCount(); ++c) {
-      if (QTableWidgetItem* item = grOpenData_->item(r, c)) item->setBackground(marked ? QBrush(mark) : QBrush());
+      if (QTableWidgetItem* item = grOpenData_->item(r, c)) {
+        item->setBackground(marked ? QBrush(mark) : QBrush());
+        item->setForeground(marked ? QBrush(Qt::black) : QBrush());  // readable under a dark palette too
+      }
     }
   }
   if (!rows.empty()) grOpenData_->scrollToItem(grOpenData_->item(int(rows.front()), 0), QAbstractItemView::PositionAtTop);
@@ -445,12 +461,16 @@ void OpenDataPanel::SelectMapFile() {
 
 std::string OpenDataPanel::ExportResultsCommand() {
   if (!open_.Info.Loaded) return {};
-  return ExportResults(program_.answers, open_, Decimal(), &summary_);
+  const std::string written = ExportResults(program_.answers, open_, Decimal(), &summary_);
+  if (!written.empty()) emit FileWritten(Q(written));
+  return written;
 }
 
 std::string OpenDataPanel::ExportSamplesCommand() {
   if (!open_.Info.Loaded) return {};
-  return ExportSamples(program_.answers, open_, Decimal());
+  const std::string written = ExportSamples(program_.answers, open_, Decimal());
+  if (!written.empty()) emit FileWritten(Q(written));
+  return written;
 }
 
 bool OpenDataPanel::SavePicture() {

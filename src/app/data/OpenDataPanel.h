@@ -80,6 +80,8 @@ class OpenDataPanel : public QWidget {
   // A data file was loaded onto the panel.
   void DataFileOpened(const QString& path);
   void ExitRequested();
+  // A file the user asked for was written (an export, the saved picture).
+  void FileWritten(const QString& path);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,6 +95,8 @@ class OpenDataPanel : public QWidget {
   QWidget* BuildButtons();
   void SetReanalysisMessage(int stage);
   void SetEditable(bool editable);
+  // The user changed a parameter: the next Reanalyze uses it.
+  void ParametersEdited();
   void ShowRecordedValues();
   void SetUpSessions(std::int64_t sessions);
   // The reanalysis the panel's entries ask for: the open file's record with the entries on top.

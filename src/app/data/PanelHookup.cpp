@@ -87,6 +87,19 @@ DataZonePanels::DataZonePanels(MainWindow& window)
   // File menu entries for the data files opened last; choosing one opens it on this panel.
   recent_ = new RecentFilesMenu(window, [this](const std::string& path) { data_->OpenDataFileForAnalysis(path); });
   connect(data_, &OpenDataPanel::DataFileOpened, recent_, &RecentFilesMenu::Opened);
+  connect(data_, &OpenDataPanel::DataFileOpened, this, [this](const QString& path) {
+    Enable(window_, "mnuReanalyze", true);
+    window_.Say(QStringLiteral("Opened %1").arg(path));
+  });
+  connect(data_, &OpenDataPanel::FileWritten, this,
+          [this](const QString& path) { window_.Say(QStringLiteral("Export written to %1").arg(path)); });
+  window.SetRecordings([this] { return recent_->List().Files(); },
+                       [this](const QString& path) { data_->OpenDataFileForAnalysis(path.toStdString()); },
+                       [this](const QString& path) { recent_->Opened(path); });
+  window.SetMapLoader([this] {
+    EnterZone();
+    if (window_.Mode() == kModeZone) zone_->LoadMapCommand();
+  });
   BindMenus();
 }
 
@@ -120,6 +133,9 @@ void DataZonePanels::BindMenus() {
   });
   window_.SetCommand(QStringLiteral("mnuExport"), [this] {
     if (window_.Mode() == kModeOpenData) data_->ExportResultsCommand();
+  });
+  window_.SetCommand(QStringLiteral("mnuReanalyze"), [this] {
+    if (window_.Mode() == kModeOpenData) data_->ReanalyzeClicked();
   });
   window_.SetCommand(QStringLiteral("mnuPrint"), [this] {
     if (window_.Mode() == kModeZone) zone_->PrintClicked();

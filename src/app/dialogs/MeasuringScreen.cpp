@@ -25,7 +25,9 @@ MeasuringScreen::MeasuringScreen(DistanceMeasuring& measuring,
   setObjectName(QStringLiteral("frmBlack"));
   setAttribute(Qt::WA_DeleteOnClose, false);
   setMouseTracking(true);
-  setCursor(Qt::CrossCursor);
+  // The screen draws its own cross hairs, in a colour that shows on black; the pointer's own
+  // cross is black on black.
+  setCursor(Qt::BlankCursor);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::black);
   setPalette(pal);
@@ -99,6 +101,19 @@ void MeasuringScreen::paintEvent(QPaintEvent*) {
     p.setPen(QPen(Qt::white, 2));
     p.drawLine(line_);
   }
+  // The cross hairs follow the mouse over the whole screen, which stands for the unit's picture
+  // (with a real unit its video monitor shows them too; the simulated unit has none), with the
+  // picture position the unit is sent.
+  const QPoint at = mapFromGlobal(QCursor::pos());
+  if (rect().contains(at)) {
+    p.setPen(QPen(QColor(255, 220, 0), 1));
+    p.drawLine(0, at.y(), width(), at.y());
+    p.drawLine(at.x(), 0, at.x(), height());
+    p.setPen(QPen(QColor(255, 220, 0), 3));
+    p.drawEllipse(at, 12, 12);
+    const VideoPoint c = measuring_.Cursor();
+    p.drawText(at + QPoint(16, -16), QStringLiteral("x %1  y %2").arg(c.x).arg(c.y));
+  }
 }
 
 void MeasuringScreen::keyPressEvent(QKeyEvent* event) {
@@ -117,10 +132,8 @@ void MeasuringScreen::mousePressEvent(QMouseEvent* event) {
 }
 
 void MeasuringScreen::mouseMoveEvent(QMouseEvent* event) {
-  if (measuring_.Step() == 2 && lineShown_) {
-    line_.setP2(event->position().toPoint());
-    update();
-  }
+  if (measuring_.Step() == 2 && lineShown_) line_.setP2(event->position().toPoint());
+  update();
 }
 
 void MeasuringScreen::closeEvent(QCloseEvent* event) {

@@ -23,14 +23,34 @@ StopExperimentWindow::StopExperimentWindow(QWidget* parent) : QDialog(parent) {
   row->addStretch(1);
   ok_ = NamedButton(this, "cmdOK", QStringLiteral("&OK"));
   cancel_ = NamedButton(this, "cmdCancel", QStringLiteral("&Cancel"));
+  results_ = NamedButton(this, "cmdOpenResults", QStringLiteral("Open &Results"));
+  results_->setToolTip(QStringLiteral("Close this window and open the recording on the data panel"));
+  results_->hide();
   ok_->setDefault(true);
   row->addWidget(ok_);
+  row->addWidget(results_);
   row->addWidget(cancel_);
   row->addStretch(1);
   layout->addLayout(row);
-  connect(ok_, &QPushButton::clicked, this, [this] { done(static_cast<int>(MsgAnswer::Ok)); });
-  connect(cancel_, &QPushButton::clicked, this,
-          [this] { done(static_cast<int>(MsgAnswer::Cancel)); });
+  connect(ok_, &QPushButton::clicked, this, [this] { Answer(MsgAnswer::Ok); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { Answer(MsgAnswer::Cancel); });
+  connect(results_, &QPushButton::clicked, this, [this] {
+    Answer(MsgAnswer::Ok);
+    emit ResultsWanted();
+  });
+}
+
+void StopExperimentWindow::Answer(MsgAnswer answer) {
+  if (!waiting_) {
+    early_ = answer;
+    hide();
+    return;
+  }
+  done(static_cast<int>(answer));
+}
+
+void StopExperimentWindow::OfferResults(bool offer) {
+  if (!waiting_) results_->setVisible(offer);
 }
 
 void StopExperimentWindow::ShowForm(StopWindowForm form, const MessageRequest& content) {
@@ -39,6 +59,8 @@ void StopExperimentWindow::ShowForm(StopWindowForm form, const MessageRequest& c
   form_ = form;
   content_ = content;
   shown_ = true;
+  early_.reset();
+  if (form == StopWindowForm::Confirm) results_->hide();
   setWindowTitle(ScreenText(content.caption));
   message_->setText(ScreenText(content.text));
   cancel_->setVisible(form == StopWindowForm::Confirm);
@@ -51,6 +73,12 @@ bool StopExperimentWindow::Shows(const MessageRequest& request) const {
 }
 
 MsgAnswer StopExperimentWindow::WaitForAnswer() {
+  if (early_) {
+    const MsgAnswer answer = *early_;
+    early_.reset();
+    shown_ = false;
+    return answer;
+  }
   waiting_ = true;
   const int result = exec();
   waiting_ = false;
@@ -71,6 +99,7 @@ void StopExperimentWindow::keyPressEvent(QKeyEvent* event) {
 void StopExperimentWindow::HideWindow() {
   if (waiting_) return;
   shown_ = false;
+  early_.reset();
   hide();
 }
 

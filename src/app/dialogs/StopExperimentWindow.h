@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLabel;
 class QPushButton;
 
@@ -28,18 +30,30 @@ class StopExperimentWindow : public QDialog {
   MsgAnswer WaitForAnswer();
   void HideWindow();
   bool Waiting() const { return waiting_; }
+  // The status form of a run whose files were all written offers its results.
+  void OfferResults(bool offer);
 
   QLabel* Message() const { return message_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
+  QPushButton* ResultsButton() const { return results_; }
+
+ signals:
+  // "Open Results": the window closes as OK does, then the recording is to be opened.
+  void ResultsWanted();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // A button pressed before the answer is awaited (during the finish flashing) is kept.
+  void Answer(MsgAnswer answer);
+
   QLabel* message_;
   QPushButton* ok_;
   QPushButton* cancel_;
+  QPushButton* results_;
+  std::optional<MsgAnswer> early_;
   StopWindowForm form_ = StopWindowForm::Confirm;
   MessageRequest content_;
   bool shown_ = false;

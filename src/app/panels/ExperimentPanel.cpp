@@ -73,6 +73,8 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
   int row = 2;
   const char* setupButtons[4] = {"cmdSetupMaxDist", "cmdSetupAmbulThresh", "cmdSetupStereoThresh",
                                  "cmdSetupCalScale"};
+  const char* setupTips[4] = {"maximum distance", "ambulatory threshold", "stereotypic threshold",
+                              "scale calibration"};
   for (int i = 0; i < 7; ++i, ++row) {
     grid->addWidget(new QLabel(QString::fromLatin1(kBoxes[i].caption), this), row, 0);
     grid->addWidget(boxes_[static_cast<std::size_t>(i)], row, 1);
@@ -83,7 +85,10 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
     }
     if (i >= 3) {
       const int mode = i - 2;  // the measuring modes run in the boxes' order
-      auto* b = NamedButton(this, setupButtons[mode - 1], QStringLiteral("&Setup"));
+      // Four buttons of one caption share no access key: Tab reaches them.
+      auto* b = NamedButton(this, setupButtons[mode - 1], QStringLiteral("Setup"));
+      b->setToolTip(QStringLiteral("Measure the %1 on the unit's picture with the mouse")
+                        .arg(QLatin1String(setupTips[mode - 1])));
       connect(b, &QPushButton::clicked, this, [this, mode] { emit MeasureClicked(mode); });
       grid->addWidget(b, row, 4);
     }

@@ -2,10 +2,12 @@
 
 #include "app/panels/LivePicture.h"
 #include "app/panels/PanelKit.h"
+#include "common/TimeText.h"
 #include "run/RunTexts.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QProgressBar>
 
 namespace tlx::gui {
 namespace {
@@ -87,8 +89,21 @@ QWidget* LivePanel::BuildStatus() {
     values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
     grid->addWidget(values_[i], i, 1);
   }
+  auto* leftCaption = new QLabel(QStringLiteral("Time Left :"), status);
+  leftCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  grid->addWidget(leftCaption, 7, 0);
+  timeLeft_ = NamedLabel(status, "lblTimeLeft");
+  timeLeft_->setContentsMargins(4, 0, 0, 0);
+  timeLeft_->setToolTip(QStringLiteral("Recording time still to come over every session"));
+  grid->addWidget(timeLeft_, 7, 1);
+  progress_ = new QProgressBar(status);
+  progress_->setObjectName(QStringLiteral("pbRunProgress"));
+  progress_->setToolTip(QStringLiteral("How much of the whole run (every session) has been recorded"));
+  progress_->setRange(0, 1000);
+  progress_->setValue(0);
+  grid->addWidget(progress_, 8, 0, 1, 2);
   grid->setColumnStretch(1, 1);
-  grid->setRowStretch(7, 1);
+  grid->setRowStretch(9, 1);
   ready_ = NamedLabel(status, "lblReadyToBegin");
   ready_->setAlignment(Qt::AlignCenter);
   ready_->setAutoFillBackground(true);
@@ -98,7 +113,7 @@ QWidget* LivePanel::BuildStatus() {
   ready_->setFont(f);
   ready_->hide();
   // The text covers the whole status frame while it is shown.
-  grid->addWidget(ready_, 0, 0, 8, 2);
+  grid->addWidget(ready_, 0, 0, 10, 2);
   return status;
 }
 
@@ -107,6 +122,13 @@ void LivePanel::ShowLabels(const RunLabels& l) {
   const std::string* texts[7] = {&l.TimeElap,     &l.CurrSess,        &l.ExptStat, &l.MissedSamples,
                                  &l.InitDelay,    &l.SessionDuration, &l.OutFile};
   for (int i = 0; i < 7; ++i) values_[i]->setText(QString::fromStdString(*texts[i]));
+}
+
+void LivePanel::ShowProgress(std::int64_t elapsed, std::int64_t total, bool active) {
+  if (!progress_) return;
+  timeLeft_->setText(QString::fromStdString(SecondsToDurationText(total - elapsed)) + QStringLiteral(" "));
+  progress_->setValue(total > 0 ? static_cast<int>(elapsed * 1000 / total) : 0);
+  progress_->setFormat(active || elapsed > 0 ? QStringLiteral("%p%") : QString());
 }
 
 void LivePanel::ShowReadyText(bool shown) {

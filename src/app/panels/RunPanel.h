@@ -9,8 +9,11 @@
 
 #include <QFrame>
 
+#include <cstdint>
+
 class QCheckBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace tlx::gui {
@@ -32,6 +35,10 @@ class LivePanel : public QFrame {
   QLabel* ReadyLabel() const { return ready_; }
 
   void ShowLabels(const RunLabels& labels);
+  // The whole run's time left and how far it has come, in the seconds the run counts.
+  void ShowProgress(std::int64_t elapsedSeconds, std::int64_t totalSeconds, bool active);
+  QLabel* TimeLeftLabel() const { return timeLeft_; }
+  QProgressBar* ProgressBar() const { return progress_; }
   void ShowReadyText(bool shown);
 
  signals:
@@ -52,6 +59,8 @@ class LivePanel : public QFrame {
   QPushButton* stop_ = nullptr;
   QLabel* ready_ = nullptr;
   QLabel* values_[7] = {};
+  QLabel* timeLeft_ = nullptr;
+  QProgressBar* progress_ = nullptr;
 };
 
 }  // namespace tlx::gui

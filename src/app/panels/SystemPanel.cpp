@@ -25,7 +25,7 @@ SystemPanel::SystemPanel(VideoSettings& settings, QWidget* parent)
 
   auto* start = NamedButton(body_, "cmdSetupBkGnd", QStringLiteral("&Start"));
   auto* done = NamedButton(body_, "cmdDoneSetupBkGnd", QStringLiteral("&Done"));
-  auto* cancel = NamedButton(body_, "cmdCancelBkGnd", QStringLiteral("&Cancel"));
+  auto* cancel = NamedButton(body_, "cmdCancelBkGnd", QStringLiteral("Ca&ncel"));
   addLabel(QStringLiteral("Setup Background : "), start);
   auto* maskRow = new QHBoxLayout;
   maskRow->setSpacing(8);
@@ -66,7 +66,7 @@ SystemPanel::SystemPanel(VideoSettings& settings, QWidget* parent)
           [this](bool on) { settings_.ObjectFilterClicked(on); });
 
   auto* invert = NamedButton(body_, "cmdInvertVideo", QStringLiteral("&Invert"));
-  addLabel(QStringLiteral("&Invert Video :"), invert);
+  addLabel(QStringLiteral("Invert Video :"), invert);
   grid->addWidget(invert, row++, 1, Qt::AlignLeft);
   connect(invert, &QPushButton::clicked, this, [this] { settings_.InvertClicked(); });
   grid->setColumnStretch(1, 1);
