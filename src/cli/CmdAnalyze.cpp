@@ -76,6 +76,9 @@ struct AnalyzeOptions {
   DecimalChoice decimal;
 };
 
+}  // namespace
+
+// The option parsers shared with "setup new" (declared in Commands.h).
 double ParseNumber(const std::string& text, const char* option) {
   double value = 0;
   const char* first = text.data();
@@ -88,12 +91,12 @@ double ParseNumber(const std::string& text, const char* option) {
   return value;
 }
 
-std::int32_t ParseDuration(const std::string& text) {
+std::int32_t ParseDuration(const std::string& text, const char* option) {
   const bool plausible = !text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) != 0) &&
                          text.find_first_not_of("0123456789:.") == std::string::npos;
   const double seconds = plausible ? TimeTextToSeconds(text) : -1;
   if (!(seconds >= 0) || seconds > 2147483647.0) {
-    throw CLI::ValidationError("--session-length", "'" + text + "' is not a duration");
+    throw CLI::ValidationError(option, "'" + text + "' is not a duration");
   }
   return static_cast<std::int32_t>(std::llround(seconds));
 }
@@ -104,6 +107,8 @@ std::int32_t ParseUnits(const std::string& text) {
   }
   throw CLI::ValidationError("--units", "'" + text + "' is not a unit name");
 }
+
+namespace {
 
 AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   AnalysisOverrides v;
