@@ -117,6 +117,7 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   RunController& run = program.run;
   run.SetPortName([&unitName] { return unitName; });  // a silent unit stops the run by itself
   if (!run.RunMenu()) throw CliFailure("The run could not be started.");
+  if (o.beforeStart) o.beforeStart();
   run.StartButton();
 
   bool stoppedByUser = false;
@@ -216,7 +217,8 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions& o) {
       result = Drive(
           o, clock, serial,
           [&clock](const std::function<bool()>& done, std::int64_t ms) { return clock.RunUntil(done, ms); },
-          [](int) {}, [&signals] { return signals.Raised(); }, device);
+          [](int) {},
+          [&signals, &o] { return o.stopRequested ? o.stopRequested() : signals.Raised(); }, device);
     } catch (...) {
       clock.RemoveEventSource(source);
       throw;

@@ -25,6 +25,7 @@ struct RunProgress {
   std::int64_t remainingSeconds = 0;   // still to record
   std::int64_t samples = 0;
   std::int32_t missed = 0;
+  std::int64_t lostToNoise = -1;       // bytes lost to line noise; -1: not counted by this run
   std::string dataFile;
 };
 
@@ -38,6 +39,10 @@ struct HeadlessRunOptions {
   std::optional<int> videoType;     // none: the program settings' video type
   std::optional<int> delayType;     // none: the program settings' delay type
   std::function<void(const RunProgress&)> progress;  // told often while the run waits
+  // A rack: called once the unit is up, just before the run is started (every unit waits there
+  // for the others), and asked instead of the process's own SIGINT/SIGTERM watch.
+  std::function<void()> beforeStart;
+  std::function<bool()> stopRequested;
 };
 
 struct HeadlessRunResult {
