@@ -15,6 +15,7 @@
 #include <mutex>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <thread>
@@ -85,7 +86,11 @@ class RackStatus {
     if (!show_) return;
     std::string text;
     if (shown_ > 0) text += "\x1b[" + std::to_string(shown_) + "A";
-    for (const std::string& line : lines) text += "\r" + line + "\x1b[K\n";
+    // A line wider than the terminal would wrap and the cursor would no longer go back far enough.
+    winsize size{};
+    const std::size_t width =
+        ::ioctl(::fileno(out_), TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col - 1u : 4096u;
+    for (const std::string& line : lines) text += "\r" + line.substr(0, width) + "\x1b[K\n";
     std::fputs(text.c_str(), out_);
     std::fflush(out_);
     shown_ = lines.size();
@@ -132,7 +137,9 @@ std::string RackStatusText(const std::string& unit, const RunProgress& p, const 
   std::string text = unit + "  ";
   text += p.startsInSeconds > 0 ? "starts in " + SecondsToDurationText(p.startsInSeconds)
                                 : "session " + std::to_string(p.session) + " of " + std::to_string(p.sessions);
-  text += "  " + SecondsToDurationText(std::max<std::int64_t>(p.elapsedSeconds, 0)) + " elapsed  " +
+  // Once the last session is over the run's count has moved past it: the whole run is recorded.
+  const std::int64_t elapsed = std::min(p.elapsedSeconds, p.elapsedSeconds + p.remainingSeconds);
+  text += "  " + SecondsToDurationText(std::max<std::int64_t>(elapsed, 0)) + " elapsed  " +
           std::to_string(p.samples) + " samples  " + std::to_string(p.missed) + " missed  " +
           (p.lostToNoise < 0 ? std::string("-") : std::to_string(p.lostToNoise)) + " noise  " + state;
   return text;

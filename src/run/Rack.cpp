@@ -66,36 +66,33 @@ std::string PrefixRows(std::string_view csv, const std::string& field) {
 
 TidyBatchReport WriteRackTable(const std::vector<RackTableUnit>& units, const ResultsSink& out) {
   TidyBatchReport whole;
-  bool headerWritten = false;
+  std::string header, rows;
   for (const RackTableUnit& unit : units) {
     if (unit.DataPath.empty()) continue;
     TidyBatchRequest request;
     request.DataPaths = {unit.DataPath};
     request.Jobs = 1;
-    request.Header = !headerWritten;
-    std::string rows;
-    TidyBatchReport one = RunTidyBatch(request, [&rows](std::string_view piece) {
-      rows.append(piece);
+    std::string table;
+    TidyBatchReport one = RunTidyBatch(request, [&table](std::string_view piece) {
+      table.append(piece);
       return true;
     });
     whole.Failures.insert(whole.Failures.end(), one.Failures.begin(), one.Failures.end());
     if (one.Analysed == 0) continue;
     whole.Analysed += one.Analysed;
-    std::string text;
-    if (!headerWritten) {
-      // The header row is the first line: "unit" before it, the unit's name before each row.
-      const std::size_t end = rows.find("\r\n");
-      const std::size_t cut = end == std::string::npos ? rows.size() : end + 2;
-      text = "unit," + rows.substr(0, cut) + PrefixRows(std::string_view(rows).substr(cut), CsvField(unit.Unit) + ",");
-      headerWritten = true;
-    } else {
-      text = PrefixRows(rows, CsvField(unit.Unit) + ",");
+    // The header row is a line of plain column names; it names the distance after the
+    // recording's unit, so recordings in different units share a plain "distance" column.
+    const std::size_t end = table.find("\r\n");
+    const std::size_t cut = end == std::string::npos ? table.size() : end + 2;
+    const std::string own = table.substr(0, cut);
+    if (header.empty()) {
+      header = own;
+    } else if (own != header) {
+      header = TidyHeader(TidyFormat::Csv, DistanceColumn({}));  // no one unit for all
     }
-    if (!out(text)) {
-      whole.OutputFailed = true;
-      return whole;
-    }
+    rows += PrefixRows(std::string_view(table).substr(cut), CsvField(unit.Unit) + ",");
   }
+  if (whole.Analysed > 0 && !(out("unit," + header) && out(rows))) whole.OutputFailed = true;
   return whole;
 }
 
