@@ -91,6 +91,29 @@ const char* OptionOf(OverrideField field) {
   return "";
 }
 
+}  // namespace
+
+// The option parsers shared with "setup new" (declared in Commands.h), over the core's readings.
+double ParseNumber(const std::string& text, const char* option) {
+  std::optional<double> value;
+  if (!tlx::ParseNumber(text, false, value) || !value) throw CLI::ValidationError(option, "'" + text + "' is not a number");
+  return *value;
+}
+
+std::int32_t ParseDuration(const std::string& text, const char* option) {
+  std::optional<std::int32_t> value;
+  if (!tlx::ParseDuration(text, value) || !value) throw CLI::ValidationError(option, "'" + text + "' is not a duration");
+  return *value;
+}
+
+std::int32_t ParseUnits(const std::string& text) {
+  std::optional<std::int32_t> value;
+  if (!tlx::ParseUnits(text, value) || !value) throw CLI::ValidationError("--units", "'" + text + "' is not a unit name");
+  return *value;
+}
+
+namespace {
+
 AnalysisOverrides OverridesFrom(const AnalyzeOptions& o) {
   AnalysisOverrides v;
   const OverrideProblem problem = ParseOverrides(

@@ -2,6 +2,7 @@
 // or on a serial device (real time); prints the results table when the run has ended.
 #include "cli/Commands.h"
 #include "cli/RunHeadless.h"
+#include "cli/RunRack.h"
 #include "cli/RunStatus.h"
 
 #include "common/AtomicFile.h"
@@ -25,6 +26,8 @@ namespace tlx::cli {
 namespace {
 
 struct RunOptions {
+  std::vector<std::string> setups, units;  // as given; the pairs of a rack
+  std::string table;                       // a rack's tidy table
   std::string setup;
   std::string dataFile;
   std::string map;
@@ -73,15 +76,12 @@ void RefuseRecovered(const std::vector<RecoveryReport>& reports, const std::stri
   }
 }
 
-void RunCommand(const RunOptions& o) {
+// Everything one unit's run is given, checked before any unit is touched.
+HeadlessRunOptions PrepareRun(const RunOptions& o, const std::string& home,
+                              const std::vector<RecoveryReport>& recovered) {
   HeadlessRunOptions h;
   if (!o.simStart.empty()) h.simStart = ParseSimStart(o.simStart);
-  h.home = ResolveProgramHome(o.home);
-  // One program per home: a second one would take the first one's live recording for an
-  // interrupted one. Nothing is read or written before the lock is held.
-  HomeLock lock;
-  if (lock.Acquire(h.home) != HomeLock::Result::Locked) throw CliFailure(lock.RefusalText(h.home));
-  const std::vector<RecoveryReport> recovered = RecoverInterruptedRuns(h.home);
+  h.home = home;
   h.parameters = LoadSetup(o);
   // A data file another program records (whatever its home) is refused first; the run takes
   // the lock for good before it touches the unit.
@@ -106,6 +106,28 @@ void RunCommand(const RunOptions& o) {
   h.seed = o.seed;
   if (!o.video.empty()) h.videoType = o.video == "pal" ? 1 : 0;
   if (!o.delayType.empty()) h.delayType = o.delayType == "timeofday" ? 1 : 0;
+  return h;
+}
+
+void RunCommand(const RunOptions& o) {
+  const std::string home = ResolveProgramHome(o.home);
+  // One program per home: a second one would take the first one's live recording for an
+  // interrupted one. Nothing is read or written before the lock is held.
+  HomeLock lock;
+  if (lock.Acquire(home) != HomeLock::Result::Locked) throw CliFailure(lock.RefusalText(home));
+  const std::vector<RecoveryReport> recovered = RecoverInterruptedRuns(home);
+  if (o.setups.size() > 1) {  // a rack: the Nth setup file drives the Nth unit
+    std::vector<RackUnit> units;
+    for (std::size_t i = 0; i < o.setups.size(); ++i) {
+      RunOptions one = o;
+      one.setup = o.setups[i];
+      one.unit = o.units[i];
+      one.seed = o.seed + static_cast<std::uint32_t>(i);
+      units.push_back({one.unit, PrepareRun(one, home, recovered)});
+    }
+    return RunRack(std::move(units), o.table.empty() ? std::string() : AbsolutePath(o.table), o.quiet);
+  }
+  HeadlessRunOptions h = PrepareRun(o, home, recovered);
 
   // The status line and the summary go to standard error, so the results on standard output stay
   // clean when they are redirected into a file.
@@ -130,10 +152,12 @@ void RunCommand(const RunOptions& o) {
 void RegisterRunCommands(CLI::App& app) {
   auto o = std::make_shared<RunOptions>();
   CLI::App* cmd = app.add_subcommand("run", "Run one whole experiment without a window");
-  cmd->add_option("--setup", o->setup, "Experiment setup file (.EXP)")->required();
+  cmd->add_option("--setup", o->setups, "Experiment setup file (.EXP); once per unit for a rack")
+      ->required();
   cmd->add_option("--data-file", o->dataFile, "Data file to record into (turns saving on)");
   cmd->add_option("--map", o->map, "Zone map file (.MAP or a file with a [ZONE MAP] section)");
-  cmd->add_option("--unit", o->unit, "\"sim\" (default) or a serial device path");
+  cmd->add_option("--unit", o->units, "\"sim\" (default) or a serial device path; once per --setup for a rack");
+  cmd->add_option("--table", o->table, "A rack: one tidy table of every unit's results, written at the end");
   cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path");
   cmd->add_option("--sim-start", o->simStart, "Start of the virtual clock, \"YYYY-MM-DD HH:MM:SS\"");
   cmd->add_flag("--yes", o->yes, "Overwrite a data file used by an earlier run");
@@ -143,7 +167,19 @@ void RegisterRunCommands(CLI::App& app) {
   cmd->add_option("--delay-type", o->delayType, "How the initial delay is read")
       ->check(CLI::IsMember({"delay", "timeofday"}));
   cmd->add_flag("--quiet", o->quiet, "No status line while the run goes; only the summary");
-  cmd->callback([o] { RunCommand(*o); });
+  cmd->callback([o] {
+    if (o->setups.size() > 1 && o->units.size() != o->setups.size())
+      throw CLI::ValidationError("--unit", "a rack needs one --unit for every --setup");
+    if (o->setups.size() > 1 && !o->dataFile.empty())
+      throw CLI::ValidationError("--data-file", "in a rack each setup file names its own data file");
+    if (o->setups.size() == 1 && !o->table.empty())
+      throw CLI::ValidationError("--table", "is for a rack of several units");
+    if (o->units.size() > o->setups.size())
+      throw CLI::ValidationError("--unit", "more units than setup files");
+    o->setup = o->setups.front();
+    if (!o->units.empty()) o->unit = o->units.front();
+    RunCommand(*o);
+  });
 }
 
 }  // namespace tlx::cli

@@ -1,6 +1,6 @@
-// tracelux-cli sim --pty [--seed N] [--noise-every N] [--drop-every N]: serves the simulated unit
-// on a new pseudo-terminal (on a clean, noisy or lossy line), prints the terminal's path on the
-// first line and serves until SIGINT or SIGTERM.
+// tracelux-cli sim --pty [--seed N] [--count N] [--noise-every N] [--drop-every N]: serves the
+// simulated unit (N of them with --count, one path per line) on new pseudo-terminals (on a clean,
+// noisy or lossy line), prints each terminal's path and serves until SIGINT or SIGTERM.
 #include "cli/Commands.h"
 
 #include "sim/PtyServer.h"
@@ -10,6 +10,8 @@
 
 #include <csignal>
 #include <memory>
+#include <thread>
+#include <vector>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -24,6 +26,7 @@ struct SimOptions {
   int noiseEvery = 0;
   int delayMs = 0;
   bool silent = false;
+  int count = 1;
 };
 
 // The signals that end serving are taken as readable events on a descriptor, so the serve loop
@@ -39,24 +42,44 @@ int BlockStopSignals() {
 
 void ServeOnPty(const SimOptions& options) {
   if (!options.pty) throw CliFailure("sim: only --pty is supported.");
-  SimulatedUnit unit(options.seed);
-  unit.SetVideoStandard(options.video == "pal" ? VideoStandard::Pal : VideoStandard::Ntsc);
-  unit.Faults().dropEvery = options.dropEvery;
-  unit.Faults().noiseEvery = options.noiseEvery;
-  unit.Faults().delayUs = static_cast<std::int64_t>(options.delayMs) * 1000;
-  unit.Faults().silent = options.silent;
+  // A rack: unit i follows the animal of seed + i, each on its own terminal and thread.
+  std::vector<std::unique_ptr<SimulatedUnit>> units;
+  std::vector<std::unique_ptr<PtyServer>> servers;
+  for (int i = 0; i < options.count; ++i) {
+    units.push_back(std::make_unique<SimulatedUnit>(options.seed + static_cast<std::uint32_t>(i)));
+    SimulatedUnit& unit = *units.back();
+    unit.SetVideoStandard(options.video == "pal" ? VideoStandard::Pal : VideoStandard::Ntsc);
+    unit.Faults().dropEvery = options.dropEvery;
+    unit.Faults().noiseEvery = options.noiseEvery;
+    unit.Faults().delayUs = static_cast<std::int64_t>(options.delayMs) * 1000;
+    unit.Faults().silent = options.silent;
+    servers.push_back(std::make_unique<PtyServer>(unit));
+  }
 
+  // Blocked before the serving threads exist, so they inherit the mask; the descriptor is only
+  // watched (never read), so every server sees it become readable.
   const int stopFd = BlockStopSignals();
   if (stopFd < 0) throw CliFailure("sim: cannot watch for SIGINT and SIGTERM.");
-  PtyServer server(unit);
-  if (!server.Open()) {
-    ::close(stopFd);
-    throw CliFailure("sim: cannot open a pseudo-terminal (" + server.ErrorText() + ").");
+  std::string paths;
+  for (auto& server : servers) {
+    if (!server->Open()) {
+      ::close(stopFd);
+      throw CliFailure("sim: cannot open a pseudo-terminal (" + server->ErrorText() + ").");
+    }
+    paths += server->SlavePath() + "\n";
   }
-  WriteStdout(server.SlavePath() + "\n");
-  const bool stopped = server.Serve(stopFd);
+  WriteStdout(paths);
+  std::vector<char> stopped(servers.size(), 0);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < servers.size(); ++i)
+    threads.emplace_back([&, i] { stopped[i] = servers[i]->Serve(stopFd) ? 1 : 0; });
+  stopped[0] = servers[0]->Serve(stopFd) ? 1 : 0;
+  // The first terminal failing ends serving for all of them.
+  for (auto& server : servers) server->RequestStop();
+  for (std::thread& t : threads) t.join();
   ::close(stopFd);
-  if (!stopped) throw CliFailure("sim: the pseudo-terminal failed (" + server.ErrorText() + ").");
+  for (std::size_t i = 0; i < servers.size(); ++i)
+    if (!stopped[i]) throw CliFailure("sim: the pseudo-terminal failed (" + servers[i]->ErrorText() + ").");
 }
 
 }  // namespace
@@ -78,6 +101,8 @@ void RegisterSimCommands(CLI::App& app) {
   sim->add_option("--delay-ms", options->delayMs, "Act on every command this much later")
       ->check(CLI::Range(0, 60000));
   sim->add_flag("--silent", options->silent, "Send nothing at all");
+  sim->add_option("--count", options->count, "Serve this many units, one terminal path per line")
+      ->check(CLI::Range(1, 64));
   sim->callback([options] { ServeOnPty(*options); });
 }
 

@@ -3,6 +3,7 @@
 // code (1 unless it says otherwise).
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -22,10 +23,16 @@ struct CliFailure : std::runtime_error {
   int exitCode;
 };
 
+// Option values as the analysis reads them; each throws CLI::ValidationError (exit 2) naming the
+// option when the text is not one.
+double ParseNumber(const std::string& text, const char* option);
+std::int32_t ParseDuration(const std::string& text, const char* option = "--session-length");
+std::int32_t ParseUnits(const std::string& text);  // a name of the units list, case ignored
+
 // Writes bytes to standard output in binary (CR LF kept as they are).
 void WriteStdout(const std::string& bytes);
 
-void RegisterSetupCommands(CLI::App& app);    // setup show
+void RegisterSetupCommands(CLI::App& app);    // setup show, setup new
 void RegisterMapCommands(CLI::App& app);      // map show, map import
 void RegisterAnalyzeCommands(CLI::App& app);  // analyze, export-samples, info
 void RegisterSimCommands(CLI::App& app);      // sim --pty

@@ -119,6 +119,7 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
     const std::string why = run.Outcome().CannotStart;
     throw CliFailure(why.empty() ? "The run could not be started." : why);
   }
+  if (o.beforeStart) o.beforeStart();
   run.StartButton();
 
   bool stoppedByUser = false;
@@ -224,7 +225,8 @@ HeadlessRunResult RunHeadless(const HeadlessRunOptions& o) {
       result = Drive(
           o, clock, serial,
           [&clock](const std::function<bool()>& done, std::int64_t ms) { return clock.RunUntil(done, ms); },
-          [](int) {}, [&signals] { return signals.Raised(); }, device);
+          [](int) {},
+          [&signals, &o] { return o.stopRequested ? o.stopRequested() : signals.Raised(); }, device);
     } catch (...) {
       clock.RemoveEventSource(source);
       throw;

@@ -39,6 +39,10 @@ struct HeadlessRunOptions {
   std::optional<int> videoType;     // none: the program settings' video type
   std::optional<int> delayType;     // none: the program settings' delay type
   std::function<void(const RunProgress&)> progress;  // told often while the run waits
+  // A rack: called once the unit is up, just before the run is started (every unit waits there
+  // for the others), and asked instead of the process's own SIGINT/SIGTERM watch.
+  std::function<void()> beforeStart;
+  std::function<bool()> stopRequested;
 };
 
 struct HeadlessRunResult {

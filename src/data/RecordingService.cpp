@@ -48,6 +48,8 @@ void LoadMaps(OpenDataFile& r, const ResultsHeaderValues& header) {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
+}  // namespace
+
 bool ParseNumber(const std::string& typed, bool decimalComma, std::optional<double>& value) {
   std::string text = Trim(typed);
   if (text.empty()) return true;
@@ -86,6 +88,8 @@ bool ParseUnits(const std::string& typed, std::optional<std::int32_t>& value) {
   }
   return false;
 }
+
+namespace {
 
 std::pair<std::uint64_t, std::uint64_t> FileId(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};

@@ -74,6 +74,12 @@ struct OverrideProblem {
 // duration is whole or decimal seconds or H:M:S; surrounding blanks are ignored.
 OverrideProblem ParseOverrides(const OverrideTexts& texts, AnalysisOverrides& out, bool decimalComma = false);
 
+// The readings of one typed value each (used by ParseOverrides and by the command line's setup
+// writer). Empty text leaves the value unset and is no error; false for text that is not such a value.
+bool ParseNumber(const std::string& typed, bool decimalComma, std::optional<double>& value);
+bool ParseDuration(const std::string& typed, std::optional<std::int32_t>& value);
+bool ParseUnits(const std::string& typed, std::optional<std::int32_t>& value);
+
 // --- Many recordings ----------------------------------------------------------------------------
 
 // The data files (extension DAT in any case) of a folder, in natural order: day2 before day10.
