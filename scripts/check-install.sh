@@ -7,6 +7,9 @@
 # unit and ends on SIGTERM, and removing the package leaves none of its files behind.
 # Needs root (it runs itself through sudo otherwise) and network access to the mirror.
 #   scripts/check-install.sh PACKAGE.deb
+# On a slow machine the bootstrap can be started ahead, while the package is being built:
+#   debootstrap --variant=minbase SUITE DIR MIRROR, then TLX_BOOTSTRAPPED_ROOT=DIR scripts/check-install.sh
+# uses that untouched system instead of bootstrapping one (and removes it at the end, as its own).
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
 deb=$(realpath "$1")
@@ -21,7 +24,12 @@ mirror=$(grep -oE 'https?://[^ ]*/debian/?( |$)' <<<"$sources" | head -n 1 | tr 
 mirror=${mirror:-http://deb.debian.org/debian}
 security=$(grep -oE 'https?://[^ ]*/debian-security/?( |$)' <<<"$sources" | head -n 1 | tr -d ' ')
 
-root=$(mktemp -d /tmp/tracelux-check-install-XXXXXX)
+if [ -n "${TLX_BOOTSTRAPPED_ROOT:-}" ]; then
+  root=$(realpath "$TLX_BOOTSTRAPPED_ROOT")
+  [ -x "$root/usr/bin/apt-get" ] && [ ! -e "$root/usr/bin/tracelux" ] || { echo "not a fresh system: $root" >&2; exit 2; }
+else
+  root=$(mktemp -d /tmp/tracelux-check-install-XXXXXX)
+fi
 cleanup() {
   for m in dev/pts dev proc; do mountpoint -q "$root/$m" && umount -l "$root/$m"; done
   rm -rf --one-file-system "$root"
@@ -31,10 +39,14 @@ fail() { echo "INSTALL CHECK FAILED: $*" >&2; exit 1; }
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 
 start=$SECONDS
-echo "Bootstrapping a minimal Debian $suite from $mirror"
-debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.log" 2>&1 ||
-  { tail -n 30 "$root.log"; rm -f "$root.log"; fail "debootstrap"; }
-rm -f "$root.log"
+if [ -z "${TLX_BOOTSTRAPPED_ROOT:-}" ]; then
+  echo "Bootstrapping a minimal Debian $suite from $mirror"
+  debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.log" 2>&1 ||
+    { tail -n 30 "$root.log"; rm -f "$root.log"; fail "debootstrap"; }
+  rm -f "$root.log"
+else
+  echo "A minimal Debian $suite bootstrapped beforehand from $mirror: $root"
+fi
 {
   echo "deb $mirror $suite main"
   echo "deb $mirror $suite-updates main"
