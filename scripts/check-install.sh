@@ -20,9 +20,9 @@ command -v debootstrap >/dev/null || { echo "debootstrap is not installed (apt-g
 . /etc/os-release
 suite=$VERSION_CODENAME
 sources=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
-mirror=$(grep -oE 'https?://[^ ]*/debian/?( |$)' <<<"$sources" | head -n 1 | tr -d ' ')
+mirror=$(grep -oE 'https?://[^ ]*/debian/?( |$)' <<<"$sources" | head -n 1 | tr -d ' ' || true)
 mirror=${mirror:-http://deb.debian.org/debian}
-security=$(grep -oE 'https?://[^ ]*/debian-security/?( |$)' <<<"$sources" | head -n 1 | tr -d ' ')
+security=$(grep -oE 'https?://[^ ]*/debian-security/?( |$)' <<<"$sources" | head -n 1 | tr -d ' ' || true)
 
 if [ -n "${TLX_BOOTSTRAPPED_ROOT:-}" ]; then
   root=$(realpath "$TLX_BOOTSTRAPPED_ROOT")

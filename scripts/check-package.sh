@@ -9,7 +9,6 @@ set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
 deb=$(realpath "$1")
 dbgsym=$(dirname "$deb")/$(basename "$deb" | sed 's/^tracelux_/tracelux-dbgsym_/')
-top=$(cd "$(dirname "$0")/.." && pwd)
 tmp=$(mktemp -d)
 gui=""
 cleanup() {
@@ -55,20 +54,27 @@ grep -q '^License: BSD-3-clause' "$root/usr/share/doc/tracelux/copyright" || fai
 grep -q '^Exec=tracelux --simulate$' "$root/usr/share/applications/tracelux.desktop" ||
   fail "the desktop entry has no simulated-unit action"
 
-# Hardened: immediate binding, read-only relocations, stack protector, fortified functions.
+# Hardened: immediate binding, read-only relocations, stack protector, fortified functions (in
+# whichever program calls one). Each tool's output is taken whole first: a grep -q that stops
+# reading early would fail the pipe.
+fortified=""
+debug_files=$(dpkg-deb -c "$dbgsym")
 for program in tracelux tracelux-cli; do
   elf=$root/usr/bin/$program
-  readelf -d "$elf" | grep -q 'BIND_NOW' || fail "$program is not linked with -z now"
-  readelf -lW "$elf" | grep -q 'GNU_RELRO' || fail "$program has no read-only relocations"
-  readelf --dyn-syms -W "$elf" | grep -q '__stack_chk_fail' || fail "$program has no stack protector"
-  readelf --dyn-syms -W "$elf" | grep -q '__[a-z]*_chk@' || fail "$program uses no fortified function"
+  dynamic=$(readelf -d "$elf"); segments=$(readelf -lW "$elf"); symbols=$(readelf --dyn-syms -W "$elf")
+  sections=$(readelf -S "$elf"); notes=$(readelf -n "$elf")
+  grep -q 'BIND_NOW' <<<"$dynamic" || fail "$program is not linked with -z now"
+  grep -q 'GNU_RELRO' <<<"$segments" || fail "$program has no read-only relocations"
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
+  grep -q '__[a-z]*_chk@' <<<"$symbols" && fortified+=" $program"
   # Stripped, with its symbols in the debug package under its build ID.
-  readelf -S "$elf" | grep -q '\.debug_info' && fail "$program is not stripped"
-  id=$(readelf -n "$elf" | sed -n 's/.*Build ID: *//p')
+  grep -q '\.debug_info' <<<"$sections" && fail "$program is not stripped"
+  id=$(sed -n 's/.*Build ID: *//p' <<<"$notes")
   [ -n "$id" ] || fail "$program has no build ID"
-  dpkg-deb -c "$dbgsym" | grep -q "usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" ||
+  grep -q "usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" <<<"$debug_files" ||
     fail "the debug-symbol package has no symbols for $program (build ID $id)"
 done
+[ -n "$fortified" ] || fail "no program uses a fortified function (_FORTIFY_SOURCE)"
 desktop-file-validate "$root/usr/share/applications/tracelux.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml" >/dev/null ||
   fail "AppStream description: $(appstreamcli validate --no-net "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml")"
