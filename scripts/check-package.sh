@@ -21,7 +21,7 @@ fail() { echo "PACKAGE CHECK FAILED: $*" >&2; exit 1; }
 [ -f "$dbgsym" ] || fail "no debug-symbol package $dbgsym"
 # Lintian as Debian's archive runs it: any error fails the check; warnings and notes are shown.
 echo "lintian $(basename "$deb") $(basename "$dbgsym"):"
-lintian --fail-on error --display-info --no-tag-display-limit "$deb" "$dbgsym" 2>&1 |
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" "$dbgsym" 2>&1 |
   grep -v "running with root privileges" || true
 lintian --fail-on error "$deb" "$dbgsym" >/dev/null 2>&1 || fail "lintian reports errors"
 
