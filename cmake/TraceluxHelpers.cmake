@@ -1,3 +1,17 @@
+# Headers are included by their folder under src/ ("common/Clock.h", "app/MainWindow.h"). Each
+# library sees only its own folder and, through what it links, the folders of the libraries it is
+# built on: its include directory is <build>/include/<folder>, which holds one link, <folder>,
+# to src/<folder>. A core library that included a desktop or drawing header would not compile.
+function(tlx_own_headers target scope)
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(dir ${PROJECT_BINARY_DIR}/include/${folder})
+  if(NOT EXISTS ${dir}/${folder})
+    file(MAKE_DIRECTORY ${dir})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${dir}/${folder} SYMBOLIC)
+  endif()
+  target_include_directories(${target} ${scope} ${dir})
+endfunction()
+
 # One static library per core subsystem, made of every .cpp file in its folder,
 # so a subsystem can grow without anyone editing a shared source list.
 function(tlx_core_library name)
@@ -5,11 +19,11 @@ function(tlx_core_library name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    tlx_own_headers(${name} PUBLIC)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   else()
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    tlx_own_headers(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
   endif()
 endfunction()
@@ -24,4 +38,13 @@ function(tlx_test_folder area)
   add_executable(test_${area} ${sources})
   target_link_libraries(test_${area} PRIVATE ${ARG_LIBS} tlx_testsupport GTest::gtest_main)
   gtest_discover_tests(test_${area} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${area}")
+endfunction()
+
+# A file compressed as Debian packages want it: gzip -9, without name or time stamp, so the
+# same input always gives the same bytes.
+function(tlx_gzip input output)
+  add_custom_command(OUTPUT ${output}
+    COMMAND gzip -9nc ${input} > ${output}
+    DEPENDS ${input}
+    VERBATIM)
 endfunction()

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Proves that what the Debian package holds runs: unpacks it into a temporary folder (nothing is
-# installed), checks its files and dependencies, validates the desktop entry and the AppStream
-# description, runs the unpacked command line on a recording it makes, and starts the unpacked
-# desktop program offscreen and ends it with SIGTERM.
-#   scripts/check-package.sh PACKAGE.deb
+# Proves that what the Debian package holds runs and that Debian would take it: lintian finds no
+# error in it or in its debug-symbol package; it unpacks into a temporary folder (nothing is
+# installed); its files, dependencies, hardening and debug symbols are checked; the desktop entry
+# and the AppStream description are validated; the unpacked command line runs on a recording it
+# makes, and the unpacked desktop program starts offscreen and ends on SIGTERM.
+#   scripts/check-package.sh PACKAGE.deb     (the debug-symbol package is looked for beside it)
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
 deb=$(realpath "$1")
-top=$(cd "$(dirname "$0")/.." && pwd)
+dbgsym=$(dirname "$deb")/$(basename "$deb" | sed 's/^tracelux_/tracelux-dbgsym_/')
 tmp=$(mktemp -d)
 gui=""
 cleanup() {
@@ -16,6 +17,13 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "PACKAGE CHECK FAILED: $*" >&2; exit 1; }
+
+[ -f "$dbgsym" ] || fail "no debug-symbol package $dbgsym"
+# Lintian as Debian's archive runs it: any error fails the check; warnings and notes are shown.
+echo "lintian $(basename "$deb") $(basename "$dbgsym"):"
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" "$dbgsym" 2>&1 |
+  grep -v "running with root privileges" || true
+lintian --fail-on error "$deb" "$dbgsym" >/dev/null 2>&1 || fail "lintian reports errors"
 
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
@@ -29,18 +37,44 @@ done
 
 files=(usr/bin/tracelux usr/bin/tracelux-cli usr/share/applications/tracelux.desktop
        usr/share/metainfo/org.tracelux.tracelux.metainfo.xml
-       usr/share/icons/hicolor/scalable/apps/tracelux.svg)
+       usr/share/icons/hicolor/scalable/apps/tracelux.svg
+       usr/share/doc/tracelux/copyright usr/share/doc/tracelux/changelog.Debian.gz
+       usr/share/man/man1/tracelux.1.gz usr/share/man/man1/tracelux-cli.1.gz)
 for size in 16 22 24 32 48 64 128 256; do
   files+=("usr/share/icons/hicolor/${size}x${size}/apps/tracelux.png")
 done
-# The manual and the man pages, once the tree installs them.
-if [ -f "$top/docs/CMakeLists.txt" ]; then
-  files+=(usr/share/doc/tracelux/manual/index.html)
-  ls "$root"/usr/share/man/man1/tracelux-cli.1* >/dev/null 2>&1 || fail "no man page for tracelux-cli"
-fi
+# The manual in the program's data folder (where F1 looks), reached from the documentation folder
+# too, and registered with doc-base.
+files+=(usr/share/tracelux/manual/index.html usr/share/doc/tracelux/manual/index.html
+        usr/share/doc-base/tracelux)
 for f in "${files[@]}"; do
   [ -s "$root/$f" ] || fail "the package lacks $f"
 done
+grep -q '^License: BSD-3-clause' "$root/usr/share/doc/tracelux/copyright" || fail "copyright lacks CLI11's licence"
+grep -q '^Exec=tracelux --simulate$' "$root/usr/share/applications/tracelux.desktop" ||
+  fail "the desktop entry has no simulated-unit action"
+
+# Hardened: immediate binding, read-only relocations, stack protector, fortified functions (in
+# whichever program calls one). Each tool's output is taken whole first: a grep -q that stops
+# reading early would fail the pipe.
+fortified=""
+debug_files=$(dpkg-deb -c "$dbgsym")
+for program in tracelux tracelux-cli; do
+  elf=$root/usr/bin/$program
+  dynamic=$(readelf -d "$elf"); segments=$(readelf -lW "$elf"); symbols=$(readelf --dyn-syms -W "$elf")
+  sections=$(readelf -S "$elf"); notes=$(readelf -n "$elf")
+  grep -q 'BIND_NOW' <<<"$dynamic" || fail "$program is not linked with -z now"
+  grep -q 'GNU_RELRO' <<<"$segments" || fail "$program has no read-only relocations"
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
+  grep -q '__[a-z]*_chk@' <<<"$symbols" && fortified+=" $program"
+  # Stripped, with its symbols in the debug package under its build ID.
+  grep -q '\.debug_info' <<<"$sections" && fail "$program is not stripped"
+  id=$(sed -n 's/.*Build ID: *//p' <<<"$notes")
+  [ -n "$id" ] || fail "$program has no build ID"
+  grep -q "usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" <<<"$debug_files" ||
+    fail "the debug-symbol package has no symbols for $program (build ID $id)"
+done
+[ -n "$fortified" ] || fail "no program uses a fortified function (_FORTIFY_SOURCE)"
 desktop-file-validate "$root/usr/share/applications/tracelux.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml" >/dev/null ||
   fail "AppStream description: $(appstreamcli validate --no-net "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml")"

@@ -120,8 +120,8 @@ bool ParseOptions(const QStringList& arguments, AppOptions& o) {
 
 std::string FindManual(const QString& executableDir) {
   const QDir exe(executableDir);
-  // Installed: <prefix>/bin/tracelux beside <prefix>/share/doc/tracelux/manual.
-  const QString installed = exe.filePath(QStringLiteral("../share/doc/tracelux/manual/index.html"));
+  // Installed: <prefix>/bin/tracelux beside <prefix>/share/tracelux/manual.
+  const QString installed = exe.filePath(QStringLiteral("../share/tracelux/manual/index.html"));
   if (QFileInfo::exists(installed)) return QDir::cleanPath(installed).toStdString();
   // In a build tree the rendered pages lie in <build>/docs/manual; failing those, the Markdown
   // sources of a source tree above the executable.
@@ -132,7 +132,7 @@ std::string FindManual(const QString& executableDir) {
       if (!dir.cdUp()) break;
     }
   }
-  return "/usr/share/doc/tracelux/manual/index.html";
+  return "/usr/share/tracelux/manual/index.html";
 }
 
 SignalBridge::SignalBridge(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {

@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
@@ -630,8 +631,23 @@ void MainWindow::ShowBuildDate() {
 
 void MainWindow::ShowAbout() { answers_->ShowMessage(AboutMessage()); }
 
+// Opening the manual can fail (the file removed, no program to show it): the user is told so,
+// with the file's name, so it can be opened by hand.
 void MainWindow::OpenManual() {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(services_.manualPath)));
+  const std::string& path = services_.manualPath;
+  if (!QFileInfo(QString::fromStdString(path)).isFile()) {
+    answers_->ShowMessage({"Manual Not Found",
+                           "The manual is not installed: " + path +
+                               " does not exist.\n\nInstalling the program's package again puts it back.",
+                           MsgIcon::Exclamation, MsgButtons::Ok});
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) {
+    answers_->ShowMessage({"Cannot Open Manual",
+                           "No program could show the manual " + path +
+                               ".\n\nOpen that file in a web browser.",
+                           MsgIcon::Exclamation, MsgButtons::Ok});
+  }
 }
 
 // --- What the core asks of the window --------------------------------------------------------------

@@ -129,7 +129,10 @@ bool ReadSetupFile(const std::string& path, ExperimentParameters& record) {
 
 bool LoadParameters(const std::string& path, ExperimentParameters& record) {
   std::string bytes;
-  if (!ReadSetupBytes(path, bytes)) return false;
+  return ReadSetupBytes(path, bytes) && LoadParametersFromBytes(bytes, record);
+}
+
+bool LoadParametersFromBytes(std::string_view bytes, ExperimentParameters& record) {
   if (HasBinaryTag(bytes)) return ParseBinarySetup(bytes, record);
   ParseSetupText(bytes, record);
   return true;

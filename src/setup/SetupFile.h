@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tlx {
 
@@ -28,6 +29,8 @@ bool ReadSetupFile(const std::string& path, ExperimentParameters& record);
 // A binary setup file when the first 16-bit word is 0xAAFE, else a text setup file. A binary
 // file shorter than its fixed size is refused (False, record untouched).
 bool LoadParameters(const std::string& path, ExperimentParameters& record);
+// The same from the file's bytes held in memory.
+bool LoadParametersFromBytes(std::string_view bytes, ExperimentParameters& record);
 
 // The twelve CR LF lines of a setup file for the record.
 std::string SetupFileText(const ExperimentParameters& record);

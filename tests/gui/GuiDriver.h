@@ -154,8 +154,9 @@ struct WindowRig {
     clock.SetIdleHook([this] { sim->Sync(); });
   }
   AppServices Services() {
+    // The manual is looked for in the home, where a test can put one.
     return AppServices{home.path().toStdString(), clock, *sim, NumberDevices({"(simulated unit)"}),
-                       "/nonexistent/index.html", 1, {}};
+                       File("manual/index.html").toStdString(), 1, {}};
   }
   void Start() {
     window->show();

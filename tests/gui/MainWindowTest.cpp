@@ -15,6 +15,7 @@
 #include <QCursor>
 #include <QScreen>
 #include <QDesktopServices>
+#include <QDir>
 #include <QListWidget>
 #include <QUrl>
 #include <QFile>
@@ -272,12 +273,25 @@ class MainWindowTest : public QObject {
     QTest::keyClick(W().Home(), Qt::Key_F10, Qt::AltModifier);
     QCOMPARE(rig->answerer.Count("Build Date"), 1);
     QCOMPARE(rig->answerer.Seen().back().text, QString("Last Build : Thursday, February 16, 2011"));
+    // F1 and Help > Manual open the manual, and say so, naming the file, when it is missing or
+    // no program can show it (the offscreen platform has no opener).
+    const QString manual = rig->File("manual/index.html");
     QDesktopServices::setUrlHandler("file", this, "OpenUrl");
+    QTest::keyClick(W().Home(), Qt::Key_F1);
+    QCOMPARE(rig->answerer.Count("Manual Not Found"), 1);
+    QVERIFY(rig->answerer.Seen().back().text.contains(manual + " does not exist"));
+    QVERIFY(QDir().mkpath(rig->File("manual")));
+    QFile page(manual);
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.close();
     QTest::keyClick(W().Home(), Qt::Key_F1);
     Trigger("mnuManual");
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(opened.size(), 2);
-    QCOMPARE(opened[0].toLocalFile(), QString("/nonexistent/index.html"));
+    QCOMPARE(opened[0].toLocalFile(), manual);
+    Trigger("mnuManual");
+    QCOMPARE(rig->answerer.Count("Cannot Open Manual"), 1);
+    QVERIFY(rig->answerer.Seen().back().text.contains(manual));
     W().resize(300, 200);
     QVERIFY(W().width() >= 700 && W().height() >= 500);
     // A window manager that ignores the size hints (here: none are passed on) makes it

@@ -19,15 +19,15 @@ class ManualTest : public QObject {
     QTest::addColumn<QString>("executableDir");
     QTest::addColumn<QString>("expected");  // relative to the temporary root, or absolute
     QTest::newRow("installed beats a tree above")
-        << QStringList{"usr/share/doc/tracelux/manual/index.html", "usr/docs/manual/index.html"}
-        << "usr/bin" << "usr/share/doc/tracelux/manual/index.html";
+        << QStringList{"usr/share/tracelux/manual/index.html", "usr/docs/manual/index.html"}
+        << "usr/bin" << "usr/share/tracelux/manual/index.html";
     QTest::newRow("build tree beats the sources around it")
         << QStringList{"docs/manual/index.md", "build/docs/manual/index.html"}
         << "build/src/app" << "build/docs/manual/index.html";
     QTest::newRow("unrendered sources") << QStringList{"docs/manual/index.md"} << "build/src/app"
                                         << "docs/manual/index.md";
     QTest::newRow("nothing found") << QStringList{} << "build/src/app"
-                                   << "/usr/share/doc/tracelux/manual/index.html";
+                                   << "/usr/share/tracelux/manual/index.html";
   }
 
   void PrefersInstalledThenBuiltThenSourcePages() {
