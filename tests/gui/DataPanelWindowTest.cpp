@@ -93,6 +93,10 @@ class DataPanelWindowTest : public QObject {
     tlx::test::TempDir dir;
     const std::string data = tlx::test::RecordRun(dir, "TYPE", 60, 2, 5);
     QVERIFY(Data()->OpenDataFileForAnalysis(data));
+    // The panel names the parameters of the table it shows: the run's own at first.
+    const QString recorded = Label("lblAnalysisUsed")->text();
+    QVERIFY2(recorded.contains("Thresholds used : ") && recorded.contains("Sample rate : 5 samples per second"),
+             qPrintable(recorded));
     auto* reanalyze = Data()->findChild<QPushButton*>("cmdRanal_0");
     const QPoint before = reanalyze->mapTo(Data(), QPoint());
     QLineEdit* ambulatory = Data()->findChild<QLineEdit*>("txtPixels_1");
@@ -106,6 +110,8 @@ class DataPanelWindowTest : public QObject {
         {"analyze", data, "--ambulatory", "9", "--map", dir.File("TYPE.MAP"), "--decimal-point"});
     QCOMPARE(cli.exitCode, 0);
     QCOMPARE(tlx::test::ReadBytes(Ranal()), cli.out);
+    QVERIFY(Label("lblAnalysisUsed")->text().contains("ambulatory 9, "));
+    QVERIFY(!recorded.contains("ambulatory 9, "));
     QCOMPARE(reanalyze->mapTo(Data(), QPoint()), before);
   }
 

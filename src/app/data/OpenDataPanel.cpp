@@ -64,6 +64,11 @@ void OpenDataPanel::BuildControls() {
   views_ = new PictureViewSwitch(picSquiggle_, this);
   left->addWidget(views_, 3);
   left->addWidget(grOpenData_, 2);
+  lblAnalysisUsed_ = new QLabel(this);
+  lblAnalysisUsed_->setObjectName(QStringLiteral("lblAnalysisUsed"));
+  lblAnalysisUsed_->setWordWrap(true);
+  lblAnalysisUsed_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  left->addWidget(lblAnalysisUsed_);
   auto* right = new QVBoxLayout;
   right->addWidget(BuildParameterBox());
   right->addWidget(BuildButtons());
@@ -248,6 +253,7 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
   map_ = open_.Map;
   FillGrid();
   ShowRecordedValues();
+  ShowParametersUsed(AnalysisFromPanel().Params);  // the run's own results: the recorded values
   program_.dataFileInfo = open_.Info;
   samplesPerSession_ = SamplesPerSession(open_.SessionLength, open_.Info.SampleRate);
   SetUpSessions(open_.Sessions);
@@ -294,6 +300,13 @@ void OpenDataPanel::ShowRecordedValues() {
   boxes_->SetPair(info.UnitsPerPixel);
   boxes_->SetFileOpen(true);
   boxes_->Fill(info.CalibrateScale, info.AmbulatoryThreshold, info.StereotypicThreshold, info.MaximumDistance);
+}
+
+// A paper quotes the thresholds and calibration its figures came from: the panel names them.
+void OpenDataPanel::ShowParametersUsed(const AnalysisParameters& params) {
+  QStringList lines;
+  for (const std::string& line : AnalysisParameterLines(params)) lines << Q(line);
+  lblAnalysisUsed_->setText(lines.join(QStringLiteral("\n")));
 }
 
 void OpenDataPanel::SetUpSessions(std::int64_t sessions) {
@@ -443,6 +456,7 @@ bool OpenDataPanel::RunReanalysis() {
   SetUpSessions(split.Sessions);
   lblSessionLng_->setText(Q(SecondsToDurationText(params.SessionLength)));
   LoadReanalysisResults(results);
+  ShowParametersUsed(params);
   DrawSelected();
   lblAnalWarning_->setText(shortSession_ ? QString::fromLatin1(kShortSessionWarning) : QString());
   return true;

@@ -98,6 +98,7 @@ class OpenDataPanel : public QWidget {
   // The user changed a parameter: the next Reanalyze uses it.
   void ParametersEdited();
   void ShowRecordedValues();
+  void ShowParametersUsed(const AnalysisParameters& params);
   void SetUpSessions(std::int64_t sessions);
   // The reanalysis the panel's entries ask for: the open file's record with the entries on top.
   PreparedAnalysis AnalysisFromPanel() const;
@@ -130,6 +131,7 @@ class OpenDataPanel : public QWidget {
   QLabel* lblSessionLng_;
   std::array<QLabel*, kParamLabels> lblDataParams_{};
   QLabel* lblAnalWarning_;
+  QLabel* lblAnalysisUsed_ = nullptr;  // the parameters the table shown was worked out with
 
   OpenDataFile open_;
   ZoneMap map_ = ZoneMap::FourQuadrants();
