@@ -19,20 +19,6 @@
 namespace tlx::test {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int limitMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
-}
-
-std::size_t FileSize(const std::string& path) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  return ec ? 0 : static_cast<std::size_t>(size);
-}
 
 constexpr std::size_t kWholeRun = 38 + 2 * 5 * 30;  // header, then one 5 s session at 30/s
 

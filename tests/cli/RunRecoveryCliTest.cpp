@@ -26,20 +26,6 @@ std::string SetupText(const std::string& dataFile, int sessionLength, int delay 
          "Calibrate Scale = 120\r\nCalibrate Reference = 35\r\nSample Rate = 30\r\n";
 }
 
-bool WaitUntil(const std::function<bool()>& done, int limitMs) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
-}
-
-std::size_t FileSize(const std::string& path) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  return ec ? 0 : static_cast<std::size_t>(size);
-}
 
 // A real-time run of one minute on the simulated unit behind a pseudo-terminal, started as its
 // own process; ready once its journal is written and two seconds of samples are on the disk.

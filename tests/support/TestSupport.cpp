@@ -1,11 +1,13 @@
 #include "support/TestSupport.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,6 +86,21 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& workDi
   result.out = ReadBytes(outPath);
   result.err = ReadBytes(errPath);
   return result;
+}
+
+std::size_t FileSize(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : static_cast<std::size_t>(size);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int limitMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
 }
 
 }  // namespace tlx::test

@@ -2,6 +2,8 @@
 // run the command line and capture what it prints.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ class TempDir {
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+// The size of a file; 0 when it is not there.
+std::size_t FileSize(const std::string& path);
+// Looks every 100 ms until `done` says yes (true) or `limitMs` has passed (false).
+bool WaitUntil(const std::function<bool()>& done, int limitMs);
 // A file of the tests' data folder (tests/data).
 std::string DataPath(const std::string& name);
 
