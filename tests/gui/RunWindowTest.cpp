@@ -6,6 +6,7 @@
 #include "app/AppStart.h"
 #include "app/panels/LivePicture.h"
 #include "app/panels/RunPanel.h"
+#include "device/StreamParser.h"
 
 #include <QProgressBar>
 
@@ -302,8 +303,9 @@ class RunWindowTest : public QObject {
   }
 
   // At 30 samples a second in real time the run's count (and with it the marker, moved on
-  // every sample) keeps up with what the unit sends: a few samples of lag at most, which a busy
-  // machine's scheduler can cause, and never a growing backlog. The pairs the
+  // every sample) keeps up with what the unit sends: never a growing backlog. A pair that jumps
+  // is held until the stream parser has seen the bytes after it (to tell a move from a slipped
+  // pairing), so the count may lag by that look-ahead, and a sample more for scheduling. The pairs the
   // unit sends while the stream is restarted at the run's start are skipped by the protocol, so
   // the lag is measured against the steady offset once samples are counted.
   void pictureFollowsAThirtySampleStream() {
@@ -335,7 +337,8 @@ class RunWindowTest : public QObject {
           static_cast<long long>(worst), paints,
           static_cast<long long>(rig.P().run.SamplesCounted()));
     QVERIFY(looks > 100);
-    QVERIFY2(worst <= 3, qPrintable(QString("worst lag %1").arg(worst)));
+    const qint64 allowed = static_cast<qint64>(StreamParser::kLookaheadBytes / 2 + 2);
+    QVERIFY2(worst <= allowed, qPrintable(QString("worst lag %1").arg(worst)));
     QVERIFY(paints >= 100);  // the picture was redrawn for (nearly) every sample
     QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
   }
