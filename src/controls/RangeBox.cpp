@@ -5,6 +5,7 @@
 #include "common/TimeText.h"
 #include "controls/KeyCodes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tlx {
@@ -159,10 +160,12 @@ bool RangeBoxModel::CheckRange(bool showWarn) {
     return true;
   }
   // A value outside the limits is refused: the box goes back to the value it held, which the
-  // user chose, rather than to a limit nobody typed.
+  // user chose, rather than to a limit nobody typed. A box that never held a value inside the
+  // limits (its limits changed, or nothing was set yet) takes the nearest limit instead.
   const bool failed = value < props_.min || value > props_.max;
   if (failed) {
-    SetValue(value_);
+    const bool heldInside = (value_ >= props_.min && value_ <= props_.max) || (HasIndefinite() && value_ == -1);
+    SetValue(heldInside ? value_ : std::clamp(value, props_.min, props_.max));
   } else {
     value_ = value;
     Display();

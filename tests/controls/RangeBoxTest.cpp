@@ -103,6 +103,20 @@ TEST(RangeBox, DurationWithIndefinite) {
   EXPECT_EQ(b.answers.Messages().size(), 1u);
 }
 
+// A refused value goes back to the value held; a box that never held one inside its limits takes
+// the nearest limit, so its value is never outside them (found by fuzzing).
+TEST(RangeBox, ARefusedValueNeverLeavesTheBoxOutsideItsLimits) {
+  Box b(RangeBoxProperties{.min = 5, .max = 86399});
+  b.model.SetEditState("", 0);
+  EXPECT_FALSE(b.model.CheckRange(false));
+  EXPECT_EQ(b.model.Value(), 5);
+  b.model.SetEditState("70", 2);
+  EXPECT_TRUE(b.model.CheckRange(false));
+  b.model.SetEditState("99999", 5);
+  EXPECT_FALSE(b.model.CheckRange(false));
+  EXPECT_EQ(b.model.Value(), 70);
+}
+
 TEST(RangeBox, TimeOfDayStyle) {
   RangeBoxProperties p{.max = 86399, .varName = "", .style = RangeStyle::TimeOfDay, .indefinite = true};
   Box b(p);
