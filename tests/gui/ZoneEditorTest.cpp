@@ -263,7 +263,9 @@ class ZoneEditorTest : public QObject {
     rig.answerer.QueueFile(rig.File("Q.MAP"));
     rig.answerer.Queue(QMessageBox::Yes);
     w.Menu("mnuLoad")->trigger();
-    QVERIFY(grid->GridZones() == q);
+    QStringList seen;
+    for (const auto& box : rig.answerer.Seen()) seen << box.caption;
+    QVERIFY2(grid->GridZones() == q, qPrintable(seen.join(", ")));
 
     QCOMPARE(w.Menu("mnuUndo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     QCOMPARE(w.Menu("mnuRedo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
