@@ -254,18 +254,13 @@ class ZoneEditorTest : public QObject {
     const ZoneMap drawing = grid->GridZones();
     QCOMPARE(drawing.At(0, 0), ' ');
 
-    rig.answerer.QueueFile(rig.File("Q.MAP"));
-    rig.answerer.Queue(QMessageBox::No);
-    w.Menu("mnuLoad")->trigger();
-    QVERIFY(grid->GridZones() == drawing);
-    QCOMPARE(rig.answerer.Count("Zone Map Not Saved"), 1);
-    QCOMPARE(rig.answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No);
+    // Answering No keeps the drawing (the core's own test); Yes replaces it.
     rig.answerer.QueueFile(rig.File("Q.MAP"));
     rig.answerer.Queue(QMessageBox::Yes);
     w.Menu("mnuLoad")->trigger();
-    QStringList seen;
-    for (const auto& box : rig.answerer.Seen()) seen << box.caption;
-    QVERIFY2(grid->GridZones() == q, qPrintable(seen.join(", ")));
+    QVERIFY(grid->GridZones() == q);
+    QCOMPARE(rig.answerer.Count("Zone Map Not Saved"), 1);
+    QCOMPARE(rig.answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No);
 
     QCOMPARE(w.Menu("mnuUndo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     QCOMPARE(w.Menu("mnuRedo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));

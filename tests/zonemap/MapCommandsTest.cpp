@@ -75,7 +75,11 @@ TEST(MapPanelCommands, LoadIsAnUndoableStepAndSaveClearsTheUnsavedFlag) {
   EXPECT_EQ(shown.caption + "|" + shown.text, "Not a zone map file|The file selected is\r\nnot a valid zone map.");
 
   answers.QueueFile(dir.File("zones.txt"));
-  answers.QueueAnswer(MsgAnswer::Yes);  // replace the drawing no file holds
+  answers.QueueAnswer(MsgAnswer::No);  // keep the drawing no file holds
+  EXPECT_FALSE(LoadMapCommand("/setup", doc, answers));
+  EXPECT_EQ(doc.Map(), drawing);
+  answers.QueueFile(dir.File("zones.txt"));
+  answers.QueueAnswer(MsgAnswer::Yes);  // replace it
   ASSERT_TRUE(LoadMapCommand("/setup", doc, answers));
   EXPECT_EQ(doc.Map().At(0, 0), '1');
   EXPECT_FALSE(doc.Modified());
