@@ -24,6 +24,24 @@ long ReadHolder(int fd) {
 
 }  // namespace
 
+int TryExclusiveLock(int fd, long& holder) {
+  holder = 0;
+  int rc;
+  do {
+    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc == 0) return 0;
+  const int error = errno;
+  if (error == EWOULDBLOCK) holder = ReadHolder(fd);
+  return error;
+}
+
+void WriteLockHolder(int fd) {
+  const std::string pid = std::to_string(static_cast<long>(::getpid())) + "\n";
+  // The id is for the message of a refused start only; the lock holds without it.
+  [[maybe_unused]] const bool written = ::ftruncate(fd, 0) == 0 && ::pwrite(fd, pid.data(), pid.size(), 0) > 0;
+}
+
 HomeLock::~HomeLock() { Release(); }
 
 HomeLock::Result HomeLock::Acquire(const std::string& home) {
@@ -39,23 +57,14 @@ HomeLock::Result HomeLock::AcquireFile(const std::string& path) {
     reason_ = std::strerror(errno);
     return Result::Failed;
   }
-  int rc;
-  do {
-    rc = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    const int error = errno;
-    if (error == EWOULDBLOCK) holder_ = ReadHolder(fd);
+  if (const int error = TryExclusiveLock(fd, holder_); error != 0) {
     ::close(fd);
     if (error == EWOULDBLOCK) return Result::InUse;
     reason_ = std::strerror(error);
     return Result::Failed;
   }
   fd_ = fd;
-  const std::string pid = std::to_string(static_cast<long>(::getpid())) + "\n";
-  // The id is for the message of a refused start only; the lock holds without it.
-  [[maybe_unused]] const bool written =
-      ::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, pid.data(), pid.size(), 0) > 0;
+  WriteLockHolder(fd_);
   return Result::Locked;
 }
 

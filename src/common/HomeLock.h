@@ -7,6 +7,13 @@
 
 namespace tlx {
 
+// Takes an exclusive lock on an open lock file without waiting: 0 when it is ours, else the
+// system's error (EWOULDBLOCK while another process holds it, whose id goes to `holder`, 0 when
+// the file does not name one).
+int TryExclusiveLock(int fd, long& holder);
+// Writes this process's id into the lock file it holds, for the message of a refused start.
+void WriteLockHolder(int fd);
+
 inline constexpr const char* kHomeLockName = "TRACELUX.LOCK";
 
 class HomeLock {

@@ -1,5 +1,6 @@
 #include "common/RecordingLock.h"
 
+#include "common/HomeLock.h"
 #include "common/Paths.h"
 
 #include <cerrno>
@@ -19,15 +20,6 @@ void SplitDataPath(const std::string& dataFile, std::string& folder, std::string
   const std::size_t slash = dat.rfind('/');
   folder = slash == std::string::npos ? "." : slash == 0 ? "/" : dat.substr(0, slash);
   name = slash == std::string::npos ? dat : dat.substr(slash + 1);
-}
-
-long ReadHolder(int fd) {
-  char text[32] = {};
-  const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
-  if (n <= 0) return 0;
-  char* end = nullptr;
-  const long pid = std::strtol(text, &end, 10);
-  return end != text && pid > 0 ? pid : 0;
 }
 
 // A lock file that was removed (or replaced) between our open and our lock belongs to a holder
@@ -85,13 +77,7 @@ RecordingLock::Result RecordingLock::Acquire(const std::string& dataFile) {
       error_ = errno;
       return Result::Failed;
     }
-    int rc;
-    do {
-      rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-      const int error = errno;
-      if (error == EWOULDBLOCK) holder_ = ReadHolder(fd);
+    if (const int error = TryExclusiveLock(fd, holder_); error != 0) {
       ::close(fd);
       if (error == EWOULDBLOCK) return Result::InUse;
       error_ = error;
@@ -102,10 +88,7 @@ RecordingLock::Result RecordingLock::Acquire(const std::string& dataFile) {
       continue;
     }
     fd_ = fd;
-    const std::string pid = std::to_string(static_cast<long>(::getpid())) + "\n";
-    // The id is for the message of a refused start only; the lock holds without it.
-    [[maybe_unused]] const bool written =
-        ::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, pid.data(), pid.size(), 0) > 0;
+    WriteLockHolder(fd_);
     return Result::Locked;
   }
   error_ = EAGAIN;
