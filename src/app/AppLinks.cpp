@@ -63,6 +63,7 @@ bool SimulatedPort::Open(int portNumber) {
 }
 
 void SimulatedPort::Close() {
+  Sync();  // what was written by now reaches the unit, as a device drains on closing
   inner_.Close();
   announced_ = 0;
 }

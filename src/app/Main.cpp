@@ -27,7 +27,9 @@ namespace {
 // X server gone): a run under way still ends with its files written, from an exit handler.
 std::function<void()>* gEndAtExit = nullptr;
 void EndAtExit() {
-  if (gEndAtExit) (*gEndAtExit)();
+  std::function<void()>* end = gEndAtExit;
+  gEndAtExit = nullptr;  // once, even when the shutdown itself exits again
+  if (end) (*end)();
 }
 
 }  // namespace
@@ -107,7 +109,7 @@ int main(int argc, char* argv[]) {
       tlx::gui::RunScreenshotTour(window, options.screenshots);
     }
   });
-  std::function<void()> endAtExit = [&window] { window.ShutdownUnattended(); };
+  std::function<void()> endAtExit = [&window] { window.ShutdownWithoutDisplay(); };
   gEndAtExit = &endAtExit;
   std::atexit(EndAtExit);
   const int code = QApplication::exec();

@@ -100,7 +100,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
   setObjectName(QStringLiteral("frmMain"));
   answers_ = std::make_unique<Answerer>(*this, busy_);
   program_ = std::make_unique<Program>(services_.home, services_.clock, *answers_,
-                                       services_.serial, this);
+                                       services_.serial, &viewGate_);
   video_ = std::make_unique<VideoSettings>(program_->commands, program_->settings,
                                            program_->parameters, *answers_);
   BuildPanels();
@@ -731,20 +731,33 @@ void MainWindow::StartUp() {
 void MainWindow::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
-  SaveWindowPlace(*this, services_.home);
+  if (!displayGone_) SaveWindowPlace(*this, services_.home);
   if (mode_ == kModeExpt) {
     // Values typed on the panel are kept as they would be when leaving it.
     ParametersFromScreen(program_->parameters, *experiment_, *answers_, program_->settings.VideoType);
   }
   program_->Shutdown(true);
-  if (liveVideo_) liveVideo_->close();
+  if (liveVideo_ && !displayGone_) liveVideo_->close();
 }
 
 void MainWindow::SetUnattended(bool on) { answers_->SetUnattended(on); }
 
 void MainWindow::ShutdownUnattended() {
+  // Ended by a signal: a logout may take the display away while the files are written, and the
+  // windowing system would then end the process from inside its event processing, so no window
+  // events run from here on.
+  services_.clock.EndEventPumping();
   SetUnattended(true);
   stopWindow_->done(static_cast<int>(MsgAnswer::Cancel));
+  Shutdown();
+}
+
+void MainWindow::ShutdownWithoutDisplay() {
+  displayGone_ = true;
+  services_.clock.EndEventPumping();
+  SetUnattended(true);
+  viewGate_.Close();
+  program_->display.SetView(nullptr);
   Shutdown();
 }
 

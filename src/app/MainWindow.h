@@ -71,6 +71,9 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   // The shutdown with nobody to answer (a signal, the session ending): a run is stopped and its
   // files written, every question takes its first button.
   void ShutdownUnattended();
+  // The display went away (a logout, the X server gone): the run ends and every file is written
+  // without drawing, laying out or showing anything.
+  void ShutdownWithoutDisplay();
   // Questions answered by their first button without showing them (also the screenshot tour).
   void SetUnattended(bool on);
 
@@ -194,6 +197,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   AppServices services_;
   BusyWindows busy_;
   std::unique_ptr<Answerer> answers_;
+  MainViewGate viewGate_{*this};  // the core's way to the window, closed when the display is gone
   std::unique_ptr<Program> program_;
   std::unique_ptr<VideoSettings> video_;
   QStackedWidget* stack_ = nullptr;
@@ -223,6 +227,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   bool systemChecked_ = false;   // the system panel's leaving question was already answered
   bool resizePending_ = false;
   bool shutDown_ = false;
+  bool displayGone_ = false;
   bool startedUp_ = false;
   bool unitBroughtUp_ = false;  // the start-up's reset and initialisation of the unit is done
   bool runRecorded_ = false;  // the run under way (or just ended) has recorded samples

@@ -37,10 +37,11 @@ double QtClock::PreciseSeconds() { return elapsed_.nsecsElapsed() / 1e9; }
 
 void QtClock::PumpEvents() {
   if (idle_) idle_();
-  QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  if (pumping_) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 void QtClock::WaitForEvents(std::int64_t maxMs) {
+  if (!pumping_) return WaitQuietly(maxMs * 1000);
   if (idle_) idle_();
   if (maxMs <= 0) return;
   // The loop sleeps until an event comes: a received byte (the port's notifier), a timer, input.

@@ -29,6 +29,7 @@ class QtClock : public QObject, public Clock {
   void PumpEvents() override;
   void WaitForEvents(std::int64_t maxMs) override;
   void WaitQuietly(std::int64_t maxUs) override;
+  void EndEventPumping() override { pumping_ = false; }
   TimerId StartTimer(int intervalMs, std::function<void()> onTick) override;
   void StopTimer(TimerId id) override;
 
@@ -42,6 +43,7 @@ class QtClock : public QObject, public Clock {
   std::map<TimerId, QTimer*> timers_;
   TimerId nextId_ = 1;
   std::function<void()> idle_;
+  bool pumping_ = true;
 };
 
 }  // namespace tlx::gui

@@ -52,6 +52,9 @@ class Clock {
   // sample poll): blocks until bytes may have arrived on the watched line or maxUs microseconds
   // have passed. A virtual clock moves time forward so that simulated devices can answer.
   virtual void WaitQuietly(std::int64_t maxUs) = 0;
+  // The program is ending without its window (a signal, the display gone): from now on waits
+  // let no window events run, so nothing can re-enter the shutdown or end it half way.
+  virtual void EndEventPumping() {}
 
   // The line the waits block on (none: they sleep for their whole bound). Not owned.
   void WatchLine(LineWatch* line) { line_ = line; }

@@ -26,4 +26,24 @@ class MainView {
   virtual void RefreshWindow() {}
 };
 
+// Passes the core's calls on to the window until the window can no longer be drawn (its display
+// gone): from then on the core ends the run and writes its files without it.
+class MainViewGate : public MainView {
+ public:
+  explicit MainViewGate(MainView& window) : window_(&window) {}
+  void Close() { window_ = nullptr; }
+  void EnterHome() override { if (window_) window_->EnterHome(); }
+  void EnterRun() override { if (window_) window_->EnterRun(); }
+  void SetMenus(bool idle) override { if (window_) window_->SetMenus(idle); }
+  void ShowStopWindow(StopWindowForm form, const MessageRequest& content) override {
+    if (window_) window_->ShowStopWindow(form, content);
+  }
+  void HideStopWindow() override { if (window_) window_->HideStopWindow(); }
+  void ShowSetupFrame() override { if (window_) window_->ShowSetupFrame(); }
+  void RefreshWindow() override { if (window_) window_->RefreshWindow(); }
+
+ private:
+  MainView* window_;
+};
+
 }  // namespace tlx
