@@ -685,10 +685,10 @@ LivePanel* MainWindow::LiveShown() const {
 
 void MainWindow::LabelsChanged(const RunLabels& labels) {
   const RunState& state = program_->run.State();
-  if (state.Running && program_->parameters.SaveData) runRecorded_ = true;
+  if (state.Running() && program_->parameters.SaveData) runRecorded_ = true;
   run_->ShowLabels(labels);
   const RunTimes times = RunTimesOf(state, program_->parameters);
-  run_->ShowProgress(times.elapsed, times.total, state.Running || state.Armed);
+  run_->ShowProgress(times.elapsed, times.total, state.Running() || state.Armed());
 }
 
 void MainWindow::MarkerMoved(bool visible, double left, double top) {

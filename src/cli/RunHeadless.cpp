@@ -53,7 +53,7 @@ RunProgress ProgressOf(const Program& program, RunController& run, const std::st
   RunProgress progress;
   progress.sessions = p.NumberOfSessions;
   progress.session = std::min(state.SessionIndex + 1, progress.sessions);
-  progress.startsInSeconds = state.Armed ? std::max(state.DelayRemaining, 0) : 0;
+  progress.startsInSeconds = state.Armed() ? std::max(state.DelayRemaining, 0) : 0;
   const RunTimes times = RunTimesOf(state, p);
   progress.elapsedSeconds = times.elapsed;
   progress.remainingSeconds = times.remaining;
@@ -146,8 +146,8 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
 
   const RunOutcome& outcome = run.Outcome();
   const RunFilesOutcome& files = outcome.Files;
-  result.finished = run.State().Finished;
-  result.stopped = run.State().Stopped;
+  result.finished = run.State().Finished();
+  result.stopped = run.State().Stopped();
   result.missedSamples = run.State().MissedSamples;
   result.lineNoiseSamples = run.State().LineNoiseSamples;
   result.sessions = std::min(run.State().SessionIndex + 1, program.parameters.NumberOfSessions);

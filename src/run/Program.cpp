@@ -111,7 +111,7 @@ bool Program::BringUpUnit() {
 }
 
 void Program::AskTimeOfDayStart() {
-  if (settings.DelayType == 1) run.State().StartConfirmed = run.StartChecks(true);
+  if (settings.DelayType == 1) run.ConfirmStart(true);
 }
 
 void Program::Shutdown(bool writeFiles) {
