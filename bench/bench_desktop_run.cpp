@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   p.settings.DrawTrace = true;
   w.Menu(QStringLiteral("mnuRunExpt"))->trigger();
   w.RunPage()->StartButton()->click();
-  if (!p.run.State().Running) {
+  if (!p.run.State().Running()) {
     std::fprintf(stderr, "the run did not start\n");
     std::_Exit(1);
   }

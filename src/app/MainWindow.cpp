@@ -685,10 +685,10 @@ LivePanel* MainWindow::LiveShown() const {
 
 void MainWindow::LabelsChanged(const RunLabels& labels) {
   const RunState& state = program_->run.State();
-  if (state.Running && program_->parameters.SaveData) runRecorded_ = true;
+  if (state.Running() && program_->parameters.SaveData) runRecorded_ = true;
   run_->ShowLabels(labels);
   const RunTimes times = RunTimesOf(state, program_->parameters);
-  run_->ShowProgress(times.elapsed, times.total, state.Running || state.Armed);
+  run_->ShowProgress(times.elapsed, times.total, state.Running() || state.Armed());
 }
 
 void MainWindow::MarkerMoved(bool visible, double left, double top) {
@@ -711,17 +711,11 @@ void MainWindow::ReadyTextShown(bool shown) { run_->ShowReadyText(shown); }
 void MainWindow::StartUp() {
   if (startedUp_) return;
   startedUp_ = true;
-  // The core's start-up, with the port fixed in between: a unit given on the command line (a
-  // device or the simulated one) is used even when the settings name no port yet.
-  Program& p = *program_;
-  p.LoadFiles();
-  EnterHome();
-  p.OfferRecovery();
-  if (services_.defaultComPort > 0 && (p.settings.ComPort < 1 || p.settings.ComPort > 8))
-    p.settings.ComPort = static_cast<std::int16_t>(services_.defaultComPort);
-  p.BringUpUnit();
-  unitBroughtUp_ = true;
-  p.AskTimeOfDayStart();
+  // The core's start-up: a unit given on the command line (a device or the simulated one) is
+  // used when the settings name no port.
+  StartUpOptions options;
+  options.defaultComPort = services_.defaultComPort;
+  program_->StartUp(options);
   setupFolder_ = program_->settings.ConfigDir;
   experiment_->SetDataDirectory(program_->settings.DataDir);
   ParametersToScreen(program_->parameters, *experiment_);
@@ -862,14 +856,17 @@ bool MainWindow::OpenDroppedFile(const QString& path) {
 void MainWindow::RefreshHome() {
   Program& p = *program_;
   HomeFacts facts;
-  const std::string port = UnitPortName(p.settings.ComPort);
+  // Before the start-up has settled the port, the one it will use.
+  const std::string port = UnitPortName(
+      p.UnitBroughtUp() ? p.settings.ComPort
+                        : StartUpComPort(p.settings.ComPort, services_.defaultComPort));
   const bool simulated = port.find("(simulated") != std::string::npos;
-  if (!unitBroughtUp_) facts.unit = QStringLiteral("Unit: starting on %1").arg(Q(port));
+  if (!p.UnitBroughtUp()) facts.unit = QStringLiteral("Unit: starting on %1").arg(Q(port));
   else if (!p.commands.State().UnitResponding)
     facts.unit = QStringLiteral("Unit: not responding on %1 (Tools > Reset tries again; Setup > Com Port chooses another port)").arg(Q(port));
   else if (simulated) facts.unit = QStringLiteral("Unit: simulated, ready (%1)").arg(Q(port));
   else facts.unit = QStringLiteral("Unit: connected on %1").arg(Q(port));
-  facts.unitReady = unitBroughtUp_ && p.commands.State().UnitResponding;
+  facts.unitReady = p.UnitBroughtUp() && p.commands.State().UnitResponding;
   facts.experiment = QStringLiteral("Experiment: ") + Q(ExperimentSummary(p.parameters));
   if (recordings_) facts.recordings = recordings_();
   homePanel_->Show(facts);

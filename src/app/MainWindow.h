@@ -229,7 +229,6 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   bool shutDown_ = false;
   bool displayGone_ = false;
   bool startedUp_ = false;
-  bool unitBroughtUp_ = false;  // the start-up's reset and initialisation of the unit is done
   bool runRecorded_ = false;  // the run under way (or just ended) has recorded samples
   std::string setupFolder_;
   std::string setupFile_;  // the setup file last loaded or saved; empty: none

@@ -53,7 +53,7 @@ RunProgress ProgressOf(const Program& program, RunController& run, const std::st
   RunProgress progress;
   progress.sessions = p.NumberOfSessions;
   progress.session = std::min(state.SessionIndex + 1, progress.sessions);
-  progress.startsInSeconds = state.Armed ? std::max(state.DelayRemaining, 0) : 0;
+  progress.startsInSeconds = state.Armed() ? std::max(state.DelayRemaining, 0) : 0;
   const RunTimes times = RunTimesOf(state, p);
   progress.elapsedSeconds = times.elapsed;
   progress.remainingSeconds = times.remaining;
@@ -95,25 +95,30 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
   HeadlessRunResult result;
   ScriptedAnswers answers;  // every question gets its first button: OK, Yes
   Program program(o.home, clock, answers, serial);
-  program.LoadFiles();
-  program.settings.ComPort = 1;
-  if (o.videoType) program.settings.VideoType = static_cast<std::int16_t>(*o.videoType);
-  if (o.delayType) program.settings.DelayType = static_cast<std::int16_t>(*o.delayType);
-  setVideo(program.settings.VideoType);
-  program.parameters = o.parameters;
-  NormaliseSampleRate(program.parameters, program.settings.VideoType);
-  if (o.map) program.currentMap = *o.map;
-
   RunController& run = program.run;
-  // Another program recording the data file, whatever its home, refuses this run before the
-  // unit is touched.
-  if (!run.ClaimRecording()) throw CliFailure(run.Outcome().CannotStart);
-  if (!program.BringUpUnit()) {
-    const std::string why = program.commands.OpenFailureText(program.settings.ComPort);
-    throw CliFailure(why.empty() ? "The unit on " + unitName + " is not responding." : why);
+  // The core's start-up with the caller's values; recovery was done by the caller, under the
+  // home's lock. Another program recording the data file, whatever its home, refuses this run
+  // before the unit is touched; a stop during the unit's reset records nothing.
+  StartUpOptions start;
+  start.comPort = 1;
+  start.videoType = o.videoType;
+  start.delayType = o.delayType;
+  start.parameters = o.parameters;
+  start.map = o.map;
+  start.offerRecovery = false;
+  start.claimRecording = true;
+  start.requireUnit = true;
+  start.beforeUnit = [&] { setVideo(program.settings.VideoType); };
+  start.interrupted = interrupted;
+  switch (program.StartUp(start)) {
+    case StartUpEnd::Done: break;
+    case StartUpEnd::RecordingRefused: throw CliFailure(run.Outcome().CannotStart);
+    case StartUpEnd::UnitSilent: {
+      const std::string why = program.commands.OpenFailureText(program.settings.ComPort);
+      throw CliFailure(why.empty() ? "The unit on " + unitName + " is not responding." : why);
+    }
+    case StartUpEnd::Interrupted: throw CliFailure(kNothingRecorded, kExitEndedEarly);
   }
-  if (interrupted()) throw CliFailure(kNothingRecorded, kExitEndedEarly);
-  program.AskTimeOfDayStart();
   run.SetPortName([&unitName] { return unitName; });  // a silent unit stops the run by itself
   if (!run.RunMenu()) {
     const std::string why = run.Outcome().CannotStart;
@@ -141,8 +146,8 @@ HeadlessRunResult Drive(const HeadlessRunOptions& o, Clock& clock, SerialLink& s
 
   const RunOutcome& outcome = run.Outcome();
   const RunFilesOutcome& files = outcome.Files;
-  result.finished = run.State().Finished;
-  result.stopped = run.State().Stopped;
+  result.finished = run.State().Finished();
+  result.stopped = run.State().Stopped();
   result.missedSamples = run.State().MissedSamples;
   result.lineNoiseSamples = run.State().LineNoiseSamples;
   result.sessions = std::min(run.State().SessionIndex + 1, program.parameters.NumberOfSessions);

@@ -41,12 +41,31 @@ Program::~Program() = default;
 
 std::string Program::SettingsPath() const { return JoinPath(home, kSettingsFileName); }
 
-void Program::StartUp() {
+int StartUpComPort(int settingsPort, int defaultPort) {
+  return defaultPort > 0 && (settingsPort < 1 || settingsPort > 8) ? defaultPort : settingsPort;
+}
+
+StartUpEnd Program::StartUp(const StartUpOptions& o) {
   LoadFiles();
+  // The port and the overrides are settled before anything shows or uses them.
+  settings.ComPort = static_cast<std::int16_t>(StartUpComPort(o.comPort.value_or(settings.ComPort),
+                                                              o.defaultComPort));
+  if (o.videoType) settings.VideoType = static_cast<std::int16_t>(*o.videoType);
+  if (o.delayType) settings.DelayType = static_cast<std::int16_t>(*o.delayType);
+  if (o.parameters) {
+    parameters = *o.parameters;
+    NormaliseSampleRate(parameters, settings.VideoType);
+  }
+  if (o.map) currentMap = *o.map;
   view_.EnterHome();
-  OfferRecovery();
-  BringUpUnit();
+  if (o.offerRecovery) OfferRecovery();
+  if (o.claimRecording && !run.ClaimRecording()) return StartUpEnd::RecordingRefused;
+  if (o.beforeUnit) o.beforeUnit();
+  const bool responding = BringUpUnit();
+  if (o.requireUnit && !responding) return StartUpEnd::UnitSilent;
+  if (o.interrupted && o.interrupted()) return StartUpEnd::Interrupted;
   AskTimeOfDayStart();
+  return responding ? StartUpEnd::Done : StartUpEnd::UnitSilent;
 }
 
 void Program::LoadFiles() {
@@ -87,11 +106,12 @@ bool Program::BringUpUnit() {
   const bool responding = commands.ResetAndInitialize(settings.ComPort);
   commands.ReadVideoInverted();
   if (responding) commands.SendObjectFilter(settings.ObjectFilter);
+  unitBroughtUp_ = true;
   return responding;
 }
 
 void Program::AskTimeOfDayStart() {
-  if (settings.DelayType == 1) run.State().StartConfirmed = run.StartChecks(true);
+  if (settings.DelayType == 1) run.ConfirmStart(true);
 }
 
 void Program::Shutdown(bool writeFiles) {

@@ -23,6 +23,8 @@
 #include "zonemap/ZoneMap.h"
 #include "zonemap/ZoneMapDocument.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,33 @@ inline constexpr const char* kReanalysisFileName = "~RANAL.CSV";
 // program used to linger with its home locked after its window had closed.
 inline constexpr int kShutdownResetWaitMs = 100;
 
+// What differs between the front ends' start-ups; the defaults are a plain desktop start.
+struct StartUpOptions {
+  // The port used when the settings name none (the unit given on the desktop's command line).
+  int defaultComPort = 0;
+  // Headless use: values given by the caller replace what the home holds.
+  std::optional<int> comPort, videoType, delayType;
+  std::optional<ExperimentParameters> parameters;
+  std::optional<ZoneMap> map;
+  // False when the caller has recovered the home's interrupted runs itself.
+  bool offerRecovery = true;
+  // Take the lock of the setup's recording first, so a second program is refused before it
+  // touches the unit.
+  bool claimRecording = false;
+  // End the start-up when the unit does not respond (a headless run needs its unit).
+  bool requireUnit = false;
+  // Called once the settings are final, just before the unit is reset.
+  std::function<void()> beforeUnit;
+  // Asked after the unit's reset: true ends the start-up there (a stop was asked for meanwhile).
+  std::function<bool()> interrupted;
+};
+
+// How the start-up ended.
+enum class StartUpEnd { Done, RecordingRefused, UnitSilent, Interrupted };
+
+// The port a start-up uses: the settings' own when they name one (1..8), else the default.
+int StartUpComPort(int settingsPort, int defaultPort);
+
 class Program {
  public:
   // The view may be null (headless use).
@@ -46,15 +75,18 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // The whole core start-up: LoadFiles, the offer to recover each interrupted run, BringUpUnit
-  // and, with a time-of-day start, its question.
-  void StartUp();
+  // The whole core start-up, used by both front ends: LoadFiles and the options' port and
+  // overrides, the home view, the offer to recover each interrupted run, the recording's lock
+  // when asked, BringUpUnit and, with a time-of-day start, its question.
+  StartUpEnd StartUp(const StartUpOptions& options = {});
   // Program settings, the default setup, colours and the default map; the directories.
   void LoadFiles();
   // Every interrupted run of this home in turn; the caller holds the home's lock.
   std::vector<RecoveryReport> OfferRecovery();
   // Reset and initialize; the Video Inverted state; the object filter. True when the unit responds.
   bool BringUpUnit();
+  // The start-up's first reset and initialisation of the unit is done (answered or not).
+  bool UnitBroughtUp() const { return unitBroughtUp_; }
   // With Delay Type time of day: the time-of-day form of the start checks.
   void AskTimeOfDayStart();
 
@@ -89,6 +121,7 @@ class Program {
  private:
   MainView nullView_;
   MainView& view_;
+  bool unitBroughtUp_ = false;
 
  public:
   RunController run;

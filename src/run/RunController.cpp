@@ -50,6 +50,10 @@ bool RunController::Recording() const {
   return ctx_.parameters.SaveData && !ctx_.parameters.DataFile.empty();
 }
 
+bool RunController::DisplayActive() const {
+  return state_.Running() || (state_.Ending() && outcome_.Reached == RunPhase::Running);
+}
+
 void RunController::RefreshLabels() { ctx_.display.RefreshLabels(state_, ctx_.parameters); }
 
 // --- Checks ---------------------------------------------------------------------------------------
@@ -57,16 +61,16 @@ void RunController::RefreshLabels() { ctx_.display.RefreshLabels(state_, ctx_.pa
 CheckResult RunController::OverwriteCheck() {
   // The recording is claimed first: a raw file another program is filling is not left over.
   if (!ClaimRecording() || !NoUnrecoveredRecording()) return CheckResult::Cancel;
-  if (DataFileIsUsed(ctx_.parameters.DataFile) && !state_.StartConfirmed) {
+  if (DataFileIsUsed(ctx_.parameters.DataFile) && !state_.StartConfirmed()) {
     if (ctx_.answers.ShowMessage(OverwriteUsedQuestion(ctx_.parameters.DataFile)) != MsgAnswer::Ok)
       return CheckResult::Cancel;
   }
-  state_.StartConfirmed = true;
+  if (state_.Phase == RunPhase::Idle) state_.Phase = RunPhase::Confirmed;
   return CheckResult::True;
 }
 
 bool RunController::StartChecks(bool timeOfDayForm) {
-  if (state_.StartConfirmed) return true;
+  if (state_.StartConfirmed()) return true;
   // No run records what its data file cannot describe (a setup loaded at start-up is not checked
   // by the experiment panel).
   if (const std::string problem = RecordingProblem(ctx_.parameters); !problem.empty()) {
@@ -85,6 +89,13 @@ bool RunController::StartChecks(bool timeOfDayForm) {
   if (answer == MsgAnswer::Yes) return true;
   if (answer == MsgAnswer::No) return ChooseOutputFile();
   return false;
+}
+
+bool RunController::ConfirmStart(bool timeOfDayForm) {
+  const bool confirmed = StartChecks(timeOfDayForm);
+  if (state_.Phase == RunPhase::Idle || state_.Phase == RunPhase::Confirmed)
+    state_.Phase = confirmed ? RunPhase::Confirmed : RunPhase::Idle;
+  return confirmed;
 }
 
 bool RunController::ChooseOutputFile() {
@@ -136,9 +147,7 @@ bool RunController::RunMenu() {
   if (!ClaimRecording()) return false;
   if (!ctx_.commands.State().UnitResponding)
     ctx_.commands.ResetAndInitialize(ctx_.settings.ComPort);
-  if (OverwriteCheck() != CheckResult::True) return false;
-  state_.StartConfirmed = StartChecks(false);
-  if (!state_.StartConfirmed) return false;
+  if (OverwriteCheck() != CheckResult::True || !ConfirmStart(false)) return false;
   EnterRunPanel();
   return true;
 }
@@ -146,20 +155,18 @@ bool RunController::RunMenu() {
 void RunController::EnterRunPanel() {
   ctx_.display.SetPanel(DisplayPanel::Run);
   ctx_.view.EnterRun();
-  if (!state_.Running) state_.MissedSamples = state_.LineNoiseSamples = 0;
+  if (!state_.Running()) state_.MissedSamples = state_.LineNoiseSamples = 0;
   RefreshLabels();
-  if (!state_.Running) ctx_.display.ShowReadyText(true);
+  if (!state_.Running()) ctx_.display.ShowReadyText(true);
   StartMonitoring();
 }
 
 void RunController::StartButton() {
-  // While a run is armed or running, Start does nothing: starting again would throw away the
-  // recording under way.
-  if (state_.Armed || state_.Running) return;
+  // While a run is armed, running or ending, Start does nothing: starting again would throw away
+  // the recording under way.
+  if (IsRunBusy() || state_.Ending()) return;
   OverwriteCheck();
-  if (!state_.StartConfirmed) return;
-  state_.StartConfirmed = StartChecks(false);
-  if (!state_.StartConfirmed) return;
+  if (!state_.StartConfirmed() || !ConfirmStart(false)) return;
   if (ctx_.settings.DelayType == 0 && ctx_.parameters.InitialDelay == 0) {
     RunStart();
     return;
@@ -173,7 +180,7 @@ void RunController::StartButton() {
       return;
     }
   }
-  state_.Armed = true;
+  state_.Phase = RunPhase::Armed;
   outcome_ = RunOutcome{};
   outcome_.Reached = RunPhase::Armed;
   RefreshLabels();
@@ -214,8 +221,7 @@ bool RunController::CloseRequest() {
 
 void RunController::ConfirmStop() {
   if (!IsRunBusy()) return;
-  state_.Stopped = true;
-  outcome_.Ending = RunEnding::StoppedByUser;
+  state_.Ended = outcome_.Ending = RunEnding::StoppedByUser;
   if (!RunEnd()) {
     ReturnHome();
     CloseStatusWindow();
@@ -250,24 +256,24 @@ void RunController::OnTimer1() {
   lastSecond_ = second;
 
   // Samples reach the file at least once a second while a run records.
-  if (state_.Running && recorder_.IsOpen() && !recorder_.Flush(true)) {
+  if (state_.Running() && recorder_.IsOpen() && !recorder_.Flush(true)) {
     StopForRecordingFailure();
     return;
   }
 
-  if (state_.Armed && ctx_.settings.DelayType == 0 && state_.DelayRemaining > 0) {
+  if (state_.Armed() && ctx_.settings.DelayType == 0 && state_.DelayRemaining > 0) {
     --state_.DelayRemaining;
     RefreshLabels();
     if (state_.DelayRemaining == 0) {
       state_.DelayRemaining = -1;
       RunStart();
     }
-  } else if (state_.Armed && ctx_.settings.DelayType == 1) {
+  } else if (state_.Armed() && ctx_.settings.DelayType == 1) {
     state_.DelayRemaining = SecondsUntilTimeOfDay(second);
     RefreshLabels();
   }
 
-  if (ctx_.settings.DelayType == 1 && !state_.Running) {
+  if (ctx_.settings.DelayType == 1 && !state_.Running()) {
     const std::int32_t target = ctx_.parameters.InitialDelay % kDaySeconds;
     bool reached = second == target;
     if (previous >= 0) {
@@ -280,16 +286,17 @@ void RunController::OnTimer1() {
 }
 
 void RunController::TimeOfDayStart() {
-  if (state_.Running) return;
+  // A run that is ending is not followed by the next within its own end.
+  if (state_.Running() || state_.Ending()) return;
   // The file may be overwritten only when the user agreed (at start-up, on Start, or now).
-  if (!state_.StartConfirmed && OverwriteCheck() != CheckResult::True) return;
+  if (!state_.StartConfirmed() && OverwriteCheck() != CheckResult::True) return;
   if (ctx_.display.Panel() != DisplayPanel::Run) EnterRunPanel();
   state_.DelayRemaining = -1;
   RunStart();
 }
 
 void RunController::OnTimerExpt() {
-  if (!state_.Running) return;
+  if (!state_.Running()) return;
   // A poll the unit does not answer is a missed sample: a unit that went away must not be
   // recorded as standing still at its last position.
   PositionSample sample{kNoObjectY, kNoObjectY};
@@ -322,7 +329,7 @@ bool RunController::StartMonitoring() {
 
 // The raw file is created when the run starts (BeginRecording), not when the stream starts
 // before it: a run panel left without a run leaves no empty raw file behind.
-bool RunController::OpenRecordedSampleFile() { return state_.Running && recorder_.IsOpen(); }
+bool RunController::OpenRecordedSampleFile() { return state_.Running() && recorder_.IsOpen(); }
 
 std::int64_t RunController::PlannedSamples() const {
   const ExperimentParameters& p = ctx_.parameters;
@@ -332,7 +339,6 @@ std::int64_t RunController::PlannedSamples() const {
 // A recording run opens its raw file afresh and writes its journal before it counts as started;
 // when either cannot be created nothing is recorded, so the run does not start at all.
 bool RunController::BeginRecording() {
-  recordingFailed_ = false;
   if (!Recording()) return true;
   if (!ClaimRecording() || !NoUnrecoveredRecording()) return false;
   const std::string raw = RunRawPath(ctx_.parameters.DataFile);
@@ -358,8 +364,8 @@ bool RunController::CannotStart(const std::string& line, const MessageRequest& m
   outcome_ = RunOutcome{};
   outcome_.Ending = RunEnding::CannotStart;
   outcome_.CannotStart = line;
-  state_.Armed = false;
-  state_.StartConfirmed = false;
+  // Refused before it recorded: the run goes back to Idle (a run under way is never refused).
+  if (!state_.Running() && !state_.Ending()) state_.Phase = RunPhase::Idle;
   state_.DelayRemaining = 0;
   ctx_.decoder.State().RawRecording = false;
   ctx_.display.ShowReadyText(true);
@@ -374,12 +380,12 @@ void RunController::RunStart() {
   ctx_.commands.ClearOverlay();
   ctx_.commands.EndOverlay();
   ctx_.display.ShowReadyText(false);
-  state_.Stopped = state_.Finished = false;
+  state_.Ended = RunEnding::None;
   state_.SampleInSecond = state_.SessionIndex = state_.SecondsInSession = 0;
   state_.MissedSamples = state_.LineNoiseSamples = 0;
-  state_.Armed = false;
+  // Confirmed until the recording begins (a refusal then makes it Idle), Running after.
+  state_.Phase = RunPhase::Confirmed;
   samplesCounted_ = 0;
-  stoppedForSilence_ = false;
   lastHeardMs_ = ctx_.clock.TickMs();
   ctx_.commands.Link().DiscardBuffered();
 
@@ -394,37 +400,36 @@ void RunController::RunStart() {
   if (p.SampleRate < 25) {
     const int interval = p.SampleRate == 1 ? 1000 : 200;
     ctx_.decoder.State().RawRecording = recorder_.IsOpen();
-    state_.Running = true;
+    state_.Phase = RunPhase::Running;
     timerExpt_ = ctx_.clock.StartTimer(interval, [this] { OnTimerExpt(); });
   } else {
     // Running first, so the stream keeps the raw file just opened instead of opening it again.
-    state_.Running = true;
+    state_.Phase = RunPhase::Running;
     StartMonitoring();
   }
-  state_.RunDisplayActive = true;
   RefreshLabels();
   ctx_.display.BeginSession();
   ctx_.view.SetMenus(false);
 }
 
 void RunController::AppendRecordedSample(const PositionSample& sample) {
-  if (!state_.Running || !recorder_.IsOpen()) return;
+  if (!state_.Running() || !recorder_.IsOpen()) return;
   if (!recorder_.Append(sample.X, sample.Y)) StopForRecordingFailure();
 }
 
 // A streamed sample: the unit is alive.
 void RunController::AccountSample(const PositionSample& sample) {
-  if (!state_.Running) return;
+  if (!state_.Running()) return;
   lastHeardMs_ = ctx_.clock.TickMs();
   CountSample(sample);
 }
 
 void RunController::CountLineNoise() {
-  if (state_.Running) IncrementCounter(state_.LineNoiseSamples);
+  if (state_.Running()) IncrementCounter(state_.LineNoiseSamples);
 }
 
 void RunController::CountSample(const PositionSample& sample) {
-  if (!state_.Running) return;
+  if (!state_.Running()) return;
   ++samplesCounted_;
   if (sample.Y >= 255) IncrementCounter(state_.MissedSamples);
   bool lastSession = false;
@@ -446,12 +451,11 @@ void RunController::CountSample(const PositionSample& sample) {
 }
 
 void RunController::UpdateLiveDisplay(const PositionSample& sample) {
-  ctx_.display.UpdatePosition(sample.X, sample.Y, state_.RunDisplayActive);
+  ctx_.display.UpdatePosition(sample.X, sample.Y, DisplayActive());
 }
 
 void RunController::FinishRun() {
-  state_.Finished = true;
-  outcome_.Ending = RunEnding::LastSession;
+  state_.Ended = outcome_.Ending = RunEnding::LastSession;
   // The run has finished only when every file of it was written; otherwise the user was told
   // which file was not.
   if (!RunEnd()) {
@@ -464,10 +468,8 @@ void RunController::FinishRun() {
 }
 
 void RunController::StopForRecordingFailure() {
-  if (recordingFailed_ || !state_.Running) return;
-  recordingFailed_ = true;
-  state_.Stopped = true;
-  outcome_.Ending = RunEnding::RecordingFailed;
+  if (!state_.Running() || state_.Ended == RunEnding::RecordingFailed) return;
+  state_.Ended = outcome_.Ending = RunEnding::RecordingFailed;
   const std::int64_t written = recorder_.SamplesWritten();
   RunEnd();
   ctx_.answers.ShowMessage(RecordingFailedMessage(
@@ -477,15 +479,13 @@ void RunController::StopForRecordingFailure() {
 }
 
 bool RunController::UnitFellSilent() {
-  return state_.Running && !ending_ && ctx_.clock.TickMs() - lastHeardMs_ >= silenceLimitMs_;
+  return state_.Running() && ctx_.clock.TickMs() - lastHeardMs_ >= silenceLimitMs_;
 }
 
 // The run ends as a stop does (every sample kept, the data, map and results written), then the
 // user is told which unit fell silent.
 void RunController::StopForSilence() {
-  stoppedForSilence_ = true;
-  state_.Stopped = true;
-  outcome_.Ending = RunEnding::UnitSilent;
+  state_.Ended = outcome_.Ending = RunEnding::UnitSilent;
   RunEnd();
   const std::string port =
       portName_ ? portName_() : "COM" + std::to_string(ctx_.settings.ComPort);
@@ -493,18 +493,18 @@ void RunController::StopForSilence() {
   ReturnHome();
 }
 
+// Entered from Armed or Running; Ending until every file is written (the messages about them
+// may run the event loop: the phase guards against a second end or a new start meanwhile).
 bool RunController::RunEnd() {
-  if (ending_) return true;
-  ending_ = true;
-  const bool wasRunning = state_.Running;
-  const bool recorded = recorder_.IsOpen() && wasRunning;
+  if (state_.Ending()) return true;
+  const bool recorded = recorder_.IsOpen() && state_.Running();
+  state_.Phase = RunPhase::Ending;
   outcome_.SamplesCounted = samplesCounted_;
   recorder_.Close();
   // A recording that failed (disk full) has told the user how many samples reached the file;
   // those are what the data file must hold.
-  if (recordingFailed_) outcome_.SamplesCounted = recorder_.SamplesWritten();
+  if (state_.Ended == RunEnding::RecordingFailed) outcome_.SamplesCounted = recorder_.SamplesWritten();
   ctx_.decoder.State().RawRecording = false;
-  state_.Armed = state_.Running = state_.StartConfirmed = false;
   ctx_.commands.StopStream();
   if (timerExpt_) {
     ctx_.clock.StopTimer(*timerExpt_);
@@ -535,9 +535,8 @@ bool RunController::RunEnd() {
   }
   recordingLock_.Release();
   RefreshLabels();
-  state_.RunDisplayActive = false;
+  state_.Phase = RunPhase::Idle;
   ctx_.view.SetMenus(true);
-  ending_ = false;
   return written;
 }
 

@@ -40,13 +40,10 @@ struct RunContext {
 
 enum class CheckResult { True, False, Cancel };
 
-// How far the last run got: never started, waited for its delay only, or recorded.
-enum class RunPhase { Idle, Armed, Running };
-// Why the last run ended.
-enum class RunEnding { None, LastSession, StoppedByUser, UnitSilent, RecordingFailed, CannotStart };
-
 // What the last run came to, read by every front end (never a message's text).
 struct RunOutcome {
+  // How far the last run got: never started (Idle), waited for its delay only (Armed), or
+  // recorded (Running).
   RunPhase Reached = RunPhase::Idle;
   RunEnding Ending = RunEnding::None;
   // Why the run could not start, as one line naming the file and the system's reason (or the
@@ -75,9 +72,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   RunController(const RunController&) = delete;
   RunController& operator=(const RunController&) = delete;
 
-  RunState& State() { return state_; }
   const RunState& State() const { return state_; }
-  bool IsRunBusy() const { return state_.Armed || state_.Running; }
+  bool IsRunBusy() const { return state_.Armed() || state_.Running(); }
 
   // --- Commands of the user -------------------------------------------------------------------
   // The Run menu: unit check, overwrite check, start checks, then the run panel. True when the
@@ -101,13 +97,16 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // --- Checks ---------------------------------------------------------------------------------
   CheckResult OverwriteCheck();
   bool StartChecks(bool timeOfDayForm);
+  // The start checks asked while nothing runs; the run is Confirmed when they pass, Idle when
+  // not. The time-of-day form is asked at start-up, so a run at a time of day needs no Start.
+  bool ConfirmStart(bool timeOfDayForm);
 
   // --- Events ---------------------------------------------------------------------------------
   void OnTimer1();
   void OnTimerExpt();
 
   // --- Run sample hand-off (the decoder calls these) ------------------------------------------
-  bool RunIsRunning() override { return state_.Running; }
+  bool RunIsRunning() override { return state_.Running(); }
   void AppendRecordedSample(const PositionSample& sample) override;
   void AccountSample(const PositionSample& sample) override;
   void CountLineNoise() override;
@@ -118,7 +117,7 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // How the unit's port is named in the message of a silent unit ("COM1" when not set).
   void SetPortName(std::function<std::string()> name) { portName_ = std::move(name); }
   // The last run was stopped because the unit fell silent.
-  bool StoppedForSilence() const { return stoppedForSilence_; }
+  bool StoppedForSilence() const { return state_.Ended == RunEnding::UnitSilent; }
 
   // What the last run end wrote (empty before the first).
   const RunFilesOutcome& LastRunFiles() const { return outcome_.Files; }
@@ -132,6 +131,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
 
  private:
   bool Recording() const;
+  // The live display draws the run's trace from its start until its files are written.
+  bool DisplayActive() const;
   // Opens the recorded sample file, wakes the unit when needed and starts the stream at the full
   // rates (25 and 30). A closed port shows "Port Error".
   bool StartMonitoring();
@@ -170,12 +171,9 @@ class RunController : public RunSampleSink, public SampleDisplay {
   std::optional<Clock::TimerId> timerExpt_;
   std::int32_t lastSecond_ = -1;
   std::int64_t samplesCounted_ = 0;
-  bool recordingFailed_ = false;
   std::int64_t lastHeardMs_ = 0;
   std::int64_t silenceLimitMs_ = kSilenceLimitMs;
-  bool stoppedForSilence_ = false;
   std::function<std::string()> portName_;
-  bool ending_ = false;
 };
 
 }  // namespace tlx

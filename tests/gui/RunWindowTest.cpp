@@ -69,7 +69,7 @@ class RunWindowTest : public QObject {
     QCOMPARE(w.Mode(), int(kModeRun));
     QCOMPARE(LabelText(w, "lblOutFile"), QString("RUN1.DAT"));
     w.RunPage()->StartButton()->click();
-    QVERIFY(rig.P().run.State().Running);
+    QVERIFY(rig.P().run.State().Running());
     QVERIFY(!w.RunPage()->ReadyLabel()->isVisible());
     QVERIFY(!w.Menu("mnuRun")->isEnabled());  // menus are off while the run goes
     QVERIFY(!w.RunPage()->StartButton()->isEnabled());
@@ -87,7 +87,7 @@ class RunWindowTest : public QObject {
     QVERIFY(w.windowTitle().endsWith("RUN1.DAT"));  // the recording is open on the data panel
     QVERIFY(w.RunPage()->StartButton()->isEnabled());
     QCOMPARE(rig.P().run.SamplesCounted(), qint64(150));
-    QVERIFY(rig.P().run.State().Finished);
+    QVERIFY(rig.P().run.State().Finished());
     QCOMPARE(LabelText(w, "lblExptStat"), QString("Finished "));
     QCOMPARE(LabelText(w, "lblCurrSess"), QString(" 1 of 1 "));
     for (const char* ext : {"DAT", "MAP", "PRN"})
@@ -129,19 +129,19 @@ class RunWindowTest : public QObject {
     SetUpRun(rig.P(), rig.File("DATA/STOP.DAT"), 120);
     w.Menu("mnuRunExpt")->trigger();
     QTest::keyClick(w.RunPage(), Qt::Key_Space);  // the space bar starts the run
-    QVERIFY(rig.P().run.State().Running);
+    QVERIFY(rig.P().run.State().Running());
     QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 10; }, 3000));
     rig.answerer.QueueStop(false);
     w.RunPage()->StopButton()->click();
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 1);
     QVERIFY(rig.answerer.Seen().back().cancelShown);
-    QVERIFY(rig.P().run.State().Running);  // Cancel: the run goes on
+    QVERIFY(rig.P().run.State().Running());  // Cancel: the run goes on
     QCOMPARE(w.Mode(), int(kModeRun));
 
     w.RunPage()->HomeButton()->click();  // Home asks the same question while the run is busy
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 2);
-    QVERIFY(!rig.P().run.State().Running);
-    QVERIFY(rig.P().run.State().Stopped);
+    QVERIFY(!rig.P().run.State().Running());
+    QVERIFY(rig.P().run.State().Stopped());
     // A confirmed stop shows the status form while the box flashes and closes it without a
     // second OK.
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);
@@ -162,12 +162,12 @@ class RunWindowTest : public QObject {
     rig.answerer.QueueStop(false);
     QVERIFY(!w.close());  // refused: the stop question was asked instead
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 1);
-    QVERIFY(rig.P().run.State().Running);
+    QVERIFY(rig.P().run.State().Running());
 
     const int resetsBefore = rig.sim->Unit().Resets();
     std::raise(SIGTERM);  // a desktop logout
     QVERIFY(WindowRig::WaitFor([&] { return w.ShutdownDone(); }, 10000));
-    QVERIFY(rig.P().run.State().Stopped);
+    QVERIFY(rig.P().run.State().Stopped());
     for (const char* name : {"DATA/CLOSE.DAT", "DATA/CLOSE.MAP", "DATA/CLOSE.PRN", "TRACELUX.INI", "TLUXEXPT.EXP"})
       QVERIFY2(QFileInfo::exists(rig.File(name)), name);
     QVERIFY(rig.sim->Unit().Resets() > resetsBefore);  // the unit was put to rest
@@ -183,34 +183,34 @@ class RunWindowTest : public QObject {
     MainWindow& w = *rig.window;
     Program& p = rig.P();
     ArmRun(w, rig.File("DATA/ARMED.DAT"), 2);
-    QVERIFY(p.run.State().Armed);
+    QVERIFY(p.run.State().Armed());
     const int resets = rig.sim->Unit().Resets();
     const ExperimentParameters before = p.parameters;
     for (const char* menu : {"mnuSetupExpt", "mnuSetupSystem", "mnuMonitor", "mnuReset"}) {
       rig.answerer.QueueStop(false);
       w.Menu(QLatin1String(menu))->trigger();
       QCOMPARE(w.Mode(), int(kModeRun));
-      QVERIFY2(p.run.State().Armed, menu);
+      QVERIFY2(p.run.State().Armed(), menu);
     }
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 4);
     QCOMPARE(rig.sim->Unit().Resets(), resets);
 
     // The delay ends on the run panel, with its Stop button and the menus off.
-    QVERIFY(WindowRig::WaitFor([&] { return p.run.State().Running; }, 5000));
+    QVERIFY(WindowRig::WaitFor([&] { return p.run.State().Running(); }, 5000));
     QCOMPARE(w.Mode(), int(kModeRun));
     QVERIFY(w.RunPage()->StopButton()->isVisible());
     QVERIFY(!w.Menu("mnuSetup")->isEnabled());
     rig.answerer.QueueStop(false);
     w.Menu("mnuSetupExpt")->trigger();
     QCOMPARE(w.Mode(), int(kModeRun));
-    QVERIFY(p.run.State().Running);
+    QVERIFY(p.run.State().Running());
     QCOMPARE(p.parameters.SessionLength, before.SessionLength);
     QCOMPARE(p.parameters.DataFile, before.DataFile);
 
     QVERIFY(WindowRig::WaitFor([&] { return p.run.SamplesCounted() > 10; }, 3000));
     rig.answerer.QueueStop(true);
     w.Menu("mnuSetupExpt")->trigger();
-    QVERIFY(p.run.State().Stopped && !p.run.IsRunBusy());
+    QVERIFY(p.run.State().Stopped() && !p.run.IsRunBusy());
     QCOMPARE(w.Mode(), int(kModeExpt));  // the stop done, the user goes where they asked
     QVERIFY(w.Menu("mnuSetup")->isEnabled());
     for (const char* ext : {"DAT", "MAP", "PRN"})
@@ -241,7 +241,7 @@ class RunWindowTest : public QObject {
     const char* const dialogCommands[] = {"mnuSetupCom", "mnuCalcArea", "mnuColors",
                                           "mnuBatchAnalyze"};
     ArmRun(w, rig.File("DATA/WAIT.DAT"), 30);
-    QVERIFY(p.run.State().Armed && !p.run.State().Running);
+    QVERIFY(p.run.State().Armed() && !p.run.State().Running());
     for (const char* menu : tops) QVERIFY2(!w.Menu(QLatin1String(menu))->isEnabled(), menu);
     w.SetMenus(true);  // the idle menus are not given back while the run waits
     QVERIFY(!w.Menu("mnuSetup")->isEnabled());
@@ -253,7 +253,7 @@ class RunWindowTest : public QObject {
     QTest::qWait(50);
     QCOMPARE(dialogs, 0);
     QCOMPARE(rig.answerer.Seen().size(), size_t(0));
-    QVERIFY(p.run.State().Armed);
+    QVERIFY(p.run.State().Armed());
     QCOMPARE(w.Mode(), int(kModeRun));
     QCOMPARE(p.settings.ComPort, port);
     QVERIFY(p.link.State().PortIsOpen);
@@ -261,7 +261,7 @@ class RunWindowTest : public QObject {
 
     rig.answerer.QueueStop(true);
     w.RunPage()->StopButton()->click();
-    QVERIFY(!p.run.IsRunBusy() && p.run.State().Stopped);
+    QVERIFY(!p.run.IsRunBusy() && p.run.State().Stopped());
     for (const char* menu : tops) QVERIFY2(w.Menu(QLatin1String(menu))->isEnabled(), menu);
     w.Menu("mnuSetupCom")->trigger();  // idle again, the commands work
     QCOMPARE(dialogs, 1);
@@ -291,7 +291,7 @@ class RunWindowTest : public QObject {
     QVERIFY(WindowRig::WaitFor([&] { return p.run.SamplesCounted() > 10; }, 3000));
     rig.sim->Unit().Faults().silent = true;
     QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
-    QVERIFY(p.run.State().Stopped && p.run.StoppedForSilence());
+    QVERIFY(p.run.State().Stopped() && p.run.StoppedForSilence());
     QCOMPARE(rig.answerer.Count("Unit Not Answering"), 1);
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 0);
     QVERIFY(rig.answerer.Seen().back().text.contains("COM1 (simulated unit)"));
@@ -321,7 +321,7 @@ class RunWindowTest : public QObject {
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
       const qint64 shown = rig.P().run.SamplesCounted();
-      if (!rig.P().run.State().Running || shown < 1) return;
+      if (!rig.P().run.State().Running() || shown < 1) return;
       rig.sim->Sync();
       const qint64 behind = static_cast<qint64>(rig.sim->Unit().PairsStreamed()) - shown;
       least = std::min(least, behind);

@@ -51,7 +51,7 @@ TEST_F(ProgramTest, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuesti
   EXPECT_EQ(answers.Messages()[2].caption, "Confirm Overwrite");
   EXPECT_NE(answers.Messages()[2].text.find("at 10:00:00 AM, the file : R.DAT"),
             std::string::npos);
-  EXPECT_TRUE(p.run.State().StartConfirmed);
+  EXPECT_TRUE(p.run.State().StartConfirmed());
 }
 
 TEST_F(ProgramTest, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {

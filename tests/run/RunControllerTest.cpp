@@ -34,7 +34,7 @@ TEST_P(RunAtEachRate, DataFileHoldsSessionsTimesLengthTimesRateSamples) {
   ASSERT_TRUE(rig.RunUntilIdle(120000));
 
   const RunState& s = rig.Run().State();
-  EXPECT_TRUE(s.Finished);
+  EXPECT_EQ(s.Ended, RunEnding::LastSession);
   const DataFileBytes dat(dir.File("RAT1.DAT"));
   const std::size_t expected = 2u * 30u * static_cast<unsigned>(c.rate);
   ASSERT_EQ(dat.Samples(), expected);
@@ -62,7 +62,7 @@ TEST_F(RunController, AUnitSilentForThirtySecondsStopsTheRunAndKeepsItsSamples) 
   rig.clock.RunFor(500);
   const std::int32_t seconds = rig.Run().State().SecondsInSession;
   rig.clock.RunFor(25000);
-  EXPECT_TRUE(rig.Run().State().Running);
+  EXPECT_TRUE(rig.Run().State().Running());
   EXPECT_EQ(rig.Run().State().SecondsInSession, seconds);  // samples, not wall time, count
   rig.unit.Faults().silent = false;  // back before the limit: the count starts again
   rig.clock.RunFor(2000);
@@ -71,14 +71,13 @@ TEST_F(RunController, AUnitSilentForThirtySecondsStopsTheRunAndKeepsItsSamples) 
   const std::int64_t counted = rig.Run().SamplesCounted();
   const std::int64_t silentFrom = rig.clock.TickMs();
   rig.clock.RunFor(29000);
-  EXPECT_TRUE(rig.Run().State().Running);
+  EXPECT_TRUE(rig.Run().State().Running());
   ASSERT_TRUE(rig.RunUntilIdle(2000));
   EXPECT_LE(rig.clock.TickMs() - silentFrom, 30200);
 
   const RunState& s = rig.Run().State();
-  EXPECT_TRUE(s.Stopped);
-  EXPECT_FALSE(s.Finished);
-  EXPECT_TRUE(rig.Run().StoppedForSilence());
+  EXPECT_EQ(s.Ended, RunEnding::UnitSilent);
+  EXPECT_TRUE(s.Stopped() && rig.Run().StoppedForSilence());
   ASSERT_EQ(rig.answers.Count("Unit Not Answering"), 1);
   EXPECT_NE(rig.answers.Messages().back().text.find("COM1"), std::string::npos);
   EXPECT_EQ(rig.answers.Count("Confirm Stop Experiment"), 0);
@@ -107,7 +106,7 @@ TEST_F(RunController, APolledUnitUnpluggedRecordsMissedSamplesUntilTheRunStops) 
     const std::int64_t heard = r.Run().SamplesCounted();
     r.serial.Unplug();
     r.clock.RunFor(20000);
-    EXPECT_TRUE(r.Run().State().Running);
+    EXPECT_TRUE(r.Run().State().Running());
     EXPECT_NEAR(r.Run().State().MissedSamples - missedBefore, 20 * rate, 1);
     ASSERT_TRUE(r.RunUntilIdle(11000));
     EXPECT_TRUE(r.Run().StoppedForSilence());
@@ -131,8 +130,7 @@ TEST_F(RunController, AFullDiskStopsTheRunAndKeepsEverySampleWritten) {
   ASSERT_TRUE(rig.MenuAndStart());
   ASSERT_TRUE(rig.RunUntilIdle(120000));
   const RunState& s = rig.Run().State();
-  EXPECT_TRUE(s.Stopped);
-  EXPECT_FALSE(s.Finished);
+  EXPECT_EQ(s.Ended, RunEnding::RecordingFailed);
   ASSERT_EQ(rig.answers.Count("Recording Error"), 1);
   EXPECT_NE(rig.answers.Messages().back().text.find("1500 of 36000 samples were recorded"),
             std::string::npos);
@@ -146,10 +144,11 @@ TEST_F(RunController, StopWhileArmedKeepsTheOldFileAndTheDelayCountsDownOncePerS
   rig.params.InitialDelay = 9 * 3600 + 20;
   ASSERT_TRUE(rig.MenuAndStart());
   const RunState& s = rig.Run().State();
-  EXPECT_TRUE(s.Armed && s.DelayRemaining > 0 && s.DelayRemaining <= 20) << s.DelayRemaining;
+  EXPECT_TRUE(s.Armed() && s.DelayRemaining > 0 && s.DelayRemaining <= 20) << s.DelayRemaining;
   rig.clock.RunFor(3000);
   rig.Run().StopButton();
-  EXPECT_TRUE(s.Stopped);
+  EXPECT_EQ(s.Phase, RunPhase::Idle);
+  EXPECT_EQ(s.Ended, RunEnding::StoppedByUser);
   EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")), "an earlier run");
   rig.params.InitialDelay = 8 * 3600;  // passed today: the next day's
   ASSERT_TRUE(rig.MenuAndStart());
@@ -163,9 +162,9 @@ TEST_F(RunController, StopWhileArmedKeepsTheOldFileAndTheDelayCountsDownOncePerS
   const std::size_t asked = rig.answers.Messages().size();
   rig.clock.RunFor(2500);
   rig.Run().StartButton();  // while armed: nothing happens
-  EXPECT_TRUE(s.Armed);
+  EXPECT_TRUE(s.Armed());
   EXPECT_EQ(rig.answers.Messages().size(), asked);
-  ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running; }, 10000));
+  ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running(); }, 10000));
   EXPECT_NEAR(rig.clock.TickMs() - armedAt, 5000, 1000);
   const std::vector<std::string> expected = {"00:00:05 ", "00:00:04 ", "00:00:03 ", "00:00:02 ",
                                              "00:00:01 ", "00:00:00 ", " "};
@@ -228,13 +227,13 @@ TEST(RunControllerAtMidnight, TimeOfDayStartNeedsNoStartPressButNeverOverwritesA
   rig.settings.DelayType = 1;
   rig.params.InitialDelay = 5;  // 00:00:05, after midnight
   rig.commands.ResetAndInitialize(1);
-  rig.Run().State().StartConfirmed = rig.Run().StartChecks(true);  // the start-up question
+  rig.Run().ConfirmStart(true);  // the start-up question
   ASSERT_EQ(rig.answers.Count("Confirm Overwrite"), 1);
   EXPECT_EQ(rig.answers.Messages().back().text,
             "When the experiment starts\r\nat 12:00:05 AM, the file : RAT1.DAT\r\nwill be "
             "overwritten.\r\n\r\nAre you sure you want to do this?\r\n");
   const RunState& s = rig.Run().State();
-  ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running; }, 60000));
+  ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running(); }, 60000));
   EXPECT_EQ(DateTimeText(s.StartTime), "2026-03-03 00:00:05");
   EXPECT_EQ(rig.display.Panel(), DisplayPanel::Run);
   ASSERT_TRUE(rig.RunUntilIdle(60000));
@@ -243,9 +242,9 @@ TEST(RunControllerAtMidnight, TimeOfDayStartNeedsNoStartPressButNeverOverwritesA
   const std::string kept = ReadBytes(dir.File("RAT1.DAT"));
   rig.answers.QueueAnswer(MsgAnswer::Cancel);
   rig.answers.QueueAnswer(MsgAnswer::Cancel);
-  rig.Run().State().StartConfirmed = rig.Run().StartChecks(true);
+  EXPECT_FALSE(rig.Run().ConfirmStart(true));
   rig.clock.RunFor(86400 * 1000);
-  EXPECT_FALSE(s.Running);
+  EXPECT_EQ(s.Phase, RunPhase::Idle);
   EXPECT_EQ(rig.answers.Count("Confirm Overwrite Existing Data"), 1);
   EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")), kept);
 }
@@ -265,13 +264,13 @@ TEST_F(RunController, OverwriteQuestionIsAskedOnceAndAgainForTheNextRun) {
   ASSERT_TRUE(rig.RunUntilIdle(60000));
   rig.answers.QueueAnswer(MsgAnswer::Cancel);
   EXPECT_FALSE(rig.Run().RunMenu());
-  EXPECT_FALSE(rig.Run().State().StartConfirmed);
+  EXPECT_EQ(rig.Run().State().Phase, RunPhase::Idle);
 
   rig.params.SaveData = false;  // no output file: the run counts but writes nothing
   rig.params.DataFile = dir.File("OTHER.DAT");
   ASSERT_TRUE(rig.MenuAndStart());
   ASSERT_TRUE(rig.RunUntilIdle(60000));
-  EXPECT_TRUE(rig.Run().State().Finished);
+  EXPECT_TRUE(rig.Run().State().Finished());
   EXPECT_FALSE(PathExists(dir.File("OTHER.DAT")));
   EXPECT_FALSE(PathExists(dir.File("OTHER.RAW")));
 }
@@ -346,7 +345,8 @@ TEST(RunStart, ARunThatCannotRecordDoesNotStart) {
     rig.clock.RunFor(3000);
     other.Release();
     const RunState& s = rig.Run().State();
-    EXPECT_FALSE(s.Running || s.Armed || s.Stopped || s.Finished);
+    EXPECT_EQ(s.Phase, RunPhase::Idle);
+    EXPECT_EQ(s.Ended, RunEnding::None);
     EXPECT_EQ(rig.display.Panel(), c.atMenu ? DisplayPanel::Other : DisplayPanel::Run);
     EXPECT_EQ(rig.Run().SamplesCounted(), 0);
     ASSERT_EQ(rig.answers.Count("Cannot Start Experiment"), 1);
@@ -360,7 +360,8 @@ TEST(RunStart, ARunThatCannotRecordDoesNotStart) {
 }
 
 // Every file the run end cannot write is named with its reason; "has finished" is said only
-// when all were written, and what is missing is completed at the next start.
+// when all were written, and what is missing is completed at the next start. While that is
+// said the run is ending: Start and Stop pressed meanwhile do nothing.
 TEST(RunEnd, AMapOrResultsFileThatCannotBeWrittenIsReportedAndTheRunDoesNotFinishQuietly) {
   for (const char* blocked : {"RAT1.MAP", "RAT1.PRN"}) {
     SCOPED_TRACE(blocked);
@@ -368,9 +369,18 @@ TEST(RunEnd, AMapOrResultsFileThatCannotBeWrittenIsReportedAndTheRunDoesNotFinis
     RunRig rig(dir.Path());
     rig.params.NumberOfSessions = 1;
     std::filesystem::create_directory(dir.File(blocked));
+    RunPhase phaseAtMessage = RunPhase::Idle;
+    rig.answers.onMessage = [&](const MessageRequest& m) {
+      if (m.caption != "Files Not Written") return;
+      phaseAtMessage = rig.Run().State().Phase;
+      rig.Run().StartButton();
+      rig.Run().StopButton();
+    };
     ASSERT_TRUE(rig.MenuAndStart());
     ASSERT_TRUE(rig.RunUntilIdle(60000));
-    EXPECT_TRUE(rig.Run().State().Finished);
+    EXPECT_EQ(phaseAtMessage, RunPhase::Ending);
+    EXPECT_EQ(rig.Run().State().Phase, RunPhase::Idle);
+    EXPECT_EQ(rig.Run().State().Ended, RunEnding::LastSession);
     EXPECT_EQ(rig.answers.Count("Experiment Status"), 0);
     ASSERT_EQ(rig.answers.Count("Files Not Written"), 1);
     const std::string& text = rig.answers.Messages().back().text;

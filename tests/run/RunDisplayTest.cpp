@@ -12,17 +12,17 @@ TEST(RunLabels, TextsAtTheEdgesOfTheCounters) {
   RunState s;
   s.MissedSamples = 12;
   s.SessionIndex = 3;  // after the last of three sessions
-  s.Finished = s.Stopped = true;
+  s.Ended = RunEnding::LastSession;
   s.DelayRemaining = -1;  // the countdown has started the run
   p.SessionLength = s.SecondsInSession = 86400;
   const RunLabels l = BuildRunLabels(s, p);
   EXPECT_EQ(l.MissedSamples, "12 ");
   EXPECT_EQ(l.OutFile, "(No output file selected)");
   EXPECT_EQ(l.CurrSess, " 3 of 3 ");
-  EXPECT_EQ(l.ExptStat, "Finished ");  // Finished wins over Stopped
+  EXPECT_EQ(l.ExptStat, "Finished ");
   EXPECT_EQ(l.InitDelay, " ");
   EXPECT_EQ(l.SessionDuration, "24:00:00 ");  // a whole day, not midnight
-  s.Finished = false;
+  s.Ended = RunEnding::UnitSilent;
   s.SessionIndex = 1;
   EXPECT_EQ(BuildRunLabels(s, p).ExptStat, "Stopped ");
   EXPECT_EQ(BuildRunLabels(s, p).CurrSess, " 2 of 3 ");
