@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -78,31 +77,6 @@ TEST(RunCommand, UsedDataFileNeedsYesAndBadInputsFailCleanly) {
               "--home", dir.Path()});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "");
-}
-
-// A whole run in real time on a serial device (the simulated unit on a pseudo-terminal): the
-// files it writes are read by the analysis exactly as the run's own results say.
-TEST(RunCommand, RealTimeRunOnAPseudoTerminalUnit) {
-  SimulatedUnit unit(3);
-  PtyServer server(unit);
-  ASSERT_TRUE(server.Open()) << server.ErrorText();
-  std::thread serving([&] { server.Serve(); });
-  TempDir dir;
-  WriteBytes(dir.File("RT.EXP"), SetupText(dir.File("RT.DAT"), 5, 1, 30));
-  const auto began = std::chrono::steady_clock::now();
-  const auto r = RunCli({"run", "--setup", dir.File("RT.EXP"), "--unit", server.SlavePath(),
-                         "--home", dir.Path()});
-  const double took =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  server.RequestStop();
-  serving.join();
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_GE(took, 5.0);  // real time: at least the session itself
-  EXPECT_EQ(ReadBytes(dir.File("RT.DAT")).size(), 38u + 2u * 5 * 30);
-  const auto a = RunCli({"analyze", dir.File("RT.DAT")});
-  ASSERT_EQ(a.exitCode, 0) << a.err;
-  EXPECT_EQ(a.out, ReadBytes(dir.File("RT.PRN")));
-  EXPECT_EQ(r.out, a.out);
 }
 
 // A unit another program holds is refused before a byte is sent, and a device that does not exist

@@ -7,6 +7,7 @@
 #include "common/Sha256.h"
 #include "data/Analysis.h"
 #include "data/AnalysisSetup.h"
+#include "data/RecordingService.h"
 #include "data/ResultsTable.h"
 #include "data/TidyBatch.h"
 #include "support/TestSupport.h"
@@ -119,26 +120,43 @@ TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8AndTheDistanceColumnNamesTh
   EXPECT_EQ(DistanceColumn({2, 5}), "distance");
 }
 
-TEST(TidyBatch, RowsComeInFileOrderWhateverTheWorkersAndBadFilesAreListed) {
-  Batch batch;
-  const auto [report, text] = batch.Run(1);
-  EXPECT_EQ(report.Analysed, 6u);
-  ASSERT_EQ(report.Failures.size(), 2u);
-  EXPECT_EQ(report.Failures[0].DataPath, batch.dir.File("SETUP.DAT"));
-  EXPECT_EQ(report.Failures[0].Reason, "The file SETUP.DAT is not a valid Tracelux data file.");
-  EXPECT_EQ(report.Failures[1].Reason, "The file " + batch.dir.File("GONE.DAT") + " does not exist.");
-  for (unsigned jobs : {2u, 3u, 8u}) EXPECT_EQ(batch.Run(jobs).second, text) << jobs;
-
-  const auto records = ReadCsv(text);
-  ASSERT_FALSE(records.empty());
-  EXPECT_EQ(records[0], TidyColumns("distance_cm"));
-  std::string lastFile;
-  std::vector<std::string> filesInOrder;
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    ASSERT_EQ(records[r].size(), records[0].size()) << r;
-    if (records[r][1] != lastFile) filesInOrder.push_back(lastFile = records[r][1]);
+// The batch holds a few files' rows at a time (four per worker) and reuses each holder for a later
+// file: with many more files than holders, every file's rows still come once, whole and in order,
+// and a failed file's reason never sticks to the file that reuses its holder.
+TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverAnInput) {
+  test::TempDir dir;
+  TidyBatchRequest request{.DataPaths = {}, .Overrides = {}, .Header = false};
+  std::string expected;
+  const auto run = [&request](unsigned jobs, TidyBatchReport& report) {
+    std::string text;
+    request.Jobs = jobs;
+    report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
+    return text;
+  };
+  TidyBatchReport report;
+  for (int i = 0; i < 27; ++i) {
+    request.DataPaths = {dir.File("R" + std::to_string(i) + ".DAT")};
+    if (i % 5 == 2) {  // missing, or a setup file: its slot is reused by a good file later
+      if (i % 2) test::WriteBytes(request.DataPaths[0], "\xFE\xAA" + std::string(60, '\0'));
+      continue;
+    }
+    test::WriteBytes(request.DataPaths[0], DataFileBuilder{}.Walk(static_cast<unsigned>(i), 20 + 7 * i).Bytes());
+    expected += run(1, report);
   }
-  EXPECT_EQ(filesInOrder, batch.good);
+  request.DataPaths.clear();
+  for (int i = 0; i < 27; ++i) request.DataPaths.push_back(dir.File("R" + std::to_string(i) + ".DAT"));
+  for (unsigned jobs : {1u, 2u, 3u}) {  // 4, 8 and 12 slots for 27 files
+    EXPECT_EQ(run(jobs, report), expected) << jobs;
+    EXPECT_EQ(report.Analysed, 22u);
+    ASSERT_EQ(report.Failures.size(), 5u);
+    for (std::size_t f = 0; f < report.Failures.size(); ++f) EXPECT_EQ(report.Failures[f].DataPath, request.DataPaths[2 + 5 * f]);
+    EXPECT_EQ(report.Failures[0].Reason, "The file " + request.DataPaths[2] + " does not exist.");
+    EXPECT_EQ(report.Failures[1].Reason, "The file R7.DAT is not a valid Tracelux data file.");
+  }
+  // Written to a file: never over one of the inputs, however its name is spelled.
+  const std::string before = test::ReadBytes(request.DataPaths[3]);
+  EXPECT_EQ(RunTidyBatchToFile(request, dir.Path() + "/./R3.DAT").Status, BatchFileStatus::OutputIsInput);
+  EXPECT_EQ(test::ReadBytes(request.DataPaths[3]), before);
 }
 
 // Every row against the results file of the same recording, figure for figure.

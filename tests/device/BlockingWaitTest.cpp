@@ -131,18 +131,6 @@ TEST_F(WaitOnPty, AWaitInsideATimerTickBlocksThoughOtherTimersAreDue) {
   ExpectQuiet(u);
 }
 
-TEST_F(WaitOnPty, AUnitThatGoesAwayEndsABlockingReadAndClosesThePort) {
-  writer = std::thread([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ::close(master);
-    master = -1;
-  });
-  const Usage u = Measure([&] { tracker.CountedRead(10, false); });
-  EXPECT_FALSE(tracker.PortOpen());
-  EXPECT_TRUE(serial.DeviceLost());
-  ExpectQuiet(u);
-}
-
 TEST(SystemClockWait, MainLoopSleepsWithoutALineAndStillEndsOnTime) {
   SystemClock clock;
   int ticks = 0;

@@ -1,5 +1,6 @@
 // The simulated unit behind the simulated link on a virtual clock: its animal, its answers to the
-// program's commands byte for byte, its overlay, its position stream, and the faults it can show.
+// program's commands byte for byte, its overlay, its position stream, and its faults (silence and
+// noise are exercised by the run controller's tests that rely on them).
 #include "common/VirtualClock.h"
 #include "sim/SimulatedLink.h"
 #include "sim/SimulatedUnit.h"
@@ -133,18 +134,6 @@ TEST_F(Unit, FilterNeedsItsFifthByteAndSavedSettingsComeBackAfterAReset) {
   EXPECT_TRUE(unit.Inverted() && unit.ObjectFilter());
 }
 
-TEST_F(Unit, MaskSetUpEndsWithTheNextByte) {
-  Exchange(" 0\"" ",\xFF\xFF" "A\xFF\xFF");
-  EXPECT_FALSE(unit.MaskActive()) << "four FF bytes must follow the comma";
-  Exchange(",\xFF\xFF\xFF\xFF");
-  EXPECT_TRUE(unit.MaskActive());
-  Exchange(" ");
-  Exchange(",\xFF\xFF\xFF\xFF" + std::string(1, '\0'));
-  EXPECT_FALSE(unit.MaskActive());
-  EXPECT_EQ(std::make_pair(unit.MasksKept(), unit.MasksCancelled()), std::make_pair(1, 1));
-  EXPECT_EQ(Exchange(" &!", 10), "!");
-}
-
 TEST_F(Unit, OverlayKeepsTextLinesAndCursorUntilClearedOrAnAreaQuery) {
   Exchange(Text(30, 0, "ABCD"));  // wraps onto the next row
   EXPECT_EQ(unit.OverlayRow(0).substr(30), "AB");
@@ -182,28 +171,12 @@ TEST_F(Unit, TheStreamCarriesTheAnimalsConsecutiveFramesOnePairPerFrameForAnHour
   EXPECT_EQ(ReceiveFor(3600LL * 1000), 2u * 30 * 3600);
 }
 
-TEST_F(Unit, DroppedBytesShortenAnswersAndNoiseAddsToThem) {
-  unit.DropNextBytes(1);
-  EXPECT_EQ(Exchange(" 3$", 1500).size(), 767u);
+// The faults the sim command offers: every other byte dropped, and answers that come late but in
+// order.
+TEST_F(Unit, DroppedBytesAndALateUnitActingInOrderAfterItsDelay) {
   unit.Faults().dropEvery = 2;
   EXPECT_EQ(Exchange(" 3$", 1500).size(), 384u);
   unit.Faults().dropEvery = 0;
-  unit.Faults().noiseEvery = 1;
-  const std::string reply = Exchange(" &!");
-  ASSERT_EQ(reply.size(), 2u);
-  EXPECT_EQ(reply[0], '!');
-  unit.Faults().noiseEvery = 0;
-  unit.SendNoise(5, clock.NowUs());
-  link.Refresh();
-  EXPECT_EQ(Exchange("", 5).size(), 5u);
-}
-
-TEST_F(Unit, ASilentUnitStillActsOnCommandsAndALateOneActsInOrderAfterItsDelay) {
-  unit.Faults().silent = true;
-  EXPECT_EQ(Exchange(" Turn ON!" " &!" " 0.", 1000), "");
-  EXPECT_TRUE(unit.Awake() && unit.Streaming());
-  Exchange(" 0+", 100);
-  unit.Faults().silent = false;
   unit.Faults().delayUs = 150000;
   link.Write(" 1(");
   EXPECT_EQ(Exchange(" &!", 100), "");
