@@ -15,22 +15,12 @@ namespace tlx {
 namespace {
 
 using test::DataFileBuilder;
+using test::Params;
 
 std::string Write(const test::TempDir& dir, const DataFileBuilder& file) {
   const std::string path = dir.File("RAT1.DAT");
   test::WriteBytes(path, file.Bytes());
   return path;
-}
-
-AnalysisParameters Params(int length, int rate) {
-  AnalysisParameters p;
-  p.SessionLength = length;
-  p.SampleRate = static_cast<std::int16_t>(rate);
-  p.MaximumDistance = 50;
-  p.AmbulatoryThreshold = 3;
-  p.StereotypicThreshold = 2;
-  p.CalibrateScale = p.CalibrateReference = 1;
-  return p;
 }
 
 // A wandering animal, `seconds` long at `rate` samples per second: still seconds, and seconds of

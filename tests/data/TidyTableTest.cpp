@@ -69,6 +69,13 @@ std::string AwkwardMap() {
   return std::string("\xFC\xAA") + cells;
 }
 
+// The batch's table as text.
+std::string Tidy(const TidyBatchRequest& request, TidyBatchReport& report) {
+  std::string text;
+  report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
+  return text;
+}
+
 struct Batch {
   test::TempDir dir;
   TidyBatchRequest request;
@@ -80,19 +87,13 @@ struct Batch {
       test::WriteBytes(good.back(), DataFileBuilder{.rateCode = 1, .samples = {}}.Walk(static_cast<unsigned>(i), 900 + 250 * i).Bytes());
       if (i == 2) test::WriteBytes(dir.File("R2,\"rat\" ü.MAP"), AwkwardMap());
     }
-    test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(60, '\0'));
     request.DataPaths = good;
-    request.DataPaths.insert(request.DataPaths.begin() + 2, dir.File("SETUP.DAT"));
-    request.DataPaths.push_back(dir.File("GONE.DAT"));
   }
   std::pair<TidyBatchReport, std::string> Run(unsigned jobs, TidyFormat format = TidyFormat::Csv) {
-    std::string text;
     request.Jobs = jobs;
     request.Format = format;
-    const TidyBatchReport report = RunTidyBatch(request, [&text](std::string_view s) {
-      text += s;
-      return true;
-    });
+    TidyBatchReport report;
+    std::string text = Tidy(request, report);
     return {report, text};
   }
 };
@@ -125,14 +126,8 @@ TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8AndTheDistanceColumnNamesTh
 // and a failed file's reason never sticks to the file that reuses its holder.
 TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverAnInput) {
   test::TempDir dir;
-  TidyBatchRequest request{.DataPaths = {}, .Overrides = {}, .Header = false};
+  TidyBatchRequest request{.DataPaths = {}, .Overrides = {}, .Header = false, .Jobs = 1};
   std::string expected;
-  const auto run = [&request](unsigned jobs, TidyBatchReport& report) {
-    std::string text;
-    request.Jobs = jobs;
-    report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
-    return text;
-  };
   TidyBatchReport report;
   for (int i = 0; i < 27; ++i) {
     request.DataPaths = {dir.File("R" + std::to_string(i) + ".DAT")};
@@ -141,12 +136,13 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
       continue;
     }
     test::WriteBytes(request.DataPaths[0], DataFileBuilder{}.Walk(static_cast<unsigned>(i), 20 + 7 * i).Bytes());
-    expected += run(1, report);
+    expected += Tidy(request, report);
   }
   request.DataPaths.clear();
   for (int i = 0; i < 27; ++i) request.DataPaths.push_back(dir.File("R" + std::to_string(i) + ".DAT"));
   for (unsigned jobs : {1u, 2u, 3u}) {  // 4, 8 and 12 slots for 27 files
-    EXPECT_EQ(run(jobs, report), expected) << jobs;
+    request.Jobs = jobs;
+    EXPECT_EQ(Tidy(request, report), expected) << jobs;
     EXPECT_EQ(report.Analysed, 22u);
     ASSERT_EQ(report.Failures.size(), 5u);
     for (std::size_t f = 0; f < report.Failures.size(); ++f) EXPECT_EQ(report.Failures[f].DataPath, request.DataPaths[2 + 5 * f]);
@@ -162,7 +158,7 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
 // Every row against the results file of the same recording, figure for figure.
 TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
   Batch batch;
-  batch.request.DataPaths = batch.good;  // the awkward map's zones "," and '"' are quoted fields
+  // The awkward map's zones "," and '"' are quoted fields.
   batch.request.Overrides.SessionLength = 50;
   batch.request.Overrides.CalibrateReference = 7.5;
   batch.request.Overrides.AmbulatoryThreshold = 10.5;  // compared as 10 (ties to even)

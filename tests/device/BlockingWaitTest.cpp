@@ -96,13 +96,6 @@ TEST_F(WaitOnPty, ReadsThatDoNotYieldBlockForTheirWholeBoundAndRunNoTimers) {
   EXPECT_EQ(ticks, 0);  // the timer was due all along, but none of these waits runs events
 }
 
-TEST_F(WaitOnPty, BytesArrivingOneByOneAreAllSeenByABlockingRead) {
-  SendLater("abc", 100);
-  const Usage u = Measure([&] { EXPECT_TRUE(tracker.CountedRead(3, false)); });
-  EXPECT_EQ(tracker.State().LastReadBytes, "abc");
-  ExpectQuiet(u);
-}
-
 TEST_F(WaitOnPty, AYieldingWaitRunsTimersAndReceivesBytesWhileItBlocks) {
   int ticks = 0;
   std::string received;
