@@ -1,14 +1,11 @@
-// The manual against the program: the worked example's figures, the data file layout the manual
-// gives and the options the man page lists are checked against what tracelux-cli does, so that
+// The manual against the program: the worked example's figures, the Methods chapter's claims and
+// the options the man page lists are checked against what tracelux-cli does, so that
 // the manual and the program cannot drift apart.
 #include "data/DataFileBuilder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <ctime>
-#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -141,78 +138,6 @@ TEST(Manual, MethodsChapterFiguresAreTheProgramsFigures) {
     }
     EXPECT_TRUE(found) << c.sentence << "\n" << out.out;
   }
-}
-
-// The JSON numbers and texts of "tracelux-cli info --json".
-std::map<std::string, std::string> InfoJson(const std::string& json) {
-  std::map<std::string, std::string> values;
-  const std::regex pair("\"([a-z_]+)\": (\"[^\"]*\"|[0-9.]+)");
-  for (auto it = std::sregex_iterator(json.begin(), json.end(), pair); it != std::sregex_iterator(); ++it) {
-    std::string value = (*it)[2];
-    if (value.front() == '"') value = value.substr(1, value.size() - 2);
-    values[(*it)[1]] = value;
-  }
-  return values;
-}
-
-// "YYYY-MM-DD HH:MM:SS" of a start-time count, decoded as the manual says: add 17 hours, then
-// whole days since 30 December 1899 and the seconds of the day.
-std::string DecodeStartTime(std::uint32_t count) {
-  const std::int64_t total = static_cast<std::int64_t>(count) + 61200;
-  const std::int64_t days1899To1970 = 25569;
-  const std::time_t unixSeconds = (total / 86400 - days1899To1970) * 86400 + total % 86400;
-  std::tm t{};
-  gmtime_r(&unixSeconds, &t);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &t);
-  return text;
-}
-
-TEST(Manual, DataFileHeaderTableDecodesAFileTheProgramRecorded) {
-  test::TempDir dir;
-  const auto demo = RunCli({"demo", "--dir", dir.Path(), "--sessions", "2", "--length", "5", "--rate", "5"});
-  ASSERT_EQ(demo.exitCode, 0) << demo.err;
-  const std::string data = test::ReadBytes(dir.File("DEMO.DAT"));
-  const auto info = InfoJson(RunCli({"info", dir.File("DEMO.DAT"), "--json"}).out);
-  ASSERT_FALSE(info.empty());
-
-  const auto header = MarkedTable(DocsFile("manual/file-formats.md"), "data-header");
-  std::map<std::string, std::uint32_t> field;
-  std::size_t next = 0;
-  for (const auto& row : header) {
-    ASSERT_GE(row.size(), 3u);
-    const std::size_t offset = std::stoul(row[0]), width = std::stoul(row[1]);
-    EXPECT_EQ(offset, next) << row[2] << ": the fields follow each other without gaps";
-    ASSERT_TRUE(width == 2 || width == 4) << row[2];
-    ASSERT_LE(offset + width, data.size());
-    std::uint32_t value = 0;
-    for (std::size_t b = width; b-- > 0;) value = value * 256 + static_cast<unsigned char>(data[offset + b]);
-    field[row[2]] = value;
-    next = offset + width;
-  }
-  EXPECT_EQ(next, 38u) << "the header is 38 bytes";
-
-  EXPECT_EQ(field["file tag"], 0xAAFDu);
-  EXPECT_EQ(field["fixed word"], 121u);
-  EXPECT_EQ(field["fixed long word"], 33u);
-  EXPECT_EQ(DecodeStartTime(field["start time"]), info.at("start"));
-  EXPECT_EQ(field["video type"], 0u);
-  EXPECT_EQ(std::to_string(field["sample count"]), info.at("samples"));
-  EXPECT_EQ(std::to_string((data.size() - 38) / 2), info.at("samples"));
-  EXPECT_EQ(std::to_string(field["session length"] * 5), info.at("session_length"));
-  EXPECT_EQ(field["number of sessions"], 2u);
-  EXPECT_EQ(field["initial delay"], 0u);
-  EXPECT_EQ(std::to_string(field["maximum distance"]), info.at("max_distance"));
-  EXPECT_EQ(std::to_string(field["ambulatory threshold"]), info.at("ambulatory_threshold"));
-  EXPECT_EQ(std::to_string(field["stereotypic threshold"]), info.at("stereotypic_threshold"));
-  EXPECT_EQ(std::to_string(field["calibrate scale"]), info.at("calibrate_scale"));
-  EXPECT_EQ(std::to_string(field["calibrate reference"]), info.at("calibrate_reference"));
-  EXPECT_EQ(field["sample rate code"], 1u);  // 5 per second
-  EXPECT_EQ(info.at("sample_rate"), "5");
-  const char* const units[] = {"mm", "cm", "m", "km", "inches", "feet", "yards", "miles", "user defined"};
-  ASSERT_LT(field["measurement unit"], 9u);
-  EXPECT_EQ(units[field["measurement unit"]], info.at("units"));
-  EXPECT_EQ(field.size(), 16u) << "every field of the table was checked";
 }
 
 // The subcommands and long options a --help text lists.

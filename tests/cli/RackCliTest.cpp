@@ -41,7 +41,7 @@ class Rack : public ::testing::Test {
     server.RequestStop();
     if (serving.joinable()) serving.join();
     ::kill(simPid, SIGTERM);
-    WaitCli(simPid);
+    EXPECT_EQ(WaitCli(simPid), 0) << "sim --pty ends cleanly when terminated";
   }
   static std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;

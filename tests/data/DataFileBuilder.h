@@ -2,6 +2,8 @@
 // samples as little-endian words, written exactly as the format lays them out.
 #pragma once
 
+#include "data/Analysis.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <random>
@@ -68,5 +70,14 @@ struct DataFileBuilder {
   }
   std::string Bytes() const { return Header() + samples; }
 };
+
+// Analysis parameters in pixels (one pixel = one unit unless a calibration is given), units cm.
+inline AnalysisParameters Params(int length, int rate, float maxDistance = 50, float ambulatory = 3,
+                                 float stereotypic = 2, float scale = 1, float reference = 1) {
+  return {.SessionLength = length, .MaximumDistance = maxDistance, .AmbulatoryThreshold = ambulatory,
+          .StereotypicThreshold = stereotypic, .UnitsCode = 2, .CalibrateScale = scale,
+          .SampleRate = static_cast<std::int16_t>(rate), .DataFile = {}, .MapFile = {},
+          .CalibrateReference = reference};
+}
 
 }  // namespace tlx::test

@@ -15,22 +15,12 @@ namespace tlx {
 namespace {
 
 using test::DataFileBuilder;
+using test::Params;
 
 std::string Write(const test::TempDir& dir, const DataFileBuilder& file) {
   const std::string path = dir.File("RAT1.DAT");
   test::WriteBytes(path, file.Bytes());
   return path;
-}
-
-AnalysisParameters Params(int length, int rate) {
-  AnalysisParameters p;
-  p.SessionLength = length;
-  p.SampleRate = static_cast<std::int16_t>(rate);
-  p.MaximumDistance = 50;
-  p.AmbulatoryThreshold = 3;
-  p.StereotypicThreshold = 2;
-  p.CalibrateScale = p.CalibrateReference = 1;
-  return p;
 }
 
 // A wandering animal, `seconds` long at `rate` samples per second: still seconds, and seconds of
@@ -58,32 +48,13 @@ DataFileBuilder Wandering(int seconds, int rate, unsigned seed) {
   return file;
 }
 
-TEST(Occupancy, OneCellRecordingGivesOneHotCellHoldingAllTrackedTimeLostSamplesApart) {
+// The heatmap's picture test covers a one-cell recording; here the edges of the grid.
+TEST(Occupancy, CellSizesCoverThePictureToItsLastPositionAndRowsBelowItAreLost) {
   test::TempDir dir;
-  // 5 samples per second; 12 at (17,30), 3 lost (Y 255, 200, 192).
-  DataFileBuilder file;
-  file.Repeat(17, 30, 6).Add(40, 255).Repeat(17, 30, 6).Add(0, 200).Add(255, 192);
-  const std::string path = Write(dir, file);
-  OccupancyGrid grid;
-  ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 5, 8, grid), SampleRangeStatus::Done);
-  EXPECT_EQ(grid.Columns, 32);
-  EXPECT_EQ(grid.Rows, 24);
-  EXPECT_EQ(grid.TrackedSamples, 12);
-  EXPECT_EQ(grid.LostSamples, 3);
-  EXPECT_DOUBLE_EQ(grid.TrackedSeconds(), 12 / 5.0);
-  EXPECT_DOUBLE_EQ(grid.SecondsAt(30 / 8, 17 / 8), 12 / 5.0);
-  int hot = 0;
-  for (int r = 0; r < grid.Rows; ++r)
-    for (int c = 0; c < grid.Columns; ++c) hot += grid.SamplesAt(r, c) > 0;
-  EXPECT_EQ(hot, 1);
-  EXPECT_EQ(grid.MaximumSamples(), 12);
-}
-
-TEST(Occupancy, CellSizesCoverThePictureToItsLastPosition) {
-  test::TempDir dir;
-  const std::string path = Write(dir, DataFileBuilder{}.Add({{0, 0}, {255, 191}, {255, 191}}));
+  const std::string path = Write(dir, DataFileBuilder{}.Add({{0, 0}, {255, 191}, {255, 192}, {255, 191}}));
   OccupancyGrid grid;
   ASSERT_EQ(ComputeOccupancy(path, kWholeRecording, 60, 1, 7, grid), SampleRangeStatus::Done);
+  EXPECT_EQ(grid.TrackedSamples * 10 + grid.LostSamples, 31);
   EXPECT_EQ(grid.Columns, 37);  // 256 / 7 rounded up
   EXPECT_EQ(grid.Rows, 28);     // 192 / 7 rounded up
   EXPECT_EQ(grid.SamplesAt(27, 36), 2);

@@ -1,9 +1,8 @@
-// The recording service: typed parameters read once for every front end, a folder's recordings
-// in natural order, the batch into a table file (more files than it holds at once, never over a
-// data file). The batch choices kept in the program home are tested through the desktop.
+// The recording service: typed parameters read once for every front end and a folder's recordings
+// in natural order. The batch into a table file is tested with the tidy table; the batch choices
+// kept in the program home through the desktop.
 #include "data/RecordingService.h"
 
-#include "DataFileBuilder.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +11,6 @@
 
 namespace tlx {
 namespace {
-
-using test::DataFileBuilder;
 
 TEST(RecordingService, TypedParametersAreReadTheSameForEveryFrontEnd) {
   AnalysisOverrides o;
@@ -68,32 +65,6 @@ TEST(RecordingService, AFoldersRecordingsComeInNaturalOrder) {
   std::vector<std::string> names;
   for (const std::string& path : RecordingsInFolder(dir.Path())) names.push_back(path.substr(dir.Path().size() + 1));
   EXPECT_EQ(names, (std::vector<std::string>{"Day1.dat", "day2.DAT", "day02b.dat", "day10.dat", "day100.dat"}));
-}
-
-TEST(RecordingService, BatchWithMoreFilesThanSlotsKeepsTheirOrderAndNeverWritesOverAnInput) {
-  test::TempDir dir;
-  TidyBatchRequest request;
-  request.Jobs = 1;  // four files in flight at most: eleven reuse every slot
-  std::string expected;
-  for (unsigned i = 0; i < 11; ++i) {
-    const std::string path = dir.File("R" + std::to_string(i) + ".DAT");
-    test::WriteBytes(path, DataFileBuilder{.rateCode = 1, .samples = {}}.Walk(i, 400 + 50 * i).Bytes());
-    request.DataPaths.push_back(path);
-    TidyBatchRequest one = request;
-    one.DataPaths = {path};
-    one.Header = !expected.empty() ? false : true;
-    ASSERT_EQ(RunTidyBatchToFile(one, dir.File("one.csv")).Status, BatchFileStatus::Written);
-    expected += test::ReadBytes(dir.File("one.csv"));
-  }
-  const BatchFileOutcome all = RunTidyBatchToFile(request, dir.File("all.csv"));
-  ASSERT_EQ(all.Status, BatchFileStatus::Written);
-  EXPECT_EQ(all.Report.Analysed, 11u);
-  EXPECT_EQ(test::ReadBytes(dir.File("all.csv")), expected);
-
-  const std::string before = test::ReadBytes(request.DataPaths[3]);
-  const std::string sameFile = dir.Path() + "/./R3.DAT";
-  EXPECT_EQ(RunTidyBatchToFile(request, sameFile).Status, BatchFileStatus::OutputIsInput);
-  EXPECT_EQ(test::ReadBytes(request.DataPaths[3]), before);
 }
 
 }  // namespace

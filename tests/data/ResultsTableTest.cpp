@@ -1,5 +1,5 @@
-// Reading results back into the table the data panel shows, the session count of a reanalysis,
-// the samples of one session and the trace drawn from them.
+// Reading results back into the table the data panel shows, the session count of a reanalysis and
+// the samples of one session.
 #include "data/Reanalysis.h"
 #include "data/ResultsTable.h"
 #include "DataFileBuilder.h"
@@ -61,7 +61,7 @@ TEST(ReanalysisSessions, CountsAndShortLastSession) {
   EXPECT_EQ(ReanalysisMessage(2), "Click 'Reanalyze' to\r\ndo the reanalysis with\r\nthe current parameters.");
 }
 
-TEST(ReanalysisSessions, SamplesOfOneSessionPastTheEndAndTheTraceDrawnFromThem) {
+TEST(ReanalysisSessions, SamplesOfOneSessionAndPastTheEnd) {
   test::TempDir dir;
   test::DataFileBuilder b;
   for (int i = 0; i < 25; ++i) b.Add(i, 255 - i);
@@ -74,15 +74,6 @@ TEST(ReanalysisSessions, SamplesOfOneSessionPastTheEndAndTheTraceDrawnFromThem) 
   EXPECT_FALSE(ReadSessionSamples(dir.File("S.DAT"), 0, 10, samples));
   test::WriteBytes(dir.File("E.DAT"), test::DataFileBuilder{}.Bytes());
   EXPECT_FALSE(ReadSessionSamples(dir.File("E.DAT"), 1, 10, samples));
-
-  // The trace skips lost samples, artifacts and small moves.
-  const std::vector<PositionSample> walk = {
-      {10, 255}, {10, 10}, {11, 10},  // lost; first point; 1 < 3: not drawn
-      {13, 10},                       // exactly 3 from the last drawn point: drawn
-      {100, 100},                     // further than 20: artifact, ignored
-      {13, 200},                      // below the picture: skipped
-      {20, 10}};                      // 7: drawn
-  EXPECT_EQ(TracePoints(walk, 20, 3), (std::vector<PositionSample>{{10, 10}, {13, 10}, {20, 10}}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "common/Sha256.h"
 #include "data/Analysis.h"
 #include "data/AnalysisSetup.h"
+#include "data/RecordingService.h"
 #include "data/ResultsTable.h"
 #include "data/TidyBatch.h"
 #include "support/TestSupport.h"
@@ -68,6 +69,13 @@ std::string AwkwardMap() {
   return std::string("\xFC\xAA") + cells;
 }
 
+// The batch's table as text.
+std::string Tidy(const TidyBatchRequest& request, TidyBatchReport& report) {
+  std::string text;
+  report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
+  return text;
+}
+
 struct Batch {
   test::TempDir dir;
   TidyBatchRequest request;
@@ -79,19 +87,13 @@ struct Batch {
       test::WriteBytes(good.back(), DataFileBuilder{.rateCode = 1, .samples = {}}.Walk(static_cast<unsigned>(i), 900 + 250 * i).Bytes());
       if (i == 2) test::WriteBytes(dir.File("R2,\"rat\" ü.MAP"), AwkwardMap());
     }
-    test::WriteBytes(dir.File("SETUP.DAT"), "\xFE\xAA" + std::string(60, '\0'));
     request.DataPaths = good;
-    request.DataPaths.insert(request.DataPaths.begin() + 2, dir.File("SETUP.DAT"));
-    request.DataPaths.push_back(dir.File("GONE.DAT"));
   }
   std::pair<TidyBatchReport, std::string> Run(unsigned jobs, TidyFormat format = TidyFormat::Csv) {
-    std::string text;
     request.Jobs = jobs;
     request.Format = format;
-    const TidyBatchReport report = RunTidyBatch(request, [&text](std::string_view s) {
-      text += s;
-      return true;
-    });
+    TidyBatchReport report;
+    std::string text = Tidy(request, report);
     return {report, text};
   }
 };
@@ -119,32 +121,44 @@ TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8AndTheDistanceColumnNamesTh
   EXPECT_EQ(DistanceColumn({2, 5}), "distance");
 }
 
-TEST(TidyBatch, RowsComeInFileOrderWhateverTheWorkersAndBadFilesAreListed) {
-  Batch batch;
-  const auto [report, text] = batch.Run(1);
-  EXPECT_EQ(report.Analysed, 6u);
-  ASSERT_EQ(report.Failures.size(), 2u);
-  EXPECT_EQ(report.Failures[0].DataPath, batch.dir.File("SETUP.DAT"));
-  EXPECT_EQ(report.Failures[0].Reason, "The file SETUP.DAT is not a valid Tracelux data file.");
-  EXPECT_EQ(report.Failures[1].Reason, "The file " + batch.dir.File("GONE.DAT") + " does not exist.");
-  for (unsigned jobs : {2u, 3u, 8u}) EXPECT_EQ(batch.Run(jobs).second, text) << jobs;
-
-  const auto records = ReadCsv(text);
-  ASSERT_FALSE(records.empty());
-  EXPECT_EQ(records[0], TidyColumns("distance_cm"));
-  std::string lastFile;
-  std::vector<std::string> filesInOrder;
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    ASSERT_EQ(records[r].size(), records[0].size()) << r;
-    if (records[r][1] != lastFile) filesInOrder.push_back(lastFile = records[r][1]);
+// The batch holds a few files' rows at a time (four per worker) and reuses each holder for a later
+// file: with many more files than holders, every file's rows still come once, whole and in order,
+// and a failed file's reason never sticks to the file that reuses its holder.
+TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverAnInput) {
+  test::TempDir dir;
+  TidyBatchRequest request{.DataPaths = {}, .Overrides = {}, .Header = false, .Jobs = 1};
+  std::string expected;
+  TidyBatchReport report;
+  for (int i = 0; i < 27; ++i) {
+    request.DataPaths = {dir.File("R" + std::to_string(i) + ".DAT")};
+    if (i % 5 == 2) {  // missing, or a setup file: its slot is reused by a good file later
+      if (i % 2) test::WriteBytes(request.DataPaths[0], "\xFE\xAA" + std::string(60, '\0'));
+      continue;
+    }
+    test::WriteBytes(request.DataPaths[0], DataFileBuilder{}.Walk(static_cast<unsigned>(i), 20 + 7 * i).Bytes());
+    expected += Tidy(request, report);
   }
-  EXPECT_EQ(filesInOrder, batch.good);
+  request.DataPaths.clear();
+  for (int i = 0; i < 27; ++i) request.DataPaths.push_back(dir.File("R" + std::to_string(i) + ".DAT"));
+  for (unsigned jobs : {1u, 2u, 3u}) {  // 4, 8 and 12 slots for 27 files
+    request.Jobs = jobs;
+    EXPECT_EQ(Tidy(request, report), expected) << jobs;
+    EXPECT_EQ(report.Analysed, 22u);
+    ASSERT_EQ(report.Failures.size(), 5u);
+    for (std::size_t f = 0; f < report.Failures.size(); ++f) EXPECT_EQ(report.Failures[f].DataPath, request.DataPaths[2 + 5 * f]);
+    EXPECT_EQ(report.Failures[0].Reason, "The file " + request.DataPaths[2] + " does not exist.");
+    EXPECT_EQ(report.Failures[1].Reason, "The file R7.DAT is not a valid Tracelux data file.");
+  }
+  // Written to a file: never over one of the inputs, however its name is spelled.
+  const std::string before = test::ReadBytes(request.DataPaths[3]);
+  EXPECT_EQ(RunTidyBatchToFile(request, dir.Path() + "/./R3.DAT").Status, BatchFileStatus::OutputIsInput);
+  EXPECT_EQ(test::ReadBytes(request.DataPaths[3]), before);
 }
 
 // Every row against the results file of the same recording, figure for figure.
 TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
   Batch batch;
-  batch.request.DataPaths = batch.good;  // the awkward map's zones "," and '"' are quoted fields
+  // The awkward map's zones "," and '"' are quoted fields.
   batch.request.Overrides.SessionLength = 50;
   batch.request.Overrides.CalibrateReference = 7.5;
   batch.request.Overrides.AmbulatoryThreshold = 10.5;  // compared as 10 (ties to even)

@@ -96,13 +96,6 @@ TEST_F(WaitOnPty, ReadsThatDoNotYieldBlockForTheirWholeBoundAndRunNoTimers) {
   EXPECT_EQ(ticks, 0);  // the timer was due all along, but none of these waits runs events
 }
 
-TEST_F(WaitOnPty, BytesArrivingOneByOneAreAllSeenByABlockingRead) {
-  SendLater("abc", 100);
-  const Usage u = Measure([&] { EXPECT_TRUE(tracker.CountedRead(3, false)); });
-  EXPECT_EQ(tracker.State().LastReadBytes, "abc");
-  ExpectQuiet(u);
-}
-
 TEST_F(WaitOnPty, AYieldingWaitRunsTimersAndReceivesBytesWhileItBlocks) {
   int ticks = 0;
   std::string received;
@@ -128,18 +121,6 @@ TEST_F(WaitOnPty, AWaitInsideATimerTickBlocksThoughOtherTimersAreDue) {
   });
   const Usage u = Measure([&] { EXPECT_TRUE(clock.RunUntil([&] { return waited; }, 3000)); });
   clock.StopTimer(once);
-  ExpectQuiet(u);
-}
-
-TEST_F(WaitOnPty, AUnitThatGoesAwayEndsABlockingReadAndClosesThePort) {
-  writer = std::thread([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ::close(master);
-    master = -1;
-  });
-  const Usage u = Measure([&] { tracker.CountedRead(10, false); });
-  EXPECT_FALSE(tracker.PortOpen());
-  EXPECT_TRUE(serial.DeviceLost());
   ExpectQuiet(u);
 }
 

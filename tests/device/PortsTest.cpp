@@ -16,6 +16,13 @@
 namespace tlx::test {
 namespace {
 
+// "COMn=device" for each binding, in the table's order.
+std::string Bindings(const PortTable& table) {
+  std::string text;
+  for (const PortBinding& b : table) text += "COM" + std::to_string(b.Number) + "=" + b.Device + " ";
+  return text;
+}
+
 TEST(PortsTest, ListsUsbAdaptersFirstThenRealUartsInNaturalOrder) {
   TempDir sys, home;
   const std::pair<std::string, const char*> ttys[] = {
@@ -27,10 +34,8 @@ TEST(PortsTest, ListsUsbAdaptersFirstThenRealUartsInNaturalOrder) {
   }
   std::filesystem::create_directories(sys.File("tty0"));  // no device behind it
   const PortTable table = LoadPortTable(home.Path(), sys.Path(), "/dev");
-  const Texts devices = {"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyS0",
-                         "/dev/ttyAMA0"};
-  ASSERT_EQ(PortListNames(table), (Texts{"COM1", "COM2", "COM3", "COM4", "COM5"}));
-  for (int n = 1; n <= 5; ++n) EXPECT_EQ(DevicePathFor(table, n), devices[n - 1]);
+  EXPECT_EQ(Bindings(table), "COM1=/dev/ttyACM0 COM2=/dev/ttyUSB2 COM3=/dev/ttyUSB10 COM4=/dev/ttyS0 "
+                             "COM5=/dev/ttyAMA0 ");
   EXPECT_TRUE(ListSerialDevices(sys.File("missing")).empty());
 }
 
@@ -85,10 +90,6 @@ TEST(PortsTest, AdaptersAreBoundByTheirStableNameAndFollowedWhenPluggedInAgain) 
   EXPECT_EQ(ListSerialDevices(fake.sys, fake.dev),
             (Texts{fake.dev + "/ttyUSB1", stable, fake.dev + "/ttyS0"}));
 
-  // The binding kept in the ports file is the stable name.
-  TempDir home;
-  ASSERT_TRUE(WritePortsFile(home.File(kPortsFileName), table));
-  EXPECT_EQ(DevicePathFor(LoadPortTable(home.Path(), fake.sys, fake.dev), 1), stable);
 }
 
 // Listing again after an adapter was plugged in: the numbers given out stay with their devices,
@@ -103,36 +104,28 @@ TEST(PortsTest, ListingAgainKeepsEveryNumberAndAddsNewDevicesInTheGaps) {
   const PortTable bound = {{1, fake.dev + "/ttyGONE"}, {3, fake.dev + "/ttyUSB0"}};
 
   const PortTable table = AddNewDevices(bound, ListSerialDevices(fake.sys, fake.dev));
-  ASSERT_EQ(PortListNames(table), (Texts{"COM1", "COM2", "COM3"}));
-  EXPECT_EQ(DevicePathFor(table, 1), fake.dev + "/ttyGONE");
-  EXPECT_EQ(DevicePathFor(table, 2), fake.dev + "/ttyUSB1");
-  EXPECT_EQ(DevicePathFor(table, 3), fake.dev + "/ttyUSB0");  // not added again by its stable name
+  // The adapter is not added again by its stable name.
+  EXPECT_EQ(Bindings(table), "COM1=" + fake.dev + "/ttyGONE COM2=" + fake.dev + "/ttyUSB1 COM3=" + fake.dev + "/ttyUSB0 ");
 
   fake.Plug("ttyACM0");
   fake.Unplug("ttyUSB1");
   const PortTable later = AddNewDevices(table, ListSerialDevices(fake.sys, fake.dev));
-  ASSERT_EQ(PortListNames(later), (Texts{"COM1", "COM2", "COM3", "COM4"}));
-  EXPECT_EQ(DevicePathFor(later, 2), fake.dev + "/ttyUSB1");  // unplugged, its number stays
-  EXPECT_EQ(DevicePathFor(later, 4), fake.dev + "/ttyACM0");
+  // Unplugged, ttyUSB1 keeps its number; the new device takes the next.
+  EXPECT_EQ(Bindings(later), Bindings(table) + "COM4=" + fake.dev + "/ttyACM0 ");
   EXPECT_EQ(AddNewDevices(later, ListSerialDevices(fake.sys, fake.dev)).size(), later.size());
   EXPECT_EQ(DevicePathFor(AddNewDevices({}, {stable}), 1), stable);
 }
 
-TEST(PortsTest, PortsFileBindsNumbersToPathsAndKeepsTheirCase) {
+TEST(PortsTest, PortsFileBindsNumbersToPathsKeepingTheirCaseAndSkipsOtherLines) {
   TempDir home;
   WriteBytes(home.File("PORTS.INI"),
              "; ports\r\nCOM1 = \"/dev/ttyUSB0\"\r\ncom2 = /dev/Serial_A\nCOM3 = \"/dev/first\"\n"
              "COM3 = \"/dev/second\"\nCOM10 = \"/dev/pts/5\"\nCOMX = \"/dev/x\"\n"
              "COM0 = \"/dev/zero\"\nCOM4 = /dev/with space\nOther = 1\n\xff\xfe\x00junk");
   const PortTable table = LoadPortTable(home.Path(), home.File("nosys"));
-  ASSERT_TRUE(WritePortsFile(home.File("COPY.INI"), table));
-  EXPECT_EQ(ReadBytes(home.File("COPY.INI")),
-            "COM1 = \"/dev/ttyUSB0\"\r\nCOM2 = \"/dev/Serial_A\"\r\nCOM3 = \"/dev/second\"\r\n"
-            "COM10 = \"/dev/pts/5\"\r\n");
-  PortTable again;
-  ASSERT_TRUE(ReadPortsFile(home.File("COPY.INI"), again));
-  EXPECT_EQ(DevicePathFor(again, 2), "/dev/Serial_A");
-  EXPECT_FALSE(ReadPortsFile(home.File("NONE.INI"), again));
+  EXPECT_EQ(Bindings(table), "COM1=/dev/ttyUSB0 COM2=/dev/Serial_A COM3=/dev/second COM10=/dev/pts/5 ");
+  PortTable none;
+  EXPECT_FALSE(ReadPortsFile(home.File("NONE.INI"), none));
 }
 
 TEST(PortsTest, ChoosingAPortTakesTheNumberAndOffersOnlyValidPorts) {
@@ -161,8 +154,6 @@ TEST(PortsTest, ChoosingAPortTakesTheNumberAndOffersOnlyValidPorts) {
   valid = {1};
   select.Reset();
   EXPECT_FALSE(select.OptionEnabled(2));
-  EXPECT_TRUE(DeviceCanOpen("/dev/null"));
-  EXPECT_FALSE(DeviceCanOpen("/nonexistent/tty"));
 }
 
 TEST(TermiosLinkTest, TalksRawToAPseudoTerminalAndNoticesItsEnd) {
@@ -231,9 +222,9 @@ TEST(TermiosLinkTest, ReopeningAPortFindsAnAdapterPluggedInAgainUnderItsStableNa
 }
 
 
-// One unit, one owner: the device is refused under any of its names while another link holds it,
-// and every failed open says why.
-TEST(TermiosLinkTest, AUnitHasOneOwnerUnderAnyNameAndAFailedOpenSaysWhy) {
+// One unit, one owner: the device is refused under any of its names while another link holds it
+// (a missing device's reason is checked through the command line).
+TEST(TermiosLinkTest, AUnitHasOneOwnerUnderAnyName) {
   TempDir dir;
   const std::string stable = dir.File("usb-Acme_Serial_A1-if00-port0");
   const int master = PlugPty(stable);
@@ -247,11 +238,6 @@ TEST(TermiosLinkTest, AUnitHasOneOwnerUnderAnyNameAndAFailedOpenSaysWhy) {
                 std::to_string(::getpid()) + ".");
   first.Close();
   EXPECT_TRUE(second.Open(1));
-
-  EXPECT_FALSE(first.OpenDevice(dir.File("ttyUSB9")));
-  EXPECT_EQ(PortOpenFailureText(first.LastOpen(), 3),
-            "The unit on COM3 (" + dir.File("ttyUSB9") +
-                ") cannot be opened: No such file or directory.");
   ::close(master);
 }
 

@@ -16,12 +16,10 @@ TEST(RunLabels, TextsAtTheEdgesOfTheCounters) {
   s.DelayRemaining = -1;  // the countdown has started the run
   p.SessionLength = s.SecondsInSession = 86400;
   const RunLabels l = BuildRunLabels(s, p);
-  EXPECT_EQ(l.MissedSamples, "12 ");
-  EXPECT_EQ(l.OutFile, "(No output file selected)");
-  EXPECT_EQ(l.CurrSess, " 3 of 3 ");
-  EXPECT_EQ(l.ExptStat, "Finished ");
-  EXPECT_EQ(l.InitDelay, " ");
-  EXPECT_EQ(l.SessionDuration, "24:00:00 ");  // a whole day, not midnight
+  // A whole day is 24:00:00, not midnight.
+  EXPECT_EQ(l.MissedSamples + "|" + l.OutFile + "|" + l.CurrSess + "|" + l.ExptStat + "|" + l.InitDelay + "|" +
+                l.SessionDuration,
+            "12 |(No output file selected)| 3 of 3 |Finished | |24:00:00 ");
   s.Ended = RunEnding::UnitSilent;
   s.SessionIndex = 1;
   EXPECT_EQ(BuildRunLabels(s, p).ExptStat, "Stopped ");

@@ -72,7 +72,7 @@ TEST_F(ProgramSettingsFileTest, WrittenFilesReadBackUnchanged) {
                                     "Video Type = NTSC\r\nOpen Dir = \"\"\r\n");
 }
 
-TEST_F(ProgramSettingsFileTest, ValuesAreReadWithTheirRules) {
+TEST_F(ProgramSettingsFileTest, ValuesAreReadWithTheirRulesFromAnyBytes) {
   // The port is limited to 1..8; only "ON", "TRUE" or "ENABLED" is true; SECAM is used as PAL...
   const ProgramSettings a = ReadBack("Com Port = 12\r\nDraw Trace = Yes\r\n",
                                      "Object Filter = on\r\nDelay Type = timeofday\r\n"
@@ -85,6 +85,14 @@ TEST_F(ProgramSettingsFileTest, ValuesAreReadWithTheirRules) {
   EXPECT_EQ(Fields(b), std::make_tuple(1, true, false, 0, 1));
   // The last well-formed line wins, and a half goes to the even number.
   EXPECT_EQ(ReadBack("Com Port = 1e999\r\nCom Port = 4.5\r\nCom Port = 6 7\r\n", "").ComPort, 4);
+  // Any bytes are survived: an unterminated quote is taken as written, a NUL is a character.
+  std::string junk;
+  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) & 0xff);
+  const ProgramSettings c = ReadBack(junk + "\r\nCom Port = 2\r\n" + junk,
+                                     "Open Dir = \"C:\\unterminated\r\nDelay Type = \0TIMEOFDAY\r\n"s
+                                     "Video Type = PAL\0\r\n"s);
+  EXPECT_EQ(Fields(c), std::make_tuple(2, false, false, 0, 0));
+  EXPECT_EQ(c.OpenDir, "\"C:\\unterminated");
 }
 
 TEST_F(ProgramSettingsFileTest, DirectoriesKeepTheirCaseAndMustBeUsable) {
@@ -122,17 +130,6 @@ TEST_F(ProgramSettingsFileTest, MissingFilesLeaveValuesButClampStillApplies) {
   EXPECT_FALSE(WriteProgramIniFile(Ini(), settings));
   EXPECT_TRUE(WriteProgramSetFile(Ini(), settings));
   EXPECT_EQ(test::ReadBytes(Set()), ProgramSetText(settings));
-}
-
-TEST_F(ProgramSettingsFileTest, AnyBytesAreSurvived) {
-  std::string junk;
-  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) & 0xff);
-  // An unterminated quote is taken as written; a NUL is a character like any other.
-  const ProgramSettings a = ReadBack(junk + "\r\nCom Port = 2\r\n" + junk,
-                                     "Open Dir = \"C:\\unterminated\r\nDelay Type = \0TIMEOFDAY\r\n"s
-                                     "Video Type = PAL\0\r\n"s);
-  EXPECT_EQ(Fields(a), std::make_tuple(2, false, false, 0, 0));
-  EXPECT_EQ(a.OpenDir, "\"C:\\unterminated");
 }
 
 TEST(ProgramHome, OptionThenEnvironmentThenConfigDirectory) {

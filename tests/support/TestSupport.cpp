@@ -50,6 +50,13 @@ bool PathExists(const std::string& path) {
 
 std::string DataPath(const std::string& name) { return std::string(TLX_TEST_DATA) + "/" + name; }
 
+std::string RunSetupText(const std::string& dataFile, int sessionLength, int sessions, int rate, int delay) {
+  return "Save Data = True\r\nData File = \"" + dataFile + "\"\r\nSession Length = " + std::to_string(sessionLength) +
+         "\r\nNumber of Sessions = " + std::to_string(sessions) + "\r\nInitial Delay = " + std::to_string(delay) +
+         "\r\nMaximum Distance = 60.4\r\nAmbulatory Threshold = 6.5\r\nStereotypic Threshold = 3\r\n"
+         "Calibrate Scale = 120\r\nCalibrate Reference = 35.25\r\nSample Rate = " + std::to_string(rate) + "\r\n";
+}
+
 
 int StartCli(const std::vector<std::string>& args, const std::string& outPath,
              const std::string& errPath, const std::string& workDir) {

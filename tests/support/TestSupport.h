@@ -32,6 +32,10 @@ std::size_t FileSize(const std::string& path);
 bool WaitUntil(const std::function<bool()>& done, int limitMs);
 // A file of the tests' data folder (tests/data).
 std::string DataPath(const std::string& name);
+// A setup file saving into `dataFile`: `sessions` sessions of `sessionLength` s at `rate` samples per
+// second after `delay` s, with fractional thresholds and calibration; it names no unit.
+std::string RunSetupText(const std::string& dataFile, int sessionLength, int sessions = 1, int rate = 30,
+                         int delay = 0);
 
 struct CliResult {
   int exitCode = -1;
