@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/Paths.h"
 #include "data/DataFile.h"
+#include "setup/ParameterRules.h"
 
 #include <algorithm>
 #include <cctype>
@@ -180,21 +181,27 @@ bool ParseRunJournal(std::string_view text, RunJournal& journal) {
   ExperimentParameters& p = j.Parameters;
   p.DataFile = j.DataFile;
   p.SaveData = true;
-  // A damaged number keeps the field's default; the header writer limits every value anyway.
-  ParseNumber(values["Session Length"], p.SessionLength);
-  ParseNumber(values["Number of Sessions"], p.NumberOfSessions);
-  ParseNumber(values["Initial Delay"], p.InitialDelay);
-  ParseNumber(values["Maximum Distance"], p.MaximumDistance);
-  ParseNumber(values["Ambulatory Threshold"], p.AmbulatoryThreshold);
-  ParseNumber(values["Stereotypic Threshold"], p.StereotypicThreshold);
-  ParseNumber(values["Measurement Units"], p.MeasurementUnits);
-  ParseNumber(values["Calibrate Scale"], p.CalibrateScale);
-  ParseNumber(values["Calibrate Reference"], p.CalibrateReference);
-  ParseNumber(values["Sample Rate"], p.SampleRate);
-  ParseNumber(values["Video Type"], j.VideoType);
-  ParseNumber(values["Delay Type"], j.DelayType);
+  // The recording's parameters and map must all be there and possible. A journal cut short or
+  // damaged is kept, and its raw file recovered by hand with a setup file: recovered with guessed
+  // values (a session length of 0, the built-in map) it would describe another run.
+  const bool complete =
+      ParseNumber(values["Session Length"], p.SessionLength) &&
+      ParseNumber(values["Number of Sessions"], p.NumberOfSessions) &&
+      ParseNumber(values["Initial Delay"], p.InitialDelay) &&
+      ParseNumber(values["Maximum Distance"], p.MaximumDistance) &&
+      ParseNumber(values["Ambulatory Threshold"], p.AmbulatoryThreshold) &&
+      ParseNumber(values["Stereotypic Threshold"], p.StereotypicThreshold) &&
+      ParseNumber(values["Measurement Units"], p.MeasurementUnits) &&
+      ParseNumber(values["Calibrate Scale"], p.CalibrateScale) &&
+      ParseNumber(values["Calibrate Reference"], p.CalibrateReference) &&
+      ParseNumber(values["Sample Rate"], p.SampleRate) &&
+      ParseNumber(values["Video Type"], j.VideoType) &&
+      ParseNumber(values["Delay Type"], j.DelayType);
   std::string map;
-  j.Map = Unhex(values["Zone Map"], map) ? ZoneMap::FromText(map) : ZoneMap::FourQuadrants();
+  if (!complete || !Unhex(values["Zone Map"], map) || map.size() != kMapCells ||
+      !RecordingProblem(p).empty())
+    return false;
+  j.Map = ZoneMap::FromText(map);
   journal = std::move(j);
   return true;
 }

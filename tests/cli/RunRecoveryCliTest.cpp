@@ -173,24 +173,23 @@ TEST(RunCommandFiles, DamagedJournalsAndUnrecoveredRawFilesAreKeptAndRecoveredBy
   const std::string damaged[] = {"", "\x93\xff\x00garbage", "Data File = " + dir.File("X.DAT") + "\r\nStart Ti"};
   for (std::size_t i = 0; i < std::size(damaged); ++i)
     WriteBytes(dir.File("RUN-X-" + std::to_string(i) + ".JOURNAL"), damaged[i]);
-  RunJournal unmounted;
-  unmounted.DataFile = "/nonexistent-drive/Y.DAT";
-  ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Y-0.JOURNAL"), unmounted));
-  // Z.RAW written by the later of two runs recorded into it, its path spelled two ways.
-  WriteBytes(dir.File("Z.RAW"), std::string(2 * 30, '\x20'));
-  RunJournal older, newer;
-  older.DataFile = dir.File("Z.DAT");
-  newer.DataFile = dir.Path() + "/./Z.DAT";
-  older.StartTime = {2026, 1, 2, 9, 0, 0, 0};
-  newer.StartTime = {2026, 1, 2, 10, 0, 0, 0};
-  older.Parameters.SampleRate = newer.Parameters.SampleRate = 30;
-  older.Parameters.SessionLength = newer.Parameters.SessionLength = 5;
-  for (RunJournal* j : {&older, &newer}) {
+  RunJournal unmounted, older, newer;
+  for (RunJournal* j : {&unmounted, &older, &newer}) {
+    j->Parameters.SampleRate = 30;
+    j->Parameters.SessionLength = 5;
     j->Parameters.NumberOfSessions = 1;
     j->Parameters.CalibrateScale = 120;
     j->Parameters.CalibrateReference = 35;
     j->Parameters.MaximumDistance = 60;
   }
+  unmounted.DataFile = "/nonexistent-drive/Y.DAT";
+  ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Y-0.JOURNAL"), unmounted));
+  // Z.RAW written by the later of two runs recorded into it, its path spelled two ways.
+  WriteBytes(dir.File("Z.RAW"), std::string(2 * 30, '\x20'));
+  older.DataFile = dir.File("Z.DAT");
+  newer.DataFile = dir.Path() + "/./Z.DAT";
+  older.StartTime = {2026, 1, 2, 9, 0, 0, 0};
+  newer.StartTime = {2026, 1, 2, 10, 0, 0, 0};
   ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Z-0.JOURNAL"), older));
   ASSERT_TRUE(WriteRunJournal(dir.File("RUN-Z-1.JOURNAL"), newer));
 

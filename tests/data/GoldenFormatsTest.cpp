@@ -80,6 +80,9 @@ TEST(GoldenFormats, WrittenDataFileAndRunJournal) {
                       .Map = ZoneMap::FourQuadrants()};
   ASSERT_TRUE(WriteRunJournal(dir.File("RUN.JOURNAL"), journal));
   EXPECT_EQ(test::ReadBytes(dir.File("RUN.JOURNAL")), Golden("run.JOURNAL"));
+  RunJournal back;  // a journal an earlier run left is still recovered from
+  ASSERT_TRUE(ReadRunJournal(test::DataPath("golden/run.JOURNAL"), back));
+  EXPECT_EQ(back.Map, journal.Map);
 }
 
 }  // namespace

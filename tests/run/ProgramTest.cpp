@@ -34,7 +34,9 @@ TEST_F(ProgramTest, StartUpLoadsTheFilesBringsUpTheUnitAndAsksTheTimeOfDayQuesti
   journal.DataFile = home.File("LOST.DAT");
   journal.StartTime = {2026, 5, 31, 22, 0, 0, 0};
   journal.Parameters.SessionLength = 10;
+  journal.Parameters.NumberOfSessions = 1;
   journal.Parameters.SampleRate = 1;
+  journal.Parameters.CalibrateScale = 100;
   WriteRunJournal(RunJournalPath(home.Path(), journal.DataFile), journal);
   WriteBytes(home.File("LOST.RAW"), std::string("\x10\x20\x30\x40\x50", 5));
   program.StartUp();
