@@ -194,7 +194,7 @@ class BatchAnalyzeTest : public QObject {
     };
     QByteArray kept;
     {
-      tlx::gui::test::WindowRig rig([](const QTemporaryDir&) {});
+      tlx::gui::test::WindowRig rig;
       inBatchWindow(rig, [&](BatchAnalyzeDialog& d) {
         QVERIFY(d.DataFiles()->height() >= d.DataFiles()->fontMetrics().lineSpacing() * 12);
         d.AddDataFiles(files);
@@ -226,5 +226,5 @@ class BatchAnalyzeTest : public QObject {
   }
 };
 
-QTEST_MAIN(BatchAnalyzeTest)
+TLX_GUI_TEST(BatchAnalyzeTest)
 #include "BatchAnalyzeTest.moc"

@@ -1,6 +1,7 @@
 // The entry widgets, the file picker and the progress and delay boxes,
 // driven by keys and clicks as a user would: what is checked here is how each widget passes the
 // user's input to its model and shows the result.
+#include "GuiDriver.h"
 #include "app/QtUserAnswers.h"
 #include "app/controls/BusyWindows.h"
 #include "app/controls/QbxPickFile2.h"
@@ -168,5 +169,5 @@ class ControlWidgetsTest : public QObject {
   }
 };
 
-QTEST_MAIN(ControlWidgetsTest)
+TLX_GUI_TEST(ControlWidgetsTest)
 #include "ControlWidgetsTest.moc"

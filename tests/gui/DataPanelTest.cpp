@@ -1,5 +1,6 @@
 // The data panel on data files made by runs of the simulated unit: results, sessions, the trace,
 // reanalysis compared with the command line, the threshold boxes, exports and the saved picture.
+#include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/controls/QbxRangeBox.h"
 #include "app/controls/QbxSpinButton2.h"
@@ -55,7 +56,7 @@ std::string Caption(const ScriptedAnswers& answers) {
 
 // A data file of `samples` samples at 30 per second: sweeps across the picture, jumping back at
 // each edge, with a lost sample every 500.
-std::string WriteLongRecording(const test::TempDir& dir, std::int64_t samples) {
+std::string WriteLongRecording(const tlx::test::TempDir& dir, std::int64_t samples) {
   DataFileHeader header;
   header.Block.SessionLength = 86400 / 5;
   header.Block.NumberOfSessions = 1;
@@ -68,7 +69,7 @@ std::string WriteLongRecording(const test::TempDir& dir, std::int64_t samples) {
     bytes += char(word >> 8);
   }
   const std::string path = dir.File("DAY.DAT");
-  test::WriteBytes(path, bytes);
+  tlx::test::WriteBytes(path, bytes);
   return path;
 }
 
@@ -77,8 +78,8 @@ std::string WriteLongRecording(const test::TempDir& dir, std::int64_t samples) {
 class DataPanelTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<test::TempDir> dir_;
-  std::unique_ptr<test::PanelRig> rig_;
+  std::unique_ptr<tlx::test::TempDir> dir_;
+  std::unique_ptr<tlx::test::PanelRig> rig_;
   RecordingLauncher launcher_;
   std::unique_ptr<SummaryProgram> summary_;
   std::unique_ptr<OpenDataPanel> panel_;
@@ -96,9 +97,9 @@ class DataPanelTest : public QObject {
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    rig_ = std::make_unique<test::PanelRig>(dir_->Path());
-    test::WriteBytes(dir_->File("sumbrix"), "#!/bin/sh\n");
+    dir_ = std::make_unique<tlx::test::TempDir>();
+    rig_ = std::make_unique<tlx::test::PanelRig>(dir_->Path());
+    tlx::test::WriteBytes(dir_->File("sumbrix"), "#!/bin/sh\n");
     launcher_.starts.clear();
     summary_ = std::make_unique<SummaryProgram>(launcher_, SummarySearch{dir_->Path(), "", ""});
     panel_ = std::make_unique<OpenDataPanel>(rig_->program, *summary_);
@@ -113,7 +114,7 @@ class DataPanelTest : public QObject {
   }
 
   void openingShowsTheRunsResultsSessionsAndTrace() {
-    const std::string data = test::RecordRun(*dir_, "RAT1", 60, 3, 5);
+    const std::string data = tlx::test::RecordRun(*dir_, "RAT1", 60, 3, 5);
     QSignalSpy exportable(panel_.get(), &OpenDataPanel::ExportAvailable);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     QCOMPARE(exportable.count(), 1);
@@ -142,7 +143,7 @@ class DataPanelTest : public QObject {
   // Every box of the reanalysis and a map chosen for it reach the analysis as the command line
   // reads the same values; a larger ambulatory distance confirmed with Return redraws the trace.
   void reanalysisMatchesTheCommandLineAndWarnsOfAShortLastSession() {
-    const std::string data = test::RecordRun(*dir_, "RAT2", 60, 3, 5);
+    const std::string data = tlx::test::RecordRun(*dir_, "RAT2", 60, 3, 5);
     ZoneMap stripes;
     for (int r = 0; r < 24; ++r)
       for (int c = 0; c < 32; ++c) stripes.Set(r, c, char('a' + c / 8));
@@ -173,9 +174,9 @@ class DataPanelTest : public QObject {
     QCOMPARE(panel_->Sessions(), std::int64_t(4));
     QCOMPARE(Label("lblAnalWarning")->text(), QString("-Last Session is short-"));
 
-    const std::string ranal = test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV"));
-    const test::CliResult cli =
-        test::RunCli({"analyze", data, "--session-length", "50", "--ambulatory", "30", "--stereotypic", "4",
+    const std::string ranal = tlx::test::ReadBytes(JoinPath(dir_->Path(), "~RANAL.CSV"));
+    const tlx::test::CliResult cli =
+        tlx::test::RunCli({"analyze", data, "--session-length", "50", "--ambulatory", "30", "--stereotypic", "4",
                       "--max-distance", "80", "--scale", "100", "--reference", "30", "--units", "feet",
                       "--map", dir_->File("STRIPES.MAP"), "--decimal-point"});
     QCOMPARE(cli.exitCode, 0);
@@ -192,9 +193,9 @@ class DataPanelTest : public QObject {
   }
 
   void aReanalysisThatCannotRunKeepsTheTableAndSaysSo() {
-    const std::string data = test::RecordRun(*dir_, "GONE", 30, 2, 5);
+    const std::string data = tlx::test::RecordRun(*dir_, "GONE", 30, 2, 5);
     // An earlier reanalysis of another file left its results behind.
-    test::WriteBytes(JoinPath(dir_->Path(), "~RANAL.CSV"), "Sess.#,Zone\r\n 9 ,Z\r\n");
+    tlx::test::WriteBytes(JoinPath(dir_->Path(), "~RANAL.CSV"), "Sess.#,Zone\r\n 9 ,Z\r\n");
     OpenForEditing(data);
     const std::size_t rows = panel_->Open().Table.RowCount();
     QCOMPARE(rows, std::size_t(2 * 5));
@@ -265,41 +266,41 @@ class DataPanelTest : public QObject {
   void refusedFilesLeaveThePanelAloneAndACsvGoesToTheSummaryProgram() {
     std::string header = SerializeHeader(DataFileHeader{});
     header[0] = char(0xFE);  // a binary setup file's tag
-    test::WriteBytes(dir_->File("SETUP.DAT"), header + "xx");
+    tlx::test::WriteBytes(dir_->File("SETUP.DAT"), header + "xx");
     QVERIFY(!panel_->OpenDataFileForAnalysis(dir_->File("SETUP.DAT")));
     QCOMPARE(Caption(Answers()), std::string("Invalid File Format"));
     QVERIFY(!panel_->Loaded());
 
-    test::WriteBytes(dir_->File("TABLE.csv"), "Sess.#,Zone\r\n");
+    tlx::test::WriteBytes(dir_->File("TABLE.csv"), "Sess.#,Zone\r\n");
     QVERIFY(!panel_->OpenDataFileForAnalysis(dir_->File("TABLE.csv")));
     QCOMPARE(launcher_.starts.size(), std::size_t(1));
     QVERIFY(!panel_->Loaded());
 
     // A data file without samples opens with the empty-file message.
-    test::WriteBytes(dir_->File("EMPTY.DAT"), SerializeHeader(DataFileHeader{}));
+    tlx::test::WriteBytes(dir_->File("EMPTY.DAT"), SerializeHeader(DataFileHeader{}));
     QVERIFY(panel_->OpenDataFileForAnalysis(dir_->File("EMPTY.DAT")));
     QCOMPARE(Caption(Answers()), std::string("Empty Data File"));
     QCOMPARE(panel_->Sessions(), std::int64_t(0));
   }
 
   void exportsMatchTheCommandLineAndStartTheSummaryProgram() {
-    const std::string data = test::RecordRun(*dir_, "RAT5", 40, 2, 5);
+    const std::string data = tlx::test::RecordRun(*dir_, "RAT5", 40, 2, 5);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     Answers().QueueFile(dir_->File("RESULTS.TXT"));
     const std::string results = panel_->ExportResultsCommand();
     QCOMPARE(results, dir_->File("RESULTS.CSV"));
-    const test::CliResult cli = test::RunCli({"analyze", data, "--format", "export", "--decimal-point"});
+    const tlx::test::CliResult cli = tlx::test::RunCli({"analyze", data, "--format", "export", "--decimal-point"});
     QCOMPARE(cli.exitCode, 0);
-    QCOMPARE(test::ReadBytes(results), cli.out);
+    QCOMPARE(tlx::test::ReadBytes(results), cli.out);
     QCOMPARE(launcher_.starts.size(), std::size_t(1));
     QCOMPARE(launcher_.starts[0].second.at(1), results);
 
     Answers().QueueFile(dir_->File("SAMPLES"));
     const std::string samples = panel_->ExportSamplesCommand();
     QCOMPARE(samples, dir_->File("SAMPLES.CSV"));
-    const test::CliResult cliSamples = test::RunCli({"export-samples", data, "--decimal-point"});
+    const tlx::test::CliResult cliSamples = tlx::test::RunCli({"export-samples", data, "--decimal-point"});
     QCOMPARE(cliSamples.exitCode, 0);
-    QCOMPARE(test::ReadBytes(samples), cliSamples.out);
+    QCOMPARE(tlx::test::ReadBytes(samples), cliSamples.out);
     QCOMPARE(launcher_.starts.size(), std::size_t(1));  // only the results export starts it
 
     // After a reanalysis the export carries the new table and session length.
@@ -308,13 +309,13 @@ class DataPanelTest : public QObject {
     panel_->ReanalyzeClicked();
     Answers().QueueFile(dir_->File("AGAIN.CSV"));
     const std::string again = panel_->ExportResultsCommand();
-    const test::CliResult cliAgain =
-        test::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"});
-    QCOMPARE(test::ReadBytes(again), cliAgain.out);
+    const tlx::test::CliResult cliAgain =
+        tlx::test::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"});
+    QCOMPARE(tlx::test::ReadBytes(again), cliAgain.out);
   }
 
   void savedPictureIsABitmapOrAPngByItsName() {
-    const std::string data = test::RecordRun(*dir_, "RAT6", 30, 1, 5);
+    const std::string data = tlx::test::RecordRun(*dir_, "RAT6", 30, 1, 5);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     Answers().QueueFile(dir_->File("TRACE.BMP"));
     QVERIFY(panel_->SavePicture());
@@ -341,5 +342,5 @@ class DataPanelTest : public QObject {
   }
 };
 
-QTEST_MAIN(DataPanelTest)
+TLX_GUI_TEST(DataPanelTest)
 #include "DataPanelTest.moc"

@@ -83,7 +83,7 @@ class DataPanelWindowTest : public QObject {
  private slots:
   void initTestCase() {
     rig = std::make_unique<WindowRig>();
-    panels = new DataZonePanels(*rig->window);
+    panels = &rig->Panels();
   }
   void cleanupTestCase() { rig.reset(); }
 
@@ -183,5 +183,5 @@ class DataPanelWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(DataPanelWindowTest)
+TLX_GUI_TEST(DataPanelWindowTest)
 #include "DataPanelWindowTest.moc"

@@ -1,5 +1,6 @@
 // The data panel's picture switch on a recorded run: the trace stays the default, the heatmap and
 // timeline follow the selected session, and Save Image writes the shown picture.
+#include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/data/OpenDataPanel.h"
 #include "app/data/PictureViewSwitch.h"
@@ -26,7 +27,7 @@ class NoLauncher : public ProcessLauncher {
 
 // Samples with a position in session n of a file with `perSession` samples per session.
 std::int64_t TrackedSamples(const std::string& path, std::int64_t n, std::int64_t perSession) {
-  const std::string bytes = test::ReadBytes(path);
+  const std::string bytes = tlx::test::ReadBytes(path);
   std::int64_t tracked = 0;
   for (std::int64_t i = (n - 1) * perSession; i < n * perSession; ++i) {
     const auto at = kDataHeaderSize + std::size_t(i) * 2;
@@ -53,8 +54,8 @@ QString PrintedText(OpenDataPanel& panel, const std::string& path) {
 // A data panel shown on a directory of its own, with `sessions` sessions of 30 s at 5 per second
 // recorded and opened; `data` is the data file's path, or empty when it did not open.
 struct ShownPanel {
-  test::TempDir dir;
-  test::PanelRig rig{dir.Path()};
+  tlx::test::TempDir dir;
+  tlx::test::PanelRig rig{dir.Path()};
   NoLauncher launcher;
   SummaryProgram summary{launcher, SummarySearch{dir.Path(), "", ""}};
   OpenDataPanel panel{rig.program, summary};
@@ -62,7 +63,7 @@ struct ShownPanel {
   ShownPanel(const std::string& name, int sessions) {
     panel.resize(900, 600);
     panel.show();
-    const std::string path = test::RecordRun(dir, name, 30, sessions, 5);
+    const std::string path = tlx::test::RecordRun(dir, name, 30, sessions, 5);
     if (panel.OpenDataFileForAnalysis(path)) data = path;
   }
 };
@@ -104,7 +105,7 @@ class DataPictureViewTest : public QObject {
     ShownPanel shown("RAT8", 1);
     QVERIFY(!shown.data.empty());
     OpenDataPanel& panel = shown.panel;
-    const test::TempDir& dir = shown.dir;
+    const tlx::test::TempDir& dir = shown.dir;
     PictureViewSwitch* views = panel.Views();
     // The trace as SVG goes through the drawing library (its bitmaps are the view's own).
     shown.rig.answers.QueueFile(dir.File("trace.svg"));
@@ -131,7 +132,7 @@ class DataPictureViewTest : public QObject {
     ShownPanel shown("RAT9", 1);
     QVERIFY(!shown.data.empty());
     OpenDataPanel& panel = shown.panel;
-    const test::TempDir& dir = shown.dir;
+    const tlx::test::TempDir& dir = shown.dir;
     QVERIFY(panel.View()->WaitForPicture());
     const QString plain = PrintedText(panel, dir.File("plain.pdf"));
     QVERIFY2(plain.contains("Session Number : 1"), "pdftotext gave no report");
@@ -144,5 +145,5 @@ class DataPictureViewTest : public QObject {
   }
 };
 
-QTEST_MAIN(DataPictureViewTest)
+TLX_GUI_TEST(DataPictureViewTest)
 #include "DataPictureViewTest.moc"

@@ -136,5 +136,5 @@ class DesktopDayTest : public QObject {
   }
 };
 
-QTEST_MAIN(DesktopDayTest)
+TLX_GUI_TEST(DesktopDayTest)
 #include "DesktopDayTest.moc"

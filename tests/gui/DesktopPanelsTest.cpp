@@ -84,7 +84,7 @@ class DesktopPanelsTest : public QObject {
   // Without a unit the Monitor command says "not responding" once, from its unit check, and
   // the monitor panel then stays quiet and empty.
   void monitorWithoutAUnitSaysItOnce() {
-    WindowRig lone([](const QTemporaryDir&) {});
+    WindowRig lone;
     lone.sim->Line().Unplug();
     lone.window->Menu("mnuReset")->trigger();
     QCOMPARE(lone.answerer.Count("Error"), 1);
@@ -102,7 +102,7 @@ class DesktopPanelsTest : public QObject {
   // At every window size the 32 x 24 cells are whole and inside the control, and the picture
   // leaves less than one cell free across or down.
   void zoneEditorCellsFitTheControlAtEveryWindowSize() {
-    WindowRig rig([](const QTemporaryDir&) {});
+    WindowRig rig;
     MainWindow& w = *rig.window;
     w.Menu("mnuSetupMap")->trigger();
     VidGrid* grid = rig.desktop->Panels().Zone()->Grid();
@@ -123,5 +123,5 @@ class DesktopPanelsTest : public QObject {
   }
 };
 
-QTEST_MAIN(DesktopPanelsTest)
+TLX_GUI_TEST(DesktopPanelsTest)
 #include "DesktopPanelsTest.moc"

@@ -41,5 +41,5 @@ class HomeLockStartTest : public QObject {
   }
 };
 
-QTEST_MAIN(HomeLockStartTest)
+TLX_GUI_TEST(HomeLockStartTest)
 #include "HomeLockStartTest.moc"

@@ -433,5 +433,5 @@ class MainWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(MainWindowTest)
+TLX_GUI_TEST(MainWindowTest)
 #include "MainWindowTest.moc"

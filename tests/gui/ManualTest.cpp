@@ -1,6 +1,7 @@
 // Where F1 finds the manual: the installed pages first, then the pages rendered in a build tree
 // above the executable, then the Markdown sources of a source tree, and a fixed path otherwise.
 // And the desktop program's man page names every option the program accepts.
+#include "GuiDriver.h"
 #include "app/AppStart.h"
 
 #include <QDir>
@@ -71,5 +72,5 @@ class ManualTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ManualTest)
+TLX_GUI_TEST(ManualTest)
 #include "ManualTest.moc"

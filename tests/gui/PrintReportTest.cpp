@@ -1,5 +1,6 @@
 // The printed report of a session printed to PDF: its lines and every row of the session's table,
 // which runs past the first page and continues on the next.
+#include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/data/OpenDataPanel.h"
 #include "app/data/SessionView.h"
@@ -46,18 +47,18 @@ class PrintReportTest : public QObject {
 
  private slots:
   void aSessionTableLongerThanAPageContinuesOnTheNextPage() {
-    test::TempDir dir;
+    tlx::test::TempDir dir;
     // Forty zones: every session has 40 table rows (one "ALL" and 39 listed zones, "G" never).
     ZoneMap many;
     for (int p = 0; p < kMapCells; ++p) many.cells[std::size_t(p)] = char('0' + p % 40);
     QVERIFY(WriteMapFile(dir.File("MANY.MAP"), many));
-    test::WriteBytes(dir.File("R.EXP"), test::SetupText(30, 2, 5));
-    const test::CliResult run = test::RunCli({"run", "--setup", dir.File("R.EXP"), "--data-file", dir.File("RUN.DAT"),
+    tlx::test::WriteBytes(dir.File("R.EXP"), tlx::test::SetupText(30, 2, 5));
+    const tlx::test::CliResult run = tlx::test::RunCli({"run", "--setup", dir.File("R.EXP"), "--data-file", dir.File("RUN.DAT"),
                                               "--map", dir.File("MANY.MAP"), "--seed", "9", "--home", dir.Path(),
                                               "--sim-start", "2026-05-04 10:00:00", "--yes"});
     QCOMPARE(run.exitCode, 0);
 
-    test::PanelRig rig(dir.Path());
+    tlx::test::PanelRig rig(dir.Path());
     SpawnLauncher launcher;
     SummaryProgram summary(launcher, SummarySearch{});
     OpenDataPanel panel(rig.program, summary);
@@ -100,14 +101,14 @@ class PrintReportTest : public QObject {
 
   // The PDF name the print dialog starts on is never a file that exists.
   void aPrintoutNeverReplacesAnEarlierFileUnasked() {
-    test::TempDir dir;
+    tlx::test::TempDir dir;
     const std::string pdf = dir.File("RUN.PDF");
     QCOMPARE(FreeFileName(pdf), pdf);
-    test::WriteBytes(pdf, "earlier");
-    test::WriteBytes(dir.File("RUN (2).PDF"), "earlier");
+    tlx::test::WriteBytes(pdf, "earlier");
+    tlx::test::WriteBytes(dir.File("RUN (2).PDF"), "earlier");
     QCOMPARE(FreeFileName(pdf), dir.File("RUN (3).PDF"));
     std::filesystem::create_directory(dir.File("a.b"));
-    test::WriteBytes(dir.File("a.b/RUN"), "");
+    tlx::test::WriteBytes(dir.File("a.b/RUN"), "");
     QCOMPARE(FreeFileName(dir.File("a.b/RUN")), dir.File("a.b/RUN (2)"));
     if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed: the dialog starts on it");
     QTimer cancel;  // the dialog is only looked at, then cancelled
@@ -121,5 +122,5 @@ class PrintReportTest : public QObject {
   }
 };
 
-QTEST_MAIN(PrintReportTest)
+TLX_GUI_TEST(PrintReportTest)
 #include "PrintReportTest.moc"

@@ -1,6 +1,6 @@
 // The File menu's recent data files: the list's order, limit and file, the menu entries, opening
 // through them after a restart, files that are gone, and one list per program home.
-#include "HomeWindow.h"
+#include "GuiDriver.h"
 #include "app/RecentFiles.h"
 #include "app/data/OpenDataPanel.h"
 #include "data/DataFileBuilder.h"
@@ -35,7 +35,7 @@ class RecentFilesTest : public QObject {
   QString F(const QString& name) const { return files.filePath(name); }
 
   // The visible recent entries of the File menu, in menu order, by their texts.
-  static QStringList Entries(const HomeWindow& w) {
+  static QStringList Entries(const WindowRig& w) {
     QStringList texts;
     for (QAction* a : w.Menu("mnuFile")->menu()->actions()) {
       if (a->objectName().startsWith("mnuRecent") && a->isVisible()) texts << a->text();
@@ -43,7 +43,7 @@ class RecentFilesTest : public QObject {
     return texts;
   }
   // The menu item just above Exit: the recent entries' own separator.
-  static QAction* AboveExit(const HomeWindow& w) {
+  static QAction* AboveExit(const WindowRig& w) {
     const QList<QAction*> menu = w.Menu("mnuFile")->menu()->actions();
     return menu[menu.indexOf(w.Menu("mnuExit")) - 1];
   }
@@ -88,9 +88,9 @@ class RecentFilesTest : public QObject {
     QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a recording") > 0);
     bad.close();
     {
-      HomeWindow w(home.path());
+      WindowRig w({}, 4.0, home.path());
       QVERIFY(Entries(w).isEmpty());
-      OpenDataPanel* data = w.panels->Data();
+      OpenDataPanel* data = w.Panels().Data();
       QVERIFY(data->OpenDataFileForAnalysis(a.toStdString()));
       QVERIFY(data->OpenDataFileForAnalysis(b.toStdString()));
       QVERIFY(data->OpenDataFileForAnalysis(a.toStdString()));
@@ -98,7 +98,7 @@ class RecentFilesTest : public QObject {
       QCOMPARE(Entries(w), QStringList({"&1 A.DAT", "&2 B&&C.DAT"}));
       w.Close();
     }
-    HomeWindow w(home.path());
+    WindowRig w({}, 4.0, home.path());
     QCOMPARE(Entries(w), QStringList({"&1 A.DAT", "&2 B&&C.DAT"}));
     // The entries sit above Exit, after a separator of their own.
     const QList<QAction*> menu = w.Menu("mnuFile")->menu()->actions();
@@ -106,7 +106,7 @@ class RecentFilesTest : public QObject {
     QCOMPARE(menu[menu.indexOf(AboveExit(w)) - 1]->objectName(), QString("mnuRecent6"));
     w.Menu("mnuRecent2")->trigger();
     QCOMPARE(w.window->Mode(), int(kModeOpenData));
-    QCOMPARE(QString::fromStdString(w.panels->Data()->Open().Info.Path), b);
+    QCOMPARE(QString::fromStdString(w.Panels().Data()->Open().Info.Path), b);
     QCOMPARE(Entries(w), QStringList({"&1 B&&C.DAT", "&2 A.DAT"}));
   }
 
@@ -116,9 +116,9 @@ class RecentFilesTest : public QObject {
     QTemporaryDir home;
     const QString a = WriteRecording(F("GONE.DAT")), b = WriteRecording(F("STAYS.DAT"));
     {
-      HomeWindow w(home.path());
-      QVERIFY(w.panels->Data()->OpenDataFileForAnalysis(a.toStdString()));
-      QVERIFY(w.panels->Data()->OpenDataFileForAnalysis(b.toStdString()));
+      WindowRig w({}, 4.0, home.path());
+      QVERIFY(w.Panels().Data()->OpenDataFileForAnalysis(a.toStdString()));
+      QVERIFY(w.Panels().Data()->OpenDataFileForAnalysis(b.toStdString()));
       w.window->EnterHome();
       QVERIFY(QFile::remove(a));
       w.answerer.Queue(QMessageBox::No);
@@ -135,16 +135,16 @@ class RecentFilesTest : public QObject {
       w.Close();
     }
     {
-      HomeWindow w(home.path());
+      WindowRig w({}, 4.0, home.path());
       QCOMPARE(Entries(w), QStringList({"&1 STAYS.DAT"}));
     }
     // Another program home (a second unit on this computer) keeps a list of its own.
     QTemporaryDir other;
-    HomeWindow w(other.path());
+    WindowRig w({}, 4.0, other.path());
     QVERIFY(Entries(w).isEmpty());
     QVERIFY(!AboveExit(w)->isVisible());
   }
 };
 
-QTEST_MAIN(RecentFilesTest)
+TLX_GUI_TEST(RecentFilesTest)
 #include "RecentFilesTest.moc"

@@ -61,7 +61,7 @@ class RunWindowTest : public QObject {
 
  private slots:
   void wholeRunFromTheRunMenuToTheFinishMessage() {
-    WindowRig rig([](const QTemporaryDir&) {});  // the whole desktop: the results open at the end
+    WindowRig rig;  // the whole desktop: the results open at the end
     MainWindow& w = *rig.window;
     const QString data = rig.File("DATA/RUN1.DAT");
     SetUpRun(rig.P(), data, 5);
@@ -170,7 +170,8 @@ class RunWindowTest : public QObject {
     QVERIFY(rig.P().run.State().Stopped);
     for (const char* name : {"DATA/CLOSE.DAT", "DATA/CLOSE.MAP", "DATA/CLOSE.PRN", "TRACELUX.INI", "TLUXEXPT.EXP"})
       QVERIFY2(QFileInfo::exists(rig.File(name)), name);
-    QVERIFY(rig.sim->Unit().Resets() > resetsBefore);  // the unit was put to rest
+    // The unit is put to rest: the reset follows the settings block (0.4 s on the line) out.
+    QVERIFY(WindowRig::WaitFor([&] { rig.sim->Sync(); return rig.sim->Unit().Resets() > resetsBefore; }, 2000));
     QVERIFY(!rig.P().link.State().PortIsOpen);
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);  // nobody was asked
   }
@@ -309,7 +310,7 @@ class RunWindowTest : public QObject {
   // unit sends while the stream is restarted at the run's start are skipped by the protocol, so
   // the lag is measured against the steady offset once samples are counted.
   void pictureFollowsAThirtySampleStream() {
-    WindowRig rig(1.0);
+    WindowRig rig({}, 1.0);
     MainWindow& w = *rig.window;
     SetUpRun(rig.P(), rig.File("DATA/PACE.DAT"), 5);
     w.Menu("mnuRunExpt")->trigger();
@@ -357,7 +358,8 @@ class RunWindowTest : public QObject {
       TermiosLink device([path](int) { return path; });
       DevicePort watcher(device);
       DialogAnswerer answerer;
-      MainWindow w(AppServices{home.path().toStdString(), clock, device, {}, "", 1, {}});
+      Desktop desktop(AppServices{home.path().toStdString(), clock, device, {}, "", 1, {}});
+      MainWindow& w = desktop.Window();
       w.show();
       w.StartUp();
       QVERIFY(w.GetProgram().commands.State().UnitResponding);
@@ -377,5 +379,5 @@ class RunWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(RunWindowTest)
+TLX_GUI_TEST(RunWindowTest)
 #include "RunWindowTest.moc"

@@ -1,6 +1,6 @@
 // The main window's size and place: where a saved place lands on the screen there is now, and the
 // place surviving a restart in the same program home.
-#include "HomeWindow.h"
+#include "GuiDriver.h"
 #include "app/WindowPlace.h"
 
 #include <QScreen>
@@ -55,19 +55,19 @@ class WindowPlaceTest : public QObject {
     const QRect available = Available();
     const QRect place(available.x() + 20, available.y() + 30, 720, 510);
     {
-      HomeWindow w(home.path());
+      WindowRig w({}, 4.0, home.path());
       w.window->setGeometry(place);
       QTest::qWait(20);
       w.Close();
     }
     {
-      HomeWindow w(home.path());
+      WindowRig w({}, 4.0, home.path());
       QCOMPARE(w.window->geometry(), place);
       w.window->showMaximized();
       QVERIFY(WindowRig::WaitFor([&] { return w.window->isMaximized(); }, 2000));
       w.Close();
     }
-    HomeWindow w(home.path());
+    WindowRig w({}, 4.0, home.path());
     QVERIFY(w.window->isMaximized());
     QCOMPARE(w.window->normalGeometry(), place);
   }
@@ -79,13 +79,13 @@ class WindowPlaceTest : public QObject {
     for (const QVariantList& values : {QVariantList{"x", 10, 800, 600}, QVariantList{10, 10, 0, 600}}) {
       QTemporaryDir home;
       WritePlace(home.path(), values);
-      HomeWindow w(home.path());
+      WindowRig w({}, 4.0, home.path());
       // The window's own size, within the screen and room for the frame.
       QCOMPARE(w.window->size(), QSize(960, 680).boundedTo(available.size() - QSize(16, 48)));
     }
     QTemporaryDir home;
     WritePlace(home.path(), {available.right() + 5000, available.bottom() + 5000, 100, 100, false});
-    HomeWindow w(home.path());
+    WindowRig w({}, 4.0, home.path());
     QCOMPARE(w.window->size(), QSize(700, 500));
     QVERIFY2(available.contains(w.window->geometry()),
              qPrintable(QString("%1,%2").arg(w.window->x()).arg(w.window->y())));
@@ -101,5 +101,5 @@ class WindowPlaceTest : public QObject {
   }
 };
 
-QTEST_MAIN(WindowPlaceTest)
+TLX_GUI_TEST(WindowPlaceTest)
 #include "WindowPlaceTest.moc"

@@ -44,7 +44,7 @@ class ZoneDataMenusTest : public QObject {
  private slots:
   void initTestCase() {
     rig = std::make_unique<WindowRig>();
-    panels = new DataZonePanels(W());
+    panels = &rig->Panels();
   }
   void cleanupTestCase() { rig.reset(); }
 
@@ -133,5 +133,5 @@ class ZoneDataMenusTest : public QObject {
   }
 };
 
-QTEST_MAIN(ZoneDataMenusTest)
+TLX_GUI_TEST(ZoneDataMenusTest)
 #include "ZoneDataMenusTest.moc"

@@ -243,7 +243,7 @@ class ZoneEditorTest : public QObject {
   // Ctrl+Z and redone with Ctrl+Shift+Z; leaving or closing with unsaved changes asks, Cancel
   // stays, and closing keeps the map drawn as the default map.
   void loadUndoRedoAndTheUnsavedQuestionsInTheWindow() {
-    gui::test::WindowRig rig([](const QTemporaryDir&) {});
+    gui::test::WindowRig rig;
     MainWindow& w = *rig.window;
     ZoneMap q;
     q.cells.fill('Q');
@@ -309,5 +309,5 @@ class ZoneEditorTest : public QObject {
   }
 };
 
-QTEST_MAIN(ZoneEditorTest)
+TLX_GUI_TEST(ZoneEditorTest)
 #include "ZoneEditorTest.moc"
