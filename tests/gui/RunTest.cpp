@@ -1,33 +1,45 @@
-// Whole runs through the main window on the simulated unit: from the Run menu to the finish
-// message, the stop question, closing the window during a run, the end by a signal, and how
-// closely the picture follows the stream.
+// Runs through the window on the simulated unit and a real serial device, and the entry boxes.
 #include "GuiDriver.h"
-
 #include "app/AppStart.h"
 #include "app/panels/LivePicture.h"
 #include "app/panels/RunPanel.h"
 #include "device/StreamParser.h"
-
-#include <QProgressBar>
-
-#include <QAction>
-#include <QDialog>
-#include <QFileInfo>
-#include <QMessageBox>
-#include <QTimer>
-
 #include "device/TermiosLink.h"
 #include "sim/PtyServer.h"
+#include "app/QtUserAnswers.h"
+#include "app/controls/BusyWindows.h"
+#include "app/controls/QbxPickFile2.h"
+#include "app/controls/QbxRangeBox.h"
+#include "app/controls/QbxSpinButton2.h"
+#include "common/VirtualClock.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <csignal>
+#include <limits>
 #include <set>
 #include <thread>
-#include <limits>
 
 using namespace tlx;
 using namespace tlx::gui;
 using namespace tlx::gui::test;
 
+// Whole runs through the main window on the simulated unit: from the Run menu to the finish
+// message, the stop question, closing the window during a run, the end by a signal, and how
+// closely the picture follows the stream.
 namespace {
 
 void SetUpRun(Program& p, const QString& dataFile, int sessionLength, int sessions = 1) {
@@ -102,27 +114,6 @@ class RunWindowTest : public QObject {
     QCOMPARE(w.Mode(), int(kModeOpenData));
   }
 
-  // Only the OK button answers OK: Escape, and Enter in the status form, close the window with
-  // Cancel, which the run takes as "close without clearing the overlay".
-  void stopWindowKeysAnswerCancel() {
-    StopExperimentWindow window;
-    const MessageRequest status{"Experiment Status", "The experiment\r\nhas finished.",
-                                MsgIcon::None, MsgButtons::Ok};
-    auto answer = [&](StopWindowForm form, const MessageRequest& m, std::function<void()> act) {
-      window.ShowForm(form, m);
-      QTimer::singleShot(30, act);
-      return window.WaitForAnswer();
-    };
-    QCOMPARE(answer(StopWindowForm::Status, status, [&] { QTest::keyClick(&window, Qt::Key_Escape); }),
-             MsgAnswer::Cancel);
-    QVERIFY(!window.isVisible() && !window.Shows(status));
-    QCOMPARE(answer(StopWindowForm::Status, status, [&] { QTest::keyClick(&window, Qt::Key_Return); }),
-             MsgAnswer::Cancel);
-    QCOMPARE(answer(StopWindowForm::Status, status, [&] { window.OkButton()->click(); }), MsgAnswer::Ok);
-    QCOMPARE(window.windowTitle(), QString("Experiment Status"));
-    QCOMPARE(window.Message()->text(), QString("The experiment\nhas finished."));
-  }
-
   void stopQuestionCancelThenOk() {
     WindowRig rig;
     MainWindow& w = *rig.window;
@@ -174,48 +165,6 @@ class RunWindowTest : public QObject {
     QVERIFY(WindowRig::WaitFor([&] { rig.sim->Sync(); return rig.sim->Unit().Resets() > resetsBefore; }, 2000));
     QVERIFY(!rig.P().link.State().PortIsOpen);
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);  // nobody was asked
-  }
-
-  // While a run is armed or running the run panel stays in charge: every way off it through the
-  // menus asks the stop question; declining keeps the panel, the run and its parameters; OK
-  // stops the run with its files written.
-  void anArmedOrRunningRunKeepsTheRunPanel() {
-    WindowRig rig;
-    MainWindow& w = *rig.window;
-    Program& p = rig.P();
-    ArmRun(w, rig.File("DATA/ARMED.DAT"), 2);
-    QVERIFY(p.run.State().Armed);
-    const int resets = rig.sim->Unit().Resets();
-    const ExperimentParameters before = p.parameters;
-    for (const char* menu : {"mnuSetupExpt", "mnuSetupSystem", "mnuMonitor", "mnuReset"}) {
-      rig.answerer.QueueStop(false);
-      w.Menu(QLatin1String(menu))->trigger();
-      QCOMPARE(w.Mode(), int(kModeRun));
-      QVERIFY2(p.run.State().Armed, menu);
-    }
-    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 4);
-    QCOMPARE(rig.sim->Unit().Resets(), resets);
-
-    // The delay ends on the run panel, with its Stop button and the menus off.
-    QVERIFY(WindowRig::WaitFor([&] { return p.run.State().Running; }, 5000));
-    QCOMPARE(w.Mode(), int(kModeRun));
-    QVERIFY(w.RunPage()->StopButton()->isVisible());
-    QVERIFY(!w.Menu("mnuSetup")->isEnabled());
-    rig.answerer.QueueStop(false);
-    w.Menu("mnuSetupExpt")->trigger();
-    QCOMPARE(w.Mode(), int(kModeRun));
-    QVERIFY(p.run.State().Running);
-    QCOMPARE(p.parameters.SessionLength, before.SessionLength);
-    QCOMPARE(p.parameters.DataFile, before.DataFile);
-
-    QVERIFY(WindowRig::WaitFor([&] { return p.run.SamplesCounted() > 10; }, 3000));
-    rig.answerer.QueueStop(true);
-    w.Menu("mnuSetupExpt")->trigger();
-    QVERIFY(p.run.State().Stopped && !p.run.IsRunBusy());
-    QCOMPARE(w.Mode(), int(kModeExpt));  // the stop done, the user goes where they asked
-    QVERIFY(w.Menu("mnuSetup")->isEnabled());
-    for (const char* ext : {"DAT", "MAP", "PRN"})
-      QVERIFY2(QFileInfo::exists(rig.File(QString("DATA/ARMED.") + ext)), ext);
   }
 
   // While the initial delay counts down the run panel is in charge: the menus are off as in a
@@ -303,47 +252,6 @@ class RunWindowTest : public QObject {
     QVERIFY(w.Menu("mnuRun")->isEnabled());
   }
 
-  // At 30 samples a second in real time the run's count (and with it the marker, moved on
-  // every sample) keeps up with what the unit sends: never a growing backlog. A pair that jumps
-  // is held until the stream parser has seen the bytes after it (to tell a move from a slipped
-  // pairing), so the count may lag by that look-ahead, and a sample more for scheduling. The pairs the
-  // unit sends while the stream is restarted at the run's start are skipped by the protocol, so
-  // the lag is measured against the steady offset once samples are counted.
-  void pictureFollowsAThirtySampleStream() {
-    WindowRig rig({}, 1.0);
-    MainWindow& w = *rig.window;
-    SetUpRun(rig.P(), rig.File("DATA/PACE.DAT"), 5);
-    w.Menu("mnuRunExpt")->trigger();
-    w.RunPage()->StartButton()->click();
-    qint64 least = std::numeric_limits<qint64>::max();
-    qint64 most = std::numeric_limits<qint64>::min();
-    int looks = 0;
-    const int paintsBefore = w.RunPage()->Picture()->Paints();
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-      const qint64 shown = rig.P().run.SamplesCounted();
-      if (!rig.P().run.State().Running || shown < 1) return;
-      rig.sim->Sync();
-      const qint64 behind = static_cast<qint64>(rig.sim->Unit().PairsStreamed()) - shown;
-      least = std::min(least, behind);
-      most = std::max(most, behind);
-      ++looks;
-    });
-    probe.start(3);
-    QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() >= 120; }, 8000));
-    probe.stop();
-    const qint64 worst = most - least;
-    const int paints = w.RunPage()->Picture()->Paints() - paintsBefore;
-    qInfo("looks %d, worst lag %lld samples, paints %d for %lld samples", looks,
-          static_cast<long long>(worst), paints,
-          static_cast<long long>(rig.P().run.SamplesCounted()));
-    QVERIFY(looks > 100);
-    const qint64 allowed = static_cast<qint64>(StreamParser::kLookaheadBytes / 2 + 2);
-    QVERIFY2(worst <= allowed, qPrintable(QString("worst lag %1").arg(worst)));
-    QVERIFY(paints >= 100);  // the picture was redrawn for (nearly) every sample
-    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
-  }
-
   // A real serial device (a pseudo-terminal served by the simulated unit): the stream's bytes
   // reach the window through the device's notifier.
   void serialDeviceStreamsToTheMonitor() {
@@ -380,4 +288,75 @@ class RunWindowTest : public QObject {
 };
 
 TLX_GUI_TEST(RunWindowTest)
-#include "RunWindowTest.moc"
+
+// The entry widgets, the file picker and the progress and delay boxes,
+// driven by keys and clicks as a user would: what is checked here is how each widget passes the
+// user's input to its model and shows the result.
+class ControlWidgetsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void rangeBoxTakesTypedKeysOnEnterAndOnLeaving() {
+    ScriptedAnswers answers;
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* box = new QbxRangeBox(answers, &window);
+    auto* other = new QLineEdit(&window);
+    layout->addWidget(box);
+    layout->addWidget(other);
+    box->SetProperties({.max = 100, .places = 2, .varName = "Sessions", .showWarn = true});
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QStringList order;
+    connect(box, &QbxRangeBox::Change, [&] { order << "Change"; });
+    connect(box, &QbxRangeBox::Enter, [&] { order << "Enter"; });
+    auto type = [&](const QString& text) {
+      box->TextBox()->setFocus();
+      box->TextBox()->selectAll();
+      QTest::keyClicks(box->TextBox(), text);
+    };
+    type("120");  // out of range: refused, the box keeps the value it had
+    QTest::keyClick(box->TextBox(), Qt::Key_Return);
+    QCOMPARE(box->Text(), QString("0.00"));
+    QCOMPARE(order, QStringList({"Enter"}));
+    type("3,5");
+    QTest::keyClick(box->TextBox(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(box->Text(), QString("3.50"));
+    type("2+3*4");
+    QTest::keyClick(box->TextBox(), Qt::Key_Tab);  // leaving the box validates it too
+    QVERIFY(other->hasFocus());
+    QCOMPARE(box->Value(), 20.0);
+    QCOMPARE(box->Text(), QString("20.00"));
+    QCOMPARE(order.count("Change"), 2);
+    QCOMPARE(answers.Messages().size(), size_t(1));  // only the 120 was out of range
+  }
+
+  // A session length typed over the selected text, colons included, is what the box takes.
+  void durationBoxTakesWhatIsTypedOverItsText() {
+    ScriptedAnswers answers;
+    QbxRangeBox box(answers);
+    box.SetProperties({.min = 1, .max = 86400, .time = true, .varName = "Session Length", .showWarn = true,
+                       .highlight = true, .style = RangeStyle::Duration});
+    box.SetValue(1);
+    box.show();
+    for (const auto& [typed, seconds] : {std::pair{"00:00:25", 25.0}, {"25", 25.0}, {"1:30", 90.0}}) {
+      box.SetValue(1);
+      box.TextBox()->selectAll();
+      QTest::keyClicks(box.TextBox(), QString::fromLatin1(typed));
+      QCOMPARE(box.Text(), QString::fromLatin1(typed));
+      QTest::keyClick(box.TextBox(), Qt::Key_Return);
+      QCOMPARE(box.Value(), seconds);
+    }
+    QCOMPARE(box.Text(), QString("00:01:30"));
+    // Inside the shown time, digits still overwrite and step over the colons.
+    box.TextBox()->setCursorPosition(3);
+    QTest::keyClicks(box.TextBox(), "45");
+    QCOMPARE(box.Text(), QString("00:45:30"));
+    QVERIFY(answers.Messages().empty());
+  }
+};
+
+TLX_GUI_TEST(ControlWidgetsTest)
+
+#include "RunTest.moc"

@@ -1,6 +1,4 @@
-// The zone map editor driven with the mouse and the keyboard, checked by the bytes the simulated
-// unit received and by what its overlay shows; and, in the whole window, load, undo and redo and
-// the questions about a map no file holds.
+// The zone map editor, on its own over the program object and inside the window.
 #include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/data/PanelHookup.h"
@@ -8,6 +6,7 @@
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
+#include "app/data/OpenDataPanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,13 +15,20 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace tlx;
 using namespace tlx::gui;
 using namespace std::string_literals;
+using namespace tlx::gui::test;
 
+// The zone map editor driven with the mouse and the keyboard, checked by the bytes the simulated
+// unit received and by what its overlay shows; and, in the whole window, load, undo and redo and
+// the questions about a map no file holds.
 namespace {
 
 constexpr int kCell = 10;  // the grid is 320 x 240: 10 x 10 pixels per cell
@@ -157,57 +163,6 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
   }
 
-  // Clear is a command: the tool shown before it stays shown and paints the next stroke.
-  void afterClearTheToolShownPaintsTheNextStroke() {
-    auto checked = [this] {
-      QStringList names;
-      for (auto* b : panel_->findChildren<QToolButton*>())
-        if (b->isChecked()) names << b->objectName();
-      return names;
-    };
-    for (const auto& [tool, button] : {std::pair{kToolPoint, "cmdPencil"}, std::pair{kToolRectangle, "cmdRect"},
-                                       std::pair{kToolEraser, "cmdEraser"}}) {
-      panel_->SetZoneTool(tool);
-      panel_->findChild<QToolButton*>("cmdErase")->click();
-      QCOMPARE(checked(), QStringList{button});
-      QCOMPARE(panel_->ZoneToolInUse(), tool);
-    }
-    panel_->SetZoneTool(kToolPoint);
-    panel_->findChild<QLabel*>("lblCurrZoneL_3")->setFocus();
-    QTest::mouseClick(panel_->findChild<QLabel*>("lblCurrZoneL_3"), Qt::LeftButton);  // the " Clear " label
-    QCOMPARE(checked(), QStringList{"cmdPencil"});
-    TypeZone("P");
-    Stroke(Grid(), {QPoint(2, 2), QPoint(6, 5)});  // the point tool paints the cells passed only
-    QCOMPARE(Grid()->GridZones().At(2, 2), 'P');
-    QCOMPARE(Grid()->GridZones().At(5, 6), 'P');
-    QCOMPARE(Grid()->GridZones().At(2, 6), ' ');
-  }
-
-  void backspacePaintsBlanksAndTypingOnTheGridPicksTheZone() {
-    panel_->SetZoneTool(kToolPoint);
-    panel_->ZoneCharBox()->setFocus();
-    QTest::keyClick(panel_->ZoneCharBox(), Qt::Key_Backspace);
-    QCOMPARE(Grid()->CurrentZone(), 0);
-    Stroke(Grid(), {QPoint(4, 4)});
-    QCOMPARE(Grid()->GridZones().At(4, 4), ' ');
-    QCOMPARE(Sent(), TextBytes(4, 4, " "));
-
-    panel_->SetZoneTool(kToolEraser);
-    Grid()->setFocus();
-    QTest::keyClick(Grid(), 'q');
-    QCOMPARE(Grid()->CurrentZone(), 'q' - 32);
-    QCOMPARE(panel_->ZoneCharBox()->text(), QString("q"));
-    QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
-  }
-
-  void cursorReadOutShowsColumnAndRowFromOne() {
-    auto* label = panel_->findChild<QLabel*>("lblCurPos");
-    Mouse(Grid(), QEvent::MouseMove, QPoint(0, 0), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label->text(), QString("01:01"));
-    Mouse(Grid(), QEvent::MouseMove, QPoint(32 * kCell, 24 * kCell), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label->text(), QString("32:24"));
-  }
-
   // "," ";" and '"' cannot be chosen, typed in the box or on the grid: a message, the zone stays.
   void separatorCharactersAreRefusedAsZones() {
     TypeZone("k");
@@ -291,23 +246,127 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(kept.At(5, 5), ' ');
     QCOMPARE(kept.At(0, 0), 'Q');
   }
-
-  void printedMapDrawsOnlyBorderAndZoneBoundaries() {
-    QImage image(640 + 1, 480 + 1, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    DrawZoneMapBox(painter, 0, 0, 640, 480, ZoneMap::FourQuadrants());
-    painter.end();
-    auto black = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
-    // The vertical boundary between columns 15 and 16 and the horizontal one between rows 11 and 12.
-    QVERIFY(black(320, 100));
-    QVERIFY(black(500, 240));
-    QVERIFY(black(0, 300));  // the border
-    // A line between two cells of the same zone is not drawn (away from the letters).
-    QVERIFY(!black(20, 15));
-    QVERIFY(!black(30, 240 - 3));
-  }
 };
 
 TLX_GUI_TEST(ZoneEditorTest)
-#include "ZoneEditorTest.moc"
+
+// The zone map editor and the data panel inside the real main window: reached through the menus,
+// with the menu entries they enable, undo through the Edit menu, the map saved on leaving, and the
+// unit's overlay following the editor.
+class ZoneDataMenusTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<WindowRig> rig;
+  DataZonePanels* panels = nullptr;
+
+  MainWindow& W() { return *rig->window; }
+  QAction* Menu(const char* name) { return W().Menu(QLatin1String(name)); }
+  // The page shown, without the scroll area it sits in.
+  QString Shown() { return W().findChild<QStackedWidget*>()->currentWidget()->objectName().remove("Scroll"); }
+  std::string Row(int row) { return rig->sim->Unit().OverlayRow(row); }
+
+  void RightClick(VidGrid* grid, int row, int column) {
+    const QPoint at = grid->CellRect(row, column).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      const bool press = type == QEvent::MouseButtonPress;
+      QMouseEvent event(type, QPointF(at), QPointF(grid->mapToGlobal(at)), Qt::RightButton,
+                        press ? Qt::RightButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(grid, &event);
+    }
+  }
+
+ private slots:
+  void init() {
+    rig = std::make_unique<WindowRig>();
+    panels = &rig->Panels();
+  }
+  void cleanup() { rig.reset(); }
+
+  void zoneMapModeThroughTheMenuWithUndoAndSavingOnLeave() {
+    Menu("mnuSetupMap")->trigger();
+    QCOMPARE(W().Mode(), int(kModeZone));
+    QCOMPARE(Shown(), QString("fraSetupZone"));
+    QVERIFY(Menu("mnuLoad")->isEnabled() && Menu("mnuSave")->isEnabled());
+    QVERIFY(Menu("mnuPrint")->isVisible() && Menu("mnuPrint")->isEnabled());
+    QVERIFY(!Menu("mnuUndo")->isEnabled());
+    const std::string top = std::string(16, 'A') + std::string(16, 'B');
+    QVERIFY(WindowRig::WaitFor([&] { return Row(0) == top; }, 5000));
+
+    RightClick(panels->Zone()->Grid(), 0, 0);
+    QVERIFY(Menu("mnuUndo")->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return Row(0)[0] == ' '; }, 5000));
+    Menu("mnuUndo")->trigger();
+    QCOMPARE(panels->Zone()->Grid()->GridZones().At(0, 0), 'A');
+    QVERIFY(!Menu("mnuUndo")->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return Row(0) == top; }, 5000));
+
+    // Choosing the panel again leaves it (saving the map) and enters it anew; the change no map
+    // file holds is left unsaved.
+    RightClick(panels->Zone()->Grid(), 23, 31);
+    rig->answerer.Queue(QMessageBox::No);
+    Menu("mnuSetupMap")->trigger();
+    QCOMPARE(W().Mode(), int(kModeZone));
+    QCOMPARE(rig->P().currentMap.At(23, 31), ' ');
+    ZoneMap saved;
+    QVERIFY(ReadMapFile(rig->File("DEFAULT.MAP").toStdString(), saved));
+    QVERIFY(saved == rig->P().currentMap);
+    QVERIFY(!Menu("mnuUndo")->isEnabled());
+
+    W().EnterHome();
+    QVERIFY(WindowRig::WaitFor([&] { return rig->sim->Unit().Overlay().IsBlank(); }, 5000));
+  }
+
+  // The colour window's OK hands the table to the zone grid and redraws it; Cancel leaves the
+  // grid's own colours alone; Default puts the default table back and keeps "a" apart from "A".
+  void colourWindowOkReachesTheZoneGrid() {
+    Program& p = rig->P();
+    Menu("mnuSetupMap")->trigger();
+    VidGrid* grid = panels->Zone()->Grid();
+    const std::int32_t before = grid->Color('A');
+    p.colours.entries['A'] = 0x00FF00;  // a colour chosen earlier with Select
+    auto press = [](std::vector<const char*> buttons) {
+      QTimer::singleShot(50, [buttons] {
+        auto* w = QApplication::activeModalWidget();
+        QVERIFY(w && w->objectName() == "frmColors");
+        for (const char* button : buttons) w->findChild<QPushButton*>(button)->click();
+      });
+    };
+    press({"cmdCancel"});
+    Menu("mnuColors")->trigger();
+    QCOMPARE(grid->Color('A'), before);
+    press({"cmdOK"});
+    Menu("mnuColors")->trigger();
+    QCOMPARE(grid->Color('A'), std::int32_t(0x00FF00));
+    QCOMPARE(grid->Color('B'), p.colours.Of('B'));
+    p.colours.entries['a'] = 0x123456;
+    press({"cmdDefault", "cmdOK"});
+    Menu("mnuColors")->trigger();
+    QCOMPARE(p.colours.entries['A'], 255);  // red
+    QCOMPARE(p.colours.entries['a'], DefaultColourTable().entries['a']);
+    QCOMPARE(grid->Color('A'), before);
+    W().EnterHome();
+  }
+
+  void openingADataFileShowsTheDataPanelWithExportAndPrint() {
+    tlx::test::TempDir dir;
+    const std::string data = tlx::test::RecordRun(dir, "MOUSE", 20, 2, 5);
+    QVERIFY(panels->Data()->OpenDataFileForAnalysis(data));
+    QCOMPARE(W().Mode(), int(kModeOpenData));
+    QCOMPARE(Shown(), QString("fraOpenData"));
+    QVERIFY(Menu("mnuExport")->isEnabled());
+    QVERIFY(Menu("mnuPrint")->isVisible() && Menu("mnuPrint")->isEnabled());
+    QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20 : MOUSE.DAT"));
+    auto* caption = panels->Data()->findChild<QLabel*>("fraOpenDataCaption");
+    QVERIFY(caption && caption->isVisible());
+    QCOMPARE(caption->text(), QString("Open Data File"));
+
+    panels->Data()->findChild<QPushButton*>("cmdExitData")->click();
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(!Menu("mnuExport")->isEnabled());
+    QCOMPARE(W().windowTitle(), QString("Tracelux-One 3.20"));
+  }
+};
+
+TLX_GUI_TEST(ZoneDataMenusTest)
+
+#include "ZoneTest.moc"
