@@ -98,6 +98,38 @@ std::string WriteLongRecording(const tlx::test::TempDir& dir, std::int64_t sampl
   return path;
 }
 
+// Samples with a position in session n of a file with `perSession` samples per session.
+std::int64_t TrackedSamples(const std::string& path, std::int64_t n, std::int64_t perSession) {
+  const std::string bytes = tlx::test::ReadBytes(path);
+  std::int64_t tracked = 0;
+  for (std::int64_t i = (n - 1) * perSession; i < n * perSession; ++i) {
+    const auto at = kDataHeaderSize + std::size_t(i) * 2;
+    if (at + 1 >= bytes.size()) break;
+    tracked += !IsLostSample(static_cast<unsigned char>(bytes[at + 1]));
+  }
+  return tracked;
+}
+
+}  // namespace
+
+// The printed report of a session printed to PDF: its lines and every row of the session's table,
+// which runs past the first page and continues on the next.
+namespace {
+
+QString PdfText(const QString& pdf) {
+  QProcess process;
+  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  if (!process.waitForFinished(30000)) return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QRegularExpression RowPattern(const std::vector<std::string>& cells) {
+  QStringList parts;
+  for (const std::string& cell : cells) parts << QRegularExpression::escape(QString::fromStdString(cell));
+  return QRegularExpression(QStringLiteral("(^|\\s)") + parts.join(QStringLiteral("\\s+")) + QStringLiteral("(\\s|$)"),
+                            QRegularExpression::MultilineOption);
+}
+
 }  // namespace
 
 class DataPanelTest : public QObject {
@@ -335,38 +367,137 @@ class DataPanelTest : public QObject {
     QVERIFY(panel_->View()->WaitForPicture(20000));
     QVERIFY(ticks > 0);
   }
+  void theTraceIsTheDefaultAndTheOtherPicturesFollowTheSelectedSession() {
+    const std::string data = tlx::test::RecordRun(*dir_, "RAT7", 30, 2, 5);
+    QVERIFY(panel_->OpenDataFileForAnalysis(data));
+    OpenDataPanel& panel = *panel_;
+    PictureViewSwitch* views = panel.Views();
+    QCOMPARE(views->findChild<QComboBox*>("cboPictureKind")->currentText(), QString("Trace"));
+    QVERIFY(panel.View()->isVisible());
+    QVERIFY(!views->Canvas()->Picture());
+
+    views->SetKind(draw::PictureKind::Heatmap);
+    QVERIFY(!panel.View()->isVisible());
+    QVERIFY(views->Canvas()->isVisible());
+    QVERIFY(views->Canvas()->Picture());
+    QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(data, 1, 150));
+    panel.ShowSession(2);
+    QCOMPARE(views->Canvas()->Picture()->Request.Session, std::int64_t(2));
+    QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(data, 2, 150));
+
+    views->SetKind(draw::PictureKind::Timeline);
+    const auto& timelines = views->Canvas()->Picture()->Timelines;
+    QCOMPARE(timelines.size(), std::size_t(1));
+    QCOMPARE(timelines[0].Number, std::int64_t(2));
+    QCOMPARE(timelines[0].Seconds.size(), std::size_t(30));
+
+    views->SetKind(draw::PictureKind::Trace);
+    QVERIFY(panel.View()->isVisible());
+    QVERIFY(!views->Canvas()->Picture());
+  }
+
+  void saveImageWritesTheShownPictureInTheChosenFormat() {
+    QVERIFY(panel_->OpenDataFileForAnalysis(tlx::test::RecordRun(*dir_, "RAT8", 30, 1, 5)));
+    OpenDataPanel& panel = *panel_;
+    const tlx::test::TempDir& dir = *dir_;
+    PictureViewSwitch* views = panel.Views();
+    // The trace as SVG goes through the drawing library (its bitmaps are the view's own).
+    Answers().QueueFile(dir.File("trace.svg"));
+    QVERIFY(panel.SavePicture());
+    QVERIFY(QSvgRenderer(QString::fromStdString(dir.File("trace.svg"))).isValid());
+
+    views->SetKind(draw::PictureKind::Timeline);
+    Answers().QueueFile(dir.File("timeline.svg"));
+    QVERIFY(panel.SavePicture());
+    QSvgRenderer svg(QString::fromStdString(dir.File("timeline.svg")));
+    QVERIFY(svg.isValid());
+    // The drawing library's formats are written at the picture's natural size (points; an SVG
+    // counts CSS pixels, 96 to the inch).
+    QCOMPARE(svg.viewBoxF().size(), QSizeF((draw::NaturalSize(*views->Canvas()->Picture()) * (96.0 / 72)).toSize()));
+    views->SetKind(draw::PictureKind::Heatmap);
+    Answers().QueueFile(dir.File("HEAT.BMP"));
+    QVERIFY(panel.SavePicture());
+    QCOMPARE(QImageReader(QString::fromStdString(dir.File("HEAT.BMP"))).format(), QByteArray("bmp"));
+    Answers().QueueFile(dir.File("missing/heat.png"));
+    QVERIFY(!panel.SavePicture());
+  }
+  void aSessionTableLongerThanAPageContinuesOnTheNextPage() {
+    const tlx::test::TempDir& dir = *dir_;
+    // Forty zones: every session has 40 table rows (one "ALL" and 39 listed zones, "G" never).
+    ZoneMap many;
+    for (int p = 0; p < kMapCells; ++p) many.cells[std::size_t(p)] = char('0' + p % 40);
+    QVERIFY(WriteMapFile(dir.File("MANY.MAP"), many));
+    tlx::test::WriteBytes(dir.File("R.EXP"), tlx::test::SetupText(30, 2, 5));
+    const tlx::test::CliResult run = tlx::test::RunCli({"run", "--setup", dir.File("R.EXP"), "--data-file", dir.File("RUN.DAT"),
+                                              "--map", dir.File("MANY.MAP"), "--seed", "9", "--home", dir.Path(),
+                                              "--sim-start", "2026-05-04 10:00:00", "--yes"});
+    QCOMPARE(run.exitCode, 0);
+
+    OpenDataPanel& panel = *panel_;
+    QVERIFY(panel.OpenDataFileForAnalysis(dir.File("RUN.DAT")));
+    panel.ShowSession(2);
+    QVERIFY(panel.View()->WaitForPicture());
+    const std::vector<std::size_t> rows = SessionRows(panel.Open().Table, 2);
+    QCOMPARE(rows.size(), std::size_t(40));
+
+    const QString pdf = QString::fromStdString(dir.File("REPORT.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QVERIFY(panel.PrintReport(printer));
+
+    const QString text = PdfText(pdf);
+    QVERIFY2(!text.isEmpty(), "pdftotext gave no text");
+    const QString firstPage = text.section(QChar('\f'), 0, 0);
+    for (const char* line : {"Experiment filename : RUN.DAT", "Zone map filename : RUN.MAP",
+                             "Experiment start time : 2026-05-04 10:00:0", "Session Length : 00:00:30",
+                             "Experiment Length : 00:01:00", "Distances are in : cm", "Times are in seconds.",
+                             "Session Number : 2", "Thresholds used : maximum distance ", "Calibration : ",
+                             "Sample rate : ", "Analysed by : Tracelux-One "}) {
+      QVERIFY2(firstPage.contains(QString::fromLatin1(line)), line);
+    }
+    // The figures can be traced to the recording they were computed from.
+    QVERIFY(firstPage.contains(QString::fromStdString("Data SHA-256 : " + FileSha256Hex(dir.File("RUN.DAT")))));
+    const auto& table = panel.Open().Table;
+    for (std::size_t r : rows) {
+      QVERIFY2(RowPattern(table.Rows[r]).match(text).hasMatch(), table.Rows[r][1].c_str());
+    }
+    // The table goes on under its column header on the next page; session 1 is not printed.
+    const QString secondPage = text.section(QChar('\f'), 1, 1);
+    QVERIFY(RowPattern({"Sess.#", "Zone", "Dist"}).match(secondPage).hasMatch());
+    QVERIFY(RowPattern(table.Rows[rows.back()]).match(secondPage).hasMatch());
+    QVERIFY(!RowPattern({"1", "ALL"}).match(text).hasMatch());
+  }
+
+  // The PDF name the print dialog starts on is never a file that exists.
+  void aPrintoutNeverReplacesAnEarlierFileUnasked() {
+    const tlx::test::TempDir& dir = *dir_;
+    const std::string pdf = dir.File("RUN.PDF");
+    QCOMPARE(FreeFileName(pdf), pdf);
+    tlx::test::WriteBytes(pdf, "earlier");
+    tlx::test::WriteBytes(dir.File("RUN (2).PDF"), "earlier");
+    QCOMPARE(FreeFileName(pdf), dir.File("RUN (3).PDF"));
+    std::filesystem::create_directory(dir.File("a.b"));
+    tlx::test::WriteBytes(dir.File("a.b/RUN"), "");
+    QCOMPARE(FreeFileName(dir.File("a.b/RUN")), dir.File("a.b/RUN (2)"));
+    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed: the dialog starts on it");
+    QTimer cancel;  // the dialog is only looked at, then cancelled
+    connect(&cancel, &QTimer::timeout, [] {
+      if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+    cancel.start(20);
+    QPrinter printer;
+    QVERIFY(!AskForPrinter(printer, nullptr, pdf));
+    QCOMPARE(printer.outputFileName().toStdString(), dir.File("RUN (3).PDF"));
+  }
 };
 
 TLX_GUI_TEST(DataPanelTest)
 
-// The data panel inside the real main window, driven through its buttons and dialogs: a map chosen
-// for reanalysis stays the map shown and used, and the busy texts are on the screen while the
-// work runs and gone before any message.
+// The data panel inside the real main window, driven through its buttons and dialogs: typing is
+// taken at once, and a map chosen for reanalysis stays the map shown and used.
 namespace {
-
-// The texts a label of the given name had each time it was painted, and whether the file
-// `watched` existed then.
-class PaintRecorder : public QObject {
- public:
-  PaintRecorder(QString name, std::string watched) : name_(std::move(name)), watched_(std::move(watched)) {
-    qApp->installEventFilter(this);
-  }
-  ~PaintRecorder() override { qApp->removeEventFilter(this); }
-  std::vector<std::pair<QString, bool>> seen;
-
- protected:
-  bool eventFilter(QObject* object, QEvent* event) override {
-    auto* label = qobject_cast<QLabel*>(object);
-    if (event->type() == QEvent::Paint && label && label->objectName() == name_) {
-      seen.emplace_back(label->text(), std::filesystem::exists(watched_));
-    }
-    return false;
-  }
-
- private:
-  QString name_;
-  std::string watched_;
-};
 
 ZoneMap Stripes() {
   ZoneMap stripes;
@@ -476,269 +607,12 @@ class DataPanelWindowTest : public QObject {
     QCOMPARE(tlx::test::ReadBytes(Ranal()), cli.out);
     rig->window->EnterHome();
   }
-
-  void busyTextsArePaintedBeforeTheWorkAndGoneBeforeAMessage() {
-    tlx::test::TempDir dir;
-    const std::string data = tlx::test::RecordRun(dir, "MOUSE", 30, 2, 5);
-    {
-      PaintRecorder loading(QStringLiteral("lblCaption"), {});
-      QVERIFY(Data()->OpenDataFileForAnalysis(data));
-      QVERIFY(!loading.seen.empty() && loading.seen[0].first == "Loading ... Please Wait");
-    }
-    ClickReanalyze();
-    std::filesystem::remove(Ranal());
-    PaintRecorder instruction(QStringLiteral("lblRanalInstr"), Ranal());
-    ClickReanalyze();
-    QVERIFY(std::filesystem::exists(Ranal()));
-    // On the screen before the results were written.
-    const auto& seen = instruction.seen;
-    QVERIFY(std::find(seen.begin(), seen.end(), std::pair(QString("Reanalyzing\nPlease wait."), false)) != seen.end());
-
-    // A file without samples: the message comes after the loading box has gone.
-    tlx::test::WriteBytes(dir.File("EMPTY.DAT"), SerializeHeader(DataFileHeader{}));
-    rig->answerer.Clear();
-    QVERIFY(Data()->OpenDataFileForAnalysis(dir.File("EMPTY.DAT")));
-    QCOMPARE(rig->answerer.Count("Empty Data File"), 1);
-    QVERIFY(!rig->answerer.Seen().back().progressShown);
-    rig->window->EnterHome();
-  }
 };
 
 TLX_GUI_TEST(DataPanelWindowTest)
 
-// The data panel's picture switch on a recorded run: the trace stays the default, the heatmap and
-// timeline follow the selected session, and Save Image writes the shown picture.
-namespace {
 
-class NoLauncher : public ProcessLauncher {
- public:
-  long Start(const std::string&, const std::vector<std::string>&) override { return 0; }
-  bool SendKey(long, const std::string&) override { return false; }
-};
 
-// Samples with a position in session n of a file with `perSession` samples per session.
-std::int64_t TrackedSamples(const std::string& path, std::int64_t n, std::int64_t perSession) {
-  const std::string bytes = tlx::test::ReadBytes(path);
-  std::int64_t tracked = 0;
-  for (std::int64_t i = (n - 1) * perSession; i < n * perSession; ++i) {
-    const auto at = kDataHeaderSize + std::size_t(i) * 2;
-    if (at + 1 >= bytes.size()) break;
-    tracked += !IsLostSample(static_cast<unsigned char>(bytes[at + 1]));
-  }
-  return tracked;
-}
-
-QString PrintedText(OpenDataPanel& panel, const std::string& path) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(path));
-  printer.setPageSize(QPageSize(QPageSize::A4));
-  if (!panel.PrintReport(printer)) return {};
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
-  if (!process.waitForFinished(30000)) return {};
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-}  // namespace
-
-// A data panel shown on a directory of its own, with `sessions` sessions of 30 s at 5 per second
-// recorded and opened; `data` is the data file's path, or empty when it did not open.
-struct ShownPanel {
-  tlx::test::TempDir dir;
-  tlx::test::PanelRig rig{dir.Path()};
-  NoLauncher launcher;
-  SummaryProgram summary{launcher, SummarySearch{dir.Path(), "", ""}};
-  OpenDataPanel panel{rig.program, summary};
-  std::string data;
-  ShownPanel(const std::string& name, int sessions) {
-    panel.resize(900, 600);
-    panel.show();
-    const std::string path = tlx::test::RecordRun(dir, name, 30, sessions, 5);
-    if (panel.OpenDataFileForAnalysis(path)) data = path;
-  }
-};
-
-class DataPictureViewTest : public QObject {
-  Q_OBJECT
-
- private slots:
-  void theTraceIsTheDefaultAndTheOtherPicturesFollowTheSelectedSession() {
-    ShownPanel shown("RAT7", 2);
-    QVERIFY(!shown.data.empty());
-    OpenDataPanel& panel = shown.panel;
-    PictureViewSwitch* views = panel.Views();
-    QCOMPARE(views->findChild<QComboBox*>("cboPictureKind")->currentText(), QString("Trace"));
-    QVERIFY(panel.View()->isVisible());
-    QVERIFY(!views->Canvas()->Picture());
-
-    views->SetKind(draw::PictureKind::Heatmap);
-    QVERIFY(!panel.View()->isVisible());
-    QVERIFY(views->Canvas()->isVisible());
-    QVERIFY(views->Canvas()->Picture());
-    QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(shown.data, 1, 150));
-    panel.ShowSession(2);
-    QCOMPARE(views->Canvas()->Picture()->Request.Session, std::int64_t(2));
-    QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(shown.data, 2, 150));
-
-    views->SetKind(draw::PictureKind::Timeline);
-    const auto& timelines = views->Canvas()->Picture()->Timelines;
-    QCOMPARE(timelines.size(), std::size_t(1));
-    QCOMPARE(timelines[0].Number, std::int64_t(2));
-    QCOMPARE(timelines[0].Seconds.size(), std::size_t(30));
-
-    views->SetKind(draw::PictureKind::Trace);
-    QVERIFY(panel.View()->isVisible());
-    QVERIFY(!views->Canvas()->Picture());
-  }
-
-  void saveImageWritesTheShownPictureInTheChosenFormat() {
-    ShownPanel shown("RAT8", 1);
-    QVERIFY(!shown.data.empty());
-    OpenDataPanel& panel = shown.panel;
-    const tlx::test::TempDir& dir = shown.dir;
-    PictureViewSwitch* views = panel.Views();
-    // The trace as SVG goes through the drawing library (its bitmaps are the view's own).
-    shown.rig.answers.QueueFile(dir.File("trace.svg"));
-    QVERIFY(panel.SavePicture());
-    QVERIFY(QSvgRenderer(QString::fromStdString(dir.File("trace.svg"))).isValid());
-
-    views->SetKind(draw::PictureKind::Timeline);
-    shown.rig.answers.QueueFile(dir.File("timeline.svg"));
-    QVERIFY(panel.SavePicture());
-    QSvgRenderer svg(QString::fromStdString(dir.File("timeline.svg")));
-    QVERIFY(svg.isValid());
-    // The drawing library's formats are written at the picture's natural size (points; an SVG
-    // counts CSS pixels, 96 to the inch).
-    QCOMPARE(svg.viewBoxF().size(), QSizeF((draw::NaturalSize(*views->Canvas()->Picture()) * (96.0 / 72)).toSize()));
-    views->SetKind(draw::PictureKind::Heatmap);
-    shown.rig.answers.QueueFile(dir.File("HEAT.BMP"));
-    QVERIFY(panel.SavePicture());
-    QCOMPARE(QImageReader(QString::fromStdString(dir.File("HEAT.BMP"))).format(), QByteArray("bmp"));
-    shown.rig.answers.QueueFile(dir.File("missing/heat.png"));
-    QVERIFY(!panel.SavePicture());
-  }
-
-  void theReportCarriesTheShownTimelineAfterItsTable() {
-    ShownPanel shown("RAT9", 1);
-    QVERIFY(!shown.data.empty());
-    OpenDataPanel& panel = shown.panel;
-    const tlx::test::TempDir& dir = shown.dir;
-    QVERIFY(panel.View()->WaitForPicture());
-    const QString plain = PrintedText(panel, dir.File("plain.pdf"));
-    QVERIFY2(plain.contains("Session Number : 1"), "pdftotext gave no report");
-    QVERIFY(!plain.contains("Stereotypic"));
-    panel.Views()->SetKind(draw::PictureKind::Timeline);
-    const QString withTimeline = PrintedText(panel, dir.File("timeline.pdf"));
-    for (const char* text : {"Session Number : 1", "Session 1", "Ambulatory", "Stereotypic", "Resting", "Zone "}) {
-      QVERIFY2(withTimeline.contains(QString::fromLatin1(text)), text);
-    }
-  }
-};
-
-TLX_GUI_TEST(DataPictureViewTest)
-
-// The printed report of a session printed to PDF: its lines and every row of the session's table,
-// which runs past the first page and continues on the next.
-namespace {
-
-QString PdfText(const QString& pdf) {
-  QProcess process;
-  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-  if (!process.waitForFinished(30000)) return {};
-  return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QRegularExpression RowPattern(const std::vector<std::string>& cells) {
-  QStringList parts;
-  for (const std::string& cell : cells) parts << QRegularExpression::escape(QString::fromStdString(cell));
-  return QRegularExpression(QStringLiteral("(^|\\s)") + parts.join(QStringLiteral("\\s+")) + QStringLiteral("(\\s|$)"),
-                            QRegularExpression::MultilineOption);
-}
-
-}  // namespace
-
-class PrintReportTest : public QObject {
-  Q_OBJECT
-
- private slots:
-  void aSessionTableLongerThanAPageContinuesOnTheNextPage() {
-    tlx::test::TempDir dir;
-    // Forty zones: every session has 40 table rows (one "ALL" and 39 listed zones, "G" never).
-    ZoneMap many;
-    for (int p = 0; p < kMapCells; ++p) many.cells[std::size_t(p)] = char('0' + p % 40);
-    QVERIFY(WriteMapFile(dir.File("MANY.MAP"), many));
-    tlx::test::WriteBytes(dir.File("R.EXP"), tlx::test::SetupText(30, 2, 5));
-    const tlx::test::CliResult run = tlx::test::RunCli({"run", "--setup", dir.File("R.EXP"), "--data-file", dir.File("RUN.DAT"),
-                                              "--map", dir.File("MANY.MAP"), "--seed", "9", "--home", dir.Path(),
-                                              "--sim-start", "2026-05-04 10:00:00", "--yes"});
-    QCOMPARE(run.exitCode, 0);
-
-    tlx::test::PanelRig rig(dir.Path());
-    SpawnLauncher launcher;
-    SummaryProgram summary(launcher, SummarySearch{});
-    OpenDataPanel panel(rig.program, summary);
-    panel.resize(800, 600);
-    QVERIFY(panel.OpenDataFileForAnalysis(dir.File("RUN.DAT")));
-    panel.ShowSession(2);
-    QVERIFY(panel.View()->WaitForPicture());
-    const std::vector<std::size_t> rows = SessionRows(panel.Open().Table, 2);
-    QCOMPARE(rows.size(), std::size_t(40));
-
-    const QString pdf = QString::fromStdString(dir.File("REPORT.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    QVERIFY(panel.PrintReport(printer));
-
-    const QString text = PdfText(pdf);
-    QVERIFY2(!text.isEmpty(), "pdftotext gave no text");
-    const QString firstPage = text.section(QChar('\f'), 0, 0);
-    for (const char* line : {"Experiment filename : RUN.DAT", "Zone map filename : RUN.MAP",
-                             "Experiment start time : 2026-05-04 10:00:0", "Session Length : 00:00:30",
-                             "Experiment Length : 00:01:00", "Distances are in : cm", "Times are in seconds.",
-                             "Session Number : 2", "Thresholds used : maximum distance ", "Calibration : ",
-                             "Sample rate : ", "Analysed by : Tracelux-One "}) {
-      QVERIFY2(firstPage.contains(QString::fromLatin1(line)), line);
-    }
-    // The figures can be traced to the recording they were computed from.
-    QVERIFY(firstPage.contains(QString::fromStdString("Data SHA-256 : " + FileSha256Hex(dir.File("RUN.DAT")))));
-    const auto& table = panel.Open().Table;
-    for (std::size_t r : rows) {
-      QVERIFY2(RowPattern(table.Rows[r]).match(text).hasMatch(), table.Rows[r][1].c_str());
-    }
-    // The table goes on under its column header on the next page; session 1 is not printed.
-    const QString secondPage = text.section(QChar('\f'), 1, 1);
-    QVERIFY(RowPattern({"Sess.#", "Zone", "Dist"}).match(secondPage).hasMatch());
-    QVERIFY(RowPattern(table.Rows[rows.back()]).match(secondPage).hasMatch());
-    QVERIFY(!RowPattern({"1", "ALL"}).match(text).hasMatch());
-  }
-
-  // The PDF name the print dialog starts on is never a file that exists.
-  void aPrintoutNeverReplacesAnEarlierFileUnasked() {
-    tlx::test::TempDir dir;
-    const std::string pdf = dir.File("RUN.PDF");
-    QCOMPARE(FreeFileName(pdf), pdf);
-    tlx::test::WriteBytes(pdf, "earlier");
-    tlx::test::WriteBytes(dir.File("RUN (2).PDF"), "earlier");
-    QCOMPARE(FreeFileName(pdf), dir.File("RUN (3).PDF"));
-    std::filesystem::create_directory(dir.File("a.b"));
-    tlx::test::WriteBytes(dir.File("a.b/RUN"), "");
-    QCOMPARE(FreeFileName(dir.File("a.b/RUN")), dir.File("a.b/RUN (2)"));
-    if (!QPrinterInfo::availablePrinters().isEmpty()) QSKIP("a printer is installed: the dialog starts on it");
-    QTimer cancel;  // the dialog is only looked at, then cancelled
-    connect(&cancel, &QTimer::timeout, [] {
-      if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) dialog->reject();
-    });
-    cancel.start(20);
-    QPrinter printer;
-    QVERIFY(!AskForPrinter(printer, nullptr, pdf));
-    QCOMPARE(printer.outputFileName().toStdString(), dir.File("RUN (3).PDF"));
-  }
-};
-
-TLX_GUI_TEST(PrintReportTest)
 
 // File > Batch Analyze: files and a folder picked (in natural order), the batch run off the
 // window's thread into one table, a bad file listed with its reason, entries that do not allow a

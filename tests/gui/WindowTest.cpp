@@ -578,29 +578,6 @@ class DesktopPanelsTest : public QObject {
     QCOMPARE(lone.answerer.Seen().size(), size_t(1));
     QVERIFY(!lone.window->MonitorPage()->Picture()->MarkerShown());
   }
-
-  // At every window size the 32 x 24 cells are whole and inside the control, and the picture
-  // leaves less than one cell free across or down.
-  void zoneEditorCellsFitTheControlAtEveryWindowSize() {
-    WindowRig rig;
-    MainWindow& w = *rig.window;
-    w.Menu("mnuSetupMap")->trigger();
-    VidGrid* grid = rig.desktop->Panels().Zone()->Grid();
-    for (const QSize size : {QSize(1270, 1000), QSize(960, 680), QSize(700, 500), QSize(1600, 700)}) {
-      w.resize(size);
-      QTest::qWait(50);
-      const QRect picture = grid->PictureRect();
-      const QString at = QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
-      QVERIFY2(grid->rect().contains(picture), qPrintable(at));
-      QCOMPARE(picture.width() * 3, picture.height() * 4);
-      QVERIFY2(grid->width() - picture.width() < 32 || grid->height() - picture.height() < 24,
-               qPrintable(at));
-      QCOMPARE(grid->CellRect(0, 0).topLeft(), picture.topLeft());
-      QCOMPARE(grid->CellRect(23, 31).bottomRight(), picture.bottomRight());
-      QCOMPARE(grid->CellAt(grid->CellRect(23, 31).center()), QPoint(31, 23));
-      QCOMPARE(grid->CellAt(QPoint(grid->width() - 1, grid->height() - 1)), QPoint(31, 23));
-    }
-  }
 };
 
 TLX_GUI_TEST(DesktopPanelsTest)
