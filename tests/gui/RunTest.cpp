@@ -1,35 +1,20 @@
-// Runs through the window on the simulated unit and a real serial device, and the entry boxes.
+// Runs through the window on the simulated unit and on a real serial device.
 #include "GuiDriver.h"
 #include "app/AppStart.h"
 #include "app/panels/LivePicture.h"
 #include "app/panels/RunPanel.h"
-#include "device/StreamParser.h"
 #include "device/TermiosLink.h"
 #include "sim/PtyServer.h"
-#include "app/QtUserAnswers.h"
-#include "app/controls/BusyWindows.h"
-#include "app/controls/QbxPickFile2.h"
-#include "app/controls/QbxRangeBox.h"
-#include "app/controls/QbxSpinButton2.h"
-#include "common/VirtualClock.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QDialog>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSignalSpy>
+#include <QLabel>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <csignal>
-#include <limits>
 #include <set>
 #include <thread>
 

@@ -33,8 +33,8 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -45,7 +45,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
-#include <QWindow>
 #include <filesystem>
 #include <map>
 #include <unistd.h>
@@ -80,7 +79,6 @@ class MainWindowTest : public QObject {
 
   void startUpWithAnEmptyHome() {
     QCOMPARE(Shown()->objectName(), QString("fraTitle"));
-    QCOMPARE(W().Home()->TitleLabel(1)->text(), QString("Version 3.20"));
     QVERIFY(rig->P().commands.State().UnitResponding);  // the simulated unit was brought up
     QCOMPARE(rig->answerer.Seen().size(), size_t(0));
     QVERIFY(!W().Menu("mnuPrint")->isVisible());
@@ -124,8 +122,6 @@ class MainWindowTest : public QObject {
     Trigger("mnuSetupExpt");
     QCOMPARE(Shown()->objectName(), QString("fraSetupExpt"));
     QVERIFY(W().Menu("mnuLoad")->isEnabled() && W().Menu("mnuSave")->isEnabled());
-    QCOMPARE(W().findChild<QLabel*>("lblSetupExptL")->text(),
-             QString("Click setup to enter values and view on-screen with mouse"));
     Trigger("mnuSetupSystem");
     QCOMPARE(Shown()->objectName(), QString("fraSetupSystem"));
     QVERIFY(!W().Menu("mnuLoad")->isEnabled() && !W().Menu("mnuSave")->isEnabled());

@@ -2,23 +2,13 @@
 #include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/data/PanelHookup.h"
-#include "app/print/ZoneMapPrint.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
-#include "app/data/OpenDataPanel.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QStackedWidget>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace tlx;
@@ -161,23 +151,6 @@ class ZoneEditorTest : public QObject {
     QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());  // back before the clear
     rig_->Deliver();
     QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
-  }
-
-  // "," ";" and '"' cannot be chosen, typed in the box or on the grid: a message, the zone stays.
-  void separatorCharactersAreRefusedAsZones() {
-    TypeZone("k");
-    for (const char* refused : {",", ";", "\""}) {
-      TypeZone(refused);
-      Grid()->setFocus();
-      QTest::keyClicks(Grid(), refused);
-    }
-    QCOMPARE(Grid()->CurrentZone(), 'k' - 32);
-    QCOMPARE(panel_->ZoneCharBox()->text(), QString("k"));
-    const auto& shown = rig_->answers.Messages();
-    QCOMPARE(shown.size(), size_t(6));
-    QCOMPARE(QString::fromStdString(shown[0].caption + "|" + shown[0].text),
-             QString("Zone Character|\",\" cannot be a zone: results and export files use , ; and \" to separate "
-                     "and quote their fields.\r\nChoose another character."));
   }
 
   void loadedMapShowsAtOnceAndReachesTheUnitWithTheNextEdit() {
