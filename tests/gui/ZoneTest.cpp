@@ -182,7 +182,7 @@ class ZoneEditorTest : public QObject {
     const ZoneMap drawing = grid->GridZones();
     QCOMPARE(drawing.At(0, 0), ' ');
 
-    // Answering No keeps the drawing (the core's own test); Yes replaces it.
+    // Yes replaces the drawing.
     rig.answerer.QueueFile(rig.File("Q.MAP"));
     rig.answerer.Queue(QMessageBox::Yes);
     w.Menu("mnuLoad")->trigger();
@@ -204,6 +204,11 @@ class ZoneEditorTest : public QObject {
     QVERIFY(gui::test::WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(1) == std::string(32, 'Q'); }, 5000));
 
     Stroke(grid, {QPoint(5, 5)}, Qt::RightButton);  // a change no file holds
+    rig.answerer.QueueFile(rig.File("Q.MAP"));  // a second file dialog; No keeps the drawing
+    rig.answerer.Queue(QMessageBox::No);
+    w.Menu("mnuLoad")->trigger();
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(grid->GridZones().At(5, 5), ' ');
     rig.answerer.Clear();
     rig.answerer.Queue(QMessageBox::Cancel);
     w.Menu("mnuSetupExpt")->trigger();
