@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -100,7 +101,6 @@ struct SeenBox {
   bool stopWindow = false;
   bool cancelShown = false;  // the stop window's form
   Qt::TextFormat format = Qt::PlainText;
-  bool progressShown = false;  // the progress box was on the screen with the message
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;  // what Enter presses
   bool resultsOffered = false;  // the stop window offered to open the run's results
 };
@@ -123,9 +123,7 @@ class DialogAnswerer {
   const std::vector<SeenBox>& Seen() const { return seen_; }
   void Clear() { seen_.clear(); }
   int Count(const QString& caption) const {
-    int n = 0;
-    for (const auto& s : seen_) n += s.caption == caption;
-    return n;
+    return static_cast<int>(std::count_if(seen_.begin(), seen_.end(), [&](const SeenBox& s) { return s.caption == caption; }));
   }
 
  private:
@@ -134,7 +132,7 @@ class DialogAnswerer {
     if (!w || !w->isVisible()) return;
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), false,
-                       false, box->textFormat(), ProgressBoxVisible(),
+                       false, box->textFormat(),
                        box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton});
       QMessageBox::StandardButton b = QMessageBox::NoButton;
       if (!boxes_.empty()) {
@@ -166,7 +164,7 @@ class DialogAnswerer {
       if (!stop->Waiting()) return;
       const bool offered = stop->ResultsButton()->isVisible();
       seen_.push_back({stop->windowTitle(), stop->Message()->text(), QMessageBox::NoIcon, {}, true,
-                       stop->CancelButton()->isVisible(), Qt::PlainText, false, QMessageBox::NoButton, offered});
+                       stop->CancelButton()->isVisible(), Qt::PlainText, QMessageBox::NoButton, offered});
       if (offered && openResults) {
         stop->ResultsButton()->click();
         return;
@@ -178,13 +176,6 @@ class DialogAnswerer {
       }
       (ok ? stop->OkButton() : stop->CancelButton())->click();
     }
-  }
-
-  static bool ProgressBoxVisible() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (w->objectName() == QLatin1String("frmQBXProgress") && w->isVisible()) return true;
-    }
-    return false;
   }
 
   QTimer timer_;
