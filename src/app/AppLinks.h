@@ -38,8 +38,7 @@ class SimulatedPort : public QObject, public SerialLink, public LineWatch {
   std::size_t BufferedCount() override;
   std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) override;
 
-  // Lets the unit catch up with the wall clock (no program events run); bytes it has sent bring
-  // the receive event forward.
+  // Lets the unit catch up with the wall clock, or the followed time (no program events run).
   void Sync();
   // Takes the unit's time (microseconds since this port was made) from `nowUs` instead of the
   // wall clock: the widget tests' clock, which jumps over waits.

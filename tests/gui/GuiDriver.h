@@ -1,6 +1,7 @@
 // Driving the real main window in the widget tests: a clock that jumps over the unit's waits, the
-// whole desktop as main() builds it over the simulated unit in a fresh program home, and an answerer that clicks the message boxes and the stop window as scripted
-// and records every one it saw.
+// whole desktop as main() builds it over the simulated unit in a fresh program home, and an
+// answerer that clicks the message boxes and the stop window as scripted and records every one
+// it saw.
 #pragma once
 
 #include "app/AppLinks.h"
@@ -123,7 +124,8 @@ class DialogAnswerer {
   const std::vector<SeenBox>& Seen() const { return seen_; }
   void Clear() { seen_.clear(); }
   int Count(const QString& caption) const {
-    return static_cast<int>(std::count_if(seen_.begin(), seen_.end(), [&](const SeenBox& s) { return s.caption == caption; }));
+    return static_cast<int>(
+        std::count_if(seen_.begin(), seen_.end(), [&](const SeenBox& s) { return s.caption == caption; }));
   }
 
  private:
@@ -151,9 +153,9 @@ class DialogAnswerer {
         dialog->reject();
         return;
       }
-      // The dialog takes a chosen file into its name box only while that box has no focus, and a
-      // second dialog in a test opens with the focus there: without the name the accept below
-      // is refused and the dialog stays open.
+      // The dialog puts a chosen file into its name box only while that box has no focus; once
+      // the dialog is active the focus is there, the name stays empty, the accept below is
+      // refused and the dialog stays open.
       if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clearFocus();
       dialog->selectFile(files_.front());
       files_.pop_front();
