@@ -39,8 +39,11 @@ void SimulatedPort::Arm() {
 SimulatedPort::~SimulatedPort() = default;
 
 void SimulatedPort::Sync() {
-  const auto nowUs = static_cast<std::int64_t>(static_cast<double>(elapsed_.nsecsElapsed()) / 1000.0 * speed_);
-  if (nowUs > clock_.NowUs()) clock_.AdvanceDevicesTo(nowUs);
+  const std::int64_t nowUs =
+      nowUs_ ? nowUs_() : static_cast<std::int64_t>(static_cast<double>(elapsed_.nsecsElapsed()) / 1000.0 * speed_);
+  if (nowUs <= clock_.NowUs()) return;
+  clock_.AdvanceDevicesTo(nowUs);
+  if (nowUs_ && inner_.BufferedCount() > announced_) Arm();  // time may have jumped
 }
 
 void SimulatedPort::WaitReadable(int timeoutMs) {

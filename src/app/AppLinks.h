@@ -14,6 +14,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace tlx::gui {
@@ -37,8 +38,13 @@ class SimulatedPort : public QObject, public SerialLink, public LineWatch {
   std::size_t BufferedCount() override;
   std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) override;
 
-  // Lets the unit catch up with the wall clock (no program events run).
+  // Lets the unit catch up with the wall clock, or the followed time (no program events run).
   void Sync();
+  // Takes the unit's time (microseconds since this port was made) from `nowUs` instead of the
+  // wall clock: the widget tests' clock, which jumps over waits.
+  void FollowTime(std::function<std::int64_t()> nowUs) { nowUs_ = std::move(nowUs); }
+  // When the unit acts next, on the same scale.
+  std::int64_t NextActionUs() const { return clock_.NextDeviceUs(); }
   // Sleeps until the unit's next action is due or timeoutMs has passed, then catches up.
   void WaitReadable(int timeoutMs) override;
   SimulatedUnit& Unit() { return unit_; }
@@ -53,6 +59,7 @@ class SimulatedPort : public QObject, public SerialLink, public LineWatch {
   SimulatedLink inner_;
   QElapsedTimer elapsed_;
   double speed_;
+  std::function<std::int64_t()> nowUs_;
   QTimer ticker_;
   std::size_t announced_ = 0;  // bytes buffered when the receive event was last raised
 };

@@ -1,28 +1,24 @@
-// The zone map editor driven with the mouse and the keyboard, checked by the bytes the simulated
-// unit received and by what its overlay shows; and, in the whole window, load, undo and redo and
-// the questions about a map no file holds.
+// The zone map editor, on its own over the program object and inside the window.
 #include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/data/PanelHookup.h"
-#include "app/print/ZoneMapPrint.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QToolButton>
 
 using namespace tlx;
 using namespace tlx::gui;
 using namespace std::string_literals;
+using namespace tlx::gui::test;
 
+// The zone map editor driven with the mouse and the keyboard, checked by the bytes the simulated
+// unit received and by what its overlay shows; and, in the whole window, load, undo and redo and
+// the questions about a map no file holds.
 namespace {
 
 constexpr int kCell = 10;  // the grid is 320 x 240: 10 x 10 pixels per cell
@@ -157,74 +153,6 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
   }
 
-  // Clear is a command: the tool shown before it stays shown and paints the next stroke.
-  void afterClearTheToolShownPaintsTheNextStroke() {
-    auto checked = [this] {
-      QStringList names;
-      for (auto* b : panel_->findChildren<QToolButton*>())
-        if (b->isChecked()) names << b->objectName();
-      return names;
-    };
-    for (const auto& [tool, button] : {std::pair{kToolPoint, "cmdPencil"}, std::pair{kToolRectangle, "cmdRect"},
-                                       std::pair{kToolEraser, "cmdEraser"}}) {
-      panel_->SetZoneTool(tool);
-      panel_->findChild<QToolButton*>("cmdErase")->click();
-      QCOMPARE(checked(), QStringList{button});
-      QCOMPARE(panel_->ZoneToolInUse(), tool);
-    }
-    panel_->SetZoneTool(kToolPoint);
-    panel_->findChild<QLabel*>("lblCurrZoneL_3")->setFocus();
-    QTest::mouseClick(panel_->findChild<QLabel*>("lblCurrZoneL_3"), Qt::LeftButton);  // the " Clear " label
-    QCOMPARE(checked(), QStringList{"cmdPencil"});
-    TypeZone("P");
-    Stroke(Grid(), {QPoint(2, 2), QPoint(6, 5)});  // the point tool paints the cells passed only
-    QCOMPARE(Grid()->GridZones().At(2, 2), 'P');
-    QCOMPARE(Grid()->GridZones().At(5, 6), 'P');
-    QCOMPARE(Grid()->GridZones().At(2, 6), ' ');
-  }
-
-  void backspacePaintsBlanksAndTypingOnTheGridPicksTheZone() {
-    panel_->SetZoneTool(kToolPoint);
-    panel_->ZoneCharBox()->setFocus();
-    QTest::keyClick(panel_->ZoneCharBox(), Qt::Key_Backspace);
-    QCOMPARE(Grid()->CurrentZone(), 0);
-    Stroke(Grid(), {QPoint(4, 4)});
-    QCOMPARE(Grid()->GridZones().At(4, 4), ' ');
-    QCOMPARE(Sent(), TextBytes(4, 4, " "));
-
-    panel_->SetZoneTool(kToolEraser);
-    Grid()->setFocus();
-    QTest::keyClick(Grid(), 'q');
-    QCOMPARE(Grid()->CurrentZone(), 'q' - 32);
-    QCOMPARE(panel_->ZoneCharBox()->text(), QString("q"));
-    QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
-  }
-
-  void cursorReadOutShowsColumnAndRowFromOne() {
-    auto* label = panel_->findChild<QLabel*>("lblCurPos");
-    Mouse(Grid(), QEvent::MouseMove, QPoint(0, 0), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label->text(), QString("01:01"));
-    Mouse(Grid(), QEvent::MouseMove, QPoint(32 * kCell, 24 * kCell), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label->text(), QString("32:24"));
-  }
-
-  // "," ";" and '"' cannot be chosen, typed in the box or on the grid: a message, the zone stays.
-  void separatorCharactersAreRefusedAsZones() {
-    TypeZone("k");
-    for (const char* refused : {",", ";", "\""}) {
-      TypeZone(refused);
-      Grid()->setFocus();
-      QTest::keyClicks(Grid(), refused);
-    }
-    QCOMPARE(Grid()->CurrentZone(), 'k' - 32);
-    QCOMPARE(panel_->ZoneCharBox()->text(), QString("k"));
-    const auto& shown = rig_->answers.Messages();
-    QCOMPARE(shown.size(), size_t(6));
-    QCOMPARE(QString::fromStdString(shown[0].caption + "|" + shown[0].text),
-             QString("Zone Character|\",\" cannot be a zone: results and export files use , ; and \" to separate "
-                     "and quote their fields.\r\nChoose another character."));
-  }
-
   void loadedMapShowsAtOnceAndReachesTheUnitWithTheNextEdit() {
     ZoneMap q;
     q.cells.fill('Q');
@@ -243,7 +171,7 @@ class ZoneEditorTest : public QObject {
   // Ctrl+Z and redone with Ctrl+Shift+Z; leaving or closing with unsaved changes asks, Cancel
   // stays, and closing keeps the map drawn as the default map.
   void loadUndoRedoAndTheUnsavedQuestionsInTheWindow() {
-    gui::test::WindowRig rig([](const QTemporaryDir&) {});
+    gui::test::WindowRig rig;
     MainWindow& w = *rig.window;
     ZoneMap q;
     q.cells.fill('Q');
@@ -254,7 +182,7 @@ class ZoneEditorTest : public QObject {
     const ZoneMap drawing = grid->GridZones();
     QCOMPARE(drawing.At(0, 0), ' ');
 
-    // Answering No keeps the drawing (the core's own test); Yes replaces it.
+    // Yes replaces the drawing.
     rig.answerer.QueueFile(rig.File("Q.MAP"));
     rig.answerer.Queue(QMessageBox::Yes);
     w.Menu("mnuLoad")->trigger();
@@ -276,6 +204,11 @@ class ZoneEditorTest : public QObject {
     QVERIFY(gui::test::WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(1) == std::string(32, 'Q'); }, 5000));
 
     Stroke(grid, {QPoint(5, 5)}, Qt::RightButton);  // a change no file holds
+    rig.answerer.QueueFile(rig.File("Q.MAP"));  // a second file dialog; No keeps the drawing
+    rig.answerer.Queue(QMessageBox::No);
+    w.Menu("mnuLoad")->trigger();
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(grid->GridZones().At(5, 5), ' ');
     rig.answerer.Clear();
     rig.answerer.Queue(QMessageBox::Cancel);
     w.Menu("mnuSetupExpt")->trigger();
@@ -291,23 +224,9 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(kept.At(5, 5), ' ');
     QCOMPARE(kept.At(0, 0), 'Q');
   }
-
-  void printedMapDrawsOnlyBorderAndZoneBoundaries() {
-    QImage image(640 + 1, 480 + 1, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    DrawZoneMapBox(painter, 0, 0, 640, 480, ZoneMap::FourQuadrants());
-    painter.end();
-    auto black = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
-    // The vertical boundary between columns 15 and 16 and the horizontal one between rows 11 and 12.
-    QVERIFY(black(320, 100));
-    QVERIFY(black(500, 240));
-    QVERIFY(black(0, 300));  // the border
-    // A line between two cells of the same zone is not drawn (away from the letters).
-    QVERIFY(!black(20, 15));
-    QVERIFY(!black(30, 240 - 3));
-  }
 };
 
-QTEST_MAIN(ZoneEditorTest)
-#include "ZoneEditorTest.moc"
+TLX_GUI_TEST(ZoneEditorTest)
+
+
+#include "ZoneTest.moc"

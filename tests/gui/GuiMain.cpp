@@ -1,0 +1,14 @@
+// The main function of the merged widget test executables: each registered test class runs in
+// turn on one application object; the exit code counts the failed cases.
+#include "GuiDriver.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+  int failed = 0;
+  for (tlx::gui::test::SuiteMaker make : tlx::gui::test::Suites()) {
+    const std::unique_ptr<QObject> suite = make();
+    failed += QTest::qExec(suite.get(), argc, argv);
+  }
+  return failed;
+}

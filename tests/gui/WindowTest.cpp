@@ -1,0 +1,890 @@
+// The desktop window as main() builds it: start-up, menus and panels, access keys and tips, the
+// window's place and size, recent files, the program home's lock and where F1 finds the manual.
+#include "GuiDriver.h"
+#include "app/controls/QbxRangeBox.h"
+#include "app/panels/ExperimentPanel.h"
+#include "app/panels/HomePanel.h"
+#include "app/panels/LivePicture.h"
+#include "app/panels/RunPanel.h"
+#include "app/panels/SystemPanel.h"
+#include "buildinfo/BuildInfo.h"
+#include "PanelRig.h"
+#include "app/data/OpenDataPanel.h"
+#include "app/data/PanelHookup.h"
+#include "app/zone/VidGrid.h"
+#include "app/zone/ZonePanel.h"
+#include "zonemap/MapFile.h"
+#include "app/AppStart.h"
+#include "common/HomeLock.h"
+#include "app/WindowPlace.h"
+#include "app/RecentFiles.h"
+#include "data/DataFileBuilder.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QWindow>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+#include <map>
+#include <unistd.h>
+
+using namespace tlx;
+using namespace tlx::gui;
+using namespace tlx::gui::test;
+
+// The main window: start-up in an empty program home, the menu bar, every mode switch with its
+// leaving checks, the experiment panel's transfer and the keyboard.
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ public slots:
+  void OpenUrl(const QUrl& url) { opened.append(url); }
+
+ private:
+  std::unique_ptr<WindowRig> rig;
+  QList<QUrl> opened;
+  MainWindow& W() { return *rig->window; }
+  // The page shown (each sits in a scroll area of the window's stack).
+  QWidget* Shown() {
+    QWidget* current = W().findChild<QStackedWidget*>()->currentWidget();
+    auto* area = qobject_cast<QScrollArea*>(current);
+    return area && area->widget() ? area->widget() : current;
+  }
+  void Trigger(const char* name) { W().Menu(QLatin1String(name))->trigger(); }
+
+ private slots:
+  void init() { rig = std::make_unique<WindowRig>(); }
+  void cleanup() { rig.reset(); }
+
+  void startUpWithAnEmptyHome() {
+    QCOMPARE(Shown()->objectName(), QString("fraTitle"));
+    QVERIFY(rig->P().commands.State().UnitResponding);  // the simulated unit was brought up
+    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
+    QVERIFY(!W().Menu("mnuPrint")->isVisible());
+    QVERIFY(!W().Menu("mnuProcessData")->isVisible());
+    QVERIFY(W().Menu("mnuRunExpt")->isVisible() && W().Menu("mnuRun")->isEnabled());
+  }
+
+  // What is set up survives a crash: the setup file is written when the panel is left. A value
+  // out of range gives the box back the value it held, not a limit.
+  void experimentSetupSavedOnLeavingAndARangeErrorKeepsTheValue() {
+    Trigger("mnuSetupExpt");
+    QLineEdit* sessions = W().Experiment()->Box(ScreenBox::NumSess)->TextBox();
+    for (const char* typed : {"7", "0"}) {
+      sessions->selectAll();
+      QTest::keyClicks(sessions, typed);
+      QTest::keyClick(sessions, Qt::Key_Return);
+    }
+    QCOMPARE(rig->answerer.Count("Range Error"), 1);
+    QCOMPARE(sessions->text(), QString("7"));
+    W().Experiment()->HomeButton()->click();
+    QFile setup(rig->File("TLUXEXPT.EXP"));
+    QVERIFY(setup.open(QIODevice::ReadOnly));
+    QVERIFY(setup.readAll().contains("Number of Sessions = 7\r\n"));
+
+    // A setup of its own file, changed: leaving asks whether that file takes the changes.
+    QVERIFY(QFile::copy(rig->File("TLUXEXPT.EXP"), rig->File("RAT.EXP")));
+    Trigger("mnuSetupExpt");
+    rig->answerer.QueueFile(rig->File("RAT.EXP"));
+    Trigger("mnuLoad");
+    sessions->selectAll();
+    QTest::keyClicks(sessions, "9");
+    rig->answerer.Queue(QMessageBox::Yes);
+    W().Experiment()->HomeButton()->click();
+    QCOMPARE(rig->answerer.Count("Save Setup Changes"), 1);
+    QFile rat(rig->File("RAT.EXP"));
+    QVERIFY(rat.open(QIODevice::ReadOnly));
+    QVERIFY(rat.readAll().contains("Number of Sessions = 9\r\n"));
+  }
+
+  void eachModeSwitchShowsItsPanelAndMenus() {
+    Trigger("mnuSetupExpt");
+    QCOMPARE(Shown()->objectName(), QString("fraSetupExpt"));
+    QVERIFY(W().Menu("mnuLoad")->isEnabled() && W().Menu("mnuSave")->isEnabled());
+    Trigger("mnuSetupSystem");
+    QCOMPARE(Shown()->objectName(), QString("fraSetupSystem"));
+    QVERIFY(!W().Menu("mnuLoad")->isEnabled() && !W().Menu("mnuSave")->isEnabled());
+    Trigger("mnuMonitor");
+    QCOMPARE(Shown()->objectName(), QString("fraMonitor"));
+    QVERIFY(rig->P().link.State().StreamOn);
+    QVERIFY(WindowRig::WaitFor([&] { return W().MonitorPage()->Picture()->MarkerShown(); }, 3000));
+    for (QSize size : {QSize(1200, 600), QSize(760, 900)}) {  // the picture keeps its aspect
+      W().resize(size);
+      QTest::qWait(50);
+      const QSize pic = W().MonitorPage()->Picture()->size();
+      QVERIFY2(std::abs(pic.height() - pic.width() * 0.75) <= 1.0,
+               qPrintable(QString("%1x%2").arg(pic.width()).arg(pic.height())));
+    }
+    Trigger("mnuReset");  // leaves the monitor: the stream stops
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(!rig->P().link.State().StreamOn);
+    QVERIFY(rig->P().commands.State().UnitResponding);
+    W().Experiment()->HomeButton()->click();  // a hidden panel's button still goes home
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
+  }
+
+  // The experiment panel shows the record; calibration values typed and not yet taken are read
+  // as the box reads numbers; a zero or negative scale stops a save and the run, but not a move
+  // to another panel.
+  void experimentPanelShowsTheRecordAndChecksTypedCalibration() {
+    Program& p = rig->P();
+    p.parameters.SessionLength = 600;
+    p.parameters.MeasurementUnits = 6;
+    p.parameters.SampleRate = 30;
+    Trigger("mnuSetupExpt");
+    ExperimentPanel* e = W().Experiment();
+    QCOMPARE(e->Box(ScreenBox::SessLen)->Text(), QString("00:10:00"));
+    QCOMPARE(e->UnitsList()->currentText(), QString("feet"));
+    QCOMPARE(e->findChild<QLabel*>("lblCalibUnits")->text(), QString("feet"));
+    QCOMPARE(e->RatesList()->currentText(), QString("30"));
+    QLineEdit* scale = e->Box(ScreenBox::CalibScale)->TextBox();
+    scale->setText("0");
+    Trigger("mnuSave");
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 1);
+    QCOMPARE(e->Box(ScreenBox::CalibScale)->Value(), 1.0);
+    QCOMPARE(p.parameters.CalibrateScale, 1.0f);
+    QVERIFY(!QApplication::activeModalWidget());  // no file dialog followed
+    scale->setText("-2");
+    Trigger("mnuRunExpt");  // the run needs valid values: the user stays on the panel
+    QCOMPARE(W().Mode(), int(kModeExpt));
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 2);
+    scale->setText("0");
+    Trigger("mnuSetupSystem");  // any other panel: the message, but no block
+    QCOMPARE(W().Mode(), int(kModeSystem));
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 3);
+    Trigger("mnuSetupExpt");
+    scale->setText("2,5");
+    e->Box(ScreenBox::CalibRef)->TextBox()->setText("240/2");
+    Trigger("mnuSetupSystem");
+    QCOMPARE(p.parameters.CalibrateScale, 2.5f);
+    QCOMPARE(p.parameters.CalibrateReference, 120.0f);
+    QCOMPARE(rig->answerer.Count("Invalid Value"), 3);
+    // A run records only sessions its data file can describe: 7 s is taken as 5 s, as a setup
+    // file's 7 is read, and shown so.
+    Trigger("mnuSetupExpt");
+    e->Box(ScreenBox::SessLen)->TextBox()->setText("7");
+    Trigger("mnuSetupSystem");
+    QCOMPARE(p.parameters.SessionLength, 5);
+    QCOMPARE(e->Box(ScreenBox::SessLen)->Text(), QString("00:00:05"));
+    W().EnterHome();
+  }
+
+  // The "Confirm Setting Change" question: not asked when the setting is back as it was; Cancel
+  // keeps the panel with its live view on, No asks again next time, Yes settles it.
+  void systemPanelInvertQuestionAndTheLiveView() {
+    Program& p = rig->P();
+    p.commands.ResetAndInitialize(p.settings.ComPort);
+    Trigger("mnuSetupSystem");
+    QPushButton* invert = W().findChild<QPushButton*>("cmdInvertVideo");
+    invert->click();
+    invert->click();
+    Trigger("mnuSetupExpt");
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 0);
+
+    Trigger("mnuSetupSystem");
+    W().findChild<QPushButton*>("cmdViewLive")->click();
+    QPointer<QDialog> live = W().findChild<QDialog*>("frmLiveVideo");
+    QVERIFY(live && live->isVisible());
+    invert->click();
+    rig->answerer.Queue(QMessageBox::Cancel);
+    Trigger("mnuSetupExpt");
+    QCOMPARE(W().Mode(), int(kModeSystem));
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 1);
+    QCOMPARE(rig->answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QVERIFY(live && live->isVisible());
+    QVERIFY(p.commands.State().LiveVideoOn);
+    rig->answerer.Queue(QMessageBox::No);
+    W().System()->HomeButton()->click();
+    QCOMPARE(W().Mode(), int(kModeHome));
+    QVERIFY(!live || !live->isVisible());
+    QVERIFY(!p.commands.State().LiveVideoOn);
+    QVERIFY(p.commands.State().InvertChanged);
+    Trigger("mnuSetupSystem");
+    rig->answerer.Queue(QMessageBox::Yes);
+    W().EnterHome();
+    QCOMPARE(rig->answerer.Count("Confirm Setting Change"), 3);
+    QVERIFY(!p.commands.State().InvertChanged);
+  }
+
+  // A message box has the request's caption, lines, icon and buttons, and its text is plain
+  // text: a name that looks like markup is shown as it is.
+  void messageBoxesFollowTheRequestAndAreNeverMarkup() {
+    const MessageRequest m{"Confirm Overwrite Existing Data", "The file \"<b>1.DAT\" has already\r\nbeen used",
+                           MsgIcon::Exclamation, MsgButtons::YesNoCancel};
+    rig->answerer.Queue(QMessageBox::No);
+    QCOMPARE(W().Answers().ShowMessage(m), MsgAnswer::No);
+    const SeenBox& box = rig->answerer.Seen().back();
+    QCOMPARE(box.caption, QString("Confirm Overwrite Existing Data"));
+    QCOMPARE(box.text, QString("The file \"<b>1.DAT\" has already\nbeen used"));
+    QCOMPARE(box.format, Qt::PlainText);
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    // The labels that show file names and the program's texts are plain text too.
+    W().RunPage()->ShowLabels(RunLabels{"00:00:00 ", " 1 of 1 ", "Idle ", "0 ", "00:00:00 ",
+                                        "00:00:05 ", "<i>A.DAT"});
+    for (const char* name : {"lblOutFile", "lblExptStat", "lblMessage", "lblFilenameL"}) {
+      auto* label = W().findChild<QLabel*>(QLatin1String(name));
+      QVERIFY2(label && label->textFormat() == Qt::PlainText, name);
+    }
+    QCOMPARE(W().RunPage()->findChild<QLabel*>("lblOutFile")->text(), QString("<i>A.DAT"));
+  }
+
+  void keysShowTheBuildDateAndTheManualAndTheWindowHasAMinimumSize() {
+    W().EnterHome();
+    QTest::keyClick(W().Home(), Qt::Key_F10, Qt::AltModifier);
+    QCOMPARE(rig->answerer.Count("Build Date"), 1);
+    QCOMPARE(rig->answerer.Seen().back().text, QString("Last Build : Thursday, February 16, 2011"));
+    // F1 and Help > Manual open the manual, and say so, naming the file, when it is missing or
+    // no program can show it (the offscreen platform has no opener).
+    const QString manual = rig->File("manual/index.html");
+    QDesktopServices::setUrlHandler("file", this, "OpenUrl");
+    QTest::keyClick(W().Home(), Qt::Key_F1);
+    QCOMPARE(rig->answerer.Count("Manual Not Found"), 1);
+    QVERIFY(rig->answerer.Seen().back().text.contains(manual + " does not exist"));
+    QVERIFY(QDir().mkpath(rig->File("manual")));
+    QFile page(manual);
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.close();
+    QTest::keyClick(W().Home(), Qt::Key_F1);
+    Trigger("mnuManual");
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0].toLocalFile(), manual);
+    Trigger("mnuManual");
+    QCOMPARE(rig->answerer.Count("Cannot Open Manual"), 1);
+    QVERIFY(rig->answerer.Seen().back().text.contains(manual));
+    W().resize(300, 200);
+    QVERIFY(W().width() >= 700 && W().height() >= 500);
+    // A window manager that ignores the size hints (here: none are passed on) makes it
+    // smaller: it snaps back.
+    W().windowHandle()->setMinimumSize(QSize(1, 1));
+    W().windowHandle()->resize(300, 200);
+    QVERIFY(WindowRig::WaitFor([&] { return W().width() >= 700 && W().height() >= 500; }, 2000));
+  }
+
+  // A serial adapter plugged in after the window was built is offered when the port dialog
+  // opens, and found when its port is opened; the numbers already given out stay.
+  void portDialogOffersAnAdapterPluggedInLater() {
+    WindowRig own;
+    MainWindow& w = *own.window;
+    QTemporaryDir root;
+    const std::string sys = root.filePath("sys").toStdString();
+    const std::string dev = root.filePath("dev").toStdString();
+    std::filesystem::create_directories(dev);
+    auto plug = [&](const std::string& name) {
+      std::filesystem::create_directories(sys + "/" + name + "/device");
+      QFile(QString::fromStdString(dev + "/" + name)).open(QIODevice::WriteOnly);
+    };
+    w.SetDeviceLister([&] { return ListSerialDevices(sys, dev); });
+    QStringList offered;
+    auto openDialog = [&](const QString& choose) {
+      offered.clear();
+      QTimer::singleShot(50, [&] {
+        auto* d = QApplication::activeModalWidget();
+        QVERIFY(d && d->objectName() == "frmPickCom");
+        auto* list = d->findChild<QComboBox*>("cboComPort");
+        for (int i = 0; i < list->count(); ++i) offered << list->itemText(i);
+        if (!choose.isEmpty()) list->setCurrentIndex(list->findText(choose));
+        d->findChild<QPushButton*>(choose.isEmpty() ? "cmdCancel" : "cmdOK")->click();
+      });
+      w.Menu("mnuSetupCom")->trigger();
+    };
+    const QString usb0 = QString::fromStdString("COM2  " + dev + "/ttyUSB0");
+    openDialog({});
+    QCOMPARE(offered, QStringList{"COM1  (simulated unit)"});
+
+    plug("ttyUSB0");
+    openDialog(usb0);
+    QCOMPARE(offered, (QStringList{usb0, "COM1  (simulated unit)"}));
+    QCOMPARE(w.GetProgram().settings.ComPort, std::int16_t(2));
+
+    std::filesystem::remove(dev + "/ttyUSB0");
+    std::filesystem::remove_all(sys + "/ttyUSB0");
+    plug("ttyACM0");  // sorted before it, yet COM2 stays with the adapter it was given to
+    QCOMPARE(w.DeviceForPort(3), dev + "/ttyACM0");  // opening the port looks again too
+    openDialog({});
+    QCOMPARE(offered, (QStringList{QString::fromStdString("COM3  " + dev + "/ttyACM0"), usb0,
+                                   "COM1  (simulated unit)"}));
+    QCOMPARE(w.GetProgram().settings.ComPort, std::int16_t(2));  // Cancel keeps the choice
+  }
+
+  // The measuring screen: the space bar takes the cursor's place twice, ENTER stores the distance
+  // in the record and the panel's box.
+  void measuringScreenStoresTheDistance() {
+    Program& p = rig->P();
+    p.commands.ResetAndInitialize(p.settings.ComPort);
+    Trigger("mnuSetupExpt");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect g = screen->geometry();
+    p.parameters.MaximumDistance = 5;
+    W().Experiment()->Box(ScreenBox::MaxDist)->SetValue(5);
+    QTimer::singleShot(100, [&] {
+      QWidget* black = nullptr;
+      for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->objectName() == "frmBlack" && t->isVisible()) black = t;
+      QVERIFY(black);
+      QCursor::setPos(g.topLeft());
+      QTest::qWait(120);  // a few cursor steps
+      QTest::keyClick(black, Qt::Key_Space);
+      QCursor::setPos(g.x() + g.width() / 2, g.y() + g.height() / 2);
+      QTest::qWait(120);
+      QTest::keyClick(black, Qt::Key_Space);
+      QTest::keyClick(black, Qt::Key_Return);
+    });
+    W().findChild<QPushButton*>("cmdSetupMaxDist")->click();
+    QCOMPARE(p.parameters.MaximumDistance, 160.0f);  // (0,0) to (128,96) on the unit's picture
+    QCOMPARE(W().Experiment()->Box(ScreenBox::MaxDist)->Value(), 160.0);
+    W().EnterHome();
+  }
+
+  // Last: the window closes without a question when no run is busy, and writes its files.
+  void exitWritesTheSettingsFiles() {
+    rig->P().settings.DrawTrace = true;
+    Trigger("mnuExit");
+    QVERIFY(W().ShutdownDone());
+    QVERIFY(!W().isVisible());
+    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
+    QFile ini(rig->File("TRACELUX.INI"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains("Draw Trace = Enabled"));
+    for (const char* name : {"TRACELUX.SET", "TLUXEXPT.EXP", "COLORS.INI", "DEFAULT.MAP"})
+      QVERIFY2(QFileInfo::exists(rig->File(name)), name);
+  }
+};
+
+TLX_GUI_TEST(MainWindowTest)
+
+// The whole desktop as a user meets it over a day at the bench: no two access keys reachable at
+// once, the window within the screen and no panel squeezed at the smallest size, a home page
+// that says where the user stands, and files dropped on the window.
+namespace {
+
+// The access key of a caption ("E&xit" -> 'X'), or 0.
+QChar KeyOf(QString text) {
+  text.replace(QLatin1String("&&"), QString());
+  const int at = text.indexOf(QLatin1Char('&'));
+  return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+}
+
+// Adds each key once; returns the captions that clash.
+QStringList Clashes(const std::vector<std::pair<QChar, QString>>& keyed) {
+  std::map<QChar, QString> owners;
+  QStringList clashes;
+  for (const auto& [key, caption] : keyed) {
+    if (key.isNull()) continue;
+    auto [it, added] = owners.emplace(key, caption);
+    if (!added) clashes << it->second + " / " + caption;
+  }
+  return clashes;
+}
+
+}  // namespace
+
+class DesktopDayTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<WindowRig> rig;
+  MainWindow& W() { return *rig->window; }
+
+ private slots:
+  void init() { rig = std::make_unique<WindowRig>(); }
+  void cleanup() { rig.reset(); }
+
+  // Within each menu the items' keys differ; on each panel its controls' keys differ from one
+  // another and from the menu bar's (Alt+R must reach the Run menu from every panel).
+  void noTwoAccessKeysReachableAtOnceAreTheSame() {
+    std::vector<std::pair<QChar, QString>> bar;
+    for (QAction* top : W().menuBar()->actions()) {
+      bar.emplace_back(KeyOf(top->text()), top->text());
+      std::vector<std::pair<QChar, QString>> items;
+      for (QAction* a : top->menu()->actions())
+        if (a->isVisible() && !a->isSeparator()) items.emplace_back(KeyOf(a->text()), a->text());
+      QVERIFY2(Clashes(items).isEmpty(), qPrintable(top->text() + ": " + Clashes(items).join(", ")));
+    }
+    QVERIFY2(Clashes(bar).isEmpty(), qPrintable(Clashes(bar).join(", ")));
+    auto* stack = W().findChild<QStackedWidget*>();
+    for (int i = 0; i < stack->count(); ++i) {
+      QWidget* page = stack->widget(i);
+      std::vector<std::pair<QChar, QString>> keyed = bar;
+      for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(page)) continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) keyed.emplace_back(KeyOf(b->text()), b->text());
+        if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) keyed.emplace_back(KeyOf(l->text()), l->text());
+        if (auto* g = qobject_cast<QGroupBox*>(w)) keyed.emplace_back(KeyOf(g->title()), g->title());
+      }
+      QVERIFY2(Clashes(keyed).isEmpty(), qPrintable(page->objectName() + ": " + Clashes(keyed).join(", ")));
+    }
+  }
+
+  // Every control on every panel says what it does when the mouse rests on it (its own tip, or
+  // that of the composite control it is part of).
+  void everyControlHasATip() {
+    auto* stack = W().findChild<QStackedWidget*>();
+    for (int i = 0; i < stack->count(); ++i) {
+      QWidget* page = stack->widget(i);
+      for (QWidget* w : page->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w);
+        if (!control || !w->isVisibleTo(page)) continue;
+        QWidget* tipped = w;
+        while (tipped != page && tipped->toolTip().isEmpty()) tipped = tipped->parentWidget();
+        QVERIFY2(tipped != page, qPrintable(page->objectName() + ": " + w->objectName() + " " + w->metaObject()->className()));
+      }
+    }
+  }
+
+  // The window opens within the screen, and at its smallest size no control of the data panel
+  // (the reanalysis boxes, the session box, Home) is squeezed below its own smallest size: the
+  // panel scrolls instead.
+  void theWindowFitsTheScreenAndNothingIsSqueezed() {
+    const QRect screen = W().screen()->availableGeometry();
+    QVERIFY(W().width() <= screen.width() && W().height() <= screen.height());
+    QVERIFY(W().minimumWidth() <= screen.width() && W().minimumHeight() <= screen.height());
+    W().resize(W().minimumSize());
+    W().EnterMode(kModeOpenData);
+    QTest::qWait(50);
+    OpenDataPanel* data = rig->desktop->Panels().Data();
+    for (QWidget* w : data->findChildren<QWidget*>()) {
+      if (!w->isVisibleTo(data) || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w))) continue;
+      QVERIFY2(w->height() >= w->minimumSizeHint().height(), qPrintable(w->objectName()));
+    }
+    W().EnterHome();
+  }
+
+  // The home page: the unit's state and port, the experiment in one line, the recordings; a
+  // data file dropped on the window opens on the data panel and joins the recordings.
+  void theHomePageSaysWhereTheUserStandsAndADroppedFileOpens() {
+    HomePanel* home = W().Home();
+    QVERIFY2(home->UnitLabel()->text().contains("simulated, ready (COM1"), qPrintable(home->UnitLabel()->text()));
+    QVERIFY(home->ExperimentLabel()->text().startsWith("Experiment: "));
+    QVERIFY(home->ExperimentLabel()->text().contains(" samples/s, "));
+    tlx::test::TempDir dir;
+    const std::string data = tlx::test::RecordRun(dir, "DAY", 10, 1, 5);
+    QVERIFY(W().OpenDroppedFile(QString::fromStdString(data)));
+    QCOMPARE(W().Mode(), int(kModeOpenData));
+    QVERIFY(W().StatusText().startsWith("Opened "));
+    W().EnterHome();
+    QCOMPARE(home->Recordings()->item(0)->toolTip(), QString::fromStdString(data));
+    QVERIFY(!W().OpenDroppedFile(QString::fromStdString(dir.File("DAY.EXP.txt"))));
+  }
+};
+
+TLX_GUI_TEST(DesktopDayTest)
+
+// The program as main() builds it (zone editor and data panel included), started up over a
+// program home holding its own files: what start-up loaded reaches every panel and is written
+// back unchanged; the monitor stays quiet without a unit; the zone editor's picture is whole
+// cells at the window's sizes.
+namespace {
+
+// A map unlike the built-in quadrants: an empty band on the left, diagonals of many letters.
+ZoneMap Pattern() {
+  ZoneMap map;
+  for (int r = 0; r < kMapRows; ++r)
+    for (int c = 8; c < kMapColumns; ++c) map.Set(r, c, static_cast<char>('a' + (r + c) % 20));
+  return map;
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteText(const QTemporaryDir& home, const char* name, const char* text) {
+  QFile file(home.filePath(QLatin1String(name)));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
+}  // namespace
+
+class DesktopPanelsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Entering and leaving the editor, and the shutdown, keep the default map byte for byte; the
+  // other panels show the loaded setup and settings, not the values they were built with.
+  void whatStartUpLoadedReachesEveryPanelAndIsWrittenBackUnchanged() {
+    const ZoneMap pattern = Pattern();
+    WindowRig rig([&](const QTemporaryDir& home) {
+      QVERIFY(WriteMapFile(DefaultMapPath(home.path().toStdString()), pattern));
+      WriteText(home, "TLUXEXPT.EXP", "Session Length = 1200\r\nNumber of Sessions = 7\r\n");
+      WriteText(home, "TRACELUX.SET", "Object Filter = Enabled\r\n");
+    });
+    MainWindow& w = *rig.window;
+    const QString mapPath = rig.File("DEFAULT.MAP");
+    const QByteArray before = FileBytes(mapPath);
+    QCOMPARE(before.size(), 770);
+    QVERIFY(rig.P().currentMap == pattern);
+
+    w.Menu("mnuSetupMap")->trigger();
+    QCOMPARE(w.Mode(), int(kModeZone));
+    ZonePanel* zone = rig.desktop->Panels().Zone();
+    QVERIFY(zone->Grid()->GridZones() == pattern);
+    QVERIFY(WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(3) == pattern.Text().substr(3 * 32, 32); }, 5000));
+    w.Menu("mnuSetupExpt")->trigger();  // leaving the editor writes the default map
+    QCOMPARE(FileBytes(mapPath), before);
+    QVERIFY(rig.P().currentMap == pattern);
+
+    QCOMPARE(w.Experiment()->BoxValue(ScreenBox::SessLen), 1200.0);
+    QCOMPARE(w.Experiment()->BoxValue(ScreenBox::NumSess), 7.0);
+    w.Menu("mnuSetupSystem")->trigger();
+    QVERIFY(w.System()->findChild<QCheckBox*>("chkObjectFilter")->isChecked());
+    w.EnterHome();
+    w.Shutdown();
+    QCOMPARE(FileBytes(mapPath), before);
+  }
+
+  // Without a unit the Monitor command says "not responding" once, from its unit check, and
+  // the monitor panel then stays quiet and empty.
+  void monitorWithoutAUnitSaysItOnce() {
+    WindowRig lone;
+    lone.sim->Line().Unplug();
+    lone.window->Menu("mnuReset")->trigger();
+    QCOMPARE(lone.answerer.Count("Error"), 1);
+    QVERIFY(!lone.P().commands.State().UnitResponding);
+    lone.answerer.Clear();
+    lone.window->Menu("mnuMonitor")->trigger();
+    QCOMPARE(lone.window->Mode(), int(kModeMonitor));
+    QCOMPARE(lone.answerer.Seen().size(), size_t(1));
+    QVERIFY(lone.answerer.Seen().front().text.contains("not responding"));
+    QTest::qWait(300);
+    QCOMPARE(lone.answerer.Seen().size(), size_t(1));
+    QVERIFY(!lone.window->MonitorPage()->Picture()->MarkerShown());
+  }
+};
+
+TLX_GUI_TEST(DesktopPanelsTest)
+
+// The desktop program's start on a program home that another program holds: the user is told
+// who holds it and how to run a second unit, and nothing in the home is read or written.
+class HomeLockStartTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void aHeldHomeIsRefusedWithAMessageAndLeftAsItWas() {
+    QTemporaryDir dir;
+    const std::string home = dir.path().toStdString();
+    HomeLock running;  // the program already on this home
+    QCOMPARE(running.Acquire(home), HomeLock::Result::Locked);
+
+    DialogAnswerer answerer;
+    HomeLock second;
+    QVERIFY(!ClaimProgramHome(home, second));
+    QCOMPARE(answerer.Count(QStringLiteral("Program Home In Use")), 1);
+    const SeenBox& box = answerer.Seen().back();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY2(box.text.contains(QStringLiteral("is already in use by process %1").arg(::getpid())),
+             qPrintable(box.text));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
+             QStringList{QString::fromLatin1(kHomeLockName)});
+
+    // Once the first program has ended, the home is taken without a word.
+    running.Release();
+    QVERIFY(ClaimProgramHome(home, second));
+    QCOMPARE(answerer.Seen().size(), std::size_t{1});
+  }
+};
+
+TLX_GUI_TEST(HomeLockStartTest)
+
+// The main window's size and place: where a saved place lands on the screen there is now, and the
+// place surviving a restart in the same program home.
+class WindowPlaceTest : public QObject {
+  Q_OBJECT
+
+  static QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+
+  static void WritePlace(const QString& home, const QVariantList& values) {
+    QSettings s(home + "/WINDOW.INI", QSettings::IniFormat);
+    const char* keys[] = {"Left", "Top", "Width", "Height", "Maximized"};
+    for (int i = 0; i < values.size(); ++i) s.setValue(QString("Window/") + keys[i], values[i]);
+  }
+
+ private slots:
+  void placeOnScreen_data() {
+    QTest::addColumn<QRect>("saved");
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("placed");
+    const QRect hd(0, 0, 1920, 1080);
+    QTest::newRow("inside") << QRect(100, 50, 800, 600) << hd << QRect(100, 50, 800, 600);
+    QTest::newRow("exactly the screen") << hd << hd << hd;
+    QTest::newRow("past the right and bottom") << QRect(1500, 900, 800, 600) << hd
+                                               << QRect(1120, 480, 800, 600);
+    QTest::newRow("above and left") << QRect(-300, -40, 800, 600) << hd << QRect(0, 0, 800, 600);
+    QTest::newRow("larger than the screen") << QRect(10, 10, 2500, 1400) << hd << hd;
+    QTest::newRow("below the minimum") << QRect(10, 10, 300, 200) << hd << QRect(10, 10, 700, 500);
+    // A saved place on a second screen to the right, now shown on that screen's area only.
+    QTest::newRow("second screen") << QRect(3000, 100, 800, 600) << QRect(1920, 0, 1280, 1024)
+                                   << QRect(2400, 100, 800, 600);
+    // A screen smaller than the minimum: the minimum wins, from the screen's top-left corner.
+    QTest::newRow("screen below the minimum") << QRect(50, 50, 900, 700) << QRect(0, 30, 640, 450)
+                                              << QRect(0, 30, 700, 500);
+  }
+  void placeOnScreen() {
+    QFETCH(QRect, saved);
+    QFETCH(QRect, screen);
+    QFETCH(QRect, placed);
+    QCOMPARE(PlaceOnScreen(saved, screen, QSize(700, 500)), placed);
+  }
+
+  // The window comes back where and how large it was when the program ended, and a maximized
+  // window comes back maximized.
+  void thePlaceSurvivesARestart() {
+    QTemporaryDir home;
+    const QRect available = Available();
+    const QRect place(available.x() + 20, available.y() + 30, 720, 510);
+    {
+      WindowRig w({}, 4.0, home.path());
+      w.window->setGeometry(place);
+      QTest::qWait(20);
+      w.Close();
+    }
+    {
+      WindowRig w({}, 4.0, home.path());
+      QCOMPARE(w.window->geometry(), place);
+      w.window->showMaximized();
+      QVERIFY(WindowRig::WaitFor([&] { return w.window->isMaximized(); }, 2000));
+      w.Close();
+    }
+    WindowRig w({}, 4.0, home.path());
+    QVERIFY(w.window->isMaximized());
+    QCOMPARE(w.window->normalGeometry(), place);
+  }
+
+  // Saved values that cannot be used leave the window's own size; a place beyond today's screen
+  // is pulled onto it at no less than the minimum size.
+  void unusableOrOffScreenPlaces() {
+    const QRect available = Available();
+    for (const QVariantList& values : {QVariantList{"x", 10, 800, 600}, QVariantList{10, 10, 0, 600}}) {
+      QTemporaryDir home;
+      WritePlace(home.path(), values);
+      WindowRig w({}, 4.0, home.path());
+      // The window's own size, within the screen and room for the frame.
+      QCOMPARE(w.window->size(), QSize(960, 680).boundedTo(available.size() - QSize(16, 48)));
+    }
+    QTemporaryDir home;
+    WritePlace(home.path(), {available.right() + 5000, available.bottom() + 5000, 100, 100, false});
+    WindowRig w({}, 4.0, home.path());
+    QCOMPARE(w.window->size(), QSize(700, 500));
+    QVERIFY2(available.contains(w.window->geometry()),
+             qPrintable(QString("%1,%2").arg(w.window->x()).arg(w.window->y())));
+  }
+};
+
+TLX_GUI_TEST(WindowPlaceTest)
+
+// The File menu's recent data files: the list's order, limit and file, the menu entries, opening
+// through them after a restart, files that are gone, and one list per program home.
+namespace {
+
+// A small recording: one session of 60 samples at one per second.
+QString WriteRecording(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return {};
+  const std::string bytes = tlx::test::DataFileBuilder{}.Repeat(40, 40, 30).Repeat(200, 150, 30).Bytes();
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  return path;
+}
+
+}  // namespace
+
+class RecentFilesTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir files;
+  QString F(const QString& name) const { return files.filePath(name); }
+
+  // The visible recent entries of the File menu, in menu order, by their texts.
+  static QStringList Entries(const WindowRig& w) {
+    QStringList texts;
+    for (QAction* a : w.Menu("mnuFile")->menu()->actions()) {
+      if (a->objectName().startsWith("mnuRecent") && a->isVisible()) texts << a->text();
+    }
+    return texts;
+  }
+
+ private slots:
+  // Newest first, each file once however its path was spelt, at most six, kept in the home.
+  void theListKeepsOrderWithoutDuplicatesUpToSixAndIsStored() {
+    QTemporaryDir home;
+    {
+      RecentFiles list(home.path().toStdString());
+      for (int i = 1; i <= 7; ++i) list.Add(F(QString("R%1.DAT").arg(i)));
+      list.Add(files.path() + "/./sub/../R5.DAT");
+      QCOMPARE(list.Files(), QStringList({F("R5.DAT"), F("R7.DAT"), F("R6.DAT"), F("R4.DAT"),
+                                          F("R3.DAT"), F("R2.DAT")}));
+      list.Remove(F("R4.DAT"));
+    }
+    RecentFiles again(home.path().toStdString());
+    QCOMPARE(again.Files(), QStringList({F("R5.DAT"), F("R7.DAT"), F("R6.DAT"), F("R3.DAT"),
+                                         F("R2.DAT")}));
+  }
+
+  // A hand-edited file: gaps and repeats are dropped, nothing beyond six is read.
+  void aHandEditedFileIsReadSafely() {
+    QTemporaryDir home;
+    {
+      QSettings s(home.filePath("RECENT.INI"), QSettings::IniFormat);
+      s.setValue("RecentFiles/File1", "/d/A.DAT");
+      s.setValue("RecentFiles/File2", "");
+      s.setValue("RecentFiles/File3", "/d/A.DAT");
+      s.setValue("RecentFiles/File4", "/d/B.DAT");
+      s.setValue("RecentFiles/File7", "/d/C.DAT");
+    }
+    QCOMPARE(RecentFiles(home.path().toStdString()).Files(), QStringList({"/d/A.DAT", "/d/B.DAT"}));
+  }
+
+  // Files opened on the data panel are listed after a restart, newest first, each once; a file
+  // that could not be opened is not listed; choosing an entry opens that file.
+  void openedFilesAreOfferedAfterARestartAndOpenFromTheMenu() {
+    QTemporaryDir home;
+    const QString a = WriteRecording(F("A.DAT")), b = WriteRecording(F("B&C.DAT"));
+    QFile bad(F("BAD.DAT"));
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a recording") > 0);
+    bad.close();
+    {
+      WindowRig w({}, 4.0, home.path());
+      QVERIFY(Entries(w).isEmpty());
+      OpenDataPanel* data = w.Panels().Data();
+      QVERIFY(data->OpenDataFileForAnalysis(a.toStdString()));
+      QVERIFY(data->OpenDataFileForAnalysis(b.toStdString()));
+      QVERIFY(data->OpenDataFileForAnalysis(a.toStdString()));
+      QVERIFY(!data->OpenDataFileForAnalysis(F("BAD.DAT").toStdString()));
+      QCOMPARE(Entries(w), QStringList({"&1 A.DAT", "&2 B&&C.DAT"}));
+      w.Close();
+    }
+    WindowRig w({}, 4.0, home.path());
+    QCOMPARE(Entries(w), QStringList({"&1 A.DAT", "&2 B&&C.DAT"}));
+    w.Menu("mnuRecent2")->trigger();
+    QCOMPARE(w.window->Mode(), int(kModeOpenData));
+    QCOMPARE(QString::fromStdString(w.Panels().Data()->Open().Info.Path), b);
+    QCOMPARE(Entries(w), QStringList({"&1 B&&C.DAT", "&2 A.DAT"}));
+  }
+
+  // A file that is gone is not opened; the entry goes only when the user says so, and stays gone
+  // at the next start. The list belongs to its program home.
+  void aMissingFileIsOfferedForRemovalAndEachHomeHasItsOwnList() {
+    QTemporaryDir home;
+    const QString a = WriteRecording(F("GONE.DAT")), b = WriteRecording(F("STAYS.DAT"));
+    {
+      WindowRig w({}, 4.0, home.path());
+      QVERIFY(w.Panels().Data()->OpenDataFileForAnalysis(a.toStdString()));
+      QVERIFY(w.Panels().Data()->OpenDataFileForAnalysis(b.toStdString()));
+      w.window->EnterHome();
+      QVERIFY(QFile::remove(a));
+      w.answerer.Queue(QMessageBox::No);
+      w.Menu("mnuRecent2")->trigger();
+      QCOMPARE(w.answerer.Count("Recent Files"), 1);
+      QVERIFY(w.answerer.Seen().back().text.contains(a));
+      QCOMPARE(w.answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No);
+      QCOMPARE(w.window->Mode(), int(kModeHome));
+      QCOMPARE(Entries(w), QStringList({"&1 STAYS.DAT", "&2 GONE.DAT"}));
+      w.answerer.Queue(QMessageBox::Yes);
+      w.Menu("mnuRecent2")->trigger();
+      QCOMPARE(Entries(w), QStringList({"&1 STAYS.DAT"}));
+      QVERIFY(!w.Menu("mnuRecent2")->isVisible());
+      w.Close();
+    }
+    {
+      WindowRig w({}, 4.0, home.path());
+      QCOMPARE(Entries(w), QStringList({"&1 STAYS.DAT"}));
+    }
+    // Another program home (a second unit on this computer) keeps a list of its own.
+    QTemporaryDir other;
+    WindowRig w({}, 4.0, other.path());
+    QVERIFY(Entries(w).isEmpty());
+  }
+};
+
+TLX_GUI_TEST(RecentFilesTest)
+
+// Where F1 finds the manual: the installed pages first, then the pages rendered in a build tree
+// above the executable, then the Markdown sources of a source tree, and a fixed path otherwise.
+// And the desktop program's man page names every option the program accepts.
+class ManualTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void PrefersInstalledThenBuiltThenSourcePages_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("executableDir");
+    QTest::addColumn<QString>("expected");  // relative to the temporary root, or absolute
+    QTest::newRow("installed beats a tree above")
+        << QStringList{"usr/share/tracelux/manual/index.html", "usr/docs/manual/index.html"}
+        << "usr/bin" << "usr/share/tracelux/manual/index.html";
+    QTest::newRow("build tree beats the sources around it")
+        << QStringList{"docs/manual/index.md", "build/docs/manual/index.html"}
+        << "build/src/app" << "build/docs/manual/index.html";
+    QTest::newRow("unrendered sources") << QStringList{"docs/manual/index.md"} << "build/src/app"
+                                        << "docs/manual/index.md";
+    QTest::newRow("nothing found") << QStringList{} << "build/src/app"
+                                   << "/usr/share/tracelux/manual/index.html";
+  }
+
+  void PrefersInstalledThenBuiltThenSourcePages() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, executableDir);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    QVERIFY(root.mkpath(executableDir));
+    for (const QString& file : files) {
+      QVERIFY(root.mkpath(QFileInfo(root.filePath(file)).path()));
+      QFile f(root.filePath(file));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QString found = QString::fromStdString(tlx::gui::FindManual(root.filePath(executableDir)));
+    QCOMPARE(found, QDir::isAbsolutePath(expected) ? expected : root.filePath(expected));
+  }
+
+  void ManPageNamesEveryOptionOfTheDesktopProgram() {
+    QFile page(QStringLiteral(TLX_DOCS_DIR "/man/tracelux.1"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString roff = QString::fromUtf8(page.readAll());
+    QProcess program;
+    // The help is there without any display to open (a terminal logged in from elsewhere).
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QLatin1String(name));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TLX_APP_PATH), {QStringLiteral("--help")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+    const QString help = QString::fromUtf8(program.readAllStandardOutput());
+    int options = 0;
+    const QRegularExpression option(QStringLiteral("^  (?:-h, )?(--[a-z-]+)"), QRegularExpression::MultilineOption);
+    for (auto it = option.globalMatch(help); it.hasNext();) {
+      const QString name = it.next().captured(1);
+      if (name == QLatin1String("--help-all")) continue;  // the toolkit's own options
+      ++options;
+      QVERIFY2(roff.contains(QString(name).replace(QLatin1Char('-'), QStringLiteral("\\-"))), qPrintable(name));
+    }
+    QVERIFY2(options >= 5, qPrintable(help));
+  }
+};
+
+TLX_GUI_TEST(ManualTest)
+
+#include "WindowTest.moc"
