@@ -17,7 +17,8 @@ COUNT=${3:-6}
 RANDOM=$SEED
 SCENARIOS=(
   kill9 kill9 sigint sighup sigterm other_home other_spelling damaged_journal
-  # "sigint:--noise-every 500"   (a noisy line, once the simulated unit offers it)
+  # noisy lines: a stray byte every N bytes, or a byte lost every N bytes
+  "sigint:--noise-every 500" "kill9:--drop-every 400" "sigterm:--noise-every 300"
 )
 WORK=$(mktemp -d /tmp/tlx-crash-XXXXXX)
 SIM=
