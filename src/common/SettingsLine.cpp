@@ -127,20 +127,6 @@ bool SideToken(std::string_view line, bool keySide, int n, TokenView& out) {
   return false;
 }
 
-// Matches the pattern's tokens against tokens already split from a line, in order.
-template <typename Tokens>
-bool PatternMatches(std::string_view pattern, Tokens&& nextLineToken) {
-  TokenScanner scanner(pattern);
-  TokenView want, have;
-  for (;;) {
-    const bool morePattern = scanner.Next(want);
-    const bool moreLine = nextLineToken(have);
-    if (morePattern != moreLine) return false;
-    if (!morePattern) return true;
-    if (!IsAnyToken(want) && !SameText(want, have)) return false;
-  }
-}
-
 }  // namespace
 
 std::vector<std::string> TokenizeLine(std::string_view line) {
@@ -151,8 +137,14 @@ std::vector<std::string> TokenizeLine(std::string_view line) {
 }
 
 bool LineMatches(std::string_view line, std::string_view pattern) {
-  TokenScanner scanner(line);
-  return PatternMatches(pattern, [&scanner](TokenView& token) { return scanner.Next(token); });
+  TokenScanner lineTokens(line), patternTokens(pattern);
+  TokenView want, have;
+  for (;;) {
+    const bool morePattern = patternTokens.Next(want);
+    if (morePattern != lineTokens.Next(have)) return false;
+    if (!morePattern) return true;
+    if (!IsAnyToken(want) && !SameText(want, have)) return false;
+  }
 }
 
 LinePatterns::LinePatterns(std::span<const std::string_view> patterns) {
