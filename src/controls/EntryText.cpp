@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <vector>
 
 namespace tlx {
 namespace {
@@ -61,23 +60,22 @@ bool IsNumberText(std::string_view text) {
 }
 
 std::optional<double> EvaluateArithmetic(std::string_view text) {
-  std::vector<std::string> operands(1);
-  std::vector<char> operators;
-  for (std::size_t i = 0; i < text.size();) {
+  // Left to right: the first operand, then each operator with the operand after it (the text
+  // between two operators).
+  std::size_t i = 0;
+  auto nextOperator = [&text, &i]() -> std::size_t {
+    while (i < text.size() && OperatorLength(text, i) == 0) ++i;
+    return i;
+  };
+  std::size_t end = nextOperator();
+  double value = LocaleVal(text.substr(0, end));
+  while (i < text.size()) {
     const std::size_t len = OperatorLength(text, i);
-    if (len == 0) {
-      operands.back().push_back(text[i]);
-      ++i;
-      continue;
-    }
-    operators.push_back(OperatorKind(text.substr(i, len)));
-    operands.emplace_back();
-    i += len;
-  }
-  double value = LocaleVal(operands[0]);
-  for (std::size_t k = 0; k < operators.size(); ++k) {
-    const double operand = LocaleVal(operands[k + 1]);
-    switch (operators[k]) {
+    const char op = OperatorKind(text.substr(i, len));
+    const std::size_t begin = i += len;
+    end = nextOperator();
+    const double operand = LocaleVal(text.substr(begin, end - begin));
+    switch (op) {
       case '+': value += operand; break;
       case '-': value -= operand; break;
       case '*': value *= operand; break;

@@ -141,10 +141,12 @@ double RangeBoxModel::ReadTyped(bool* indefiniteWord) const {
   if (*indefiniteWord) return -1;
   if (props_.style == RangeStyle::TimeOfDay) return ClockTextToSeconds(trimmed);
   if (ReadsAsTime()) return DurationTextToSeconds(trimmed);
-  double value = LocaleVal(trimmed);
+  double value = value_;
   if (IsNumberText(trimmed)) {
     const std::optional<double> worked = EvaluateArithmetic(trimmed);
-    value = worked ? *worked : value_;  // an overflow keeps the previous value
+    if (worked) value = *worked;  // an overflow keeps the previous value
+  } else {
+    value = LocaleVal(trimmed);
   }
   if (props_.style == RangeStyle::WholeNumber) return RoundHalfAway(value);
   return RoundToPlaces(value, props_.places);

@@ -304,15 +304,18 @@ void ActivityAnalyzer::Finish() {
 AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParameters& params,
                                 const ZoneMap& map, const ActivityAnalyzer::SessionCallback& onSession,
                                 const std::atomic<bool>* cancel) {
-  const DataFileProblem problem = CheckDataFile(dataPath);
-  if (problem == DataFileProblem::Missing) return {AnalysisStatus::DataFileMissing, 0};
-  if (problem != DataFileProblem::None) return {AnalysisStatus::NotDataFile, 0};
+  SampleFile file;
+  if (OpenSampleFile(dataPath, file) == DataFileProblem::Missing) return {AnalysisStatus::DataFileMissing, 0};
+  return AnalyzeSessions(file, params, map, onSession, cancel);
+}
+
+AnalysisOutcome AnalyzeSessions(SampleFile& file, const AnalysisParameters& params, const ZoneMap& map,
+                                const ActivityAnalyzer::SessionCallback& onSession,
+                                const std::atomic<bool>* cancel) {
+  if (CheckDataFile(file) != DataFileProblem::None) return {AnalysisStatus::NotDataFile, 0};
   // Without a session length every sample would be a session of its own.
   if (params.SessionLength <= 0) return {AnalysisStatus::NoSessionLength, 0};
-  SampleFile file;
-  if (!file.Open(dataPath) || !file.Seek(static_cast<std::int64_t>(kDataHeaderSize))) {
-    return {AnalysisStatus::ReadFailed, 0};
-  }
+  if (!file.Seek(static_cast<std::int64_t>(kDataHeaderSize))) return {AnalysisStatus::ReadFailed, 0};
   ActivityAnalyzer analyzer(params, map, onSession);
   SampleBlockReader reader(file);
   for (auto block = reader.Next(); !block.empty(); block = reader.Next()) {
@@ -326,14 +329,14 @@ AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParam
 
 namespace {
 
-AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink,
-                            const AnalysisParameters& params, const AnalysisContext& context,
-                            const AnalysisOptions& options) {
+// The results text of the sessions `analyze` hands over, into a sink.
+template <typename Analyze>
+AnalysisOutcome RunAnalysis(const Analyze& analyze, const ResultsSink& sink, const AnalysisParameters& params,
+                            const AnalysisContext& context, const AnalysisOptions& options) {
   if (params.SessionLength <= 0) return {AnalysisStatus::NoSessionLength, 0};
   ResultsWriter writer(params, context.Map, options.DecimalSeparator, sink);
   if (options.WriteHeader) writer.Write(ResultsHeaderText(params, context, options.DecimalSeparator));
-  AnalysisOutcome outcome = AnalyzeSessions(dataPath, params, context.Map,
-                                            [&writer](const SessionResult& s) { writer.WriteSession(s); });
+  AnalysisOutcome outcome = analyze([&writer](const SessionResult& s) { writer.WriteSession(s); });
   if (outcome.Ok() && !writer.Flush()) return {AnalysisStatus::WriteFailed, 0};
   return outcome;
 }
@@ -343,7 +346,16 @@ AnalysisOutcome RunAnalysis(const std::string& dataPath, const ResultsSink& sink
 AnalysisOutcome AnalyzeDataFileTo(const std::string& dataPath, const ResultsSink& sink,
                                   const AnalysisParameters& params, const AnalysisContext& context,
                                   const AnalysisOptions& options) {
-  return RunAnalysis(dataPath, sink, params, context, options);
+  return RunAnalysis([&](const ActivityAnalyzer::SessionCallback& onSession) {
+    return AnalyzeSessions(dataPath, params, context.Map, onSession);
+  }, sink, params, context, options);
+}
+
+AnalysisOutcome AnalyzeDataFileTo(SampleFile& data, const ResultsSink& sink, const AnalysisParameters& params,
+                                  const AnalysisContext& context, const AnalysisOptions& options) {
+  return RunAnalysis([&](const ActivityAnalyzer::SessionCallback& onSession) {
+    return AnalyzeSessions(data, params, context.Map, onSession);
+  }, sink, params, context, options);
 }
 
 AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& resultsPath,
@@ -358,7 +370,7 @@ AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& 
   AtomicFileWriter out(resultsPath);
   if (!out.IsOpen()) return {AnalysisStatus::ResultsNotWritable, 0};
   const ResultsSink sink = [&out](std::string_view text) { return out.Write(text); };
-  AnalysisOutcome outcome = RunAnalysis(dataPath, sink, params, context, options);
+  AnalysisOutcome outcome = AnalyzeDataFileTo(dataPath, sink, params, context, options);
   if (!outcome.Ok()) return outcome;  // the writer's destructor drops the temporary file
   if (!out.Commit()) return {AnalysisStatus::WriteFailed, 0};
   return outcome;

@@ -19,6 +19,8 @@
 
 namespace tlx {
 
+class SampleFile;
+
 inline constexpr int kZoneCount = 96;  // zone codes 0..95 take part in tallies
 inline constexpr int kLetterG = 'G' - 32;  // never reported
 
@@ -169,6 +171,10 @@ struct AnalysisOptions {
 AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParameters& params,
                                 const ZoneMap& map, const ActivityAnalyzer::SessionCallback& onSession,
                                 const std::atomic<bool>* cancel = nullptr);
+// The same from a data file's bytes already opened (a file, or bytes in memory).
+AnalysisOutcome AnalyzeSessions(SampleFile& data, const AnalysisParameters& params, const ZoneMap& map,
+                                const ActivityAnalyzer::SessionCallback& onSession,
+                                const std::atomic<bool>* cancel = nullptr);
 
 // Analyses the data file into the results file, which is written under a temporary name and
 // renamed into place only when complete; on any failure an existing results file is untouched.
@@ -176,10 +182,12 @@ AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParam
 AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& resultsPath,
                                 const AnalysisParameters& params, const AnalysisContext& context,
                                 const AnalysisOptions& options);
-// The same analysis with the results text handed to a sink.
+// The same analysis with the results text handed to a sink, from the path or from opened bytes.
 AnalysisOutcome AnalyzeDataFileTo(const std::string& dataPath, const ResultsSink& sink,
                                   const AnalysisParameters& params, const AnalysisContext& context,
                                   const AnalysisOptions& options);
+AnalysisOutcome AnalyzeDataFileTo(SampleFile& data, const ResultsSink& sink, const AnalysisParameters& params,
+                                  const AnalysisContext& context, const AnalysisOptions& options);
 
 // A one-line reason for a failed outcome, naming the file.
 std::string AnalysisFailureText(const AnalysisOutcome& outcome, const std::string& dataPath,

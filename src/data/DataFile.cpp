@@ -174,11 +174,22 @@ std::int16_t RecordedSampleRate(const DataFileHeader& header) {
   return CodeToRate(header.Block.SampleRateCode);
 }
 
+DataFileProblem OpenSampleFile(const std::string& path, SampleFile& file) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) != 0) return DataFileProblem::Missing;
+  if (!S_ISREG(st.st_mode)) return DataFileProblem::NotRegularFile;
+  if (!file.Open(path)) return DataFileProblem::Unreadable;
+  return DataFileProblem::None;
+}
+
 int DataFileVersion(const std::string& path) {
   SampleFile file;
-  if (!file.Open(path)) return 0;
+  return file.Open(path) ? DataFileVersion(file) : 0;
+}
+
+int DataFileVersion(SampleFile& file) {
   char tag[2];
-  if (!file.ReadExact(tag, 2)) return 0;
+  if (!file.Seek(0) || !file.ReadExact(tag, 2)) return 0;
   switch (Get16(std::string_view(tag, 2), 0)) {
     case 0xAAFF: return 1;
     case 0xAAFE: return 2;
@@ -189,14 +200,16 @@ int DataFileVersion(const std::string& path) {
 }
 
 DataFileProblem CheckDataFile(const std::string& path, DataFileHeader* header) {
-  struct stat st{};
-  if (::stat(path.c_str(), &st) != 0) return DataFileProblem::Missing;
-  if (!S_ISREG(st.st_mode)) return DataFileProblem::NotRegularFile;
   SampleFile file;
-  if (!file.Open(path)) return DataFileProblem::Unreadable;
+  const DataFileProblem problem = OpenSampleFile(path, file);
+  return problem != DataFileProblem::None ? problem : CheckDataFile(file, header);
+}
+
+DataFileProblem CheckDataFile(SampleFile& file, DataFileHeader* header) {
+  if (!file.IsOpen()) return DataFileProblem::Unreadable;
   char bytes[kDataHeaderSize];
   if (file.Size() < static_cast<std::int64_t>(kDataHeaderSize)) return DataFileProblem::TooShort;
-  if (!file.ReadExact(bytes, kDataHeaderSize)) return DataFileProblem::Unreadable;
+  if (!file.Seek(0) || !file.ReadExact(bytes, kDataHeaderSize)) return DataFileProblem::Unreadable;
   DataFileHeader h;
   ParseHeader(std::string_view(bytes, kDataHeaderSize), h);
   if (h.Tag != kDataFileTag) return DataFileProblem::WrongTag;
@@ -213,17 +226,23 @@ std::string InvalidFormatText(const std::string& path) {
 }
 
 bool LoadDataFileInfo(const std::string& path, DataFileInfo& info) {
-  DataFileHeader h;
-  if (CheckDataFile(path, &h) != DataFileProblem::None) return false;
-  std::int32_t start = 0;
-  std::int64_t length = 0;
-  if (DataRegion(path, start, length) == 0) return false;
+  SampleFile file;
   DataFileInfo r;
-  r.Loaded = true;
+  if (OpenSampleFile(path, file) != DataFileProblem::None || !ReadDataFileInfo(file, r)) return false;
   r.Path = path;
   r.Writable = CanWriteFile(path, nullptr);
-  r.DataStart = start;
+  info = r;
+  return true;
+}
+
+bool ReadDataFileInfo(SampleFile& file, DataFileInfo& info) {
+  DataFileHeader h;
+  if (CheckDataFile(file, &h) != DataFileProblem::None) return false;
+  DataFileInfo r;
+  r.Loaded = true;
+  r.DataStart = kDataStart;
   r.SampleRate = RecordedSampleRate(h);
+  const std::int64_t length = file.Size() - static_cast<std::int64_t>(kDataHeaderSize);
   r.DataBytes = length / 2 * 2;
   r.SessionLength = h.Block.SessionLength * 5;
   r.UnitsCode = static_cast<std::int16_t>(h.Block.MeasurementUnits + 1);

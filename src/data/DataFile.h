@@ -94,12 +94,20 @@ bool ParseHeader(std::string_view bytes, DataFileHeader& header);
 std::int16_t RecordedSampleRate(const DataFileHeader& header);
 
 // --- Reading ------------------------------------------------------------------------------------
+// Every reader below has a form that takes the path and one that takes the bytes already opened
+// (a file, or bytes in memory through SampleFile::OpenBytes); the path form opens the file and
+// hands it to the other, so both read alike.
+class SampleFile;
+// Opens a data file for reading: Missing, NotRegularFile or Unreadable when it cannot be.
+DataFileProblem OpenSampleFile(const std::string& path, SampleFile& file);
 // 1 for tag 0xAAFF, 2 for 0xAAFE, 3 for 0xAAFD, 4 for 0xAAFC, 0 otherwise or unreadable.
 int DataFileVersion(const std::string& path);
+int DataFileVersion(SampleFile& file);
 // The full check every reader makes: a readable regular file with a whole header and tag 0xAAFD.
 // A stray odd byte after the samples (half a sample) does not refuse the file: readers count whole
 // words only. Fills the header when it passes.
 DataFileProblem CheckDataFile(const std::string& path, DataFileHeader* header = nullptr);
+DataFileProblem CheckDataFile(SampleFile& file, DataFileHeader* header = nullptr);
 // "The file NAME is not a valid Tracelux data file."
 std::string InvalidDataFileMessage(const std::string& path);
 // The message box text of the open command ("The file NAME\r\nis not a valid Tracelux\r\ndata file.").
@@ -110,6 +118,8 @@ inline constexpr const char* kEmptyDataFileText = "There are no sessions in this
 
 // Fills info from the file; false (info unchanged) when the file is not a data file.
 bool LoadDataFileInfo(const std::string& path, DataFileInfo& info);
+// The same from opened bytes: everything but the path and whether it may be written.
+bool ReadDataFileInfo(SampleFile& file, DataFileInfo& info);
 // Start 39 and the length of the sample region; returns 39 (0 when the file cannot be sized).
 std::int32_t DataRegion(const std::string& path, std::int32_t& start, std::int64_t& length);
 

@@ -84,9 +84,15 @@ std::string SampleExportLine(PositionSample sample, char d) {
 
 bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::int32_t dataStart,
                     std::int64_t limit, char decimalSeparator) {
-  if (CheckDataFile(dataPath) != DataFileProblem::None) return false;
   SampleFile file;
-  if (!file.Open(dataPath) || !file.Seek(dataStart > 1 ? dataStart - 1 : 0)) return false;
+  OpenSampleFile(dataPath, file);  // a file that cannot be opened fails the check below
+  return SampleExportTo(file, sink, dataStart, limit, decimalSeparator);
+}
+
+bool SampleExportTo(SampleFile& file, const ResultsSink& sink, std::int32_t dataStart,
+                    std::int64_t limit, char decimalSeparator) {
+  if (CheckDataFile(file) != DataFileProblem::None) return false;
+  if (!file.Seek(dataStart > 1 ? dataStart - 1 : 0)) return false;
   const char d = DelimiterFor(decimalSeparator);
   std::string buffer;
   std::int64_t written = 0;

@@ -41,6 +41,9 @@ void AppendSampleLine(std::string& out, PositionSample sample, char delimiter);
 // not a data file, cannot be read or the sink refuses.
 bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::int32_t dataStart,
                     std::int64_t limit, char decimalSeparator);
+// The same from a data file's bytes already opened (a file, or bytes in memory).
+bool SampleExportTo(SampleFile& data, const ResultsSink& sink, std::int32_t dataStart,
+                    std::int64_t limit, char decimalSeparator);
 // The same into a file, written under a temporary name and renamed into place. Nothing is written
 // when the data file is missing, or the export file cannot be created, is locked or is the data
 // file itself.

@@ -1,6 +1,7 @@
 #include "data/Reanalysis.h"
 
 #include "data/SampleRange.h"
+#include "data/SampleReader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,9 +35,16 @@ SessionSplit SplitIntoSessions(std::int64_t samples, std::int32_t rate, std::int
 
 bool ReadSessionSamples(const std::string& dataPath, std::int64_t session,
                         std::int64_t samplesPerSession, std::vector<PositionSample>& samples) {
+  SampleFile file;
+  OpenSampleFile(dataPath, file);  // a file that cannot be opened is refused as it is read
+  return ReadSessionSamples(file, session, samplesPerSession, samples);
+}
+
+bool ReadSessionSamples(SampleFile& data, std::int64_t session, std::int64_t samplesPerSession,
+                        std::vector<PositionSample>& samples) {
   samples.clear();
   if (session == kWholeRecording) return false;
-  const SampleRangeStatus status = ReadSampleRange(dataPath, session, samplesPerSession,
+  const SampleRangeStatus status = ReadSampleRange(data, session, samplesPerSession,
                                                    [&samples](std::span<const std::uint16_t> words) {
     for (std::uint16_t word : words) samples.push_back(DecodeSample(static_cast<std::int16_t>(word)));
   });

@@ -34,6 +34,9 @@ SessionSplit SplitIntoSessions(std::int64_t samples, std::int32_t rate, std::int
 // empty) when the session starts at or beyond the end of the file, or the file cannot be read.
 bool ReadSessionSamples(const std::string& dataPath, std::int64_t session,
                         std::int64_t samplesPerSession, std::vector<PositionSample>& samples);
+// The same from a data file's bytes already opened (a file, or bytes in memory).
+bool ReadSessionSamples(SampleFile& data, std::int64_t session, std::int64_t samplesPerSession,
+                        std::vector<PositionSample>& samples);
 
 // The points of the trace drawn for a session: samples without a position are skipped; a sample
 // further than maxDistance from the last drawn point is an artifact and ignored; one at least

@@ -14,9 +14,14 @@ std::int64_t SamplesPerSession(std::int32_t sessionLength, std::int32_t rate) {
 SampleRangeStatus ReadSampleRange(const std::string& dataPath, std::int64_t session,
                                   std::int64_t samplesPerSession,
                                   const std::function<void(std::span<const std::uint16_t>)>& take) {
-  if (CheckDataFile(dataPath) != DataFileProblem::None) return SampleRangeStatus::NotDataFile;
   SampleFile file;
-  if (!file.Open(dataPath)) return SampleRangeStatus::ReadFailed;
+  OpenSampleFile(dataPath, file);  // a file that cannot be opened fails the check below
+  return ReadSampleRange(file, session, samplesPerSession, take);
+}
+
+SampleRangeStatus ReadSampleRange(SampleFile& file, std::int64_t session, std::int64_t samplesPerSession,
+                                  const std::function<void(std::span<const std::uint16_t>)>& take) {
+  if (CheckDataFile(file) != DataFileProblem::None) return SampleRangeStatus::NotDataFile;
   const std::int64_t total = (file.Size() - static_cast<std::int64_t>(kDataHeaderSize)) / 2;
   std::int64_t first = 0;
   std::int64_t count = total;

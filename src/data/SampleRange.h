@@ -23,5 +23,9 @@ std::int64_t SamplesPerSession(std::int32_t sessionLength, std::int32_t rate);
 SampleRangeStatus ReadSampleRange(const std::string& dataPath, std::int64_t session,
                                   std::int64_t samplesPerSession,
                                   const std::function<void(std::span<const std::uint16_t>)>& take);
+// The same from a data file's bytes already opened (a file, or bytes in memory).
+class SampleFile;
+SampleRangeStatus ReadSampleRange(SampleFile& data, std::int64_t session, std::int64_t samplesPerSession,
+                                  const std::function<void(std::span<const std::uint16_t>)>& take);
 
 }  // namespace tlx

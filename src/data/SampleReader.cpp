@@ -27,17 +27,37 @@ bool SampleFile::Open(const std::string& path) {
   return true;
 }
 
+void SampleFile::OpenBytes(std::string_view bytes) {
+  Close();
+  memory_ = bytes.data() != nullptr ? bytes.data() : "";
+  size_ = static_cast<std::int64_t>(bytes.size());
+}
+
 void SampleFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   size_ = 0;
+  memory_ = nullptr;
+  at_ = 0;
 }
 
 bool SampleFile::Seek(std::int64_t offset) {
+  if (memory_ != nullptr) {
+    if (offset < 0) return false;
+    at_ = offset;  // as on a file, a position past the end reads nothing
+    return true;
+  }
   return fd_ >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
 }
 
 long SampleFile::Read(char* buffer, std::size_t count) {
+  if (memory_ != nullptr) {
+    const std::int64_t left = at_ < size_ ? size_ - at_ : 0;
+    const std::size_t n = std::min(count, static_cast<std::size_t>(left));
+    if (n > 0) std::memcpy(buffer, memory_ + at_, n);
+    at_ += static_cast<std::int64_t>(n);
+    return static_cast<long>(n);
+  }
   if (fd_ < 0) return -1;
   for (;;) {
     const ssize_t n = ::read(fd_, buffer, count);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tlx {
@@ -16,7 +17,8 @@ namespace tlx {
 inline constexpr std::size_t kSampleBlockBytes = std::size_t(1) << 16;
 
 // A regular file opened for reading. Anything that is not a regular file (a directory, a FIFO, a
-// device) is refused at Open, so no read can wait forever.
+// device) is refused at Open, so no read can wait forever. Bytes already in memory can be read
+// through the same interface, so that they go through the very code that reads files.
 class SampleFile {
  public:
   SampleFile() = default;
@@ -25,8 +27,10 @@ class SampleFile {
   SampleFile& operator=(const SampleFile&) = delete;
 
   bool Open(const std::string& path);
+  // Reads `bytes` as the file's contents; they are not copied and must outlive the reading.
+  void OpenBytes(std::string_view bytes);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_ >= 0 || memory_ != nullptr; }
   std::int64_t Size() const { return size_; }
   bool Seek(std::int64_t offset);
   // Up to `count` bytes; 0 at the end of the file, -1 on a read error.
@@ -37,6 +41,8 @@ class SampleFile {
  private:
   int fd_ = -1;
   std::int64_t size_ = 0;
+  const char* memory_ = nullptr;  // the bytes read from memory, when not a file
+  std::int64_t at_ = 0;           // the read position in them
 };
 
 // Hands out the sample words of a data file block by block. A stray odd byte at the very end is

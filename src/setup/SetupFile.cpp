@@ -16,7 +16,7 @@ namespace tlx {
 
 namespace {
 
-using Setter = void (*)(const std::string& line, ExperimentParameters& record);
+using Setter = void (*)(std::string_view line, ExperimentParameters& record);
 
 struct SetupKey {
   const char* pattern;
@@ -25,50 +25,55 @@ struct SetupKey {
 
 // One entry per key: the pattern a line must match and how its value is stored.
 const std::array<SetupKey, 12> kSetupKeys = {{
-    {"Save Data = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Save Data = %s", [](std::string_view l, ExperimentParameters& r) {
        r.SaveData = IsTrueText(LineValue(l));
      }},
-    {"Data File = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Data File = %s", [](std::string_view l, ExperimentParameters& r) {
        r.DataFile = LineValueKeepCase(l);
      }},
-    {"Session Length = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Session Length = %s", [](std::string_view l, ExperimentParameters& r) {
        r.SessionLength = TextToLong(LineValue(l));
      }},
-    {"Number of Sessions = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Number of Sessions = %s", [](std::string_view l, ExperimentParameters& r) {
        r.NumberOfSessions = TextToLong(LineValue(l));
      }},
-    {"Initial Delay = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Initial Delay = %s", [](std::string_view l, ExperimentParameters& r) {
        r.InitialDelay = TextToLong(LineValue(l));
      }},
-    {"Maximum Distance = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Maximum Distance = %s", [](std::string_view l, ExperimentParameters& r) {
        r.MaximumDistance = TextToSingle(LineValue(l));
      }},
-    {"Ambulatory Threshold = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Ambulatory Threshold = %s", [](std::string_view l, ExperimentParameters& r) {
        r.AmbulatoryThreshold = TextToSingle(LineValue(l));
      }},
-    {"Stereotypic Threshold = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Stereotypic Threshold = %s", [](std::string_view l, ExperimentParameters& r) {
        r.StereotypicThreshold = TextToSingle(LineValue(l));
      }},
-    {"Calibrate Scale = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Calibrate Scale = %s", [](std::string_view l, ExperimentParameters& r) {
        r.CalibrateScale = TextToSingle(LineValue(l));
      }},
-    {"Calibrate Reference = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Calibrate Reference = %s", [](std::string_view l, ExperimentParameters& r) {
        r.CalibrateReference = TextToSingle(LineValue(l));
      }},
-    {"Measurement Units = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Measurement Units = %s", [](std::string_view l, ExperimentParameters& r) {
        r.MeasurementUnits = UnitCodeFromName(LineValue(l));
      }},
-    {"Sample Rate = %s", [](const std::string& l, ExperimentParameters& r) {
+    {"Sample Rate = %s", [](std::string_view l, ExperimentParameters& r) {
        r.SampleRate = TextToInteger(LineValue(l));
      }},
 }};
 
 void ParseSetupText(std::string_view text, ExperimentParameters& record) {
-  for (const std::string& line : SplitLines(text)) {
-    for (const SetupKey& key : kSetupKeys) {
-      if (LineMatches(line, key.pattern)) key.store(line, record);
-    }
-  }
+  static const LinePatterns patterns = [] {
+    std::array<std::string_view, kSetupKeys.size()> all;
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = kSetupKeys[i].pattern;
+    return LinePatterns(all);
+  }();
+  // No two keys' patterns match the same line, so the first match is the only one.
+  ForEachLine(text, [&record](std::string_view line) {
+    const std::size_t key = patterns.Match(line);
+    if (key < kSetupKeys.size()) kSetupKeys[key].store(line, record);
+  });
 }
 
 std::uint16_t WordAt(std::string_view bytes, std::size_t offset) {
@@ -143,6 +148,7 @@ std::string SetupFileText(const ExperimentParameters& r) {
   // as that unit rather than as an empty name (which would read back as "User defined").
   const std::int32_t unit = UnitName(r.MeasurementUnits).empty() ? 1 : r.MeasurementUnits;
   std::string text;
+  text.reserve(512 + r.DataFile.size());
   auto line = [&text](const char* key, const std::string& value) {
     text.append(key).append(" = ").append(value).append("\r\n");
   };

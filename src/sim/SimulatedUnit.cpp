@@ -6,16 +6,15 @@ namespace tlx {
 namespace {
 
 constexpr std::int64_t kUsPerSecond = 1000000;
-// Answers leave in pieces of this size, each when its last byte has crossed the line, so a long
-// answer trickles in as it does from a real unit.
-constexpr std::size_t kChunkBytes = 16;
 
 }  // namespace
 
 SimulatedUnit::SimulatedUnit(std::uint32_t seed)
-    : animal_(seed), noise_(seed ^ 0x5BD1E995u), area_(seed + 0x9E3779B9u),
-      memory_(kMemoryBytes, '0') {
-  areaBase_ = area_.Between(700, 1300);
+    : animal_(seed), seed_(seed), memory_(kMemoryBytes, '0') {}
+
+SimRandom& SimulatedUnit::Noise() {
+  if (!noise_) noise_.emplace(seed_ ^ 0x5BD1E995u);
+  return *noise_;
 }
 
 // ---- the line ----
@@ -32,16 +31,28 @@ void SimulatedUnit::Receive(std::string_view bytes, std::int64_t nowUs) {
 std::string SimulatedUnit::TakeOutput(std::int64_t nowUs) {
   AdvanceTo(nowUs);
   std::string bytes;
-  while (!output_.empty() && output_.front().atUs <= nowUs_) {
-    bytes += output_.front().bytes;
-    output_.pop_front();
+  while (outputTaken_ < output_.size() && output_[outputTaken_].atUs <= nowUs_) {
+    const Outgoing& chunk = output_[outputTaken_++];
+    bytes.append(chunk.bytes.data(), chunk.size);
   }
-  return bytes.empty() ? bytes : ApplyFaults(bytes);
+  DropTakenOutput();
+  return bytes.empty() ? bytes : ApplyFaults(std::move(bytes));
+}
+
+// The pieces taken leave the queue once it is empty, or once they are most of it.
+void SimulatedUnit::DropTakenOutput() {
+  if (outputTaken_ == output_.size()) {
+    output_.clear();
+    outputTaken_ = 0;
+  } else if (outputTaken_ > 256 && outputTaken_ * 2 > output_.size()) {
+    output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(outputTaken_));
+    outputTaken_ = 0;
+  }
 }
 
 std::int64_t SimulatedUnit::NextEventUs() const {
   std::int64_t next = NextPairUs();
-  if (!output_.empty()) next = std::min(next, output_.front().atUs);
+  if (outputTaken_ < output_.size()) next = std::min(next, output_[outputTaken_].atUs);
   if (!input_.empty()) next = std::min(next, input_.front().atUs);
   return next;
 }
@@ -58,7 +69,7 @@ void SimulatedUnit::AdvanceTo(std::int64_t nowUs) {
       StreamNextPair();
     } else {
       Timed input = std::move(input_.front());
-      input_.pop_front();
+      input_.erase(input_.begin());
       nowUs_ = input.atUs;
       Process(input.bytes, input.atUs);
     }
@@ -82,19 +93,34 @@ void SimulatedUnit::Answer(std::string_view bytes, std::int64_t atUs) {
   for (std::size_t i = 0; i < bytes.size(); i += kChunkBytes) {
     const std::string_view chunk = bytes.substr(i, kChunkBytes);
     at += static_cast<std::int64_t>(chunk.size()) * kByteUs;
-    Queue({at, std::string(chunk)});
+    Queue(at, chunk);
   }
   lineFreeUs_ = at;
 }
 
-void SimulatedUnit::Queue(Timed chunk) {
-  auto it = output_.end();
-  while (it != output_.begin() && std::prev(it)->atUs > chunk.atUs) --it;
-  output_.insert(it, std::move(chunk));
+// Puts bytes on the line at a moment, after everything due at or before it; more than a piece
+// holds goes as several pieces of the same moment.
+void SimulatedUnit::Queue(std::int64_t atUs, std::string_view bytes) {
+  // Room for a second of stream pairs and a few answers at once, instead of growing piece by piece.
+  if (output_.capacity() == 0) output_.reserve(64);
+  for (std::size_t i = 0; i < bytes.size(); i += kChunkBytes) {
+    Outgoing chunk;
+    chunk.atUs = atUs;
+    chunk.size = static_cast<std::uint8_t>(std::min(kChunkBytes, bytes.size() - i));
+    std::copy_n(bytes.data() + i, chunk.size, chunk.bytes.data());
+    auto it = output_.end();
+    const auto taken = output_.begin() + static_cast<std::ptrdiff_t>(outputTaken_);
+    while (it != taken && std::prev(it)->atUs > atUs) --it;
+    output_.insert(it, chunk);
+  }
 }
 
-std::string SimulatedUnit::ApplyFaults(const std::string& bytes) {
+std::string SimulatedUnit::ApplyFaults(std::string bytes) {
   if (faults_.silent) return {};
+  if (dropNext_ == 0 && faults_.dropEvery <= 0 && faults_.noiseEvery <= 0) {
+    sentCount_ += bytes.size();
+    return bytes;
+  }
   std::string out;
   out.reserve(bytes.size() + 1);
   for (char c : bytes) {
@@ -107,7 +133,7 @@ std::string SimulatedUnit::ApplyFaults(const std::string& bytes) {
       continue;
     out.push_back(c);
     if (faults_.noiseEvery > 0 && sentCount_ % static_cast<std::uint64_t>(faults_.noiseEvery) == 0)
-      out.push_back(static_cast<char>(noise_.Byte()));
+      out.push_back(static_cast<char>(Noise().Byte()));
   }
   return out;
 }
@@ -115,8 +141,8 @@ std::string SimulatedUnit::ApplyFaults(const std::string& bytes) {
 void SimulatedUnit::SendNoise(int count, std::int64_t nowUs) {
   AdvanceTo(nowUs);
   std::string bytes;
-  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(noise_.Byte()));
-  if (!bytes.empty()) Queue({nowUs_, std::move(bytes)});
+  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(Noise().Byte()));
+  Queue(nowUs_, bytes);
 }
 
 // ---- video frames and the stream ----
@@ -151,7 +177,8 @@ std::int64_t SimulatedUnit::NextPairUs() const {
 
 void SimulatedUnit::StreamNextPair() {
   const SimSample s = animal_.At(nextFrame_);
-  Queue({NextPairUs(), {static_cast<char>(s.x), static_cast<char>(s.y)}});
+  const char pair[] = {static_cast<char>(s.x), static_cast<char>(s.y)};
+  Queue(NextPairUs(), std::string_view(pair, 2));
   ++nextFrame_;
   ++pairsStreamed_;
 }
@@ -159,7 +186,11 @@ void SimulatedUnit::StreamNextPair() {
 int SimulatedUnit::ObjectArea(std::int64_t atUs) {
   if (fixedArea_ >= 0) return std::min(fixedArea_, 0xFFFF);
   if (animal_.At(FrameAt(atUs)).y == SimulatedAnimal::kLostY) return 0;
-  return areaBase_ + area_.Between(-20, 20);
+  if (!area_) {
+    area_.emplace(seed_ + 0x9E3779B9u);
+    areaBase_ = area_->Between(700, 1300);
+  }
+  return areaBase_ + area_->Between(-20, 20);
 }
 
 // ---- commands ----
@@ -269,6 +300,7 @@ void SimulatedUnit::ResetUnit(std::int64_t atUs) {
   written_.clear();
   parser_.Reset();
   output_.clear();
+  outputTaken_ = 0;
   lineFreeUs_ = atUs;
   busyUntilUs_ = atUs + kResetUs;
 }

@@ -10,8 +10,9 @@
 #include "sim/UnitOverlay.h"
 
 #include <cstdint>
-#include <deque>
+#include <array>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,9 +83,20 @@ class SimulatedUnit {
   int Resets() const { return resets_; }
 
  private:
+  // Answers leave in pieces of this size, each when its last byte has crossed the line, so a long
+  // answer trickles in as it does from a real unit.
+  static constexpr std::size_t kChunkBytes = 16;
+
   struct Timed {
     std::int64_t atUs;
     std::string bytes;
+  };
+  // A piece of what the unit sends, held in place: a stream pair, or at most kChunkBytes of an
+  // answer or of noise.
+  struct Outgoing {
+    std::int64_t atUs = 0;
+    std::uint8_t size = 0;
+    std::array<char, kChunkBytes> bytes{};
   };
 
   void AdvanceTo(std::int64_t nowUs);
@@ -94,16 +106,20 @@ class SimulatedUnit {
   void ExecuteSettings(const UnitCommand& command);
   void ResetUnit(std::int64_t atUs);
   void Answer(std::string_view bytes, std::int64_t atUs);
-  void Queue(Timed chunk);
+  void Queue(std::int64_t atUs, std::string_view bytes);
+  void DropTakenOutput();
+  SimRandom& Noise();
   void StreamNextPair();
   std::int64_t FrameTimeUs(std::uint64_t frame) const;
   std::int64_t NextPairUs() const;
   int ObjectArea(std::int64_t atUs);
-  std::string ApplyFaults(const std::string& bytes);
+  std::string ApplyFaults(std::string bytes);
 
   SimulatedAnimal animal_;
-  SimRandom noise_;
-  SimRandom area_;
+  std::uint32_t seed_;
+  // The noise and the object area draw from generators of their own, made when first needed.
+  std::optional<SimRandom> noise_;
+  std::optional<SimRandom> area_;
   UnitCommandParser parser_;
   std::vector<UnitCommand> commands_;  // scratch for the parser's output
   UnitOverlay overlay_;
@@ -112,8 +128,9 @@ class SimulatedUnit {
   std::int64_t nowUs_ = 0;
   std::int64_t busyUntilUs_ = 0;
   std::int64_t lineFreeUs_ = 0;
-  std::deque<Timed> input_;   // bytes waiting for the unit to act on them (answer-late fault)
-  std::deque<Timed> output_;  // bytes on their way, in time order
+  std::vector<Timed> input_;     // bytes waiting for the unit to act on them (answer-late fault)
+  std::vector<Outgoing> output_;  // bytes on their way, in time order, from outputTaken_ on
+  std::size_t outputTaken_ = 0;   // pieces at the front already taken
 
   int rate_ = 30;
   std::int64_t originUs_ = 0;       // time of frame originFrame_

@@ -5,6 +5,7 @@
 #include "data/DataFile.h"
 #include "data/Export.h"
 #include "data/ResultsTable.h"
+#include "data/SampleReader.h"
 #include "data/TidyBatch.h"
 #include "buildinfo/BuildInfo.h"
 #include "run/RunJournal.h"
@@ -43,6 +44,18 @@ TEST(GoldenFormats, ResultsFileAndBothExportsOfTheWorkedExample) {
     ParseResultsText(Results(decimal), table, nullptr);
     EXPECT_EQ(ResultsExportText(header, table, decimal), Golden(golden)) << golden;
   }
+  // The same bytes read from memory go through the same readers to the same results.
+  const std::string bytes = test::ReadBytes(kExample);
+  SampleFile memory;
+  memory.OpenBytes(bytes);
+  DataFileInfo info;
+  ASSERT_TRUE(ReadDataFileInfo(memory, info));
+  info.Path = kExample;
+  const PreparedAnalysis prepared = PrepareRecordedAnalysis(info, {}, ZoneMap::FourQuadrants(), "");
+  std::string text;
+  EXPECT_TRUE(AnalyzeDataFileTo(memory, [&text](std::string_view s) { text += s; return true; },
+                                prepared.Params, prepared.Context, {}).Ok());
+  EXPECT_EQ(text, Golden("worked_example.PRN"));
 }
 
 TEST(GoldenFormats, TidyTableOfTheWorkedExample) {
