@@ -100,7 +100,11 @@ TEST_F(Rack, AnUnpluggedUnitIsStoppedWhileTheOthersFinish) {
   units.push_back(dir.File("no-such-unit"));
   const int pid = Start(units);
   ASSERT_TRUE(WaitUntil([&] { return FileSize(dir.File("U2.RAW")) > 60; }, 20000));
-  server.Close();  // unit 3 unplugged mid-run
+  // Unit 3 unplugged mid-run. Its server thread is stopped first: closing the terminal under it
+  // would let it read whatever file later takes the same descriptor number.
+  server.RequestStop();
+  serving.join();
+  server.Close();
   const int code = WaitCli(pid);
   const std::string err = ReadBytes(dir.File("err"));
   EXPECT_EQ(code, 1) << err;
