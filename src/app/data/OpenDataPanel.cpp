@@ -5,6 +5,7 @@
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/PictureViewSwitch.h"
 #include "app/data/SessionView.h"
+#include "app/panels/PanelKit.h"
 #include "app/print/DataReport.h"
 #include "app/print/PrintSupport.h"
 #include "common/FileChecks.h"
@@ -174,7 +175,8 @@ void OpenDataPanel::AddCalibrationRows(QGridLayout* grid, int& row) {
   grid->addWidget(spDataSessNum_, row++, 1, 1, 2);
   lblAnalWarning_ = new QLabel(box);
   lblAnalWarning_->setObjectName(QStringLiteral("lblAnalWarning"));
-  lblAnalWarning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+  lblAnalWarning_->setStyleSheet(
+      QStringLiteral("color: %1; font-weight: bold").arg(WarningColour(box->palette()).name()));
   grid->addWidget(lblAnalWarning_, row++, 0, 1, 3);
 }
 
