@@ -350,7 +350,10 @@ void OpenDataPanel::FillGrid() {
 
 void OpenDataPanel::MarkSessionRows() {
   const std::vector<std::size_t> rows = SessionRows(open_.Table, selected_);
-  const QColor mark(255, 244, 190);
+  // A warm tint of the table's own background, pale on a light palette and deep on a dark one,
+  // under the palette's own text colour.
+  const bool dark = grOpenData_->palette().color(QPalette::Base).lightness() < 128;
+  const QColor mark = dark ? QColor(92, 76, 24) : QColor(255, 244, 190);
   std::size_t next = 0;
   for (int r = 0; r < grOpenData_->rowCount(); ++r) {
     const bool marked = next < rows.size() && rows[next] == std::size_t(r);
@@ -358,7 +361,7 @@ void OpenDataPanel::MarkSessionRows() {
     for (int c = 0; c < grOpenData_->columnCount(); ++c) {
       if (QTableWidgetItem* item = grOpenData_->item(r, c)) {
         item->setBackground(marked ? QBrush(mark) : QBrush());
-        item->setForeground(marked ? QBrush(Qt::black) : QBrush());  // readable under a dark palette too
+        item->setForeground(marked ? grOpenData_->palette().text() : QBrush());
       }
     }
   }

@@ -97,6 +97,7 @@ void MeasuringScreen::paintEvent(QPaintEvent*) {
   } else {
     p.fillRect(rect(), Qt::black);
   }
+  PaintHelp(p);
   if (lineShown_) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 4));
@@ -105,11 +106,11 @@ void MeasuringScreen::paintEvent(QPaintEvent*) {
     p.drawLine(line_);
   }
   PaintCrossHairs(p);
-  PaintHelp(p);
 }
 
 // The instructions (and the distance once a point is chosen) in the middle of the screen, on a
-// dark panel so that neither the picture nor the cross hairs make them hard to read.
+// dark panel so that the picture does not make them hard to read; the line and the cross hairs
+// are drawn over it, always in sight.
 void MeasuringScreen::PaintHelp(QPainter& p) {
   QStringList lines = help_.split(QLatin1Char('\n'));
   if (measuring_.FirstSelected()) {
