@@ -115,9 +115,11 @@ bool LivePicture::FitsWidget(const QImage& image) const {
   return image.deviceIndependentSize().toSize() == size() && image.devicePixelRatio() == devicePixelRatioF();
 }
 
+// The marker's whole drawing: its smoothed outline reaches half a pixel past its box on every side,
+// and a box at a fractional place touches one more pixel each way.
 QRect LivePicture::MarkerRect() const {
-  return QRect(static_cast<int>(std::floor(markerLeft_)), static_cast<int>(std::floor(markerTop_)),
-               kMarkerSize + 1, kMarkerSize + 1);
+  return QRect(static_cast<int>(std::floor(markerLeft_)) - 1, static_cast<int>(std::floor(markerTop_)) - 1,
+               kMarkerSize + 3, kMarkerSize + 3);
 }
 
 void LivePicture::paintEvent(QPaintEvent* event) {
