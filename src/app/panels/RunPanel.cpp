@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QPainter>
 #include <QProgressBar>
 
 namespace tlx::gui {
@@ -19,6 +20,24 @@ const char* const kCaptions[7] = {"Session Time Elapsed :", "Current Session :",
                                   "Experiment Status :",    "Missed Samples :",
                                   "Initial Delay :",        "Session Duration :",
                                   "Output Filename :"};
+
+// A value that may be longer than the panel is wide (the output file's path): shown shortened in
+// the middle when it does not fit, so that the name at its end stays in sight.
+class ElidedLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override {
+    return {fontMetrics().horizontalAdvance(QStringLiteral("W...W")), QLabel::minimumSizeHint().height()};
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QRect r = contentsRect();
+    p.setPen(palette().color(foregroundRole()));
+    p.drawText(r, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width()));
+  }
+};
 
 }  // namespace
 
@@ -83,9 +102,11 @@ QWidget* LivePanel::BuildStatus() {
     auto* caption = new QLabel(QString::fromLatin1(kCaptions[i]), status);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(caption, i, 0);
-    values_[i] = NamedLabel(status, kLabelNames[i]);
+    values_[i] = i == 6 ? new ElidedLabel(status) : new QLabel(status);
+    values_[i]->setObjectName(QLatin1String(kLabelNames[i]));
+    values_[i]->setTextFormat(Qt::PlainText);
     values_[i]->setContentsMargins(4, 0, 0, 0);
-    values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (i != 6) values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
     values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
     grid->addWidget(values_[i], i, 1);
   }
@@ -122,6 +143,7 @@ void LivePanel::ShowLabels(const RunLabels& l) {
   const std::string* texts[7] = {&l.TimeElap,     &l.CurrSess,        &l.ExptStat, &l.MissedSamples,
                                  &l.InitDelay,    &l.SessionDuration, &l.OutFile};
   for (int i = 0; i < 7; ++i) values_[i]->setText(QString::fromStdString(*texts[i]));
+  values_[6]->setToolTip(values_[6]->text());  // the whole path, when the label shows it shortened
 }
 
 void LivePanel::ShowProgress(std::int64_t elapsed, std::int64_t total, bool active) {
