@@ -257,6 +257,12 @@ void RasterTrace(QImage& image, const TracePath& path) {
     for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), linePen);
 }
 
+QImage ScreenImage(QSize size, double pixelRatio, QImage::Format format) {
+  QImage image((QSizeF(size.expandedTo(QSize(1, 1))) * pixelRatio).toSize(), format);
+  image.setDevicePixelRatio(pixelRatio);
+  return image;
+}
+
 SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize size, std::shared_ptr<const TracePath> path,
                                         const std::atomic<bool>* cancel, double pixelRatio) {
   QElapsedTimer timer;
@@ -274,8 +280,7 @@ SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize siz
     result.read = true;
   }
   if (cancelled() || size.isEmpty()) return result;
-  QImage image((QSizeF(size) * pixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-  image.setDevicePixelRatio(pixelRatio);
+  QImage image = ScreenImage(size, pixelRatio, QImage::Format_RGB32);
   QPainter painter(&image);
   const QRectF box(QPointF(0, 0), QSizeF(size));
   DrawZoneMapPicture(painter, box, request.Map, request.Colours);

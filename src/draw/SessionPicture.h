@@ -66,6 +66,10 @@ void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, cons
 // the long sessions of the data panel.
 void RasterTrace(QImage& image, const TracePath& path);
 
+// An image of `size` logical pixels (at least one) holding `pixelRatio` device pixels to each, for
+// a picture drawn at the screen's own density: sharp on a high-density screen.
+QImage ScreenImage(QSize size, double pixelRatio, QImage::Format format);
+
 struct SessionPictureResult {
   QImage image;
   std::shared_ptr<const TracePath> path;

@@ -81,12 +81,9 @@ void SessionView::DrawMapOnly(const ZoneMap& map, const ColourTable& colours) {
   last_.Map = map;
   last_.Colours = colours;
   path_.reset();
-  const QSize size = PictureSize().expandedTo(QSize(1, 1));
-  const double ratio = devicePixelRatioF();
-  QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
-  image.setDevicePixelRatio(ratio);
+  QImage image = draw::ScreenImage(PictureSize(), devicePixelRatioF(), QImage::Format_RGB32);
   QPainter painter(&image);
-  const QRectF box(QPointF(0, 0), QSizeF(size));
+  const QRectF box(QPointF(0, 0), image.deviceIndependentSize());
   draw::DrawZoneMapPicture(painter, box, map, colours);
   draw::DrawZoneLetters(painter, box, map, colours, false, draw::UnitsPerPoint(&image), draw::kBenchLetterPoints);
   painter.end();

@@ -1,5 +1,7 @@
 #include "app/panels/LivePicture.h"
 
+#include "draw/SessionPicture.h"
+
 #include <QPaintEvent>
 #include <QResizeEvent>
 #include <QPainter>
@@ -9,18 +11,12 @@
 
 namespace tlx::gui {
 
-QImage PictureImage(QSize size, double pixelRatio, QImage::Format format) {
-  QImage image((QSizeF(size.expandedTo(QSize(1, 1))) * pixelRatio).toSize(), format);
-  image.setDevicePixelRatio(pixelRatio);
-  return image;
-}
-
 QColor ColourOf(std::int32_t value) {
   return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
 QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, double pixelRatio) {
-  QImage image = PictureImage(size, pixelRatio, QImage::Format_RGB32);
+  QImage image = draw::ScreenImage(size, pixelRatio, QImage::Format_RGB32);
   image.fill(Qt::black);
   QPainter p(&image);
   const QSizeF logical = image.deviceIndependentSize();
@@ -51,7 +47,7 @@ void LivePicture::ApplyLayout() {
 
 void LivePicture::Redraw() {
   background_ = PaintZoneMap(map_, colours_, size(), devicePixelRatioF());
-  trace_ = PictureImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+  trace_ = draw::ScreenImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
   trace_.fill(Qt::transparent);
   update();
 }
@@ -68,7 +64,7 @@ void LivePicture::resizeEvent(QResizeEvent* event) {
 // The model keeps its points in the scale they were made in; after a resize they are drawn
 // again stretched to the new size.
 void LivePicture::RedrawTraceFromModel(double sx, double sy) {
-  trace_ = PictureImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+  trace_ = draw::ScreenImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
   trace_.fill(Qt::transparent);
   const auto& points = display_.Trace();
   if (points.empty()) return;

@@ -68,10 +68,6 @@ class AspectBox : public QWidget {
   QWidget* child_;
 };
 
-// An image of `size` logical pixels holding `pixelRatio` device pixels to each: the pictures are
-// drawn at the screen's own density, so they stay sharp on a high-density screen.
-QImage PictureImage(QSize size, double pixelRatio, QImage::Format format);
-
 // The zone map painted into an image of the given size, one cell of colour per map cell.
 QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, double pixelRatio = 1.0);
 
