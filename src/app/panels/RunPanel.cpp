@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QProgressBar>
 
+#include <algorithm>
+
 namespace tlx::gui {
 namespace {
 
@@ -21,13 +23,15 @@ const char* const kCaptions[7] = {"Session Time Elapsed :", "Current Session :",
                                   "Initial Delay :",        "Session Duration :",
                                   "Output Filename :"};
 
-// A value that may be longer than the panel is wide (the output file's path): shown shortened in
-// the middle when it does not fit, so that the name at its end stays in sight.
+// A value that may be longer than the panel is wide (the output file's name): it asks for room for
+// about 24 letters, which the picture beside it gives up, and a longer name is shown shortened in
+// the middle, so that its start and its extension stay in sight.
 class ElidedLabel : public QLabel {
  public:
   using QLabel::QLabel;
   QSize minimumSizeHint() const override {
-    return {fontMetrics().horizontalAdvance(QStringLiteral("W...W")), QLabel::minimumSizeHint().height()};
+    const int whole = fontMetrics().horizontalAdvance(text()) + contentsMargins().left() + contentsMargins().right();
+    return {std::min(whole, fontMetrics().averageCharWidth() * 24), QLabel::minimumSizeHint().height()};
   }
 
  protected:
@@ -107,7 +111,7 @@ QWidget* LivePanel::BuildStatus() {
     values_[i]->setTextFormat(Qt::PlainText);
     values_[i]->setContentsMargins(4, 0, 0, 0);
     if (i != 6) values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
+    if (i != 6) values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
     grid->addWidget(values_[i], i, 1);
   }
   auto* leftCaption = new QLabel(QStringLiteral("Time Left :"), status);
