@@ -9,7 +9,6 @@
 #include "zonemap/ZoneMap.h"
 
 #include <QImage>
-
 #include <QWidget>
 
 namespace tlx::gui {
