@@ -3,6 +3,7 @@
 #include "app/dialogs/BatchAnalyzeDialog.h"
 #include "app/WindowPlace.h"
 #include "app/dialogs/AboutBox.h"
+#include "app/AppLinks.h"
 #include "app/dialogs/MeasuringScreen.h"
 #include "app/dialogs/PortDialogs.h"
 #include "app/dialogs/SetupWindows.h"
@@ -576,6 +577,7 @@ void MainWindow::StartMeasuring(int mode) {
   ParametersFromScreen(p.parameters, *experiment_, *answers_, p.settings.VideoType);
   if (!measuring.Begin(mode)) return;
   MeasuringScreen screen(measuring, p.parameters);
+  if (dynamic_cast<const SimulatedPort*>(&services_.serial)) screen.ShowMapAsPicture(p.currentMap, p.colours);
   measuring_ = &screen;
   screen.Run();
   measuring_ = nullptr;

@@ -62,10 +62,10 @@ void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map
 }
 
 void DrawZoneLetters(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
-                     bool pale, double unitsPerPoint) {
+                     bool pale, double unitsPerPoint, double points) {
   const double cw = box.width() / kMapColumns, ch = box.height() / kMapRows;
   painter.save();
-  painter.setFont(PictureFont(kLabelPoints, unitsPerPoint));
+  painter.setFont(PictureFont(points, unitsPerPoint));
   for (const ZoneLetterPlace& p : ZoneLetterPlaces(map, [](int, int) { return true; })) {
     const QPointF centre(box.left() + (p.Column + 0.5) * cw, box.top() + (p.Row + 0.5) * ch);
     painter.setPen(TextColourOn(ZoneFill(p.Code, colours, pale)));
@@ -229,16 +229,22 @@ void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, cons
 }
 
 // The same trace as DrawTrace over the whole image, written into its pixels directly: a day-long
-// session has millions of segments, far more than a painter strokes in good time.
+// session has millions of segments, far more than a painter strokes in good time. On an image for a
+// high-density screen (device pixel ratio 2, say) the pens are that many pixels wider, so the line
+// keeps its width on the screen and only gets sharper.
 void RasterTrace(QImage& image, const TracePath& path) {
   const std::vector<PositionSample>& points = path.Points;
   if (points.empty()) return;
+  const double ratio = image.devicePixelRatio();
   const double sx = image.width() / 256.0;
   const double sy = image.height() / 192.0;
   {
-    QPainter painter(&image);
-    DrawCircles(painter, QPointF(points.back().X * sx, points.back().Y * sy), 1.0, 1.0);
+    QPainter painter(&image);  // in the image's logical units
+    DrawCircles(painter, QPointF(points.back().X * sx / ratio, points.back().Y * sy / ratio), 1.0, 1.0);
   }
+  const int n = std::max(1, int(std::lround(ratio)));
+  const PenShape linePen = n == 1 ? kLinePen : PenShape{0, 2 * n - 1, false};
+  const PenShape outlinePen = n == 1 ? kOutlinePen : PenShape{-n, 3 * n - 1, false};
   const Pixels pixels{image.bits(), image.bytesPerLine(), image.width(), image.height()};
   auto line = [&](std::uint32_t k, QRgb rgb, PenShape pen) {
     const PositionSample a = KeyStart(k), b = KeyEnd(k);
@@ -246,13 +252,19 @@ void RasterTrace(QImage& image, const TracePath& path) {
   };
   const std::vector<StepSegments> steps = TraceSteps(path, TraceLook{});
   for (const StepSegments& step : steps)
-    for (std::uint32_t k : step.keys) line(k, kTraceOutlineColour.rgb(), kOutlinePen);
+    for (std::uint32_t k : step.keys) line(k, kTraceOutlineColour.rgb(), outlinePen);
   for (const StepSegments& step : steps)
-    for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), kLinePen);
+    for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), linePen);
+}
+
+QImage ScreenImage(QSize size, double pixelRatio, QImage::Format format) {
+  QImage image((QSizeF(size.expandedTo(QSize(1, 1))) * pixelRatio).toSize(), format);
+  image.setDevicePixelRatio(pixelRatio);
+  return image;
 }
 
 SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize size, std::shared_ptr<const TracePath> path,
-                                        const std::atomic<bool>* cancel) {
+                                        const std::atomic<bool>* cancel, double pixelRatio) {
   QElapsedTimer timer;
   timer.start();
   const double cpuStart = ThreadCpuMilliseconds();
@@ -268,14 +280,14 @@ SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize siz
     result.read = true;
   }
   if (cancelled() || size.isEmpty()) return result;
-  QImage image(size, QImage::Format_RGB32);
+  QImage image = ScreenImage(size, pixelRatio, QImage::Format_RGB32);
   QPainter painter(&image);
   const QRectF box(QPointF(0, 0), QSizeF(size));
   DrawZoneMapPicture(painter, box, request.Map, request.Colours);
   painter.end();
   RasterTrace(image, *result.path);
   painter.begin(&image);
-  DrawZoneLetters(painter, box, request.Map, request.Colours, false, UnitsPerPoint(&image));
+  DrawZoneLetters(painter, box, request.Map, request.Colours, false, UnitsPerPoint(&image), kBenchLetterPoints);
   painter.end();
   if (cancelled()) return result;
   result.image = std::move(image);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "data/Reanalysis.h"
+#include "draw/PictureText.h"
 #include "draw/Pictures.h"
 #include "setup/Colours.h"
 #include "zonemap/ZoneMap.h"
@@ -50,9 +51,10 @@ QColor ZoneFill(unsigned char code, const ColourTable& colours, bool pale);
 // `pale` mixes the colours with white and leaves the blank cells white.
 void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
                         bool pale = false);
-// Each zone's letter at the cell nearest its centre, in black or white by the cell's colour.
+// Each zone's letter, `points` tall, at the cell nearest its centre, in black or white by the cell's
+// colour.
 void DrawZoneLetters(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
-                     bool pale, double unitsPerPoint);
+                     bool pale, double unitsPerPoint, double points = kLabelPoints);
 
 // The trace (unit coordinates, 256 x 192 picture) scaled into the box, and the nine rings of radii
 // 5, 10, ... 45 positions round the last point. A segment drawn again in the same colour step
@@ -64,6 +66,10 @@ void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, cons
 // the long sessions of the data panel.
 void RasterTrace(QImage& image, const TracePath& path);
 
+// An image of `size` logical pixels (at least one) holding `pixelRatio` device pixels to each, for
+// a picture drawn at the screen's own density: sharp on a high-density screen.
+QImage ScreenImage(QSize size, double pixelRatio, QImage::Format format);
+
 struct SessionPictureResult {
   QImage image;
   std::shared_ptr<const TracePath> path;
@@ -73,9 +79,10 @@ struct SessionPictureResult {
 };
 
 // Reads the request's session (unless `path` already holds its trace) and draws it in the bench
-// look at `size`. Returns early, with an empty image, once `cancel` is set.
+// look at `size` (logical pixels; the image has `pixelRatio` times as many device pixels each way,
+// for a high-density screen). Returns early, with an empty image, once `cancel` is set.
 SessionPictureResult DrawSessionPicture(const PictureRequest& request, QSize size,
                                         std::shared_ptr<const TracePath> path = nullptr,
-                                        const std::atomic<bool>* cancel = nullptr);
+                                        const std::atomic<bool>* cancel = nullptr, double pixelRatio = 1.0);
 
 }  // namespace tlx::draw

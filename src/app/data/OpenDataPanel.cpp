@@ -5,6 +5,7 @@
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/PictureViewSwitch.h"
 #include "app/data/SessionView.h"
+#include "app/panels/PanelKit.h"
 #include "app/print/DataReport.h"
 #include "app/print/PrintSupport.h"
 #include "common/FileChecks.h"
@@ -174,7 +175,8 @@ void OpenDataPanel::AddCalibrationRows(QGridLayout* grid, int& row) {
   grid->addWidget(spDataSessNum_, row++, 1, 1, 2);
   lblAnalWarning_ = new QLabel(box);
   lblAnalWarning_->setObjectName(QStringLiteral("lblAnalWarning"));
-  lblAnalWarning_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+  lblAnalWarning_->setStyleSheet(
+      QStringLiteral("color: %1; font-weight: bold").arg(WarningColour(box->palette()).name()));
   grid->addWidget(lblAnalWarning_, row++, 0, 1, 3);
 }
 
@@ -348,7 +350,10 @@ void OpenDataPanel::FillGrid() {
 
 void OpenDataPanel::MarkSessionRows() {
   const std::vector<std::size_t> rows = SessionRows(open_.Table, selected_);
-  const QColor mark(255, 244, 190);
+  // A warm tint of the table's own background, pale on a light palette and deep on a dark one,
+  // under the palette's own text colour.
+  const bool dark = grOpenData_->palette().color(QPalette::Base).lightness() < 128;
+  const QColor mark = dark ? QColor(92, 76, 24) : QColor(255, 244, 190);
   std::size_t next = 0;
   for (int r = 0; r < grOpenData_->rowCount(); ++r) {
     const bool marked = next < rows.size() && rows[next] == std::size_t(r);
@@ -356,7 +361,7 @@ void OpenDataPanel::MarkSessionRows() {
     for (int c = 0; c < grOpenData_->columnCount(); ++c) {
       if (QTableWidgetItem* item = grOpenData_->item(r, c)) {
         item->setBackground(marked ? QBrush(mark) : QBrush());
-        item->setForeground(marked ? QBrush(Qt::black) : QBrush());  // readable under a dark palette too
+        item->setForeground(marked ? grOpenData_->palette().text() : QBrush());
       }
     }
   }

@@ -41,8 +41,10 @@ void SessionView::Start(std::shared_ptr<const TracePath> path) {
   const int generation = ++generation_;
   ++pending_;
   auto cancel = cancel_;
-  QThread* worker = QThread::create([this, request = last_, size = PictureSize(), path, cancel, generation] {
-    draw::SessionPictureResult result = draw::DrawSessionPicture(request, size, path, cancel.get());
+  // Drawn in the screen's own pixels: sharp on a high-density screen.
+  QThread* worker = QThread::create([this, request = last_, size = PictureSize(), ratio = devicePixelRatioF(), path,
+                                     cancel, generation] {
+    draw::SessionPictureResult result = draw::DrawSessionPicture(request, size, path, cancel.get(), ratio);
     if (cancel->load()) {
       QMetaObject::invokeMethod(this, [this] { --pending_; }, Qt::QueuedConnection);
       return;
@@ -79,10 +81,11 @@ void SessionView::DrawMapOnly(const ZoneMap& map, const ColourTable& colours) {
   last_.Map = map;
   last_.Colours = colours;
   path_.reset();
-  QImage image(PictureSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  QImage image = draw::ScreenImage(PictureSize(), devicePixelRatioF(), QImage::Format_RGB32);
   QPainter painter(&image);
-  draw::DrawZoneMapPicture(painter, QRectF(image.rect()), map, colours);
-  draw::DrawZoneLetters(painter, QRectF(image.rect()), map, colours, false, draw::UnitsPerPoint(&image));
+  const QRectF box(QPointF(0, 0), image.deviceIndependentSize());
+  draw::DrawZoneMapPicture(painter, box, map, colours);
+  draw::DrawZoneLetters(painter, box, map, colours, false, draw::UnitsPerPoint(&image), draw::kBenchLetterPoints);
   painter.end();
   picture_ = image;
   update();

@@ -1,5 +1,6 @@
 #include "app/dialogs/MeasuringScreen.h"
 
+#include "app/panels/LivePicture.h"
 #include "app/panels/PanelKit.h"
 
 #include <QCloseEvent>
@@ -32,8 +33,20 @@ MeasuringScreen::MeasuringScreen(DistanceMeasuring& measuring,
   pal.setColor(QPalette::Window, Qt::black);
   setPalette(pal);
   setAutoFillBackground(true);
-  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // Instructions read from a step back from the screen.
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSizeF(font.pointSizeF() * 1.3);
+  setFont(font);
   help_ = ScreenText(MeasuringHelpText(measuring_.Mode()));
+}
+
+void MeasuringScreen::ShowMapAsPicture(const ZoneMap& map, const ColourTable& colours) {
+  map_ = map;
+  colours_ = colours;
+  mapShown_ = true;
+  picture_ = QImage();
+  help_ += QStringLiteral("\n\nThe simulated unit has no camera: the zone map stands in for its picture.");
+  update();
 }
 
 void MeasuringScreen::Run() {
@@ -77,43 +90,73 @@ void MeasuringScreen::SelectAt(QPoint pos) {
 
 void MeasuringScreen::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), Qt::black);
-  p.setPen(Qt::white);
-  const QStringList lines = help_.split(QLatin1Char('\n'));
+  if (mapShown_) {
+    if (picture_.deviceIndependentSize().toSize() != size() || picture_.devicePixelRatio() != devicePixelRatioF())
+      picture_ = PaintZoneMap(map_, colours_, size(), devicePixelRatioF());
+    p.drawImage(QPointF(0, 0), picture_);
+  } else {
+    p.fillRect(rect(), Qt::black);
+  }
+  PaintHelp(p);
+  if (lineShown_) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 4));
+    p.drawLine(line_);
+    p.setPen(QPen(Qt::white, 2));
+    p.drawLine(line_);
+  }
+  PaintCrossHairs(p);
+}
+
+// The instructions (and the distance once a point is chosen) in the middle of the screen, on a
+// dark panel so that the picture does not make them hard to read; the line and the cross hairs
+// are drawn over it, always in sight.
+void MeasuringScreen::PaintHelp(QPainter& p) {
+  QStringList lines = help_.split(QLatin1Char('\n'));
+  if (measuring_.FirstSelected()) {
+    lines << QString() << QStringLiteral("First Point Selected")
+          << QString::fromStdString(DistanceText(measuring_.Distance(), parameters_.UnitsPerPixel,
+                                                 parameters_.MeasurementUnits));
+  }
   const QFontMetrics fm(font());
   int widest = 0;
   for (const QString& l : lines) widest = std::max(widest, fm.horizontalAdvance(l));
   const int h = fm.height();
-  const int top = height() / 2 - h * static_cast<int>(lines.size()) / 2;
-  const int left = std::max(0, width() / 2 - widest / 2);
-  int y = top + fm.ascent();
+  const int margin = h;
+  const QRect text((width() - widest) / 2, (height() - h * int(lines.size())) / 2, widest, h * int(lines.size()));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 200));
+  p.drawRoundedRect(text.adjusted(-margin, -margin, margin, margin), margin / 2.0, margin / 2.0);
+  p.setPen(Qt::white);
+  int y = text.top() + fm.ascent();
   for (const QString& l : lines) {
-    p.drawText(left, y, l);
+    p.drawText(text.left(), y, l);
     y += h;
   }
-  if (measuring_.FirstSelected()) {
-    p.drawText(left, y, QStringLiteral("First Point Selected"));
-    const std::string d = DistanceText(measuring_.Distance(), parameters_.UnitsPerPixel,
-                                       parameters_.MeasurementUnits);
-    p.drawText(left, y + h, QString::fromStdString(d));
-  }
-  if (lineShown_) {
-    p.setPen(QPen(Qt::white, 2));
-    p.drawLine(line_);
-  }
-  // The cross hairs follow the mouse over the whole screen, which stands for the unit's picture
-  // (with a real unit its video monitor shows them too; the simulated unit has none), with the
-  // picture position the unit is sent.
+}
+
+// The cross hairs follow the mouse over the whole screen, which stands for the unit's picture
+// (with a real unit its video monitor shows them too), with the picture position the unit is
+// sent. A dark edge keeps them in sight over any zone colour.
+void MeasuringScreen::PaintCrossHairs(QPainter& p) {
   const QPoint at = mapFromGlobal(QCursor::pos());
-  if (rect().contains(at)) {
-    p.setPen(QPen(QColor(255, 220, 0), 1));
-    p.drawLine(0, at.y(), width(), at.y());
-    p.drawLine(at.x(), 0, at.x(), height());
-    p.setPen(QPen(QColor(255, 220, 0), 3));
-    p.drawEllipse(at, 12, 12);
-    const VideoPoint c = measuring_.Cursor();
-    p.drawText(at + QPoint(16, -16), QStringLiteral("x %1  y %2").arg(c.x).arg(c.y));
+  if (!rect().contains(at)) return;
+  const QColor yellow(255, 220, 0);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(Qt::NoBrush);
+  for (const QPen& pen : {QPen(Qt::black, 4), QPen(yellow, 2)}) {
+    p.setPen(pen);
+    p.drawLine(QPointF(0, at.y()), QPointF(width(), at.y()));
+    p.drawLine(QPointF(at.x(), 0), QPointF(at.x(), height()));
+    p.drawEllipse(QPointF(at), 12, 12);
   }
+  const VideoPoint c = measuring_.Cursor();
+  const QString where = QStringLiteral("x %1  y %2").arg(c.x).arg(c.y);
+  const QFontMetrics fm(font());
+  const QRect label(at + QPoint(18, -18 - fm.height()), QSize(fm.horizontalAdvance(where) + 8, fm.height() + 4));
+  p.fillRect(label, QColor(0, 0, 0, 200));
+  p.setPen(yellow);
+  p.drawText(label, Qt::AlignCenter, where);
 }
 
 void MeasuringScreen::keyPressEvent(QKeyEvent* event) {

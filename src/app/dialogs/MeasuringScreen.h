@@ -1,9 +1,14 @@
 // The measuring screen (frmBlack): a black full-screen window with the instructions, the white
-// line between the chosen points and the distance, while the unit's cursor follows the mouse.
+// line between the chosen points and the distance, while the unit's cursor follows the mouse. The
+// simulated unit has no camera and no monitor: the zone map stands in for its picture and the
+// screen draws the cross hairs the unit's monitor would show.
 #pragma once
 
 #include "device/DistanceMeasuring.h"
+#include "setup/Colours.h"
+#include "zonemap/ZoneMap.h"
 
+#include <QImage>
 #include <QWidget>
 
 namespace tlx::gui {
@@ -21,6 +26,9 @@ class MeasuringScreen : public QWidget {
   // One cursor step from the mouse's place on the screen.
   void Step();
   void SelectAt(QPoint windowPos);
+  // Shows the map, over the whole screen as the unit's picture, in place of the black field.
+  void ShowMapAsPicture(const ZoneMap& map, const ColourTable& colours);
+  const QString& HelpText() const { return help_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -30,11 +38,18 @@ class MeasuringScreen : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void PaintHelp(QPainter& p);
+  void PaintCrossHairs(QPainter& p);
+
   DistanceMeasuring& measuring_;
   const ExperimentParameters& parameters_;
   QString help_;
   QLine line_;
   bool lineShown_ = false;
+  ZoneMap map_;
+  ColourTable colours_;
+  bool mapShown_ = false;
+  QImage picture_;  // the map at the screen's size, drawn again when that changes
 };
 
 }  // namespace tlx::gui

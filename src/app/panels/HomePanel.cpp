@@ -103,7 +103,12 @@ void HomePanel::Show(const HomeFacts& facts) {
   }
   if (facts.recordings.isEmpty()) {
     auto* none = new QListWidgetItem(QStringLiteral("(none yet: File > Open, or drop a data file on this window)"), recordings_);
-    none->setFlags(Qt::NoItemFlags);
+    // A hint, not a choice: it cannot be selected, yet keeps the list's own text colour (a disabled
+    // item's grey is close to unreadable under some dark palettes).
+    none->setFlags(Qt::ItemIsEnabled);
+    QFont italic = none->font();
+    italic.setItalic(true);
+    none->setFont(italic);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "app/panels/LivePicture.h"
 
+#include "draw/SessionPicture.h"
+
 #include <QPaintEvent>
 #include <QResizeEvent>
 #include <QPainter>
@@ -13,12 +15,13 @@ QColor ColourOf(std::int32_t value) {
   return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
-QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size) {
-  QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, double pixelRatio) {
+  QImage image = draw::ScreenImage(size, pixelRatio, QImage::Format_RGB32);
   image.fill(Qt::black);
   QPainter p(&image);
-  const double cw = static_cast<double>(image.width()) / kMapColumns;
-  const double ch = static_cast<double>(image.height()) / kMapRows;
+  const QSizeF logical = image.deviceIndependentSize();
+  const double cw = logical.width() / kMapColumns;
+  const double ch = logical.height() / kMapRows;
   for (int r = 0; r < kMapRows; ++r) {
     for (int c = 0; c < kMapColumns; ++c) {
       const QColor colour = ColourOf(colours.Of(map.At(r, c)));
@@ -43,15 +46,15 @@ void LivePicture::ApplyLayout() {
 }
 
 void LivePicture::Redraw() {
-  background_ = PaintZoneMap(map_, colours_, size());
-  trace_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+  background_ = PaintZoneMap(map_, colours_, size(), devicePixelRatioF());
+  trace_ = draw::ScreenImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
   trace_.fill(Qt::transparent);
   update();
 }
 
 void LivePicture::resizeEvent(QResizeEvent* event) {
   ApplyLayout();
-  background_ = PaintZoneMap(map_, colours_, size());
+  background_ = PaintZoneMap(map_, colours_, size(), devicePixelRatioF());
   const QSize old = event->oldSize();
   const double sx = old.width() > 0 ? static_cast<double>(width()) / old.width() : 1.0;
   const double sy = old.height() > 0 ? static_cast<double>(height()) / old.height() : 1.0;
@@ -61,7 +64,7 @@ void LivePicture::resizeEvent(QResizeEvent* event) {
 // The model keeps its points in the scale they were made in; after a resize they are drawn
 // again stretched to the new size.
 void LivePicture::RedrawTraceFromModel(double sx, double sy) {
-  trace_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+  trace_ = draw::ScreenImage(size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
   trace_.fill(Qt::transparent);
   const auto& points = display_.Trace();
   if (points.empty()) return;
@@ -88,7 +91,7 @@ void LivePicture::MoveMarker(bool visible, double left, double top) {
 }
 
 void LivePicture::AddTracePoint(const TracePoint& point) {
-  if (trace_.size() != size()) RedrawTraceFromModel(1.0, 1.0);
+  if (!FitsWidget(trace_)) RedrawTraceFromModel(1.0, 1.0);
   QPainter painter(&trace_);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(Qt::white, 1.5));
@@ -104,18 +107,27 @@ void LivePicture::AddTracePoint(const TracePoint& point) {
   update(dirty.toAlignedRect().adjusted(-3, -3, 3, 3));
 }
 
+bool LivePicture::FitsWidget(const QImage& image) const {
+  return image.deviceIndependentSize().toSize() == size() && image.devicePixelRatio() == devicePixelRatioF();
+}
+
+// The marker's whole drawing: its smoothed outline reaches half a pixel past its box on every side,
+// and a box at a fractional place touches one more pixel each way.
 QRect LivePicture::MarkerRect() const {
-  return QRect(static_cast<int>(std::floor(markerLeft_)), static_cast<int>(std::floor(markerTop_)),
-               kMarkerSize + 1, kMarkerSize + 1);
+  return QRect(static_cast<int>(std::floor(markerLeft_)) - 1, static_cast<int>(std::floor(markerTop_)) - 1,
+               kMarkerSize + 3, kMarkerSize + 3);
 }
 
 void LivePicture::paintEvent(QPaintEvent* event) {
   ++paints_;
   QPainter p(this);
   const QRect r = event->rect();
-  if (background_.size() != size()) background_ = PaintZoneMap(map_, colours_, size());
-  p.drawImage(r, background_, r);
-  if (!trace_.isNull()) p.drawImage(r, trace_, r);
+  if (!FitsWidget(background_)) background_ = PaintZoneMap(map_, colours_, size(), devicePixelRatioF());
+  // The images hold the screen's own pixels: the part to repaint is taken at their scale.
+  const double ratio = background_.devicePixelRatio();
+  const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
+  p.drawImage(QRectF(r), background_, source);
+  if (!trace_.isNull()) p.drawImage(QRectF(r), trace_, source);
   if (markerVisible_) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Qt::black, 1));

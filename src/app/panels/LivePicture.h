@@ -39,6 +39,8 @@ class LivePicture : public QWidget {
  private:
   void RedrawTraceFromModel(double sx, double sy);
   QRect MarkerRect() const;
+  // The image was made for this widget's size and screen.
+  bool FitsWidget(const QImage& image) const;
 
   RunDisplay& display_;
   const ZoneMap& map_;
@@ -67,7 +69,7 @@ class AspectBox : public QWidget {
 };
 
 // The zone map painted into an image of the given size, one cell of colour per map cell.
-QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size);
+QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, double pixelRatio = 1.0);
 
 // A colour of the colour table (red in the low byte) as a Qt colour.
 QColor ColourOf(std::int32_t value);

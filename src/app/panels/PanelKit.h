@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QBoxLayout>
+#include <QColor>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QString>
 
@@ -29,6 +31,12 @@ inline QString ScreenText(const std::string& text) {
   QString s = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
   s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   return s;
+}
+
+// The colour of a warning text, chosen against the palette: a deep red on a light window, a light
+// red on a dark one, so that it reads under the desktop's dark palette too.
+inline QColor WarningColour(const QPalette& palette) {
+  return palette.color(QPalette::Window).lightness() < 128 ? QColor(255, 130, 120) : QColor(176, 0, 0);
 }
 
 // A row holding the given button at its right end.

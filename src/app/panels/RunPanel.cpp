@@ -7,7 +7,10 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QPainter>
 #include <QProgressBar>
+
+#include <algorithm>
 
 namespace tlx::gui {
 namespace {
@@ -19,6 +22,26 @@ const char* const kCaptions[7] = {"Session Time Elapsed :", "Current Session :",
                                   "Experiment Status :",    "Missed Samples :",
                                   "Initial Delay :",        "Session Duration :",
                                   "Output Filename :"};
+
+// A value that may be longer than the panel is wide (the output file's name): it asks for room for
+// about 24 letters, which the picture beside it gives up, and a longer name is shown shortened in
+// the middle, so that its start and its extension stay in sight.
+class ElidedLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override {
+    const int whole = fontMetrics().horizontalAdvance(text()) + contentsMargins().left() + contentsMargins().right();
+    return {std::min(whole, fontMetrics().averageCharWidth() * 24), QLabel::minimumSizeHint().height()};
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QRect r = contentsRect();
+    p.setPen(palette().color(foregroundRole()));
+    p.drawText(r, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width()));
+  }
+};
 
 }  // namespace
 
@@ -83,10 +106,12 @@ QWidget* LivePanel::BuildStatus() {
     auto* caption = new QLabel(QString::fromLatin1(kCaptions[i]), status);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(caption, i, 0);
-    values_[i] = NamedLabel(status, kLabelNames[i]);
+    values_[i] = i == 6 ? new ElidedLabel(status) : new QLabel(status);
+    values_[i]->setObjectName(QLatin1String(kLabelNames[i]));
+    values_[i]->setTextFormat(Qt::PlainText);
     values_[i]->setContentsMargins(4, 0, 0, 0);
-    values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
+    if (i != 6) values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (i != 6) values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
     grid->addWidget(values_[i], i, 1);
   }
   auto* leftCaption = new QLabel(QStringLiteral("Time Left :"), status);
@@ -122,6 +147,7 @@ void LivePanel::ShowLabels(const RunLabels& l) {
   const std::string* texts[7] = {&l.TimeElap,     &l.CurrSess,        &l.ExptStat, &l.MissedSamples,
                                  &l.InitDelay,    &l.SessionDuration, &l.OutFile};
   for (int i = 0; i < 7; ++i) values_[i]->setText(QString::fromStdString(*texts[i]));
+  values_[6]->setToolTip(values_[6]->text());  // the whole path, when the label shows it shortened
 }
 
 void LivePanel::ShowProgress(std::int64_t elapsed, std::int64_t total, bool active) {
