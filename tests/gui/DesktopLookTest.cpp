@@ -145,5 +145,5 @@ class DesktopLookTest : public QObject {
   }
 };
 
-QTEST_MAIN(DesktopLookTest)
+TLX_GUI_TEST(DesktopLookTest)
 #include "DesktopLookTest.moc"
