@@ -99,10 +99,6 @@ std::string SimulatedUnit::ApplyFaults(const std::string& bytes) {
   out.reserve(bytes.size() + 1);
   for (char c : bytes) {
     ++sentCount_;
-    if (dropNext_ > 0) {
-      --dropNext_;
-      continue;
-    }
     if (faults_.dropEvery > 0 && sentCount_ % static_cast<std::uint64_t>(faults_.dropEvery) == 0)
       continue;
     out.push_back(c);
@@ -110,13 +106,6 @@ std::string SimulatedUnit::ApplyFaults(const std::string& bytes) {
       out.push_back(static_cast<char>(noise_.Byte()));
   }
   return out;
-}
-
-void SimulatedUnit::SendNoise(int count, std::int64_t nowUs) {
-  AdvanceTo(nowUs);
-  std::string bytes;
-  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(noise_.Byte()));
-  if (!bytes.empty()) Queue({nowUs_, std::move(bytes)});
 }
 
 // ---- video frames and the stream ----
@@ -243,19 +232,12 @@ void SimulatedUnit::ExecuteSettings(const UnitCommand& command) {
     case UnitOp::CommitMemory:
       if (written_.size() == kMemoryBytes) memory_ = written_;
       return;
-    case UnitOp::MaskStart:
-      maskActive_ = true;
-      return;
-    case UnitOp::MaskEnd:
-      maskActive_ = false;
-      ++(command.args[0] == 0x20 ? masksKept_ : masksCancelled_);
-      return;
     default:
       return;
   }
 }
 
-// A reset restarts the unit: the stream stops, the overlay, live video and mask set-up end,
+// A reset restarts the unit: the stream stops, the overlay and live video end,
 // answers not yet sent are lost, and the saved settings come back.
 void SimulatedUnit::ResetUnit(std::int64_t atUs) {
   ++resets_;
@@ -263,7 +245,6 @@ void SimulatedUnit::ResetUnit(std::int64_t atUs) {
   awake_ = false;
   overlay_.Clear();
   liveVideo_ = false;
-  maskActive_ = false;
   inverted_ = savedInverted_;
   objectFilter_ = savedFilter_;
   written_.clear();

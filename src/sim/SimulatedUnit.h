@@ -55,9 +55,6 @@ class SimulatedUnit {
   std::uint64_t FrameAt(std::int64_t us) const;
 
   UnitFaults& Faults() { return faults_; }
-  void DropNextBytes(int count) { dropNext_ += count > 0 ? count : 0; }
-  // Puts count random bytes on the line at nowUs.
-  void SendNoise(int count, std::int64_t nowUs);
   // Replaces the kept memory block (768 bytes; shorter is padded with "0", longer is cut).
   void SetMemoryBlock(std::string block);
   // Fixes the area query's answer; -1 makes it follow the animal again.
@@ -75,9 +72,6 @@ class SimulatedUnit {
   int SettingsSaves() const { return saves_; }
   bool ObjectFilter() const { return objectFilter_; }
   bool LiveVideo() const { return liveVideo_; }
-  bool MaskActive() const { return maskActive_; }
-  int MasksKept() const { return masksKept_; }
-  int MasksCancelled() const { return masksCancelled_; }
   const std::string& MemoryBlock() const { return memory_; }
   int Resets() const { return resets_; }
 
@@ -126,14 +120,12 @@ class SimulatedUnit {
   bool inverted_ = false, savedInverted_ = false;
   bool objectFilter_ = false, savedFilter_ = false;
   bool liveVideo_ = false;
-  bool maskActive_ = false;
-  int toggles_ = 0, saves_ = 0, masksKept_ = 0, masksCancelled_ = 0, overlayEnds_ = 0, resets_ = 0;
+  int toggles_ = 0, saves_ = 0, overlayEnds_ = 0, resets_ = 0;
   std::string memory_;
   std::string written_;  // a written block waiting for its commit
   int areaBase_ = 0;
   int fixedArea_ = -1;
   std::uint64_t sentCount_ = 0;
-  int dropNext_ = 0;
 };
 
 }  // namespace tlx
