@@ -158,7 +158,6 @@ void SimulatedUnit::Execute(const UnitCommand& command, std::int64_t atUs) {
     case UnitOp::Reset:
       return ResetUnit(atUs);
     case UnitOp::WakeUp:
-      awake_ = true;
       return Answer(kWakeUpReply, atUs);
     case UnitOp::Ping:
       return Answer("!", atUs);
@@ -194,9 +193,6 @@ void SimulatedUnit::ExecuteOverlay(const UnitCommand& command) {
   switch (command.op) {
     case UnitOp::ClearOverlay:
       return overlay_.Clear();
-    case UnitOp::EndOverlay:
-      ++overlayEnds_;
-      return;
     case UnitOp::OverlayText:
       return overlay_.DrawText(a[0], a[1], command.data);
     case UnitOp::OverlayLine:
@@ -220,11 +216,6 @@ void SimulatedUnit::ExecuteSettings(const UnitCommand& command) {
     case UnitOp::SaveSettings:
       savedInverted_ = inverted_;
       savedFilter_ = objectFilter_;
-      ++saves_;
-      return;
-    case UnitOp::LiveVideoOn:
-    case UnitOp::LiveVideoOff:
-      liveVideo_ = command.op == UnitOp::LiveVideoOn;
       return;
     case UnitOp::WriteMemory:
       written_ = command.data;
@@ -237,14 +228,12 @@ void SimulatedUnit::ExecuteSettings(const UnitCommand& command) {
   }
 }
 
-// A reset restarts the unit: the stream stops, the overlay and live video end,
+// A reset restarts the unit: the stream stops, the overlay clears,
 // answers not yet sent are lost, and the saved settings come back.
 void SimulatedUnit::ResetUnit(std::int64_t atUs) {
   ++resets_;
   streaming_ = false;
-  awake_ = false;
   overlay_.Clear();
-  liveVideo_ = false;
   inverted_ = savedInverted_;
   objectFilter_ = savedFilter_;
   written_.clear();

@@ -1,8 +1,7 @@
-// The simulated unit behind the simulated link on a virtual clock: its answers to the program's
-// commands byte for byte, its overlay, its position stream and its faults. Its reset, wake-up probe,
-// ping, memory block and object filter are checked through the program's start-up and shutdown, its
-// poll, silence and noise by the run controller's tests, its animal through the seeded runs of the
-// command line.
+// The simulated unit behind the simulated link on a virtual clock: its overlay, its position
+// stream and its faults. Its reset, wake-up probe, ping, memory block and object filter are checked
+// through the program's start-up and shutdown; its poll, silence, noise and unplugging by the run
+// controller's tests; its animal through the seeded runs of the command line.
 #include "common/VirtualClock.h"
 #include "sim/SimulatedLink.h"
 #include "sim/SimulatedUnit.h"
@@ -88,21 +87,6 @@ TEST_F(Unit, DroppedBytesAndALateUnitActingInOrderAfterItsDelay) {
   EXPECT_EQ(unit.InversionToggles(), 0);
   EXPECT_EQ(Exchange("", 60), "!");
   EXPECT_EQ(unit.InversionToggles(), 1);
-}
-
-TEST_F(Unit, AnUnpluggedUnitClosesThePortAndHearsNothingUntilPluggedIn) {
-  Exchange(" 0.", 300);
-  Pass(100);
-  link.Unplug();
-  EXPECT_FALSE(link.IsOpen());
-  EXPECT_EQ(link.BufferedCount(), 0u);
-  EXPECT_FALSE(link.Open(1));
-  link.Write(" 1(");
-  Pass(1000);
-  EXPECT_EQ(unit.InversionToggles(), 0);
-  link.Plug();
-  ASSERT_TRUE(link.Open(1));
-  EXPECT_EQ(Exchange(" 0+ &!").back(), '!');
 }
 
 }  // namespace
