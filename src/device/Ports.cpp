@@ -243,9 +243,7 @@ std::string ComSelect::OptionCaption(int index) { return "COM  " + std::to_strin
 
 void ComSelect::OptionClicked(int index) {
   if (index < 0 || index >= kPorts || !enabled_[index]) return;
-  const int previous = value_;
   value_ = index + 1;
-  if (value_ != previous && onChange_) onChange_();
 }
 
 }  // namespace tlx

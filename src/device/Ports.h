@@ -78,20 +78,13 @@ class ComSelect {
   bool OptionEnabled(int index) const { return enabled_[index]; }
   bool OptionChecked(int index) const { return value_ == index + 1; }
   static std::string OptionCaption(int index);
-  // A click on option `index` (0..7); raises the change event when Value changes.
+  // A click on option `index` (0..7).
   void OptionClicked(int index);
-  void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
-
-  // Layout: a requested column size of at most four gives two columns of four.
-  void SetColumnSize(int size) { twoColumns_ = size <= 4; }
-  bool TwoColumns() const { return twoColumns_; }
 
  private:
   std::function<bool(int)> portValid_;
-  std::function<void()> onChange_;
   std::array<bool, kPorts> enabled_{};
   int value_ = 0;
-  bool twoColumns_ = false;
 };
 
 }  // namespace tlx

@@ -44,7 +44,6 @@ class SimulatedLink : public SerialLink {
   // Every byte written while the port was open, in order (the bytes on the wire).
   const std::string& Sent() const { return sent_; }
   void ClearSent() { sent_.clear(); }
-  int PortNumber() const { return port_; }
 
  private:
   struct Outgoing {
