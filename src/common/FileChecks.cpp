@@ -10,9 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <vector>
 
 namespace tlx {
 
@@ -35,34 +33,6 @@ int OpenNoWait(const std::string& path, int flags, mode_t mode = 0) {
     fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
   } while (fd < 0 && errno == EINTR);
   return fd;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= std::size_t(written);
-  }
-  return true;
-}
-
-// Copies `size` bytes of `from` to the end of `to`. Only the bytes present when the copy began
-// are copied, so appending a file to itself ends.
-bool CopyBytes(int from, int to, off_t size) {
-  std::vector<char> buffer(1 << 16);
-  while (size > 0) {
-    const std::size_t want = std::min<std::size_t>(buffer.size(), std::size_t(size));
-    const ssize_t got = ::read(from, buffer.data(), want);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return got == 0;  // the source got shorter: what was there is copied
-    if (!WriteAll(to, buffer.data(), std::size_t(got))) return false;
-    size -= got;
-  }
-  return true;
 }
 
 }  // namespace
@@ -112,38 +82,6 @@ bool DeleteFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
 }
 
-bool SetReadOnly(const std::string& path, bool flag) {
-  if (!UsablePath(path)) return false;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return false;
-  mode_t mode = info.st_mode & 07777;
-  // Read-only means no write permission for anyone; clearing it gives the owner write access.
-  mode = flag ? (mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
-  return ::chmod(path.c_str(), mode) == 0;
-}
-
-bool AppendFileBytes(const std::string& target, const std::string& source, UserAnswers* answers) {
-  if (!FileExists(source) || !CanWriteFile(target, answers)) return false;
-  const int from = OpenNoWait(source, O_RDONLY);
-  if (from < 0) return false;
-  const int to = OpenNoWait(target, O_WRONLY | O_APPEND | O_CREAT, 0666);
-  if (to < 0) {
-    ::close(from);
-    return false;
-  }
-  struct stat info {};
-  bool ok = ::fstat(from, &info) == 0 && S_ISREG(info.st_mode);
-  // Back to blocking reads and writes, so that a busy disk does not look like an error.
-  ::fcntl(from, F_SETFL, ::fcntl(from, F_GETFL) & ~O_NONBLOCK);
-  ::fcntl(to, F_SETFL, ::fcntl(to, F_GETFL) & ~O_NONBLOCK);
-  ok = ok && CopyBytes(from, to, info.st_size);
-  // The target holds recorded data: it must be on the disk before anyone deletes the source.
-  ok = ok && ::fsync(to) == 0;
-  ::close(from);
-  ok = (::close(to) == 0) && ok;
-  return ok;
-}
-
 bool DirectoryExists(const std::string& path) {
   if (!UsablePath(path)) return false;
   struct stat info {};
@@ -189,16 +127,6 @@ MessageRequest OpenErrorMessage(const std::string& path) {
                  "\r\nAccess is denied.\r\n\r\n"
                  "Make sure the disk is not full or write protected\r\n"
                  "and that the file is not currently in use.";
-  request.icon = MsgIcon::Critical;
-  request.buttons = MsgButtons::Ok;
-  return request;
-}
-
-MessageRequest NoPrinterMessage() {
-  MessageRequest request;
-  request.caption = "Printing not available";
-  request.text = "Printing is not available\r\nat this time.\r\n\r\n"
-                 "Please use Windows to\r\nconfigure a printer.";
   request.icon = MsgIcon::Critical;
   request.buttons = MsgButtons::Ok;
   return request;

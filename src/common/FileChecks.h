@@ -12,8 +12,6 @@ bool CanCreateFile(const std::string& path);
 bool IsFileLocked(const std::string& path, UserAnswers* answers);  // answers null: no message
 bool CanWriteFile(const std::string& path, UserAnswers* answers);
 bool DeleteFile(const std::string& path);
-bool SetReadOnly(const std::string& path, bool flag);
-bool AppendFileBytes(const std::string& target, const std::string& source, UserAnswers* answers);
 bool DirectoryExists(const std::string& path);
 bool CanCreateDirectory(const std::string& path);
 bool EnsureDirectory(const std::string& path);
@@ -25,7 +23,6 @@ MsgAnswer ConfirmOverwrite(const std::string& path, UserAnswers& answers);
 // The standard messages.
 MessageRequest OverwritePrompt(const std::string& path);
 MessageRequest OpenErrorMessage(const std::string& path);
-MessageRequest NoPrinterMessage();
 
 // The standard file dialog: the chosen path or empty text; with forceExtension the returned path
 // gets the extension.

@@ -176,31 +176,6 @@ float ClampSingle(double value, double a, double b) {
   return static_cast<float>(std::clamp(value, low, high));
 }
 
-bool InRangeInteger(std::int32_t value, std::int32_t a, std::int32_t b) {
-  return value >= std::min(a, b) && value <= std::max(a, b);
-}
-
-float MaxSingle(float a, float b) { return a < b ? b : a; }
-
-std::int16_t LongToInteger(std::int64_t value) {
-  return static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
-}
-
-double UnsignedLong(std::int32_t value) {
-  return value < 0 ? double(value) + 4294967296.0 : double(value);
-}
-
-std::int32_t UnsignedInteger(std::int16_t value) {
-  return value < 0 ? std::int32_t(value) + 65536 : std::int32_t(value);
-}
-
-std::int32_t DoubleToUnsignedLong(double value) {
-  if (std::isnan(value)) return 0;
-  double v = RoundHalfEven(std::clamp(value, 0.0, 4294967296.0));
-  if (v >= 2147483648.0) v -= 4294967296.0;
-  return static_cast<std::int32_t>(v);
-}
-
 void IncrementCounter(std::int32_t& counter) {
   if (counter != std::numeric_limits<std::int32_t>::max()) ++counter;
 }
@@ -208,28 +183,6 @@ void IncrementCounter(std::int32_t& counter) {
 double RoundToMultiple(double value, double step) {
   if (!(step > 0)) return value;
   return std::trunc(RoundHalfEven(value / step) * step);
-}
-
-float AngleDegrees(double dx, double dy) {
-  if (dx == 0 && dy == 0) return -32768.0f;
-  if (dx == 0) return dy > 0 ? 90.0f : 270.0f;
-  const double a = std::atan(dy / dx) * 180.0 / 3.14159265358979;
-  if (dx < 0) return static_cast<float>(a + 180.0);
-  if (dy < 0) return static_cast<float>(a + 360.0);
-  return static_cast<float>(a);
-}
-
-bool FitToAspect(double& width, double& height, double ratio) {
-  if (!(ratio > 0)) return false;
-  double w = height / ratio;
-  double h = height;
-  if (w > width) {
-    w = width;
-    h = width * ratio;
-  }
-  width = w < 0 ? 0 : w;
-  height = h < 0 ? 0 : h;
-  return true;
 }
 
 namespace {

@@ -25,16 +25,8 @@ std::int16_t ClampInteger(std::int32_t value, std::int32_t a, std::int32_t b);
 void ClampIntegerInPlace(std::int16_t& value, std::int32_t a, std::int32_t b);
 std::int32_t ClampLong(std::int64_t value, std::int64_t a, std::int64_t b);
 float ClampSingle(double value, double a, double b);
-bool InRangeInteger(std::int32_t value, std::int32_t a, std::int32_t b);
-float MaxSingle(float a, float b);
-std::int16_t LongToInteger(std::int64_t value);
-double UnsignedLong(std::int32_t value);
-std::int32_t UnsignedInteger(std::int16_t value);
-std::int32_t DoubleToUnsignedLong(double value);
 void IncrementCounter(std::int32_t& counter);
 double RoundToMultiple(double value, double step);
-float AngleDegrees(double dx, double dy);
-bool FitToAspect(double& width, double& height, double ratio);
 
 // Number text with a fixed count of decimals ("0", "0.0", "0.00"), halves away from zero, with
 // the given decimal separator.

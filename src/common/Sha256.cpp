@@ -107,12 +107,6 @@ std::string Sha256::FinishHex() {
   return out;
 }
 
-std::string Sha256Hex(std::string_view bytes) {
-  Sha256 h;
-  h.Update(bytes);
-  return h.FinishHex();
-}
-
 std::string FileSha256Hex(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return {};

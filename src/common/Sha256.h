@@ -27,7 +27,6 @@ class Sha256 {
   std::uint64_t length_ = 0;  // bytes
 };
 
-std::string Sha256Hex(std::string_view bytes);
 // The digest of a whole file; empty text when it cannot be read.
 std::string FileSha256Hex(const std::string& path);
 

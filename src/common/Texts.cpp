@@ -140,14 +140,6 @@ std::string FieldOf(std::string_view line, int n, std::string_view delimiter) {
   return current == n ? Trim(field) : std::string();
 }
 
-std::string JoinWithSeparator(std::string_view list, std::string_view item, bool quoteItem,
-                              std::string_view separator) {
-  std::string out(list);
-  if (!list.empty()) out += separator;
-  out += quoteItem ? Quote(item) : std::string(item);
-  return out;
-}
-
 std::int32_t ColourForCharacter(std::string_view text) {
   if (text.empty() || text[0] == ' ') return 0;
   const char c = text[0];

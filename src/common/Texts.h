@@ -22,8 +22,6 @@ int CountLines(std::string_view text);
 std::string LineOf(std::string_view text, int n);
 int CountFields(std::string_view line, std::string_view delimiter);
 std::string FieldOf(std::string_view line, int n, std::string_view delimiter);
-std::string JoinWithSeparator(std::string_view list, std::string_view item, bool quoteItem,
-                              std::string_view separator);
 
 // Colour as red in the low byte, then green, then blue.
 std::int32_t ColourForCharacter(std::string_view text);

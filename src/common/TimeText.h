@@ -23,7 +23,6 @@ class IntervalPacer {
  public:
   bool IntervalElapsed(Clock& clock, double interval);
   void Restart(Clock& clock) { stamp_ = clock.SecondsSinceMidnight(); }
-  double Stamp() const { return stamp_; }
 
  private:
   double stamp_ = 0;

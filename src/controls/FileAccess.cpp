@@ -93,20 +93,6 @@ std::string CannotAccess(const std::string& name, const std::string& cause) {
 
 }  // namespace
 
-std::string DriveKindName(DriveKind kind) {
-  switch (kind) {
-    case DriveKind::Unknown: return "UNKNOWN";
-    case DriveKind::NoRoot: return "NOROOT";
-    case DriveKind::Removable: return "REMOVE";
-    case DriveKind::Fixed: return "FIXED";
-    case DriveKind::Remote: return "REMOTE";
-    case DriveKind::CdRom: return "CDROM";
-    case DriveKind::RamDisk: return "RAMDISK";
-    case DriveKind::None: return "NONE";
-  }
-  return "UNKNOWN";
-}
-
 int FileErrorFromErrno(int e) {
   switch (e) {
     case 0: return fileerr::PathFileAccess;  // failed once, worked on the second try

@@ -21,9 +21,6 @@ constexpr int PathNotFound = 76;
 
 enum class DriveKind { Unknown, NoRoot, Removable, Fixed, Remote, CdRom, RamDisk, None };
 
-// "UNKNOWN", "NOROOT", "REMOVE", "FIXED", "REMOTE", "CDROM", "RAMDISK", "NONE".
-std::string DriveKindName(DriveKind kind);
-
 struct DriveInfo {
   DriveKind kind = DriveKind::Unknown;
   bool readOnly = false;   // mounted read-only

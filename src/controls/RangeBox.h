@@ -77,7 +77,6 @@ class RangeBoxModel {
 
   const std::string& Text() const { return text_; }
   int Caret() const { return caret_; }
-  int SelLength() const { return selLength_; }
   // What the user's text box holds now (typed text and caret).
   void SetEditState(std::string text, int caret, int selLength = 0);
 
@@ -101,8 +100,6 @@ class RangeBoxModel {
   bool HasIndefinite() const;
   std::string FormatValue(double value) const;
   std::string LimitText(double limit) const;
-  bool CheckIndefiniteEntry(bool showWarn);
-  bool CheckNumberEntry(bool showWarn);
   double ReadTyped(bool* readOk) const;
   void Warn();
   void TakeValue();

@@ -48,7 +48,6 @@ class SpinButtonModel {
   void SetMin(double v) { props_.min = v; Refresh(); }
   void SetMax(double v) { props_.max = v; Refresh(); }
   void SetPlaces(int v) { props_.places = v; Refresh(); }
-  void SetIncrement(double v) { props_.increment = v; Refresh(); }
 
   const SpinScrollSetup& Scroll() const { return scroll_; }
   int Position() const { return position_; }

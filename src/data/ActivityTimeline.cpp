@@ -9,17 +9,6 @@ SecondClass TimelineSecond::Class() const {
   return SecondClass::Lost;
 }
 
-TimelineCounts CountSeconds(const SessionTimeline& timeline) {
-  TimelineCounts c;
-  for (const TimelineSecond& s : timeline.Seconds) {
-    c.Ambulatory += s.Ambulatory;
-    c.Stereotypic += s.Stereotypic;
-    c.Resting += s.Resting;
-    c.Lost += s.Lost;
-  }
-  return c;
-}
-
 SampleRangeStatus BuildActivityTimeline(const std::string& dataPath, std::int64_t session,
                                         const AnalysisParameters& params, const ZoneMap& map,
                                         std::vector<SessionTimeline>& out) {

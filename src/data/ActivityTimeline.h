@@ -30,11 +30,6 @@ struct SessionTimeline {
   std::vector<TimelineSecond> Seconds;
 };
 
-struct TimelineCounts {
-  std::int64_t Ambulatory = 0, Stereotypic = 0, Resting = 0, Lost = 0;
-};
-TimelineCounts CountSeconds(const SessionTimeline& timeline);
-
 // The timelines of session n (from 1) or of every session (kWholeRecording), analysed with the
 // given parameters and zone map.
 SampleRangeStatus BuildActivityTimeline(const std::string& dataPath, std::int64_t session,

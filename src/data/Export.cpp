@@ -76,12 +76,6 @@ void AppendSampleLine(std::string& out, PositionSample sample, char d) {
   out.append(text, end);
 }
 
-std::string SampleExportLine(PositionSample sample, char d) {
-  std::string line;
-  AppendSampleLine(line, sample, d);
-  return line;
-}
-
 bool SampleExportTo(const std::string& dataPath, const ResultsSink& sink, std::int32_t dataStart,
                     std::int64_t limit, char decimalSeparator) {
   SampleFile file;

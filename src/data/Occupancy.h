@@ -29,7 +29,6 @@ struct OccupancyGrid {
   std::int64_t SamplesAt(int row, int column) const {
     return Samples[static_cast<std::size_t>(row * Columns + column)];
   }
-  double SecondsAt(int row, int column) const { return double(SamplesAt(row, column)) * SecondsPerSample; }
   double TrackedSeconds() const { return double(TrackedSamples) * SecondsPerSample; }
   std::int64_t MaximumSamples() const;
 };

@@ -58,8 +58,6 @@ class SummaryProgram {
   bool Start(const std::string& filePath);
   // At shutdown: the closing key, only after a start that succeeded. Failures are ignored.
   void SendClosingKey();
-  bool Started() const { return started_; }
-  long TaskId() const { return taskId_; }
 
  private:
   ProcessLauncher& launcher_;

@@ -52,7 +52,6 @@ class DistanceMeasuring {
   int Mode() const { return mode_; }
   int Step() const { return step_; }
   bool FirstSelected() const { return firstSelected_; }
-  bool SecondSelected() const { return secondSelected_; }
   float Distance() const { return distance_; }
   VideoPoint Cursor() const { return cursor_; }
   // The field the mode measures.

@@ -6,9 +6,6 @@
 #include "common/SettingsLine.h"
 #include "common/Texts.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -159,14 +156,6 @@ bool ReadPortsFile(const std::string& path, PortTable& table) {
   return true;
 }
 
-bool WritePortsFile(const std::string& path, const PortTable& table) {
-  std::string text;
-  for (const PortBinding& b : table) {
-    text += "COM" + std::to_string(b.Number) + " = " + Quote(b.Device) + "\r\n";
-  }
-  return WriteFileAtomically(path, text);
-}
-
 PortTable LoadPortTable(const std::string& homeDir, const std::string& sysClassTty,
                         const std::string& devDir) {
   PortTable table;
@@ -196,20 +185,6 @@ std::string DevicePathFor(const PortTable& table, int number) {
     if (b.Number == number) return b.Device;
   }
   return {};
-}
-
-std::vector<std::string> PortListNames(const PortTable& table) {
-  std::vector<std::string> names;
-  for (const PortBinding& b : table) names.push_back("COM" + std::to_string(b.Number));
-  return names;
-}
-
-bool DeviceCanOpen(const std::string& devicePath) {
-  if (devicePath.empty()) return false;
-  const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
 }
 
 std::vector<std::string> PickComEntries(const PortTable& table) {
@@ -268,9 +243,7 @@ std::string ComSelect::OptionCaption(int index) { return "COM  " + std::to_strin
 
 void ComSelect::OptionClicked(int index) {
   if (index < 0 || index >= kPorts || !enabled_[index]) return;
-  const int previous = value_;
   value_ = index + 1;
-  if (value_ != previous && onChange_) onChange_();
 }
 
 }  // namespace tlx

@@ -37,7 +37,6 @@ PortTable NumberDevices(const std::vector<std::string>& devices);
 // 'COM1 = "/dev/ttyUSB0"' lines; other lines are skipped and the last duplicate wins. False when
 // the file cannot be read.
 bool ReadPortsFile(const std::string& path, PortTable& table);
-bool WritePortsFile(const std::string& path, const PortTable& table);
 // The binding of the program home's "PORTS.INI", else the system's devices numbered in order.
 PortTable LoadPortTable(const std::string& homeDir,
                         const std::string& sysClassTty = "/sys/class/tty",
@@ -50,10 +49,6 @@ PortTable AddNewDevices(const PortTable& table, const std::vector<std::string>& 
 
 // The device bound to a port number; empty text when none.
 std::string DevicePathFor(const PortTable& table, int number);
-// "COM1", "COM2", ...; the enumeration found something when the list is not empty.
-std::vector<std::string> PortListNames(const PortTable& table);
-// True when the device can be opened (and is closed again at once).
-bool DeviceCanOpen(const std::string& devicePath);
 
 // The port dialog: entries "COMn  device" from the last port to the first; a stable name shows the
 // device it leads to now beside it: "COMn  usb-Adapter_123-if00-port0  (/dev/ttyUSB0)".
@@ -83,20 +78,13 @@ class ComSelect {
   bool OptionEnabled(int index) const { return enabled_[index]; }
   bool OptionChecked(int index) const { return value_ == index + 1; }
   static std::string OptionCaption(int index);
-  // A click on option `index` (0..7); raises the change event when Value changes.
+  // A click on option `index` (0..7).
   void OptionClicked(int index);
-  void SetChangeHandler(std::function<void()> handler) { onChange_ = std::move(handler); }
-
-  // Layout: a requested column size of at most four gives two columns of four.
-  void SetColumnSize(int size) { twoColumns_ = size <= 4; }
-  bool TwoColumns() const { return twoColumns_; }
 
  private:
   std::function<bool(int)> portValid_;
-  std::function<void()> onChange_;
   std::array<bool, kPorts> enabled_{};
   int value_ = 0;
-  bool twoColumns_ = false;
 };
 
 }  // namespace tlx

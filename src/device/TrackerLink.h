@@ -67,7 +67,6 @@ class TrackerLink {
 
   // While set, the dispatch leaves received bytes in the buffer (the wake-up probe's reply).
   void SetProbeOption(bool on) { probeOption_ = on; }
-  bool ProbeOption() const { return probeOption_; }
 
   // Reads and drops everything buffered.
   void DiscardBuffered();

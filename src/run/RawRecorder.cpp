@@ -20,7 +20,6 @@ bool RawRecorder::Open(const std::string& path) {
   failed_ = false;
   buffer_.clear();
   bytesWritten_ = 0;
-  appended_ = 0;
   path_ = path;
   openError_ = ENOENT;
   if (path.empty()) return false;
@@ -34,7 +33,6 @@ bool RawRecorder::Append(int x, int y) {
   if (fd_ < 0 || failed_) return false;
   buffer_.push_back(static_cast<char>(std::clamp(x, 0, 255)));
   buffer_.push_back(static_cast<char>(std::clamp(y, 0, 255)));
-  ++appended_;
   if (buffer_.size() >= kBufferLimit) return WriteOut();
   return true;
 }

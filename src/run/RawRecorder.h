@@ -40,7 +40,6 @@ class RawRecorder {
   const std::string& Path() const { return path_; }
   // Samples known to be in the file (written out), and samples handed to Append.
   std::int64_t SamplesWritten() const { return bytesWritten_ / 2; }
-  std::int64_t SamplesAppended() const { return appended_; }
 
   // Lets tests stand in for the operating system's write (to simulate a full disk).
   void SetWriteFunction(WriteFunction write) { write_ = std::move(write); }
@@ -54,7 +53,6 @@ class RawRecorder {
   std::string path_;
   std::string buffer_;
   std::int64_t bytesWritten_ = 0;
-  std::int64_t appended_ = 0;
   bool failed_ = false;
   int openError_ = 0;
   std::chrono::steady_clock::time_point lastSync_;

@@ -56,8 +56,6 @@ class RunDisplay {
   // Picture and marker sizes in screen units; the scale follows from them.
   void SetPictureLayout(double pictureWidth, double pictureHeight, double markerWidth,
                         double markerHeight);
-  double ScaleX() const { return scaleX_; }
-  double ScaleY() const { return scaleY_; }
 
   // A decoded or polled sample; only the run and monitor panels show it.
   void UpdatePosition(int x, int y, bool runDisplayActive);
@@ -70,14 +68,10 @@ class RunDisplay {
   void RefreshLabels(const RunState& state, const ExperimentParameters& parameters);
   void ShowReadyText(bool shown);
 
-  const RunLabels& Labels() const { return labels_; }
   bool MarkerVisible() const { return markerVisible_; }
   double MarkerLeft() const { return markerLeft_; }
   double MarkerTop() const { return markerTop_; }
-  bool PenUp() const { return penUp_; }
   const std::deque<TracePoint>& Trace() const { return trace_; }
-  bool ReadyTextVisible() const { return readyVisible_; }
-  int SessionsBegun() const { return sessionsBegun_; }
 
  private:
   RunDisplayView* view_ = nullptr;

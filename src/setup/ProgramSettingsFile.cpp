@@ -135,12 +135,6 @@ bool WriteProgramSetFile(const std::string& iniPath, const ProgramSettings& sett
   return WriteFileAtomically(ChangeExtension(iniPath, "SET"), ProgramSetText(settings));
 }
 
-bool WriteProgramSettings(const std::string& iniPath, const ProgramSettings& settings) {
-  const bool setWritten = WriteProgramSetFile(iniPath, settings);
-  const bool iniWritten = WriteProgramIniFile(iniPath, settings);
-  return setWritten && iniWritten;
-}
-
 std::string ResolveProgramHome(const std::string& optionHome) {
   std::string home = optionHome;
   if (home.empty()) home = Environment("TRACELUX_HOME");

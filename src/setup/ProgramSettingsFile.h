@@ -13,11 +13,8 @@ namespace tlx {
 // field as it was. True when the INI file could be read.
 bool ReadProgramSettings(const std::string& iniPath, ProgramSettings& settings);
 
-// Writes both files anew (lines ended by CR LF, each file replaced only once complete).
-// True when both are in place.
-bool WriteProgramSettings(const std::string& iniPath, const ProgramSettings& settings);
-
-// Each file alone (the shutdown writes the SET file before the setup file, the INI file after).
+// Each file written anew (lines ended by CR LF, replaced only once complete); the shutdown writes
+// the SET file before the setup file, the INI file after.
 bool WriteProgramIniFile(const std::string& iniPath, const ProgramSettings& settings);
 bool WriteProgramSetFile(const std::string& iniPath, const ProgramSettings& settings);
 

@@ -31,9 +31,6 @@ std::string UnitListEntry(std::int32_t code);
 
 // Valid exactly when the scale is above 0; then Value = reference / scale, else Value = 0.
 UnitsPerPixelValue UnitsPerPixel(float calibrateScale, float calibrateReference);
-inline UnitsPerPixelValue ComputeUnitsPerPixel(float calibrateScale, float calibrateReference) {
-  return UnitsPerPixel(calibrateScale, calibrateReference);
-}
 
 // --- Calibration as the data file stores it -------------------------------------------------------
 // The data file holds the calibration as two whole numbers 0..65535 (pixels, units). A calibration

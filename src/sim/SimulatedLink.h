@@ -34,11 +34,9 @@ class SimulatedLink : public SerialLink {
   std::size_t BufferedCount() override { return rx_.size() - rxPos_; }
   std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) override;
 
-  // The cable or adapter goes away: the port closes, buffered bytes are lost, opening fails
-  // until Plug().
+  // The cable or adapter goes away: the port closes, buffered bytes are lost, opening fails from
+  // then on.
   void Unplug();
-  void Plug() { unplugged_ = false; }
-  bool Unplugged() const { return unplugged_; }
 
   // Plans the unit's output anew; call it after changing the unit directly (noise, frame rate).
   void Refresh() { Reschedule(); }
@@ -46,7 +44,6 @@ class SimulatedLink : public SerialLink {
   // Every byte written while the port was open, in order (the bytes on the wire).
   const std::string& Sent() const { return sent_; }
   void ClearSent() { sent_.clear(); }
-  int PortNumber() const { return port_; }
 
  private:
   struct Outgoing {

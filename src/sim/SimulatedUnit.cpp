@@ -125,10 +125,6 @@ std::string SimulatedUnit::ApplyFaults(std::string bytes) {
   out.reserve(bytes.size() + 1);
   for (char c : bytes) {
     ++sentCount_;
-    if (dropNext_ > 0) {
-      --dropNext_;
-      continue;
-    }
     if (faults_.dropEvery > 0 && sentCount_ % static_cast<std::uint64_t>(faults_.dropEvery) == 0)
       continue;
     out.push_back(c);
@@ -136,13 +132,6 @@ std::string SimulatedUnit::ApplyFaults(std::string bytes) {
       out.push_back(static_cast<char>(Noise().Byte()));
   }
   return out;
-}
-
-void SimulatedUnit::SendNoise(int count, std::int64_t nowUs) {
-  AdvanceTo(nowUs);
-  std::string bytes;
-  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(Noise().Byte()));
-  Queue(nowUs_, bytes);
 }
 
 // ---- video frames and the stream ----
@@ -200,7 +189,6 @@ void SimulatedUnit::Execute(const UnitCommand& command, std::int64_t atUs) {
     case UnitOp::Reset:
       return ResetUnit(atUs);
     case UnitOp::WakeUp:
-      awake_ = true;
       return Answer(kWakeUpReply, atUs);
     case UnitOp::Ping:
       return Answer("!", atUs);
@@ -236,9 +224,6 @@ void SimulatedUnit::ExecuteOverlay(const UnitCommand& command) {
   switch (command.op) {
     case UnitOp::ClearOverlay:
       return overlay_.Clear();
-    case UnitOp::EndOverlay:
-      ++overlayEnds_;
-      return;
     case UnitOp::OverlayText:
       return overlay_.DrawText(a[0], a[1], command.data);
     case UnitOp::OverlayLine:
@@ -262,11 +247,6 @@ void SimulatedUnit::ExecuteSettings(const UnitCommand& command) {
     case UnitOp::SaveSettings:
       savedInverted_ = inverted_;
       savedFilter_ = objectFilter_;
-      ++saves_;
-      return;
-    case UnitOp::LiveVideoOn:
-    case UnitOp::LiveVideoOff:
-      liveVideo_ = command.op == UnitOp::LiveVideoOn;
       return;
     case UnitOp::WriteMemory:
       written_ = command.data;
@@ -274,27 +254,17 @@ void SimulatedUnit::ExecuteSettings(const UnitCommand& command) {
     case UnitOp::CommitMemory:
       if (written_.size() == kMemoryBytes) memory_ = written_;
       return;
-    case UnitOp::MaskStart:
-      maskActive_ = true;
-      return;
-    case UnitOp::MaskEnd:
-      maskActive_ = false;
-      ++(command.args[0] == 0x20 ? masksKept_ : masksCancelled_);
-      return;
     default:
       return;
   }
 }
 
-// A reset restarts the unit: the stream stops, the overlay, live video and mask set-up end,
+// A reset restarts the unit: the stream stops, the overlay clears,
 // answers not yet sent are lost, and the saved settings come back.
 void SimulatedUnit::ResetUnit(std::int64_t atUs) {
   ++resets_;
   streaming_ = false;
-  awake_ = false;
   overlay_.Clear();
-  liveVideo_ = false;
-  maskActive_ = false;
   inverted_ = savedInverted_;
   objectFilter_ = savedFilter_;
   written_.clear();

@@ -51,14 +51,10 @@ class SimulatedUnit {
   // 30 frames (and stream pairs) per second for NTSC, 25 for PAL.
   void SetVideoStandard(VideoStandard standard, std::int64_t nowUs = 0);
   void SetFrameRate(int perSecond, std::int64_t nowUs = 0);  // 1..60
-  int FrameRate() const { return rate_; }
   // The video frame shown at a moment.
   std::uint64_t FrameAt(std::int64_t us) const;
 
   UnitFaults& Faults() { return faults_; }
-  void DropNextBytes(int count) { dropNext_ += count > 0 ? count : 0; }
-  // Puts count random bytes on the line at nowUs.
-  void SendNoise(int count, std::int64_t nowUs);
   // Replaces the kept memory block (768 bytes; shorter is padded with "0", longer is cut).
   void SetMemoryBlock(std::string block);
   // Fixes the area query's answer; -1 makes it follow the animal again.
@@ -66,19 +62,10 @@ class SimulatedUnit {
 
   const UnitOverlay& Overlay() const { return overlay_; }
   std::string OverlayRow(int row) const { return overlay_.Row(row); }
-  int OverlayEnds() const { return overlayEnds_; }
-  bool Awake() const { return awake_; }
-  bool Streaming() const { return streaming_; }
   std::uint64_t PairsStreamed() const { return pairsStreamed_; }
   bool Inverted() const { return inverted_; }
   int InversionToggles() const { return toggles_; }
-  bool SavedInverted() const { return savedInverted_; }
-  int SettingsSaves() const { return saves_; }
   bool ObjectFilter() const { return objectFilter_; }
-  bool LiveVideo() const { return liveVideo_; }
-  bool MaskActive() const { return maskActive_; }
-  int MasksKept() const { return masksKept_; }
-  int MasksCancelled() const { return masksCancelled_; }
   const std::string& MemoryBlock() const { return memory_; }
   int Resets() const { return resets_; }
 
@@ -139,18 +126,14 @@ class SimulatedUnit {
   std::uint64_t nextFrame_ = 0;     // frame of the next stream pair
   std::uint64_t pairsStreamed_ = 0;
 
-  bool awake_ = false;
   bool inverted_ = false, savedInverted_ = false;
   bool objectFilter_ = false, savedFilter_ = false;
-  bool liveVideo_ = false;
-  bool maskActive_ = false;
-  int toggles_ = 0, saves_ = 0, masksKept_ = 0, masksCancelled_ = 0, overlayEnds_ = 0, resets_ = 0;
+  int toggles_ = 0, resets_ = 0;
   std::string memory_;
   std::string written_;  // a written block waiting for its commit
   int areaBase_ = 0;
   int fixedArea_ = -1;
   std::uint64_t sentCount_ = 0;
-  int dropNext_ = 0;
 };
 
 }  // namespace tlx

@@ -5,7 +5,6 @@ namespace {
 
 constexpr char kOverlayText[] = "\x20\x30\x26";       // " 0&"
 constexpr char kEndOverlayDrawing[] = "\x20\x30\x27"; // " 0'"
-constexpr char kClearOverlay[] = "\x20\x30\x22";      // " 0\""
 
 char OverlayCharacter(char cell) {
   const auto code = static_cast<unsigned char>(cell);
@@ -61,10 +60,6 @@ std::string MapSpanCommandBytes(const ZoneMap& map, MapSpan span) {
   bytes.push_back('\0');
   bytes += kEndOverlayDrawing;
   return bytes;
-}
-
-std::string WholeMapCommandBytes(const ZoneMap& map) {
-  return kClearOverlay + MapSpanCommandBytes(map, WholeMapSpan());
 }
 
 }  // namespace tlx

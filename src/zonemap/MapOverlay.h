@@ -40,8 +40,4 @@ std::string MapSpanOverlayText(const ZoneMap& map, MapSpan span);
 // End overlay drawing (" 0'"). Empty for an empty span.
 std::string MapSpanCommandBytes(const ZoneMap& map, MapSpan span);
 
-// The zone map display: Clear overlay (" 0\""), the whole map as overlay text from column 0,
-// row 0, then End overlay drawing.
-std::string WholeMapCommandBytes(const ZoneMap& map);
-
 }  // namespace tlx

@@ -6,6 +6,12 @@
 namespace tlx {
 namespace {
 
+std::string Sha256Hex(std::string_view bytes) {
+  Sha256 h;
+  h.Update(bytes);
+  return h.FinishHex();
+}
+
 // The FIPS 180-4 test vectors, the long one fed in uneven pieces across block boundaries, and a file.
 TEST(Sha256, KnownVectorsInPiecesAndFiles) {
   EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");

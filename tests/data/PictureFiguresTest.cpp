@@ -121,23 +121,17 @@ TEST(ActivityTimeline, CountsEqualTheResultsOfTheSameFileSessionBySession) {
     const auto results = ResultSeconds(path, p);
     ASSERT_EQ(timelines.size(), 4u);
     ASSERT_EQ(results.size(), 4u);
-    TimelineCounts all;
+    std::array<std::int64_t, 4> all{};  // ambulatory, stereotypic, resting, lost
     for (std::size_t s = 0; s < 4; ++s) {
-      const TimelineCounts c = CountSeconds(timelines[s]);
+      std::array<std::int64_t, 3> counts{};
+      for (const TimelineSecond& t : timelines[s].Seconds) {
+        counts[0] += t.Ambulatory, counts[1] += t.Stereotypic, counts[2] += t.Resting, all[3] += t.Lost;
+      }
       EXPECT_EQ(timelines[s].Number, std::int64_t(s + 1));
-      EXPECT_EQ(c.Ambulatory, results[s][0]) << "rate " << rate << " session " << s + 1;
-      EXPECT_EQ(c.Stereotypic, results[s][1]) << "rate " << rate << " session " << s + 1;
-      EXPECT_EQ(c.Resting, results[s][2]) << "rate " << rate << " session " << s + 1;
-      all.Ambulatory += c.Ambulatory;
-      all.Stereotypic += c.Stereotypic;
-      all.Resting += c.Resting;
-      all.Lost += c.Lost;
+      EXPECT_EQ(counts, results[s]) << "rate " << rate << " session " << s + 1;
+      for (std::size_t k = 0; k < 3; ++k) all[k] += counts[k];
     }
-    // The recording exercises every class.
-    EXPECT_GT(all.Ambulatory, 0);
-    EXPECT_GT(all.Stereotypic, 0);
-    EXPECT_GT(all.Resting, 0);
-    EXPECT_GT(all.Lost, 0);
+    for (const std::int64_t n : all) EXPECT_GT(n, 0);  // the recording exercises every class
     EXPECT_EQ(timelines[3].Seconds.size(), 10u);  // the short session's 10 completed seconds
     // One session alone is the same as that session within the whole recording.
     std::vector<SessionTimeline> third;

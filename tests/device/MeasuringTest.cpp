@@ -1,5 +1,5 @@
 // Measuring on the unit's picture: object areas with running averages, and distances between two
-// points chosen with the mouse, with their help texts and what is stored when the user accepts.
+// points chosen with the mouse, and what is stored when the user accepts.
 #include "FakeLink.h"
 #include "device/AreaCalculator.h"
 #include "device/DistanceMeasuring.h"
@@ -45,13 +45,7 @@ TEST(AreaCalculatorTest, ListsPixelsAndSquareUnitsWithRunningAverages) {
   EXPECT_EQ(calc.AverageValue(), "700");
 }
 
-TEST(MeasuringTextTest, HelpTextsPerModeCursorGridAndDistanceText) {
-  // The lines on choosing the object's ends belong to modes 1 to 3 only.
-  EXPECT_NE(MeasuringHelpText(kMeasureAmbul).find("cross hairs to one end of the object"),
-            std::string::npos);
-  EXPECT_EQ(MeasuringHelpText(kMeasureCalScale).find("cross hairs to one end of the object and"), std::string::npos);
-  EXPECT_EQ(MeasuringHelpText(0) + MeasuringHelpText(5), "");
-
+TEST(MeasuringTextTest, CursorGridAndDistanceText) {
   const std::tuple<double, double, VideoPoint> grid[] = {
       {1.0, 1.0, {255, 191}}, {0.0, 0.0, {0, 0}}, {-0.5, 7.0, {0, 191}}, {0.5, 0.5, {128, 96}},
       {std::nan(""), 0.25, {0, 48}}};

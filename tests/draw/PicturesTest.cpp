@@ -1,6 +1,5 @@
-// The pictures checked by what they show: round scale steps, text of the same size in points at
-// any width, a trace whose colour tells when a walk was walked, the viridis scale and the hot cell
-// of a heatmap, both classes of a second and distinct zones in a timeline; and the files they are
+// The pictures checked by what they show: round scale steps, a trace whose colour tells when a
+// walk was walked, the viridis scale and the hot cell of a heatmap, both classes of a second and distinct zones in a timeline; and the files they are
 // saved to, read back by Qt.
 #include "../data/DataFileBuilder.h"
 #include "draw/HeatmapPicture.h"
@@ -75,38 +74,6 @@ TEST(PictureScales, StepsAreOneTwoOrFiveTimesAPowerOfTenAndWrittenWithTheStepsDe
   EXPECT_EQ(NiceBelow(0.7), 0.5);
   EXPECT_EQ(TimeUnitFor(120).Name, "s");
   EXPECT_EQ(TimeUnitFor(3600).Name, "min");
-}
-
-// The tallest run of rows with ink in the picture's left `columns` pixels: the strip labels.
-int LabelInkHeight(const QImage& image, int columns) {
-  int best = 0, run = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    bool ink = false;
-    for (int x = 0; x < columns && !ink; ++x) ink = qGray(image.pixel(x, y)) < 110;
-    run = ink ? run + 1 : 0;
-    best = std::max(best, run);
-  }
-  return best;
-}
-
-TEST(PictureText, TextKeepsItsSizeInPointsAtAnyWidth) {
-  NeedApplication();
-  test::TempDir dir;
-  test::WriteBytes(dir.File("S.DAT"), DataFileBuilder{}.Repeat(30, 30, 90).Bytes());
-  Picture picture;
-  ASSERT_EQ(LoadPicture(Request(PictureKind::Timeline, dir.File("S.DAT"), kWholeRecording), picture), SampleRangeStatus::Done);
-  std::vector<int> heights;
-  for (double widthPixels : {480.0, 1440.0}) {
-    const std::string name = dir.File("t" + std::to_string(int(widthPixels)) + ".png");
-    ASSERT_EQ(SavePicture(picture, name, SizeForWidth(picture, widthPixels * 0.75)), SaveStatus::Saved);
-    const QImage image(QString::fromStdString(name));
-    ASSERT_EQ(image.width(), int(widthPixels));
-    heights.push_back(LabelInkHeight(image, 30));
-  }
-  // "Activity", 8 points at 96 dots per inch: about 10 pixels from the top of the A to the foot of the y.
-  EXPECT_NEAR(heights[0], heights[1], 1);
-  EXPECT_GE(heights[0], 8);
-  EXPECT_LE(heights[0], 14);
 }
 
 TEST(TracePicture, TheColourTellsWhetherAWalkCameEarlyOrLate) {

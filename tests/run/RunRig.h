@@ -126,6 +126,12 @@ struct DataFileBytes {
   std::uint32_t Long(std::size_t offset) const { return Word(offset) | Word(offset + 2) << 16; }
   std::size_t Samples() const { return bytes.size() < 38 ? 0 : (bytes.size() - 38) / 2; }
   int SampleY(std::size_t i) const { return static_cast<unsigned char>(bytes[38 + 2 * i + 1]); }
+  // The samples without an object (Y 255) from sample `from` on.
+  std::int32_t Lost(std::size_t from = 0) const {
+    std::int32_t lost = 0;
+    for (std::size_t i = from; i < Samples(); ++i) lost += SampleY(i) == 255;
+    return lost;
+  }
   std::string SampleBytes() const { return bytes.size() < 38 ? "" : bytes.substr(38); }
   std::string bytes;
 };

@@ -1,7 +1,7 @@
-// The simulated unit behind the simulated link on a virtual clock: its answers to the program's
-// commands byte for byte, its overlay, its position stream and its faults. Its memory block and
-// object filter are checked through the program's start-up and shutdown, silence and noise by the
-// run controller's tests, its animal through the seeded runs of the command line.
+// The simulated unit behind the simulated link on a virtual clock: its overlay, its position
+// stream and its faults. Its reset, wake-up probe, ping, memory block and object filter are checked
+// through the program's start-up and shutdown; its poll, silence, noise and unplugging by the run
+// controller's tests; its animal through the seeded runs of the command line.
 #include "common/VirtualClock.h"
 #include "sim/SimulatedLink.h"
 #include "sim/SimulatedUnit.h"
@@ -47,40 +47,6 @@ class Unit : public ::testing::Test {
   SimulatedLink link{clock, unit};
 };
 
-TEST_F(Unit, PingAndOnlyTheWholeWakeUpProbeAreAnsweredEvenWhenSplitOrAfterGarbage) {
-  EXPECT_EQ(Exchange(" &!", 5), "!");
-  EXPECT_EQ(Exchange("", 200), "");
-  link.Write(std::string("\x01\xFFQ 9 \x27 ,\xFF", 10));
-  for (char c : std::string(" &")) Exchange(std::string(1, c), 3);
-  EXPECT_EQ(Exchange("!", 10), "!");
-
-  EXPECT_EQ(Exchange(" Turn OFF", 100), "");
-  EXPECT_FALSE(unit.Awake());
-  link.Write(" Turn");
-  EXPECT_EQ(Exchange(" ON!", 100), SimulatedUnit::kWakeUpReply);
-  EXPECT_TRUE(unit.Awake());
-}
-
-TEST_F(Unit, ResetStopsTheStreamAndLeavesTheUnitDeafWhileItRestarts) {
-  Exchange(" Turn ON!", 100);
-  Exchange(" 0.", 500);
-  Exchange(" $+", 5);
-  EXPECT_EQ(Exchange(" &!", 100), "") << "a ping during the restart is lost";
-  EXPECT_FALSE(unit.Awake());
-  EXPECT_EQ(Exchange("", 1000), "") << "no stream after a reset";
-  EXPECT_EQ(Exchange(" &!", 10), "!");
-}
-
-TEST_F(Unit, PollAnswersThePairOfTheCurrentFrameAndStopsTheStream) {
-  SimulatedAnimal animal(kSeed);
-  EXPECT_EQ(Exchange(" 0+", 20), Pair(animal.At(0)));
-  Pass(980);  // now exactly 1 s: the poll arrives during frame 30
-  EXPECT_EQ(Exchange(" 0+", 20), Pair(animal.At(30)));
-  Exchange(" 0.", 300);
-  EXPECT_EQ(Exchange(" 0+", 10).size(), 2u);
-  EXPECT_EQ(Exchange("", 1000), "");
-}
-
 TEST_F(Unit, OverlayKeepsTextUntilClearedOrAnAreaQuery) {
   Exchange(Text(30, 0, "ABCD"));  // wraps onto the next row
   EXPECT_EQ(unit.OverlayRow(0).substr(30), "AB");
@@ -121,21 +87,6 @@ TEST_F(Unit, DroppedBytesAndALateUnitActingInOrderAfterItsDelay) {
   EXPECT_EQ(unit.InversionToggles(), 0);
   EXPECT_EQ(Exchange("", 60), "!");
   EXPECT_EQ(unit.InversionToggles(), 1);
-}
-
-TEST_F(Unit, AnUnpluggedUnitClosesThePortAndHearsNothingUntilPluggedIn) {
-  Exchange(" 0.", 300);
-  Pass(100);
-  link.Unplug();
-  EXPECT_FALSE(link.IsOpen());
-  EXPECT_EQ(link.BufferedCount(), 0u);
-  EXPECT_FALSE(link.Open(1));
-  link.Write(" 1(");
-  Pass(1000);
-  EXPECT_EQ(unit.InversionToggles(), 0);
-  link.Plug();
-  ASSERT_TRUE(link.Open(1));
-  EXPECT_EQ(Exchange(" 0+ &!").back(), '!');
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
+// Edges of the spin button and the progress box that keep their values inside what they can show.
+#include "controls/BusyBoxes.h"
 #include "controls/KeyCodes.h"
 #include "controls/SpinButton.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace tlx {
 namespace {
@@ -15,7 +19,7 @@ TEST(SpinScroll, StepAndPageHaveTheirLimits) {
   EXPECT_EQ(s.positions, 0);
 }
 
-TEST(SpinButton, RangeMessageFollowingTheMaximumMinusAndTime) {
+TEST(SpinButton, RangeMessageAMaximumLoweredUnderTheValueAndTimePages) {
   ScriptedAnswers answers;
   SpinButtonModel model{answers};
   model.SetProperties({.min = 1, .max = 5, .varName = "Session", .showWarn = true});
@@ -26,16 +30,25 @@ TEST(SpinButton, RangeMessageFollowingTheMaximumMinusAndTime) {
   EXPECT_EQ(answers.Messages()[0].text, "\"Session\"\r\nmust be in the range of : \r\n1 to 5");
   model.SetMax(3);  // fewer sessions: the value follows
   EXPECT_EQ(model.Value(), 3);
-  model.ScrollTo(-4);
-  EXPECT_EQ(model.Value(), 1);
 
-  model.SetProperties({.increment = 60, .min = 0, .max = 7200, .time = true, .allowMinus = true,
-                       .varName = ""});
-  EXPECT_TRUE(model.AcceptsCharacter('-'));
+  model.SetProperties({.increment = 60, .min = 0, .max = 7200, .time = true, .varName = ""});
   model.KeyDown(key::PageUp, 0);
   EXPECT_EQ(model.Text(), "01:00:00");  // a page is 60 positions of one minute
-  model.SetEditText("0:01:30");
-  EXPECT_EQ(model.ToFloat(), 90);
+}
+
+TEST(ProgressBox, ValueIsLimitedAndShownAsWholePercent) {
+  ProgressModel p;
+  const struct { double value; const char* percent; double outline; double fill; } cases[] = {
+      {150, "100%", 202, 200},
+      {-5, "0%", 202, 0},
+      {42.5, "43%", 102, 42.5},
+      {NAN, "0%", 1, 0},  // a tiny outline never gets a negative fill
+  };
+  for (const auto& c : cases) {
+    p.SetValue(c.value);
+    EXPECT_EQ(p.PercentText(), c.percent) << c.value;
+    EXPECT_DOUBLE_EQ(p.FillWidth(c.outline), c.fill) << c.value;
+  }
 }
 
 }  // namespace
