@@ -4,6 +4,7 @@
 #include "common/Paths.h"
 #include "common/RecordingLock.h"
 #include "data/Analysis.h"
+#include "data/AnalysisSetup.h"
 #include "data/DataFile.h"
 #include "data/ResultsFile.h"
 #include "zonemap/MapFile.h"
@@ -24,24 +25,6 @@ std::int64_t FileBytes(const std::string& path) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(path, ec);
   return ec ? -1 : static_cast<std::int64_t>(size);
-}
-
-AnalysisParameters AnalysisParametersFor(const ExperimentParameters& p, const std::string& dataPath,
-                                         const std::string& mapPath) {
-  AnalysisParameters a;
-  a.SessionLength = p.SessionLength;
-  a.NumberOfSessions = p.NumberOfSessions;
-  a.InitialDelay = p.InitialDelay;
-  a.MaximumDistance = p.MaximumDistance;
-  a.AmbulatoryThreshold = p.AmbulatoryThreshold;
-  a.StereotypicThreshold = p.StereotypicThreshold;
-  a.UnitsCode = p.MeasurementUnits;
-  a.CalibrateScale = p.CalibrateScale;
-  a.SampleRate = p.SampleRate;
-  a.DataFile = dataPath;
-  a.MapFile = mapPath;
-  a.CalibrateReference = p.CalibrateReference;
-  return a;
 }
 
 FinishedRun FinishedRunFor(const RunFilesRequest& request, const std::string& dataPath) {
@@ -150,30 +133,18 @@ void WriteMapAndResults(const RunFilesRequest& request, RunFilesOutcome& out, Us
   out.MapWritten = WriteMapFile(out.MapPath, request.Map);
   if (!out.MapWritten) out.Failures.push_back(NotWritten("zone map file", out.MapPath, errno));
 
-  AnalysisContext context;
-  // The results are analysed as a later reading of the file will see it: the session length as
-  // the header holds it, in whole multiples of 5 seconds.
-  DataFileHeader header = HeaderForRun(run, p, 0);
-  context.RecordedSessionLength = static_cast<std::int32_t>(header.Block.SessionLength) * 5;
-  context.SampleRate = p.SampleRate;
-  // The unit as the header records it: a record that never named one (code 0) is stored, and
-  // read back, as the first unit of the list.
-  context.UnitsCode = static_cast<std::int32_t>(header.Block.MeasurementUnits) + 1;
-  context.DataFilePath = out.DataPath;
-  context.MapFileName = out.MapWritten ? out.MapPath : std::string();
-  context.Map = request.Map;
-  // The start time as the header holds it (whole seconds), so these results match any later
-  // analysis of the file.
-  context.Start = FileSecondsToDate(DateToFileSeconds(request.Start));
-  AnalysisParameters params = AnalysisParametersFor(p, out.DataPath, context.MapFileName);
-  params.SessionLength = context.RecordedSessionLength;
-  params.UnitsCode = context.UnitsCode;
+  // The results are analysed as a later reading of the file will see it (the header's session
+  // length in whole multiples of 5 s, its unit and its start time in whole seconds), with the
+  // run's own thresholds and calibration, so they match any later analysis of the file.
+  const PreparedAnalysis prepared =
+      PrepareRunAnalysis(p, HeaderForRun(run, p, 0), out.DataPath, request.Map,
+                         out.MapWritten ? out.MapPath : std::string());
   AnalysisOptions options;
   options.DecimalSeparator = LocaleDecimalSeparator();
   options.Answers = answers;
   errno = 0;
   const AnalysisOutcome analysis =
-      AnalyzeDataFile(out.DataPath, out.ResultsPath, params, context, options);
+      AnalyzeDataFile(out.DataPath, out.ResultsPath, prepared.Params, prepared.Context, options);
   out.ResultsWritten = analysis.Ok();
   if (analysis.Status == AnalysisStatus::ResultsNotWritable ||
       analysis.Status == AnalysisStatus::ResultsLocked ||

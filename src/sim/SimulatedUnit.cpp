@@ -117,7 +117,7 @@ void SimulatedUnit::Queue(std::int64_t atUs, std::string_view bytes) {
 
 std::string SimulatedUnit::ApplyFaults(std::string bytes) {
   if (faults_.silent) return {};
-  if (dropNext_ == 0 && faults_.dropEvery <= 0 && faults_.noiseEvery <= 0) {
+  if (faults_.dropEvery <= 0 && faults_.noiseEvery <= 0) {
     sentCount_ += bytes.size();
     return bytes;
   }
