@@ -67,17 +67,17 @@ QWidget* Scrolled(QWidget* page, QWidget* parent) {
 
 }  // namespace
 
-// The core's questions go to message boxes, except the stop question and the finish message,
-// which the stop window asks while it is shown.
+// The core's questions go to message boxes (the stop window brings its own answers).
 class MainWindow::Answerer : public UserAnswers {
  public:
-  Answerer(MainWindow& window, BusyWindows& busy) : window_(window), qt_(&window, &busy) {}
+  Answerer(MainWindow& window, BusyWindows& busy) : qt_(&window, &busy) {}
   MsgAnswer ShowMessage(const MessageRequest& request) override {
     // With nobody to ask (the session is ending), every question takes its first button.
     if (unattended_) return FirstButton(request.buttons);
-    StopExperimentWindow* stop = window_.stopWindow_;
-    if (stop && stop->Shows(request)) return stop->WaitForAnswer();
     return qt_.ShowMessage(request);
+  }
+  void Inform(const MessageRequest& request) override {
+    if (!unattended_) qt_.Inform(request);
   }
   std::string ChooseFile(const FileDialogRequest& request) override {
     if (!nextFile_.empty()) return std::exchange(nextFile_, std::string());
@@ -90,7 +90,6 @@ class MainWindow::Answerer : public UserAnswers {
   void ShowStatus(const std::string& text, int percent) override { qt_.ShowStatus(text, percent); }
 
  private:
-  MainWindow& window_;
   QtUserAnswers qt_;
   bool unattended_ = false;
   std::string nextFile_;
@@ -184,6 +183,8 @@ void MainWindow::BuildPanels() {
     connect(panel, &LivePanel::ClearClicked, this, [this] { program_->display.BeginSession(); });
   }
   stopWindow_ = new StopExperimentWindow(this);
+  connect(stopWindow_, &StopExperimentWindow::Answered, this,
+          [this](MsgAnswer answer) { program_->run.StopWindowAnswer(answer); });
   // After the core has had the finish window's answer, the recording opens on the data panel.
   connect(stopWindow_, &StopExperimentWindow::ResultsWanted, this, [this] {
     const QString path = Q(program_->run.LastRunFiles().DataPath);
@@ -378,8 +379,8 @@ bool MainWindow::LeaveMode(int target, bool forced) {
       p.commands.StopStream();
       break;
     case kModeRun:
-      // An armed or running experiment keeps the run panel: leaving asks the stop question,
-      // and declining it keeps the panel and the run.
+      // An armed or running experiment keeps the run panel: leaving asks the stop question
+      // (without waiting for it); a confirmed stop ends the run and goes home.
       if (!forced && p.run.IsRunBusy()) {
         p.run.StopButton();
         if (p.run.IsRunBusy()) return false;
@@ -668,6 +669,13 @@ void MainWindow::ShowStopWindow(StopWindowForm form, const MessageRequest& conte
 
 void MainWindow::HideStopWindow() { stopWindow_->HideWindow(); }
 
+// With nobody to answer, the core takes the first button through the answers instead.
+bool MainWindow::AwaitStopWindowAnswer() {
+  if (answers_->Unattended()) return false;
+  stopWindow_->AwaitAnswer();
+  return true;
+}
+
 void MainWindow::ShowSetupFrame() {
   if (mode_ != kModeExpt) EnterExperimentSetup();
 }
@@ -744,7 +752,6 @@ void MainWindow::ShutdownUnattended() {
   // events run from here on.
   services_.clock.EndEventPumping();
   SetUnattended(true);
-  stopWindow_->done(static_cast<int>(MsgAnswer::Cancel));
   Shutdown();
 }
 

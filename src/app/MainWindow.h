@@ -156,6 +156,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void EnterRun() override;
   void ShowStopWindow(StopWindowForm form, const MessageRequest& content) override;
   void HideStopWindow() override;
+  bool AwaitStopWindowAnswer() override;
   void ShowSetupFrame() override;
   void RefreshWindow() override;
 

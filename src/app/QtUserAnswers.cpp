@@ -87,16 +87,31 @@ QStringList PatternsOf(const std::string& extension) {
 
 }  // namespace
 
-MsgAnswer QtUserAnswers::ShowMessage(const MessageRequest& request) {
-  QMessageBox box(IconOf(request.icon), FromProgramText(request.caption),
-                  FromProgramText(request.text), ButtonsOf(request.buttons), owner_);
+void QtUserAnswers::Prepare(QMessageBox& box, const MessageRequest& request) const {
+  box.setIcon(IconOf(request.icon));
+  box.setWindowTitle(FromProgramText(request.caption));
   // Shown letter for letter: a file name such as "<b>1.DAT" must not be taken for markup.
   box.setTextFormat(Qt::PlainText);
+  box.setText(FromProgramText(request.text));
+  box.setStandardButtons(ButtonsOf(request.buttons));
   if (request.defaultAnswer) {
     if (QAbstractButton* safe = box.button(ButtonOf(*request.defaultAnswer)))
       box.setDefaultButton(qobject_cast<QPushButton*>(safe));
   }
+}
+
+MsgAnswer QtUserAnswers::ShowMessage(const MessageRequest& request) {
+  QMessageBox box(owner_);
+  Prepare(box, request);
   return AnswerOf(box.exec(), request.buttons);
+}
+
+void QtUserAnswers::Inform(const MessageRequest& request) {
+  auto* box = new QMessageBox(owner_);
+  Prepare(*box, request);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(owner_ ? Qt::WindowModal : Qt::ApplicationModal);
+  box->show();
 }
 
 std::string QtUserAnswers::ChooseFile(const FileDialogRequest& request) {

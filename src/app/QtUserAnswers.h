@@ -4,6 +4,7 @@
 
 #include "common/UserAnswers.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace tlx::gui {
@@ -16,6 +17,8 @@ class QtUserAnswers : public UserAnswers {
       : owner_(owner), busy_(busy) {}
 
   MsgAnswer ShowMessage(const MessageRequest& request) override;
+  // A window-modal box that closes itself when answered; the program goes on meanwhile.
+  void Inform(const MessageRequest& request) override;
   std::string ChooseFile(const FileDialogRequest& request) override;
   void ShowStatus(const std::string& text, int percent) override;
 
@@ -23,6 +26,8 @@ class QtUserAnswers : public UserAnswers {
   void SetBusyWindows(BusyWindows* busy) { busy_ = busy; }
 
  private:
+  void Prepare(QMessageBox& box, const MessageRequest& request) const;
+
   QWidget* owner_;
   BusyWindows* busy_;
 };

@@ -46,6 +46,9 @@ class UserAnswers {
  public:
   virtual ~UserAnswers() = default;
   virtual MsgAnswer ShowMessage(const MessageRequest& request) = 0;
+  // A message that asks nothing, shown without waiting for it to be closed (the program goes
+  // on meanwhile). By default it is shown as any other.
+  virtual void Inform(const MessageRequest& request) { ShowMessage(request); }
   // The chosen full path, or empty text when the user cancels.
   virtual std::string ChooseFile(const FileDialogRequest& request) = 0;
   // A self-closing status box ("Resetting", "Saving", ...); empty text hides it. Optional.

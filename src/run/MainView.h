@@ -17,9 +17,12 @@ class MainView {
   virtual void EnterRun() {}
   // True enables the menus and buttons of the idle state, false those of a running run.
   virtual void SetMenus(bool /*idle*/) {}
-  // The stop window is shown without blocking; the answer comes through UserAnswers.
+  // The stop window is shown without blocking.
   virtual void ShowStopWindow(StopWindowForm /*form*/, const MessageRequest& /*content*/) {}
   virtual void HideStopWindow() {}
+  // True when the shown stop window will bring its answer to RunController::StopWindowAnswer
+  // itself (it may do so at once); false: the core asks through UserAnswers instead.
+  virtual bool AwaitStopWindowAnswer() { return false; }
   // Brings the experiment set-up frame into view (before the output file is chosen).
   virtual void ShowSetupFrame() {}
   // Refreshes the whole window (after the unit was reset).
@@ -39,6 +42,7 @@ class MainViewGate : public MainView {
     if (window_) window_->ShowStopWindow(form, content);
   }
   void HideStopWindow() override { if (window_) window_->HideStopWindow(); }
+  bool AwaitStopWindowAnswer() override { return window_ && window_->AwaitStopWindowAnswer(); }
   void ShowSetupFrame() override { if (window_) window_->ShowSetupFrame(); }
   void RefreshWindow() override { if (window_) window_->RefreshWindow(); }
 

@@ -116,6 +116,7 @@ void Program::AskTimeOfDayStart() {
 
 void Program::Shutdown(bool writeFiles) {
   if (run.IsRunBusy()) run.ConfirmStop();  // never leave a recording without its data file
+  run.CompleteEnding();  // the finish flashing is cut short: the unit is reset below
   display.SetPanel(DisplayPanel::Other);
   view_.EnterHome();
   commands.StopStream();

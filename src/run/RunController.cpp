@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace tlx {
 namespace {
@@ -41,6 +42,7 @@ RunController::RunController(RunContext context) : ctx_(std::move(context)) {
 RunController::~RunController() {
   ctx_.clock.StopTimer(timer1_);
   if (timerExpt_) ctx_.clock.StopTimer(*timerExpt_);
+  if (flashTimer_) ctx_.clock.StopTimer(*flashTimer_);
   ctx_.decoder.SetRunSink(nullptr);
   ctx_.decoder.SetDisplay(nullptr);
 }
@@ -188,18 +190,40 @@ void RunController::StartButton() {
   ctx_.view.SetMenus(false);
 }
 
+// The question is shown and the run goes on; the answer arrives through StopWindowAnswer.
 void RunController::StopButton() {
   if (!IsRunBusy()) return;
   const MessageRequest question = StopQuestion();
   ctx_.view.ShowStopWindow(StopWindowForm::Confirm, question);
-  if (ctx_.answers.ShowMessage(question) == MsgAnswer::Ok) {
+  AwaitStopWindow(StopWindowForm::Confirm, question);
+}
+
+void RunController::AwaitStopWindow(StopWindowForm form, const MessageRequest& message) {
+  awaited_ = form;
+  if (ctx_.view.AwaitStopWindowAnswer()) return;
+  StopWindowAnswer(ctx_.answers.ShowMessage(message));
+}
+
+// OK on the question stops the run; OK on the status form clears the unit's overlay, while
+// Enter, Escape or Cancel only close the window.
+void RunController::StopWindowAnswer(MsgAnswer answer) {
+  const std::optional<StopWindowForm> form = std::exchange(awaited_, std::nullopt);
+  if (!form) return;
+  if (answer == MsgAnswer::Ok && *form == StopWindowForm::Confirm) {
     ConfirmStop();
+  } else if (answer == MsgAnswer::Ok) {
+    CloseStatusWindow();
   } else {
     ctx_.view.HideStopWindow();
   }
 }
 
 void RunController::ExitButton() {
+  // Home during the finish flashing: the flashing ends and the window goes home now.
+  if (state_.Ending()) {
+    if (flashTimer_) EndFinishSequence();
+    return;
+  }
   if (IsRunBusy()) {
     StopButton();
     return;
@@ -223,15 +247,18 @@ void RunController::ConfirmStop() {
   if (!IsRunBusy()) return;
   state_.Ended = outcome_.Ending = RunEnding::StoppedByUser;
   if (!RunEnd()) {
+    BackToIdle();
     ReturnHome();
     CloseStatusWindow();
     return;
   }
-  ShowFinishMessage(true);
-  ReturnHome();
-  // The stop window now shows its status form; a confirmed stop closes it at once, after the
-  // flashing, without waiting for a second OK.
-  CloseStatusWindow();
+  BeginFinishSequence(true);
+}
+
+void RunController::BackToIdle() {
+  state_.Phase = RunPhase::Idle;
+  RefreshLabels();
+  ctx_.view.SetMenus(true);
 }
 
 void RunController::ReturnHome() {
@@ -459,12 +486,11 @@ void RunController::FinishRun() {
   // The run has finished only when every file of it was written; otherwise the user was told
   // which file was not.
   if (!RunEnd()) {
+    BackToIdle();
     ReturnHome();
     return;
   }
-  ShowFinishMessage(false);
-  ReturnHome();
-  AwaitStatusAnswer(FinishMessage(false));
+  BeginFinishSequence(false);
 }
 
 void RunController::StopForRecordingFailure() {
@@ -472,10 +498,11 @@ void RunController::StopForRecordingFailure() {
   state_.Ended = outcome_.Ending = RunEnding::RecordingFailed;
   const std::int64_t written = recorder_.SamplesWritten();
   RunEnd();
-  ctx_.answers.ShowMessage(RecordingFailedMessage(
+  BackToIdle();
+  ReturnHome();
+  ctx_.answers.Inform(RecordingFailedMessage(
       recorder_.Path(), outcome_.Files.DataWritten ? outcome_.Files.Samples : written,
       PlannedSamples()));
-  ReturnHome();
 }
 
 bool RunController::UnitFellSilent() {
@@ -487,18 +514,20 @@ bool RunController::UnitFellSilent() {
 void RunController::StopForSilence() {
   state_.Ended = outcome_.Ending = RunEnding::UnitSilent;
   RunEnd();
+  BackToIdle();
+  ReturnHome();
   const std::string port =
       portName_ ? portName_() : "COM" + std::to_string(ctx_.settings.ComPort);
-  ctx_.answers.ShowMessage(UnitSilentMessage(port, silenceLimitMs_ / 1000));
-  ReturnHome();
+  ctx_.answers.Inform(UnitSilentMessage(port, silenceLimitMs_ / 1000));
 }
 
-// Entered from Armed or Running; Ending until every file is written (the messages about them
-// may run the event loop: the phase guards against a second end or a new start meanwhile).
+// Entered from Armed or Running; the phase stays Ending until the caller's end sequence is over
+// (nothing starts, stops or ends again meanwhile). A stop question still open is moot now.
 bool RunController::RunEnd() {
   if (state_.Ending()) return true;
   const bool recorded = recorder_.IsOpen() && state_.Running();
   state_.Phase = RunPhase::Ending;
+  if (std::exchange(awaited_, std::nullopt)) ctx_.view.HideStopWindow();
   outcome_.SamplesCounted = samplesCounted_;
   recorder_.Close();
   // A recording that failed (disk full) has told the user how many samples reached the file;
@@ -525,50 +554,65 @@ bool RunController::RunEnd() {
     // plain finish. A data file short of samples has nothing left to recover from.
     if (written || outcome_.Shortfall()) RemoveJournal();
     if (!files.DataWritten) {
-      ctx_.answers.ShowMessage(DataFileNotWrittenMessage(request.DataFile, files.Failures));
+      ctx_.answers.Inform(DataFileNotWrittenMessage(request.DataFile, files.Failures));
     } else if (outcome_.Shortfall()) {
-      ctx_.answers.ShowMessage(
+      ctx_.answers.Inform(
           DataFileShortMessage(files.DataPath, outcome_.SamplesInFile, samplesCounted_));
     } else if (!written) {
-      ctx_.answers.ShowMessage(RunFilesNotWrittenMessage(files.DataPath, files.Failures));
+      ctx_.answers.Inform(RunFilesNotWrittenMessage(files.DataPath, files.Failures));
     }
   }
   recordingLock_.Release();
   RefreshLabels();
-  state_.Phase = RunPhase::Idle;
-  ctx_.view.SetMenus(true);
   return written;
 }
 
-// --- Finish message ---------------------------------------------------------------------------------
+// --- Finish sequence --------------------------------------------------------------------------------
 
-// The status form is shown without waiting; its answer is awaited once the window is home.
-void RunController::ShowFinishMessage(bool stopped) {
+// The status form is shown at once (its buttons work during the flashing); the box flashes on
+// the unit's screen in steps of the flash timer, so the program stays responsive meanwhile.
+void RunController::BeginFinishSequence(bool stopped) {
+  finishStopped_ = stopped;
   ctx_.view.ShowStopWindow(StopWindowForm::Status, FinishMessage(stopped));
-  DrawFinishBoxAndFlash();
-}
-
-// OK hides the status form and clears the unit's overlay; Enter or Escape only closes it.
-void RunController::AwaitStatusAnswer(const MessageRequest& message) {
-  if (ctx_.answers.ShowMessage(message) == MsgAnswer::Ok) {
-    CloseStatusWindow();
-  } else {
-    ctx_.view.HideStopWindow();
-  }
-}
-
-void RunController::DrawFinishBoxAndFlash() {
   ctx_.commands.ClearOverlay();
   for (int i = 0; i < 9; ++i)
     ctx_.commands.OverlayText(kFinishBoxColumn, kFinishBoxFirstRow + i, kFinishBox[i]);
-  const bool before = ctx_.commands.State().VideoInverted;
-  bool inverted = before;
-  for (int i = 0; i < kFlashes; ++i) {
-    inverted = !inverted;
-    ctx_.commands.SetInversion(inverted);
-    ctx_.commands.Link().WaitMilliseconds(kFlashWaitMs);
+  inversionBefore_ = ctx_.commands.State().VideoInverted;
+  flashesLeft_ = kFlashes;
+  FlashStep();
+  flashTimer_ = ctx_.clock.StartTimer(kFlashWaitMs, [this] { FlashStep(); });
+}
+
+void RunController::FlashStep() {
+  if (flashesLeft_ == 0) {
+    EndFinishSequence();
+    return;
   }
-  ctx_.commands.SetInversion(before);
+  --flashesLeft_;
+  ctx_.commands.SetInversion(!ctx_.commands.State().VideoInverted);
+}
+
+// A finished run's status form waits for its answer once the window is home; a stopped run's
+// form closes with the sequence.
+void RunController::EndFinishSequence() {
+  if (flashTimer_) ctx_.clock.StopTimer(*flashTimer_);
+  flashTimer_.reset();
+  ctx_.commands.SetInversion(inversionBefore_);
+  BackToIdle();
+  ReturnHome();
+  if (finishStopped_) {
+    CloseStatusWindow();
+  } else {
+    AwaitStopWindow(StopWindowForm::Status, FinishMessage(false));
+  }
+}
+
+void RunController::CompleteEnding() {
+  if (flashTimer_) EndFinishSequence();
+  if (awaited_) {
+    awaited_.reset();
+    ctx_.view.HideStopWindow();
+  }
 }
 
 void RunController::CloseStatusWindow() {

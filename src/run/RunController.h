@@ -88,6 +88,12 @@ class RunController : public RunSampleSink, public SampleDisplay {
   bool CloseRequest();
   // OK in the stop window's confirm form.
   void ConfirmStop();
+  // The stop window's answer to the form it was awaited with (the desktop's window answers
+  // later, from its own buttons; elsewhere the answer comes through UserAnswers at once).
+  void StopWindowAnswer(MsgAnswer answer);
+  // A run's end that is still flashing its finish box is brought to its end at once (the program
+  // is closing, or the run panel is left); an awaited stop-window answer is no longer wanted.
+  void CompleteEnding();
 
   // Takes the lock of the recording into the current data file (kept while it is held). False
   // when another process records it or the lock file cannot be created: the user has been told
@@ -145,10 +151,14 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // False when a file of the run could not be written (the user has been told).
   bool RunEnd();
   void FinishRun();
-  void ShowFinishMessage(bool stopped);
-  void AwaitStatusAnswer(const MessageRequest& message);
+  void BackToIdle();
   void ReturnHome();
-  void DrawFinishBoxAndFlash();
+  // The end of a run whose files were written: the status form, the finish box drawn on the
+  // unit's screen and flashed by a timer, then home.
+  void BeginFinishSequence(bool stopped);
+  void FlashStep();
+  void EndFinishSequence();
+  void AwaitStopWindow(StopWindowForm form, const MessageRequest& message);
   void CloseStatusWindow();
   void StopForRecordingFailure();
   void CountSample(const PositionSample& sample);
@@ -174,6 +184,14 @@ class RunController : public RunSampleSink, public SampleDisplay {
   std::int64_t lastHeardMs_ = 0;
   std::int64_t silenceLimitMs_ = kSilenceLimitMs;
   std::function<std::string()> portName_;
+  // The stop-window form whose answer is awaited, if any.
+  std::optional<StopWindowForm> awaited_;
+  // The finish sequence under way: its flash timer, flashes still to come, the screen's
+  // inversion to restore, and whether the run was stopped (no answer is awaited then).
+  std::optional<Clock::TimerId> flashTimer_;
+  int flashesLeft_ = 0;
+  bool inversionBefore_ = false;
+  bool finishStopped_ = false;
 };
 
 }  // namespace tlx

@@ -108,21 +108,24 @@ class RunWindowTest : public QObject {
     QVERIFY(rig.P().run.State().Running());
     QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 10; }, 3000));
     rig.answerer.QueueStop(false);
-    w.RunPage()->StopButton()->click();
-    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 1);
+    w.RunPage()->StopButton()->click();  // the question is shown and the run goes on meanwhile
+    QVERIFY(WindowRig::WaitFor([&] { return rig.answerer.Count("Confirm Stop Experiment") == 1; }, 3000));
     QVERIFY(rig.answerer.Seen().back().cancelShown);
+    QVERIFY(!w.StopWindow()->isVisible());
     QVERIFY(rig.P().run.State().Running());  // Cancel: the run goes on
     QCOMPARE(w.Mode(), int(kModeRun));
 
     w.RunPage()->HomeButton()->click();  // Home asks the same question while the run is busy
-    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 2);
-    QVERIFY(!rig.P().run.State().Running());
-    QVERIFY(rig.P().run.State().Stopped());
-    // A confirmed stop shows the status form while the box flashes and closes it without a
-    // second OK.
+    QVERIFY(WindowRig::WaitFor([&] { return rig.answerer.Count("Confirm Stop Experiment") == 2; }, 3000));
+    // A confirmed stop shows the status form while the box flashes, with Start off, then goes
+    // home and closes the form without a second OK.
+    QVERIFY(rig.P().run.State().Ending() && rig.P().run.State().Stopped());
+    QVERIFY(w.StopWindow()->isVisible());
+    QVERIFY(!w.RunPage()->StartButton()->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 5000));
+    QCOMPARE(rig.P().run.State().Phase, RunPhase::Idle);
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);
     QVERIFY(!w.StopWindow()->isVisible());
-    QCOMPARE(w.Mode(), int(kModeHome));
     QVERIFY(QFileInfo::exists(rig.File("DATA/STOP.DAT")));
     QVERIFY(QFileInfo::exists(rig.File("DATA/STOP.PRN")));
   }
@@ -137,7 +140,7 @@ class RunWindowTest : public QObject {
     QVERIFY(WindowRig::WaitFor([&] { return rig.P().run.SamplesCounted() > 10; }, 3000));
     rig.answerer.QueueStop(false);
     QVERIFY(!w.close());  // refused: the stop question was asked instead
-    QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 1);
+    QVERIFY(WindowRig::WaitFor([&] { return rig.answerer.Count("Confirm Stop Experiment") == 1; }, 3000));
     QVERIFY(rig.P().run.State().Running());
 
     const int resetsBefore = rig.sim->Unit().Resets();
@@ -196,7 +199,8 @@ class RunWindowTest : public QObject {
 
     rig.answerer.QueueStop(true);
     w.RunPage()->StopButton()->click();
-    QVERIFY(!p.run.IsRunBusy() && p.run.State().Stopped());
+    QVERIFY(WindowRig::WaitFor([&] { return p.run.State().Phase == RunPhase::Idle; }, 5000));
+    QVERIFY(p.run.State().Stopped());
     for (const char* menu : tops) QVERIFY2(w.Menu(QLatin1String(menu))->isEnabled(), menu);
     w.Menu("mnuSetupCom")->trigger();  // idle again, the commands work
     QCOMPARE(dialogs, 1);
@@ -227,7 +231,8 @@ class RunWindowTest : public QObject {
     rig.sim->Unit().Faults().silent = true;
     QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 10000));
     QVERIFY(p.run.State().Stopped() && p.run.StoppedForSilence());
-    QCOMPARE(rig.answerer.Count("Unit Not Answering"), 1);
+    // Told without waiting for the answer: the window is home meanwhile.
+    QVERIFY(WindowRig::WaitFor([&] { return rig.answerer.Count("Unit Not Answering") == 1; }, 3000));
     QCOMPARE(rig.answerer.Count("Confirm Stop Experiment"), 0);
     QVERIFY(rig.answerer.Seen().back().text.contains("COM1 (simulated unit)"));
     for (const char* ext : {"DAT", "MAP", "PRN"})

@@ -134,6 +134,7 @@ TEST_F(RunController, StopWhileArmedKeepsTheOldFileAndTheDelayCountsDownOncePerS
   EXPECT_TRUE(s.Armed() && s.DelayRemaining > 0 && s.DelayRemaining <= 20) << s.DelayRemaining;
   rig.clock.RunFor(3000);
   rig.Run().StopButton();
+  ASSERT_TRUE(rig.RunUntilIdle(5000));
   EXPECT_EQ(s.Phase, RunPhase::Idle);
   EXPECT_EQ(s.Ended, RunEnding::StoppedByUser);
   EXPECT_EQ(ReadBytes(dir.File("RAT1.DAT")), "an earlier run");
@@ -141,6 +142,7 @@ TEST_F(RunController, StopWhileArmedKeepsTheOldFileAndTheDelayCountsDownOncePerS
   ASSERT_TRUE(rig.MenuAndStart());
   EXPECT_GT(s.DelayRemaining, 22 * 3600);
   rig.Run().StopButton();
+  ASSERT_TRUE(rig.RunUntilIdle(5000));
 
   rig.settings.DelayType = 0;
   rig.params.InitialDelay = 5;
@@ -273,6 +275,10 @@ TEST_F(RunController, FinishBoxFlashesSixTimesAndOnlyOkOnTheStatusFormClearsIt) 
   };
   ASSERT_TRUE(rig.MenuAndStart());
   const int togglesBefore = rig.unit.InversionToggles();
+  // While the box flashes the run is ending: Start does nothing then.
+  ASSERT_TRUE(rig.clock.RunUntil([&] { return rig.Run().State().Ending(); }, 60000));
+  rig.Run().StartButton();
+  EXPECT_TRUE(rig.Run().State().Ending());
   ASSERT_TRUE(rig.RunUntilIdle(60000));
   rig.clock.RunFor(100);  // let the last bytes reach the unit
   ASSERT_EQ(rows.size(), 9u);

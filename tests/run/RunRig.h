@@ -92,8 +92,9 @@ struct RunRig {
     Run().StartButton();
     return true;
   }
+  // Until the run is over, its end sequence (the finish flashing) included.
   bool RunUntilIdle(std::int64_t limitMs) {
-    return clock.RunUntil([this] { return !run->IsRunBusy(); }, limitMs);
+    return clock.RunUntil([this] { return !run->IsRunBusy() && !run->State().Ending(); }, limitMs);
   }
 
   VirtualClock clock;

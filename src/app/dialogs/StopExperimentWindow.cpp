@@ -6,6 +6,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tlx::gui {
 
 StopExperimentWindow::StopExperimentWindow(QWidget* parent) : QDialog(parent) {
@@ -34,32 +36,33 @@ StopExperimentWindow::StopExperimentWindow(QWidget* parent) : QDialog(parent) {
   layout->addLayout(row);
   connect(ok_, &QPushButton::clicked, this, [this] { Answer(MsgAnswer::Ok); });
   connect(cancel_, &QPushButton::clicked, this, [this] { Answer(MsgAnswer::Cancel); });
-  connect(results_, &QPushButton::clicked, this, [this] {
-    Answer(MsgAnswer::Ok);
-    emit ResultsWanted();
-  });
+  connect(results_, &QPushButton::clicked, this, [this] { Answer(MsgAnswer::Ok, true); });
 }
 
-void StopExperimentWindow::Answer(MsgAnswer answer) {
+void StopExperimentWindow::Answer(MsgAnswer answer, bool results) {
+  hide();
   if (!waiting_) {
     early_ = answer;
-    hide();
+    earlyResults_ = results;
     return;
   }
-  done(static_cast<int>(answer));
+  waiting_ = false;
+  Deliver(answer, results);
 }
 
-void StopExperimentWindow::OfferResults(bool offer) {
-  if (!waiting_) results_->setVisible(offer);
+// The core has the answer first; the recording opens after it (the window is home by then).
+void StopExperimentWindow::Deliver(MsgAnswer answer, bool results) {
+  emit Answered(answer);
+  if (results) emit ResultsWanted();
 }
+
+void StopExperimentWindow::OfferResults(bool offer) { results_->setVisible(offer); }
 
 void StopExperimentWindow::ShowForm(StopWindowForm form, const MessageRequest& content) {
-  // While a question waits, its text stays; anything else is asked in a message box of its own.
-  if (waiting_) return;
   form_ = form;
-  content_ = content;
-  shown_ = true;
+  waiting_ = false;
   early_.reset();
+  earlyResults_ = false;
   if (form == StopWindowForm::Confirm) results_->hide();
   setWindowTitle(ScreenText(content.caption));
   message_->setText(ScreenText(content.text));
@@ -68,39 +71,37 @@ void StopExperimentWindow::ShowForm(StopWindowForm form, const MessageRequest& c
   show();
 }
 
-bool StopExperimentWindow::Shows(const MessageRequest& request) const {
-  return shown_ && !waiting_ && request.caption == content_.caption && request.text == content_.text;
-}
-
-MsgAnswer StopExperimentWindow::WaitForAnswer() {
+void StopExperimentWindow::AwaitAnswer() {
   if (early_) {
-    const MsgAnswer answer = *early_;
-    early_.reset();
-    shown_ = false;
-    return answer;
+    const MsgAnswer answer = *std::exchange(early_, std::nullopt);
+    Deliver(answer, std::exchange(earlyResults_, false));
+    return;
   }
   waiting_ = true;
-  const int result = exec();
-  waiting_ = false;
-  shown_ = false;  // exec has hidden the window, whichever way it ended
-  return result == static_cast<int>(MsgAnswer::Ok) ? MsgAnswer::Ok : MsgAnswer::Cancel;
+  show();
 }
+
+void StopExperimentWindow::reject() { Answer(MsgAnswer::Cancel); }
 
 // In the status form Enter and Escape close the window without the OK button's overlay clearing.
 void StopExperimentWindow::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (form_ == StopWindowForm::Status && enter && event->modifiers() == Qt::NoModifier) {
-    done(static_cast<int>(MsgAnswer::Cancel));
+    Answer(MsgAnswer::Cancel);
     return;
   }
   QDialog::keyPressEvent(event);
 }
 
+// A stopped run's status form closes with its end; "Open Results" pressed during the flashing
+// still opens the recording.
 void StopExperimentWindow::HideWindow() {
-  if (waiting_) return;
-  shown_ = false;
+  const bool results = early_ && earlyResults_;
+  waiting_ = false;
   early_.reset();
+  earlyResults_ = false;
   hide();
+  if (results) emit ResultsWanted();
 }
 
 }  // namespace tlx::gui

@@ -21,13 +21,13 @@ class StopExperimentWindow : public QDialog {
  public:
   explicit StopExperimentWindow(QWidget* parent = nullptr);
 
-  // Shows the form without waiting.
+  // Shows the form without waiting; it replaces whatever the window showed.
   void ShowForm(StopWindowForm form, const MessageRequest& content);
-  // True when the shown content is this request.
-  bool Shows(const MessageRequest& request) const;
-  // Waits for OK or Cancel. Closing the window (Escape, the close box, and Enter in the status
-  // form) answers Cancel, so the status form's close leaves the unit's overlay as it is.
-  MsgAnswer WaitForAnswer();
+  // From now on the answer is brought by Answered: at once when a button was pressed before
+  // (during the finish flashing), else when one is. Closing the window (Escape, the close box,
+  // and Enter in the status form) answers Cancel, so the status form's close leaves the unit's
+  // overlay as it is.
+  void AwaitAnswer();
   void HideWindow();
   bool Waiting() const { return waiting_; }
   // The status form of a run whose files were all written offers its results.
@@ -39,24 +39,28 @@ class StopExperimentWindow : public QDialog {
   QPushButton* ResultsButton() const { return results_; }
 
  signals:
+  void Answered(MsgAnswer answer);
   // "Open Results": the window closes as OK does, then the recording is to be opened.
   void ResultsWanted();
+
+ public slots:
+  void reject() override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // A button pressed before the answer is awaited (during the finish flashing) is kept.
-  void Answer(MsgAnswer answer);
+  // A button pressed before the answer is awaited is kept until it is.
+  void Answer(MsgAnswer answer, bool results = false);
+  void Deliver(MsgAnswer answer, bool results);
 
   QLabel* message_;
   QPushButton* ok_;
   QPushButton* cancel_;
   QPushButton* results_;
   std::optional<MsgAnswer> early_;
+  bool earlyResults_ = false;
   StopWindowForm form_ = StopWindowForm::Confirm;
-  MessageRequest content_;
-  bool shown_ = false;
   bool waiting_ = false;
 };
 
