@@ -30,11 +30,6 @@ void RackStart::Leave() {
   Settle();
 }
 
-std::optional<std::chrono::system_clock::time_point> RackStart::StartAt() const {
-  std::lock_guard lock(mutex_);
-  return startAt_;
-}
-
 int RackExitCode(const std::vector<RackUnitEnd>& ends) {
   if (std::find(ends.begin(), ends.end(), RackUnitEnd::Failed) != ends.end()) return 1;
   if (std::find(ends.begin(), ends.end(), RackUnitEnd::EndedEarly) != ends.end()) return 3;

@@ -28,13 +28,11 @@ class RackStart {
   // Blocks until every unit has arrived or left, then until the shared start second.
   void ArriveAndWait();
   void Leave();
-  // The shared start, once set (for the tests and the status lines).
-  std::optional<std::chrono::system_clock::time_point> StartAt() const;
 
  private:
   void Settle();  // with the lock held
 
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable settled_;
   std::size_t pending_;
   std::optional<std::chrono::system_clock::time_point> startAt_;

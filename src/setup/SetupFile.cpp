@@ -125,13 +125,6 @@ std::string DefaultSetupPath(const std::string& programHome) {
   return JoinPath(programHome, kDefaultSetupName);
 }
 
-bool ReadSetupFile(const std::string& path, ExperimentParameters& record) {
-  std::string bytes;
-  if (!ReadSetupBytes(path, bytes)) return false;
-  ParseSetupText(bytes, record);
-  return true;
-}
-
 bool LoadParameters(const std::string& path, ExperimentParameters& record) {
   std::string bytes;
   return ReadSetupBytes(path, bytes) && LoadParametersFromBytes(bytes, record);

@@ -21,11 +21,6 @@ inline constexpr std::size_t kMaxSetupFileBytes = std::size_t(4) << 20;
 // The program home joined with "TLUXEXPT.EXP".
 std::string DefaultSetupPath(const std::string& programHome);
 
-// Reads a text setup file into the record: keys matched without regard to case or spacing, the
-// last occurrence of a key wins, lines matching no key are skipped, missing keys leave their
-// fields as they were. False (record untouched) when the file is missing or cannot be read.
-bool ReadSetupFile(const std::string& path, ExperimentParameters& record);
-
 // A binary setup file when the first 16-bit word is 0xAAFE, else a text setup file. A binary
 // file shorter than its fixed size is refused (False, record untouched).
 bool LoadParameters(const std::string& path, ExperimentParameters& record);
