@@ -35,7 +35,8 @@ for lib in libqt6widgets6 libqt6printsupport6 libc6 libstdc++6; do
   [[ $depends == *"$lib"* ]] || fail "Depends does not name $lib: $depends"
 done
 
-files=(usr/bin/tracelux usr/bin/tracelux-cli usr/share/applications/tracelux.desktop
+files=(usr/bin/tracelux usr/bin/tracelux-cli usr/libexec/tracelux/tracelux-plot
+       usr/share/applications/tracelux.desktop
        usr/share/metainfo/org.tracelux.tracelux.metainfo.xml
        usr/share/icons/hicolor/scalable/apps/tracelux.svg
        usr/share/doc/tracelux/copyright usr/share/doc/tracelux/changelog.Debian.gz
@@ -59,8 +60,9 @@ grep -q '^Exec=tracelux --simulate$' "$root/usr/share/applications/tracelux.desk
 # reading early would fail the pipe.
 fortified=""
 debug_files=$(dpkg-deb -c "$dbgsym")
-for program in tracelux tracelux-cli; do
+for program in tracelux tracelux-cli tracelux-plot; do
   elf=$root/usr/bin/$program
+  [ "$program" = tracelux-plot ] && elf=$root/usr/libexec/tracelux/$program
   dynamic=$(readelf -d "$elf"); segments=$(readelf -lW "$elf"); symbols=$(readelf --dyn-syms -W "$elf")
   sections=$(readelf -S "$elf"); notes=$(readelf -n "$elf")
   grep -q 'BIND_NOW' <<<"$dynamic" || fail "$program is not linked with -z now"
@@ -86,6 +88,12 @@ said=$("$cli" --version)
 "$cli" demo --dir "$tmp/demo" --sessions 2 --length 5 >"$tmp/demo.log" 2>&1 || fail "demo: $(cat "$tmp/demo.log")"
 "$cli" analyze "$tmp/demo/DEMO.DAT" --decimal-point >"$tmp/results.csv" || fail "analyze"
 grep -q '^ 2 ,ALL,' "$tmp/results.csv" || fail "the analysis has no second session: $(cat "$tmp/results.csv")"
+# plot runs as the plot program the package installs in libexec; the command line loads no Qt.
+"$cli" plot "$tmp/demo/DEMO.DAT" --kind trace -o "$tmp/trace.png" >"$tmp/plot.log" 2>&1 ||
+  fail "plot: $(cat "$tmp/plot.log")"
+[ -s "$tmp/trace.png" ] || fail "plot wrote no picture"
+libraries=$(ldd "$cli")
+grep -q -i qt <<<"$libraries" && fail "tracelux-cli is linked with Qt"
 
 # The desktop program: started offscreen on the simulated unit in its own home, then ended by
 # SIGTERM, which it answers with its orderly shutdown (settings written, exit code 0).

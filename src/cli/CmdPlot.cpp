@@ -99,7 +99,7 @@ void PlotCommand(const PlotOptions& o) {
 
 void RegisterPlotCommand(CLI::App& app) {
   auto o = std::make_shared<PlotOptions>();
-  CLI::App* cmd = app.add_subcommand("plot", "Draw the trace, occupancy heatmap or activity timeline of a data file");
+  CLI::App* cmd = app.add_subcommand("plot", kPlotSummary);
   cmd->add_option("DATA", o->data, "Data file")->required();
   cmd->add_option("--kind", o->kind, "trace, heatmap or timeline")->required()->check(CLI::IsMember({"trace", "heatmap", "timeline"}));
   cmd->add_option("--session", o->session, "Session number, or 'all' for the whole recording (default 1)");

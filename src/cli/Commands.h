@@ -40,5 +40,7 @@ void RegisterRunCommands(CLI::App& app);      // run
 void RegisterRecoverCommand(CLI::App& app);   // recover: a raw file by hand, with a setup
 void RegisterDemoCommand(CLI::App& app);      // demo: a short headless run on the simulated unit
 void RegisterPlotCommand(CLI::App& app);      // plot: pictures of a data file (with the drawing library)
+inline constexpr const char* kPlotSummary =
+    "Draw the trace, occupancy heatmap or activity timeline of a data file";
 
 }  // namespace tlx::cli

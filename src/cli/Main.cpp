@@ -3,8 +3,13 @@
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 
 namespace tlx::cli {
@@ -16,9 +21,37 @@ void WriteStdout(const std::string& bytes) {
   }
 }
 
+#ifdef TLX_PLOT_FROM_BINDIR
+namespace {
+
+// The plot program beside this one (the build tree), else where it is installed relative to it
+// (an unpacked package works from its folder too).
+std::string PlotProgram() {
+  std::error_code error;
+  const std::filesystem::path dir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  const std::filesystem::path beside = dir / "tracelux-plot";
+  if (!error && ::access(beside.c_str(), X_OK) == 0) return beside;
+  return (dir / TLX_PLOT_FROM_BINDIR).lexically_normal();
+}
+
+// plot draws through Qt: this process becomes the plot program with the same arguments, so the
+// other commands start without loading Qt's libraries. Returns only when that failed.
+int RunPlotProgram(char** argv) {
+  const std::string program = PlotProgram();
+  ::execv(program.c_str(), argv);
+  std::cerr << "The plot command cannot be run: " << program << ": " << std::strerror(errno) << ".\n";
+  return 1;
+}
+
+}  // namespace
+#endif
+
 }  // namespace tlx::cli
 
 int main(int argc, char** argv) {
+#ifdef TLX_PLOT_FROM_BINDIR
+  if (argc >= 2 && std::strcmp(argv[1], "plot") == 0) return tlx::cli::RunPlotProgram(argv);
+#endif
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "");
   CLI::App app{"Tracelux-One command line: analysis, export, files and headless runs"};
@@ -33,6 +66,8 @@ int main(int argc, char** argv) {
   tlx::cli::RegisterDemoCommand(app);
 #ifdef TLX_WITH_DRAW
   tlx::cli::RegisterPlotCommand(app);
+#elif defined(TLX_PLOT_FROM_BINDIR)
+  app.add_subcommand("plot", tlx::cli::kPlotSummary);  // listed in the help; run by the plot program
 #endif
   try {
     app.parse(argc, argv);
