@@ -278,8 +278,13 @@ void MainWindow::BuildMenus() {
 
 // While a run is armed or running the run panel is in charge and the menus are off. A command
 // reached another way (its key) is refused then, unless it leaves the run panel, which asks the
-// stop question first, closes the window, which asks it too, or only shows help.
+// stop question first, closes the window, which asks it too, or only shows help. While a run's
+// end flashes its finish box (a second or two), only closing and help are taken: the window goes
+// home when the flashing ends.
 bool MainWindow::CommandAllowed(const QString& name) const {
+  static const QStringList kWhileEnding = {QStringLiteral("mnuExit"), QStringLiteral("mnuManual"),
+                                           QStringLiteral("mnuAbout")};
+  if (program_->run.State().Ending()) return kWhileEnding.contains(name);
   static const QStringList kWhileRunBusy = {
       QStringLiteral("mnuSetupExpt"), QStringLiteral("mnuSetupMap"), QStringLiteral("mnuReset"),
       QStringLiteral("mnuSetupSystem"), QStringLiteral("mnuMonitor"), QStringLiteral("mnuRunExpt"),

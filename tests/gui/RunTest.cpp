@@ -122,6 +122,8 @@ class RunWindowTest : public QObject {
     QVERIFY(rig.P().run.State().Ending() && rig.P().run.State().Stopped());
     QVERIFY(w.StopWindow()->isVisible());
     QVERIFY(!w.RunPage()->StartButton()->isEnabled());
+    w.Menu("mnuSetupExpt")->trigger();  // by its key: refused until the window is home
+    QCOMPARE(w.Mode(), int(kModeRun));
     QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 5000));
     QCOMPARE(rig.P().run.State().Phase, RunPhase::Idle);
     QCOMPARE(rig.answerer.Count("Experiment Status"), 0);
