@@ -40,6 +40,9 @@ class SerialLink {
   virtual std::size_t BufferedCount() = 0;
   // Takes at most maxBytes of the buffered bytes (all of them by default).
   virtual std::string Read(std::size_t maxBytes = static_cast<std::size_t>(-1)) = 0;
+  // True once the open device went away (an adapter unplugged, a unit switched off, the other
+  // side of a terminal closed), until the next open. Links that cannot tell say false.
+  virtual bool DeviceLost() const { return false; }
 
   // Raised (as a program event) whenever bytes have been received.
   void SetReceiveHandler(std::function<void()> handler) { onReceive_ = std::move(handler); }

@@ -48,8 +48,10 @@ class TermiosLink : public SerialLink, public LineWatch {
   void WaitReadable(int timeoutMs) override;
   // The open device's descriptor (-1 when closed), for a socket notifier.
   int FileDescriptor() const { return fd_; }
-  // True once the device went away while open (cleared by the next open).
-  bool DeviceLost() const { return lost_; }
+  // True once the device went away while open (cleared by the next open): a read or a wait that
+  // found it hung up or failing with EIO, ENXIO or ENODEV; an empty line or an interrupted call
+  // is not that.
+  bool DeviceLost() const override { return lost_; }
 
  private:
   bool Lock(const std::string& path);

@@ -51,6 +51,8 @@ class TrackerLink {
   void ClosePort();
   // PortIsOpen, cleared when the link has noticed that its device went away.
   bool PortOpen();
+  // The link noticed that the unit's device went away (unplugged, switched off).
+  bool DeviceLost() const { return link_.DeviceLost(); }
 
   // Writes the text when the port is open; otherwise drops it silently.
   void SendPort(std::string_view text);

@@ -506,7 +506,9 @@ void RunController::StopForRecordingFailure() {
 }
 
 bool RunController::UnitFellSilent() {
-  return state_.Running() && ctx_.clock.TickMs() - lastHeardMs_ >= silenceLimitMs_;
+  // A device that went away sends nothing more: no need to wait out the limit.
+  return state_.Running() && (ctx_.commands.Link().DeviceLost() ||
+                              ctx_.clock.TickMs() - lastHeardMs_ >= silenceLimitMs_);
 }
 
 // The run ends as a stop does (every sample kept, the data, map and results written), then the

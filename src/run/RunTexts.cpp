@@ -81,6 +81,14 @@ MessageRequest UnitSilentMessage(const std::string& port, std::int64_t seconds) 
                  MsgIcon::Critical, MsgButtons::Ok);
 }
 
+MessageRequest UnitGoneMessage(const std::string& port) {
+  return Request("Unit Not Answering",
+                 "The unit on " + port + " is gone" + kCrLf + "(unplugged or switched off)." +
+                     kCrLf + kCrLf + "The experiment has been stopped." + kCrLf +
+                     "Every sample received is kept.",
+                 MsgIcon::Critical, MsgButtons::Ok);
+}
+
 MessageRequest RecordingFailedMessage(const std::string& rawFile, std::int64_t recorded,
                                       std::int64_t planned) {
   return Request("Recording Error",

@@ -28,6 +28,9 @@ MessageRequest RecordingFailedMessage(const std::string& rawFile, std::int64_t r
                                       std::int64_t planned);
 // The unit on the port sent nothing for that many seconds: the run has been stopped.
 MessageRequest UnitSilentMessage(const std::string& port, std::int64_t seconds);
+// The unit's device on the port went away during the run (unplugged, switched off): the run has
+// been stopped.
+MessageRequest UnitGoneMessage(const std::string& port);
 // The run ended but its data file could not be built; the raw file and journal stay.
 MessageRequest DataFileNotWrittenMessage(const std::string& dataFile,
                                          const std::vector<std::string>& failures);

@@ -6,14 +6,17 @@
 # counted is in exactly one finished data file or in a raw file announced for recovery, and
 # nothing said "Finished" or exited 0 without that.
 #
-#   crash_contend.sh TRACELUX_CLI [SEED] [COUNT]
+#   crash_contend.sh TRACELUX_CLI [SEED] [COUNT] [JOBS]
 #
 # CI runs a few scenarios; by hand, e.g. "crash_contend.sh build/src/cli/tracelux-cli 42 200".
 # A scenario is "name" or "name:options of the simulated unit"; adding one is one line below.
+# JOBS scenarios (default 3) run side by side, each with its own unit, home and data folder; the
+# seed alone decides every scenario, its moments and its unit.
 set -u
 CLI=$1
 SEED=${2:-$(date +%s)}
 COUNT=${3:-6}
+JOBS=${4:-3}
 RANDOM=$SEED
 SCENARIOS=(
   kill9 kill9 sigint sighup sigterm other_home other_spelling damaged_journal
@@ -21,10 +24,9 @@ SCENARIOS=(
   "sigint:--noise-every 500" "kill9:--drop-every 400" "sigterm:--noise-every 300"
 )
 WORK=$(mktemp -d /tmp/tlx-crash-XXXXXX)
-SIM=
-FAILS=0
 cleanup() {
-  [ -n "$SIM" ] && kill "$SIM" 2>/dev/null
+  # shellcheck disable=SC2046
+  kill $(jobs -p) 2>/dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -35,7 +37,7 @@ samples() {  # samples in a data file (header 38 bytes), or in a raw file with "
   if [ "${2:-}" = raw ]; then echo $((size / 2)); elif [ "$size" -ge 38 ]; then
     echo $(((size - 38) / 2)); else echo 0; fi
 }
-fail() { echo "FAIL seed $SEED scenario $n ($name): $*"; FAILS=$((FAILS + 1)); }
+fail() { echo "FAIL seed $SEED scenario $n ($name): $*"; }
 wait_raw() {  # until the run records (at most 30 s)
   for _ in $(seq 300); do [ "$(samples "$D.RAW" raw)" -gt 30 ] && return 0; sleep 0.1; done
   return 1
@@ -71,8 +73,9 @@ check_recovered() {
   [ "$(samples "$D.DAT")" -eq "$raw" ] || fail "data file holds $(samples "$D.DAT") of $raw samples"
 }
 
-for n in $(seq "$COUNT"); do
-  entry=${SCENARIOS[$((RANDOM % ${#SCENARIOS[@]}))]}
+# One scenario in its own folder S, in a subshell of its own: its lines go to standard output.
+scenario() {
+  n=$1 entry=$2 delay=$3 simseed=$4 moment=$5 cut=$6
   name=${entry%%:*}
   simargs=""
   [ "$entry" != "$name" ] && simargs=${entry#*:}
@@ -81,14 +84,14 @@ for n in $(seq "$COUNT"); do
   ln -s "$S/d" "$S/link"
   D=$S/d/X
   printf 'Save Data = True\r\nData File = "%s.DAT"\r\nSession Length = 20\r\nNumber of Sessions = 1\r\nInitial Delay = %d\r\nMaximum Distance = 60\r\nAmbulatory Threshold = 6\r\nStereotypic Threshold = 3\r\nCalibrate Scale = 120\r\nCalibrate Reference = 35\r\nSample Rate = 30\r\n' \
-    "$D" $((RANDOM % 3 == 0 ? 2 : 0)) >"$S/X.EXP"
+    "$D" "$delay" >"$S/X.EXP"
   # shellcheck disable=SC2086
-  "$CLI" sim --pty --seed $((RANDOM + 1)) $simargs >"$S/sim" 2>/dev/null &
+  "$CLI" sim --pty --seed "$simseed" $simargs >"$S/sim" 2>/dev/null &
   SIM=$!
+  trap 'kill "$SIM" 2>/dev/null' EXIT
   for _ in $(seq 50); do [ -s "$S/sim" ] && break; sleep 0.1; done
   PTY=$(head -1 "$S/sim")
   start_run
-  moment=$(awk -v r=$RANDOM 'BEGIN { printf "%.1f", 0.5 + (r % 80) / 10 }')
   case $name in
     kill9)
       sleep "$moment"
@@ -110,7 +113,7 @@ for n in $(seq "$COUNT"); do
       kill -9 "$PID"; wait "$PID" 2>/dev/null
       raw=$(samples "$D.RAW" raw)
       journal=$(ls "$S"/home/RUN-*.JOURNAL)
-      head -c $((RANDOM % 80)) "$journal" >"$journal.cut"; mv "$journal.cut" "$journal"
+      head -c "$cut" "$journal" >"$journal.cut"; mv "$journal.cut" "$journal"
       "$CLI" run --setup "$S/X.EXP" --home "$S/home" --yes --quiet >/dev/null 2>"$S/err2"
       code=$?
       [ "$code" -ne 0 ] && grep -q "holds $raw samples of an interrupted run" "$S/err2" ||
@@ -119,8 +122,24 @@ for n in $(seq "$COUNT"); do
       "$CLI" recover "$D.RAW" --setup "$S/X.EXP" 2>"$S/err3" || fail "recover failed: $(cat "$S/err3")"
       [ "$(samples "$D.DAT")" -eq "$raw" ] || fail "recovered $(samples "$D.DAT") of $raw samples" ;;
   esac
-  kill "$SIM" 2>/dev/null; wait "$SIM" 2>/dev/null; SIM=
+  kill "$SIM" 2>/dev/null; wait "$SIM" 2>/dev/null
   echo "scenario $n: $entry at ${moment}s"
+}
+
+# Every random choice is drawn here, in order, never in a subshell (which draws its own numbers).
+for ((first = 1; first <= COUNT; first += JOBS)); do
+  last=$((first + JOBS - 1 < COUNT ? first + JOBS - 1 : COUNT))
+  for ((n = first; n <= last; n++)); do
+    entry=${SCENARIOS[$((RANDOM % ${#SCENARIOS[@]}))]}
+    delay=$((RANDOM % 3 == 0 ? 2 : 0))
+    simseed=$((RANDOM + 1))
+    tenths=$((5 + RANDOM % 80))
+    cut=$((RANDOM % 80))
+    scenario "$n" "$entry" "$delay" "$simseed" "$((tenths / 10)).$((tenths % 10))" "$cut" >"$WORK/report$n" 2>&1 &
+  done
+  wait
+  for ((n = first; n <= last; n++)); do cat "$WORK/report$n"; done
 done
+FAILS=$(cat "$WORK"/report* | grep -c '^FAIL')
 echo "seed $SEED: $COUNT scenarios, $FAILS failures"
 [ "$FAILS" -eq 0 ]
