@@ -512,7 +512,7 @@ bool RunController::UnitFellSilent() {
 }
 
 // The run ends as a stop does (every sample kept, the data, map and results written), then the
-// user is told which unit fell silent.
+// user is told which unit fell silent, or that its device went away.
 void RunController::StopForSilence() {
   state_.Ended = outcome_.Ending = RunEnding::UnitSilent;
   RunEnd();
@@ -520,7 +520,9 @@ void RunController::StopForSilence() {
   ReturnHome();
   const std::string port =
       portName_ ? portName_() : "COM" + std::to_string(ctx_.settings.ComPort);
-  ctx_.answers.Inform(UnitSilentMessage(port, silenceLimitMs_ / 1000));
+  ctx_.answers.Inform(ctx_.commands.Link().DeviceLost()
+                          ? UnitGoneMessage(port)
+                          : UnitSilentMessage(port, silenceLimitMs_ / 1000));
 }
 
 // Entered from Armed or Running; the phase stays Ending until the caller's end sequence is over
