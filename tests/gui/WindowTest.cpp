@@ -356,8 +356,7 @@ class MainWindowTest : public QObject {
 TLX_GUI_TEST(MainWindowTest)
 
 // The whole desktop as a user meets it over a day at the bench: no two access keys reachable at
-// once, the window within the screen and no panel squeezed at the smallest size, a home page
-// that says where the user stands, and files dropped on the window.
+// once, and a home page that says where the user stands.
 namespace {
 
 // The access key of a caption ("E&xit" -> 'X'), or 0.
@@ -415,24 +414,6 @@ class DesktopDayTest : public QObject {
       }
       QVERIFY2(Clashes(keyed).isEmpty(), qPrintable(page->objectName() + ": " + Clashes(keyed).join(", ")));
     }
-  }
-
-  // The window opens within the screen, and at its smallest size no control of the data panel
-  // (the reanalysis boxes, the session box, Home) is squeezed below its own smallest size: the
-  // panel scrolls instead.
-  void theWindowFitsTheScreenAndNothingIsSqueezed() {
-    const QRect screen = W().screen()->availableGeometry();
-    QVERIFY(W().width() <= screen.width() && W().height() <= screen.height());
-    QVERIFY(W().minimumWidth() <= screen.width() && W().minimumHeight() <= screen.height());
-    W().resize(W().minimumSize());
-    W().EnterMode(kModeOpenData);
-    QTest::qWait(50);
-    OpenDataPanel* data = rig->desktop->Panels().Data();
-    for (QWidget* w : data->findChildren<QWidget*>()) {
-      if (!w->isVisibleTo(data) || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w))) continue;
-      QVERIFY2(w->height() >= w->minimumSizeHint().height(), qPrintable(w->objectName()));
-    }
-    W().EnterHome();
   }
 
   // The home page: the unit's state and port, the experiment in one line, the recordings (files
