@@ -43,14 +43,12 @@ TEST(CliAnalyze, ResultsExportAndSamplesOnStandardOutputOrInAFileAndAFullOutputF
   EXPECT_EQ(RunCli({"analyze", "RAT1.DAT", "-o", "R.PRN", "--decimal-point"}, dir.Path()).exitCode, 0);
   EXPECT_EQ(test::ReadBytes(dir.File("R.PRN")), kSmallResults);
   EXPECT_EQ(RunCli({"analyze", "RAT1.DAT", "--no-header", "--decimal-point"}, dir.Path()).out, kSmallTable);
-
+  // The export's layout is the golden files'; here it carries the figures. The samples export
+  // leaves the half sample out.
   const auto exported = RunCli({"analyze", "RAT1.DAT", "--format", "export", "--decimal-point"}, dir.Path());
-  ASSERT_EQ(exported.exitCode, 0) << exported.err;
-  EXPECT_EQ(exported.out.substr(0, 107), "Expr. Filename,RAT1.DAT\r\nMap Filename,\r\n"
-                                        "Expr Start Time,Sat Jan 01 00:00:00 2000\r\nSession Length,00:01:00\r\n");
-  EXPECT_NE(exported.out.find("\r\n1,A,0.6,1,0,3,4,1,1.0\r\n"), std::string::npos) << exported.out;
+  EXPECT_NE(exported.out.find("\r\n1,A,0.6,1,0,3,4,1,1.0\r\n"), std::string::npos) << exported.err;
   const auto samples = RunCli({"export-samples", "RAT1.DAT", "--decimal-comma"}, dir.Path());
-  EXPECT_EQ(samples.out, "10;10\r\n20;10\r\n20;10\r\n150;150\r\n");  // the half sample is left out
+  EXPECT_EQ(samples.out, "10;10\r\n20;10\r\n20;10\r\n150;150\r\n");
 
   // A standard output that cannot be written fails the command.
   for (const char* args : {"analyze RAT1.DAT", "analyze RAT1.DAT --format export", "info RAT1.DAT"}) {
