@@ -24,7 +24,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -37,7 +36,6 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStackedWidget>
@@ -238,11 +236,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(W().RunPage()->findChild<QLabel*>("lblOutFile")->text(), QString("<i>A.DAT"));
   }
 
-  void keysShowTheBuildDateAndTheManualAndTheWindowHasAMinimumSize() {
+  void f1FindsTheManualAndTheWindowHasAMinimumSize() {
     W().EnterHome();
-    QTest::keyClick(W().Home(), Qt::Key_F10, Qt::AltModifier);
-    QCOMPARE(rig->answerer.Count("Build Date"), 1);
-    QCOMPARE(rig->answerer.Seen().back().text, QString("Last Build : Thursday, February 16, 2011"));
     // F1 and Help > Manual open the manual, and say so, naming the file, when it is missing or
     // no program can show it (the offscreen platform has no opener).
     const QString manual = rig->File("manual/index.html");
@@ -308,35 +303,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.GetProgram().settings.ComPort, std::int16_t(2));
     plug("ttyACM0");
     QCOMPARE(w.DeviceForPort(3), dev + "/ttyACM0");  // opening the port looks again too
-  }
-
-  // The measuring screen: the space bar takes the cursor's place twice, ENTER stores the distance
-  // in the record and the panel's box.
-  void measuringScreenStoresTheDistance() {
-    Program& p = rig->P();
-    p.commands.ResetAndInitialize(p.settings.ComPort);
-    Trigger("mnuSetupExpt");
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect g = screen->geometry();
-    p.parameters.MaximumDistance = 5;
-    W().Experiment()->Box(ScreenBox::MaxDist)->SetValue(5);
-    QTimer::singleShot(100, [&] {
-      QWidget* black = nullptr;
-      for (QWidget* t : QApplication::topLevelWidgets())
-        if (t->objectName() == "frmBlack" && t->isVisible()) black = t;
-      QVERIFY(black);
-      QCursor::setPos(g.topLeft());
-      QTest::qWait(120);  // a few cursor steps
-      QTest::keyClick(black, Qt::Key_Space);
-      QCursor::setPos(g.x() + g.width() / 2, g.y() + g.height() / 2);
-      QTest::qWait(120);
-      QTest::keyClick(black, Qt::Key_Space);
-      QTest::keyClick(black, Qt::Key_Return);
-    });
-    W().findChild<QPushButton*>("cmdSetupMaxDist")->click();
-    QCOMPARE(p.parameters.MaximumDistance, 160.0f);  // (0,0) to (128,96) on the unit's picture
-    QCOMPARE(W().Experiment()->Box(ScreenBox::MaxDist)->Value(), 160.0);
-    W().EnterHome();
   }
 
   // Last: the window closes without a question when no run is busy, through the program's
