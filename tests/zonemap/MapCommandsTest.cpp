@@ -1,5 +1,5 @@
 // The zone editor without widgets: the map document with its history, loading and saving maps,
-// and the bytes that send a changed map to the unit.
+// and the overlay text that sends a changed map to the unit.
 #include "zonemap/MapCommands.h"
 
 #include "support/TestSupport.h"
@@ -12,8 +12,6 @@
 
 namespace tlx {
 namespace {
-
-using namespace std::string_literals;
 
 using test::Golden;
 using test::TempDir;
@@ -35,7 +33,8 @@ TEST(ZoneMapDocumentTest, StepsUndoRedoAndTheSpanStillToSend) {
   EXPECT_TRUE(doc.FinishStep());
   const ZoneMap stroke = doc.Map();
   EXPECT_TRUE(doc.Modified());
-  EXPECT_EQ(MapSpanCommandBytes(doc.Map(), doc.UnsentSpan()), " 0&\x00\x01xAAAAy\x00 0'"s);
+  const OverlayText unsent = MapSpanOverlay(doc.Map(), doc.UnsentSpan());
+  EXPECT_EQ(std::to_string(unsent.column) + "," + std::to_string(unsent.row) + " " + unsent.text, "0,1 xAAAAy");
   doc.MarkSent();
   doc.Replace(ZoneMap());  // a clear: one more step
   doc.MarkOverlayCleared();
@@ -117,12 +116,9 @@ TEST(MapPanelCommands, LeavingWithUnsavedChangesYesSaves) {
 TEST(MapSpanTest, NonZoneCellsAreBlanksAndInvalidSpansSendNothing) {
   ZoneMap grid;
   for (int column = 0; column < 4; ++column) grid.Set(0, column, "\0\x1B\xC8\x7F"[column]);
-  EXPECT_EQ(MapSpanOverlay(grid, MapSpan{0, 3}).text, "   \x7F");
-  const std::string bytes = MapSpanCommandBytes(grid, MapSpan{0, 3});
-  EXPECT_EQ(bytes.find('\0', 5), bytes.size() - 4);  // no 00 before the terminator
-
+  EXPECT_EQ(MapSpanOverlay(grid, MapSpan{0, 3}).text, "   \x7F");  // no 00 ends the text early
   for (const MapSpan span : {MapSpan{5, 4}, MapSpan{0, 768}, MapSpan{-2, 3}}) {
-    EXPECT_EQ(MapSpanCommandBytes(ZoneMap(), span), "");
+    EXPECT_EQ(MapSpanOverlay(ZoneMap(), span).text, "");
   }
 }
 
