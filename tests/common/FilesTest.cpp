@@ -1,7 +1,8 @@
-// Files and paths: path texts, existence and permission checks, appending, the overwrite
-// question, and whole-file reading and atomic writing.
+// Files and paths: path texts, existence and permission checks, the overwrite question, whole-file
+// reading and atomic writing, and the lock on the program home.
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/HomeLock.h"
 #include "common/Paths.h"
 #include "common/UserAnswers.h"
 
@@ -173,6 +174,34 @@ TEST(AtomicFile, TwoWritersOfOneFileNeverMixTheirBytes) {
   ASSERT_TRUE(a.Write(first) && b.Write(std::string(100, 'b')) && b.Commit() && a.Commit());
   EXPECT_EQ(test::ReadBytes(path), first);  // the last one renamed into place, whole
   EXPECT_EQ(EntriesIn(dir), 1);
+}
+
+TEST(HomeLock, OneHolderAtATimeNamedInTheRefusal) {
+  test::TempDir home;
+  HomeLock first;
+  ASSERT_EQ(first.Acquire(home.Path()), HomeLock::Result::Locked);
+  EXPECT_EQ(first.RefusalText(home.Path()), "");
+
+  HomeLock second;  // a second opening of the lock file, as a second program makes
+  ASSERT_EQ(second.Acquire(home.Path()), HomeLock::Result::InUse);
+  EXPECT_FALSE(second.Held());
+  EXPECT_EQ(second.Holder(), static_cast<long>(::getpid()));
+  const std::string refusal = second.RefusalText(home.Path());
+  EXPECT_NE(refusal.find(home.Path() + " is already in use by process " +
+                         std::to_string(::getpid())), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("--home"), std::string::npos);
+
+  first.Release();
+  EXPECT_EQ(second.Acquire(home.Path()), HomeLock::Result::Locked);
+}
+
+TEST(HomeLock, AHomeThatIsNotADirectoryIsRefusedWithItsReason) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("home"), "a file where the home should be");
+  HomeLock lock;
+  ASSERT_EQ(lock.Acquire(dir.File("home")), HomeLock::Result::Failed);
+  EXPECT_EQ(lock.RefusalText(dir.File("home")),
+            "The program home " + dir.File("home") + " cannot be locked (Not a directory).");
 }
 
 }  // namespace
