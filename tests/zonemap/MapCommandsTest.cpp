@@ -1,11 +1,12 @@
-// The zone editor without widgets: the map document with its history, loading and saving maps,
-// and the overlay text that sends a changed map to the unit.
+// The zone editor without widgets: the characters a zone may be, the map document with its history,
+// loading and saving maps, and the overlay text that sends a changed map to the unit.
 #include "zonemap/MapCommands.h"
 
 #include "support/TestSupport.h"
 #include "zonemap/GoldenFiles.h"
 #include "zonemap/MapFile.h"
 #include "zonemap/MapOverlay.h"
+#include "zonemap/ZoneCharacters.h"
 #include "zonemap/ZoneMapDocument.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,15 @@ TEST(MapSpanTest, NonZoneCellsAreBlanksAndInvalidSpansSendNothing) {
   EXPECT_EQ(MapSpanOverlay(grid, MapSpan{0, 3}).text, "   \x7F");  // no 00 ends the text early
   for (const MapSpan span : {MapSpan{5, 4}, MapSpan{0, 768}, MapSpan{-2, 3}}) {
     EXPECT_EQ(MapSpanOverlay(ZoneMap(), span).text, "");
+  }
+}
+
+TEST(ZoneCharacters, SeparatorsQuoteBlankAndControlCodesAreRefused) {
+  for (const char c : {',', ';', '"', ' ', '\0', '\t', '\x80', '\xff'}) {
+    EXPECT_FALSE(IsAllowedZoneCharacter(c)) << static_cast<int>(c);
+  }
+  for (const char c : {'!', 'A', 'z', '~', '\x7f', '0', '#', ':'}) {
+    EXPECT_TRUE(IsAllowedZoneCharacter(c)) << static_cast<int>(c);
   }
 }
 
