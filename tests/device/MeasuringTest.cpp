@@ -12,10 +12,9 @@ namespace {
 
 TEST(AreaCalculatorTest, ListsPixelsAndSquareUnitsWithRunningAverages) {
   DeviceRig rig;
-  ExperimentParameters p;
-  p.CalibrateScale = 200;  // 12 inches: 0.06 inches per pixel
-  p.CalibrateReference = 12;
-  p.MeasurementUnits = 5;
+  // 200 pixels = 12 inches: 0.06 inches per pixel.
+  ExperimentParameters p{.MeasurementUnits = 5, .CalibrateScale = 200, .DataFile = {}, .MapFile = {},
+                         .CalibrateReference = 12, .UnitsPerPixel = {}};
   AreaCalculator calc(rig.commands, p, rig.answers);
   rig.Open();
   auto answer = [&](int px) {
@@ -57,10 +56,8 @@ TEST(MeasuringTextTest, CursorGridAndDistanceText) {
 
 TEST(DistanceMeasuringTest, OnlyAnAcceptedPairOfPointsIsStored) {
   DeviceRig rig;
-  ExperimentParameters parameters;
-  parameters.MaximumDistance = 77;
-  parameters.CalibrateScale = 200;
-  parameters.CalibrateReference = 12;
+  ExperimentParameters parameters{.MaximumDistance = 77, .CalibrateScale = 200, .DataFile = {}, .MapFile = {},
+                                  .CalibrateReference = 12, .UnitsPerPixel = {}};
   DistanceMeasuring m{rig.commands, parameters};
   auto select = [&](VideoPoint p) { m.TrackCursorStep(p); m.SelectCurrentPoint(); };
   EXPECT_FALSE(m.Begin(kMeasureAmbul) || m.Active());  // nothing begins while the unit sleeps
