@@ -63,21 +63,14 @@ TEST(DataFileChecks, OnlyWholeVersionThreeFilesPassAndTheVersionComesFromTheTag)
 
 TEST(DataFileWriting, RunBuildsHeaderAndSamplesThenDeletesTheRawFileButKeepsAnUnreadableOne) {
   test::TempDir dir;
-  FinishedRun run;
-  run.DataFile = dir.File("RUN.DAT");
-  run.Start = LocalDateTime{2000, 1, 1, 0, 0, 0, 0};
-  run.SessionLength = 62;  // stored as 12, read back as 60
-  run.VideoType = kVideoPal;
-  run.SampleRate = 25;
-  ExperimentParameters p;
-  p.NumberOfSessions = 3;
-  p.InitialDelay = 90000;  // does not fit: 65535
-  p.MaximumDistance = 50.5f;  // ties to even: 50
-  p.AmbulatoryThreshold = 3.5f;  // 4
-  p.StereotypicThreshold = 2.4f;
-  p.MeasurementUnits = 2;
-  p.CalibrateScale = 200;
-  p.CalibrateReference = 12;
+  // The session length is stored as 12 (read back as 60), the delay that does not fit as 65535 and
+  // the thresholds tied to even: 50 and 4.
+  FinishedRun run{.DataFile = dir.File("RUN.DAT"), .Start = {2000, 1, 1, 0, 0, 0, 0}, .SessionLength = 62,
+                  .VideoType = kVideoPal, .SampleRate = 25};
+  const ExperimentParameters p{.NumberOfSessions = 3, .InitialDelay = 90000, .MaximumDistance = 50.5f,
+                               .AmbulatoryThreshold = 3.5f, .StereotypicThreshold = 2.4f, .MeasurementUnits = 2,
+                               .CalibrateScale = 200, .DataFile = {}, .MapFile = {}, .CalibrateReference = 12,
+                               .UnitsPerPixel = {}};
   const std::string raw = std::string("\x0A\xC8\x01\x02", 4) + "x";  // two samples and half a one
   test::WriteBytes(dir.File("RUN.RAW"), raw);
   ASSERT_TRUE(WriteDataFile(run, p));
