@@ -30,17 +30,9 @@ using test::DataFileBuilder;
 
 void NeedApplication() { static const auto app = EnsureGuiApplication(); }
 
+// One session of a 1-per-second recording, thresholds max 50, ambulatory 3, stereotypic 2, uncalibrated.
 PictureRequest Request(PictureKind kind, const std::string& path, std::int64_t session = 1) {
-  PictureRequest r;
-  r.Kind = kind;
-  r.DataPath = path;
-  r.Session = session;
-  r.Params.SessionLength = 60;
-  r.Params.SampleRate = 1;
-  r.Params.MaximumDistance = 50;
-  r.Params.AmbulatoryThreshold = 3;
-  r.Params.StereotypicThreshold = 2;
-  return r;
+  return {.Kind = kind, .DataPath = path, .Session = session, .Params = test::Params(60, 1, 50, 3, 2, 0, 0)};
 }
 
 QImage Render(const Picture& picture, QSize size) {
@@ -67,13 +59,10 @@ TEST(PictureScales, StepsAreOneTwoOrFiveTimesAPowerOfTenAndWrittenWithTheStepsDe
     ASSERT_EQ(ticks.size(), c.ticks.size()) << c.top;
     for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-9) << c.top;
   }
-  EXPECT_EQ(TickText(1.5, 0.5), "1.5");
-  EXPECT_EQ(TickText(20, 5), "20");
-  EXPECT_EQ(TickText(0.2, 0.1), "0.2");
+  EXPECT_EQ(TickText(1.5, 0.5) + " " + TickText(20, 5) + " " + TickText(0.2, 0.1), "1.5 20 0.2");
   EXPECT_EQ(NiceBelow(64.0 / 4), 10);  // the scale bar of a 64 cm wide picture
   EXPECT_EQ(NiceBelow(0.7), 0.5);
-  EXPECT_EQ(TimeUnitFor(120).Name, "s");
-  EXPECT_EQ(TimeUnitFor(3600).Name, "min");
+  EXPECT_EQ(TimeUnitFor(120).Name + " " + TimeUnitFor(3600).Name, "s min");
 }
 
 TEST(TracePicture, TheColourTellsWhetherAWalkCameEarlyOrLate) {
@@ -156,9 +145,7 @@ TEST(TimelinePicture, ASecondBothAmbulatoryAndStereotypicShowsBothAndZonesGetDis
                         {false, false, true, false, 'a' - 32},
                         {false, false, false, true, -1}}};
   ZoneMap map;
-  map.Set(0, 0, 'A');
-  map.Set(0, 1, 'G');
-  map.Set(0, 2, 'a');
+  for (int column = 0; column < 3; ++column) map.Set(0, column, "AGa"[column]);
   const QSize size(960, 400);
   QImage image(size, QImage::Format_RGB32);
   QPainter painter(&image);
