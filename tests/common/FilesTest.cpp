@@ -1,9 +1,12 @@
 // Files and paths: path texts, existence and permission checks, the overwrite question, whole-file
-// reading and atomic writing, and the lock on the program home.
+// reading and atomic writing, the lock on the program home, output held back in a spool (in memory
+// up to its limit, then in a temporary file) and the SHA-256 of bytes and files.
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/HomeLock.h"
 #include "common/Paths.h"
+#include "common/Sha256.h"
+#include "common/Spool.h"
 #include "common/UserAnswers.h"
 
 #include "common/CaseTable.h"
@@ -202,6 +205,61 @@ TEST(HomeLock, AHomeThatIsNotADirectoryIsRefusedWithItsReason) {
   ASSERT_EQ(lock.Acquire(dir.File("home")), HomeLock::Result::Failed);
   EXPECT_EQ(lock.RefusalText(dir.File("home")),
             "The program home " + dir.File("home") + " cannot be locked (Not a directory).");
+}
+
+std::string Drain(Spool& spool, std::size_t refuseAfter = SIZE_MAX) {
+  std::string out;
+  std::size_t pieces = 0;
+  const bool ok = spool.CopyTo([&](std::string_view s) {
+    if (++pieces > refuseAfter) return false;
+    out += s;
+    return true;
+  });
+  return ok ? out : "refused:" + out;
+}
+
+TEST(Spool, KeepsOrderAcrossTheSpillToATemporaryFileAndAfterACopy) {
+  Spool small(10);
+  EXPECT_TRUE(small.Empty());
+  EXPECT_TRUE(small.Write("0123456789"));  // exactly the limit: still in memory
+  EXPECT_TRUE(small.Write("abc"));  // spills, the held part first
+  std::string big(200000, 'x');  // more than one block of the read-back
+  big.back() = 'y';
+  EXPECT_TRUE(small.Write(big));
+  EXPECT_EQ(Drain(small), "0123456789abc" + big);
+  EXPECT_TRUE(small.Write("tail"));  // later writes follow what was copied
+  EXPECT_EQ(Drain(small), "0123456789abc" + big + "tail");
+  EXPECT_EQ(Drain(small, 1).substr(0, 8), "refused:");  // a refusing sink fails the copy
+
+  small.Clear();
+  EXPECT_TRUE(small.Empty());
+  EXPECT_EQ(Drain(small), "");
+  EXPECT_TRUE(small.Write("new"));
+  EXPECT_EQ(Drain(small), "new");
+}
+
+std::string Sha256Hex(std::string_view bytes) {
+  Sha256 h;
+  h.Update(bytes);
+  return h.FinishHex();
+}
+
+// The FIPS 180-4 test vectors, the long one fed in uneven pieces across block boundaries, and a file.
+TEST(Sha256, KnownVectorsInPiecesAndFiles) {
+  EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  Sha256 million;
+  const std::string piece(997, 'a');
+  std::size_t fed = 0;
+  for (; fed + piece.size() <= 1000000; fed += piece.size()) million.Update(piece);
+  million.Update(std::string(1000000 - fed, 'a'));
+  EXPECT_EQ(million.FinishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+  test::TempDir dir;
+  test::WriteBytes(dir.File("F"), "abc");
+  EXPECT_EQ(FileSha256Hex(dir.File("F")), Sha256Hex("abc"));
+  EXPECT_EQ(FileSha256Hex(dir.File("GONE")), "");
 }
 
 }  // namespace
