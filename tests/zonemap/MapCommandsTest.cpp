@@ -3,7 +3,6 @@
 #include "zonemap/MapCommands.h"
 
 #include "support/TestSupport.h"
-#include "zonemap/GoldenFiles.h"
 #include "zonemap/MapFile.h"
 #include "zonemap/MapOverlay.h"
 #include "zonemap/ZoneCharacters.h"
@@ -14,7 +13,6 @@
 namespace tlx {
 namespace {
 
-using test::Golden;
 using test::TempDir;
 
 // A stroke is one step however many cells it paints; undo and redo walk the steps, a new edit
