@@ -50,11 +50,11 @@ std::string AwkwardMap() {
   return std::string("\xFC\xAA") + cells;
 }
 
-// The batch's table as text.
-std::string Tidy(const TidyBatchRequest& request, TidyBatchReport& report) {
+// The batch's report and its table as text.
+std::pair<TidyBatchReport, std::string> Tidy(const TidyBatchRequest& request) {
   std::string text;
-  report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
-  return text;
+  const TidyBatchReport report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
+  return {report, text};
 }
 
 struct Batch {
@@ -73,9 +73,7 @@ struct Batch {
   std::pair<TidyBatchReport, std::string> Run(unsigned jobs, TidyFormat format = TidyFormat::Csv) {
     request.Jobs = jobs;
     request.Format = format;
-    TidyBatchReport report;
-    std::string text = Tidy(request, report);
-    return {report, text};
+    return Tidy(request);
   }
 };
 
@@ -101,7 +99,6 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
   test::TempDir dir;
   TidyBatchRequest request{.DataPaths = {}, .Overrides = {}, .Header = false, .Jobs = 1};
   std::string expected;
-  TidyBatchReport report;
   for (int i = 0; i < 27; ++i) {
     request.DataPaths = {dir.File("R" + std::to_string(i) + ".DAT")};
     if (i % 5 == 2) {  // missing, or a setup file: its slot is reused by a good file later
@@ -109,13 +106,14 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
       continue;
     }
     test::WriteBytes(request.DataPaths[0], DataFileBuilder{}.Walk(static_cast<unsigned>(i), 20 + 7 * i).Bytes());
-    expected += Tidy(request, report);
+    expected += Tidy(request).second;
   }
   request.DataPaths.clear();
   for (int i = 0; i < 27; ++i) request.DataPaths.push_back(dir.File("R" + std::to_string(i) + ".DAT"));
   for (unsigned jobs : {1u, 2u, 3u}) {  // 4, 8 and 12 slots for 27 files
     request.Jobs = jobs;
-    EXPECT_EQ(Tidy(request, report), expected) << jobs;
+    const auto [report, text] = Tidy(request);
+    EXPECT_EQ(text, expected) << jobs;
     EXPECT_EQ(report.Analysed, 22u);
     ASSERT_EQ(report.Failures.size(), 5u);
     for (std::size_t f = 0; f < report.Failures.size(); ++f) EXPECT_EQ(report.Failures[f].DataPath, request.DataPaths[2 + 5 * f]);
