@@ -27,22 +27,17 @@ const std::string kSmallTable =
     " 1 ,B,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
     " 1 ,C,0.0, 0 , 0 , 0 , 0 , 0 ,N/A\r\n"
     " 1 ,D,0.0, 0 , 0 , 0 , 0 , 0 ,3.0\r\n";
-const std::string kSmallResults =
-    "Expr. Filename,RAT1.DAT\r\n"
-    "Map Filename,\r\n"
-    "Expr. start time,Sat Jan 01 00:00:00 2000\r\n"
-    "Session length,00:01:00\r\n"
-    "Dist. are in,cm\r\n"
-    "Sess.#,Zone,Dist,Amb.T,Ster.T,Rest.T,Vist.T,#.Vist,Latency\r\n" + kSmallTable;
 
 TEST(CliAnalyze, ResultsExportAndSamplesOnStandardOutputOrInAFileAndAFullOutputFails) {
   test::TempDir dir;
   // Half a sample at the end is dropped, not the recording.
   test::WriteBytes(dir.File("RAT1.DAT"), SmallRun().Bytes() + "x");
   const auto out = RunCli({"analyze", "RAT1.DAT", "--decimal-point"}, dir.Path());
-  EXPECT_EQ(std::tuple(out.exitCode, out.out, out.err), std::tuple(0, kSmallResults, ""s));
+  EXPECT_EQ(std::tuple(out.exitCode, out.err), std::tuple(0, ""s));
+  // The header's layout is the golden results file's; here the name it gives and the figures.
+  EXPECT_TRUE(out.out.starts_with("Expr. Filename,RAT1.DAT\r\n") && out.out.ends_with(kSmallTable)) << out.out;
   EXPECT_EQ(RunCli({"analyze", "RAT1.DAT", "-o", "R.PRN", "--decimal-point"}, dir.Path()).exitCode, 0);
-  EXPECT_EQ(test::ReadBytes(dir.File("R.PRN")), kSmallResults);
+  EXPECT_EQ(test::ReadBytes(dir.File("R.PRN")), out.out);
   EXPECT_EQ(RunCli({"analyze", "RAT1.DAT", "--no-header", "--decimal-point"}, dir.Path()).out, kSmallTable);
   // The export's layout is the golden files'; here it carries the figures. The samples export
   // leaves the half sample out.
