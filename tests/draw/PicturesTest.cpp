@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <set>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -227,9 +228,7 @@ TEST(CliPlot, WritesEachKindAndTheWidthSetsTheSize) {
   for (const char* out : {"trace.png", "heatmap.svg", "timeline.pdf"}) {
     const std::string kind = std::string(out).substr(0, std::string(out).find('.'));
     const auto r = RunCli({"plot", "RAT1.DAT", "--kind", kind, "--session", "all", "-o", out}, dir.Path());
-    EXPECT_EQ(r.exitCode, 0) << out << ": " << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::tuple(r.exitCode, r.out, r.err), std::tuple(0, std::string(), std::string())) << out;
   }
   EXPECT_EQ(test::ReadBytes(dir.File("trace.png")).substr(1, 3), "PNG");
   EXPECT_NE(test::ReadBytes(dir.File("heatmap.svg")).find("<svg"), std::string::npos);
@@ -248,20 +247,20 @@ TEST(CliPlot, BadFilesFailWithOneLineAndUsageErrorsExitWithTwo) {
   test::TempDir dir;
   test::WriteBytes(dir.File("RAT1.DAT"), test::DataFileBuilder{}.Repeat(30, 30, 90).Bytes());  // 2 sessions of 60 s
   test::WriteBytes(dir.File("BAD.DAT"), std::string(100, 'x'));
-  const auto bad = RunCli({"plot", "BAD.DAT", "--kind", "trace", "-o", "a.png"}, dir.Path());
-  EXPECT_EQ(bad.exitCode, 1);
-  EXPECT_EQ(bad.err, "The file BAD.DAT is not a valid Tracelux data file.\n");
+  const std::pair<std::vector<std::string>, std::string> failures[] = {
+      {{"BAD.DAT", "--kind", "trace", "-o", "a.png"}, "The file BAD.DAT is not a valid Tracelux data file.\n"},
+      {{"NONE.DAT", "--kind", "trace", "-o", "a.png"}, "The file " + dir.File("NONE.DAT") + " does not exist.\n"},
+      {{"RAT1.DAT", "--kind", "heatmap", "--session", "3", "-o", "a.png"},
+       "The file " + dir.File("RAT1.DAT") + " has no session 3.\n"},
+      {{"RAT1.DAT", "--kind", "trace", "-o", "no/a.png"}, "The file " + dir.File("no/a.png") + " cannot be written.\n"}};
+  for (const auto& [args, message] : failures) {
+    std::vector<std::string> plot = {"plot"};
+    plot.insert(plot.end(), args.begin(), args.end());
+    const auto r = RunCli(plot, dir.Path());
+    EXPECT_EQ(std::tuple(r.exitCode, r.err), std::tuple(1, message));
+  }
   EXPECT_FALSE(test::PathExists(dir.File("a.png")));
-  const auto missing = RunCli({"plot", "NONE.DAT", "--kind", "trace", "-o", "a.png"}, dir.Path());
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "The file " + dir.File("NONE.DAT") + " does not exist.\n");
-  const auto past = RunCli({"plot", "RAT1.DAT", "--kind", "heatmap", "--session", "3", "-o", "a.png"}, dir.Path());
-  EXPECT_EQ(past.exitCode, 1);
-  EXPECT_EQ(past.err, "The file " + dir.File("RAT1.DAT") + " has no session 3.\n");
   EXPECT_EQ(RunCli({"plot", "RAT1.DAT", "--kind", "heatmap", "--session", "2", "-o", "a.png"}, dir.Path()).exitCode, 0);
-  const auto unwritable = RunCli({"plot", "RAT1.DAT", "--kind", "trace", "-o", "no/a.png"}, dir.Path());
-  EXPECT_EQ(unwritable.exitCode, 1);
-  EXPECT_EQ(unwritable.err, "The file " + dir.File("no/a.png") + " cannot be written.\n");
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"plot", "RAT1.DAT", "--kind", "bars", "-o", "a.png"},
