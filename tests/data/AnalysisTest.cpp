@@ -26,9 +26,7 @@ std::string Analyze(const DataFileBuilder& file, const AnalysisParameters& p,
   test::TempDir dir;
   const std::string path = dir.File("RAT1.DAT");
   test::WriteBytes(path, file.Bytes());
-  AnalysisContext context;
-  context.DataFilePath = path;
-  context.Map = map;
+  const AnalysisContext context{.DataFilePath = path, .MapFileName = {}, .Map = map, .Start = {}};
   std::string text;
   const AnalysisOutcome outcome = AnalyzeDataFileTo(path, [&text](std::string_view s) { text += s; return true; },
                                                     p, context, {.WriteHeader = header, .DecimalSeparator = decimal});
@@ -122,8 +120,7 @@ TEST(AnalysisSessions, EmptyRegionWritesOnlyTheHeaderAndZeroLengthIsRefused) {
 TEST(AnalysisFiles, ResultsFileIsWrittenButNeverOverTheDataFile) {
   test::TempDir dir;
   const std::string data = dir.File("RUN.DAT");
-  AnalysisContext context;
-  context.DataFilePath = data;
+  const AnalysisContext context{.DataFilePath = data, .MapFileName = {}, .Start = {}};
   const AnalysisParameters p = Params(60, 1, 50, 3, 2);
   auto analyze = [&](const std::string& out) { return AnalyzeDataFile(data, out, p, context, {}).Status; };
   const std::string recording = DataFileBuilder{}.Walk(1, 50).Bytes();

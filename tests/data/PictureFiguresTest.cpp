@@ -93,8 +93,7 @@ TEST(Occupancy, SessionsSplitAsTheAnalysisSplitsThemAndTheirTotalsAddUp) {
 
 // The "ALL" rows of the results for `path`: Amb.T, Ster.T, Rest.T per session.
 std::vector<std::array<std::int64_t, 3>> ResultSeconds(const std::string& path, const AnalysisParameters& p) {
-  AnalysisContext context;
-  context.DataFilePath = path;
+  const AnalysisContext context{.DataFilePath = path, .MapFileName = {}, .Start = {}};
   std::string text;
   EXPECT_TRUE(AnalyzeDataFileTo(path, [&text](std::string_view s) { text += s; return true; }, p, context, {}).Ok());
   ResultsTable table;

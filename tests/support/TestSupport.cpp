@@ -11,13 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifndef TLX_CLI_PATH
-#define TLX_CLI_PATH "tracelux-cli"
-#endif
-#ifndef TLX_TEST_DATA
-#define TLX_TEST_DATA "tests/data"
-#endif
-
 namespace tlx::test {
 
 TempDir::TempDir() {
