@@ -28,16 +28,13 @@ using namespace std::string_literals;
 using test::ExpectEach;
 using Text = std::string;
 
-TEST(Paths, JoiningAndChangingExtensions) {
+TEST(Paths, JoiningChangingExtensionsAndParts) {
   ExpectEach<Text, Text>([](const Text& d) { return JoinPath(d, "A.DAT"); },
       {{"/data/", "/data/A.DAT"}, {"C:\\DATA\\", "C:\\DATA\\A.DAT"}, {"", "/A.DAT"}});
   const struct { const char* path; const char* extension; const char* want; } cases[] = {
       {"/run.1/TEST", "DAT", "/run.1/TEST.DAT"}, {"C:\\RUN.1\\TEST", "DAT", "C:\\RUN.1\\TEST.DAT"},
       {"/d/A.EXP", "  MAP ", "/d/A.MAP"}, {"", "DAT", ""}, {"/home/.hidden", "SET", "/home/.SET"}};
   for (const auto& c : cases) EXPECT_EQ(ChangeExtension(c.path, c.extension), c.want) << c.path;
-}
-
-TEST(Paths, PartsOfAPath) {
   // A colon is part of a name here; only a leading drive letter ends at one.
   ExpectEach<Text, Text>(FileNamePart,
       {{"C:\\DATA\\RUN.DAT", "RUN.DAT"}, {"C:A.DAT", "A.DAT"}, {"A.DAT", ""}, {"/data/", ""},
@@ -179,7 +176,7 @@ TEST(AtomicFile, TwoWritersOfOneFileNeverMixTheirBytes) {
   EXPECT_EQ(EntriesIn(dir), 1);
 }
 
-TEST(HomeLock, OneHolderAtATimeNamedInTheRefusal) {
+TEST(HomeLock, OneHolderAtATimeAndAHomeThatIsNotADirectoryRefusedWithTheReason) {
   test::TempDir home;
   HomeLock first;
   ASSERT_EQ(first.Acquire(home.Path()), HomeLock::Result::Locked);
@@ -196,9 +193,6 @@ TEST(HomeLock, OneHolderAtATimeNamedInTheRefusal) {
 
   first.Release();
   EXPECT_EQ(second.Acquire(home.Path()), HomeLock::Result::Locked);
-}
-
-TEST(HomeLock, AHomeThatIsNotADirectoryIsRefusedWithItsReason) {
   test::TempDir dir;
   test::WriteBytes(dir.File("home"), "a file where the home should be");
   HomeLock lock;

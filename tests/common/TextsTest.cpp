@@ -57,7 +57,7 @@ TEST(SettingsLine, TokensSplitAtBlanksAndEqualsQuotedPartsKeepCaseAndBlanks) {
        {"A = \"x \"=b", {"A", "=", "x ", "=", "B"}}});
 }
 
-TEST(SettingsLine, PatternsKeysValuesAndDirectories) {
+TEST(SettingsLine, PatternsKeysValuesDirectoriesAndLines) {
   // A quoted key keeps its case and so does not match.
   EXPECT_FALSE(LineMatches("\"Data\" File = x", "Data File = %s") ||
                LineMatches("Data File =", "Data File = %s"));
@@ -79,9 +79,6 @@ TEST(SettingsLine, PatternsKeysValuesAndDirectories) {
   EXPECT_EQ(LineDirectoryValue("Data Dir = " + dir.File("New")), dir.File("New"));
   EXPECT_FALSE(test::PathExists(dir.File("New")));
   EXPECT_EQ(LineDirectoryValue("Data Dir = \"\""), "");
-}
-
-TEST(SettingsLine, SplitLines) {
   ExpectEach<Text, Tokens>(SplitLines, {{"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\r\n", {"a"}},
       {"\r\n\r\n", {"", ""}}, {"a\n\rb", {"a", "", "b"}}, {"", {}}, {"x\0y"s, {"x\0y"s}}});
 }

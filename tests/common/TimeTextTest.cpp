@@ -19,7 +19,7 @@ namespace {
 using test::ExpectEach;
 using Text = std::string;
 
-TEST(TimeText, ClockAndDurationTexts) {
+TEST(TimeText, ClockDurationAndTimeOfDayTexts) {
   const struct { std::int64_t seconds; bool twelveHour; const char* want; } clock[] = {
       {0, true, "12:00:00 AM"}, {45000, true, "12:30:00 PM"}, {48600, true, "01:30:00 PM"},
       {86399, false, "23:59:59"}, {90000, false, "01:00:00"}, {-1, false, ""}};
@@ -34,9 +34,6 @@ TEST(TimeText, ClockAndDurationTexts) {
       {{"1:30", 90}, {"1:30:00", 5400}, {"-20", 20}, {"1::5", 3605}, {"0:0:2.5", 2},
        {"0:0:3.5", 4}, {"1:2:3:4", 3723}, {"999999:00:00", 2147383647}, {"1e999", 2147383647},
        {"1e999:-1e999", -1}, {"", 0}, {"junk", 0}});
-}
-
-TEST(TimeText, TimesOfDay) {
   ExpectEach<Text, std::int32_t>(ClockTextToSeconds,
       {{"25", 3600}, {"-3", -1}, {"14:30", 52200}, {" 9:05:07 ", 32707}, {"2pm", 50400},
        {"12 am", 0}, {"12 PM", 43200}, {"2:30 PM", 52200}, {"11:59:59 pm", 86399}});

@@ -150,16 +150,13 @@ TEST(RangeBox, WholeNumbersAndDigitsOnly) {
   EXPECT_FALSE(b.model.AcceptsCharacter('1'));  // MaxLength reached
 }
 
-TEST(SpinScroll, StepAndPageHaveTheirLimits) {
+TEST(SpinButton, StepAndPageLimitsRangeMessageAMaximumLoweredUnderTheValueAndTimePages) {
   EXPECT_EQ(ComputeSpinScroll({.increment = 5, .max = 10, .places = 1, .varName = ""}).largeChange,
             1);  // 0.5 rounds to 0, at least 1
   EXPECT_EQ(ComputeSpinScroll({.increment = 0, .max = 1e9, .varName = ""}).positions, 65535);
   const SpinScrollSetup s = ComputeSpinScroll({.increment = 50000, .max = 100, .varName = ""});
   EXPECT_EQ(s.largeChange, 32767);
   EXPECT_EQ(s.positions, 0);
-}
-
-TEST(SpinButton, RangeMessageAMaximumLoweredUnderTheValueAndTimePages) {
   ScriptedAnswers answers;
   SpinButtonModel model{answers};
   model.SetProperties({.min = 1, .max = 5, .varName = "Session", .showWarn = true});
@@ -191,12 +188,11 @@ TEST(ProgressBox, ValueIsLimitedAndShownAsWholePercent) {
   }
 }
 
-TEST(EntryText, NumberTestLooksAtTheFirstCharacters) {
+// A number text is judged by its first characters; arithmetic runs left to right, skipping a
+// division by zero; places are limited to ten.
+TEST(EntryText, NumberTextsArithmeticAndPlaces) {
   for (const char* t : {"5", "-5", ".5"}) EXPECT_TRUE(IsNumberText(t)) << t;
   for (const char* t : {"-", "-.5", "x5", ""}) EXPECT_FALSE(IsNumberText(t)) << t;
-}
-
-TEST(EntryText, ArithmeticRunsLeftToRightSkippingDivisionByZero) {
   const struct { const char* text; double value; } cases[] = {
       {"2+3*4", 20},  // no precedence
       {"-5", -5},
@@ -211,9 +207,6 @@ TEST(EntryText, ArithmeticRunsLeftToRightSkippingDivisionByZero) {
   };
   for (const auto& c : cases) EXPECT_EQ(EvaluateArithmetic(c.text), c.value) << c.text;
   EXPECT_FALSE(EvaluateArithmetic("1e308*1e308").has_value());
-}
-
-TEST(EntryText, PlacesAreLimitedToTen) {
   EXPECT_EQ(FormatPlaces(2.5, 0), "3");
   EXPECT_EQ(FormatPlaces(1, 14), "1.0000000000");
   EXPECT_EQ(FormatPlaces(1, -3), "1");

@@ -156,7 +156,7 @@ TEST(OpeningDataFiles, ResultsAreExportedAsAnalysedAndTheRecordingStaysAsRecorde
   EXPECT_EQ(OpenRecording(dir.File("NONE.DAT"), answers, summary, open), OpenResult::Missing);
 }
 
-TEST(ResultsTableLoading, SemicolonFileReadsBackTrimmedWithItsHeaderValues) {
+TEST(ResultsTableLoading, HeaderValuesDelimiterRuleRaggedRowsAndHeaderlessResults) {
   ResultsTable table;
   ResultsHeaderValues header;
   ParseResultsText("Expr. Filename;RAT1.DAT\r\n"
@@ -172,14 +172,10 @@ TEST(ResultsTableLoading, SemicolonFileReadsBackTrimmedWithItsHeaderValues) {
   EXPECT_EQ(table.Rows[0], (std::vector<std::string>{"1", "ALL", "12,5", "3", "0", "57", "60", "N/A", "N/A"}));
   EXPECT_EQ(header.MapFile, "/data/RAT1.MAP");
   EXPECT_FALSE(header.HaveStartTime);  // the panel's key is "Start Time"
-}
-
-TEST(ResultsTableLoading, DelimiterRuleRaggedRowsAndHeaderlessResults) {
   // Only the 15th character of the "Expr. Filename" line decides; other semicolons do not.
   EXPECT_EQ(ResultsDelimiter("Expr. Filename,A;B.DAT\r\n"), ',');
   EXPECT_EQ(ResultsDelimiter("Map Filename;x\r\nExpr. Filename;A\r\n"), ';');
   EXPECT_EQ(ResultsDelimiter("Expr. Filename"), ',');
-  ResultsTable table;
   ParseResultsText("Dist. are in,mm\nA,B,C\n1,2,3,4,5\n\"x,y\",z\n  \n", table, nullptr);
   ASSERT_EQ(table.Columns, (std::vector<std::string>{"A", "B", "C"}));
   ASSERT_EQ(table.RowCount(), 2u);
@@ -193,7 +189,7 @@ TEST(ResultsTableLoading, DelimiterRuleRaggedRowsAndHeaderlessResults) {
   EXPECT_TRUE(none.Columns.empty());
 }
 
-TEST(ReanalysisSessions, CountsAndShortLastSession) {
+TEST(ReanalysisSessions, CountsShortLastSessionAndTheSamplesOfOne) {
   // 5 per second in 60-second sessions; a recording shorter than one session is one short
   // session, as the analysis writes it.
   const struct { std::int64_t seconds, sessions; bool short_; } splits[] = {
@@ -205,9 +201,6 @@ TEST(ReanalysisSessions, CountsAndShortLastSession) {
   }
   EXPECT_EQ(SplitIntoSessions(100, 5, 0).Sessions, 0);
   EXPECT_EQ(ReanalysisMessage(2), "Click 'Reanalyze' to\r\ndo the reanalysis with\r\nthe current parameters.");
-}
-
-TEST(ReanalysisSessions, SamplesOfOneSessionAndPastTheEnd) {
   test::TempDir dir;
   test::DataFileBuilder b;
   for (int i = 0; i < 25; ++i) b.Add(i, 255 - i);

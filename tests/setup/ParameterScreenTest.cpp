@@ -134,7 +134,7 @@ TEST_F(ParameterScreenTest, SaveAndLoadFollowTheSetupFolder) {
   EXPECT_FALSE(LoadSetupCommand(loaded, other, answers, kVideoNtsc, loadFolder));
 }
 
-TEST(Units, NamesAndLookup) {
+TEST(Units, NamesLookupConversionsChecksAndSampleRateCodes) {
   const char* written[] = {"mm", "cm", "m", "km", "Inches", "Feet", "Yards", "Miles", "User defined"};
   for (int code = 1; code <= 9; ++code) {
     EXPECT_EQ(UnitName(code), written[code - 1]);
@@ -142,9 +142,6 @@ TEST(Units, NamesAndLookup) {
   }
   EXPECT_EQ(UnitName(0) + UnitName(10), "");
   for (const char* other : {"Furlongs", "", "user"}) EXPECT_EQ(UnitCodeFromName(other), 9) << other;
-}
-
-TEST(Units, CalibrationConversionsChecksAndSampleRateCodes) {
   const UnitsPerPixelValue pair = UnitsPerPixel(200, 12);
   EXPECT_FLOAT_EQ(pair.Value, 0.06f);
   EXPECT_EQ(PixelsToUnits(50, pair) + UnitsToPixels(3.01, pair) + UnitsToPixels(3.03, pair), "3.005051");

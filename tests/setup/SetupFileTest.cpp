@@ -85,7 +85,7 @@ TEST_F(SetupRead, BinaryFileMapsItsUnsignedBlock) {
   EXPECT_FALSE(r.SaveData);  // a data file that cannot be made turns saving off
 }
 
-TEST(SetupSanitise, LimitsAndUntouchedFields) {
+TEST(SetupSanitise, LimitsUntouchedFieldsSessionLengthAndSampleRate) {
   test::TempDir dir;
   ExperimentParameters r;
   r.NumberOfSessions = 70000, r.InitialDelay = 86400, r.MaximumDistance = -1;
@@ -109,9 +109,6 @@ TEST(SetupSanitise, LimitsAndUntouchedFields) {
     SanitiseParameters(r);
     EXPECT_EQ(r.DataFile, kept ? name : "") << name;
   }
-}
-
-TEST(SetupSanitise, SessionLengthAndSampleRate) {
   for (auto [in, out] : {std::pair{7, 5}, {8, 10}, {-40, 5}, {86403, 86400}}) {
     ExperimentParameters r;
     r.SessionLength = in;
