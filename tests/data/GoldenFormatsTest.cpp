@@ -63,10 +63,8 @@ TEST(GoldenFormats, TidyTableOfTheWorkedExample) {
   const std::string copy = dir.File("worked_example.DAT");
   test::WriteBytes(copy, test::ReadBytes(kExample));
   std::string text;
-  ASSERT_TRUE(RunTidyBatch({.DataPaths = {copy}, .Overrides = {}, .Jobs = 1}, [&text](std::string_view s) {
-                text += s;
-                return true;
-              }).Ok());
+  ASSERT_TRUE(RunTidyBatch({.DataPaths = {copy}, .Overrides = {}, .Jobs = 1},
+                           [&text](std::string_view s) { text += s; return true; }).Ok());
   // The folder and the program's version are the only bytes that vary from machine to machine.
   Replace(text, dir.Path() + "/", "@DIR@/");
   Replace(text, VersionWithBuild(), "@VERSION@");

@@ -20,9 +20,7 @@ TEST(AreaCalculatorTest, ListsPixelsAndSquareUnitsWithRunningAverages) {
                          .CalibrateReference = 12, .UnitsPerPixel = {}};
   AreaCalculator calc(rig.commands, p, rig.answers);
   rig.Open();
-  auto answer = [&](int px) {
-    rig.fake.Answer(ub::ObjectAreaQuery(), {char(px & 0xFF), char(px >> 8)}, 20);
-  };
+  auto answer = [&](int px) { rig.fake.Answer(ub::ObjectAreaQuery(), {char(px & 0xFF), char(px >> 8)}, 20); };
   answer(1000);
   calc.Open();
   answer(1002);

@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <tuple>
 
@@ -38,11 +39,12 @@ PictureRequest Request(PictureKind kind, const std::string& path, std::int64_t s
   return {.Kind = kind, .DataPath = path, .Session = session, .Params = test::Params(60, 1, 50, 3, 2, 0, 0)};
 }
 
-QImage Render(const Picture& picture, QSize size) {
+// A white image of `size` with `draw` painted over all of it.
+QImage Paint(QSize size, const std::function<void(QPainter&, const QRectF&)>& draw) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
-  DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), picture);
+  draw(painter, QRectF(QPointF(0, 0), QSizeF(size)));
   return image;
 }
 
@@ -104,12 +106,9 @@ TEST(TracePicture, TheColourTellsWhetherAWalkCameEarlyOrLate) {
       request.Style = style;
       Picture picture;
       ASSERT_EQ(LoadPicture(request, picture), SampleRangeStatus::Done);
-      QImage image(1024, 1024, QImage::Format_RGB32);
-      image.fill(Qt::white);
-      QPainter painter(&image);
-      const QRectF map(0, 0, 1024, 768);
-      DrawTrace(painter, map, picture.Trace, TraceLook::For(style, 4, 1));
-      painter.end();
+      const QImage image = Paint(QSize(1024, 768), [&](QPainter& p, const QRectF& map) {
+        DrawTrace(p, map, picture.Trace, TraceLook::For(style, 4, 1));
+      });
       colours.push_back(image.pixelColor(80 * 4, 40 * 4));
     }
     seen.push_back(colours);
@@ -138,7 +137,7 @@ TEST(HeatmapPicture, ViridisFromDarkPurpleToYellowGrowingLighterAndTheHotCellSho
   ASSERT_EQ(LoadPicture(Request(PictureKind::Heatmap, dir.File("ONE.DAT")), picture), SampleRangeStatus::Done);
   EXPECT_DOUBLE_EQ(picture.Occupancy.TrackedSeconds(), 40.0);
   const QSize size(960, 720);
-  const QImage image = Render(picture, size);
+  const QImage image = Paint(size, [&](QPainter& p, const QRectF& r) { DrawPicture(p, r, picture); });
   const HeatmapLayout layout = HeatmapLayout::In(QRectF(QPointF(0, 0), QSizeF(size)), 96.0 / 72);
   const QRgb hot = HeatColour(1.0).rgb();
   int hotPixels = 0;
@@ -160,10 +159,7 @@ TEST(TimelinePicture, ASecondBothAmbulatoryAndStereotypicShowsBothAndZonesGetDis
   ZoneMap map;
   for (int column = 0; column < 3; ++column) map.Set(0, column, "AGa"[column]);
   const QSize size(960, 400);
-  QImage image(size, QImage::Format_RGB32);
-  QPainter painter(&image);
-  DrawTimeline(painter, QRectF(QPointF(0, 0), QSizeF(size)), {t}, 5, map, 96.0 / 72);
-  painter.end();
+  const QImage image = Paint(size, [&](QPainter& p, const QRectF& r) { DrawTimeline(p, r, {t}, 5, map, 96.0 / 72); });
   const std::vector<int> zones = TimelineZones({t}, map);
   const TimelineLayout l = TimelineLayout::In(QRectF(QPointF(0, 0), QSizeF(size)), 1, zones, 5, 96.0 / 72);
   auto at = [&](const QRectF& strip, int second, double fy) {
