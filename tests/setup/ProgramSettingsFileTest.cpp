@@ -20,19 +20,14 @@ namespace {
 using namespace std::string_literals;
 
 // Sets an environment variable for the life of the object, then puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value, 1); else ::unsetenv(name);
+struct ScopedEnv {
+  ScopedEnv(const char* name, const char* value) : name(name) {
+    if (const char* was = std::getenv(name)) old = was;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~ScopedEnv() {
-    if (old_) ::setenv(name_, old_->c_str(), 1); else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
+  ~ScopedEnv() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
+  const char* name;
+  std::optional<std::string> old;
 };
 
 // The flags and numbers of the settings as one value, so a test compares them all at once.

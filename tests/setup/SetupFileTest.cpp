@@ -73,12 +73,11 @@ TEST_F(SetupRead, UnreadableFilesLeaveTheRecordAlone) {
 TEST_F(SetupRead, BinaryFileMapsItsUnsignedBlock) {
   ExperimentParameters r;
   ASSERT_TRUE(Load(BinarySetup("  " + dir.File("R.DAT") + std::string("\0tr", 3)), r));
-  const double got[] = {double(r.SessionLength), double(r.NumberOfSessions), double(r.InitialDelay),
-                        r.MaximumDistance, r.AmbulatoryThreshold, r.StereotypicThreshold,
-                        double(r.MeasurementUnits), r.CalibrateScale, r.CalibrateReference,
-                        double(r.SampleRate)};
-  const double want[] = {600, 65535, 10, 40000, 40, 8, 5, 200, 12, 5};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(got[i], want[i]) << "word " << i;
+  EXPECT_EQ((std::vector<double>{double(r.SessionLength), double(r.NumberOfSessions), double(r.InitialDelay),
+                                 r.MaximumDistance, r.AmbulatoryThreshold, r.StereotypicThreshold,
+                                 double(r.MeasurementUnits), r.CalibrateScale, r.CalibrateReference,
+                                 double(r.SampleRate)}),
+            (std::vector<double>{600, 65535, 10, 40000, 40, 8, 5, 200, 12, 5}));
   EXPECT_EQ(r.DataFile, dir.File("R.DAT"));
   EXPECT_TRUE(r.SaveData && r.MapFlag && r.MapFile == "/maps/A.MAP");
   ASSERT_TRUE(Load(BinarySetup("/no/such/dir/A.DAT"), r));
