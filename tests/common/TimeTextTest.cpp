@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 namespace tlx {
 namespace {
@@ -112,13 +113,10 @@ TEST(VirtualClockWaits, MoveTimeByBoundedStepsAndOnlyTheYieldingOneRunsEvents) {
   EXPECT_EQ(clock.NowUs(), 401);
   for (int i = 0; i < 3; ++i) clock.WaitQuietly(1000000);  // a quantum at most per call
   EXPECT_EQ(clock.NowUs(), 2500);  // stopped at the device action, which ran
-  EXPECT_EQ(actions, 1);
-  EXPECT_EQ(ticks + polls, 0);
+  EXPECT_EQ(std::tuple(actions, ticks + polls), std::tuple(1, 0));
 
   clock.WaitForEvents(1000);
-  EXPECT_EQ(ticks, 1);
-  EXPECT_EQ(polls, 1);
-  EXPECT_EQ(clock.NowUs(), 3500);
+  EXPECT_EQ(std::tuple(ticks, polls, clock.NowUs()), std::tuple(1, 1, std::int64_t{3500}));
   clock.WaitForEvents(0);  // lets events run and still moves on
   EXPECT_EQ(clock.NowUs(), 3501);
   EXPECT_EQ(clock.NextDeviceUs(), std::numeric_limits<std::int64_t>::max());

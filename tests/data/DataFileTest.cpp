@@ -20,8 +20,7 @@ TEST(DataFileEncoding, SampleWordsAndTheStartTimeOffsetWithoutTimeZones) {
   EXPECT_EQ(DecodeSample(-14326), (PositionSample{10, 200}));
   EXPECT_EQ(EncodeSample(300, -4), 255);       // X limited to 255, Y to 0
   EXPECT_EQ(DecodeSample(-1), (PositionSample{255, 255}));
-  EXPECT_TRUE(IsLostSample(192));
-  EXPECT_FALSE(IsLostSample(191));
+  EXPECT_TRUE(IsLostSample(192) && !IsLostSample(191));
   EXPECT_EQ(DateToFileSeconds(LocalDateTime{2000, 1, 1, 0, 0, 0, 0}), 3155785200u);
   // Count 0 is 30 December 1899 17:00; times before it are stored as 0.
   EXPECT_EQ(FormatStartTime(FileSecondsToDate(0)), "Sat Dec 30 17:00:00 1899");
