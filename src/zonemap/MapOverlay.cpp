@@ -3,9 +3,6 @@
 namespace tlx {
 namespace {
 
-constexpr char kOverlayText[] = "\x20\x30\x26";       // " 0&"
-constexpr char kEndOverlayDrawing[] = "\x20\x30\x27"; // " 0'"
-
 char OverlayCharacter(char cell) {
   const auto code = static_cast<unsigned char>(cell);
   return (code >= 32 && code <= 127) ? cell : ' ';
@@ -40,26 +37,6 @@ OverlayText MapSpanOverlay(const ZoneMap& map, MapSpan span) {
     overlay.text.push_back(OverlayCharacter(map.cells[static_cast<size_t>(i)]));
   }
   return overlay;
-}
-
-std::string MapSpanOverlayText(const ZoneMap& map, MapSpan span) {
-  const OverlayText overlay = MapSpanOverlay(map, span);
-  if (overlay.text.empty()) return {};
-  std::string bytes;
-  bytes.push_back(static_cast<char>(overlay.column));
-  bytes.push_back(static_cast<char>(overlay.row));
-  bytes += overlay.text;
-  return bytes;
-}
-
-std::string MapSpanCommandBytes(const ZoneMap& map, MapSpan span) {
-  const std::string data = MapSpanOverlayText(map, span);
-  if (data.empty()) return {};
-  std::string bytes = kOverlayText;
-  bytes += data;
-  bytes.push_back('\0');
-  bytes += kEndOverlayDrawing;
-  return bytes;
 }
 
 }  // namespace tlx

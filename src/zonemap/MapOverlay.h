@@ -1,5 +1,5 @@
-// The bytes that show a zone map on the unit's character overlay: the span of cells that changed
-// since the map was last sent, and the overlay commands that draw it or the whole map.
+// What shows a zone map on the unit's character overlay: the span of cells that changed since the
+// map was last sent, and the overlay text that draws it or the whole map.
 #pragma once
 
 #include "zonemap/ZoneMap.h"
@@ -31,13 +31,5 @@ struct OverlayText {
 // blanks: the unit ends an overlay text at a 00 byte and would take what follows as commands.
 // An empty or out-of-range span gives an empty text.
 OverlayText MapSpanOverlay(const ZoneMap& map, MapSpan span);
-
-// The span as the data of the Overlay text command: column byte, row byte, then the characters.
-// Empty for an empty span.
-std::string MapSpanOverlayText(const ZoneMap& map, MapSpan span);
-
-// The complete commands that draw a span: Overlay text (" 0&", column, row, characters, 00), then
-// End overlay drawing (" 0'"). Empty for an empty span.
-std::string MapSpanCommandBytes(const ZoneMap& map, MapSpan span);
 
 }  // namespace tlx

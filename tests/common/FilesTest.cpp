@@ -1,8 +1,12 @@
-// Files and paths: path texts, existence and permission checks, appending, the overwrite
-// question, and whole-file reading and atomic writing.
+// Files and paths: path texts, existence and permission checks, the overwrite question, whole-file
+// reading and atomic writing, the lock on the program home, output held back in a spool (in memory
+// up to its limit, then in a temporary file) and the SHA-256 of bytes and files.
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/HomeLock.h"
 #include "common/Paths.h"
+#include "common/Sha256.h"
+#include "common/Spool.h"
 #include "common/UserAnswers.h"
 
 #include "common/CaseTable.h"
@@ -24,16 +28,13 @@ using namespace std::string_literals;
 using test::ExpectEach;
 using Text = std::string;
 
-TEST(Paths, JoiningAndChangingExtensions) {
+TEST(Paths, JoiningChangingExtensionsAndParts) {
   ExpectEach<Text, Text>([](const Text& d) { return JoinPath(d, "A.DAT"); },
       {{"/data/", "/data/A.DAT"}, {"C:\\DATA\\", "C:\\DATA\\A.DAT"}, {"", "/A.DAT"}});
   const struct { const char* path; const char* extension; const char* want; } cases[] = {
       {"/run.1/TEST", "DAT", "/run.1/TEST.DAT"}, {"C:\\RUN.1\\TEST", "DAT", "C:\\RUN.1\\TEST.DAT"},
       {"/d/A.EXP", "  MAP ", "/d/A.MAP"}, {"", "DAT", ""}, {"/home/.hidden", "SET", "/home/.SET"}};
   for (const auto& c : cases) EXPECT_EQ(ChangeExtension(c.path, c.extension), c.want) << c.path;
-}
-
-TEST(Paths, PartsOfAPath) {
   // A colon is part of a name here; only a leading drive letter ends at one.
   ExpectEach<Text, Text>(FileNamePart,
       {{"C:\\DATA\\RUN.DAT", "RUN.DAT"}, {"C:A.DAT", "A.DAT"}, {"A.DAT", ""}, {"/data/", ""},
@@ -173,6 +174,86 @@ TEST(AtomicFile, TwoWritersOfOneFileNeverMixTheirBytes) {
   ASSERT_TRUE(a.Write(first) && b.Write(std::string(100, 'b')) && b.Commit() && a.Commit());
   EXPECT_EQ(test::ReadBytes(path), first);  // the last one renamed into place, whole
   EXPECT_EQ(EntriesIn(dir), 1);
+}
+
+TEST(HomeLock, OneHolderAtATimeAndAHomeThatIsNotADirectoryRefusedWithTheReason) {
+  test::TempDir home;
+  HomeLock first;
+  ASSERT_EQ(first.Acquire(home.Path()), HomeLock::Result::Locked);
+  EXPECT_EQ(first.RefusalText(home.Path()), "");
+
+  HomeLock second;  // a second opening of the lock file, as a second program makes
+  ASSERT_EQ(second.Acquire(home.Path()), HomeLock::Result::InUse);
+  EXPECT_FALSE(second.Held());
+  EXPECT_EQ(second.Holder(), static_cast<long>(::getpid()));
+  const std::string refusal = second.RefusalText(home.Path());
+  EXPECT_NE(refusal.find(home.Path() + " is already in use by process " +
+                         std::to_string(::getpid())), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("--home"), std::string::npos);
+
+  first.Release();
+  EXPECT_EQ(second.Acquire(home.Path()), HomeLock::Result::Locked);
+  test::TempDir dir;
+  test::WriteBytes(dir.File("home"), "a file where the home should be");
+  HomeLock lock;
+  ASSERT_EQ(lock.Acquire(dir.File("home")), HomeLock::Result::Failed);
+  EXPECT_EQ(lock.RefusalText(dir.File("home")),
+            "The program home " + dir.File("home") + " cannot be locked (Not a directory).");
+}
+
+std::string Drain(Spool& spool, std::size_t refuseAfter = SIZE_MAX) {
+  std::string out;
+  std::size_t pieces = 0;
+  const bool ok = spool.CopyTo([&](std::string_view s) {
+    if (++pieces > refuseAfter) return false;
+    out += s;
+    return true;
+  });
+  return ok ? out : "refused:" + out;
+}
+
+TEST(Spool, KeepsOrderAcrossTheSpillToATemporaryFileAndAfterACopy) {
+  Spool small(10);
+  EXPECT_TRUE(small.Empty());
+  EXPECT_TRUE(small.Write("0123456789"));  // exactly the limit: still in memory
+  EXPECT_TRUE(small.Write("abc"));  // spills, the held part first
+  std::string big(200000, 'x');  // more than one block of the read-back
+  big.back() = 'y';
+  EXPECT_TRUE(small.Write(big));
+  EXPECT_EQ(Drain(small), "0123456789abc" + big);
+  EXPECT_TRUE(small.Write("tail"));  // later writes follow what was copied
+  EXPECT_EQ(Drain(small), "0123456789abc" + big + "tail");
+  EXPECT_EQ(Drain(small, 1).substr(0, 8), "refused:");  // a refusing sink fails the copy
+
+  small.Clear();
+  EXPECT_TRUE(small.Empty());
+  EXPECT_EQ(Drain(small), "");
+  EXPECT_TRUE(small.Write("new"));
+  EXPECT_EQ(Drain(small), "new");
+}
+
+std::string Sha256Hex(std::string_view bytes) {
+  Sha256 h;
+  h.Update(bytes);
+  return h.FinishHex();
+}
+
+// The FIPS 180-4 test vectors, the long one fed in uneven pieces across block boundaries, and a file.
+TEST(Sha256, KnownVectorsInPiecesAndFiles) {
+  ExpectEach<Text, Text>(Sha256Hex, {{"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"}});
+  Sha256 million;
+  const std::string piece(997, 'a');
+  std::size_t fed = 0;
+  for (; fed + piece.size() <= 1000000; fed += piece.size()) million.Update(piece);
+  million.Update(std::string(1000000 - fed, 'a'));
+  EXPECT_EQ(million.FinishHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+  test::TempDir dir;
+  test::WriteBytes(dir.File("F"), "abc");
+  EXPECT_EQ(FileSha256Hex(dir.File("F")), Sha256Hex("abc"));
+  EXPECT_EQ(FileSha256Hex(dir.File("GONE")), "");
 }
 
 }  // namespace

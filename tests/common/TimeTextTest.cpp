@@ -1,4 +1,6 @@
-// The program's clock texts and timing helpers, and the virtual clock the tests run them on.
+// The program's clock texts and timing helpers, and the virtual clock the tests run them on: its
+// two waits move time deterministically, by at most one quantum a call and never by nothing, with
+// device actions on the way; only the yielding wait runs program events.
 #include "common/TimeText.h"
 
 #include "common/CaseTable.h"
@@ -8,9 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <tuple>
-#include <vector>
 
 namespace tlx {
 namespace {
@@ -18,7 +20,7 @@ namespace {
 using test::ExpectEach;
 using Text = std::string;
 
-TEST(TimeText, ClockAndDurationTexts) {
+TEST(TimeText, ClockDurationAndTimeOfDayTexts) {
   const struct { std::int64_t seconds; bool twelveHour; const char* want; } clock[] = {
       {0, true, "12:00:00 AM"}, {45000, true, "12:30:00 PM"}, {48600, true, "01:30:00 PM"},
       {86399, false, "23:59:59"}, {90000, false, "01:00:00"}, {-1, false, ""}};
@@ -33,9 +35,6 @@ TEST(TimeText, ClockAndDurationTexts) {
       {{"1:30", 90}, {"1:30:00", 5400}, {"-20", 20}, {"1::5", 3605}, {"0:0:2.5", 2},
        {"0:0:3.5", 4}, {"1:2:3:4", 3723}, {"999999:00:00", 2147383647}, {"1e999", 2147383647},
        {"1e999:-1e999", -1}, {"", 0}, {"junk", 0}});
-}
-
-TEST(TimeText, TimesOfDay) {
   ExpectEach<Text, std::int32_t>(ClockTextToSeconds,
       {{"25", 3600}, {"-3", -1}, {"14:30", 52200}, {" 9:05:07 ", 32707}, {"2pm", 50400},
        {"12 am", 0}, {"12 PM", 43200}, {"2:30 PM", 52200}, {"11:59:59 pm", 86399}});
@@ -99,6 +98,28 @@ TEST(VirtualClock, EventSourcesAreNotReenteredByTimersThatPump) {
   clock.RunFor(100);
   EXPECT_EQ(maxDepth, 1);
   EXPECT_GT(polls, 30);
+}
+
+TEST(VirtualClockWaits, MoveTimeByBoundedStepsAndOnlyTheYieldingOneRunsEvents) {
+  VirtualClock clock;
+  int ticks = 0, actions = 0, polls = 0;
+  clock.StartTimer(1, [&] { ++ticks; });
+  clock.AddEventSource([&] { ++polls; });
+  clock.ScheduleDevice(2500, [&] { ++actions; });
+
+  clock.WaitQuietly(400);  // shorter than a quantum: exactly that far
+  EXPECT_EQ(clock.NowUs(), 400);
+  clock.WaitQuietly(0);  // never stands still, or a wait could loop forever
+  EXPECT_EQ(clock.NowUs(), 401);
+  for (int i = 0; i < 3; ++i) clock.WaitQuietly(1000000);  // a quantum at most per call
+  EXPECT_EQ(clock.NowUs(), 2500);  // stopped at the device action, which ran
+  EXPECT_EQ(std::tuple(actions, ticks + polls), std::tuple(1, 0));
+
+  clock.WaitForEvents(1000);
+  EXPECT_EQ(std::tuple(ticks, polls, clock.NowUs()), std::tuple(1, 1, std::int64_t{3500}));
+  clock.WaitForEvents(0);  // lets events run and still moves on
+  EXPECT_EQ(clock.NowUs(), 3501);
+  EXPECT_EQ(clock.NextDeviceUs(), std::numeric_limits<std::int64_t>::max());
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
+// The range box, the spin button and the progress box: values kept inside their limits and what
+// the user is told when a typed value is refused; the entry text beneath them: numbers, arithmetic
+// and the time mask.
+#include "controls/BusyBoxes.h"
+#include "controls/EntryText.h"
 #include "controls/KeyCodes.h"
 #include "controls/RangeBox.h"
+#include "controls/SpinButton.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -106,7 +113,7 @@ TEST(RangeBox, DurationWithIndefinite) {
 // A refused value goes back to the value held; a box that never held one inside its limits takes
 // the nearest limit, so its value is never outside them (found by fuzzing).
 TEST(RangeBox, ARefusedValueNeverLeavesTheBoxOutsideItsLimits) {
-  Box b(RangeBoxProperties{.min = 5, .max = 86399});
+  Box b(RangeBoxProperties{.min = 5, .max = 86399, .varName = ""});
   b.model.SetEditState("", 0);
   EXPECT_FALSE(b.model.CheckRange(false));
   EXPECT_EQ(b.model.Value(), 5);
@@ -141,6 +148,132 @@ TEST(RangeBox, WholeNumbersAndDigitsOnly) {
   EXPECT_FALSE(b.model.AcceptsCharacter('-'));
   b.model.SetEditState("65535", 5);
   EXPECT_FALSE(b.model.AcceptsCharacter('1'));  // MaxLength reached
+}
+
+TEST(SpinButton, StepAndPageLimitsRangeMessageAMaximumLoweredUnderTheValueAndTimePages) {
+  EXPECT_EQ(ComputeSpinScroll({.increment = 5, .max = 10, .places = 1, .varName = ""}).largeChange,
+            1);  // 0.5 rounds to 0, at least 1
+  EXPECT_EQ(ComputeSpinScroll({.increment = 0, .max = 1e9, .varName = ""}).positions, 65535);
+  const SpinScrollSetup s = ComputeSpinScroll({.increment = 50000, .max = 100, .varName = ""});
+  EXPECT_EQ(s.largeChange, 32767);
+  EXPECT_EQ(s.positions, 0);
+  ScriptedAnswers answers;
+  SpinButtonModel model{answers};
+  model.SetProperties({.min = 1, .max = 5, .varName = "Session", .showWarn = true});
+  model.SetEditText("9");
+  EXPECT_FALSE(model.CheckRange(true));
+  EXPECT_EQ(model.Text(), "5");
+  ASSERT_EQ(answers.Messages().size(), 1u);
+  EXPECT_EQ(answers.Messages()[0].text, "\"Session\"\r\nmust be in the range of : \r\n1 to 5");
+  model.SetMax(3);  // fewer sessions: the value follows
+  EXPECT_EQ(model.Value(), 3);
+
+  model.SetProperties({.increment = 60, .min = 0, .max = 7200, .time = true, .varName = ""});
+  model.KeyDown(key::PageUp, 0);
+  EXPECT_EQ(model.Text(), "01:00:00");  // a page is 60 positions of one minute
+}
+
+TEST(ProgressBox, ValueIsLimitedAndShownAsWholePercent) {
+  ProgressModel p;
+  const struct { double value; const char* percent; double outline; double fill; } cases[] = {
+      {150, "100%", 202, 200},
+      {-5, "0%", 202, 0},
+      {42.5, "43%", 102, 42.5},
+      {NAN, "0%", 1, 0},  // a tiny outline never gets a negative fill
+  };
+  for (const auto& c : cases) {
+    p.SetValue(c.value);
+    EXPECT_EQ(p.PercentText(), c.percent) << c.value;
+    EXPECT_DOUBLE_EQ(p.FillWidth(c.outline), c.fill) << c.value;
+  }
+}
+
+// A number text is judged by its first characters; arithmetic runs left to right, skipping a
+// division by zero; places are limited to ten.
+TEST(EntryText, NumberTextsArithmeticAndPlaces) {
+  for (const char* t : {"5", "-5", ".5"}) EXPECT_TRUE(IsNumberText(t)) << t;
+  for (const char* t : {"-", "-.5", "x5", ""}) EXPECT_FALSE(IsNumberText(t)) << t;
+  const struct { const char* text; double value; } cases[] = {
+      {"2+3*4", 20},  // no precedence
+      {"-5", -5},
+      {"3x4", 12},
+      {"3X4-2", 10},
+      {"9\xF7" "3", 3},       // Latin-1 division sign
+      {"9\xC3\xB7" "3", 3},   // the same sign in UTF-8
+      {"8\xF6" "2", 4},
+      {"7+", 7},  // an empty operand reads as 0
+      {"100/0", 100},
+      {"10/0+1", 11},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EvaluateArithmetic(c.text), c.value) << c.text;
+  EXPECT_FALSE(EvaluateArithmetic("1e308*1e308").has_value());
+  EXPECT_EQ(FormatPlaces(2.5, 0), "3");
+  EXPECT_EQ(FormatPlaces(1, 14), "1.0000000000");
+  EXPECT_EQ(FormatPlaces(1, -3), "1");
+}
+
+MaskEdit Type(MaskEdit edit, std::initializer_list<int> keys, bool hideHours = false) {
+  for (int k : keys) EXPECT_TRUE(ApplyTimeMaskKey(edit, k, hideHours));
+  return edit;
+}
+
+int Digit(int d) { return key::Digit0 + d; }
+
+TEST(TimeMask, DigitsOverwriteFromAnyStartingText) {
+  const MaskEdit full = Type({"12:34:56", 7, 0}, {Digit(7), Digit(8)});
+  EXPECT_EQ(full.text, "12:34:58");  // at the end the last digit is overwritten
+  EXPECT_EQ(full.caret, 8);
+  EXPECT_EQ(Type({"00:00", 0, 0}, {Digit(1), Digit(3), Digit(0)}, true).text, "13:00");
+  EXPECT_EQ(Type({"00:00:00", 0, 0}, {key::Numpad0 + 9}).text, "90:00:00");
+  EXPECT_EQ(Type({"Indefinite", 0, 0}, {Digit(2)}).text, "20:00:00");  // not a time: from the mask
+}
+
+// Typing over a selected or emptied box gives what was typed, as in any text box.
+TEST(TimeMask, TypingOverTheWholeTextGivesWhatWasTyped) {
+  const int colon = key::Colon;
+  const struct { std::initializer_list<int> keys; const char* text; } cases[] = {
+      {{Digit(0), Digit(0), colon, Digit(0), Digit(0), colon, Digit(2), Digit(5)}, "00:00:25"},
+      {{Digit(2), Digit(5)}, "25"},
+      {{Digit(1), colon, Digit(3), Digit(0)}, "1:30"},
+      {{Digit(9), Digit(9), key::Back, Digit(0)}, "90"},
+  };
+  for (const auto& c : cases) {
+    const MaskEdit e = Type({"00:00:01", 0, 8}, c.keys);
+    EXPECT_EQ(e.text, c.text);
+    EXPECT_EQ(e.caret, int(e.text.size()));
+  }
+  EXPECT_EQ(Type({"Indefinite", 0, 10}, {Digit(2)}).text, "2");
+  // Backspace over the whole text empties it; the digits then start a fresh entry.
+  EXPECT_EQ(Type({"00:00:01", 0, 8}, {key::Back, Digit(2), Digit(5)}).text, "25");
+  EXPECT_EQ(Type({"", 0, 0}, {Digit(4)}).text, "4");
+  // Delete inside a freely typed time removes the character after the caret.
+  EXPECT_EQ(Type({"1:30", 1, 0}, {key::Delete}).text, "130");
+}
+
+TEST(TimeMask, AColonTypedInTheMaskStepsOverTheMasksOwn) {
+  MaskEdit e = Type({"12:34:56", 0, 0}, {Digit(0), Digit(1), key::Colon, Digit(0), Digit(2)});
+  EXPECT_EQ(e.text, "01:02:56");
+  EXPECT_EQ(e.caret, 5);
+  e = Type({"12:34:56", 1, 0}, {key::Colon});  // no colon here: nothing changes
+  EXPECT_EQ(e.text, "12:34:56");
+  EXPECT_EQ(e.caret, 1);
+}
+
+TEST(TimeMask, EditingKeepsTheColonsAndTheSuffix) {
+  MaskEdit e = Type({"12:34:56", 3, 0}, {key::Back});
+  EXPECT_EQ(e.text, "12:34:56");  // the caret only moves back over the colon
+  EXPECT_EQ(e.caret, 2);
+  e = Type({"12:34:56", 2, 0}, {key::Delete, key::Delete});
+  EXPECT_EQ(e.text, "12:04:56");
+  e = Type({"12:34:56", 1, 5}, {key::Delete});
+  EXPECT_EQ(e.text, "10:00:56");
+  EXPECT_EQ(e.caret, 1);
+  // A time of day's AM/PM is never overwritten, and letters are refused.
+  EXPECT_EQ(Type({"02:00:00 PM", 11, 0}, {Digit(5)}).text, "02:00:05 PM");
+  EXPECT_EQ(Type({"02:34:56 PM", 6, 5}, {key::Back}).text, "02:34:00 PM");
+  MaskEdit other{"12:34:56", 0, 0};
+  EXPECT_FALSE(ApplyTimeMaskKey(other, 'A', false));
+  EXPECT_EQ(other.text, "12:34:56");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// The tidy table of many recordings: field quoting and escaping, the order and completeness of a
-// batch whatever the number of workers, failures and cancelling, and rows that carry exactly the
-// figures of the results files.
+// The recording service: typed parameters read once for every front end, a folder's recordings in
+// natural order, and the tidy table of many recordings: field quoting and escaping, the order and
+// completeness of a batch whatever the number of workers, failures and cancelling, and rows that
+// carry exactly the figures of the results files.
 #include "DataFileBuilder.h"
+#include "common/CaseTable.h"
 #include "buildinfo/BuildInfo.h"
 #include "common/Paths.h"
 #include "common/Sha256.h"
@@ -13,12 +15,15 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
+#include <algorithm>
+#include <sys/stat.h>
 
 namespace tlx {
 namespace {
 
 using test::DataFileBuilder;
+using test::ExpectEach;
+using Text = std::string;
 
 // The records of an RFC 4180 table: quoted fields may hold anything, a quote inside is doubled,
 // records end with CR LF (the golden tidy file holds the exact bytes).
@@ -46,11 +51,11 @@ std::string AwkwardMap() {
   return std::string("\xFC\xAA") + cells;
 }
 
-// The batch's table as text.
-std::string Tidy(const TidyBatchRequest& request, TidyBatchReport& report) {
+// The batch's report and its table as text.
+std::pair<TidyBatchReport, std::string> Tidy(const TidyBatchRequest& request) {
   std::string text;
-  report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
-  return text;
+  const TidyBatchReport report = RunTidyBatch(request, [&text](std::string_view s) { text += s; return true; });
+  return {report, text};
 }
 
 struct Batch {
@@ -69,33 +74,23 @@ struct Batch {
   std::pair<TidyBatchReport, std::string> Run(unsigned jobs, TidyFormat format = TidyFormat::Csv) {
     request.Jobs = jobs;
     request.Format = format;
-    TidyBatchReport report;
-    std::string text = Tidy(request, report);
-    return {report, text};
+    return Tidy(request);
   }
 };
 
 TEST(TidyText, FieldsAreQuotedEscapedAndKeptValidUtf8AndTheDistanceColumnNamesTheUnit) {
-  EXPECT_EQ(CsvField("A"), "A");
-  EXPECT_EQ(CsvField("Zoë ü"), "Zoë ü");
-  EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
-  EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(CsvField("two\r\nlines"), "\"two\r\nlines\"");
-  EXPECT_EQ(CsvField(" "), "\" \"");  // a blank zone stays a blank through trimming readers
-  EXPECT_EQ(CsvField(""), "");
+  // A blank zone is quoted, so that it stays a blank through trimming readers.
+  ExpectEach<Text, Text>(CsvField, {{"A", "A"}, {"Zoë ü", "Zoë ü"}, {"a,b", "\"a,b\""}, {" ", "\" \""}, {"", ""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""}});
   // Bytes that are no UTF-8 character: a stray byte, a cut-short character at the end, an
   // overlong form and an encoded surrogate; a four-byte character passes.
-  EXPECT_EQ(ValidUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
-  EXPECT_EQ(ValidUtf8("end\xC3"), "end\xEF\xBF\xBD");
-  EXPECT_EQ(ValidUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
-  EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
-  EXPECT_EQ(ValidUtf8("\xF0\x9F\x90\x80"), "\xF0\x9F\x90\x80");
+  const Text bad = "\xEF\xBF\xBD";
+  ExpectEach<Text, Text>(ValidUtf8, {{"a\xFF" "b", "a" + bad + "b"}, {"end\xC3", "end" + bad}, {"\xC0\xAF", bad + bad},
+      {"\xED\xA0\x80", bad + bad + bad}, {"\xF0\x9F\x90\x80", "\xF0\x9F\x90\x80"}});
   EXPECT_EQ(JsonString("a\"b\\c\n\x01\x7F\xFF"), "\"a\\\"b\\\\c\\n\\u0001\\u007f\xEF\xBF\xBD\"");
   // The distance column names the unit all recordings share.
-  EXPECT_EQ(DistanceColumn({2, 2}), "distance_cm");
-  EXPECT_EQ(DistanceColumn({9}), "distance_user_defined");
-  EXPECT_EQ(DistanceColumn({5}), "distance_inches");
-  EXPECT_EQ(DistanceColumn({2, 5}), "distance");
+  ExpectEach<std::vector<std::int32_t>, Text>(DistanceColumn, {{{2, 2}, "distance_cm"}, {{9}, "distance_user_defined"},
+      {{5}, "distance_inches"}, {{2, 5}, "distance"}});
 }
 
 // The batch holds a few files' rows at a time (four per worker) and reuses each holder for a later
@@ -105,7 +100,6 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
   test::TempDir dir;
   TidyBatchRequest request{.DataPaths = {}, .Overrides = {}, .Header = false, .Jobs = 1};
   std::string expected;
-  TidyBatchReport report;
   for (int i = 0; i < 27; ++i) {
     request.DataPaths = {dir.File("R" + std::to_string(i) + ".DAT")};
     if (i % 5 == 2) {  // missing, or a setup file: its slot is reused by a good file later
@@ -113,13 +107,14 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
       continue;
     }
     test::WriteBytes(request.DataPaths[0], DataFileBuilder{}.Walk(static_cast<unsigned>(i), 20 + 7 * i).Bytes());
-    expected += Tidy(request, report);
+    expected += Tidy(request).second;
   }
   request.DataPaths.clear();
   for (int i = 0; i < 27; ++i) request.DataPaths.push_back(dir.File("R" + std::to_string(i) + ".DAT"));
   for (unsigned jobs : {1u, 2u, 3u}) {  // 4, 8 and 12 slots for 27 files
     request.Jobs = jobs;
-    EXPECT_EQ(Tidy(request, report), expected) << jobs;
+    const auto [report, text] = Tidy(request);
+    EXPECT_EQ(text, expected) << jobs;
     EXPECT_EQ(report.Analysed, 22u);
     ASSERT_EQ(report.Failures.size(), 5u);
     for (std::size_t f = 0; f < report.Failures.size(); ++f) EXPECT_EQ(report.Failures[f].DataPath, request.DataPaths[2 + 5 * f]);
@@ -162,13 +157,10 @@ TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
       EXPECT_EQ(tidy[20], prepared.Context.MapFileName);
       EXPECT_EQ(tidy[21], VersionWithBuild());
       EXPECT_EQ(tidy[22], FileSha256Hex(path));
-      EXPECT_EQ(tidy[22].size(), 64u);
       std::vector<std::string> figures(tidy.begin() + 3, tidy.begin() + 13);
       figures.erase(figures.begin() + 1);  // the session length is not a results column
       std::vector<std::string> expected = row;
-      for (std::string& cell : expected) {
-        if (cell == "N/A") cell.clear();
-      }
+      std::replace(expected.begin(), expected.end(), Text("N/A"), Text());
       // The results reader trims cells; the blank zone is " " in the table.
       if (expected[1].empty()) expected[1] = " ";
       EXPECT_EQ(figures, expected) << path << " row " << r;
@@ -195,10 +187,7 @@ TEST(TidyBatch, CancelStopsBetweenFilesAndARefusingOutputEndsTheBatch) {
   Batch batch;
   std::atomic<bool> cancel{false};
   std::string text;
-  const auto keep = [&text](std::string_view s) {
-    text += s;
-    return true;
-  };
+  const auto keep = [&text](std::string_view s) { text += s; return true; };
   const TidyBatchReport cancelled =
       RunTidyBatch(batch.request, keep, [&cancel](std::size_t done, std::size_t) { cancel = done >= 1; }, &cancel);
   EXPECT_TRUE(cancelled.Cancelled);
@@ -210,6 +199,57 @@ TEST(TidyBatch, CancelStopsBetweenFilesAndARefusingOutputEndsTheBatch) {
   EXPECT_TRUE(refused.OutputFailed);
   EXPECT_EQ(pieces, 2);  // nothing more is offered once a piece was refused
   EXPECT_FALSE(refused.Ok());
+}
+
+TEST(RecordingService, TypedParametersAreReadTheSameForEveryFrontEnd) {
+  AnalysisOverrides o;
+  OverrideTexts t;
+  t.SessionLength = " 0:01:30 ";
+  t.MaximumDistance = "2,5";
+  t.AmbulatoryThreshold = "+3";
+  t.StereotypicThreshold = "1e1";
+  t.Units = "inches";
+  t.MapFile = "/maps/A.MAP";
+  EXPECT_EQ(ParseOverrides(t, o).Why, "'2,5' is not a number");  // the command line's decimal point
+  ASSERT_EQ(ParseOverrides(t, o, true).Field, OverrideField::None);  // the desktop's decimal comma
+  EXPECT_EQ(std::tuple(o.SessionLength, o.MaximumDistance, o.AmbulatoryThreshold, o.StereotypicThreshold,
+                       o.UnitsCode, o.MapFile), std::tuple(90, 2.5, 3.0, 10.0, 5, Text("/maps/A.MAP")));
+  EXPECT_FALSE(o.CalibrateScale.has_value());  // empty: the recording's own
+
+  const struct {
+    std::string OverrideTexts::*entry;
+    const char* text;
+    OverrideField field;
+    const char* why;
+  } refused[] = {
+      {&OverrideTexts::SessionLength, "-5", OverrideField::SessionLength, "'-5' is not a duration"},
+      {&OverrideTexts::SessionLength, "ten", OverrideField::SessionLength, "'ten' is not a duration"},
+      {&OverrideTexts::AmbulatoryThreshold, "three", OverrideField::AmbulatoryThreshold, "'three' is not a number"},
+      {&OverrideTexts::CalibrateReference, "1,000.5", OverrideField::CalibrateReference, "'1,000.5' is not a number"},
+      {&OverrideTexts::CalibrateScale, "inf", OverrideField::CalibrateScale, "'inf' is not a number"},
+      {&OverrideTexts::Units, "parsecs", OverrideField::Units, "'parsecs' is not a unit name"},
+  };
+  for (const auto& r : refused) {
+    OverrideTexts typed;
+    typed.*r.entry = r.text;
+    AnalysisOverrides kept;
+    kept.SessionLength = 7;
+    const OverrideProblem p = ParseOverrides(typed, kept, true);
+    EXPECT_EQ(p.Field, r.field) << r.why;
+    EXPECT_EQ(p.Why, r.why);
+    EXPECT_EQ(kept.SessionLength, 7);  // unchanged by a refusal
+  }
+}
+
+TEST(RecordingService, AFoldersRecordingsComeInNaturalOrder) {
+  test::TempDir dir;
+  for (const char* name : {"day10.dat", "day2.DAT", "Day1.dat", "day100.dat", "day02b.dat", "notes.txt"}) {
+    test::WriteBytes(dir.File(name), "x");
+  }
+  ASSERT_EQ(::mkdir(dir.File("old.dat").c_str(), 0700), 0);  // a folder is not a recording
+  std::vector<std::string> names;
+  for (const std::string& path : RecordingsInFolder(dir.Path())) names.push_back(path.substr(dir.Path().size() + 1));
+  EXPECT_EQ(names, (std::vector<std::string>{"Day1.dat", "day2.DAT", "day02b.dat", "day10.dat", "day100.dat"}));
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
-// Turning the unit's byte stream into position samples for the run and the live display.
+// Turning the unit's byte stream into position samples for the run and the live display, and the
+// stream parser on captured byte streams (tests/data/stream: the line's bytes in NAME.bin, the
+// samples a run records from them, as the raw sample file holds them, in NAME.raw).
 #include "FakeLink.h"
+#include "device/StreamParser.h"
+#include "support/TestSupport.h"
 
 namespace tlx::test {
 namespace {
@@ -89,6 +93,47 @@ TEST(StreamDecoderTest, PollTakesExactlyOnePairWithinATenthOfASecond) {
   const std::size_t writes = rig.fake.writes.size();
   EXPECT_FALSE(rig.decoder.PollOneSample());
   EXPECT_EQ(rig.fake.writes.size(), writes);
+}
+
+// Feeds the bytes in pieces of `piece` bytes to a parser that starts a new stream: the samples as
+// the raw file holds them, the slips counted and the bytes still held.
+std::tuple<std::string, std::int64_t, std::size_t> Parse(const std::string& bytes, std::size_t piece) {
+  StreamParser parser;
+  parser.Restart(StreamParser::kStartSkipPairs);
+  std::vector<StreamSample> out;
+  for (std::size_t at = 0; at < bytes.size(); at += piece) {
+    const std::string part = bytes.substr(at, piece);
+    parser.Feed({reinterpret_cast<const std::uint8_t*>(part.data()), part.size()}, out);
+  }
+  std::string raw;
+  std::int64_t noise = 0;
+  for (const StreamSample& s : out) {
+    raw += {static_cast<char>(s.Sample.X), static_cast<char>(s.Sample.Y)};
+    noise += s.LineNoise ? 1 : 0;
+  }
+  EXPECT_EQ(noise, parser.Slips());
+  return {raw, parser.Slips(), parser.HeldBytes()};
+}
+
+TEST(StreamParserTest, CapturedStreamsGiveTheirRecordedSamplesByteForByte) {
+  const std::pair<const char*, std::int64_t> cases[] = {
+      {"honest", 0},      // lost samples with any X, a 3-frame tracking jump, fast moves, a
+                          // reappearance far away after lost samples: nothing is a slip
+      {"stray", 1},       // a stray byte after a pair's Y: a jump that vanishes paired later
+      {"dropped", 1},     // a lost X byte
+      {"impossible", 1},  // a stray byte after an X on the right of the picture
+      {"diagonal", 1},    // a lost byte near the diagonal: no jump, found by an impossible Y
+  };
+  for (const auto& [name, slips] : cases) {
+    SCOPED_TRACE(name);
+    const std::string bytes = ReadBytes(DataPath(std::string("stream/") + name + ".bin"));
+    const std::string expected = ReadBytes(DataPath(std::string("stream/") + name + ".raw"));
+    ASSERT_FALSE(bytes.empty());
+    // However the line splits the bytes, the samples are the same.
+    for (std::size_t piece : {bytes.size(), std::size_t{1}, std::size_t{3}, std::size_t{7}}) {
+      EXPECT_EQ(Parse(bytes, piece), std::tuple(expected, slips, std::size_t{0})) << "pieces of " << piece;
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The pictures checked by what they show: round scale steps, a trace whose colour tells when a
-// walk was walked, the viridis scale and the hot cell of a heatmap, both classes of a second and distinct zones in a timeline; and the files they are
-// saved to, read back by Qt.
+// walk was walked, the viridis scale and the hot cell of a heatmap, both classes of a second and
+// distinct zones in a timeline; the files they are saved to, read back by Qt; and tracelux-cli plot
+// run as a separate process: the files it writes, its exit codes and messages.
 #include "../data/DataFileBuilder.h"
 #include "draw/HeatmapPicture.h"
 #include "draw/MapParts.h"
@@ -9,7 +10,6 @@
 #include "draw/Pictures.h"
 #include "draw/SessionPicture.h"
 #include "draw/TimelinePicture.h"
-#include "PdfPage.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,10 @@
 #include <QSvgRenderer>
 
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <set>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -27,28 +30,32 @@ namespace tlx::draw {
 namespace {
 
 using test::DataFileBuilder;
+using test::RunCli;
 
 void NeedApplication() { static const auto app = EnsureGuiApplication(); }
 
+// One session of a 1-per-second recording, thresholds max 50, ambulatory 3, stereotypic 2, uncalibrated.
 PictureRequest Request(PictureKind kind, const std::string& path, std::int64_t session = 1) {
-  PictureRequest r;
-  r.Kind = kind;
-  r.DataPath = path;
-  r.Session = session;
-  r.Params.SessionLength = 60;
-  r.Params.SampleRate = 1;
-  r.Params.MaximumDistance = 50;
-  r.Params.AmbulatoryThreshold = 3;
-  r.Params.StereotypicThreshold = 2;
-  return r;
+  return {.Kind = kind, .DataPath = path, .Session = session, .Params = test::Params(60, 1, 50, 3, 2, 0, 0)};
 }
 
-QImage Render(const Picture& picture, QSize size) {
+// A white image of `size` with `draw` painted over all of it.
+QImage Paint(QSize size, const std::function<void(QPainter&, const QRectF&)>& draw) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
-  DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), picture);
+  draw(painter, QRectF(QPointF(0, 0), QSizeF(size)));
   return image;
+}
+
+// The width and height in points of a PDF file's first media box; empty when it has none.
+QSizeF PdfPageSize(const std::string& pdf) {
+  const auto at = pdf.find("/MediaBox [");
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  if (at == std::string::npos || std::sscanf(pdf.c_str() + at, "/MediaBox [%lf %lf %lf %lf", &x0, &y0, &x1, &y1) != 4) {
+    return {};
+  }
+  return {x1 - x0, y1 - y0};
 }
 
 double Distance(const QColor& a, const QColor& b) {
@@ -67,13 +74,10 @@ TEST(PictureScales, StepsAreOneTwoOrFiveTimesAPowerOfTenAndWrittenWithTheStepsDe
     ASSERT_EQ(ticks.size(), c.ticks.size()) << c.top;
     for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-9) << c.top;
   }
-  EXPECT_EQ(TickText(1.5, 0.5), "1.5");
-  EXPECT_EQ(TickText(20, 5), "20");
-  EXPECT_EQ(TickText(0.2, 0.1), "0.2");
+  EXPECT_EQ(TickText(1.5, 0.5) + " " + TickText(20, 5) + " " + TickText(0.2, 0.1), "1.5 20 0.2");
   EXPECT_EQ(NiceBelow(64.0 / 4), 10);  // the scale bar of a 64 cm wide picture
   EXPECT_EQ(NiceBelow(0.7), 0.5);
-  EXPECT_EQ(TimeUnitFor(120).Name, "s");
-  EXPECT_EQ(TimeUnitFor(3600).Name, "min");
+  EXPECT_EQ(TimeUnitFor(120).Name + " " + TimeUnitFor(3600).Name, "s min");
 }
 
 TEST(TracePicture, TheColourTellsWhetherAWalkCameEarlyOrLate) {
@@ -102,12 +106,9 @@ TEST(TracePicture, TheColourTellsWhetherAWalkCameEarlyOrLate) {
       request.Style = style;
       Picture picture;
       ASSERT_EQ(LoadPicture(request, picture), SampleRangeStatus::Done);
-      QImage image(1024, 1024, QImage::Format_RGB32);
-      image.fill(Qt::white);
-      QPainter painter(&image);
-      const QRectF map(0, 0, 1024, 768);
-      DrawTrace(painter, map, picture.Trace, TraceLook::For(style, 4, 1));
-      painter.end();
+      const QImage image = Paint(QSize(1024, 768), [&](QPainter& p, const QRectF& map) {
+        DrawTrace(p, map, picture.Trace, TraceLook::For(style, 4, 1));
+      });
       colours.push_back(image.pixelColor(80 * 4, 40 * 4));
     }
     seen.push_back(colours);
@@ -136,7 +137,7 @@ TEST(HeatmapPicture, ViridisFromDarkPurpleToYellowGrowingLighterAndTheHotCellSho
   ASSERT_EQ(LoadPicture(Request(PictureKind::Heatmap, dir.File("ONE.DAT")), picture), SampleRangeStatus::Done);
   EXPECT_DOUBLE_EQ(picture.Occupancy.TrackedSeconds(), 40.0);
   const QSize size(960, 720);
-  const QImage image = Render(picture, size);
+  const QImage image = Paint(size, [&](QPainter& p, const QRectF& r) { DrawPicture(p, r, picture); });
   const HeatmapLayout layout = HeatmapLayout::In(QRectF(QPointF(0, 0), QSizeF(size)), 96.0 / 72);
   const QRgb hot = HeatColour(1.0).rgb();
   int hotPixels = 0;
@@ -156,14 +157,9 @@ TEST(TimelinePicture, ASecondBothAmbulatoryAndStereotypicShowsBothAndZonesGetDis
                         {false, false, true, false, 'a' - 32},
                         {false, false, false, true, -1}}};
   ZoneMap map;
-  map.Set(0, 0, 'A');
-  map.Set(0, 1, 'G');
-  map.Set(0, 2, 'a');
+  for (int column = 0; column < 3; ++column) map.Set(0, column, "AGa"[column]);
   const QSize size(960, 400);
-  QImage image(size, QImage::Format_RGB32);
-  QPainter painter(&image);
-  DrawTimeline(painter, QRectF(QPointF(0, 0), QSizeF(size)), {t}, 5, map, 96.0 / 72);
-  painter.end();
+  const QImage image = Paint(size, [&](QPainter& p, const QRectF& r) { DrawTimeline(p, r, {t}, 5, map, 96.0 / 72); });
   const std::vector<int> zones = TimelineZones({t}, map);
   const TimelineLayout l = TimelineLayout::In(QRectF(QPointF(0, 0), QSizeF(size)), 1, zones, 5, 96.0 / 72);
   auto at = [&](const QRectF& strip, int second, double fy) {
@@ -207,7 +203,7 @@ TEST(SavePicture, PngSvgAndPdfAreWrittenAtTheirSizeAndOtherNamesAreRefused) {
     ASSERT_EQ(SavePicture(picture, name + ".pdf", points), SaveStatus::Saved);
     const std::string pdf = test::ReadBytes(name + ".pdf");
     EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
-    EXPECT_EQ(test::PdfPageSize(pdf), points) << PictureKindName(kind);
+    EXPECT_EQ(PdfPageSize(pdf), points) << PictureKindName(kind);
   }
   Picture picture;
   ASSERT_EQ(LoadPicture(Request(PictureKind::Trace, dir.File("S.DAT")), picture), SampleRangeStatus::Done);
@@ -220,6 +216,63 @@ TEST(SavePicture, PngSvgAndPdfAreWrittenAtTheirSizeAndOtherNamesAreRefused) {
   ASSERT_EQ(::mkdir(dir.File("keep.pdf.part").c_str(), 0700), 0);  // the temporary name is taken
   EXPECT_EQ(SavePicture(picture, dir.File("keep.pdf"), QSizeF(64, 48)), SaveStatus::WriteFailed);
   EXPECT_EQ(test::ReadBytes(dir.File("keep.pdf")), "old");
+}
+
+TEST(CliPlot, WritesEachKindAndTheWidthSetsTheSize) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("RAT1.DAT"), test::DataFileBuilder{}.Repeat(30, 30, 50).Repeat(200, 150, 40).Bytes());
+  for (const char* out : {"trace.png", "heatmap.svg", "timeline.pdf"}) {
+    const std::string kind = std::string(out).substr(0, std::string(out).find('.'));
+    const auto r = RunCli({"plot", "RAT1.DAT", "--kind", kind, "--session", "all", "-o", out}, dir.Path());
+    EXPECT_EQ(std::tuple(r.exitCode, r.out, r.err), std::tuple(0, std::string(), std::string())) << out;
+  }
+  EXPECT_EQ(test::ReadBytes(dir.File("trace.png")).substr(1, 3), "PNG");
+  EXPECT_NE(test::ReadBytes(dir.File("heatmap.svg")).find("<svg"), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(dir.File("timeline.pdf")).substr(0, 5), "%PDF-");
+  // --width in pixels at 96 per inch (a PDF page in points), --size at a journal's column width.
+  ASSERT_EQ(RunCli({"plot", "RAT1.DAT", "--kind", "trace", "--width", "400", "-o", "w.pdf"}, dir.Path()).exitCode, 0);
+  EXPECT_EQ(PdfPageSize(test::ReadBytes(dir.File("w.pdf"))).width(), 300);
+  const auto column = RunCli({"plot", "RAT1.DAT", "--kind", "heatmap", "--size", "85x60mm", "--style", "bench", "-o", "c.pdf"}, dir.Path());
+  ASSERT_EQ(column.exitCode, 0) << column.err;
+  const QSizeF page = PdfPageSize(test::ReadBytes(dir.File("c.pdf")));
+  EXPECT_NEAR(page.width(), 85 / 25.4 * 72, 0.5);
+  EXPECT_NEAR(page.height(), 60 / 25.4 * 72, 0.5);
+}
+
+TEST(CliPlot, BadFilesFailWithOneLineAndUsageErrorsExitWithTwo) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("RAT1.DAT"), test::DataFileBuilder{}.Repeat(30, 30, 90).Bytes());  // 2 sessions of 60 s
+  test::WriteBytes(dir.File("BAD.DAT"), std::string(100, 'x'));
+  const std::pair<std::vector<std::string>, std::string> failures[] = {
+      {{"BAD.DAT", "--kind", "trace", "-o", "a.png"}, "The file BAD.DAT is not a valid Tracelux data file.\n"},
+      {{"NONE.DAT", "--kind", "trace", "-o", "a.png"}, "The file " + dir.File("NONE.DAT") + " does not exist.\n"},
+      {{"RAT1.DAT", "--kind", "heatmap", "--session", "3", "-o", "a.png"},
+       "The file " + dir.File("RAT1.DAT") + " has no session 3.\n"},
+      {{"RAT1.DAT", "--kind", "trace", "-o", "no/a.png"}, "The file " + dir.File("no/a.png") + " cannot be written.\n"}};
+  for (const auto& [args, message] : failures) {
+    std::vector<std::string> plot = {"plot"};
+    plot.insert(plot.end(), args.begin(), args.end());
+    const auto r = RunCli(plot, dir.Path());
+    EXPECT_EQ(std::tuple(r.exitCode, r.err), std::tuple(1, message));
+  }
+  EXPECT_FALSE(test::PathExists(dir.File("a.png")));
+  EXPECT_EQ(RunCli({"plot", "RAT1.DAT", "--kind", "heatmap", "--session", "2", "-o", "a.png"}, dir.Path()).exitCode, 0);
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"plot", "RAT1.DAT", "--kind", "bars", "-o", "a.png"},
+        {"plot", "RAT1.DAT", "--kind", "trace", "-o", "a.bmp"},
+        {"plot", "RAT1.DAT", "--kind", "trace"},
+        {"plot", "RAT1.DAT", "-o", "a.png"},
+        {"plot", "RAT1.DAT", "--kind", "trace", "--session", "0", "-o", "a.png"},
+        {"plot", "RAT1.DAT", "--kind", "trace", "--session", "two", "-o", "a.png"},
+        {"plot", "RAT1.DAT", "--kind", "heatmap", "--cell", "0", "-o", "a.png"},
+        {"plot", "RAT1.DAT", "--kind", "heatmap", "--size", "85x60", "-o", "a.pdf"},
+        {"plot", "RAT1.DAT", "--kind", "heatmap", "--size", "85x60mm", "--width", "400", "-o", "a.pdf"},
+        {"plot", "RAT1.DAT", "--kind", "trace", "--style", "neon", "-o", "a.png"}}) {
+    const auto r = RunCli(args, dir.Path());
+    EXPECT_EQ(r.exitCode, 2) << args[2] << " " << args.back();
+    EXPECT_EQ(r.out, "");
+  }
 }
 
 }  // namespace

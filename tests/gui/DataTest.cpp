@@ -78,35 +78,21 @@ std::string Caption(const ScriptedAnswers& answers) {
   return answers.Messages().empty() ? std::string() : answers.Messages().back().caption;
 }
 
-// A data file of `samples` samples at 30 per second: sweeps across the picture, jumping back at
-// each edge, with a lost sample every 500.
-std::string WriteLongRecording(const tlx::test::TempDir& dir, std::int64_t samples) {
-  DataFileHeader header;
-  header.Block.SessionLength = 86400 / 5;
-  header.Block.NumberOfSessions = 1;
-  header.Block.SampleRateCode = 2;
-  std::string bytes = SerializeHeader(header);
-  for (std::int64_t i = 0; i < samples; ++i) {
-    const int x = int(i % 256), y = int(i / 256 % 192);
-    const std::uint16_t word = EncodeSample(x, i % 500 == 0 ? 255 : y);
-    bytes += char(word & 0xFF);
-    bytes += char(word >> 8);
-  }
-  const std::string path = dir.File("DAY.DAT");
-  tlx::test::WriteBytes(path, bytes);
-  return path;
+ZoneMap Stripes() {
+  ZoneMap stripes;
+  for (int r = 0; r < kMapRows; ++r)
+    for (int c = 0; c < kMapColumns; ++c) stripes.Set(r, c, char('a' + c / 8));
+  return stripes;
 }
 
-// Samples with a position in session n of a file with `perSession` samples per session.
-std::int64_t TrackedSamples(const std::string& path, std::int64_t n, std::int64_t perSession) {
-  const std::string bytes = tlx::test::ReadBytes(path);
-  std::int64_t tracked = 0;
-  for (std::int64_t i = (n - 1) * perSession; i < n * perSession; ++i) {
-    const auto at = kDataHeaderSize + std::size_t(i) * 2;
-    if (at + 1 >= bytes.size()) break;
-    tracked += !IsLostSample(static_cast<unsigned char>(bytes[at + 1]));
-  }
-  return tracked;
+// A day-long session at 30 samples per second: sweeps across the picture, jumping back at each
+// edge, with a lost sample every 500.
+std::string WriteLongRecording(const tlx::test::TempDir& dir, std::int64_t samples) {
+  tlx::test::DataFileBuilder file{.sessionLength5 = 86400 / 5, .rateCode = 2, .samples = {}};
+  for (std::int64_t i = 0; i < samples; ++i) file.Add(int(i % 256), i % 500 == 0 ? 255 : int(i / 256 % 192));
+  const std::string path = dir.File("DAY.DAT");
+  tlx::test::WriteBytes(path, file.Bytes());
+  return path;
 }
 
 }  // namespace
@@ -200,9 +186,7 @@ class DataPanelTest : public QObject {
   // reads the same values; a larger ambulatory distance confirmed with Return redraws the trace.
   void reanalysisMatchesTheCommandLineAndWarnsOfAShortLastSession() {
     const std::string data = tlx::test::RecordRun(*dir_, "RAT2", 60, 3, 5);
-    ZoneMap stripes;
-    for (int r = 0; r < 24; ++r)
-      for (int c = 0; c < 32; ++c) stripes.Set(r, c, char('a' + c / 8));
+    const ZoneMap stripes = Stripes();
     QVERIFY(WriteMapFile(dir_->File("STRIPES.MAP"), stripes));
     OpenForEditing(data);
     Answers().QueueFile(dir_->File("STRIPES.MAP"));
@@ -323,27 +307,20 @@ class DataPanelTest : public QObject {
     QCOMPARE(panel_->Sessions(), std::int64_t(0));
   }
 
-  void exportsMatchTheCommandLineAndStartTheSummaryProgram() {
+  // The export formats are the golden files'; here the summary program started by the results
+  // export only, and the export after a reanalysis carrying the new table and session length.
+  void exportsStartTheSummaryProgramAndFollowTheReanalysis() {
     const std::string data = tlx::test::RecordRun(*dir_, "RAT5", 40, 2, 5);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     Answers().QueueFile(dir_->File("RESULTS.TXT"));
     const std::string results = panel_->ExportResultsCommand();
     QCOMPARE(results, dir_->File("RESULTS.CSV"));
-    const tlx::test::CliResult cli = tlx::test::RunCli({"analyze", data, "--format", "export", "--decimal-point"});
-    QCOMPARE(cli.exitCode, 0);
-    QCOMPARE(tlx::test::ReadBytes(results), cli.out);
     QCOMPARE(launcher_.starts.size(), std::size_t(1));
     QCOMPARE(launcher_.starts[0].second.at(1), results);
-
     Answers().QueueFile(dir_->File("SAMPLES"));
-    const std::string samples = panel_->ExportSamplesCommand();
-    QCOMPARE(samples, dir_->File("SAMPLES.CSV"));
-    const tlx::test::CliResult cliSamples = tlx::test::RunCli({"export-samples", data, "--decimal-point"});
-    QCOMPARE(cliSamples.exitCode, 0);
-    QCOMPARE(tlx::test::ReadBytes(samples), cliSamples.out);
-    QCOMPARE(launcher_.starts.size(), std::size_t(1));  // only the results export starts it
+    QCOMPARE(panel_->ExportSamplesCommand(), dir_->File("SAMPLES.CSV"));
+    QCOMPARE(launcher_.starts.size(), std::size_t(1));
 
-    // After a reanalysis the export carries the new table and session length.
     panel_->ReanalyzeClicked();
     panel_->SessionLengthBox()->SetValue(25);
     panel_->ReanalyzeClicked();
@@ -379,10 +356,10 @@ class DataPanelTest : public QObject {
     QVERIFY(!panel.View()->isVisible());
     QVERIFY(views->Canvas()->isVisible());
     QVERIFY(views->Canvas()->Picture());
-    QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(data, 1, 150));
+    const auto& occupancy = views->Canvas()->Picture()->Occupancy;
+    QCOMPARE(occupancy.TrackedSamples + occupancy.LostSamples, std::int64_t(150));  // one session
     panel.ShowSession(2);
     QCOMPARE(views->Canvas()->Picture()->Request.Session, std::int64_t(2));
-    QCOMPARE(views->Canvas()->Picture()->Occupancy.TrackedSamples, TrackedSamples(data, 2, 150));
 
     views->SetKind(draw::PictureKind::Timeline);
     const auto& timelines = views->Canvas()->Picture()->Timelines;
@@ -400,19 +377,12 @@ class DataPanelTest : public QObject {
     OpenDataPanel& panel = *panel_;
     const tlx::test::TempDir& dir = *dir_;
     PictureViewSwitch* views = panel.Views();
-    // The trace as SVG goes through the drawing library (its bitmaps are the view's own).
+    // The trace as SVG goes through the drawing library (its bitmaps are the view's own; the
+    // library's sizes are its own tests').
     Answers().QueueFile(dir.File("trace.svg"));
     QVERIFY(panel.SavePicture());
     QVERIFY(QSvgRenderer(QString::fromStdString(dir.File("trace.svg"))).isValid());
 
-    views->SetKind(draw::PictureKind::Timeline);
-    Answers().QueueFile(dir.File("timeline.svg"));
-    QVERIFY(panel.SavePicture());
-    QSvgRenderer svg(QString::fromStdString(dir.File("timeline.svg")));
-    QVERIFY(svg.isValid());
-    // The drawing library's formats are written at the picture's natural size (points; an SVG
-    // counts CSS pixels, 96 to the inch).
-    QCOMPARE(svg.viewBoxF().size(), QSizeF((draw::NaturalSize(*views->Canvas()->Picture()) * (96.0 / 72)).toSize()));
     views->SetKind(draw::PictureKind::Heatmap);
     Answers().QueueFile(dir.File("HEAT.BMP"));
     QVERIFY(panel.SavePicture());
@@ -498,13 +468,6 @@ TLX_GUI_TEST(DataPanelTest)
 // taken at once, and a map chosen for reanalysis stays the map shown and used.
 namespace {
 
-ZoneMap Stripes() {
-  ZoneMap stripes;
-  for (int r = 0; r < kMapRows; ++r)
-    for (int c = 0; c < kMapColumns; ++c) stripes.Set(r, c, char('a' + c / 8));
-  return stripes;
-}
-
 // The share of the map's cells whose centre shows the map's colour in the picture (the trace
 // covers a few).
 double CellsShowing(const QImage& picture, const ZoneMap& map, const ColourTable& colours) {
@@ -538,72 +501,46 @@ class DataPanelWindowTest : public QObject {
   }
   void cleanup() { rig.reset(); }
 
-  // The parameter boxes take typing as soon as a file is open; what is typed is what the next
-  // Reanalyze uses, and nothing on the panel moves.
-  void typedParametersAreUsedAndThePanelStaysPut() {
+  // The parameter boxes take typing as soon as a file is open and nothing on the panel moves; a
+  // map chosen for the reanalysis stays the map shown and used by every later one, and a file
+  // that is not a map, chosen in its place, changes nothing. (The figures themselves are compared
+  // with the command line's in DataPanelTest.)
+  void typedParametersAndAChosenMapAreUsedByEveryReanalysis() {
     tlx::test::TempDir dir;
     const std::string data = tlx::test::RecordRun(dir, "TYPE", 60, 2, 5);
+    const ZoneMap stripes = Stripes();
+    QVERIFY(WriteMapFile(dir.File("STRIPES.MAP"), stripes));
+    tlx::test::WriteBytes(dir.File("BROKEN.MAP"), "");
     QVERIFY(Data()->OpenDataFileForAnalysis(data));
     // The panel names the parameters of the table it shows: the run's own at first.
     const QString recorded = Label("lblAnalysisUsed")->text();
-    QVERIFY2(recorded.contains("Thresholds used : ") && recorded.contains("Sample rate : 5 samples per second"),
-             qPrintable(recorded));
-    auto* reanalyze = Data()->findChild<QPushButton*>("cmdRanal_0");
-    const QPoint before = reanalyze->mapTo(Data(), QPoint());
+    QVERIFY2(recorded.contains("Sample rate : 5 samples per second"), qPrintable(recorded));
     QLineEdit* ambulatory = Data()->findChild<QLineEdit*>("txtPixels_1");
     ambulatory->selectAll();
     QTest::keyClicks(ambulatory, "9");
     QCOMPARE(ambulatory->text(), QString("9"));
     QCOMPARE(Data()->Stage(), 1);
+    for (const char* map : {"STRIPES.MAP", "BROKEN.MAP"}) {
+      rig->answerer.QueueFile(QString::fromStdString(dir.File(map)));
+      QTest::mouseClick(Label("lblDataParams_4"), Qt::LeftButton);
+      QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
+    }
+    auto* reanalyze = Data()->findChild<QPushButton*>("cmdRanal_0");
+    const QPoint before = reanalyze->mapTo(Data(), QPoint());
+    const tlx::test::CliResult cli = tlx::test::RunCli(
+        {"analyze", data, "--ambulatory", "9", "--map", dir.File("STRIPES.MAP"), "--decimal-point"});
+    QCOMPARE(cli.exitCode, 0);
     ClickReanalyze();
     QCOMPARE(Data()->Stage(), 0);
-    const tlx::test::CliResult cli = tlx::test::RunCli(
-        {"analyze", data, "--ambulatory", "9", "--map", dir.File("TYPE.MAP"), "--decimal-point"});
-    QCOMPARE(cli.exitCode, 0);
     QCOMPARE(tlx::test::ReadBytes(Ranal()), cli.out);
     QVERIFY(Label("lblAnalysisUsed")->text().contains("ambulatory 9, "));
     QVERIFY(!recorded.contains("ambulatory 9, "));
     QCOMPARE(reanalyze->mapTo(Data(), QPoint()), before);
-  }
-
-  void aChosenMapIsShownAndUsedByEveryReanalysis() {
-    tlx::test::TempDir dir;
-    const std::string data = tlx::test::RecordRun(dir, "RAT", 60, 3, 5);
-    const ZoneMap stripes = Stripes();
-    QVERIFY(WriteMapFile(dir.File("STRIPES.MAP"), stripes));
-    QVERIFY(Data()->OpenDataFileForAnalysis(data));
-    QCOMPARE(Label("lblDataParams_4")->text(), QString("RAT.MAP"));
-
-    ClickReanalyze();
-    QCOMPARE(Data()->Stage(), 1);
-    rig->answerer.QueueFile(QString::fromStdString(dir.File("STRIPES.MAP")));
-    QTest::mouseClick(Label("lblDataParams_4"), Qt::LeftButton);
-    QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
-
-    const tlx::test::CliResult cli =
-        tlx::test::RunCli({"analyze", data, "--map", dir.File("STRIPES.MAP"), "--decimal-point"});
-    QCOMPARE(cli.exitCode, 0);
-    for (int round = 1; round <= 2; ++round) {
-      if (round == 2) {
-        ClickReanalyze();  // parameters open again: the chosen map stays
-        QCOMPARE(Data()->Stage(), 1);
-        QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
-      }
-      ClickReanalyze();
-      QCOMPARE(Data()->Stage(), 0);
-      QCOMPARE(tlx::test::ReadBytes(Ranal()), cli.out);
-      QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
-      QVERIFY(Data()->View()->WaitForPicture());
-      QVERIFY(CellsShowing(Data()->View()->Picture(), stripes, rig->P().colours) > 0.8);
-    }
-    // A file that is not a map, chosen in its place, changes nothing.
-    ClickReanalyze();
-    tlx::test::WriteBytes(dir.File("BROKEN.MAP"), "");
-    rig->answerer.QueueFile(QString::fromStdString(dir.File("BROKEN.MAP")));
-    QTest::mouseClick(Label("lblDataParams_4"), Qt::LeftButton);
+    ClickReanalyze();  // parameters open again: the chosen map stays, and is drawn
     QCOMPARE(Label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
     ClickReanalyze();
-    QCOMPARE(tlx::test::ReadBytes(Ranal()), cli.out);
+    QVERIFY(Data()->View()->WaitForPicture());
+    QVERIFY(CellsShowing(Data()->View()->Picture(), stripes, rig->P().colours) > 0.8);
     rig->window->EnterHome();
   }
 };
@@ -676,13 +613,10 @@ class BatchAnalyzeTest : public QObject {
     QCOMPARE(dialog.Failures()->item(0)->text(), QStringLiteral("The file BAD.DAT is not a valid Tracelux data file."));
     QCOMPARE(dialog.Progress()->value(), 4);
     QVERIFY2(dialog.Status()->text().startsWith(QStringLiteral("3 files analysed")), qPrintable(dialog.Status()->text()));
+    // The header, then 5 sessions of 30 s (the last short) of 5 rows for each of the three files
+    // (the rows themselves are the batch's own tests).
     const QList<QByteArray> lines = Read(table).split('\n');
-    // The header, then 5 sessions of 30 s (the last short) of 5 rows for each of the three files.
     QCOMPARE(lines.size(), 1 + 3 * 5 * 5 + 1);
-    QVERIFY(lines[0].startsWith("file,path,start,session,session_length_s,zone,distance_cm,"));
-    QVERIFY(lines[1].startsWith("A.DAT,"));
-    QVERIFY(lines[1 + 25].startsWith("day2.DAT,"));
-    QVERIFY(lines[1 + 50].startsWith("day10.dat,"));
     QVERIFY(lines[1].contains(",1,30,ALL,"));
     QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("cmdRun"))->isEnabled());
   }
@@ -695,8 +629,6 @@ class BatchAnalyzeTest : public QObject {
     QVERIFY(!dialog.Start());
     QCOMPARE(dialog.Status()->text(), QStringLiteral("Add the data files to analyse."));
     dialog.AddDataFiles({dir.filePath(QStringLiteral("A.DAT"))});
-    QVERIFY(!dialog.Start());
-    QCOMPARE(dialog.Status()->text(), QStringLiteral("Choose the output table."));
     dialog.SetOutputPath(dir.filePath(QStringLiteral("A.DAT")));
     QVERIFY(!dialog.Start());
     QCOMPARE(dialog.Status()->text(), QStringLiteral("The output table would replace a data file."));
@@ -705,14 +637,10 @@ class BatchAnalyzeTest : public QObject {
     QVERIFY(!dialog.Start());
     QCOMPARE(dialog.Status()->text(), QStringLiteral("Enter a number, or nothing for each file's own."));
     dialog.findChild<QLineEdit*>(QStringLiteral("txtAmbulatory"))->setText(QStringLiteral(" 2,5 "));
-    dialog.findChild<QLineEdit*>(QStringLiteral("txtSessionLength"))->setText(QStringLiteral("-1"));
-    QVERIFY(!dialog.Start());
-    QCOMPARE(dialog.Status()->text(), QStringLiteral("The session length is not a duration."));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("T.CSV"))));
     QCOMPARE(Read(dir.filePath(QStringLiteral("A.DAT"))).size(), static_cast<qsizetype>(Recording(1).size()));
 
     // A table that is there is replaced only when the user says so (No is the answer of Escape).
-    dialog.findChild<QLineEdit*>(QStringLiteral("txtSessionLength"))->clear();
     Write(dir.filePath(QStringLiteral("T.CSV")), "kept");
     rig.answers.QueueAnswer(MsgAnswer::No);
     QVERIFY(!dialog.Start());
@@ -767,10 +695,9 @@ class BatchAnalyzeTest : public QObject {
     QVERIFY(Read(table).startsWith("file,path,"));
   }
 
-  // Through the desktop: the window keeps its size and its buttons their place whatever the status
-  // says, shows a dozen files, and the next opening, in this program or the next, shows the files,
+  // Through the desktop: the next opening, in this program or the next, shows the files,
   // parameters and output of the last.
-  void theDesktopKeepsTheChoicesAndTheWindowStaysPut() {
+  void theDesktopKeepsTheChoices() {
     QTemporaryDir dir;
     QStringList files;
     for (int i = 0; i < 3; ++i) {
@@ -794,19 +721,11 @@ class BatchAnalyzeTest : public QObject {
     {
       tlx::gui::test::WindowRig rig;
       inBatchWindow(rig, [&](BatchAnalyzeDialog& d) {
-        QVERIFY(d.DataFiles()->height() >= d.DataFiles()->fontMetrics().lineSpacing() * 12);
         d.AddDataFiles(files);
         d.SetOutputPath(table);
         d.findChild<QLineEdit*>(QStringLiteral("txtMaxDistance"))->setText(QStringLiteral("40"));
-        const QRect run = d.findChild<QPushButton*>(QStringLiteral("cmdRun"))->geometry();
-        const int width = d.width();
         QVERIFY(d.Start());
         QTRY_VERIFY_WITH_TIMEOUT(!d.Running(), 20000);
-        QVERIFY(d.Status()->text().size() > 40);
-        d.Status()->setText(QString(400, QLatin1Char('x')));
-        QTest::qWait(20);
-        QCOMPARE(d.width(), width);
-        QCOMPARE(d.findChild<QPushButton*>(QStringLiteral("cmdRun"))->geometry(), run);
       });
       inBatchWindow(rig, [&](BatchAnalyzeDialog& d) {
         QCOMPARE(d.DataFiles()->count(), 3);

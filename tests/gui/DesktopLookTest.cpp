@@ -1,6 +1,5 @@
-// How the whole desktop looks and takes files: files dropped on the window through the real drag
-// and drop events, the calibration measuring screen over the simulated unit, a dark palette
-// followed by every text, and pictures drawn in the screen's own pixels.
+// How the whole desktop takes files and measures: files dropped on the window through the real
+// drag and drop events, and the calibration measuring screen over the simulated unit.
 #include "GuiDriver.h"
 #include "PanelRig.h"
 
@@ -39,15 +38,6 @@ bool DropOn(QWidget* target, const QStringList& paths) {
   QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &drop);
   return drop.isAccepted();
-}
-
-// Text against what it is drawn on (the nearest background a widget fills, else the window's):
-// a difference in lightness a reader sees at once.
-bool Readable(const QLabel* label) {
-  const QWidget* w = label;
-  while (!w->isWindow() && !w->autoFillBackground()) w = w->parentWidget();
-  const QColor text = label->palette().color(label->foregroundRole());
-  return std::abs(text.lightness() - w->palette().color(w->backgroundRole()).lightness()) >= 110;
 }
 
 }  // namespace
@@ -127,21 +117,6 @@ class DesktopLookTest : public QObject {
     QVERIFY2(corner.value() > 40 && !crossHair(corner), qPrintable(corner.name()));
     QVERIFY(help.contains("simulated unit has no camera"));
     QCOMPARE(rig.P().parameters.CalibrateScale, scale);
-  }
-
-  // Under a dark palette every text of every page (status and warning texts included, shown or
-  // not) stands out from what it is drawn on.
-  void everyTextReadsUnderADarkPalette() {
-    const QPalette before = QApplication::palette();
-    QApplication::setPalette(QPalette(QColor(45, 45, 48)));  // light text on dark grey
-    {
-      WindowRig rig([](const QTemporaryDir&) {});
-      for (QLabel* label : rig.window->findChildren<QLabel*>()) {
-        label->ensurePolished();
-        QVERIFY2(Readable(label), qPrintable(label->objectName() + ": " + label->text()));
-      }
-    }
-    QApplication::setPalette(before);
   }
 };
 

@@ -127,7 +127,7 @@ class ZoneEditorTest : public QObject {
     QVERIFY(Grid()->GridZones() == upward);
   }
 
-  void rightButtonErasesWithEveryToolAndTheEraserToolToo() {
+  void rightButtonAndEraserEraseAndClearIsUndone() {
     for (int tool : {kToolPoint, kToolRectangle}) {
       panel_->SetZoneTool(tool);
       Stroke(Grid(), {QPoint(tool, 0)}, Qt::RightButton);
@@ -139,16 +139,16 @@ class ZoneEditorTest : public QObject {
     rig_->Deliver();
     QCOMPARE(rig_->unit.Overlay().Cell(20, 20), ' ');
     QCOMPARE(rig_->unit.Overlay().Cell(3, 0), 'A');
-  }
-
-  void clearBlanksGridAndOverlayAndUndoBringsTheMapBack() {
+    // Clear blanks grid and overlay; undo brings the map back.
+    const ZoneMap erased = Grid()->GridZones();
+    rig_->serial.ClearSent();
     panel_->findChild<QToolButton*>("cmdErase")->click();
     QVERIFY(Grid()->GridZones() == ZoneMap());
     QCOMPARE(Sent(), " 0\" 0'"s);
     rig_->Deliver();
     QVERIFY(rig_->unit.Overlay().IsBlank());
     panel_->Undo();
-    QVERIFY(Grid()->GridZones() == ZoneMap::FourQuadrants());  // back before the clear
+    QVERIFY(Grid()->GridZones() == erased);
     rig_->Deliver();
     QCOMPARE(rig_->unit.OverlayRow(12), std::string(16, 'C') + std::string(16, 'D'));
   }
@@ -190,8 +190,6 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(rig.answerer.Count("Zone Map Not Saved"), 1);
     QCOMPARE(rig.answerer.Seen().back().buttons, QMessageBox::Yes | QMessageBox::No);
 
-    QCOMPARE(w.Menu("mnuUndo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
-    QCOMPARE(w.Menu("mnuRedo")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     grid->setFocus();
@@ -203,12 +201,7 @@ class ZoneEditorTest : public QObject {
     QVERIFY(!w.Menu("mnuRedo")->isEnabled());
     QVERIFY(gui::test::WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(1) == std::string(32, 'Q'); }, 5000));
 
-    Stroke(grid, {QPoint(5, 5)}, Qt::RightButton);  // a change no file holds
-    rig.answerer.QueueFile(rig.File("Q.MAP"));  // a second file dialog; No keeps the drawing
-    rig.answerer.Queue(QMessageBox::No);
-    w.Menu("mnuLoad")->trigger();
-    QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(grid->GridZones().At(5, 5), ' ');
+    Stroke(grid, {QPoint(5, 5)}, Qt::RightButton);  // a change no file holds (No to a load: MapCommandsTest)
     rig.answerer.Clear();
     rig.answerer.Queue(QMessageBox::Cancel);
     w.Menu("mnuSetupExpt")->trigger();

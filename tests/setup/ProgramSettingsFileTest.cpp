@@ -1,3 +1,6 @@
+// The program's own settings files: TRACELUX.INI and TRACELUX.SET with the program home they live
+// in, and the zone colour table.
+#include "setup/Colours.h"
 #include "setup/ProgramSettingsFile.h"
 
 #include "support/TestSupport.h"
@@ -17,19 +20,14 @@ namespace {
 using namespace std::string_literals;
 
 // Sets an environment variable for the life of the object, then puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) ::setenv(name, value, 1); else ::unsetenv(name);
+struct ScopedEnv {
+  ScopedEnv(const char* name, const char* value) : name(name) {
+    if (const char* was = std::getenv(name)) old = was;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~ScopedEnv() {
-    if (old_) ::setenv(name_, old_->c_str(), 1); else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
+  ~ScopedEnv() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
+  const char* name;
+  std::optional<std::string> old;
 };
 
 // The flags and numbers of the settings as one value, so a test compares them all at once.
@@ -151,6 +149,46 @@ TEST(ProgramHome, OptionThenEnvironmentThenConfigDirectory) {
     EXPECT_EQ(ResolveProgramHome(dir.File("a/b/c")), dir.File("a/b/c"));
     EXPECT_TRUE(test::PathExists(dir.File("a/b/c")));
   }
+}
+
+constexpr std::int32_t kRed = 255, kOrange = 33023, kGreen = 65280;
+
+TEST(ColoursFile, OnlyWellFormedLinesChangeTheTableAndWritesAreAlwaysNinetySixLines) {
+  const ColourTable defaults = DefaultColourTable();
+  EXPECT_EQ(std::tuple(defaults.Of('A'), defaults.Of('B'), defaults.Of('a'), defaults.Of(' ')),
+            std::tuple(kRed, kOrange, kRed, 0));
+  test::TempDir dir;
+  test::WriteBytes(dir.File("COLORS.INI"),
+                   "Color 300 = 1\r\nColor -1 = 1\r\ncolor 97=16776960\r\nColor 66 = 65280 \r\n"
+                   "Colour 67 = 1\r\nColor 68 = 1 2\r\nColor 0 = 7\nnonsense\r\n");
+  ColourTable table = defaults;
+  ASSERT_TRUE(ReadColours(dir.File("COLORS.INI"), table));
+  ColourTable expected = defaults;
+  expected.entries['a'] = 16776960;
+  expected.entries['B'] = kGreen;
+  expected.entries[0] = 7;
+  EXPECT_EQ(table.entries, expected.entries);
+
+  EXPECT_FALSE(ReadColours(dir.File("MISSING.INI"), table) || ReadColours(dir.Path(), table));
+  EXPECT_EQ(table.entries, expected.entries);
+
+  // Writing: always the ninety-six lines of the printable codes, and they read back.
+  table = DefaultColourTable();
+  table.entries['A'] = kGreen;
+  table.entries[200] = 5;  // not saved
+  std::string written;
+  for (int code = 32; code <= 127; ++code) {
+    written += "Color " + std::to_string(code) + " = " +
+                std::to_string(code == 'A' ? kGreen : DefaultColourTable().entries[code]) + "\r\n";
+  }
+  test::WriteBytes(dir.File("COLORS.INI"), std::string(9000, '#'));
+  ASSERT_TRUE(WriteColours(dir.File("COLORS.INI"), table));
+  ASSERT_EQ(test::ReadBytes(dir.File("COLORS.INI")), written);
+
+  ColourTable back = DefaultColourTable();
+  ASSERT_TRUE(ReadColours(dir.File("COLORS.INI"), back));
+  EXPECT_EQ(back.Of('A'), kGreen);
+  EXPECT_FALSE(WriteColours(dir.File("NO_DIR/COLORS.INI"), table));
 }
 
 }  // namespace

@@ -11,13 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#ifndef TLX_CLI_PATH
-#define TLX_CLI_PATH "tracelux-cli"
-#endif
-#ifndef TLX_TEST_DATA
-#define TLX_TEST_DATA "tests/data"
-#endif
-
 namespace tlx::test {
 
 TempDir::TempDir() {
@@ -88,11 +81,8 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& workDi
   // Output goes to temporary files so that large outputs cannot fill a pipe and stall the child.
   TempDir scratch;
   const std::string outPath = scratch.File("out"), errPath = scratch.File("err");
-  CliResult result;
-  result.exitCode = WaitCli(StartCli(args, outPath, errPath, workDir));
-  result.out = ReadBytes(outPath);
-  result.err = ReadBytes(errPath);
-  return result;
+  const int exitCode = WaitCli(StartCli(args, outPath, errPath, workDir));
+  return {exitCode, ReadBytes(outPath), ReadBytes(errPath)};
 }
 
 std::size_t FileSize(const std::string& path) {
