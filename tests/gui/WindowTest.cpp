@@ -24,7 +24,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
-#include <QSettings>
 #include <QStackedWidget>
 #include <filesystem>
 #include <map>
@@ -47,20 +46,15 @@ void WriteText(const QString& path, const QByteArray& text) {
   file.write(text);
 }
 
-// The access key of a caption ("E&xit" -> 'X'), or 0.
-QChar KeyOf(QString text) {
-  text.replace(QLatin1String("&&"), QString());
-  const int at = text.indexOf(QLatin1Char('&'));
-  return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
-}
-
-// Adds each key once; returns the captions that clash.
-QStringList Clashes(const std::vector<std::pair<QChar, QString>>& keyed) {
+// The captions whose access key ("E&xit": X) an earlier caption of the list has already.
+QStringList Clashes(const QStringList& captions) {
   std::map<QChar, QString> owners;
   QStringList clashes;
-  for (const auto& [key, caption] : keyed) {
-    if (key.isNull()) continue;
-    auto [it, added] = owners.emplace(key, caption);
+  for (const QString& caption : captions) {
+    const QString bare = QString(caption).replace("&&", "");
+    const int at = bare.indexOf('&');
+    if (at < 0 || at + 1 >= bare.size()) continue;
+    auto [it, added] = owners.emplace(bare.at(at + 1).toUpper(), caption);
     if (!added) clashes << it->second + " / " + caption;
   }
   return clashes;
@@ -306,24 +300,24 @@ class MainWindowTest : public QObject {
   // Within each menu the items' keys differ; on each panel its controls' keys differ from one
   // another and from the menu bar's (Alt+R must reach the Run menu from every panel).
   void noTwoAccessKeysReachableAtOnceAreTheSame() {
-    std::vector<std::pair<QChar, QString>> bar;
+    QStringList bar;
     for (QAction* top : W().menuBar()->actions()) {
-      bar.emplace_back(KeyOf(top->text()), top->text());
-      std::vector<std::pair<QChar, QString>> items;
+      bar << top->text();
+      QStringList items;
       for (QAction* a : top->menu()->actions())
-        if (a->isVisible() && !a->isSeparator()) items.emplace_back(KeyOf(a->text()), a->text());
+        if (a->isVisible() && !a->isSeparator()) items << a->text();
       QVERIFY2(Clashes(items).isEmpty(), qPrintable(top->text() + ": " + Clashes(items).join(", ")));
     }
     QVERIFY2(Clashes(bar).isEmpty(), qPrintable(Clashes(bar).join(", ")));
     auto* stack = W().findChild<QStackedWidget*>();
     for (int i = 0; i < stack->count(); ++i) {
       QWidget* page = stack->widget(i);
-      std::vector<std::pair<QChar, QString>> keyed = bar;
+      QStringList keyed = bar;
       for (QWidget* w : page->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(page)) continue;
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) keyed.emplace_back(KeyOf(b->text()), b->text());
-        if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) keyed.emplace_back(KeyOf(l->text()), l->text());
-        if (auto* g = qobject_cast<QGroupBox*>(w)) keyed.emplace_back(KeyOf(g->title()), g->title());
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) keyed << b->text();
+        if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) keyed << l->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w)) keyed << g->title();
       }
       QVERIFY2(Clashes(keyed).isEmpty(), qPrintable(page->objectName() + ": " + Clashes(keyed).join(", ")));
     }
@@ -479,12 +473,9 @@ class DesktopHomeTest : public QObject {
       QVERIFY(w.window->isMaximized());
       QCOMPARE(w.window->normalGeometry(), place);
     }
-    for (const QVariantList& values : {QVariantList{"x", 10, 800, 600}, QVariantList{10, 10, 0, 600}}) {
+    for (const char* place : {"Left=x\nTop=10\nWidth=800\nHeight=600", "Left=10\nTop=10\nWidth=0\nHeight=600"}) {
       QTemporaryDir other;
-      QSettings s(other.filePath("WINDOW.INI"), QSettings::IniFormat);
-      const char* keys[] = {"Left", "Top", "Width", "Height"};
-      for (int i = 0; i < values.size(); ++i) s.setValue(QString("Window/") + keys[i], values[i]);
-      s.sync();
+      WriteText(other.filePath("WINDOW.INI"), QByteArray("[Window]\n") + place + "\n");
       WindowRig w({}, 4.0, other.path());
       // The window's own size, within the screen and room for the frame.
       QCOMPARE(w.window->size(), QSize(960, 680).boundedTo(available.size() - QSize(16, 48)));
@@ -504,13 +495,8 @@ class DesktopHomeTest : public QObject {
     }
     QCOMPARE(RecentFiles(home.path().toStdString()).Files(),
              QStringList({F("R5.DAT"), F("R7.DAT"), F("R6.DAT"), F("R3.DAT"), F("R2.DAT")}));
-    {
-      QSettings s(home.filePath("RECENT.INI"), QSettings::IniFormat);
-      s.remove("RecentFiles");
-      const char* values[] = {"/d/A.DAT", "", "/d/A.DAT", "/d/B.DAT", nullptr, nullptr, "/d/C.DAT"};
-      for (int i = 0; i < 7; ++i)
-        if (values[i]) s.setValue(QString("RecentFiles/File%1").arg(i + 1), values[i]);
-    }
+    WriteText(home.filePath("RECENT.INI"),
+              "[RecentFiles]\nFile1=/d/A.DAT\nFile2=\nFile3=/d/A.DAT\nFile4=/d/B.DAT\nFile7=/d/C.DAT\n");
     QCOMPARE(RecentFiles(home.path().toStdString()).Files(), QStringList({"/d/A.DAT", "/d/B.DAT"}));
   }
 
