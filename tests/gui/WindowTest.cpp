@@ -60,6 +60,20 @@ QStringList Clashes(const QStringList& captions) {
   return clashes;
 }
 
+// A small recording: one session of 60 samples at one per second.
+QString WriteRecording(const QString& path) {
+  WriteText(path, QByteArray::fromStdString(tlx::test::DataFileBuilder{}.Repeat(40, 40, 30).Repeat(200, 150, 30).Bytes()));
+  return path;
+}
+
+// The visible recent entries of the File menu, in menu order, by their texts.
+QStringList Entries(const WindowRig& w) {
+  QStringList texts;
+  for (QAction* a : w.Menu("mnuFile")->menu()->actions())
+    if (a->objectName().startsWith("mnuRecent") && a->isVisible()) texts << a->text();
+  return texts;
+}
+
 }  // namespace
 
 // The main window: start-up in an empty program home, the menu bar, every mode switch with its
@@ -253,10 +267,8 @@ class MainWindowTest : public QObject {
     Trigger("mnuManual");
     QCOMPARE(A().Count("Cannot Open Manual"), 1);
     QVERIFY(A().Seen().back().text.contains(manual));
-    W().resize(300, 200);
-    QVERIFY(W().width() >= 700 && W().height() >= 500);
-    // A window manager that ignores the size hints (here: none are passed on) makes it
-    // smaller: it snaps back.
+    // A window manager that ignores the size hints (here: none are passed on) makes the window
+    // smaller than its minimum: it snaps back.
     W().windowHandle()->setMinimumSize(QSize(1, 1));
     W().windowHandle()->resize(300, 200);
     QVERIFY(WindowRig::WaitFor([&] { return W().width() >= 700 && W().height() >= 500; }, 2000));
@@ -340,24 +352,6 @@ TLX_GUI_TEST(MainWindowTest)
 // The desktop over a program home of its own: what start-up loaded reaches every panel and is
 // written back unchanged, a home another program holds, the window's place, the recent files
 // and where F1 finds the manual.
-namespace {
-
-// A small recording: one session of 60 samples at one per second.
-QString WriteRecording(const QString& path) {
-  WriteText(path, QByteArray::fromStdString(tlx::test::DataFileBuilder{}.Repeat(40, 40, 30).Repeat(200, 150, 30).Bytes()));
-  return path;
-}
-
-// The visible recent entries of the File menu, in menu order, by their texts.
-QStringList Entries(const WindowRig& w) {
-  QStringList texts;
-  for (QAction* a : w.Menu("mnuFile")->menu()->actions())
-    if (a->objectName().startsWith("mnuRecent") && a->isVisible()) texts << a->text();
-  return texts;
-}
-
-}  // namespace
-
 class DesktopHomeTest : public QObject {
   Q_OBJECT
 
@@ -459,14 +453,12 @@ class DesktopHomeTest : public QObject {
       WindowRig w({}, 4.0, home.path());
       w.window->setGeometry(place);
       QTest::qWait(20);
-      w.Close();
     }
     {
       WindowRig w({}, 4.0, home.path());
       QCOMPARE(w.window->geometry(), place);
       w.window->showMaximized();
       QVERIFY(WindowRig::WaitFor([&] { return w.window->isMaximized(); }, 2000));
-      w.Close();
     }
     {
       WindowRig w({}, 4.0, home.path());
@@ -514,7 +506,6 @@ class DesktopHomeTest : public QObject {
       OpenDataPanel* data = w.Panels().Data();
       for (const QString& file : {a, b, a}) QVERIFY(data->OpenDataFileForAnalysis(file.toStdString()));
       QVERIFY(!data->OpenDataFileForAnalysis(F("BAD.DAT").toStdString()));
-      w.Close();
     }
     {
       WindowRig w({}, 4.0, home.path());
@@ -534,7 +525,6 @@ class DesktopHomeTest : public QObject {
       w.answerer.Queue(QMessageBox::Yes);
       w.Menu("mnuRecent2")->trigger();
       QCOMPARE(Entries(w), QStringList({"&1 B&&C.DAT"}));
-      w.Close();
     }
     QCOMPARE(Entries(WindowRig({}, 4.0, home.path())), QStringList({"&1 B&&C.DAT"}));
     // Another program home (a second unit on this computer) keeps a list of its own.
