@@ -4,18 +4,12 @@
 #include "PanelRig.h"
 
 #include "app/data/OpenDataPanel.h"
-#include "app/data/PanelHookup.h"
-#include "app/data/SessionView.h"
 #include "app/dialogs/MeasuringScreen.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
-#include <QCursor>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 
 using namespace tlx;
 using namespace tlx::gui;

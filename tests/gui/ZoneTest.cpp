@@ -1,13 +1,10 @@
 // The zone map editor, on its own over the program object and inside the window.
 #include "GuiDriver.h"
 #include "PanelRig.h"
-#include "app/data/PanelHookup.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QToolButton>
 
