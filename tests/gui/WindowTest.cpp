@@ -25,7 +25,6 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QStackedWidget>
-#include <filesystem>
 #include <map>
 #include <unistd.h>
 
@@ -279,31 +278,29 @@ class MainWindowTest : public QObject {
   void portDialogOffersAnAdapterPluggedInLater() {
     QTemporaryDir root;
     const std::string sys = root.filePath("sys").toStdString(), dev = root.filePath("dev").toStdString();
-    std::filesystem::create_directories(dev);
     auto plug = [&](const std::string& name) {
-      std::filesystem::create_directories(sys + "/" + name + "/device");
-      QFile(QString::fromStdString(dev + "/" + name)).open(QIODevice::WriteOnly);
+      QVERIFY(QDir().mkpath(QString::fromStdString(sys + "/" + name + "/device")));
+      WriteText(QString::fromStdString(dev + "/" + name), {});
     };
     W().SetDeviceLister([sys, dev] { return ListSerialDevices(sys, dev); });
-    QStringList offered;
-    auto openDialog = [&](const QString& choose) {
-      offered.clear();
+    // The ports the dialog offers; `choose` is taken, or nothing when empty.
+    auto offered = [&](const QString& choose) {
+      QStringList ports;
       QTimer::singleShot(50, [&] {
         auto* d = QApplication::activeModalWidget();
         QVERIFY(d && d->objectName() == "frmPickCom");
         auto* list = d->findChild<QComboBox*>("cboComPort");
-        for (int i = 0; i < list->count(); ++i) offered << list->itemText(i);
+        for (int i = 0; i < list->count(); ++i) ports << list->itemText(i);
         if (!choose.isEmpty()) list->setCurrentIndex(list->findText(choose));
         d->findChild<QPushButton*>(choose.isEmpty() ? "cmdCancel" : "cmdOK")->click();
       });
       Trigger("mnuSetupCom");
+      return ports;
     };
     const QString usb0 = QString::fromStdString("COM2  " + dev + "/ttyUSB0");
-    openDialog({});
-    QCOMPARE(offered, QStringList{"COM1  (simulated unit)"});
+    QCOMPARE(offered({}), QStringList{"COM1  (simulated unit)"});
     plug("ttyUSB0");
-    openDialog(usb0);
-    QCOMPARE(offered, (QStringList{usb0, "COM1  (simulated unit)"}));
+    QCOMPARE(offered(usb0), (QStringList{usb0, "COM1  (simulated unit)"}));
     QCOMPARE(rig->P().settings.ComPort, std::int16_t(2));
     plug("ttyACM0");
     QCOMPARE(W().DeviceForPort(3), dev + "/ttyACM0");  // opening the port looks again too
