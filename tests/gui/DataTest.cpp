@@ -154,7 +154,7 @@ class DataPanelTest : public QObject {
   }
   void cleanup() { f_.reset(); }
 
-  void openingShowsTheRunsResultsSessionsAndTrace() {
+  void openingShowsTheRunsResultsSessionsAndTraceAndADayDrawsInTheBackground() {
     const std::string data = Record("RAT1", 60, 3);
     QSignalSpy exportable(panel_, &OpenDataPanel::ExportAvailable);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
@@ -178,6 +178,19 @@ class DataPanelTest : public QObject {
     QVERIFY(panel_->View()->WaitForPicture());
     QCOMPARE(Answers().Messages().size(), std::size_t(1));
     QCOMPARE(panel_->findChild<QbxSpinButton2*>("spDataSessNum")->Value(), 3.0);
+    // A day-long session at 30 samples per second (sweeps across the picture, jumping back at each
+    // edge, with a lost sample every 500) draws while the window's timers keep running.
+    tt::DataFileBuilder file{.sessionLength5 = 86400 / 5, .rateCode = 2, .samples = {}};
+    for (std::int64_t i = 0; i < 24LL * 3600 * 30; ++i) file.Add(int(i % 256), i % 500 == 0 ? 255 : int(i / 256 % 192));
+    tt::WriteBytes(File("DAY.DAT"), file.Bytes());
+    QTimer ticker;
+    int ticks = 0;
+    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    QVERIFY(panel_->OpenDataFileForAnalysis(File("DAY.DAT")));
+    QVERIFY(panel_->View()->Drawing());  // opening returned before the drawing was done
+    QVERIFY(panel_->View()->WaitForPicture(20000));
+    QVERIFY(ticks > 0);
   }
 
   // Every box of the reanalysis and a map chosen for it reach the analysis as the command line
@@ -316,22 +329,6 @@ class DataPanelTest : public QObject {
     const std::string again = panel_->ExportResultsCommand();
     QCOMPARE(tt::ReadBytes(again),
              tt::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"}).out);
-  }
-
-  // A day-long session at 30 samples per second (sweeps across the picture, jumping back at each
-  // edge, with a lost sample every 500) draws while the window's timers keep running.
-  void aDayLongSessionDrawsInTheBackgroundWhileTheWindowKeepsRunning() {
-    tt::DataFileBuilder file{.sessionLength5 = 86400 / 5, .rateCode = 2, .samples = {}};
-    for (std::int64_t i = 0; i < 24LL * 3600 * 30; ++i) file.Add(int(i % 256), i % 500 == 0 ? 255 : int(i / 256 % 192));
-    tt::WriteBytes(File("DAY.DAT"), file.Bytes());
-    QTimer ticker;
-    int ticks = 0;
-    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(5);
-    QVERIFY(panel_->OpenDataFileForAnalysis(File("DAY.DAT")));
-    QVERIFY(panel_->View()->Drawing());  // opening returned before the drawing was done
-    QVERIFY(panel_->View()->WaitForPicture(20000));
-    QVERIFY(ticks > 0);
   }
 
   void theTraceIsTheDefaultTheOtherPicturesFollowTheSessionAndEachIsSaved() {

@@ -48,8 +48,7 @@ class DesktopLookTest : public QObject {
     MainWindow& w = *rig.window;
     tlx::test::TempDir dir;
     const QString data = QString::fromStdString(tlx::test::RecordRun(dir, "DROP", 7, 2, 5));
-    ZoneMap q;
-    q.cells.fill('Q');
+    const ZoneMap q = ZoneMap::FromText(std::string(kMapCells, 'Q'));
     QVERIFY(WriteMapFile(dir.File("Q.MAP"), q));
     tlx::test::WriteBytes(dir.File("SETUP.EXP"), tlx::test::SetupText(40, 3, 5));
     tlx::test::WriteBytes(dir.File("NOTES.TXT"), "not a recording\r\n");

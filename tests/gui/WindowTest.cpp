@@ -152,6 +152,23 @@ class MainWindowTest : public QObject {
     QCOMPARE(A().Seen().size(), size_t(0));
   }
 
+  // Without a unit the Monitor command says "not responding" once, from its unit check, and
+  // the monitor panel then stays quiet and empty.
+  void monitorWithoutAUnitSaysItOnce() {
+    rig->sim->Line().Unplug();
+    Trigger("mnuReset");
+    QCOMPARE(A().Count("Error"), 1);
+    QVERIFY(!rig->P().commands.State().UnitResponding);
+    A().Clear();
+    Trigger("mnuMonitor");
+    QCOMPARE(W().Mode(), int(kModeMonitor));
+    QCOMPARE(A().Seen().size(), size_t(1));
+    QVERIFY(A().Seen().front().text.contains("not responding"));
+    QTest::qWait(300);
+    QCOMPARE(A().Seen().size(), size_t(1));
+    QVERIFY(!W().MonitorPage()->Picture()->MarkerShown());
+  }
+
   // The experiment panel shows the record; calibration values typed and not yet taken are read
   // as the box reads numbers; a zero or negative scale stops a save and the run, but not a move
   // to another panel.
@@ -389,24 +406,6 @@ class DesktopHomeTest : public QObject {
     QCOMPARE(FileBytes(mapPath), before);
   }
 
-  // Without a unit the Monitor command says "not responding" once, from its unit check, and
-  // the monitor panel then stays quiet and empty.
-  void monitorWithoutAUnitSaysItOnce() {
-    WindowRig lone;
-    lone.sim->Line().Unplug();
-    lone.window->Menu("mnuReset")->trigger();
-    QCOMPARE(lone.answerer.Count("Error"), 1);
-    QVERIFY(!lone.P().commands.State().UnitResponding);
-    lone.answerer.Clear();
-    lone.window->Menu("mnuMonitor")->trigger();
-    QCOMPARE(lone.window->Mode(), int(kModeMonitor));
-    QCOMPARE(lone.answerer.Seen().size(), size_t(1));
-    QVERIFY(lone.answerer.Seen().front().text.contains("not responding"));
-    QTest::qWait(300);
-    QCOMPARE(lone.answerer.Seen().size(), size_t(1));
-    QVERIFY(!lone.window->MonitorPage()->Picture()->MarkerShown());
-  }
-
   // A home another program holds: the user is told who holds it, and nothing in the home is
   // read or written.
   void aHeldHomeIsRefusedWithAMessageAndLeftAsItWas() {
@@ -462,9 +461,9 @@ class DesktopHomeTest : public QObject {
       QVERIFY(w.window->isMaximized());
       QCOMPARE(w.window->normalGeometry(), place);
     }
-    for (const char* place : {"Left=x\nTop=10\nWidth=800\nHeight=600", "Left=10\nTop=10\nWidth=0\nHeight=600"}) {
+    for (const char* saved : {"Left=x\nTop=10\nWidth=800\nHeight=600", "Left=10\nTop=10\nWidth=0\nHeight=600"}) {
       QTemporaryDir other;
-      WriteText(other.filePath("WINDOW.INI"), QByteArray("[Window]\n") + place + "\n");
+      WriteText(other.filePath("WINDOW.INI"), QByteArray("[Window]\n") + saved + "\n");
       WindowRig w({}, 4.0, other.path());
       // The window's own size, within the screen and room for the frame.
       QCOMPARE(w.window->size(), QSize(960, 680).boundedTo(available.size() - QSize(16, 48)));

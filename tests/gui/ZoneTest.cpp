@@ -140,8 +140,7 @@ class ZoneEditorTest : public QObject {
   }
 
   void loadedMapShowsAtOnceAndReachesTheUnitWithTheNextEdit() {
-    ZoneMap q;
-    q.cells.fill('Q');
+    const ZoneMap q = ZoneMap::FromText(std::string(kMapCells, 'Q'));
     QVERIFY(WriteMapFile(dir_->File("Q.MAP"), q));
     rig_->answers.QueueFile(dir_->File("Q.MAP"));
     QVERIFY(panel_->LoadMapCommand());
@@ -159,8 +158,7 @@ class ZoneEditorTest : public QObject {
   void loadUndoRedoAndTheUnsavedQuestionsInTheWindow() {
     WindowRig rig;
     MainWindow& w = *rig.window;
-    ZoneMap q;
-    q.cells.fill('Q');
+    const ZoneMap q = ZoneMap::FromText(std::string(kMapCells, 'Q'));
     QVERIFY(WriteMapFile(rig.File("Q.MAP").toStdString(), q));
     w.Menu("mnuSetupMap")->trigger();
     VidGrid* grid = rig.Panels().Zone()->Grid();
