@@ -90,12 +90,10 @@ QRegularExpression RowPattern(const std::vector<std::string>& cells) {
 // covers a few).
 double CellsShowing(const QImage& picture, const ZoneMap& map, const ColourTable& colours) {
   int matching = 0;
-  for (int r = 0; r < kMapRows; ++r) {
-    for (int c = 0; c < kMapColumns; ++c) {
-      const QPoint centre(int((c + 0.5) * picture.width() / kMapColumns), int((r + 0.5) * picture.height() / kMapRows));
-      matching += picture.pixelColor(centre).rgb() == ToQColor(colours.Of(static_cast<unsigned char>(map.At(r, c)))).rgb();
-    }
-  }
+  for (int r = 0; r < kMapRows; ++r)
+    for (int c = 0; c < kMapColumns; ++c)
+      matching += picture.pixelColor(int((c + 0.5) * picture.width() / kMapColumns), int((r + 0.5) * picture.height() / kMapRows))
+                      .rgb() == ToQColor(colours.Of(static_cast<unsigned char>(map.At(r, c)))).rgb();
   return double(matching) / kMapCells;
 }
 
@@ -140,9 +138,6 @@ class DataPanelTest : public QObject {
   QLabel* Label(const char* name) { return panel_->findChild<QLabel*>(name); }
   std::string File(const std::string& name) { return f_->dir.File(name); }
   QString F(const QString& name) { return QString::fromStdString(File(name.toStdString())); }
-  std::string Record(const std::string& name, int sessionLength, int sessions) {
-    return tt::RecordRun(f_->dir, name, sessionLength, sessions, 5);
-  }
 
  private slots:
   void init() {
@@ -155,7 +150,7 @@ class DataPanelTest : public QObject {
   void cleanup() { f_.reset(); }
 
   void openingShowsTheRunsResultsSessionsAndTraceAndADayDrawsInTheBackground() {
-    const std::string data = Record("RAT1", 60, 3);
+    const std::string data = tt::RecordRun(f_->dir, "RAT1", 60, 3, 5);
     QSignalSpy exportable(panel_, &OpenDataPanel::ExportAvailable);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     QCOMPARE(exportable.count(), 1);
@@ -196,7 +191,7 @@ class DataPanelTest : public QObject {
   // Every box of the reanalysis and a map chosen for it reach the analysis as the command line
   // reads the same values; a larger ambulatory distance confirmed with Return redraws the trace.
   void reanalysisMatchesTheCommandLineAndWarnsOfAShortLastSession() {
-    const std::string data = Record("RAT2", 60, 3);
+    const std::string data = tt::RecordRun(f_->dir, "RAT2", 60, 3, 5);
     const ZoneMap stripes = Stripes();
     QVERIFY(WriteMapFile(File("STRIPES.MAP"), stripes));
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
@@ -311,7 +306,7 @@ class DataPanelTest : public QObject {
 
     // The export formats are the golden files'; here the summary program started by the results
     // export only, and the export after a reanalysis carrying the new table and session length.
-    const std::string data = Record("RAT5", 40, 2);
+    const std::string data = tt::RecordRun(f_->dir, "RAT5", 40, 2, 5);
     QVERIFY(panel_->OpenDataFileForAnalysis(data));
     Answers().QueueFile(File("RESULTS.TXT"));
     const std::string results = panel_->ExportResultsCommand();
@@ -326,13 +321,12 @@ class DataPanelTest : public QObject {
     panel_->SessionLengthBox()->SetValue(25);
     panel_->ReanalyzeClicked();
     Answers().QueueFile(File("AGAIN.CSV"));
-    const std::string again = panel_->ExportResultsCommand();
-    QCOMPARE(tt::ReadBytes(again),
+    QCOMPARE(tt::ReadBytes(panel_->ExportResultsCommand()),
              tt::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"}).out);
   }
 
   void theTraceIsTheDefaultTheOtherPicturesFollowTheSessionAndEachIsSaved() {
-    QVERIFY(panel_->OpenDataFileForAnalysis(Record("RAT7", 30, 2)));
+    QVERIFY(panel_->OpenDataFileForAnalysis(tt::RecordRun(f_->dir, "RAT7", 30, 2, 5)));
     PictureViewSwitch* views = panel_->Views();
     QCOMPARE(views->findChild<QComboBox*>("cboPictureKind")->currentText(), QString("Trace"));
     QVERIFY(panel_->View()->isVisible() && !views->Canvas()->Picture());
@@ -432,11 +426,10 @@ class DataPanelTest : public QObject {
     WindowRig rig;
     OpenDataPanel* data = rig.Panels().Data();
     auto label = [&](const char* name) { return data->findChild<QLabel*>(name); };
-    tt::TempDir files;
-    const std::string recording = tt::RecordRun(files, "TYPE", 60, 2, 5);
+    const std::string recording = tt::RecordRun(f_->dir, "TYPE", 60, 2, 5);
     const ZoneMap stripes = Stripes();
-    QVERIFY(WriteMapFile(files.File("STRIPES.MAP"), stripes));
-    tt::WriteBytes(files.File("BROKEN.MAP"), "");
+    QVERIFY(WriteMapFile(File("STRIPES.MAP"), stripes));
+    tt::WriteBytes(File("BROKEN.MAP"), "");
     QVERIFY(data->OpenDataFileForAnalysis(recording));
     // The panel names the parameters of the table it shows: the run's own at first.
     const QString recorded = label("lblAnalysisUsed")->text();
@@ -446,14 +439,14 @@ class DataPanelTest : public QObject {
     QCOMPARE(ambulatory->text(), QString("9"));
     QCOMPARE(data->Stage(), 1);
     for (const char* map : {"STRIPES.MAP", "BROKEN.MAP"}) {
-      rig.answerer.QueueFile(QString::fromStdString(files.File(map)));
+      rig.answerer.QueueFile(F(map));
       QTest::mouseClick(label("lblDataParams_4"), Qt::LeftButton);
       QCOMPARE(label("lblDataParams_4")->text(), QString("STRIPES.MAP"));
     }
     QPushButton* reanalyze = Button(*data, "cmdRanal_0");
     const QPoint before = reanalyze->mapTo(data, QPoint());
     const tt::CliResult cli =
-        tt::RunCli({"analyze", recording, "--ambulatory", "9", "--map", files.File("STRIPES.MAP"), "--decimal-point"});
+        tt::RunCli({"analyze", recording, "--ambulatory", "9", "--map", File("STRIPES.MAP"), "--decimal-point"});
     QCOMPARE(cli.exitCode, 0);
     reanalyze->click();
     QCOMPARE(data->Stage(), 0);

@@ -354,8 +354,7 @@ class MainWindowTest : public QObject {
   void exitClosesThroughTheShutdown() {
     rig->P().settings.DrawTrace = true;
     Trigger("mnuExit");
-    QVERIFY(W().ShutdownDone());
-    QVERIFY(!W().isVisible());
+    QVERIFY(W().ShutdownDone() && !W().isVisible());
     QCOMPARE(A().Seen().size(), size_t(0));
     QVERIFY(FileBytes(rig->File("TRACELUX.INI")).contains("Draw Trace = Enabled"));
   }
