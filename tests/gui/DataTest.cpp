@@ -375,7 +375,6 @@ class DataPanelTest : public QObject {
 
     const QString report = QString::fromStdString(File("REPORT.pdf"));
     QPrinter toPdf(QPrinter::HighResolution);
-    toPdf.setOutputFormat(QPrinter::PdfFormat);
     toPdf.setOutputFileName(report);
     toPdf.setPageSize(QPageSize(QPageSize::A4));
     QVERIFY(panel_->PrintReport(toPdf));

@@ -73,8 +73,7 @@ class DesktopLookTest : public QObject {
   // that shows on it, and ESC leaves the calibration as it was.
   void calibrationWithTheSimulatedUnitShowsAPictureAndCrossHairs() {
     WindowRig rig;
-    MainWindow& w = *rig.window;
-    w.Menu("mnuSetupExpt")->trigger();
+    rig.Menu("mnuSetupExpt")->trigger();
     const float scale = rig.P().parameters.CalibrateScale;
     QImage shot;
     QString help;
@@ -95,7 +94,7 @@ class DesktopLookTest : public QObject {
       for (QWidget* top : QApplication::topLevelWidgets())
         if (qobject_cast<MeasuringScreen*>(top)) top->close();
     });
-    w.findChild<QPushButton*>("cmdSetupCalScale")->click();
+    rig.window->findChild<QPushButton*>("cmdSetupCalScale")->click();
     QVERIFY(!shot.isNull());
     const double ratio = shot.devicePixelRatio();
     auto crossHair = [](QColor c) { return c.red() > 200 && c.green() > 180 && c.blue() < 80; };
