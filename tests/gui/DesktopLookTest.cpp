@@ -4,18 +4,12 @@
 #include "PanelRig.h"
 
 #include "app/data/OpenDataPanel.h"
-#include "app/data/PanelHookup.h"
-#include "app/data/SessionView.h"
 #include "app/dialogs/MeasuringScreen.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
-#include <QCursor>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 
 using namespace tlx;
 using namespace tlx::gui;
@@ -50,32 +44,26 @@ class DesktopLookTest : public QObject {
   // editor, a setup file on the experiment panel; two files at once are refused at the door, and
   // a file of no known kind is named as such.
   void droppedFilesOpenWhereTheyBelong() {
-    WindowRig rig([](const QTemporaryDir&) {});
+    WindowRig rig;
     MainWindow& w = *rig.window;
     tlx::test::TempDir dir;
     const QString data = QString::fromStdString(tlx::test::RecordRun(dir, "DROP", 7, 2, 5));
-    ZoneMap q;
-    q.cells.fill('Q');
+    const ZoneMap q = ZoneMap::FromText(std::string(kMapCells, 'Q'));
     QVERIFY(WriteMapFile(dir.File("Q.MAP"), q));
     tlx::test::WriteBytes(dir.File("SETUP.EXP"), tlx::test::SetupText(40, 3, 5));
     tlx::test::WriteBytes(dir.File("NOTES.TXT"), "not a recording\r\n");
-    auto under = [&w] { return w.childAt(w.rect().center()); };
-
-    QVERIFY(!DropOn(under(), {data, data}));
-    QVERIFY(DropOn(under(), {data}));
-    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeOpenData; }, 5000));
-    QVERIFY(w.StatusText().startsWith("Opened "));
-
-    QVERIFY(DropOn(under(), {QString::fromStdString(dir.File("Q.MAP"))}));
-    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeZone; }, 5000));
-    QVERIFY(rig.desktop->Panels().Zone()->Grid()->GridZones() == q);
-
-    QVERIFY(DropOn(under(), {QString::fromStdString(dir.File("SETUP.EXP"))}));
-    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeExpt; }, 5000));
+    auto dropped = [&](const QStringList& files) { return DropOn(w.childAt(w.rect().center()), files); };
+    QVERIFY(!dropped({data, data}));
+    const std::pair<const char*, int> kinds[] = {{"DROP.DAT", kModeOpenData}, {"Q.MAP", kModeZone}, {"SETUP.EXP", kModeExpt}};
+    for (const auto& [file, mode] : kinds) {
+      QVERIFY(dropped({QString::fromStdString(dir.File(file))}));
+      QVERIFY2(WindowRig::WaitFor([&] { return w.Mode() == mode; }, 5000), file);
+    }
+    QCOMPARE(rig.Panels().Data()->Open().Info.Path, dir.File("DROP.DAT"));
+    QVERIFY(rig.Panels().Zone()->Grid()->GridZones() == q);
     QCOMPARE(rig.P().parameters.SessionLength, 40);
     QCOMPARE(rig.P().parameters.NumberOfSessions, 3);
-
-    QVERIFY(DropOn(under(), {QString::fromStdString(dir.File("NOTES.TXT"))}));
+    QVERIFY(dropped({QString::fromStdString(dir.File("NOTES.TXT"))}));
     QVERIFY(WindowRig::WaitFor([&] { return w.StatusText().contains("is not a data, map or setup file"); }, 5000));
     QCOMPARE(w.Mode(), int(kModeExpt));
   }
@@ -84,9 +72,8 @@ class DesktopLookTest : public QObject {
   // picture (the help says so), the cross hairs run across the screen at the mouse in a colour
   // that shows on it, and ESC leaves the calibration as it was.
   void calibrationWithTheSimulatedUnitShowsAPictureAndCrossHairs() {
-    WindowRig rig([](const QTemporaryDir&) {});
-    MainWindow& w = *rig.window;
-    w.Menu("mnuSetupExpt")->trigger();
+    WindowRig rig;
+    rig.Menu("mnuSetupExpt")->trigger();
     const float scale = rig.P().parameters.CalibrateScale;
     QImage shot;
     QString help;
@@ -107,7 +94,7 @@ class DesktopLookTest : public QObject {
       for (QWidget* top : QApplication::topLevelWidgets())
         if (qobject_cast<MeasuringScreen*>(top)) top->close();
     });
-    w.findChild<QPushButton*>("cmdSetupCalScale")->click();
+    rig.window->findChild<QPushButton*>("cmdSetupCalScale")->click();
     QVERIFY(!shot.isNull());
     const double ratio = shot.devicePixelRatio();
     auto crossHair = [](QColor c) { return c.red() > 200 && c.green() > 180 && c.blue() < 80; };

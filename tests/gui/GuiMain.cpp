@@ -6,9 +6,6 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setAttribute(Qt::AA_Use96Dpi, true);
   int failed = 0;
-  for (tlx::gui::test::SuiteMaker make : tlx::gui::test::Suites()) {
-    const std::unique_ptr<QObject> suite = make();
-    failed += QTest::qExec(suite.get(), argc, argv);
-  }
+  for (tlx::gui::test::SuiteMaker make : tlx::gui::test::Suites()) failed += QTest::qExec(make().get(), argc, argv);
   return failed;
 }

@@ -40,13 +40,16 @@ inline std::string SetupText(int sessionLength, int sessions, int rate) {
          "Measurement Units = \"cm\"\r\nSample Rate = " + std::to_string(rate) + "\r\n";
 }
 
-// A recorded run of the simulated unit: DIR/NAME.DAT with its ".MAP" and ".PRN".
+// A recorded run of the simulated unit: DIR/NAME.DAT with its ".MAP" and ".PRN"; `more` adds to
+// the command line.
 inline std::string RecordRun(const TempDir& dir, const std::string& name, int sessionLength, int sessions,
-                             int rate, int seed = 4) {
+                             int rate, int seed = 4, const std::vector<std::string>& more = {}) {
   WriteBytes(dir.File(name + ".EXP"), SetupText(sessionLength, sessions, rate));
-  const CliResult r = RunCli({"run", "--setup", dir.File(name + ".EXP"), "--data-file", dir.File(name + ".DAT"),
-                              "--seed", std::to_string(seed), "--sim-start", "2026-05-04 10:00:00", "--home",
-                              dir.Path(), "--yes"});
+  std::vector<std::string> args = {"run", "--setup", dir.File(name + ".EXP"), "--data-file", dir.File(name + ".DAT"),
+                                   "--seed", std::to_string(seed), "--sim-start", "2026-05-04 10:00:00", "--home",
+                                   dir.Path(), "--yes"};
+  args.insert(args.end(), more.begin(), more.end());
+  const CliResult r = RunCli(args);
   if (r.exitCode != 0) QTest::qFail(("run failed: " + r.err).c_str(), __FILE__, __LINE__);
   return dir.File(name + ".DAT");
 }

@@ -1,13 +1,10 @@
 // The zone map editor, on its own over the program object and inside the window.
 #include "GuiDriver.h"
 #include "PanelRig.h"
-#include "app/data/PanelHookup.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -21,21 +18,19 @@ using namespace tlx::gui::test;
 // the questions about a map no file holds.
 namespace {
 
-constexpr int kCell = 10;  // the grid is 320 x 240: 10 x 10 pixels per cell
-
-QPoint CellCentre(int row, int column) { return QPoint(column * kCell + kCell / 2, row * kCell + kCell / 2); }
-
-void Mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
-  QMouseEvent event(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
-  QApplication::sendEvent(w, &event);
+// A mouse event at the centre of a cell given as (column, row).
+void Mouse(VidGrid* grid, QEvent::Type type, QPoint cell, Qt::MouseButton button, Qt::MouseButtons held) {
+  const QPoint p = grid->CellRect(cell.y(), cell.x()).center();
+  QMouseEvent event(type, QPointF(p), QPointF(grid->mapToGlobal(p)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(grid, &event);
 }
 
-// A stroke through the cells, pressed at the first and released at the last.
-void Stroke(VidGrid* grid, const std::vector<QPoint>& cells, Qt::MouseButton button = Qt::LeftButton) {
-  auto at = [grid](QPoint c) { return grid->CellRect(c.y(), c.x()).center(); };
-  Mouse(grid, QEvent::MouseButtonPress, at(cells.front()), button, button);
-  for (const QPoint& c : cells) Mouse(grid, QEvent::MouseMove, at(c), Qt::NoButton, button);
-  Mouse(grid, QEvent::MouseButtonRelease, at(cells.back()), button, Qt::NoButton);
+// A stroke through the cells, pressed at the first and, unless held, released at the last.
+void Stroke(VidGrid* grid, const std::vector<QPoint>& cells, Qt::MouseButton button = Qt::LeftButton,
+            bool hold = false) {
+  Mouse(grid, QEvent::MouseButtonPress, cells.front(), button, button);
+  for (const QPoint& c : cells) Mouse(grid, QEvent::MouseMove, c, Qt::NoButton, button);
+  if (!hold) Mouse(grid, QEvent::MouseButtonRelease, cells.back(), button, Qt::NoButton);
 }
 
 std::string TextBytes(int column, int row, const std::string& text) {
@@ -63,17 +58,13 @@ class ZoneEditorTest : public QObject {
     dir_ = std::make_unique<tlx::test::TempDir>();
     rig_ = std::make_unique<tlx::test::PanelRig>(dir_->Path());
     panel_ = std::make_unique<ZonePanel>(rig_->program);
-    Grid()->setFixedSize(32 * kCell, 24 * kCell);
+    Grid()->setFixedSize(320, 240);  // 10 x 10 pixels per cell
     panel_->show();
     panel_->Enter();
     rig_->Deliver();
     rig_->serial.ClearSent();
   }
-  void cleanup() {
-    panel_.reset();
-    rig_.reset();
-    dir_.reset();
-  }
+  void cleanup() { panel_.reset(); }  // before the program it works on, which the next init replaces
 
   // A click paints one cell and sends a span of one; a drag paints every cell passed and sends
   // one span when the button is released. Upper and lower case letters are different zones.
@@ -85,10 +76,9 @@ class ZoneEditorTest : public QObject {
     rig_->serial.ClearSent();
     TypeZone("B");
     QSignalSpy finished(Grid(), &VidGrid::EditFinished);
-    Mouse(Grid(), QEvent::MouseButtonPress, CellCentre(2, 1), Qt::LeftButton, Qt::LeftButton);
-    for (int c = 2; c <= 4; ++c) Mouse(Grid(), QEvent::MouseMove, CellCentre(2, c), Qt::NoButton, Qt::LeftButton);
+    Stroke(Grid(), {QPoint(1, 2), QPoint(2, 2), QPoint(3, 2), QPoint(4, 2)}, Qt::LeftButton, true);
     QCOMPARE(Sent(), ""s);  // nothing goes out before the stroke ends
-    Mouse(Grid(), QEvent::MouseButtonRelease, CellCentre(2, 4), Qt::LeftButton, Qt::NoButton);
+    Mouse(Grid(), QEvent::MouseButtonRelease, QPoint(4, 2), Qt::LeftButton, Qt::NoButton);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(Sent(), TextBytes(1, 2, "BBBB"));
     rig_->Deliver();
@@ -104,20 +94,13 @@ class ZoneEditorTest : public QObject {
     QCOMPARE(panel_->ZoneToolInUse(), int(kToolRectangle));
     TypeZone("R");
     // From row 5, column 10 up and left to row 2, column 3.
-    Mouse(Grid(), QEvent::MouseButtonPress, CellCentre(5, 10), Qt::LeftButton, Qt::LeftButton);
-    Mouse(Grid(), QEvent::MouseMove, CellCentre(3, 6), Qt::NoButton, Qt::LeftButton);
+    Stroke(Grid(), {QPoint(10, 5), QPoint(6, 3)}, Qt::LeftButton, true);
     QVERIFY(Grid()->RubberBandVisible());
-    Mouse(Grid(), QEvent::MouseButtonRelease, CellCentre(2, 3), Qt::LeftButton, Qt::NoButton);
+    Mouse(Grid(), QEvent::MouseButtonRelease, QPoint(3, 2), Qt::LeftButton, Qt::NoButton);
     QVERIFY(!Grid()->RubberBandVisible());
     const ZoneMap upward = Grid()->GridZones();
-    for (int r = 0; r < 24; ++r) {
-      for (int c = 0; c < 32; ++c) {
-        const bool inside = r >= 2 && r <= 5 && c >= 3 && c <= 10;
-        QCOMPARE(upward.At(r, c) == 'R', inside);
-      }
-    }
-    // The span runs from the first changed cell (row 2, column 3) to the last (row 5, column 10).
-    QCOMPARE(Sent().substr(0, 5), " 0&"s + char(3) + char(2));
+    for (int r = 0; r < 24; ++r)
+      for (int c = 0; c < 32; ++c) QCOMPARE(upward.At(r, c) == 'R', r >= 2 && r <= 5 && c >= 3 && c <= 10);
     rig_->Deliver();
     QCOMPARE(rig_->unit.OverlayRow(4), std::string(3, 'A') + std::string(8, 'R') + std::string(5, 'A') + std::string(16, 'B'));
 
@@ -154,8 +137,7 @@ class ZoneEditorTest : public QObject {
   }
 
   void loadedMapShowsAtOnceAndReachesTheUnitWithTheNextEdit() {
-    ZoneMap q;
-    q.cells.fill('Q');
+    const ZoneMap q = ZoneMap::FromText(std::string(kMapCells, 'Q'));
     QVERIFY(WriteMapFile(dir_->File("Q.MAP"), q));
     rig_->answers.QueueFile(dir_->File("Q.MAP"));
     QVERIFY(panel_->LoadMapCommand());
@@ -171,13 +153,12 @@ class ZoneEditorTest : public QObject {
   // Ctrl+Z and redone with Ctrl+Shift+Z; leaving or closing with unsaved changes asks, Cancel
   // stays, and closing keeps the map drawn as the default map.
   void loadUndoRedoAndTheUnsavedQuestionsInTheWindow() {
-    gui::test::WindowRig rig;
+    WindowRig rig;
     MainWindow& w = *rig.window;
-    ZoneMap q;
-    q.cells.fill('Q');
+    const ZoneMap q = ZoneMap::FromText(std::string(kMapCells, 'Q'));
     QVERIFY(WriteMapFile(rig.File("Q.MAP").toStdString(), q));
     w.Menu("mnuSetupMap")->trigger();
-    VidGrid* grid = rig.desktop->Panels().Zone()->Grid();
+    VidGrid* grid = rig.Panels().Zone()->Grid();
     Stroke(grid, {QPoint(0, 0)}, Qt::RightButton);
     const ZoneMap drawing = grid->GridZones();
     QCOMPARE(drawing.At(0, 0), ' ');
@@ -199,7 +180,7 @@ class ZoneEditorTest : public QObject {
     QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(grid->GridZones() == q);
     QVERIFY(!w.Menu("mnuRedo")->isEnabled());
-    QVERIFY(gui::test::WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(1) == std::string(32, 'Q'); }, 5000));
+    QVERIFY(WindowRig::WaitFor([&] { return rig.sim->Unit().OverlayRow(1) == std::string(32, 'Q'); }, 5000));
 
     Stroke(grid, {QPoint(5, 5)}, Qt::RightButton);  // a change no file holds (No to a load: MapCommandsTest)
     rig.answerer.Clear();
