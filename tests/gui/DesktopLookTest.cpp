@@ -5,10 +5,12 @@
 
 #include "app/data/OpenDataPanel.h"
 #include "app/dialogs/MeasuringScreen.h"
+#include "app/panels/HomePanel.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
+#include <QListWidget>
 #include <QMimeData>
 
 using namespace tlx;
@@ -32,6 +34,15 @@ bool DropOn(QWidget* target, const QStringList& paths) {
   QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &drop);
   return drop.isAccepted();
+}
+
+// Text against what it is drawn on (the nearest background a widget fills, else the window's):
+// a difference in lightness a reader sees at once.
+bool Readable(const QLabel* label) {
+  const QWidget* w = label;
+  while (!w->isWindow() && !w->autoFillBackground()) w = w->parentWidget();
+  const QColor text = label->palette().color(label->foregroundRole());
+  return std::abs(text.lightness() - w->palette().color(w->backgroundRole()).lightness()) >= 110;
 }
 
 }  // namespace
@@ -66,6 +77,25 @@ class DesktopLookTest : public QObject {
     QVERIFY(dropped({QString::fromStdString(dir.File("NOTES.TXT"))}));
     QVERIFY(WindowRig::WaitFor([&] { return w.StatusText().contains("is not a data, map or setup file"); }, 5000));
     QCOMPARE(w.Mode(), int(kModeExpt));
+    // The home page lists the recording opened by the drop, by its whole path, and the unit.
+    w.EnterHome();
+    QCOMPARE(w.Home()->Recordings()->item(0)->toolTip(), data);
+    QVERIFY(w.Home()->UnitLabel()->text().contains("simulated, ready (COM1"));
+  }
+
+  // Under a dark palette every text of every page (status and warning texts included, shown or
+  // not) stands out from what it is drawn on.
+  void everyTextReadsUnderADarkPalette() {
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(45, 45, 48)));  // light text on dark grey
+    {
+      WindowRig rig;
+      for (QLabel* label : rig.window->findChildren<QLabel*>()) {
+        label->ensurePolished();
+        QVERIFY2(Readable(label), qPrintable(label->objectName() + ": " + label->text()));
+      }
+    }
+    QApplication::setPalette(before);
   }
 
   // Calibrate Scale's Setup over the simulated unit: the zone map stands in for the camera's
