@@ -38,6 +38,14 @@ void RunDisplay::UpdatePosition(int x, int y, bool runDisplayActive) {
   if (view_) view_->TraceTo(point);
 }
 
+void RunDisplay::SetPanel(DisplayPanel panel) {
+  const bool entered = panel != panel_ && panel != DisplayPanel::Other;
+  panel_ = panel;
+  if (!entered) return;
+  markerVisible_ = false;
+  if (view_) view_->MarkerMoved(false, markerLeft_, markerTop_);
+}
+
 void RunDisplay::BeginSession() {
   trace_.clear();
   penUp_ = true;

@@ -50,7 +50,9 @@ class RunDisplay {
   explicit RunDisplay(RunDisplayView* view = nullptr) : view_(view) {}
   void SetView(RunDisplayView* view) { view_ = view; }
 
-  void SetPanel(DisplayPanel panel) { panel_ = panel; }
+  // A run or monitor panel entered shows no position until the unit sends one (the last one shown
+  // there may be long gone: a unit unplugged meanwhile).
+  void SetPanel(DisplayPanel panel);
   DisplayPanel Panel() const { return panel_; }
 
   // Picture and marker sizes in screen units; the scale follows from them.

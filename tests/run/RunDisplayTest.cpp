@@ -70,6 +70,9 @@ TEST(RunDisplayModel, MarkerAndTraceFollowTheRulesOfEachPanel) {
   d.SetPanel(DisplayPanel::Monitor);  // the monitor panel traces whenever Draw Trace is set
   d.UpdatePosition(10, 10, false);
   EXPECT_EQ(d.Trace().size(), 1u);
+  d.SetPanel(DisplayPanel::Other);  // entered again: no position until the unit sends one
+  d.SetPanel(DisplayPanel::Monitor);
+  EXPECT_FALSE(d.MarkerVisible());
 }
 
 }  // namespace
