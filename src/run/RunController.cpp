@@ -611,12 +611,13 @@ void RunController::EndFinishSequence() {
   }
 }
 
+// Nobody is asked any more: the status form closes with the sequence.
 void RunController::CompleteEnding() {
-  if (flashTimer_) EndFinishSequence();
-  if (awaited_) {
-    awaited_.reset();
-    ctx_.view.HideStopWindow();
+  if (flashTimer_) {
+    finishStopped_ = true;
+    EndFinishSequence();
   }
+  if (std::exchange(awaited_, std::nullopt)) ctx_.view.HideStopWindow();
 }
 
 void RunController::CloseStatusWindow() {

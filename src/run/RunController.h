@@ -91,8 +91,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // The stop window's answer to the form it was awaited with (the desktop's window answers
   // later, from its own buttons; elsewhere the answer comes through UserAnswers at once).
   void StopWindowAnswer(MsgAnswer answer);
-  // A run's end that is still flashing its finish box is brought to its end at once (the program
-  // is closing, or the run panel is left); an awaited stop-window answer is no longer wanted.
+  // A run's end that is still flashing its finish box is brought to its end at once, and no
+  // stop-window answer is awaited any more (the program is closing).
   void CompleteEnding();
 
   // Takes the lock of the recording into the current data file (kept while it is held). False
