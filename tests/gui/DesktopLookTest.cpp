@@ -66,7 +66,9 @@ class DesktopLookTest : public QObject {
     auto dropped = [&](const QStringList& files) { return DropOn(w.childAt(w.rect().center()), files); };
     QVERIFY(!dropped({data, data}));
     const std::pair<const char*, int> kinds[] = {{"DROP.DAT", kModeOpenData}, {"Q.MAP", kModeZone}, {"SETUP.EXP", kModeExpt}};
-    for (const auto& [file, mode] : kinds) {
+    for (const auto& kind : kinds) {
+      const char* file = kind.first;
+      const int mode = kind.second;
       QVERIFY(dropped({QString::fromStdString(dir.File(file))}));
       QVERIFY2(WindowRig::WaitFor([&] { return w.Mode() == mode; }, 5000), file);
     }
