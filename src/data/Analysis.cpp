@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tlx {
@@ -22,6 +23,22 @@ std::int64_t SquaredLimit(std::int32_t threshold) {
   if (threshold < 0) return -1;
   const std::int64_t t = threshold;
   return std::min<std::int64_t>(t * t, std::int64_t(1) << 40);
+}
+
+// The square roots of 0..largest, made once per thread and grown only when a larger maximum
+// distance needs more: a batch of files reuses them instead of making them for every file. The
+// room for the largest squared distance on the grid is reserved at once, so growing never moves
+// the table under an analyzer that still reads it.
+const double* SquareRootsUpTo(std::size_t largest) {
+  constexpr std::size_t kGridLargest = 2 * 255 * 255;
+  thread_local std::vector<double> roots = [] {
+    std::vector<double> table;
+    table.reserve(kGridLargest + 1);
+    return table;
+  }();
+  largest = std::min(largest, kGridLargest);
+  for (std::size_t i = roots.size(); i <= largest; ++i) roots.push_back(std::sqrt(static_cast<double>(i)));
+  return roots.data();
 }
 
 }  // namespace
@@ -54,9 +71,36 @@ std::int32_t WorkingThreshold(double value) {
   return static_cast<std::int32_t>(r);
 }
 
+std::shared_ptr<const ActivityAnalyzer::ZoneLookup> ActivityAnalyzer::LookupFor(const ZoneMap& map) {
+  thread_local std::shared_ptr<const ZoneLookup> last;
+  if (last && last->map == map) return last;
+  auto table = std::make_shared<ZoneLookup>();
+  table->map = map;
+  // One table lookup per sample word gives its zone slot, or marks it as carrying no position.
+  // The zones the map holds are noted on the way (each map cell covers eight words of a row).
+  std::array<bool, kZoneCount> present{};
+  for (int y = 0; y < 256; ++y) {
+    std::uint8_t* row = table->slotOfWord.data() + y * 256;
+    if (IsLostSample(y)) {
+      std::memset(row, kLost, 256);
+      continue;
+    }
+    for (int column = 0; column < kMapColumns; ++column) {
+      const int code = ZoneAt(map, column * 8, y);
+      const bool tallied = code >= 0 && code < kZoneCount;
+      if (tallied) present[static_cast<std::size_t>(code)] = true;
+      std::memset(row + column * 8, tallied ? code : kUntallied, 8);
+    }
+  }
+  table->zones = static_cast<std::int32_t>(std::count(present.begin(), present.end(), true));
+  last = table;
+  return table;
+}
+
 ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneMap& map,
                                    SessionCallback onSession)
-    : lookup_(new std::uint8_t[65536]),
+    : lookup_(LookupFor(map)),
+      slots_(lookup_->slotOfWord.data()),
       maxLimit_(SquaredLimit(WorkingThreshold(params.MaximumDistance))),
       ambLimit_(SquaredLimit(WorkingThreshold(params.AmbulatoryThreshold))),
       sterLimit_(SquaredLimit(WorkingThreshold(params.StereotypicThreshold))),
@@ -64,28 +108,10 @@ ActivityAnalyzer::ActivityAnalyzer(const AnalysisParameters& params, const ZoneM
       rate_(params.SampleRate),
       secondSamples_(params.SampleRate > 0 ? params.SampleRate : 1),
       onSession_(std::move(onSession)) {
-  // One table lookup per sample word gives its zone slot, or marks it as carrying no position.
-  for (int y = 0; y < 256; ++y) {
-    std::uint8_t* row = lookup_.get() + y * 256;
-    if (IsLostSample(y)) {
-      std::fill(row, row + 256, kLost);
-      continue;
-    }
-    for (int column = 0; column < kMapColumns; ++column) {
-      const int code = ZoneAt(map, column * 8, y);
-      const auto slot = (code >= 0 && code < kZoneCount) ? static_cast<std::uint8_t>(code) : kUntallied;
-      std::fill(row + column * 8, row + column * 8 + 8, slot);
-    }
-  }
   // The roots of every squared distance a counted move can have (none beyond the maximum).
   const std::int64_t largest = std::min<std::int64_t>(maxLimit_, 2 * 255 * 255);
-  roots_.resize(static_cast<std::size_t>(std::max<std::int64_t>(largest, 0)) + 1);
-  for (std::size_t i = 0; i < roots_.size(); ++i) roots_[i] = std::sqrt(static_cast<double>(i));
-  std::array<bool, kZoneCount> present{};
-  for (int i = 0; i < 65536; ++i) {
-    if (lookup_[i] < kZoneCount) present[lookup_[i]] = true;
-  }
-  zonesInMap_ = static_cast<std::int32_t>(std::count(present.begin(), present.end(), true));
+  roots_ = SquareRootsUpTo(static_cast<std::size_t>(std::max<std::int64_t>(largest, 0)));
+  zonesInMap_ = lookup_->zones;
   entriesPending_ = zonesInMap_;
   firstEntry_.fill(-1.0);
   firstEntry_[kUntallied] = firstEntry_[kUnknown] = firstEntry_[kLost] = 1.0;  // never taken
@@ -106,7 +132,7 @@ void ActivityAnalyzer::StartSession() {
 void ActivityAnalyzer::FirstSample(std::uint16_t word) {
   StartSession();
   inSecond_ = 1;
-  const std::uint8_t slot = lookup_[word];
+  const std::uint8_t slot = slots_[word];
   if (slot == kLost) {
     lost_ = true;
   } else {
@@ -210,7 +236,7 @@ void ActivityAnalyzer::StepRun(const std::uint16_t* words, std::int32_t count) {
 
 template <bool kWatchEntries>
 void ActivityAnalyzer::Step(const std::uint16_t* words, std::int32_t count) {
-  const std::uint8_t* const lookup = lookup_.get();
+  const std::uint8_t* const lookup = slots_;
   double* const firstEntry = firstEntry_.data();
   ZoneTally* const zones = zones_.data();
   // Squared distances of the 256 x 192 grid stay below 2^17, so the limits fit an int as well.
@@ -224,7 +250,7 @@ void ActivityAnalyzer::Step(const std::uint16_t* words, std::int32_t count) {
   const bool anyCounted = maxLimit > smallLimit;
   const int countedFrom = anyCounted ? smallLimit + 1 : 1 << 21;
   const unsigned countedSpan = anyCounted ? static_cast<unsigned>(maxLimit - countedFrom) : 0u;
-  const double* const roots = roots_.data();
+  const double* const roots = roots_;
   const bool timed = rate_ > 0;
   const double secondStart = static_cast<double>(seconds_);
   int bx = baseX_, by = baseY_, ax = anchorX_, ay = anchorY_;

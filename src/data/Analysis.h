@@ -123,7 +123,17 @@ class ActivityAnalyzer {
   void ReportSecond(bool resting) const;
   void EndSession();
 
-  std::unique_ptr<std::uint8_t[]> lookup_;  // sample word -> zone slot; every entry is set once
+  // The zone slot of every sample word for one map, and how many zones the map holds; built once
+  // and shared by the analyses of that map on one thread (a batch's files share their map).
+  struct ZoneLookup {
+    ZoneMap map;
+    std::array<std::uint8_t, 65536> slotOfWord;
+    std::int32_t zones = 0;
+  };
+  static std::shared_ptr<const ZoneLookup> LookupFor(const ZoneMap& map);
+
+  std::shared_ptr<const ZoneLookup> lookup_;
+  const std::uint8_t* slots_;  // lookup_->slotOfWord
   std::int64_t maxLimit_, ambLimit_, sterLimit_;  // squared thresholds (-1: everything exceeds)
   std::int64_t sessionLength_;
   std::int32_t rate_;
@@ -133,7 +143,7 @@ class ActivityAnalyzer {
 
   std::array<ZoneTally, kSlots> zones_{};
   std::array<double, kSlots> firstEntry_{};
-  std::vector<double> roots_;        // square roots of the squared distances 0..maximum
+  const double* roots_ = nullptr;    // square roots of the squared distances 0..maximum
   std::int32_t zonesInMap_ = 0;      // zone codes 0..95 the map holds
   std::int32_t entriesPending_ = 0;  // of those, the ones not yet entered this session
   std::int64_t sessionNumber_ = 0;
