@@ -73,9 +73,16 @@ int StreamParser::Strays(std::size_t from) const {
 }
 
 // The pairs read three bytes later continue from the last position (lost samples aside) and fit
-// it better than the pairs after the jump as they are read now.
+// it better than the pairs after the jump as they are read now, and the pairs as read now never
+// come back to the last position (a tracking fault of a few frames does, whatever the pairs
+// read three bytes later look like: near the picture's diagonal, where X and Y are alike, they
+// read as a path too).
 bool StreamParser::JumpSlip(std::size_t at) const {
   if (lostSinceLast_ || ComesBack(held_[at], held_[at + 1])) return false;
+  for (int k = 1; k <= kCheckPairs; ++k) {
+    const int x = held_[at + 2 * k], y = held_[at + 2 * k + 1];
+    if (IsPosition(y) && Distance(x, y, lastX_, lastY_) <= kJump) return false;
+  }
   int px = lastX_, py = lastY_;
   bool positions = false;
   for (int k = 0; k < kCheckPairs; ++k) {
@@ -87,6 +94,20 @@ bool StreamParser::JumpSlip(std::size_t at) const {
     py = y;
   }
   return positions && Strays(at + 3) + kJump < Strays(at + 2);
+}
+
+// A slip whose pair read one byte later already continues from the last position, and whose
+// first byte is a coordinate of the last position (a half of a pair the line broke), lost one
+// byte: pairing goes on from the next byte, and the broken pair is the one sample time lost. Any
+// other slip (a stray byte between or inside pairs) costs the pair after it too.
+std::size_t StreamParser::SlipBytes(std::size_t at) const {
+  const int orphan = held_[at];
+  const int x = held_[at + 1], y = held_[at + 2];
+  const bool nextFits = y == kNoObject || (IsPosition(y) && (!hasPosition_ ||
+                                                             Distance(x, y, lastX_, lastY_) <= kJump));
+  const bool half = hasPosition_ && (std::abs(orphan - lastX_) <= kJump ||
+                                     std::abs(orphan - lastY_) <= kJump);
+  return nextFits && half ? 1 : 3;
 }
 
 ParseResult StreamParser::Feed(std::span<const std::uint8_t> bytes, std::vector<StreamSample>& out) {
@@ -106,7 +127,7 @@ ParseResult StreamParser::Feed(std::span<const std::uint8_t> bytes, std::vector<
       if (IsSlip(at)) {
         ++slips_;
         out.push_back({PositionSample{0, kNoObject}, true});
-        at += 3;
+        at += SlipBytes(at);
         continue;
       }
     }

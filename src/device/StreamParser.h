@@ -15,12 +15,23 @@
 //        within kJump of the last position and each within kJump of the one before, and they
 //        stray less, by more than kJump, from the last position than the kCheckPairs pairs
 //        after the jump as read now (distances summed; a lost sample counts kJump, an impossible
-//        pair 256). A jump right after a lost sample is never a slip, nor one that comes back to
-//        within kJump of one of the last kRecent positions lying more than kJump from the last
-//        one (a tracking fault ending).
-//  - A slip costs three bytes (a stray byte and the pair it broke, or the half of a pair whose
-//    other byte was lost and the pair after it) and gives one lost sample (X 0, Y 255), counted
-//    as lost to line noise; pairing goes on from the fourth byte.
+//        pair 256), and none of the pairs after the jump as read now is a position within kJump
+//        of the last one (a tracking fault of a few frames comes back; near the picture's
+//        diagonal the pairs read three bytes later look like a path as well). A jump right after
+//        a lost sample is never a slip, nor one that comes back to within kJump of one of the
+//        last kRecent positions lying more than kJump from the last one (a tracking fault
+//        ending).
+//  - Every slip stands for one sample time and gives one lost sample (X 0, Y 255), counted as
+//    lost to line noise, so the samples keep their times: the line lost a byte when the pair
+//    read one byte on already continues from the last position and the slip's first byte is
+//    within kJump of one of the last position's coordinates (the half of the pair whose other
+//    byte was lost); pairing goes on from the next byte. Otherwise a stray byte came (between
+//    two pairs or inside one): the slip costs three bytes, the stray byte and the pair it
+//    broke, and pairing goes on from the fourth.
+//  - A stream keeps its pace in pairs, not in time: every pair read and every slip is one
+//    sample time. A lost byte that leaves a path (the animal near the diagonal) is found only
+//    when the pairs stop reading as one; the run compares the stream's pace with the clock to
+//    tell a line that loses more than the repair finds.
 //  - A lost sample (Y 255, X anything) is never a jump and never impossible; it does not move the
 //    last position.
 #pragma once
@@ -67,6 +78,7 @@ class StreamParser {
  private:
   bool IsSlip(std::size_t at) const;
   bool JumpSlip(std::size_t at) const;
+  std::size_t SlipBytes(std::size_t at) const;
   int Strays(std::size_t from) const;
   bool Jumps(int x, int y) const;
   bool ComesBack(int x, int y) const;
