@@ -11,15 +11,18 @@ namespace tlx {
 
 // What became of the last open of a port: opened, or why not.
 struct PortOpenResult {
-  enum class Kind { Opened, NoDevice, CannotOpen, NotSerial, InUse };
+  enum class Kind { Opened, NoDevice, CannotOpen, NotSerial, InUse, CannotLock };
+  // The holder when only this program has the device open (another of its units).
+  static constexpr long kHolderIsThisProgram = -1;
   Kind kind = Kind::Opened;
   std::string device;  // the device path the port number meant
-  int error = 0;       // the system's error number (CannotOpen)
-  long holder = 0;     // the process that holds the unit (InUse; 0 when not known)
+  int error = 0;       // the system's error number (CannotOpen, CannotLock)
+  // The process seen holding the unit (InUse; 0 when none is seen, kHolderIsThisProgram).
+  long holder = 0;
 };
 
 // The user's text for a failed open ("The unit on COM1 (/dev/ttyUSB0) is in use by process 42.");
-// empty when the port opened.
+// empty when the port opened. A device the user may not open names the group that may.
 std::string PortOpenFailureText(const PortOpenResult& result, int comPort);
 
 class SerialLink {

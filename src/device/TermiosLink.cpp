@@ -1,6 +1,8 @@
 #include "device/TermiosLink.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -11,6 +13,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <string_view>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace tlx {
@@ -22,6 +28,60 @@ bool IsGoneError(int error) {
 
 std::string MachineLockDirectory() {
   return ::access("/run/lock", W_OK | X_OK) == 0 ? "/run/lock" : "/tmp";
+}
+
+long HolderSeen(long pid) {
+  return pid == static_cast<long>(::getpid()) ? PortOpenResult::kHolderIsThisProgram : pid;
+}
+
+// The process holding the kernel lock on a file, as the kernel lists its locks (0: none found).
+long LockHolder(const struct stat& file) {
+  FILE* locks = std::fopen("/proc/locks", "re");
+  if (locks == nullptr) return 0;
+  char line[256];
+  long holder = 0;
+  while (holder == 0 && std::fgets(line, sizeof line, locks) != nullptr) {
+    char kind[16] = {};
+    long pid = 0;
+    unsigned maj = 0, min = 0;
+    unsigned long inode = 0;
+    // "1: FLOCK  ADVISORY  WRITE 4242 00:05:87 0 EOF"
+    if (std::sscanf(line, "%*d: %15s %*s %*s %ld %x:%x:%lu", kind, &pid, &maj, &min, &inode) == 5 &&
+        std::string_view(kind) == "FLOCK" && inode == file.st_ino && maj == major(file.st_dev) &&
+        min == minor(file.st_dev))
+      holder = pid;
+  }
+  std::fclose(locks);
+  return HolderSeen(holder);
+}
+
+// The one process that has the device open, found among the open files under /proc (a process
+// of another user is not shown to us); 0 when none or several are seen.
+long DeviceHolder(dev_t device) {
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return 0;
+  long found = 0;
+  int holders = 0;
+  while (const dirent* entry = ::readdir(proc)) {
+    char* end = nullptr;
+    const long pid = std::strtol(entry->d_name, &end, 10);
+    if (pid <= 0 || *end != '\0') continue;
+    const std::string fds = "/proc/" + std::string(entry->d_name) + "/fd";
+    DIR* dir = ::opendir(fds.c_str());
+    if (dir == nullptr) continue;
+    while (const dirent* fd = ::readdir(dir)) {
+      struct stat st{};
+      if (fd->d_name[0] != '.' && ::stat((fds + "/" + fd->d_name).c_str(), &st) == 0 &&
+          S_ISCHR(st.st_mode) && st.st_rdev == device) {
+        found = pid;
+        ++holders;
+        break;
+      }
+    }
+    ::closedir(dir);
+  }
+  ::closedir(proc);
+  return holders == 1 ? HolderSeen(found) : 0;
 }
 
 }  // namespace
@@ -42,8 +102,51 @@ bool TermiosLink::Open(int portNumber) {
   return OpenDevice(path);
 }
 
-// The lock is named after the device number, which every path to the device shares.
-bool TermiosLink::Lock(const std::string& path) {
+// Every program that records from a unit holds an exclusive kernel lock on the device's own file
+// (every path to it, its stable name included, leads to that one file) for as long as it is
+// open; the kernel drops it when the program ends, however it ends. No shared lock folder is
+// involved, so nobody can block a unit with a file of their own, and root, whom TIOCEXCL does
+// not stop, is refused like everyone else.
+bool TermiosLink::Lock() {
+  int rc;
+  do {
+    rc = ::flock(fd_, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc == 0) return true;
+  const int error = errno;
+  struct stat st{};
+  if (error == EWOULDBLOCK) {
+    lastOpen_.kind = PortOpenResult::Kind::InUse;
+    if (::fstat(fd_, &st) == 0) lastOpen_.holder = LockHolder(st);
+  } else {
+    // A device that cannot be locked is not used unguarded.
+    lastOpen_.kind = PortOpenResult::Kind::CannotLock;
+    lastOpen_.error = error;
+  }
+  return false;
+}
+
+// Earlier versions kept a lock file per unit in the machine's lock folder. One of ours that no
+// process holds is removed; one of another user's is left alone (it is no longer consulted).
+// The file is opened without following links and only a regular file is touched.
+void TermiosLink::RemoveStaleLockFile() const {
+  struct stat st{};
+  if (::fstat(fd_, &st) != 0) return;
+  const std::string path = lockDirectory_ + "/tracelux-unit-" + std::to_string(major(st.st_rdev)) +
+                           "-" + std::to_string(minor(st.st_rdev)) + ".lock";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat file{};
+  if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) && file.st_uid == ::geteuid() &&
+      ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+    ::unlink(path.c_str());
+  ::close(fd);
+}
+
+bool TermiosLink::OpenDevice(const std::string& path) {
+  Close();
+  lost_ = false;
+  lastOpen_ = {PortOpenResult::Kind::Opened, path};
   struct stat st{};
   if (::stat(path.c_str(), &st) != 0) {
     lastOpen_.kind = PortOpenResult::Kind::CannotOpen;
@@ -54,36 +157,27 @@ bool TermiosLink::Lock(const std::string& path) {
     lastOpen_.kind = PortOpenResult::Kind::NotSerial;
     return false;
   }
-  const std::string lockPath = lockDirectory_ + "/tracelux-unit-" +
-                               std::to_string(major(st.st_rdev)) + "-" +
-                               std::to_string(minor(st.st_rdev)) + ".lock";
-  const HomeLock::Result locked = unitLock_.AcquireFile(lockPath);
-  if (locked == HomeLock::Result::InUse) {
-    lastOpen_.kind = PortOpenResult::Kind::InUse;
-    lastOpen_.holder = unitLock_.Holder();
-    return false;
-  }
-  // A lock directory we may not write to leaves TIOCEXCL as the only guard.
-  return true;
-}
-
-bool TermiosLink::OpenDevice(const std::string& path) {
-  Close();
-  lost_ = false;
-  lastOpen_ = {PortOpenResult::Kind::Opened, path};
-  if (!Lock(path)) return false;
   fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) {
-    // EBUSY: another program opened the device exclusively without our lock.
-    lastOpen_.kind =
-        errno == EBUSY ? PortOpenResult::Kind::InUse : PortOpenResult::Kind::CannotOpen;
-    lastOpen_.error = errno;
-    unitLock_.Release();
+    // EBUSY: another program holds the device exclusively (TIOCEXCL).
+    const int error = errno;
+    lastOpen_.kind = error == EBUSY ? PortOpenResult::Kind::InUse : PortOpenResult::Kind::CannotOpen;
+    lastOpen_.error = error;
+    if (error == EBUSY) lastOpen_.holder = DeviceHolder(st.st_rdev);
     return false;
   }
-  if (!::isatty(fd_)) lastOpen_.kind = PortOpenResult::Kind::NotSerial;
-  if (lastOpen_.kind != PortOpenResult::Kind::Opened || ::ioctl(fd_, TIOCEXCL) != 0 ||
-      !Configure()) {
+  if (!::isatty(fd_)) {
+    lastOpen_.kind = PortOpenResult::Kind::NotSerial;
+    Close();
+    return false;
+  }
+  if (!Lock()) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  RemoveStaleLockFile();
+  if (::ioctl(fd_, TIOCEXCL) != 0 || !Configure()) {
     if (lastOpen_.kind == PortOpenResult::Kind::Opened) {
       lastOpen_.kind = PortOpenResult::Kind::CannotOpen;
       lastOpen_.error = errno;
@@ -118,14 +212,12 @@ void TermiosLink::Close() {
     ::close(fd_);
   }
   fd_ = -1;
-  unitLock_.Release();
   local_.clear();
 }
 
 void TermiosLink::Lose() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  unitLock_.Release();
   lost_ = true;
 }
 

@@ -1,12 +1,12 @@
 // The real serial link: a Linux serial device (USB adapter, UART or pseudo-terminal) opened raw at
 // 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR and RTS raised. A unit has
-// one owner: the device is opened exclusively (TIOCEXCL) under a kernel lock named after the
-// device itself (its device number), so every name of one device (/dev/ttyUSB0, its
-// /dev/serial/by-id link) is refused to a second program before a byte is sent.
+// one owner: the device file itself carries an exclusive kernel lock (flock) while it is open, and
+// the device is opened exclusively (TIOCEXCL) as well, so every name of one device (/dev/ttyUSB0,
+// its /dev/serial/by-id link) is refused to a second program, root's included, before a byte is
+// sent. A refusal names the holding process only when it is seen holding the device.
 #pragma once
 
 #include "common/Clock.h"
-#include "common/HomeLock.h"
 #include "device/SerialLink.h"
 
 #include <functional>
@@ -21,8 +21,9 @@ class TermiosLink : public SerialLink, public LineWatch {
   // How long a write may wait for room in the device's output buffer.
   static constexpr int kWriteTimeoutMs = 2000;
 
-  // `devicePathFor` tells which device a port number means (empty text: none). The units' locks
-  // live in `lockDirectory` (empty: the machine's lock directory, /run/lock, else /tmp).
+  // `devicePathFor` tells which device a port number means (empty text: none). Earlier versions
+  // kept the units' lock files in `lockDirectory` (empty: the machine's lock directory,
+  // /run/lock, else /tmp); a stale one of this user is removed when its device is opened.
   explicit TermiosLink(std::function<std::string(int)> devicePathFor,
                        std::string lockDirectory = {});
   ~TermiosLink() override;
@@ -54,7 +55,8 @@ class TermiosLink : public SerialLink, public LineWatch {
   bool DeviceLost() const override { return lost_; }
 
  private:
-  bool Lock(const std::string& path);
+  bool Lock();
+  void RemoveStaleLockFile() const;
   bool Configure();
   bool HungUp() const;
   void Fill(std::size_t limit);
@@ -62,7 +64,6 @@ class TermiosLink : public SerialLink, public LineWatch {
 
   std::function<std::string(int)> devicePathFor_;
   std::string lockDirectory_;
-  HomeLock unitLock_;
   PortOpenResult lastOpen_;
   int fd_ = -1;
   bool lost_ = false;

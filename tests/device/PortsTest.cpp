@@ -7,6 +7,10 @@
 #include "support/TestSupport.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -208,23 +212,86 @@ TEST(TermiosLinkTest, ReopeningAPortFindsAnAdapterPluggedInAgainUnderItsStableNa
 }
 
 
-// One unit, one owner: the device is refused under any of its names while another link holds it
-// (a missing device's reason is checked through the command line).
+// One unit, one owner: the device is refused under any of its names while another link holds it,
+// root included (TIOCEXCL lets root through; the lock on the device file does not), and the
+// refusal names the process only as the kernel shows it holding the lock. A missing device's
+// reason is checked through the command line.
 TEST(TermiosLinkTest, AUnitHasOneOwnerUnderAnyName) {
   TempDir dir;
   const std::string stable = dir.File("usb-Acme_Serial_A1-if00-port0");
   const int master = PlugPty(stable);
   ASSERT_GE(master, 0);
-  TermiosLink first([&](int) { return std::string(::ptsname(master)); }, dir.Path());
+  const std::string device = ::ptsname(master);
+  TermiosLink first([&](int) { return device; }, dir.Path());
   TermiosLink second([&](int) { return stable; }, dir.Path());
   ASSERT_TRUE(first.Open(1));
   EXPECT_FALSE(second.Open(1));
   EXPECT_EQ(PortOpenFailureText(second.LastOpen(), 1),
-            "The unit on COM1 (" + stable + ") is in use by process " +
-                std::to_string(::getpid()) + ".");
+            "The unit on COM1 (" + stable + ") is in use by another unit of this program.");
   first.Close();
+
+  // Held by another process, which is named; once it has gone, the unit is free again.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TermiosLink other([&](int) { return device; }, dir.Path());
+    const char ok = other.Open(1) ? '1' : '0';
+    (void)!::write(ready[1], &ok, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+  EXPECT_EQ(ok, '1');
+  EXPECT_FALSE(second.Open(1));
+  EXPECT_EQ(PortOpenFailureText(second.LastOpen(), 1),
+            "The unit on COM1 (" + stable + ") is in use by process " + std::to_string(child) + ".");
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
   EXPECT_TRUE(second.Open(1));
+  ::close(ready[0]);
+  ::close(ready[1]);
   ::close(master);
+}
+
+// Lock files in the shared lock folder decide nothing: a link planted under a lock file's name is
+// neither followed nor written through, another user's file naming a made-up process blocks
+// nobody, and a stale lock file of our own is removed.
+TEST(TermiosLinkTest, LockFilesInTheLockFolderNeitherBlockNorAreFollowed) {
+  TempDir dir, locks;
+  const int master = PlugPty(dir.File("tty"));
+  ASSERT_GE(master, 0);
+  struct stat st{};
+  ASSERT_EQ(::stat(::ptsname(master), &st), 0);
+  const std::string lockFile = locks.File("tracelux-unit-" + std::to_string(major(st.st_rdev)) +
+                                          "-" + std::to_string(minor(st.st_rdev)) + ".lock");
+  WriteBytes(dir.File("victim"), "keep");
+  std::filesystem::create_symlink(dir.File("victim"), lockFile);
+  TermiosLink link([&](int) { return dir.File("tty"); }, locks.Path());
+  TermiosLink second([&](int) { return dir.File("tty"); }, locks.Path());
+  EXPECT_TRUE(link.Open(1)) << PortOpenFailureText(link.LastOpen(), 1);
+  EXPECT_FALSE(second.Open(1)) << "the unit is still guarded";
+  EXPECT_EQ(ReadBytes(dir.File("victim")), "keep");
+  EXPECT_TRUE(std::filesystem::is_symlink(lockFile));
+  link.Close();
+
+  std::filesystem::remove(lockFile);
+  WriteBytes(lockFile, "1\n");  // "held by process 1"
+  const bool foreign = ::geteuid() == 0 && ::chown(lockFile.c_str(), 65534, 65534) == 0;
+  EXPECT_TRUE(link.Open(1)) << PortOpenFailureText(link.LastOpen(), 1);
+  // Another user's file stays (it is not ours to remove); our own stale one goes.
+  EXPECT_EQ(PathExists(lockFile), foreign);
+  ::close(master);
+}
+
+// A device the user may not open says how to be let in.
+TEST(TermiosLinkTest, APermissionErrorNamesTheDialoutGroupAndHowToJoinIt) {
+  const PortOpenResult denied{PortOpenResult::Kind::CannotOpen, "/dev/ttyUSB0", EACCES};
+  EXPECT_EQ(PortOpenFailureText(denied, 2),
+            "The unit on COM2 (/dev/ttyUSB0) cannot be opened: Permission denied. Serial devices "
+            "are open to the members of the group dialout: join it with \"sudo adduser $USER "
+            "dialout\", then log out and in again.");
 }
 
 }  // namespace
