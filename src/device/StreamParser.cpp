@@ -36,11 +36,13 @@ void StreamParser::Remember(int x, int y) {
 }
 
 // A position the animal left by a jump shortly before (one more than kJump from the last
-// position) that this pair comes back to: a tracking fault ends.
+// position) that this pair comes back to, within kComeBack (the animal walks on while the
+// tracker follows something else for a few frames): a tracking fault ends.
 bool StreamParser::ComesBack(int x, int y) const {
   for (std::size_t k = 0; k < std::min(recentCount_, kRecent); ++k) {
     const int rx = recent_[k][0], ry = recent_[k][1];
-    if (Distance(rx, ry, lastX_, lastY_) > kJump && Distance(x, y, rx, ry) <= kJump) return true;
+    if (Distance(rx, ry, lastX_, lastY_) > kJump && Distance(x, y, rx, ry) <= kComeBack)
+      return true;
   }
   return false;
 }
@@ -74,14 +76,14 @@ int StreamParser::Strays(std::size_t from) const {
 
 // The pairs read three bytes later continue from the last position (lost samples aside) and fit
 // it better than the pairs after the jump as they are read now, and the pairs as read now never
-// come back to the last position (a tracking fault of a few frames does, whatever the pairs
-// read three bytes later look like: near the picture's diagonal, where X and Y are alike, they
-// read as a path too).
+// come back to the last position or to one the animal left by a jump (a tracking fault of a few
+// frames does, whatever the pairs read three bytes later look like: near the picture's
+// diagonal, where X and Y are alike, they read as a path too).
 bool StreamParser::JumpSlip(std::size_t at) const {
   if (lostSinceLast_ || ComesBack(held_[at], held_[at + 1])) return false;
   for (int k = 1; k <= kCheckPairs; ++k) {
     const int x = held_[at + 2 * k], y = held_[at + 2 * k + 1];
-    if (IsPosition(y) && Distance(x, y, lastX_, lastY_) <= kJump) return false;
+    if (IsPosition(y) && (Distance(x, y, lastX_, lastY_) <= kJump || ComesBack(x, y))) return false;
   }
   int px = lastX_, py = lastY_;
   bool positions = false;

@@ -16,11 +16,11 @@
 //        stray less, by more than kJump, from the last position than the kCheckPairs pairs
 //        after the jump as read now (distances summed; a lost sample counts kJump, an impossible
 //        pair 256), and none of the pairs after the jump as read now is a position within kJump
-//        of the last one (a tracking fault of a few frames comes back; near the picture's
-//        diagonal the pairs read three bytes later look like a path as well). A jump right after
-//        a lost sample is never a slip, nor one that comes back to within kJump of one of the
-//        last kRecent positions lying more than kJump from the last one (a tracking fault
-//        ending).
+//        of the last one, or comes back as below (a tracking fault of a few frames comes back;
+//        near the picture's diagonal the pairs read three bytes later look like a path as
+//        well). A jump right after a lost sample is never a slip, nor one that comes back to
+//        within kComeBack (2 kJump) of one of the last kRecent positions lying more than kJump
+//        from the last one (a tracking fault ending; the animal walked on meanwhile).
 //  - Every slip stands for one sample time and gives one lost sample (X 0, Y 255), counted as
 //    lost to line noise, so the samples keep their times: the line lost a byte when the pair
 //    read one byte on already continues from the last position and the slip's first byte is
@@ -63,6 +63,8 @@ class StreamParser {
   static constexpr int kStartSkipPairs = 2;
   // Positions handed on that a jump may come back to (a tracking fault ending) without a slip.
   static constexpr std::size_t kRecent = 8;
+  // How near such a position a pair must come back: the animal may walk on meanwhile.
+  static constexpr int kComeBack = 2 * kJump;
 
   // A new stream: pairing starts again from its own first byte, and its first `skipPairs`
   // pairs are dropped. Held bytes and the last position belong to the old stream and go.

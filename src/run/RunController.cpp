@@ -175,6 +175,7 @@ void RunController::StartButton() {
   }
   if (ctx_.settings.DelayType == 0) {
     state_.DelayRemaining = ctx_.parameters.InitialDelay;
+    delayEndMs_ = ctx_.clock.TickMs() + std::int64_t{ctx_.parameters.InitialDelay} * 1000;
   } else {
     state_.DelayRemaining = SecondsUntilTimeOfDay(WholeSecondOfDay(ctx_.clock));
     if (state_.DelayRemaining == 0) {
@@ -272,11 +273,29 @@ std::int32_t RunController::SecondsUntilTimeOfDay(std::int32_t nowSecond) const 
   return ForwardDistance(nowSecond, ctx_.parameters.InitialDelay % kDaySeconds);
 }
 
+// The initial delay runs to the clock: a program stopped meanwhile (a suspend, heavy swapping)
+// starts when the delay is over, not that much later.
+void RunController::CountDownDelay() {
+  const std::int64_t left = delayEndMs_ - ctx_.clock.TickMs();
+  if (left <= 0) {
+    state_.DelayRemaining = 0;  // the countdown shows its end
+    RefreshLabels();
+    state_.DelayRemaining = -1;
+    RunStart();
+    return;
+  }
+  const auto seconds = static_cast<std::int32_t>((left + 999) / 1000);
+  if (seconds == state_.DelayRemaining) return;
+  state_.DelayRemaining = seconds;
+  RefreshLabels();
+}
+
 void RunController::OnTimer1() {
   if (UnitFellSilent()) {
     StopForSilence();
     return;
   }
+  if (state_.Armed() && ctx_.settings.DelayType == 0 && state_.DelayRemaining > 0) CountDownDelay();
   const std::int32_t second = WholeSecondOfDay(ctx_.clock);
   if (second == lastSecond_) return;
   const std::int32_t previous = lastSecond_;
@@ -288,14 +307,7 @@ void RunController::OnTimer1() {
     return;
   }
 
-  if (state_.Armed() && ctx_.settings.DelayType == 0 && state_.DelayRemaining > 0) {
-    --state_.DelayRemaining;
-    RefreshLabels();
-    if (state_.DelayRemaining == 0) {
-      state_.DelayRemaining = -1;
-      RunStart();
-    }
-  } else if (state_.Armed() && ctx_.settings.DelayType == 1) {
+  if (state_.Armed() && ctx_.settings.DelayType == 1) {
     state_.DelayRemaining = SecondsUntilTimeOfDay(second);
     RefreshLabels();
   }
@@ -324,6 +336,17 @@ void RunController::TimeOfDayStart() {
 
 void RunController::OnTimerExpt() {
   if (!state_.Running()) return;
+  // Sample times the program did not poll (it was stopped or starved for longer than a sample
+  // interval) are recorded and counted as missed, so every sample keeps its time.
+  const std::int64_t due = (ctx_.clock.TickMs() - pollStartMs_) / PollIntervalMs();
+  while (pollsDone_ + 1 < due && state_.Running()) {
+    ++pollsDone_;
+    const PositionSample missed{0, kNoObjectY};
+    if (ctx_.decoder.State().RawRecording) AppendRecordedSample(missed);
+    CountSample(missed);
+  }
+  if (!state_.Running()) return;
+  ++pollsDone_;
   // A poll the unit does not answer is a missed sample: a unit that went away must not be
   // recorded as standing still at its last position.
   PositionSample sample{kNoObjectY, kNoObjectY};
@@ -357,6 +380,8 @@ bool RunController::StartMonitoring() {
 // The raw file is created when the run starts (BeginRecording), not when the stream starts
 // before it: a run panel left without a run leaves no empty raw file behind.
 bool RunController::OpenRecordedSampleFile() { return state_.Running() && recorder_.IsOpen(); }
+
+int RunController::PollIntervalMs() const { return ctx_.parameters.SampleRate == 1 ? 1000 : 200; }
 
 std::int64_t RunController::PlannedSamples() const {
   const ExperimentParameters& p = ctx_.parameters;
@@ -425,10 +450,11 @@ void RunController::RunStart() {
   if (!BeginRecording()) return;
   outcome_.Reached = RunPhase::Running;
   if (p.SampleRate < 25) {
-    const int interval = p.SampleRate == 1 ? 1000 : 200;
     ctx_.decoder.State().RawRecording = recorder_.IsOpen();
     state_.Phase = RunPhase::Running;
-    timerExpt_ = ctx_.clock.StartTimer(interval, [this] { OnTimerExpt(); });
+    pollStartMs_ = ctx_.clock.TickMs();
+    pollsDone_ = 0;
+    timerExpt_ = ctx_.clock.StartTimer(PollIntervalMs(), [this] { OnTimerExpt(); });
   } else {
     // Running first, so the stream keeps the raw file just opened instead of opening it again.
     state_.Phase = RunPhase::Running;

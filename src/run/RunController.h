@@ -168,6 +168,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   void RemoveJournal();
   void RefreshLabels();
   void TimeOfDayStart();
+  void CountDownDelay();
+  int PollIntervalMs() const;
   bool ChooseOutputFile();
   std::int32_t SecondsUntilTimeOfDay(std::int32_t nowSecond) const;
 
@@ -182,6 +184,9 @@ class RunController : public RunSampleSink, public SampleDisplay {
   std::int32_t lastSecond_ = -1;
   std::int64_t samplesCounted_ = 0;
   std::int64_t lastHeardMs_ = 0;
+  std::int64_t delayEndMs_ = 0;   // when the initial delay is over (clock ticks)
+  std::int64_t pollStartMs_ = 0;  // when the polled run started, and the polls it made since
+  std::int64_t pollsDone_ = 0;
   std::int64_t silenceLimitMs_ = kSilenceLimitMs;
   std::function<std::string()> portName_;
   // The stop-window form whose answer is awaited, if any.

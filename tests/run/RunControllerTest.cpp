@@ -417,5 +417,52 @@ TEST(RunOnANoisyLine, RecordsTheCleanSamplesWithEachSlipAsOneLostSample) {
   EXPECT_EQ(noisy.answers.Count("Port Error"), 1);
 }
 
+// The program stopped for 20 s (a suspend, heavy swapping) in the middle of a minute's session:
+// polled, the sample times it cost are recorded as missed, in their place; streamed, the line
+// kept the unit's pairs meanwhile. Either way the session is a minute of the clock and of samples.
+class PausedRun : public RunRigTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PausedRun, APauseCostsItsSampleTimesAsMissedSamplesAtEveryRate) {
+  const int rate = GetParam();
+  rig.params.SessionLength = 60;
+  rig.params.NumberOfSessions = 1;
+  rig.params.SampleRate = static_cast<std::int16_t>(rate);
+  ASSERT_TRUE(rig.MenuAndStart());
+  const std::int64_t started = rig.clock.TickMs();
+  rig.clock.RunFor(10000);
+  const std::int32_t missedBefore = rig.Run().State().MissedSamples;
+  rig.clock.AdvanceDevicesTo(rig.clock.NowUs() + 20'000'000);  // no program event meanwhile
+  ASSERT_TRUE(rig.RunUntilIdle(120000));
+  const RunState& s = rig.Run().State();
+  EXPECT_EQ(s.Ended, RunEnding::LastSession);
+  EXPECT_NEAR(static_cast<double>(rig.Run().Outcome().SamplesCounted), 60.0 * rate, 0);
+  // Finished within the minute (the finish flashing aside), not 20 s late.
+  EXPECT_LT(rig.clock.TickMs() - started, 60000 + 4000);
+  const DataFileBytes dat(dir.File("RAT1.DAT"));
+  ASSERT_EQ(dat.Samples(), 60u * static_cast<unsigned>(rate));
+  EXPECT_EQ(s.MissedSamples, dat.Lost());
+  if (rate < 25) {
+    EXPECT_GE(s.MissedSamples - missedBefore, 19 * rate);
+    // The missed samples are the paused ones: 11 s in, every sample for 18 s is lost.
+    EXPECT_EQ(dat.Lost(static_cast<std::size_t>(11 * rate)) - dat.Lost(static_cast<std::size_t>(29 * rate)),
+              18 * rate);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, PausedRun, ::testing::Values(1, 5, 30));
+
+// The initial delay runs to the clock: stopped for 20 s of a 40-s delay, the run starts 40 s
+// after Start, not 60.
+TEST_F(RunController, TheInitialDelayRunsToTheClockThroughAPause) {
+  rig.params.SampleRate = 1;
+  rig.params.InitialDelay = 40;
+  ASSERT_TRUE(rig.MenuAndStart());
+  const std::int64_t armed = rig.clock.TickMs();
+  rig.clock.RunFor(5000);
+  rig.clock.AdvanceDevicesTo(rig.clock.NowUs() + 20'000'000);
+  ASSERT_TRUE(rig.clock.RunUntil([&] { return rig.Run().State().Running(); }, 60000));
+  EXPECT_NEAR(rig.clock.TickMs() - armed, 40000, 100);
+}
+
 }  // namespace
 }  // namespace tlx::test
