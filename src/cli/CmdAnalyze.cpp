@@ -1,9 +1,10 @@
 // tracelux-cli analyze: the activity analysis of one or many data files (results file or results
-// export); export-samples: the sample export; info: a data file's recorded header.
+// export); export-samples: the sample export; info: a data file's recorded header and tracking quality.
 #include "cli/Commands.h"
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/Spool.h"
 #include "common/Texts.h"
@@ -16,6 +17,7 @@
 #include "data/SampleRange.h"
 #include "data/TidyBatch.h"
 #include "data/TidyTable.h"
+#include "data/TrackingQuality.h"
 #include "setup/Units.h"
 
 #include <CLI/CLI.hpp>
@@ -392,6 +394,45 @@ struct InfoFacts {
   std::vector<std::pair<std::string, std::string>> text;  // caption, text
 };
 
+std::string VideoTypeText(std::int16_t code) {
+  const std::string number = " (" + std::to_string(code) + ")";
+  switch (code) {
+    case kVideoNtsc: return "NTSC" + number;
+    case kVideoPal: return "PAL" + number;
+    case kVideoSecam: return "SECAM" + number;
+    default: return "unknown" + number;
+  }
+}
+
+// The tracking quality as one JSON object.
+std::string QualityJson(const TrackingQuality& q) {
+  return "{\"expected_samples\": " + std::to_string(q.Expected) + ", \"recorded_samples\": " + std::to_string(q.Recorded) +
+         ", \"lost_samples\": " + std::to_string(q.Lost()) + ", \"no_object_samples\": " + std::to_string(q.NoObject) +
+         ", \"impossible_samples\": " + std::to_string(q.Impossible) + ", \"missing_samples\": " +
+         std::to_string(q.Missing) + ", \"longest_gap_s\": " + FormatFixed(q.LongestGapSeconds(), 2) +
+         ", \"artifacts\": " + std::to_string(q.Artifacts) + ", \"analysed_s\": " + std::to_string(q.AnalysedSeconds) + "}";
+}
+
+// The tracking quality of the recording and of each session, as the analysis with the recorded
+// parameters and map sees it; nothing for a header without a session length (no sessions).
+void AddTracking(const std::string& path, InfoFacts& f) {
+  PreparedAnalysis prepared;
+  RecordingTracking tracking;
+  if (PrepareAnalysis(path, {}, prepared) != PrepareProblem::None || prepared.Params.SessionLength <= 0) return;
+  const AnalysisOutcome outcome = TrackRecording(prepared, tracking);
+  if (!outcome.Ok()) throw CliFailure(AnalysisFailureText(outcome, path, {}));
+  f.json.emplace_back("tracking", QualityJson(tracking.Whole));
+  f.text.emplace_back("Tracking", QualityLine(tracking.Whole));
+  std::string sessions = "[";
+  for (std::size_t i = 0; i < tracking.Sessions.size(); ++i) {
+    sessions += (i ? ", " : "") + QualityJson(tracking.Sessions[i]);
+    f.text.emplace_back("Session " + std::to_string(i + 1) + " tracking",
+                        QualityLine(tracking.Sessions[i]) + ", " + std::to_string(tracking.Sessions[i].AnalysedSeconds) +
+                            " s analysed");
+  }
+  f.json.emplace_back("session_tracking", sessions + "]");
+}
+
 InfoFacts CollectInfo(const DataFileInfo& info) {
   const std::int64_t samples = info.SampleCount();
   const std::int64_t sessions = SessionCount(samples, SamplesPerSession(info.SessionLength, info.SampleRate));
@@ -402,13 +443,19 @@ InfoFacts CollectInfo(const DataFileInfo& info) {
     f.json.emplace_back(key, json);
     f.text.emplace_back(caption, text);
   };
-  add("version", "Version", "3", "3");
+  // The tag is the only version mark a data file carries: 0xAAFD, the third form of the format,
+  // the only one read.
+  add("version", "Version", "3", "3 (data file format 3: the file starts with the tag FD AA)");
   add("start", "Start time", JsonString(FormatIsoTime(info.Start)), FormatStartTime(info.Start));
   add("session_length", "Session length", std::to_string(info.SessionLength),
       SecondsToDurationText(info.SessionLength) + " (" + std::to_string(info.SessionLength) + " s)");
   // A header without a session length describes no sessions; `analyze` refuses such a file.
   add("sessions", "Sessions", std::to_string(sessions),
       std::to_string(sessions) + (info.SessionLength <= 0 ? " (the header records no session length)" : ""));
+  add("recorded_sessions", "Recorded sessions", std::to_string(info.NumberOfSessions),
+      std::to_string(info.NumberOfSessions) + " (the number of sessions the run was set to record)");
+  add("initial_delay", "Initial delay", std::to_string(info.InitialDelay), std::to_string(info.InitialDelay) + " s");
+  add("video_type", "Video type", std::to_string(info.VideoType), VideoTypeText(info.VideoType));
   add("sample_rate", "Sample rate", std::to_string(info.SampleRate), std::to_string(info.SampleRate) + " per second");
   add("samples", "Samples", std::to_string(samples), std::to_string(samples));
   add("duration", "Duration", Number(duration),
@@ -431,7 +478,8 @@ void RunInfo(const std::string& file, bool json) {
   if (!LoadDataFileInfo(path, info)) {
     throw CliFailure(DataFileRefusalText(path));
   }
-  const InfoFacts facts = CollectInfo(info);
+  InfoFacts facts = CollectInfo(info);
+  AddTracking(path, facts);
   std::string out;
   if (json) {
     out = "{";
@@ -448,7 +496,7 @@ void RunInfo(const std::string& file, bool json) {
 void RegisterInfo(CLI::App& app) {
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  CLI::App* cmd = app.add_subcommand("info", "Show a data file's recorded header");
+  CLI::App* cmd = app.add_subcommand("info", "Show a data file's recorded header and tracking quality");
   cmd->add_option("DATA", *file, "Data file")->required();
   cmd->add_flag("--json", *json, "One JSON object");
   cmd->callback([file, json]() { RunInfo(*file, *json); });

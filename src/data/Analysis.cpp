@@ -127,6 +127,10 @@ void ActivityAnalyzer::StartSession() {
   ambSeconds_ = sterSeconds_ = restSeconds_ = 0;
   ambulatory_ = stereotypic_ = lost_ = false;
   atSessionStart_ = false;
+  tracking_ = SessionTracking{};
+  tracking_.FirstSample = nextFirstSample_;
+  lastLost_ = -2;
+  lostRun_ = 0;
 }
 
 void ActivityAnalyzer::FirstSample(std::uint16_t word) {
@@ -135,6 +139,7 @@ void ActivityAnalyzer::FirstSample(std::uint16_t word) {
   const std::uint8_t slot = slots_[word];
   if (slot == kLost) {
     lost_ = true;
+    NoteLost(word, 0);
   } else {
     baseX_ = anchorX_ = word & 0xFF;
     baseY_ = anchorY_ = word >> 8;
@@ -193,6 +198,10 @@ void ActivityAnalyzer::EndSession() {
   r.RestingSeconds = restSeconds_;
   r.Zones = std::span<const ZoneTally>(zones_.data(), kZoneCount);
   r.FirstEntry = std::span<const double>(firstEntry_.data(), kZoneCount);
+  tracking_.RecordedSamples = seconds_ * secondSamples_ + inSecond_;
+  tracking_.AnalysedSeconds = seconds_;
+  r.Tracking = tracking_;
+  nextFirstSample_ += tracking_.RecordedSamples;
   if (onSession_) onSession_(r);
   std::fill(firstEntry_.begin(), firstEntry_.begin() + kZoneCount, -1.0);
   entriesPending_ = zonesInMap_;
@@ -262,11 +271,14 @@ void ActivityAnalyzer::Step(const std::uint16_t* words, std::int32_t count) {
   double total = totalDistance_;
   ZoneTally* current = &zones[zone];
   double zoneDistance = current->Distance;
+  const std::int64_t firstIndex = seconds_ * secondSamples_ + inSecond_;  // of words[0] in the session
+  std::int64_t artifacts = 0;
   for (std::int32_t k = 0; k < count; ++k) {
     const std::uint16_t word = words[k];
     const std::uint8_t slot = lookup[word];
     if (slot == kLost) {  // counts as time, does not move
       lost = true;
+      NoteLost(word, firstIndex + k);
       continue;
     }
     if (kWatchEntries && firstEntry[slot] < 0 && timed) {
@@ -296,6 +308,7 @@ void ActivityAnalyzer::Step(const std::uint16_t* words, std::int32_t count) {
     }
     // Any other movement moves the base; unless it is an artifact it counts as distance.
     const unsigned counted = static_cast<unsigned>(d2 - countedFrom) <= countedSpan;
+    artifacts += d2 > maxLimit;  // neither small nor counted
     ambulatory |= counted;
     bx = small ? bx : x;
     by = small ? by : y;
@@ -320,6 +333,7 @@ void ActivityAnalyzer::Step(const std::uint16_t* words, std::int32_t count) {
   stereotypic_ = stereotypic != 0;
   lost_ = lost;
   totalDistance_ = total;
+  tracking_.Artifacts += artifacts;
 }
 
 void ActivityAnalyzer::Finish() {
@@ -338,15 +352,28 @@ AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParam
 AnalysisOutcome AnalyzeSessions(SampleFile& file, const AnalysisParameters& params, const ZoneMap& map,
                                 const ActivityAnalyzer::SessionCallback& onSession,
                                 const std::atomic<bool>* cancel) {
+  return AnalyzeSessions(file, params, map, onSession, AnalysisPassExtras{}, cancel);
+}
+
+AnalysisOutcome AnalyzeSessions(SampleFile& file, const AnalysisParameters& params, const ZoneMap& map,
+                                const ActivityAnalyzer::SessionCallback& onSession,
+                                const AnalysisPassExtras& extras, const std::atomic<bool>* cancel) {
   if (CheckDataFile(file) != DataFileProblem::None) return {AnalysisStatus::NotDataFile, 0};
   // Without a session length every sample would be a session of its own.
   if (params.SessionLength <= 0) return {AnalysisStatus::NoSessionLength, 0};
-  if (!file.Seek(static_cast<std::int64_t>(kDataHeaderSize))) return {AnalysisStatus::ReadFailed, 0};
+  // A hash reads the header with the samples, so the reading starts at the file's first byte and
+  // the header's words are passed over (the header is a whole number of words).
+  const bool hashed = extras.Hash != nullptr;
+  if (!file.Seek(hashed ? 0 : static_cast<std::int64_t>(kDataHeaderSize))) return {AnalysisStatus::ReadFailed, 0};
+  std::size_t headerWords = hashed ? kDataHeaderSize / 2 : 0;
   ActivityAnalyzer analyzer(params, map, onSession);
   SampleBlockReader reader(file);
+  reader.HashInto(extras.Hash);
   for (auto block = reader.Next(); !block.empty(); block = reader.Next()) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return {AnalysisStatus::Cancelled, 0};
-    analyzer.Feed(block);
+    const std::size_t skip = std::min(headerWords, block.size());
+    headerWords -= skip;
+    analyzer.Feed(block.subspan(skip));
   }
   if (reader.Failed()) return {AnalysisStatus::ReadFailed, 0};
   analyzer.Finish();

@@ -7,6 +7,7 @@
 #include "common/UserAnswers.h"
 #include "zonemap/ZoneMap.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -20,6 +21,7 @@
 namespace tlx {
 
 class SampleFile;
+class Sha256;
 
 inline constexpr int kZoneCount = 96;  // zone codes 0..95 take part in tallies
 inline constexpr int kLetterG = 'G' - 32;  // never reported
@@ -61,6 +63,18 @@ struct ZoneTally {
   std::int64_t Visits = 0;
 };
 
+// What the analysis saw of the tracking in one session, counted in the same step as the figures.
+// A lost sample is one with Y 192 and above: Y 255 (no object) or a row below the picture.
+struct SessionTracking {
+  std::int64_t FirstSample = 0;        // index in the file of the session's first sample, from 0
+  std::int64_t RecordedSamples = 0;    // samples of the session the file holds
+  std::int64_t AnalysedSeconds = 0;    // completed seconds, the ones the figures classify
+  std::int64_t NoObjectSamples = 0;    // Y 255 (also the line's placeholders for lost sample times)
+  std::int64_t ImpossibleSamples = 0;  // Y 192..254
+  std::int64_t LongestLostRun = 0;     // consecutive lost samples, at most
+  std::int64_t Artifacts = 0;          // moves beyond the maximum distance (they move the base)
+};
+
 // One finished session as handed to the results writer.
 struct SessionResult {
   std::int64_t Number = 0;
@@ -70,6 +84,7 @@ struct SessionResult {
   std::int64_t RestingSeconds = 0;
   std::span<const ZoneTally> Zones;        // indexed by zone code 0..95
   std::span<const double> FirstEntry;      // seconds, or -1 when never entered
+  SessionTracking Tracking;
 };
 
 // Zone codes the results list, in increasing order: every code 0..95 present in the map but "G".
@@ -120,6 +135,13 @@ class ActivityAnalyzer {
   template <bool kWatchEntries>
   void Step(const std::uint16_t* words, std::int32_t count);
   void CompleteSecond();
+  // A lost sample at `index` in the session: counted by kind and into the run of lost samples.
+  void NoteLost(std::uint16_t word, std::int64_t index) {
+    ++((word >> 8) == kNoObjectRow ? tracking_.NoObjectSamples : tracking_.ImpossibleSamples);
+    lostRun_ = index == lastLost_ + 1 ? lostRun_ + 1 : 1;
+    lastLost_ = index;
+    tracking_.LongestLostRun = std::max(tracking_.LongestLostRun, lostRun_);
+  }
   void ReportSecond(bool resting) const;
   void EndSession();
 
@@ -155,6 +177,10 @@ class ActivityAnalyzer {
   double totalDistance_ = 0;
   std::int64_t ambSeconds_ = 0, sterSeconds_ = 0, restSeconds_ = 0;
   bool ambulatory_ = false, stereotypic_ = false, lost_ = false;
+  static constexpr int kNoObjectRow = 255;  // the Y of a sample without an object
+  SessionTracking tracking_;
+  std::int64_t nextFirstSample_ = 0;  // index in the file of the next session's first sample
+  std::int64_t lastLost_ = -2, lostRun_ = 0;
 };
 
 // Where results text goes: a file being written, a string, standard output.
@@ -185,6 +211,15 @@ AnalysisOutcome AnalyzeSessions(const std::string& dataPath, const AnalysisParam
 AnalysisOutcome AnalyzeSessions(SampleFile& data, const AnalysisParameters& params, const ZoneMap& map,
                                 const ActivityAnalyzer::SessionCallback& onSession,
                                 const std::atomic<bool>* cancel = nullptr);
+
+// What the one reading of a data file can give besides its sessions.
+struct AnalysisPassExtras {
+  Sha256* Hash = nullptr;  // fed every byte of the file, header first, as the analysis reads it
+};
+// The same with extras: a hash taken here names exactly the bytes the figures came from.
+AnalysisOutcome AnalyzeSessions(SampleFile& data, const AnalysisParameters& params, const ZoneMap& map,
+                                const ActivityAnalyzer::SessionCallback& onSession,
+                                const AnalysisPassExtras& extras, const std::atomic<bool>* cancel = nullptr);
 
 // Analyses the data file into the results file, which is written under a temporary name and
 // renamed into place only when complete; on any failure an existing results file is untouched.

@@ -1,6 +1,8 @@
 #include "data/AnalysisSetup.h"
 
+#include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "data/SampleReader.h"
 #include "setup/ExperimentParameters.h"
 #include "zonemap/MapFile.h"
 
@@ -45,8 +47,17 @@ PreparedAnalysis PrepareRecordedAnalysis(const DataFileInfo& info, const Analysi
 
 PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverrides& o,
                                PreparedAnalysis& out) {
+  SampleFile file;
+  if (OpenSampleFile(dataPath, file) != DataFileProblem::None) return PrepareProblem::NotDataFile;
+  return PrepareAnalysis(file, dataPath, o, out);
+}
+
+PrepareProblem PrepareAnalysis(SampleFile& data, const std::string& dataPath, const AnalysisOverrides& o,
+                               PreparedAnalysis& out) {
   DataFileInfo info;
-  if (!LoadDataFileInfo(dataPath, info)) return PrepareProblem::NotDataFile;
+  if (!ReadDataFileInfo(data, info)) return PrepareProblem::NotDataFile;
+  info.Path = dataPath;
+  info.Writable = CanWriteFile(dataPath, nullptr);
   ZoneMap map = ZoneMap::FourQuadrants();
   std::string mapFile;
   if (o.MapFile) {

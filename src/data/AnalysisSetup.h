@@ -41,6 +41,10 @@ PreparedAnalysis PrepareRecordedAnalysis(const DataFileInfo& recorded, const Ana
 // companion ".MAP", else the built-in four quadrants.
 PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverrides& overrides,
                                PreparedAnalysis& out);
+// The same from the data file already opened, so that the analysis reads the very file the
+// parameters came from.
+PrepareProblem PrepareAnalysis(SampleFile& data, const std::string& dataPath, const AnalysisOverrides& overrides,
+                               PreparedAnalysis& out);
 
 // The analysis the end of a run writes into its results file: the run's own thresholds and
 // calibration, and the session length, unit and start time as the data file's header holds them,

@@ -1,5 +1,7 @@
 #include "data/SampleReader.h"
 
+#include "common/Sha256.h"
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -99,6 +101,7 @@ std::span<const std::uint16_t> SampleBlockReader::Next() {
       ended_ = true;  // a lone carried byte is half a sample: dropped
       break;
     }
+    if (hash_ != nullptr) hash_->Update(std::string_view(bytes + have, static_cast<std::size_t>(n)));
     have += static_cast<std::size_t>(n);
     count_ = have / 2;
     haveCarry_ = (have % 2) != 0;

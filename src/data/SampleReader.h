@@ -12,6 +12,8 @@
 
 namespace tlx {
 
+class Sha256;
+
 // 64 KiB per read: the block stays in the processor's cache between the read and the analysis, and
 // the heap hands the same memory back for the next file instead of fresh pages.
 inline constexpr std::size_t kSampleBlockBytes = std::size_t(1) << 16;
@@ -53,6 +55,8 @@ class SampleBlockReader {
   // Next block of words (little-endian decoded); empty at the end.
   std::span<const std::uint16_t> Next();
   bool Failed() const { return failed_; }
+  // Every byte read from here on, a stray last byte included, also goes into the hash.
+  void HashInto(Sha256* hash) { hash_ = hash; }
 
  private:
   SampleFile& file_;
@@ -63,6 +67,7 @@ class SampleBlockReader {
   char carry_ = 0;
   bool failed_ = false;
   bool ended_ = false;
+  Sha256* hash_ = nullptr;
 };
 
 }  // namespace tlx

@@ -5,8 +5,10 @@
 #include "common/Paths.h"
 #include "common/Sha256.h"
 #include "data/Analysis.h"
+#include "data/TrackingQuality.h"
 #include "setup/Units.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -26,7 +28,15 @@ constexpr const char* kParameterColumns[] = {"sample_rate_per_s",       "max_dis
                                              "calibrate_scale_px",      "calibrate_reference",
                                              "units",                   "map_file",
                                              "program_version",         "data_sha256"};
-constexpr std::size_t kTextColumnsAtEnd = 4;
+constexpr std::size_t kFirstParameter = kLatency + 1;
+constexpr std::size_t kFirstTextParameter = kFirstParameter + 6;
+// The seconds the session's figures cover, then its tracking quality (lost = no object +
+// impossible + missing).
+constexpr const char* kQualityColumns[] = {"analysed_s",         "expected_samples",   "recorded_samples",
+                                           "lost_samples",       "no_object_samples",  "impossible_samples",
+                                           "missing_samples",    "longest_gap_s",      "artifacts"};
+constexpr std::size_t kFirstQuality = kFirstParameter + std::size(kParameterColumns);
+constexpr std::size_t kFirstUnitColumn = kFirstQuality + std::size(kQualityColumns);
 
 // The length of the UTF-8 character starting at text[i], or 0 when the bytes there are not one.
 std::size_t Utf8Length(std::string_view text, std::size_t i) {
@@ -71,18 +81,20 @@ std::string DistanceColumn(const std::vector<std::int32_t>& unitsCodes) {
   return unitsCodes.empty() ? "distance" : "distance_" + Slug(UnitName(unitsCodes.front()));
 }
 
-std::vector<std::string> TidyColumns(const std::string& distanceColumn) {
+std::vector<std::string> TidyColumns(const std::string& distanceColumn, const std::vector<std::int32_t>& perUnit) {
   std::vector<std::string> columns = {"file", "path", "start", "session", "session_length_s", "zone",
                                       distanceColumn, "ambulatory_time_s", "stereotypic_time_s",
                                       "resting_time_s", "visit_time_s", "visits", "latency_s"};
   columns.insert(columns.end(), std::begin(kParameterColumns), std::end(kParameterColumns));
+  columns.insert(columns.end(), std::begin(kQualityColumns), std::end(kQualityColumns));
+  for (std::int32_t code : perUnit) columns.push_back(DistanceColumn({code}));
   return columns;
 }
 
-std::string TidyHeader(TidyFormat format, const std::string& distanceColumn) {
+std::string TidyHeader(TidyFormat format, const std::string& distanceColumn, const std::vector<std::int32_t>& perUnit) {
   if (format != TidyFormat::Csv) return {};
   std::string line;
-  for (const std::string& name : TidyColumns(distanceColumn)) {
+  for (const std::string& name : TidyColumns(distanceColumn, perUnit)) {
     if (!line.empty()) line += ',';
     line += CsvField(name);
   }
@@ -142,29 +154,35 @@ std::string JsonString(std::string_view text) {
   return out + "\"";
 }
 
-TidyRowWriter::TidyRowWriter(TidyFormat format, const PreparedAnalysis& r, const std::string& distanceColumn)
+TidyRowWriter::TidyRowWriter(TidyFormat format, const PreparedAnalysis& r, const std::string& distanceColumn,
+                             const std::vector<std::int32_t>& perUnit, const std::string* dataSha256)
     : format_(format),
-      columns_(TidyColumns(distanceColumn)),
+      columns_(TidyColumns(distanceColumn, perUnit)),
       zoneList_(BuildZoneList(r.Context.Map)),
+      params_(r.Params),
+      promisedSamples_(PromisedSamples(r.Info)),
       reference_(0),
       scale_(0) {
   CalibrationInUse(r.Params.CalibrateScale, r.Params.CalibrateReference, scale_, reference_);
   std::string start = FormatIsoTime(r.Context.Start);
   start[10] = 'T';
   const AnalysisParameters& p = r.Params;
+  const auto own = std::find(perUnit.begin(), perUnit.end(), p.UnitsCode);
+  if (own != perUnit.end()) ownUnitColumn_ = kFirstUnitColumn + static_cast<std::size_t>(own - perUnit.begin());
   // The cells every row of this recording repeats are encoded once.
   prefix_ = Cells(kFile, {FileNamePart(r.Context.DataFilePath), r.Context.DataFilePath, start}, true);
   sessionLength_ = Cells(kSessionLength, {Whole(p.SessionLength)}, false);
-  const std::size_t firstParameter = kLatency + 1;
-  suffix_ = Cells(firstParameter,
+  suffix_ = Cells(kFirstParameter,
                   {Whole(p.SampleRate), Whole(WorkingThreshold(p.MaximumDistance)),
                    Whole(WorkingThreshold(p.AmbulatoryThreshold)), Whole(WorkingThreshold(p.StereotypicThreshold)),
                    Single(p.CalibrateScale), Single(p.CalibrateReference)},
                   false) +
-            Cells(columns_.size() - kTextColumnsAtEnd,
-                  {UnitName(p.UnitsCode), r.Context.MapFileName, VersionWithBuild(),
-                   FileSha256Hex(r.Context.DataFilePath)},
-                  true);
+            Cells(kFirstTextParameter, {UnitName(p.UnitsCode), r.Context.MapFileName, VersionWithBuild()}, true);
+  // The digest (hexadecimal digits, or the batch's stand-in for them) goes in as it is: it needs
+  // no quoting, and the stand-in must not be made valid text.
+  const std::string digest = dataSha256 != nullptr ? *dataSha256 : FileSha256Hex(r.Context.DataFilePath);
+  const std::size_t digestColumn = kFirstTextParameter + 3;
+  suffix_ += format_ == TidyFormat::Csv ? "," + digest : ", " + JsonString(columns_[digestColumn]) + ": \"" + digest + "\"";
 }
 
 std::string TidyRowWriter::Cells(std::size_t firstColumn, const std::vector<std::string>& values,
@@ -186,18 +204,33 @@ std::string TidyRowWriter::Cells(std::size_t firstColumn, const std::vector<std:
 void TidyRowWriter::AppendSession(const SessionResult& session, std::string& out) {
   SessionFigures(session, zoneList_, reference_, scale_, lines_);
   const std::string number = Cells(kSession, {Whole(session.Number)}, false);
+  const TrackingQuality q = SessionQuality(session.Tracking, params_, promisedSamples_);
+  const std::string quality =
+      Cells(kFirstQuality,
+            {Whole(q.AnalysedSeconds), Whole(q.Expected), Whole(q.Recorded), Whole(q.Lost()), Whole(q.NoObject),
+             Whole(q.Impossible), Whole(q.Missing), FormatFixed(q.LongestGapSeconds(), 2), Whole(q.Artifacts)},
+            false);
+  // In a table of several units the plain column stays empty and the unit's own column holds it.
+  const bool perUnit = ownUnitColumn_ > 0;
+  std::vector<std::string> unitCells(perUnit ? columns_.size() - kFirstUnitColumn : 0);
   for (const ResultsLineFigures& f : lines_) {
+    const std::string distance = FormatFixed(f.Distance, 1);
     out += format_ == TidyFormat::Csv ? "" : "{";
     out += prefix_;
     out += number;
     out += sessionLength_;
     out += Cells(kZone, {f.Zone < 0 ? std::string("ALL") : std::string(1, ZoneLetter(f.Zone))}, true);
     out += Cells(kDistance,
-                 {FormatFixed(f.Distance, 1), Whole(f.AmbulatorySeconds), Whole(f.StereotypicSeconds),
+                 {perUnit ? std::string() : distance, Whole(f.AmbulatorySeconds), Whole(f.StereotypicSeconds),
                   Whole(f.RestingSeconds), Whole(f.VisitSeconds), f.Visits < 0 ? std::string() : Whole(f.Visits),
                   f.Latency < 0 ? std::string() : FormatFixed(f.Latency, 1)},
                  false);
     out += suffix_;
+    out += quality;
+    if (perUnit) {
+      unitCells[ownUnitColumn_ - kFirstUnitColumn] = distance;
+      out += Cells(kFirstUnitColumn, unitCells, false);
+    }
     out += format_ == TidyFormat::Csv ? "\r\n" : "}\n";
   }
 }

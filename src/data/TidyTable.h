@@ -19,10 +19,15 @@ enum class TidyFormat { Csv, JsonLines };
 
 // "distance_cm" for one unit; plain "distance" when the recordings are in several units.
 std::string DistanceColumn(const std::vector<std::int32_t>& unitsCodes);
-// The column names, in order.
-std::vector<std::string> TidyColumns(const std::string& distanceColumn);
+// The column names, in order. The tracking quality of the session and the seconds it analysed
+// follow the parameters. A table of recordings in several units (`perUnit`, each unit once) leaves
+// the plain "distance" column empty and gives each unit a column of its own at the end
+// ("distance_cm", "distance_inches"), so that no column holds figures in two units.
+std::vector<std::string> TidyColumns(const std::string& distanceColumn,
+                                     const std::vector<std::int32_t>& perUnit = {});
 // The CSV header row (CR LF ended); nothing for JSON lines.
-std::string TidyHeader(TidyFormat format, const std::string& distanceColumn);
+std::string TidyHeader(TidyFormat format, const std::string& distanceColumn,
+                       const std::vector<std::int32_t>& perUnit = {});
 
 // The text as valid UTF-8.
 std::string ValidUtf8(std::string_view text);
@@ -35,7 +40,10 @@ std::string JsonString(std::string_view text);
 // Turns the sessions of one prepared recording into table rows.
 class TidyRowWriter {
  public:
-  TidyRowWriter(TidyFormat format, const PreparedAnalysis& recording, const std::string& distanceColumn);
+  // `dataSha256`: the digest of the data file's bytes the analysis reads; the file is hashed
+  // here when none is given. `perUnit` as for TidyColumns.
+  TidyRowWriter(TidyFormat format, const PreparedAnalysis& recording, const std::string& distanceColumn,
+                const std::vector<std::int32_t>& perUnit = {}, const std::string* dataSha256 = nullptr);
   // Appends the session's rows ("ALL", then the listed zones) to out.
   void AppendSession(const SessionResult& session, std::string& out);
 
@@ -50,6 +58,9 @@ class TidyRowWriter {
   std::string sessionLength_;
   std::string suffix_;  // the parameters
   std::vector<int> zoneList_;
+  AnalysisParameters params_;
+  std::int64_t promisedSamples_ = 0;
+  std::size_t ownUnitColumn_ = 0;  // the column of this recording's unit; 0 when the table has one unit
   double reference_;
   double scale_;
   std::vector<ResultsLineFigures> lines_;

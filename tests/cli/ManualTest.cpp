@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <random>
 #include <regex>
 #include <sstream>
 
@@ -91,6 +95,8 @@ TEST(Manual, MethodsChapterFiguresAreTheProgramsFigures) {
   };
   auto with = [&base](auto change) { DataFileBuilder b = base; change(b); return b; };
   // Across into the right half, whose "G" cells book distances but not times.
+  const DataFileBuilder artifactIntoD =
+      with([](DataFileBuilder& b) { b.Repeat(40, 40, 2).Repeat(200, 150, 8); });
   const DataFileBuilder intoG =
       with([](DataFileBuilder& b) { b.maxDistance = 200; b.Add({{40, 40}, {200, 40}, {200, 100}}).Repeat(200, 100, 3); });
   const Claim claims[] = {
@@ -104,6 +110,21 @@ TEST(Manual, MethodsChapterFiguresAreTheProgramsFigures) {
       {"while the \"ALL\" line's times\n(below) leave those cells out", intoG, {}, true, "ALL", 6, "1"},
       {"with an ambulatory\nthreshold of 10.5 asked for, a move of 10.2 pixels is ambulatory",
        with([](DataFileBuilder& b) { b.Add(100, 100).Add(110, 102); }), {"--ambulatory", "10.5"}, false, "ALL", 3, "1"},
+      // The suggested wording, sentence by sentence. After an artifact into D the base is in D
+      // but every second stays booked to A, and D gets a latency without a visit.
+      {"it added no distance\n> and no visit and left the current zone unchanged, but it became the base position",
+       artifactIntoD, {}, false, "A", 6, "10"},
+      {"> current zone was the zone of the session's first position, then the zone in which the last\n> ambulatory move ended",
+       artifactIntoD, {}, false, "D", 6, "0"},
+      {"whenever an ambulatory move ended in another zone", artifactIntoD, {}, false, "D", 7, "0"},
+      {"whether that sample was a small movement, an ambulatory move or an\n> artifact", artifactIntoD, {}, false, "D", 8, "2.0"},
+      // A sample more than S from the reference point but beyond the maximum is no stereotypic move.
+      {"a sample lay at most *A* pixels from the base position and more than *S* pixels from a\n> reference point",
+       with([](DataFileBuilder& b) { b.Add(40, 40).Add(140, 40); }), {}, false, "ALL", 4, "0"},
+      // At 5 per second: four samples in A, then a move into B at the last sample of the second.
+      {"each completed second was booked as one whole second to the current zone\n> at the end of that second",
+       with([](DataFileBuilder& b) { b.rateCode = 1; b.maxDistance = 200; b.Repeat(40, 40, 4).Add(140, 40); }), {},
+       false, "B", 6, "1"},
   };
   test::TempDir dir;
   std::string halfG = "\xFC\xAA";
@@ -127,6 +148,124 @@ TEST(Manual, MethodsChapterFiguresAreTheProgramsFigures) {
       EXPECT_EQ(fields[c.field], c.figure) << c.sentence << "\n" << out.out;
     }
     EXPECT_TRUE(found) << c.sentence << "\n" << out.out;
+  }
+}
+
+// The named columns of a tidy table's rows for the session's "ALL" zone.
+std::vector<std::map<std::string, std::string>> TidyAllRows(const std::string& dataPath) {
+  const auto out = RunCli({"analyze", dataPath, "--format", "tidy"});
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  std::stringstream lines(out.out);
+  std::string line;
+  std::getline(lines, line);
+  const auto names = SplitFields(line, ',');
+  std::vector<std::map<std::string, std::string>> rows;
+  while (std::getline(lines, line)) {
+    const auto fields = SplitFields(line, ',');
+    std::map<std::string, std::string> row;
+    for (std::size_t c = 0; c < names.size() && c < fields.size(); ++c) row[names[c]] = fields[c];
+    if (row["zone"] == "ALL") rows.push_back(row);
+  }
+  return rows;
+}
+
+// A still animal for 600 s at 30 per second, with single lost samples at random: the chapter's
+// table is what the program finds, row for row.
+TEST(Manual, StillAnimalWithLostSamplesIsTheChaptersTable) {
+  const auto table = MarkedTable(DocsFile("manual/methods.md"), "still-animal");
+  ASSERT_EQ(table.size(), 4u);
+  test::TempDir dir;
+  const int perMille[] = {0, 5, 15, 30};
+  for (std::size_t i = 0; i < 4; ++i) {
+    test::DataFileBuilder b{.sessionLength5 = 120, .rateCode = 2, .samples = {}};
+    std::mt19937 random(2026);
+    bool lastLost = false;
+    for (int k = 0; k < 18000; ++k) {
+      lastLost = !lastLost && static_cast<int>(random() % 1000) < perMille[i];
+      b.Add(100, lastLost ? 255 : 100);
+    }
+    const std::string path = dir.File("STILL" + std::to_string(i) + ".DAT");
+    test::WriteBytes(path, b.Bytes());
+    const auto rows = TidyAllRows(path);
+    ASSERT_EQ(rows.size(), 1u);
+    auto r = rows[0];
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%.1f", std::stod(r["lost_samples"]) * 100 / 18000);
+    const std::vector<std::string> program = {percent, r["lost_samples"], r["resting_time_s"], r["ambulatory_time_s"],
+                                              r["stereotypic_time_s"], r["visit_time_s"], r["distance_cm"]};
+    EXPECT_EQ(table[i], program);
+  }
+}
+
+// One path of the simulated animal at three sample rates: the chapter's table is what the program
+// records and finds.
+TEST(Manual, SampleRateTableIsOnePathRecordedAtThreeRates) {
+  const auto table = MarkedTable(DocsFile("manual/methods.md"), "sample-rate");
+  ASSERT_EQ(table.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    test::TempDir dir;
+    const std::string rate = table[i].empty() ? "" : table[i][0];
+    const auto run = RunCli({"demo", "--dir", dir.Path(), "--seed", "7", "--sessions", "1", "--length", "600", "--rate", rate});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto at = run.out.find("Data file: ");
+    ASSERT_NE(at, std::string::npos) << run.out;
+    const std::string data = run.out.substr(at + 11, run.out.find('\n', at) - at - 11);
+    const auto rows = TidyAllRows(data);
+    ASSERT_EQ(rows.size(), 1u);
+    auto r = rows[0];
+    const std::string distance = r.count("distance_cm") ? r["distance_cm"] : r["distance_mm"];
+    EXPECT_EQ(table[i], (std::vector<std::string>{rate, distance, r["ambulatory_time_s"], r["stereotypic_time_s"],
+                                                  r["resting_time_s"]}));
+    if (rate != "30") continue;
+    // Visit time against the time the positions lay in C and D, sample by sample (a lost sample
+    // in the zone of the last position), on the four quadrants.
+    const std::string bytes = test::ReadBytes(data);
+    double samplesIn[4] = {};
+    int zone = -1;
+    for (std::size_t at = 38; at + 1 < bytes.size(); at += 2) {
+      const int x = static_cast<unsigned char>(bytes[at]), y = static_cast<unsigned char>(bytes[at + 1]);
+      if (y < 192) zone = (x >= 128 ? 1 : 0) + (y >= 96 ? 2 : 0);
+      if (zone >= 0) ++samplesIn[zone];
+    }
+    std::string visits[4];
+    std::stringstream results(RunCli({"analyze", data, "--no-header", "--decimal-point"}).out);
+    for (std::string line; std::getline(results, line);) {
+      const auto fields = SplitFields(line, ',');
+      if (fields.size() == 9 && fields[1].size() == 1 && fields[1][0] >= 'A' && fields[1][0] <= 'D') visits[fields[1][0] - 'A'] = fields[6];
+    }
+    char sentence[200];
+    std::snprintf(sentence, sizeof sentence, "the visit times of C and D are %s s and %s s, while the samples lay %.1f s in C and %.1f s in D",
+                  visits[2].c_str(), visits[3].c_str(), samplesIn[2] / 30, samplesIn[3] / 30);
+    std::string flat = DocsFile("manual/methods.md");
+    std::replace(flat.begin(), flat.end(), '\n', ' ');
+    EXPECT_NE(flat.find(sentence), std::string::npos) << sentence;
+  }
+}
+
+// `info` shows every field of the header, what "Version" means, and the tracking quality the
+// chapter gives for the worked example.
+TEST(Manual, InfoShowsTheWholeHeaderAndTheWorkedExamplesTrackingQuality) {
+  std::string methods = DocsFile("manual/methods.md");
+  std::replace(methods.begin(), methods.end(), '\n', ' ');
+  EXPECT_NE(methods.find("session 1 has 10 of 10 samples, 1 lost (no object) and 1 artifact; session 2 has 3 of 10 samples "
+                         "and 3 analysed seconds, and as the header records 2 sessions of 10 s, the 7 samples that never "
+                         "came count as missing"),
+            std::string::npos);
+  const auto out = RunCli({"info", test::DataPath("worked_example.DAT")});
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  for (const char* line : {"Version: 3 (data file format 3: the file starts with the tag FD AA)\n",
+                           "Recorded sessions: 2 (the number of sessions the run was set to record)\n",
+                           "Initial delay: 0 s\n", "Video type: NTSC (0)\n",
+                           "Session 1 tracking: 10 of 10 samples; 1 lost (10.0%: 1 no object, 0 impossible, 0 missing); "
+                           "longest gap 1.00 s; 1 artifact, 10 s analysed\n",
+                           "Session 2 tracking: 3 of 10 samples; 7 lost (70.0%: 0 no object, 0 impossible, 7 missing); "
+                           "longest gap 0.00 s; 0 artifacts, 3 s analysed\n"}) {
+    EXPECT_NE(out.out.find(line), std::string::npos) << line << out.out;
+  }
+  const auto json = RunCli({"info", test::DataPath("worked_example.DAT"), "--json"}).out;
+  for (const char* field : {"\"recorded_sessions\": 2", "\"initial_delay\": 0", "\"video_type\": 0",
+                            "\"session_tracking\": [{\"expected_samples\": 10, \"recorded_samples\": 10, \"lost_samples\": 1"}) {
+    EXPECT_NE(json.find(field), std::string::npos) << field << json;
   }
 }
 

@@ -198,7 +198,7 @@ struct Reference {
         if (Known(zone)) ++t[zone].VisitSeconds;
         amb = ster = lost = false;
       }
-      SessionResult r{.Number = number, .TotalDistance = total, .Zones = t, .FirstEntry = first};
+      SessionResult r{.Number = number, .TotalDistance = total, .Zones = t, .FirstEntry = first, .Tracking = {}};
       writer.WriteSession(r);
       first.fill(-1);
     }

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <map>
 #include <sys/stat.h>
 
 namespace tlx {
@@ -167,6 +168,58 @@ TEST(TidyBatch, RowsCarryTheFiguresOfTheResultsFiles) {
     }
   }
   EXPECT_EQ(r, records.size());
+}
+
+// The cells of one CSV record by column name.
+std::map<std::string, std::string> Named(const std::vector<std::vector<std::string>>& records, std::size_t r) {
+  std::map<std::string, std::string> cells;
+  for (std::size_t c = 0; c < records[0].size() && c < records[r].size(); ++c) cells[records[0][c]] = records[r][c];
+  return cells;
+}
+
+// Tracking quality and the seconds analysed travel with every row of the session; the columns
+// before them are those of earlier tables, and no column holds distances in two units.
+TEST(TidyBatch, RowsCarryTrackingQualityAndSecondsAnalysedAndNoColumnMixesUnits) {
+  test::TempDir dir;
+  // 1 per second, 60-second sessions, two promised (120 samples) but 100 recorded: session 2 holds
+  // 40, and 20 are missing. Session 1: a gap of 2 (no object, then below the picture), 1 more
+  // no-object sample, and two artifacts (M = 50: away by 100 pixels and back).
+  DataFileBuilder file{.sessions = 2, .samples = {}};
+  file.Repeat(100, 100, 10).Add({{0, 255}, {7, 200}}).Repeat(100, 100, 10).Add(0, 255).Repeat(100, 100, 10);
+  file.Add(200, 100).Repeat(100, 100, 26).Repeat(100, 100, 40);
+  test::WriteBytes(dir.File("Q.DAT"), file.Bytes() + "\x07");  // a stray last byte is hashed too
+  DataFileBuilder inches = DataFileBuilder{.units0 = 4, .samples = {}}.Walk(3, 70);
+  test::WriteBytes(dir.File("IN.DAT"), inches.Bytes());
+  const auto one = ReadCsv(Tidy({.DataPaths = {dir.File("Q.DAT")}, .Overrides = {}, .Jobs = 1}).second);
+  ASSERT_EQ(one.size(), 1u + 2 * 5);
+  EXPECT_EQ(one[0], TidyColumns("distance_cm"));  // one unit: no column of its own
+  std::string seen;
+  for (std::size_t r : {1, 6}) {
+    const auto c = Named(one, r);
+    for (const char* name : {"analysed_s", "expected_samples", "recorded_samples", "lost_samples", "no_object_samples",
+                             "impossible_samples", "missing_samples", "longest_gap_s", "artifacts"}) {
+      seen += c.at(name) + " ";
+    }
+    EXPECT_EQ(c.at("data_sha256"), FileSha256Hex(dir.File("Q.DAT")));
+    seen += "| ";
+  }
+  EXPECT_EQ(seen, "60 60 60 3 2 1 0 2.00 2 | 40 60 40 20 0 0 20 0.00 0 | ");
+  // Every zone row of a session repeats the session's quality.
+  EXPECT_EQ(Named(one, 2).at("lost_samples"), "3");
+
+  const auto mixed = ReadCsv(Tidy({.DataPaths = {dir.File("Q.DAT"), dir.File("IN.DAT")}, .Overrides = {}, .Jobs = 2}).second);
+  const auto& columns = mixed[0];
+  EXPECT_EQ(std::vector<std::string>(columns.end() - 2, columns.end()),
+            (std::vector<std::string>{"distance_cm", "distance_inches"}));
+  for (std::size_t r = 1; r < mixed.size(); ++r) {
+    const auto c = Named(mixed, r);
+    const bool cm = c.at("file") == "Q.DAT";
+    EXPECT_EQ(c.at("distance"), "") << r;
+    EXPECT_EQ(c.at(cm ? "distance_inches" : "distance_cm"), "") << r;
+    EXPECT_FALSE(c.at(cm ? "distance_cm" : "distance_inches").empty()) << r;
+  }
+  const auto alone = ReadCsv(Tidy({.DataPaths = {dir.File("IN.DAT")}, .Overrides = {}, .Jobs = 1}).second);
+  EXPECT_EQ(Named(mixed, mixed.size() - 1).at("distance_inches"), Named(alone, alone.size() - 1).at("distance_inches"));
 }
 
 TEST(TidyBatch, JsonLinesHoldTheSameRowsWithNullsAndEscapedZones) {

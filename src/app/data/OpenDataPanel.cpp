@@ -14,6 +14,7 @@
 #include "common/Texts.h"
 #include "common/TimeText.h"
 #include "data/Reanalysis.h"
+#include "data/TrackingQuality.h"
 #include "data/RecordingService.h"
 #include "data/SampleRange.h"
 #include "data/ResultsFile.h"
@@ -308,6 +309,9 @@ void OpenDataPanel::ShowRecordedValues() {
 void OpenDataPanel::ShowParametersUsed(const AnalysisParameters& params) {
   QStringList lines;
   for (const std::string& line : AnalysisParameterLines(params)) lines << Q(line);
+  // How well the recording was tracked, so that its figures are read with it.
+  RecordingTracking tracking;
+  if (TrackRecording(AnalysisFromPanel(), tracking).Ok()) lines << Q("Tracking: " + QualityLine(tracking.Whole));
   lblAnalysisUsed_->setText(lines.join(QStringLiteral("\n")));
 }
 
@@ -518,7 +522,12 @@ ReportContent OpenDataPanel::Report() const {
   c.map = map_;
   c.colours = program_.colours;
   c.table = open_.Table;
-  c.params = AnalysisFromPanel().Params;
+  const PreparedAnalysis analysis = AnalysisFromPanel();
+  c.params = analysis.Params;
+  RecordingTracking tracking;
+  if (TrackRecording(analysis, tracking).Ok() && selected_ >= 1 && std::size_t(selected_) <= tracking.Sessions.size()) {
+    c.tracking = tracking.Sessions[std::size_t(selected_) - 1];
+  }
   if (const auto& shown = views_->Canvas()->Picture()) c.picture = std::make_shared<const draw::Picture>(*shown);
   return c;
 }

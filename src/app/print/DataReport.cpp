@@ -100,6 +100,10 @@ std::vector<std::string> ReportHeaderLines(const ReportContent& c) {
       "Times are in seconds.",
   };
   for (std::string& line : AnalysisParameterLines(c.params)) lines.push_back(std::move(line));
+  if (c.tracking) {
+    lines.push_back("Tracking : " + QualityLine(*c.tracking) + "; " + std::to_string(c.tracking->AnalysedSeconds) +
+                    " s analysed");
+  }
   const std::string sha = FileSha256Hex(c.dataPath);
   lines.push_back("Data SHA-256 : " + (sha.empty() ? std::string("(the file cannot be read)") : sha));
   lines.push_back("Analysed by : Tracelux-One " + VersionWithBuild());

@@ -6,12 +6,14 @@
 #include "data/Analysis.h"
 #include "data/DataFile.h"
 #include "data/ResultsTable.h"
+#include "data/TrackingQuality.h"
 #include "draw/Pictures.h"
 #include "setup/Colours.h"
 #include "zonemap/ZoneMap.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,11 +35,12 @@ struct ReportContent {
   ResultsTable table;
   AnalysisParameters params;  // the parameters the table was analysed with
   std::shared_ptr<const draw::Picture> picture;  // a heatmap or timeline, printed after the table
+  std::optional<TrackingQuality> tracking;  // of the session, as the analysis of the table saw it
 };
 
 // The report's text lines above the picture, in order: the run, the parameters the table was
-// analysed with, and where the figures come from (the program's version and build, the data
-// file's SHA-256).
+// analysed with, the session's tracking quality, and where the figures come from (the program's
+// version and build, the data file's SHA-256).
 std::vector<std::string> ReportHeaderLines(const ReportContent& content);
 
 // Prints the report and ends the document. False when the printer cannot be started.
