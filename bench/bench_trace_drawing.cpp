@@ -1,7 +1,9 @@
-// Speed of the data panel's session picture: a generated 24-hour session at 30 samples per second
-// (2,592,000 samples, a random walk with lost samples) read and drawn by the same routine the
-// panel's drawing thread runs. Reported as the median of several repetitions; the "cpu_ms"
-// counter is the processor time the drawing itself measured.
+// Speed of the pictures of a day: a generated 24-hour session at 30 samples per second (2,592,000
+// samples, a random walk with lost samples) read and drawn by the data panel's drawing routine,
+// and saved as tracelux-cli plot saves it (a trace at 85 mm, PNG at 300 dpi, SVG and PDF, in both
+// styles), the PNG also with every segment stroked by the painter as before. Reported as the
+// median of several repetitions; "cpu_ms" is the processor time of the process over a repetition.
+#include "draw/Pictures.h"
 #include "draw/SessionPicture.h"
 #include "data/DataFile.h"
 #include "setup/Colours.h"
@@ -17,6 +19,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+
+#include <ctime>
 
 #include <unistd.h>
 
@@ -87,6 +91,51 @@ void BM_DrawDayLongSession(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawDayLongSession)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)
     ->ReportAggregatesOnly(true);
+
+double ProcessCpuMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// The trace of the day saved as a file: the reading, the figure and the writing, as plot does.
+void BM_SaveDayLongTrace(benchmark::State& state, draw::PictureStyle style, const char* extension,
+                         draw::TraceDrawing how) {
+  static const DayFile file;
+  draw::PictureRequest request;
+  request.DataPath = file.path.string();
+  request.Style = style;
+  request.Params.SessionLength = kSamples;
+  request.Params.SampleRate = 1;
+  request.Params.MaximumDistance = 40;
+  request.Params.AmbulatoryThreshold = 2;
+  request.Drawing = how;
+  const std::string out = (std::filesystem::temp_directory_path() /
+                           ("tlx_bench_trace_" + std::to_string(::getpid()) + "." + extension)).string();
+  double cpuMs = 0;
+  for (auto _ : state) {
+    const double start = ProcessCpuMilliseconds();
+    draw::Picture picture;
+    if (draw::LoadPicture(request, picture) != SampleRangeStatus::Done ||
+        draw::SavePicture(picture, out, draw::SizeForWidth(picture, 85 / 25.4 * 72), 300) != draw::SaveStatus::Saved) {
+      state.SkipWithError("the trace could not be read or saved");
+      break;
+    }
+    cpuMs = ProcessCpuMilliseconds() - start;
+  }
+  std::filesystem::remove(out);
+  state.counters["cpu_ms"] = cpuMs;
+}
+BENCHMARK_CAPTURE(BM_SaveDayLongTrace, png_print, draw::PictureStyle::Print, "png", draw::TraceDrawing::Fastest)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SaveDayLongTrace, png_bench, draw::PictureStyle::Bench, "png", draw::TraceDrawing::Fastest)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SaveDayLongTrace, svg_print, draw::PictureStyle::Print, "svg", draw::TraceDrawing::Fastest)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SaveDayLongTrace, pdf_print, draw::PictureStyle::Print, "pdf", draw::TraceDrawing::Fastest)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SaveDayLongTrace, png_print_stroked, draw::PictureStyle::Print, "png", draw::TraceDrawing::Stroked)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 }  // namespace
 

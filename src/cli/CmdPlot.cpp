@@ -9,10 +9,16 @@
 
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <charconv>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <memory>
+#include <thread>
+
+#include <unistd.h>
 
 namespace tlx::cli {
 namespace {
@@ -53,6 +59,52 @@ std::optional<QSizeF> ParsePrintSize(const std::string& text) {
   return points;
 }
 
+// A line on a terminal's standard error once the work has taken a second, and its end when done;
+// nothing for quick pictures, nor when the standard error is not a terminal (a script's log).
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::string what) : what_(std::move(what)) {
+    if (::isatty(2) != 1) return;
+    started_ = std::chrono::steady_clock::now();
+    waiter_ = std::thread([this] {
+      std::unique_lock lock(mutex_);
+      if (!wake_.wait_for(lock, std::chrono::seconds(1), [this] { return done_; })) {
+        std::fprintf(stderr, "%s...", what_.c_str());
+        shown_ = true;
+      }
+    });
+  }
+  ~ProgressLine() { Stop(false); }
+  // Ends the line with how long the work took.
+  void Finish() { Stop(true); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+ private:
+  void Stop(bool finished) {
+    if (!waiter_.joinable()) return;
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_all();
+    waiter_.join();
+    if (shown_ && finished) {
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started_;
+      std::fprintf(stderr, " done in %.1f s.\n", took.count());
+    } else if (shown_) {
+      std::fputc('\n', stderr);  // the failure's message goes on a line of its own
+    }
+  }
+
+  std::string what_;
+  std::chrono::steady_clock::time_point started_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false, shown_ = false;
+  std::thread waiter_;
+};
+
 void PlotCommand(const PlotOptions& o) {
   const std::int64_t session = ParseSession(o.session);
   const std::string dataPath = AbsolutePath(o.data);
@@ -72,6 +124,7 @@ void PlotCommand(const PlotOptions& o) {
   request.Map = prepared.Context.Map;
   request.Style = *draw::PictureStyleFromName(o.style);
   const auto app = draw::EnsureGuiApplication();
+  ProgressLine progress("Drawing the " + o.kind + " of " + draw::PictureTitle(request).toStdString());
   draw::Picture picture;
   switch (draw::LoadPicture(request, picture)) {
     case SampleRangeStatus::Done: break;
@@ -90,7 +143,9 @@ void PlotCommand(const PlotOptions& o) {
   if (png && (pixels.width() > 20000 || pixels.height() > 20000)) {
     throw CliFailure("A PNG of that size and resolution would be over 20000 pixels a side: give a smaller --size or --dpi.");
   }
-  if (draw::SavePicture(picture, output, size, dpi) != draw::SaveStatus::Saved) {
+  const draw::SaveStatus saved = draw::SavePicture(picture, output, size, dpi);
+  progress.Finish();
+  if (saved != draw::SaveStatus::Saved) {
     throw CliFailure("The file " + output + " cannot be written.");
   }
 }

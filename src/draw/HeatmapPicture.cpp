@@ -66,15 +66,27 @@ void DrawZoneLabels(QPainter& painter, const QRectF& box, const OccupancyGrid& g
   }
 }
 
+// The colour bar of time spent per cell, and under it the white of the cells never visited
+// (which is not the bar's 0: a cell visited for a moment is dark).
 void DrawColourBar(QPainter& painter, const QRectF& bar, double maxSeconds, double u) {
   const TimeUnit unit = TimeUnitFor(maxSeconds);
   const QFont title = PictureFont(kLabelPoints, u), small = PictureFont(kTickPoints, u);
   const double line = QFontMetricsF(title).height();
   painter.setFont(title);
   painter.setPen(Qt::black);
-  painter.drawText(QRectF(bar.left(), bar.top() - line - 3 * u, 60 * u, line), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Time (%1)").arg(unit.Name));
-  const QRectF ramp(bar.left(), bar.top(), 8 * u, bar.height());
+  painter.drawText(QRectF(bar.left(), bar.top() - 2 * line - 3 * u, bar.width(), 2 * line),
+                   Qt::AlignLeft | Qt::AlignBottom | Qt::TextWordWrap, QStringLiteral("Time spent (%1)").arg(unit.Name));
+  const double tickLine = QFontMetricsF(small).height();
+  const double keyRoom = 2 * tickLine + 6 * u;
+  const QRectF ramp(bar.left(), bar.top(), 8 * u, std::max(u, bar.height() - keyRoom));
+  const QRectF unvisited(ramp.left(), bar.bottom() - tickLine - 4 * u, ramp.width(), 8 * u);
+  painter.setPen(QPen(Qt::black, 0.5 * u));
+  painter.setBrush(Qt::white);
+  painter.drawRect(unvisited);
+  painter.setFont(small);
+  painter.drawText(QRectF(unvisited.right() + 3 * u, unvisited.center().y() - tickLine, bar.right() - unvisited.right() - 3 * u,
+                          2 * tickLine),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, QStringLiteral("Not visited"));
   for (int k = 0; k < kBarSteps; ++k) {
     const double top = ramp.bottom() - ramp.height() * (k + 1) / kBarSteps;
     painter.fillRect(QRectF(ramp.left(), top, ramp.width(), ramp.height() / kBarSteps + 0.5 * u),
@@ -83,8 +95,6 @@ void DrawColourBar(QPainter& painter, const QRectF& bar, double maxSeconds, doub
   painter.setPen(QPen(Qt::black, 0.5 * u));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(ramp);
-  painter.setFont(small);
-  const double tickLine = QFontMetricsF(small).height();
   const double top = maxSeconds / unit.Seconds;
   const double step = NiceStep(top, 5);
   for (double t : NiceTicks(top, 5)) {
@@ -99,23 +109,35 @@ void DrawColourBar(QPainter& painter, const QRectF& bar, double maxSeconds, doub
 
 HeatmapLayout HeatmapLayout::In(const QRectF& box, double u) {
   const double margin = kMarginPoints * u, column = kColumnPoints * u, scaleRow = kScaleRowPoints * u;
+  const double title = kTitleRowPoints * u;
   double w = std::max(1.0, box.width() - 2 * margin - column);
   double h = w * 0.75;
-  if (h + 2 * margin + scaleRow > box.height()) {
-    h = std::max(1.0, box.height() - 2 * margin - scaleRow);
+  if (h + title + 2 * margin + scaleRow > box.height()) {
+    h = std::max(1.0, box.height() - title - 2 * margin - scaleRow);
     w = h / 0.75;
   }
   // A box taller than the figure keeps it in its middle.
-  const double top = box.top() + std::max(0.0, (box.height() - h - 2 * margin - scaleRow) / 2);
+  const double top = box.top() + std::max(0.0, (box.height() - h - title - 2 * margin - scaleRow) / 2);
   HeatmapLayout l;
-  l.map = QRectF(box.left() + margin, top + margin, w, h);
-  const double titleRoom = 14 * u;
+  l.title = QRectF(box.left() + margin, top, w + margin + column, title);
+  l.map = QRectF(box.left() + margin, top + title + margin, w, h);
+  const double titleRoom = 24 * u;
   l.bar = QRectF(l.map.right() + margin + 2 * u, l.map.top() + titleRoom, column - 2 * u, h - titleRoom);
   return l;
 }
 
 double HeatmapHeight(double width) {
-  return std::max(1.0, width - 2 * kMarginPoints - kColumnPoints) * 0.75 + 2 * kMarginPoints + kScaleRowPoints;
+  return std::max(1.0, width - 2 * kMarginPoints - kColumnPoints) * 0.75 + kTitleRowPoints + 2 * kMarginPoints +
+         kScaleRowPoints;
+}
+
+QString CellSizeText(int cellSize, const AnalysisParameters& params) {
+  const QString positions = QStringLiteral("%1 px").arg(cellSize);
+  const double perPosition = UnitsPerPosition(params);
+  if (perPosition == 0) return QStringLiteral("Cells %1").arg(positions);
+  const double side = cellSize * perPosition;
+  return QStringLiteral("Cells %1 %2 (%3)")
+      .arg(QString::number(side, 'g', 3), UnitShortName(params), positions);
 }
 
 QColor HeatColour(double t) {
@@ -128,11 +150,14 @@ QColor HeatColour(double t) {
   return QColor(mix(a[0], b[0]), mix(a[1], b[1]), mix(a[2], b[2]));
 }
 
-void DrawHeatmap(QPainter& painter, const QRectF& box, const OccupancyGrid& grid, const ZoneMap& map,
-                 const AnalysisParameters& params, double u) {
+void DrawHeatmap(QPainter& painter, const QRectF& box, const Picture& picture, double u) {
+  const OccupancyGrid& grid = picture.Occupancy;
+  const ZoneMap& map = picture.Request.Map;
+  const AnalysisParameters& params = picture.Request.Params;
   painter.save();
   painter.fillRect(box, Qt::white);
   const HeatmapLayout layout = HeatmapLayout::In(box, u);
+  DrawPictureTitle(painter, layout.title, picture, u);
   const std::int64_t most = grid.MaximumSamples();
   // A cell covers CellSize picture positions; the last row and column may reach past the picture.
   const double px = layout.map.width() / kPictureWidth, py = layout.map.height() / kPictureHeight;
@@ -155,7 +180,12 @@ void DrawHeatmap(QPainter& painter, const QRectF& box, const OccupancyGrid& grid
   painter.drawRect(layout.map);
   DrawZoneLabels(painter, layout.map, grid, map, u);
   DrawColourBar(painter, layout.bar, double(most) * grid.SecondsPerSample, u);
-  DrawScaleBar(painter, layout.map, QPointF(layout.map.left(), layout.map.bottom() + kMarginPoints * u), params, u);
+  const QPointF scaleAt(layout.map.left(), layout.map.bottom() + kMarginPoints * u);
+  const double line = DrawScaleBar(painter, layout.map, scaleAt, params, u);
+  painter.setFont(PictureFont(kTickPoints, u));
+  painter.setPen(Qt::black);
+  painter.drawText(QRectF(layout.map.left(), scaleAt.y(), layout.map.width(), std::max(line, 10 * u)),
+                   Qt::AlignRight | Qt::AlignVCenter, CellSizeText(grid.CellSize, params));
   painter.restore();
 }
 

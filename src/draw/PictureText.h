@@ -16,6 +16,7 @@ namespace tlx::draw {
 
 inline constexpr double kLabelPoints = 8;  // titles, legends, zone letters
 inline constexpr double kTickPoints = 7;   // numbers on scales
+inline constexpr double kTitleRowPoints = 14;  // the line naming the file and the session
 inline constexpr double kBenchLetterPoints = 11;  // zone letters on the data panel's picture, read at arm's length
 
 // Drawing units per point on a device: its logical resolution / 72.

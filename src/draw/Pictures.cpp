@@ -1,5 +1,6 @@
 #include "draw/Pictures.h"
 
+#include "common/Paths.h"
 #include "data/DataFile.h"
 #include "draw/HeatmapPicture.h"
 #include "draw/MapParts.h"
@@ -130,6 +131,20 @@ QSizeF SizeForWidth(const Picture& picture, double width) {
 
 QSizeF NaturalSize(const Picture& picture) { return SizeForWidth(picture, kNaturalWidth); }
 
+QString PictureTitle(const PictureRequest& r) {
+  const QString file = QString::fromStdString(FileNamePart(r.DataPath));
+  if (r.Session == kWholeRecording) return file + QStringLiteral(", all sessions");
+  return file + QStringLiteral(", session %1").arg(r.Session);
+}
+
+void DrawPictureTitle(QPainter& painter, const QRectF& row, const Picture& picture, double u) {
+  painter.save();
+  painter.setFont(PictureFont(kLabelPoints, u));
+  painter.setPen(Qt::black);
+  painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, PictureTitle(picture.Request));
+  painter.restore();
+}
+
 void DrawPicture(QPainter& painter, const QRectF& box, const Picture& picture) {
   const PictureRequest& r = picture.Request;
   const double unitsPerPoint = UnitsPerPoint(painter.device());
@@ -139,10 +154,10 @@ void DrawPicture(QPainter& painter, const QRectF& box, const Picture& picture) {
   switch (r.Kind) {
     case PictureKind::Trace: DrawTracePicture(painter, box, picture, unitsPerPoint); break;
     case PictureKind::Heatmap:
-      DrawHeatmap(painter, box, picture.Occupancy, r.Map, r.Params, unitsPerPoint);
+      DrawHeatmap(painter, box, picture, unitsPerPoint);
       break;
     case PictureKind::Timeline:
-      DrawTimeline(painter, box, picture.Timelines, r.Params.SessionLength, r.Map, unitsPerPoint);
+      DrawTimeline(painter, box, picture.Timelines, r.Params.SessionLength, r.Map, r.Colours, unitsPerPoint);
       break;
   }
   painter.restore();

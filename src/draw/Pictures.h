@@ -10,9 +10,11 @@
 #include "data/Occupancy.h"
 #include "data/Reanalysis.h"
 #include "setup/Colours.h"
+#include "setup/ZonePalette.h"
 #include "zonemap/ZoneMap.h"
 
 #include <QRectF>
+#include <QString>
 #include <QSizeF>
 
 #include <cstdint>
@@ -36,6 +38,11 @@ enum class PictureStyle { Bench, Print };
 const char* PictureStyleName(PictureStyle style);  // "bench", "print"
 std::optional<PictureStyle> PictureStyleFromName(const std::string& name);
 
+// How a trace's line is drawn. Fastest: on a bitmap its segments are written into the pixels
+// directly (square pens, no smoothing of the edges), elsewhere stroked by the painter; Stroked:
+// always stroked by the painter (smooth, and slow for long sessions).
+enum class TraceDrawing { Fastest, Stroked };
+
 // What to draw from which file. Params carries the session length, rate and thresholds the
 // sessions are split and classified with, and the calibration the scale bars are drawn in.
 struct PictureRequest {
@@ -46,7 +53,8 @@ struct PictureRequest {
   int CellSize = 8;          // heatmap cells, picture positions per side
   AnalysisParameters Params;
   ZoneMap Map = ZoneMap::FourQuadrants();
-  ColourTable Colours = DefaultColourTable();
+  ColourTable Colours = ZonePaletteTable();  // the desktop passes its own table
+  TraceDrawing Drawing = TraceDrawing::Fastest;
 };
 
 // The figures of one picture.
@@ -65,6 +73,11 @@ SampleRangeStatus LoadTracePath(const PictureRequest& request, TracePath& out);
 // at another width (the height follows from what the picture holds).
 QSizeF NaturalSize(const Picture& picture);
 QSizeF SizeForWidth(const Picture& picture, double widthPoints);
+
+// What a picture shows: "RAT1.DAT, session 2", "RAT1.DAT, all sessions".
+QString PictureTitle(const PictureRequest& request);
+// That title, left-aligned in the row.
+void DrawPictureTitle(QPainter& painter, const QRectF& row, const Picture& picture, double unitsPerPoint);
 
 // Draws into the box; text is sized in points by the painter's device resolution.
 void DrawPicture(QPainter& painter, const QRectF& box, const Picture& picture);

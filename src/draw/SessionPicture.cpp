@@ -41,20 +41,30 @@ double ThreadCpuMilliseconds() {
 
 QColor ZoneFill(unsigned char code, const ColourTable& colours, bool pale) {
   const QColor c = gui::ToQColor(colours.Of(code));
-  return pale ? Blend(c, Qt::white, 0.6) : c;
+  return pale ? Blend(c, Qt::white, kPaleWhite) : c;
+}
+
+bool DrawsPixels(const QPainter& painter) {
+  const QPaintDevice* device = painter.device();
+  if (device == nullptr) return false;
+  const int type = device->devType();
+  return type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
 }
 
 void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours, bool pale) {
   painter.fillRect(box, pale ? Qt::white : Qt::black);
   const double cw = box.width() / kMapColumns;
   const double ch = box.height() / kMapRows;
+  // On a bitmap, cell edges go on whole pixels so that neighbouring cells leave no seams; on a
+  // page (PDF, SVG, printer) they stay where they fall, so every cell has its exact size.
+  const bool pixels = DrawsPixels(painter);
+  auto edge = [pixels](double v) { return pixels ? std::round(v) : v; };
   for (int r = 0; r < kMapRows; ++r) {
     for (int c = 0; c < kMapColumns; ++c) {
       const unsigned char code = static_cast<unsigned char>(map.At(r, c));
       if (ZoneNumberOf(code) == 0) continue;
-      // Cell edges on whole device pixels, so neighbouring cells leave no seams.
-      const QRectF cell(QPointF(std::round(box.left() + c * cw), std::round(box.top() + r * ch)),
-                        QPointF(std::round(box.left() + (c + 1) * cw), std::round(box.top() + (r + 1) * ch)));
+      const QRectF cell(QPointF(edge(box.left() + c * cw), edge(box.top() + r * ch)),
+                        QPointF(edge(box.left() + (c + 1) * cw), edge(box.top() + (r + 1) * ch)));
       painter.fillRect(cell, ZoneFill(code, colours, pale));
     }
   }
@@ -184,16 +194,6 @@ void RasterLine(const Pixels& image, int x0, int y0, int x1, int y1, QRgb colour
   }
 }
 
-// Thin translucent rings, drawn before the path so that they never hide it or a small zone.
-void DrawCircles(QPainter& painter, QPointF centre, double unit, double width) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  painter.setBrush(Qt::NoBrush);
-  painter.setPen(QPen(QColor(0, 0, 0, 110), width));
-  for (int k = 1; k <= kMarkCircles; ++k) painter.drawEllipse(centre, 5.0 * k * unit, 5.0 * k * unit);
-  painter.restore();
-}
-
 struct StepSegments {
   QColor colour;
   std::vector<std::uint32_t> keys;
@@ -208,13 +208,57 @@ std::vector<StepSegments> TraceSteps(const TracePath& path, const TraceLook& loo
 
 }  // namespace
 
-void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look) {
+namespace {
+
+// A square pen `width` pixels wide round the point it is centred on.
+PenShape SquarePen(int width) { return {-(width / 2), width - width / 2 - 1, false}; }
+
+// The trace on a bitmap: its segments written straight into the pixels of a layer the size of the
+// box, which is then laid over the picture in one step. A day-long trace has millions of segments,
+// far more than a painter strokes in good time; this draws them in well under a second with square
+// pens of the look's widths (without smoothing of the line's edges). False when the painter's
+// device or transformation does not allow it.
+bool RasterTraceOnto(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look) {
+  if (painter.device() == nullptr || painter.device()->devType() != QInternal::Image ||
+      painter.device()->devicePixelRatio() != 1 || painter.worldTransform().type() > QTransform::TxTranslate) {
+    return false;
+  }
+  const QRect pixels = painter.worldTransform().mapRect(box).toAlignedRect();
+  if (pixels.isEmpty()) return true;
+  QImage layer(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  const Pixels target{layer.bits(), layer.bytesPerLine(), layer.width(), layer.height()};
+  const QPointF origin = painter.worldTransform().map(box.topLeft()) - QPointF(pixels.topLeft());
+  const double sx = box.width() / 256.0 * painter.worldTransform().m11();
+  const double sy = box.height() / 192.0 * painter.worldTransform().m22();
+  const int width = std::max(1, int(std::lround(look.LineWidth)));
+  auto line = [&](std::uint32_t k, QRgb rgb, PenShape pen) {
+    const PositionSample a = KeyStart(k), b = KeyEnd(k);
+    RasterLine(target, int(origin.x() + a.X * sx), int(origin.y() + a.Y * sy), int(origin.x() + b.X * sx),
+               int(origin.y() + b.Y * sy), rgb, pen);
+  };
+  const std::vector<StepSegments> steps = TraceSteps(path, look);
+  if (look.Edge)
+    for (const StepSegments& step : steps)
+      for (std::uint32_t k : step.keys) line(k, kTraceOutlineColour.rgb(), SquarePen(2 * width));
+  for (const StepSegments& step : steps)
+    for (std::uint32_t k : step.keys) line(k, step.colour.rgb(), SquarePen(width));
+  painter.save();
+  painter.resetTransform();
+  painter.drawImage(pixels.topLeft(), layer);
+  painter.restore();
+  return true;
+}
+
+}  // namespace
+
+void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look, TraceDrawing how) {
   const std::vector<PositionSample>& points = path.Points;
   if (points.empty()) return;
+  if (how == TraceDrawing::Fastest && RasterTraceOnto(painter, box, path, look)) return;
   const double sx = box.width() / 256.0;
   const double sy = box.height() / 192.0;
   auto at = [&](const PositionSample& p) { return QPointF(box.left() + p.X * sx, box.top() + p.Y * sy); };
-  DrawCircles(painter, at(points.back()), look.Unit, std::max(0.5, look.LineWidth / 2));
   std::vector<QLineF> lines;
   auto stroke = [&](const QPen& pen, const std::vector<std::uint32_t>& keys) {
     lines.clear();
@@ -238,10 +282,6 @@ void RasterTrace(QImage& image, const TracePath& path) {
   const double ratio = image.devicePixelRatio();
   const double sx = image.width() / 256.0;
   const double sy = image.height() / 192.0;
-  {
-    QPainter painter(&image);  // in the image's logical units
-    DrawCircles(painter, QPointF(points.back().X * sx / ratio, points.back().Y * sy / ratio), 1.0, 1.0);
-  }
   const int n = std::max(1, int(std::lround(ratio)));
   const PenShape linePen = n == 1 ? kLinePen : PenShape{0, 2 * n - 1, false};
   const PenShape outlinePen = n == 1 ? kOutlinePen : PenShape{-n, 3 * n - 1, false};

@@ -1,6 +1,5 @@
 // The picture of one session: the zone map in its colours with the zones' letters, the trace over
-// it coloured by time (a 256-step ramp from the session's first sample to its last), and nine thin
-// rings round the last position drawn under the path. The bench look (the data panel's) gives the
+// it coloured by time (a 256-step ramp from the session's first sample to its last). The bench look (the data panel's) gives the
 // line a dark edge so that every part shows on any zone colour; the print look is a thin line
 // over pale zones.
 #pragma once
@@ -30,21 +29,21 @@ inline const QColor kPrintTraceStartColour{150, 185, 255};
 inline const QColor kPrintTraceEndColour{10, 20, 130};
 inline const QColor kTraceOutlineColour{0, 0, 0};
 inline constexpr int kTraceSteps = 256;
-inline constexpr int kMarkCircles = 9;
+inline constexpr double kPaleWhite = 0.4;  // the share of white in a pale (print) zone colour
 
 // How a trace is drawn, in the painter's units.
 struct TraceLook {
   QColor Start = kTraceStartColour, End = kTraceEndColour;
   double LineWidth = 2;  // the edge, when there is one, is twice as wide
   bool Edge = true;
-  double Unit = 1;       // drawing units per position of the 256-wide picture (ring radii)
+  double Unit = 1;       // drawing units per position of the 256-wide picture
   static TraceLook For(PictureStyle style, double unit, double unitsPerPoint);
 };
 
 // The colour of the ramp at a share (0..1) of the session's time.
 QColor TraceColourAt(const TraceLook& look, double share);
 
-// A zone's colour; pale (for print) is mostly white, so that a thin line shows on every zone.
+// A zone's colour; pale (for print) is mixed with white, so that a thin line shows on every zone.
 QColor ZoneFill(unsigned char code, const ColourTable& colours, bool pale);
 
 // Cells in their zone colours (blank and non-zone cells black), filling the painter's rectangle;
@@ -56,11 +55,15 @@ void DrawZoneMapPicture(QPainter& painter, const QRectF& box, const ZoneMap& map
 void DrawZoneLetters(QPainter& painter, const QRectF& box, const ZoneMap& map, const ColourTable& colours,
                      bool pale, double unitsPerPoint, double points = kLabelPoints);
 
-// The trace (unit coordinates, 256 x 192 picture) scaled into the box, and the nine rings of radii
-// 5, 10, ... 45 positions round the last point. A segment drawn again in the same colour step
+// True when the painter draws into a bitmap (an image, a pixmap or a window), whose pixels it can
+// be given straight.
+bool DrawsPixels(const QPainter& painter);
+
+// The trace (unit coordinates, 256 x 192 picture) scaled into the box. A segment drawn again in the same colour step
 // changes nothing, so repeats within a step are drawn once: a long session that wanders over the
 // same ground draws quickly.
-void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look);
+void DrawTrace(QPainter& painter, const QRectF& box, const TracePath& path, const TraceLook& look,
+               TraceDrawing how = TraceDrawing::Fastest);
 
 // The same trace in the bench look written straight into the image's pixels (format RGB32), for
 // the long sessions of the data panel.

@@ -2,6 +2,7 @@
 
 #include "draw/MapParts.h"
 #include "draw/PictureText.h"
+#include "draw/QtColour.h"
 
 #include <QPainter>
 
@@ -18,9 +19,7 @@ constexpr double kStripPoints = 11;
 constexpr double kRightPoints = 10;  // room for the last time on the axis
 constexpr double kGapPoints = 5;
 const QColor kNoZone{255, 255, 255};
-
-constexpr std::array<QRgb, 12> kZonePalette = {0x0077BB, 0xEE7733, 0x009988, 0xCC3311, 0x33BBEE, 0xEE3377,
-                                               0x332288, 0xBBBB99, 0x117733, 0xAA4499, 0x999933, 0x882255};
+const QColor kLostHatch{110, 110, 110};
 
 QString ZoneName(int zone) {
   if (zone < 0) return QStringLiteral("No zone");
@@ -28,21 +27,27 @@ QString ZoneName(int zone) {
   return QString(QChar::fromLatin1(ZoneLetter(zone)));
 }
 
-// A legend entry: its swatch (one or two colours) and its text.
+// A legend entry: its swatch (one or two fills) and its text; a heading has no swatch and
+// starts a line of its own group.
 struct LegendItem {
   QBrush top, bottom;
   QString text;
+  bool heading = false;
 };
 
-std::vector<LegendItem> LegendItems(const std::vector<int>& zones) {
+std::vector<LegendItem> LegendItems(const std::vector<int>& zones, const ColourTable& colours) {
+  const QBrush amb = ClassBrush(SecondClass::Ambulatory), ster = ClassBrush(SecondClass::Stereotypic);
   std::vector<LegendItem> items = {
-      {ClassColour(SecondClass::Ambulatory), ClassColour(SecondClass::Ambulatory), QStringLiteral("Ambulatory")},
-      {ClassColour(SecondClass::Stereotypic), ClassColour(SecondClass::Stereotypic), QStringLiteral("Stereotypic")},
-      {ClassColour(SecondClass::Ambulatory), ClassColour(SecondClass::Stereotypic), QStringLiteral("Both")},
-      {ClassColour(SecondClass::Resting), ClassColour(SecondClass::Resting), QStringLiteral("Resting")},
-      {ClassColour(SecondClass::Lost), ClassColour(SecondClass::Lost), QStringLiteral("Lost")},
+      {{}, {}, QStringLiteral("Activity:"), true},
+      {amb, amb, QStringLiteral("Ambulatory")},
+      {ster, ster, QStringLiteral("Stereotypic")},
+      {amb, ster, QStringLiteral("Both")},
+      {ClassBrush(SecondClass::Resting), ClassBrush(SecondClass::Resting), QStringLiteral("Resting")},
+      {ClassBrush(SecondClass::Lost), ClassBrush(SecondClass::Lost), QStringLiteral("Lost")},
+      {{}, {}, QStringLiteral("Zones:"), true},
   };
-  for (std::size_t i = 0; i < zones.size(); ++i) items.push_back({ZoneBrush(i), ZoneBrush(i), ZoneName(zones[i])});
+  const std::vector<QBrush> brushes = ZoneBrushes(zones, colours);
+  for (std::size_t i = 0; i < zones.size(); ++i) items.push_back({brushes[i], brushes[i], ZoneName(zones[i])});
   items.push_back({kNoZone, kNoZone, ZoneName(-1)});
   return items;
 }
@@ -56,8 +61,8 @@ int FlowLegend(const std::vector<LegendItem>& items, double width, double u, Pla
   double x = 0;
   int line = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const double w = swatch + 3 * u + metrics.horizontalAdvance(items[i].text) + 8 * u;
-    if (x > 0 && x + w > width) {
+    const double w = (items[i].heading ? 0 : swatch + 3 * u) + metrics.horizontalAdvance(items[i].text) + 8 * u;
+    if (x > 0 && (items[i].heading || x + w > width)) {
       x = 0;
       ++line;
     }
@@ -75,7 +80,7 @@ double LabelWidth(double u) {
 // Runs of equal fill drawn as one rectangle each, so long sessions stay small in SVG and PDF.
 template <typename BrushOf>
 void DrawRuns(QPainter& painter, const QRectF& strip, const std::vector<TimelineSecond>& seconds, double secondWidth,
-              BrushOf brushOf, bool letters, const std::vector<int>& zones, double u) {
+              BrushOf brushOf, bool letters, double u) {
   const QFontMetricsF metrics(painter.font());
   std::size_t i = 0;
   while (i < seconds.size()) {
@@ -88,8 +93,7 @@ void DrawRuns(QPainter& painter, const QRectF& strip, const std::vector<Timeline
     const int zone = seconds[i].Zone;
     if (letters && zone > 0 && run.width() > metrics.horizontalAdvance(QLatin1Char('W')) * 1.4 &&
         strip.height() > metrics.ascent() * 0.9) {
-      const auto at = std::find(zones.begin(), zones.end(), zone) - zones.begin();
-      painter.setPen(TextColourOn(ZonePaletteColour(std::size_t(at))));
+      painter.setPen(TextColourOn(brush.color()));
       painter.drawText(run, Qt::AlignCenter, ZoneName(zone));
     }
     i = j;
@@ -102,8 +106,8 @@ void DrawRuns(QPainter& painter, const QRectF& strip, const std::vector<Timeline
 }  // namespace
 
 QColor ClassColour(SecondClass c) {
-  // Dark, yellow, grey and white: told apart by lightness alone, so in grey print and by readers
-  // with any kind of colour blindness, and unlike any zone colour.
+  // Dark, yellow, grey and white (hatched, for lost): told apart by lightness alone, so in grey
+  // print and by readers with any kind of colour blindness, and unlike any zone colour.
   switch (c) {
     case SecondClass::Ambulatory: return {34, 34, 34};
     case SecondClass::Stereotypic: return {240, 228, 66};
@@ -113,12 +117,22 @@ QColor ClassColour(SecondClass c) {
   return Qt::black;
 }
 
-QColor ZonePaletteColour(std::size_t index) { return QColor::fromRgb(kZonePalette[index % kZonePalette.size()]); }
+QBrush ClassBrush(SecondClass c) {
+  if (c == SecondClass::Lost) return QBrush(kLostHatch, Qt::BDiagPattern);
+  return QBrush(ClassColour(c));
+}
 
-QBrush ZoneBrush(std::size_t index) {
-  static constexpr std::array<Qt::BrushStyle, 4> patterns = {Qt::SolidPattern, Qt::BDiagPattern, Qt::FDiagPattern,
-                                                             Qt::DiagCrossPattern};
-  return QBrush(ZonePaletteColour(index), patterns[(index / kZonePalette.size()) % patterns.size()]);
+std::vector<QBrush> ZoneBrushes(const std::vector<int>& zones, const ColourTable& colours) {
+  static constexpr std::array<Qt::BrushStyle, 4> patterns = {Qt::SolidPattern, Qt::FDiagPattern, Qt::DiagCrossPattern,
+                                                             Qt::Dense4Pattern};
+  std::vector<QBrush> brushes;
+  for (int zone : zones) {
+    const QColor colour = gui::ToQColor(colours.Of(static_cast<unsigned char>(zone + 32)));
+    const auto earlier = std::size_t(std::count_if(brushes.begin(), brushes.end(),
+                                                   [&colour](const QBrush& b) { return b.color() == colour; }));
+    brushes.emplace_back(colour, patterns[earlier % patterns.size()]);
+  }
+  return brushes;
 }
 
 std::vector<int> TimelineZones(const std::vector<SessionTimeline>& timelines, const ZoneMap& map) {
@@ -141,7 +155,7 @@ TimelineLayout TimelineLayout::In(const QRectF& box, std::size_t sessions, const
   l.spanSeconds = std::max<std::int64_t>(spanSeconds, 1);
   const double pad = kPadPoints * u, gap = kGapPoints * u;
   const double width = box.width() - 2 * pad - l.labelWidth - kRightPoints * u;
-  const int legendLines = FlowLegend(LegendItems(zones), width, u, [](std::size_t, double, int) {});
+  const int legendLines = FlowLegend(LegendItems(zones, ColourTable{}), width, u, [](std::size_t, double, int) {});
   const double axisHeight = 3 * u + tick + label;
   const double legendHeight = legendLines * (label + 2 * u) + 4 * u;
   const double fixed = 2 * pad + double(rows) * (label + gap) + axisHeight + legendHeight;
@@ -167,7 +181,7 @@ double TimelineHeight(double width, std::size_t sessions, const std::vector<int>
 }
 
 void DrawTimeline(QPainter& painter, const QRectF& box, const std::vector<SessionTimeline>& timelines,
-                  std::int64_t sessionLength, const ZoneMap& map, double u) {
+                  std::int64_t sessionLength, const ZoneMap& map, const ColourTable& colours, double u) {
   painter.save();
   painter.fillRect(box, Qt::white);
   std::int64_t span = sessionLength;
@@ -176,9 +190,10 @@ void DrawTimeline(QPainter& painter, const QRectF& box, const std::vector<Sessio
   const TimelineLayout l = TimelineLayout::In(box, timelines.size(), zones, span, u);
   const double secondWidth = l.strips.width() / double(l.spanSeconds);
   const QFont label = PictureFont(kLabelPoints, u), small = PictureFont(kTickPoints, u);
-  auto zoneBrush = [&zones](const TimelineSecond& s) {
+  const std::vector<QBrush> brushes = ZoneBrushes(zones, colours);
+  auto zoneBrush = [&](const TimelineSecond& s) {
     if (s.Zone < 0) return QBrush(kNoZone);
-    return ZoneBrush(std::size_t(std::find(zones.begin(), zones.end(), int(s.Zone)) - zones.begin()));
+    return brushes[std::size_t(std::find(zones.begin(), zones.end(), int(s.Zone)) - zones.begin())];
   };
   for (std::size_t row = 0; row < timelines.size(); ++row) {
     const SessionTimeline& t = timelines[row];
@@ -195,17 +210,17 @@ void DrawTimeline(QPainter& painter, const QRectF& box, const std::vector<Sessio
     // The class strip in two halves: a second both ambulatory and stereotypic shows each.
     const QRectF upper(classStrip.left(), classStrip.top(), classStrip.width(), classStrip.height() / 2);
     const QRectF lower = upper.translated(0, classStrip.height() / 2);
-    DrawRuns(painter, upper, t.Seconds, secondWidth, [](const TimelineSecond& s) { return QBrush(ClassColour(s.Class())); },
-             false, zones, 0);
+    DrawRuns(painter, upper, t.Seconds, secondWidth, [](const TimelineSecond& s) { return ClassBrush(s.Class()); },
+             false, 0);
     DrawRuns(painter, lower, t.Seconds, secondWidth,
              [](const TimelineSecond& s) {
-               return QBrush(ClassColour(s.Stereotypic ? SecondClass::Stereotypic : s.Class()));
+               return ClassBrush(s.Stereotypic ? SecondClass::Stereotypic : s.Class());
              },
-             false, zones, 0);
+             false, 0);
     painter.setPen(QPen(Qt::black, 0.5 * u));
     painter.drawRect(QRectF(classStrip.left(), classStrip.top(), double(t.Seconds.size()) * secondWidth, classStrip.height()));
     painter.setFont(small);
-    DrawRuns(painter, zoneStrip, t.Seconds, secondWidth, zoneBrush, true, zones, u);
+    DrawRuns(painter, zoneStrip, t.Seconds, secondWidth, zoneBrush, true, u);
   }
   // The time axis under the last session.
   const TimeUnit unit = TimeUnitFor(double(l.spanSeconds));
@@ -226,17 +241,22 @@ void DrawTimeline(QPainter& painter, const QRectF& box, const std::vector<Sessio
   painter.drawText(QRectF(l.strips.left(), y + 3 * u + tick, l.strips.width(), l.axis.bottom() - y - 3 * u - tick),
                    Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Time (%1)").arg(unit.Name));
   // The legend.
-  const std::vector<LegendItem> items = LegendItems(zones);
+  const std::vector<LegendItem> items = LegendItems(zones, colours);
   const double line = QFontMetricsF(label).height() + 2 * u, swatch = 7 * u;
   FlowLegend(items, l.legend.width(), u, [&](std::size_t i, double x, int row) {
-    const QRectF box(l.legend.left() + x, l.legend.top() + row * line + (line - swatch) / 2, swatch, swatch);
+    const double top = l.legend.top() + row * line;
+    painter.setPen(Qt::black);
+    if (items[i].heading) {
+      painter.drawText(QRectF(l.legend.left() + x, top, 200 * u, line), Qt::AlignLeft | Qt::AlignVCenter, items[i].text);
+      return;
+    }
+    const QRectF box(l.legend.left() + x, top + (line - swatch) / 2, swatch, swatch);
     painter.fillRect(box, Qt::white);
     painter.fillRect(QRectF(box.left(), box.top(), swatch, swatch / 2), items[i].top);
     painter.fillRect(QRectF(box.left(), box.top() + swatch / 2, swatch, swatch / 2), items[i].bottom);
     painter.setPen(QPen(Qt::black, 0.5 * u));
     painter.drawRect(box);
-    painter.drawText(QRectF(box.right() + 3 * u, l.legend.top() + row * line, 200 * u, line),
-                     Qt::AlignLeft | Qt::AlignVCenter, items[i].text);
+    painter.drawText(QRectF(box.right() + 3 * u, top, 200 * u, line), Qt::AlignLeft | Qt::AlignVCenter, items[i].text);
   });
   painter.restore();
 }

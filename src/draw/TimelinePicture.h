@@ -1,10 +1,13 @@
 // The activity timeline: per session a labelled strip of its seconds coloured by their class
 // (a second both ambulatory and stereotypic shows both, one in each half) and a strip of the zone
-// each second was booked to, a time axis in round steps, and a legend. Zones get twelve distinct
-// colours, then the same colours hatched, and their letters wherever a run is wide enough.
+// each second was booked to, a time axis in round steps, and a legend with the classes and the
+// zones under headings of their own. Zones take their colours from the colour table, as on the
+// map; a zone whose colour an earlier zone already has is hatched. Letters go wherever a run is
+// wide enough.
 #pragma once
 
 #include "data/ActivityTimeline.h"
+#include "setup/Colours.h"
 #include "zonemap/ZoneMap.h"
 
 #include <QBrush>
@@ -18,10 +21,11 @@ class QPainter;
 namespace tlx::draw {
 
 QColor ClassColour(SecondClass c);
-// The colour of the n-th zone (from 0) of a timeline: twelve distinct colours, then again.
-QColor ZonePaletteColour(std::size_t index);
-// The fill of the n-th zone: its colour, hatched from the thirteenth zone on.
-QBrush ZoneBrush(std::size_t index);
+// The fill of a class: its colour; lost seconds hatched, unlike the white of "No zone".
+QBrush ClassBrush(SecondClass c);
+// The fills of a timeline's zones (codes from 0, as TimelineZones gives them): the colour
+// table's colour, hatched when an earlier zone of the list has the same colour.
+std::vector<QBrush> ZoneBrushes(const std::vector<int>& zones, const ColourTable& colours);
 
 // The zones a timeline names, in code order (codes 0..95 as the analysis books them): those of
 // the map and any other the seconds were booked to. -1 (no zone) is not among them.
@@ -48,6 +52,7 @@ double TimelineHeight(double width, std::size_t sessions, const std::vector<int>
 
 // sessionLength: the width stands for this many seconds (or the longest session, if longer).
 void DrawTimeline(QPainter& painter, const QRectF& box, const std::vector<SessionTimeline>& timelines,
-                  std::int64_t sessionLength, const ZoneMap& map, double unitsPerPoint);
+                  std::int64_t sessionLength, const ZoneMap& map, const ColourTable& colours,
+                  double unitsPerPoint);
 
 }  // namespace tlx::draw

@@ -1,5 +1,6 @@
-// The trace as a figure: the session picture (zone map, letters, trace coloured by time, end rings)
-// with a legend of the time colours and of the zones at its right and a scale bar under it.
+// The trace as a figure: a title naming the file and the session, the session picture (zone map,
+// letters, trace coloured by time) with a legend of the time colours and of the zones at its right
+// and a scale bar under it.
 #pragma once
 
 #include "draw/Pictures.h"
@@ -11,6 +12,7 @@ double TraceHeight(double width);
 
 // Where the parts of a trace figure go in a box.
 struct TraceLayout {
+  QRectF title;   // the line above
   QRectF map;     // the 4:3 picture
   QRectF legend;  // the column at its right
   static TraceLayout In(const QRectF& box, double unitsPerPoint);

@@ -1,7 +1,9 @@
-// The pictures checked by what they show: round scale steps, a trace whose colour tells when a
-// walk was walked, the viridis scale and the hot cell of a heatmap, both classes of a second and
-// distinct zones in a timeline; the files they are saved to, read back by Qt; and tracelux-cli plot
-// run as a separate process: the files it writes, its exit codes and messages.
+// The pictures checked by what they show: round scale steps, zone colours that colour-blind
+// readers tell apart and that every picture shares, a trace whose colour tells when a walk was
+// walked (drawn fast on a bitmap and looking as when stroked), the viridis scale and the hot cell
+// of a heatmap, both classes of a second and distinct zones in a timeline; the files they are
+// saved to, read back by Qt; and tracelux-cli plot run as a separate process: the files it
+// writes, its exit codes and messages.
 #include "../data/DataFileBuilder.h"
 #include "draw/HeatmapPicture.h"
 #include "draw/MapParts.h"
@@ -9,14 +11,21 @@
 #include "draw/PictureText.h"
 #include "draw/Pictures.h"
 #include "draw/SessionPicture.h"
+#include "draw/QtColour.h"
 #include "draw/TimelinePicture.h"
+#include "draw/TracePicture.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPainter>
+#include <QBuffer>
+#include <QSvgGenerator>
 #include <QSvgRenderer>
+
+#include <array>
+#include <regex>
 
 #include <cmath>
 #include <cstdio>
@@ -60,6 +69,75 @@ QSizeF PdfPageSize(const std::string& pdf) {
 
 double Distance(const QColor& a, const QColor& b) {
   return std::hypot(a.red() - b.red(), a.green() - b.green(), a.blue() - b.blue());
+}
+
+// A colour as CIE L*a*b* (D65) as seen with normal vision or, given one of the matrices of
+// Machado, Oliveira and Fernandes (2009, severity 1) applied to linear RGB, with a colour-vision
+// deficiency.
+using Matrix = std::array<std::array<double, 3>, 3>;
+constexpr Matrix kNormal = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+constexpr Matrix kProtanopia = {{{0.152286, 1.052583, -0.204868}, {0.114503, 0.786281, 0.099216}, {-0.003882, -0.048116, 1.051998}}};
+constexpr Matrix kDeuteranopia = {{{0.367322, 0.860646, -0.227968}, {0.280085, 0.672501, 0.047413}, {-0.011820, 0.042940, 0.968881}}};
+constexpr Matrix kTritanopia = {{{1.255528, -0.076749, -0.178779}, {-0.078411, 0.930809, 0.147602}, {0.004733, 0.691367, 0.303900}}};
+
+std::array<double, 3> Lab(const QColor& colour, const Matrix& vision) {
+  auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+  const std::array<double, 3> rgb = {linear(colour.redF()), linear(colour.greenF()), linear(colour.blueF())};
+  std::array<double, 3> seen{};
+  for (int i = 0; i < 3; ++i)
+    seen[i] = std::clamp(vision[i][0] * rgb[0] + vision[i][1] * rgb[1] + vision[i][2] * rgb[2], 0.0, 1.0);
+  const double x = (0.4124564 * seen[0] + 0.3575761 * seen[1] + 0.1804375 * seen[2]) / 0.95047;
+  const double y = 0.2126729 * seen[0] + 0.7151522 * seen[1] + 0.0721750 * seen[2];
+  const double z = (0.0193339 * seen[0] + 0.1191920 * seen[1] + 0.9503041 * seen[2]) / 1.08883;
+  auto f = [](double t) { return t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116; };
+  return {116 * f(y) - 16, 500 * (f(x) - f(y)), 200 * (f(y) - f(z))};
+}
+
+// The least CIE 1976 colour difference between two of the colours, under each kind of vision.
+double LeastDifference(const std::vector<QColor>& colours) {
+  double least = 1e9;
+  for (const Matrix* vision : {&kNormal, &kProtanopia, &kDeuteranopia, &kTritanopia})
+    for (std::size_t i = 0; i < colours.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j) {
+        const auto a = Lab(colours[i], *vision), b = Lab(colours[j], *vision);
+        least = std::min(least, std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]));
+      }
+  return least;
+}
+
+TEST(ZonePalette, TwelveZonesStayApartForColourBlindReadersFullAndPaleAndEveryPictureSharesThem) {
+  NeedApplication();
+  const ColourTable table = ZonePaletteTable();
+  std::vector<QColor> full, pale;
+  for (unsigned char code = 'A'; code < 'A' + kZonePalette.size(); ++code) {
+    full.push_back(ZoneFill(code, table, false));
+    pale.push_back(ZoneFill(code, table, true));
+  }
+  // The simulation itself: red and green, far apart in normal vision, nearly meet without green cones.
+  EXPECT_LT(LeastDifference({QColor(0xD5, 0x5E, 0x00), QColor(0x5E, 0x8C, 0x31)}), 12);
+  EXPECT_GT(LeastDifference(full), 15);
+  EXPECT_GT(LeastDifference(pale), 8);  // the print look's zones
+  // The zone characters take the palette in turn from 'A'; the thirteenth repeats the first; the blank is black.
+  EXPECT_EQ(std::tuple(table.Of('A'), table.Of('B'), table.Of(' ')), std::tuple(0x009FE6, 0xB27200, 0));
+  EXPECT_EQ(table.Of('M'), table.Of('A'));
+  EXPECT_NE(table.Of('a'), table.Of('A'));
+  // One zone, one colour: the trace's cell of A and the timeline's A are the table's A.
+  ZoneMap map;
+  for (int r = 0; r < kMapRows; ++r)
+    for (int c = 0; c < kMapColumns; ++c) map.Set(r, c, c < 16 ? 'A' : 'D');
+  const QImage trace = Paint(QSize(256, 192), [&](QPainter& p, const QRectF& r) { DrawZoneMapPicture(p, r, map, table); });
+  const QImage timeline = Paint(QSize(480, 160), [&](QPainter& p, const QRectF& r) {
+    DrawTimeline(p, r, {SessionTimeline{1, {{false, false, true, false, 'A' - 32}, {false, false, true, false, 'D' - 32}}}},
+                 2, map, table, 1.0);
+  });
+  const TimelineLayout l = TimelineLayout::In(QRectF(0, 0, 480, 160), 1, {'A' - 32, 'D' - 32}, 2, 1.0);
+  const QRectF zones = l.ZoneStrip(0);
+  for (const auto& [code, x, second] : {std::tuple('A', 40, 0), std::tuple('D', 200, 1)}) {
+    const QColor expected = gui::ToQColor(table.Of(code));
+    EXPECT_EQ(trace.pixelColor(x, 100), expected) << code;
+    EXPECT_EQ(timeline.pixelColor(QPointF(zones.left() + zones.width() * (second + 0.25) / 2, zones.center().y()).toPoint()),
+              expected) << code;
+  }
 }
 
 TEST(PictureScales, StepsAreOneTwoOrFiveTimesAPowerOfTenAndWrittenWithTheStepsDecimals) {
@@ -122,6 +200,86 @@ TEST(TracePicture, TheColourTellsWhetherAWalkCameEarlyOrLate) {
   }
 }
 
+// A day-long trace is written into the pixels of a bitmap; on a short walk it looks as the
+// painter's stroked line does, in both looks. The frame is inside the picture, not on its edge,
+// and nothing marks the last position (no rings).
+TEST(TracePicture, DrawnFastOnABitmapItLooksAsWhenStrokedAndStaysInsideThePicture) {
+  NeedApplication();
+  test::TempDir dir;
+  DataFileBuilder file;
+  for (int k = 0; k < 40; ++k) file.Add(20 + (k * 37) % 220, 20 + (k * 53) % 150);
+  file.Repeat(128, 96, 20);  // still at the end
+  test::WriteBytes(dir.File("WALK.DAT"), file.Bytes());
+  for (PictureStyle style : {PictureStyle::Bench, PictureStyle::Print}) {
+    PictureRequest request = Request(PictureKind::Trace, dir.File("WALK.DAT"));
+    request.Style = style;
+    Picture picture;
+    ASSERT_EQ(LoadPicture(request, picture), SampleRangeStatus::Done);
+    std::array<QImage, 2> images;
+    for (TraceDrawing how : {TraceDrawing::Fastest, TraceDrawing::Stroked}) {
+      picture.Request.Drawing = how;
+      images[how == TraceDrawing::Stroked] =
+          Paint(QSize(1280, 960), [&](QPainter& p, const QRectF& r) { DrawPicture(p, r, picture); });
+    }
+    const TraceLayout l = TraceLayout::In(QRectF(0, 0, 1280, 960), 96.0 / 72);
+    // Pixels of the map that differ clearly (by more than a third of the range in a channel), as a
+    // share of those the stroked line covers.
+    int differing = 0, line = 0;
+    for (int y = int(l.map.top()) + 2; y < int(l.map.bottom()) - 2; ++y)
+      for (int x = int(l.map.left()) + 2; x < int(l.map.right()) - 2; ++x) {
+        const QColor a = images[0].pixelColor(x, y), b = images[1].pixelColor(x, y);
+        differing += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())}) > 85;
+        line += Distance(b, images[1].pixelColor(int(l.map.left()) + 3, y)) > 30;
+      }
+    ASSERT_GT(line, 2000) << PictureStyleName(style);
+    EXPECT_LT(differing, line / 4) << PictureStyleName(style);
+    for (const QImage& image : images) {
+      // The picture's left column is white; the frame lies just inside it.
+      int dark = 0;
+      for (int y = 0; y < image.height(); ++y) dark += image.pixelColor(0, y).lightness() < 200;
+      EXPECT_EQ(dark, 0) << PictureStyleName(style);
+    }
+  }
+  // A still animal leaves its zone's colour untouched round its one position (no rings or other
+  // marks that the legend does not name).
+  test::WriteBytes(dir.File("STILL.DAT"), DataFileBuilder{}.Repeat(128, 96, 60).Bytes());
+  Picture still;
+  ASSERT_EQ(LoadPicture(Request(PictureKind::Trace, dir.File("STILL.DAT")), still), SampleRangeStatus::Done);
+  const QImage image = Paint(QSize(1280, 960), [&](QPainter& p, const QRectF& r) { DrawPicture(p, r, still); });
+  const TraceLayout l = TraceLayout::In(QRectF(0, 0, 1280, 960), 96.0 / 72);
+  const double perPosition = l.map.width() / 256;
+  const QColor zoneA = ZoneFill('A', still.Request.Colours, false);
+  int marked = 0;
+  for (double d = 8; d < 46; d += 0.5)
+    marked += image.pixelColor(QPointF(l.map.left() + (128 - d * 0.7) * perPosition, l.map.top() + (96 - d * 0.7) * perPosition).toPoint()) != zoneA;
+  EXPECT_EQ(marked, 0);
+}
+
+// On a page (SVG, PDF, a printer) the zone cells have their exact size; on a bitmap their edges
+// fall on whole pixels.
+TEST(TracePicture, ZoneCellsKeepTheirExactSizeOnAPage) {
+  NeedApplication();
+  ZoneMap map;
+  for (int c = 0; c < kMapColumns; c += 2) map.Set(0, c, 'A');
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(QSize(200, 150));
+  svg.setViewBox(QRect(0, 0, 200, 150));
+  {
+    QPainter painter(&svg);
+    DrawZoneMapPicture(painter, QRectF(0, 0, 170.88, 128.16), map, ZonePaletteTable());  // cells 5.34 wide
+  }
+  const std::string text = buffer.data().toStdString();
+  const std::regex cell(R"re(width="([0-9.]+)")re");
+  std::set<std::string> widths;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), cell); it != std::sregex_iterator(); ++it)
+    widths.insert((*it)[1]);
+  EXPECT_TRUE(widths.count("5.34")) << text.substr(0, 2000);
+  EXPECT_FALSE(widths.count("5") || widths.count("6"));
+}
+
 TEST(HeatmapPicture, ViridisFromDarkPurpleToYellowGrowingLighterAndTheHotCellShows) {
   NeedApplication();
   EXPECT_EQ(HeatColour(0).name(), "#440154");
@@ -145,6 +303,9 @@ TEST(HeatmapPicture, ViridisFromDarkPurpleToYellowGrowingLighterAndTheHotCellSho
     for (int x = int(layout.map.left()); x < int(layout.map.right()); ++x) hotPixels += image.pixel(x, y) == hot;
   const double cellPixels = layout.map.width() / 32 * layout.map.height() / 24;
   EXPECT_NEAR(hotPixels, cellPixels, cellPixels * 0.25);
+  // The cell size is written under the map, in the recording's units when it has them.
+  EXPECT_EQ(CellSizeText(8, picture.Request.Params), "Cells 8 px");
+  EXPECT_EQ(CellSizeText(8, test::Params(60, 1, 50, 3, 2, 100, 30)), "Cells 2.4 cm (8 px)");
 }
 
 TEST(TimelinePicture, ASecondBothAmbulatoryAndStereotypicShowsBothAndZonesGetDistinctColours) {
@@ -159,7 +320,8 @@ TEST(TimelinePicture, ASecondBothAmbulatoryAndStereotypicShowsBothAndZonesGetDis
   ZoneMap map;
   for (int column = 0; column < 3; ++column) map.Set(0, column, "AGa"[column]);
   const QSize size(960, 400);
-  const QImage image = Paint(size, [&](QPainter& p, const QRectF& r) { DrawTimeline(p, r, {t}, 5, map, 96.0 / 72); });
+  const QImage image =
+      Paint(size, [&](QPainter& p, const QRectF& r) { DrawTimeline(p, r, {t}, 5, map, ZonePaletteTable(), 96.0 / 72); });
   const std::vector<int> zones = TimelineZones({t}, map);
   const TimelineLayout l = TimelineLayout::In(QRectF(QPointF(0, 0), QSizeF(size)), 1, zones, 5, 96.0 / 72);
   auto at = [&](const QRectF& strip, int second, double fy) {
@@ -178,11 +340,11 @@ TEST(TimelinePicture, ASecondBothAmbulatoryAndStereotypicShowsBothAndZonesGetDis
   }
   EXPECT_EQ(classColours.size(), 4u);  // ambulatory (twice), stereotypic, resting, lost
   EXPECT_EQ(zoneColours.size(), 4u);   // A, G, a, none
-  // Twelve zones in twelve clearly different colours; the next ones hatched.
-  for (std::size_t i = 0; i < 12; ++i)
-    for (std::size_t j = 0; j < i; ++j) EXPECT_GT(Distance(ZonePaletteColour(i), ZonePaletteColour(j)), 60) << i << " " << j;
-  EXPECT_EQ(ZoneBrush(11).style(), Qt::SolidPattern);
-  EXPECT_NE(ZoneBrush(12).style(), Qt::SolidPattern);
+  // A zone sharing its colour with an earlier one ('M' comes round to 'A' again) is hatched.
+  const std::vector<QBrush> brushes = ZoneBrushes({'A' - 32, 'B' - 32, 'M' - 32}, ZonePaletteTable());
+  EXPECT_EQ(brushes[0].color(), brushes[2].color());
+  EXPECT_EQ(std::tuple(brushes[0].style(), brushes[1].style()), std::tuple(Qt::SolidPattern, Qt::SolidPattern));
+  EXPECT_NE(brushes[2].style(), Qt::SolidPattern);
 }
 
 TEST(SavePicture, PngSvgAndPdfAreWrittenAtTheirSizeAndOtherNamesAreRefused) {
