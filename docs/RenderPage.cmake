@@ -1,31 +1,29 @@
-# Renders one chapter of the manual: cmark-gfm turns the Markdown into HTML, links between
-# chapters ("methods.md") become links between pages ("methods.html"), and the page is wrapped
-# in the shared header (title, chapter list) and footer.
-# Variables: CMARK, CHAPTER, SOURCE_DIR, TEMPLATE_DIR, CHAPTERS (list), VERSION, OUTPUT.
-
-function(chapter_title file out)
-  file(STRINGS ${file} first LIMIT_COUNT 1 REGEX "^# ")
-  string(REGEX REPLACE "^# +" "" first "${first}")
-  set(${out} "${first}" PARENT_SCOPE)
-endfunction()
+# Renders one page of the manual: pandoc turns the Markdown into HTML with an id on every heading
+# (the ids GitHub shows for the same file), links between chapters ("methods.md") become links
+# between pages ("methods.html"), links to the man pages' sources ("../man/tracelux-cli.1.md")
+# links to their pages, and the page is wrapped in the shared header (title, chapter list) and
+# footer.
+# Variables: PANDOC, SOURCE (the Markdown file), FORMAT (pandoc's input format), TEMPLATE_DIR, PAGES (list of name=title, the navigation), PAGE (this page's name), VERSION,
+# OUTPUT.
 
 execute_process(
-  COMMAND ${CMARK} --unsafe -e table --to html ${SOURCE_DIR}/${CHAPTER}.md
+  COMMAND ${PANDOC} --from=${FORMAT} --to=html5 --wrap=preserve ${SOURCE}
   OUTPUT_VARIABLE body
   RESULT_VARIABLE failed)
 if(failed)
-  message(FATAL_ERROR "cmark-gfm could not render ${CHAPTER}.md")
+  message(FATAL_ERROR "pandoc could not render ${SOURCE}")
 endif()
-string(REGEX REPLACE "href=\"([a-z-]+)\\.md" "href=\"\\1.html" body "${body}")
+string(REGEX REPLACE "href=\"(\\.\\./man/)?([a-z0-9.-]+)\\.md" "href=\"\\2.html" body "${body}")
 
-chapter_title(${SOURCE_DIR}/${CHAPTER}.md TITLE)
 set(NAVIGATION "")
-foreach(other IN LISTS CHAPTERS)
-  chapter_title(${SOURCE_DIR}/${other}.md name)
-  if(other STREQUAL CHAPTER)
-    string(APPEND NAVIGATION "<li class=\"here\">${name}</li>\n")
+foreach(entry IN LISTS PAGES)
+  string(REGEX REPLACE "=.*" "" name "${entry}")
+  string(REGEX REPLACE "^[^=]*=" "" caption "${entry}")
+  if(name STREQUAL PAGE)
+    set(TITLE "${caption}")
+    string(APPEND NAVIGATION "<li class=\"here\">${caption}</li>\n")
   else()
-    string(APPEND NAVIGATION "<li><a href=\"${other}.html\">${name}</a></li>\n")
+    string(APPEND NAVIGATION "<li><a href=\"${name}.html\">${caption}</a></li>\n")
   endif()
 endforeach()
 

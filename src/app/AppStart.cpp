@@ -56,60 +56,61 @@ bool ClaimProgramHome(const std::string& home, HomeLock& lock) {
   return false;
 }
 
-bool PrintVersionIfAsked(int argc, char* argv[]) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("%s\n", VersionLine("tracelux").c_str());
-      return true;
-    }
-  }
-  return false;
-}
-
-bool PrintHelpIfAsked(int argc, char* argv[]) {
-  for (int i = 1; i < argc; ++i) {
-    const QString argument = QString::fromLocal8Bit(argv[i]);
-    if (argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
-        argument == QLatin1String("-?") || argument == QLatin1String("--help-all")) {
-      AppOptions ignored;
-      ParseOptions({QString::fromLocal8Bit(argv[0]), QStringLiteral("--help")}, ignored);
-      return true;
-    }
-  }
-  return false;
-}
-
 bool ParseOptions(const QStringList& arguments, AppOptions& o) {
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Tracelux-One video tracking"));
-  parser.addHelpOption();
-  const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Program home directory."),
+  parser.setApplicationDescription(QStringLiteral(
+      "Tracelux-One: records and analyses the movement of a laboratory animal with the\n"
+      "Tracelux-One video-tracking unit (serial line, 19200 baud 8N1)."));
+  // Help and version by hand: Qt's own would add --help-all, which lists the toolkit's options
+  // that this program does not take.
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Print this help and exit."));
+  const QCommandLineOption home(QStringLiteral("home"),
+                                QStringLiteral("Program home folder (default: $TRACELUX_HOME, else\n"
+                                               "$XDG_CONFIG_HOME/tracelux, i.e. ~/.config/tracelux)."),
                                 QStringLiteral("DIR"));
   const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                    QStringLiteral("Use the simulated unit instead of a port."));
+                                    QStringLiteral("Use the simulated unit instead of a serial port."));
   const QCommandLineOption port(QStringLiteral("port"),
-                                QStringLiteral("Serial device of the unit (any port number)."),
+                                QStringLiteral("Serial device of the unit, whatever port number is\n"
+                                               "chosen (e.g. /dev/ttyUSB0 or /dev/serial/by-id/...)."),
                                 QStringLiteral("DEVICE"));
   const QCommandLineOption shots(QStringLiteral("screenshots"),
-                                 QStringLiteral("Save pictures of the panels and end."),
+                                 QStringLiteral("Save pictures of the panels into DIR and end."),
                                  QStringLiteral("DIR"));
   const QCommandLineOption timing(QStringLiteral("timing"),
                                   QStringLiteral("Print the time to a usable window."));
   const QCommandLineOption version(QStringLiteral("version"),
-                                   QStringLiteral("Print the version and the build's commit."));
-  parser.addOptions({home, simulate, port, shots, timing, version});
-  if (!parser.parse(arguments)) {
-    std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+                                   QStringLiteral("Print the version and the build's commit and exit."));
+  parser.addOptions({help, home, simulate, port, shots, timing, version});
+  const auto refuse = [](const QString& message) {
+    std::fprintf(stderr, "tracelux: %s\nRun tracelux --help for the options.\n", qPrintable(message));
     return false;
-  }
-  if (parser.isSet(QStringLiteral("help"))) {
+  };
+  if (!parser.parse(arguments)) return refuse(parser.errorText());
+  if (parser.isSet(help)) {
     // Asked before the application exists, the help cannot name the program by itself.
-    QString help = parser.helpText();
-    help.replace(QLatin1String("<executable_name>"), QFileInfo(arguments.value(0)).fileName());
-    std::printf("%s", qPrintable(help));
+    QString text = parser.helpText();
+    text.replace(QLatin1String("<executable_name>"), QStringLiteral("tracelux"));
+    text += QStringLiteral(
+        "\nExamples:\n"
+        "  tracelux --simulate                   try everything without hardware\n"
+        "  tracelux --port /dev/ttyUSB0          the unit on this serial device\n"
+        "  tracelux --home ~/rack/unit2          a second unit, with its own settings\n"
+        "\nExit status: 0 ended normally, 1 the program home is in use or cannot be locked,\n"
+        "2 a usage error.\n"
+        "Full documentation: man tracelux\n");
+    std::printf("%s", qPrintable(text));
     o.helpShown = true;
     return false;
   }
+  if (parser.isSet(version)) {
+    std::printf("%s\n", VersionLine("tracelux").c_str());
+    o.helpShown = true;
+    return false;
+  }
+  if (!parser.positionalArguments().isEmpty())
+    return refuse(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
   o.home = parser.value(home).toStdString();
   o.simulate = parser.isSet(simulate);
   o.port = parser.value(port).toStdString();

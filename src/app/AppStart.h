@@ -23,21 +23,17 @@ struct AppOptions {
   std::string port;         // --port DEVICE
   QString screenshots;      // --screenshots DIR
   bool timing = false;      // --timing: prints the start-up time
-  bool helpShown = false;   // --help was answered: the program ends without an error
+  bool helpShown = false;   // --help or --version was answered: the program ends without an error
 };
 
 // Takes the program home's lock for the life of the program. When another program holds it, or
 // it cannot be taken, the user is told in a message box and the result is false: the program
 // then ends before it reads or writes anything in the home.
 bool ClaimProgramHome(const std::string& home, HomeLock& lock);
-// "--version" anywhere on the command line: prints the version line and true. Checked before
-// the application object exists, so it answers without a display.
-bool PrintVersionIfAsked(int argc, char* argv[]);
-// "--help" (or "-h"): prints the options and true, before the application object exists, so it
-// answers without a display.
-bool PrintHelpIfAsked(int argc, char* argv[]);
-
-// Parses the command line; false (with the message printed) on a bad one.
+// Parses the command line, before the application object exists, so that it answers without a
+// display. False when the program is to end: after printing the help or the version
+// (helpShown), or with the message printed for an unknown option, a missing value or a stray
+// argument.
 bool ParseOptions(const QStringList& arguments, AppOptions& options);
 
 // The manual's index page: installed beside the executable's prefix, rendered in the build tree

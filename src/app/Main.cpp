@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QIcon>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
@@ -37,14 +38,16 @@ void EndAtExit() {
 int main(int argc, char* argv[]) {
   QElapsedTimer started;
   started.start();
-  if (tlx::gui::PrintVersionIfAsked(argc, argv) || tlx::gui::PrintHelpIfAsked(argc, argv)) return 0;
+  // The options first: help, version and a bad command line are answered without a display.
+  tlx::gui::AppOptions options;
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (!tlx::gui::ParseOptions(arguments, options)) return options.helpShown ? 0 : 2;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tracelux"));
   // The installed desktop entry and icon: the desktop's menus and task bar match the window to them.
   QGuiApplication::setDesktopFileName(QStringLiteral("tracelux"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tracelux")));
-  tlx::gui::AppOptions options;
-  if (!tlx::gui::ParseOptions(QApplication::arguments(), options)) return options.helpShown ? 0 : 2;
 
   const std::string home = tlx::ResolveProgramHome(options.home);
   // One program per home, held until the process ends: nothing in the home is read or written

@@ -1,6 +1,7 @@
 // tracelux-cli analyze: the activity analysis of one or many data files (results file or results
 // export); export-samples: the sample export; info: a data file's recorded header and tracking quality.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
@@ -314,29 +315,35 @@ void RunAnalyze(const AnalyzeOptions& o) {
 }
 
 void AddDecimalOptions(CLI::App* cmd, DecimalChoice& decimal) {
-  auto* comma = cmd->add_flag("--decimal-comma", decimal.comma, "\";\" between fields, \",\" decimals");
+  auto* comma = cmd->add_flag("--decimal-comma", decimal.comma, "\";\" between fields, \",\" decimals (default: as the language settings say)");
   auto* point = cmd->add_flag("--decimal-point", decimal.point, "\",\" between fields, \".\" decimals");
   comma->excludes(point);
 }
 
 void RegisterAnalyze(CLI::App& app) {
   auto o = std::make_shared<AnalyzeOptions>();
-  CLI::App* cmd = app.add_subcommand("analyze", "Analyse data files into results");
-  cmd->add_option("DATA", o->data, "Data files")->required();
-  auto* out = cmd->add_option("-o", o->output, "Output file (one DATA, or the whole table of the tidy formats)");
-  auto* dir = cmd->add_option("--output-dir", o->outputDir, "One output file per DATA, extension CSV");
+  CLI::App* cmd = app.add_subcommand(
+      "analyze", "Analyse data files into per-session, per-zone results (every parameter defaults to the recorded one)");
+  cmd->add_option("DATA", o->data, "Data files (.DAT)")->required()->type_name("FILE");
+  auto* out = cmd->add_option("-o,--output", o->output, "Output file (one DATA, or the whole table of the tidy formats); default: standard output")
+                  ->type_name("FILE")->group("Outputs");
+  auto* dir = cmd->add_option("--output-dir", o->outputDir, "One output file per DATA, named after it with the extension CSV")
+                  ->type_name("DIR")->group("Outputs");
   out->excludes(dir);
-  cmd->add_option("-j", o->jobs, "Files analysed at once")->check(CLI::PositiveNumber);
-  cmd->add_option("--format", o->format, "results, export, tidy (one CSV table) or tidy-json (JSON lines)");
-  cmd->add_flag("--no-header", o->noHeader, "Leave the header lines out");
-  cmd->add_option("--session-length", o->sessionLength, "Session length (seconds or H:M:S)");
-  cmd->add_option("--max-distance", o->maxDistance, "Maximum distance, pixels");
-  cmd->add_option("--ambulatory", o->ambulatory, "Ambulatory threshold, pixels");
-  cmd->add_option("--stereotypic", o->stereotypic, "Stereotypic threshold, pixels");
-  cmd->add_option("--scale", o->scale, "Calibration: pixels");
-  cmd->add_option("--reference", o->reference, "Calibration: units");
-  cmd->add_option("--units", o->units, "Unit name");
-  cmd->add_option("--map", o->map, "Zone map file");
+  cmd->add_option("-j", o->jobs, "Files analysed at once, 1 to 256 (default: the number of processors)")
+      ->type_name("N")->check(Between(1, 256));
+  cmd->add_option("--format", o->format, "results (the default), export, tidy (one CSV table) or tidy-json (JSON lines)")
+      ->type_name("FORMAT")->group("Outputs");
+  cmd->add_flag("--no-header", o->noHeader, "Leave the header lines out")->group("Outputs");
+  const char* parameters = "Analysis parameters (default: as recorded)";
+  cmd->add_option("--session-length", o->sessionLength, "Session length: seconds or H:MM:SS")->type_name("SECONDS")->group(parameters);
+  cmd->add_option("--max-distance", o->maxDistance, "Maximum distance, pixels: longer jumps are artifacts")->type_name("PIXELS")->group(parameters);
+  cmd->add_option("--ambulatory", o->ambulatory, "Ambulatory threshold, pixels")->type_name("PIXELS")->group(parameters);
+  cmd->add_option("--stereotypic", o->stereotypic, "Stereotypic threshold, pixels")->type_name("PIXELS")->group(parameters);
+  cmd->add_option("--scale", o->scale, "Calibration: PIXELS pixels are --reference units")->type_name("PIXELS")->group(parameters);
+  cmd->add_option("--reference", o->reference, "Calibration: the units that --scale pixels are")->type_name("UNITS")->group(parameters);
+  cmd->add_option("--units", o->units, "Unit name: mm, cm, m, km, inches, feet, yards, miles or \"user defined\"")->type_name("NAME")->group(parameters);
+  cmd->add_option("--map", o->map, "Zone map file (default: the data file's .MAP, else four quadrants)")->type_name("FILE")->group(parameters);
   AddDecimalOptions(cmd, o->decimal);
   cmd->callback([o]() { RunAnalyze(*o); });
 }
@@ -376,8 +383,8 @@ void RunExportSamples(const ExportSamplesOptions& o) {
 void RegisterExportSamples(CLI::App& app) {
   auto o = std::make_shared<ExportSamplesOptions>();
   CLI::App* cmd = app.add_subcommand("export-samples", "Write every sample of a data file as X,Y lines");
-  cmd->add_option("DATA", o->data, "Data file")->required();
-  cmd->add_option("-o", o->output, "Output file");
+  cmd->add_option("DATA", o->data, "Data file (.DAT)")->required()->type_name("FILE");
+  cmd->add_option("-o,--output", o->output, "Output file (default: standard output)")->type_name("FILE");
   AddDecimalOptions(cmd, o->decimal);
   cmd->callback([o]() { RunExportSamples(*o); });
 }
@@ -496,8 +503,8 @@ void RunInfo(const std::string& file, bool json) {
 void RegisterInfo(CLI::App& app) {
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  CLI::App* cmd = app.add_subcommand("info", "Show a data file's recorded header and tracking quality");
-  cmd->add_option("DATA", *file, "Data file")->required();
+  CLI::App* cmd = app.add_subcommand("info", "Show every field of a data file's recorded header and its tracking quality");
+  cmd->add_option("DATA", *file, "Data file (.DAT)")->required()->type_name("FILE");
   cmd->add_flag("--json", *json, "One JSON object");
   cmd->callback([file, json]() { RunInfo(*file, *json); });
 }

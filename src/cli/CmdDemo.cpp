@@ -1,17 +1,18 @@
 // tracelux-cli demo: a short experiment on the simulated unit in a directory of its own, showing
 // what a headless run does and the results it produces.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 #include "cli/RunHeadless.h"
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/Paths.h"
-#include "setup/ParameterRules.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace tlx::cli {
@@ -37,9 +38,21 @@ std::string DemoDirectory(const std::string& given) {
   return pattern;
 }
 
+// The temporary folder a demonstration without --dir made, removed when the command ends, also
+// when the run failed.
+struct TemporaryFolder {
+  std::string path;
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+};
+
 void DemoCommand(const DemoOptions& o) {
   HeadlessRunOptions h;
   h.home = DemoDirectory(o.dir);
+  TemporaryFolder made;
+  if (o.dir.empty()) made.path = h.home;
   ExperimentParameters& p = h.parameters;
   p.SessionLength = o.length;
   p.NumberOfSessions = o.sessions;
@@ -74,6 +87,8 @@ void DemoCommand(const DemoOptions& o) {
     throw CliFailure("The results file " + r.resultsPath + " cannot be read.");
   for (char c : results)
     if (c != '\r') out.push_back(c);
+  if (!made.path.empty())
+    out += "\nThe temporary folder " + made.path + " is removed now; give --dir DIR to keep the files.\n";
   WriteStdout(out);
 }
 
@@ -82,20 +97,27 @@ void DemoCommand(const DemoOptions& o) {
 void RegisterDemoCommand(CLI::App& app) {
   auto o = std::make_shared<DemoOptions>();
   CLI::App* cmd = app.add_subcommand("demo", "A short headless run on the simulated unit");
-  cmd->add_option("--dir", o->dir, "Directory for the run's files (default: a new temporary one)");
-  cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path");
-  cmd->add_option("--sessions", o->sessions, "Number of sessions")->check(CLI::Range(1, 100));
+  cmd->add_option("--dir", o->dir,
+                  "Folder for the run's files and its program home, kept (default: a temporary folder, removed at the end)")
+      ->type_name("DIR");
+  cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path")->type_name("N")->capture_default_str();
+  cmd->add_option("--sessions", o->sessions, "Number of sessions, 1 to 100")->type_name("N")->capture_default_str()
+      ->check(Between(1, 100));
   // A length the data file cannot describe would be recorded as another one.
   const CLI::Validator recordable(
       [](std::string& text) {
         std::int64_t seconds = 0;
         if (!CLI::detail::lexical_cast(text, seconds)) return "'" + text + "' is not a whole number of seconds";
-        return seconds > 3600 ? std::string("the demonstration's sessions last at most 3600 s")
-                              : SessionLengthProblem(seconds);
+        if (seconds < 5 || seconds > 3600 || seconds % 5 != 0)
+          return std::string("a demonstration's session lasts from 5 s to 3600 s, in steps of 5 s");
+        return std::string();
       },
-      "5..3600, a multiple of 5");
-  cmd->add_option("--length", o->length, "Session length in seconds (5 to 3600, a multiple of 5)")->check(recordable);
-  cmd->add_option("--rate", o->rate, "Samples per second")->check(CLI::IsMember({1, 5, 25, 30}));
+      "");
+  cmd->add_option("--length", o->length, "Session length in seconds, 5 to 3600, a multiple of 5")
+      ->type_name("SECONDS")->capture_default_str()->check(recordable);
+  cmd->add_option("--rate", o->rate, "Samples per second: 1, 5, 25 or 30")->type_name("N")->capture_default_str()
+      ->check(CLI::IsMember({1, 5, 25, 30}).description(""));
+  cmd->footer("Example:\n  tracelux-cli demo --dir ~/demo --sessions 3 --length 60\n\n" + kExitStatusFooter);
   cmd->callback([o] { DemoCommand(*o); });
 }
 

@@ -2,6 +2,7 @@
 // tracelux-cli map import TEXT -o OUT.MAP: turns up to 24 lines of up to 32 characters into a
 // map file.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
@@ -111,14 +112,14 @@ void RegisterMapCommands(CLI::App& app) {
   auto showFile = std::make_shared<std::string>();
   auto* show = map->add_subcommand("show", "Print a map's 24 rows of 32 characters");
   show->add_option("FILE", *showFile, "A .MAP file or any file with a [ZONE MAP] section")
-      ->required();
+      ->required()->type_name("FILE");
   show->callback([showFile] { MapShow(*showFile); });
 
   auto textFile = std::make_shared<std::string>();
   auto outFile = std::make_shared<std::string>();
   auto* import = map->add_subcommand("import", "Write a 770-byte map file from a text");
-  import->add_option("TEXT", *textFile, "Up to 24 lines of up to 32 characters")->required();
-  import->add_option("-o,--output", *outFile, "The map file to write")->required();
+  import->add_option("TEXT", *textFile, "A text of up to 24 lines of up to 32 characters")->required()->type_name("FILE");
+  import->add_option("-o,--output", *outFile, "The map file to write (.MAP)")->required()->type_name("FILE");
   import->callback([textFile, outFile] { MapImport(*textFile, *outFile); });
 }
 

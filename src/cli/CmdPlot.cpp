@@ -1,6 +1,7 @@
 // tracelux-cli plot: the trace, occupancy heatmap or activity timeline of a data file written as
 // PNG, SVG or PDF, drawn by the same code as the data panel and the printed report.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 
 #include "common/Paths.h"
 #include "data/RecordingService.h"
@@ -155,21 +156,25 @@ void PlotCommand(const PlotOptions& o) {
 void RegisterPlotCommand(CLI::App& app) {
   auto o = std::make_shared<PlotOptions>();
   CLI::App* cmd = app.add_subcommand("plot", kPlotSummary);
-  cmd->add_option("DATA", o->data, "Data file")->required();
-  cmd->add_option("--kind", o->kind, "trace, heatmap or timeline")->required()->check(CLI::IsMember({"trace", "heatmap", "timeline"}));
-  cmd->add_option("--session", o->session, "Session number, or 'all' for the whole recording (default 1)");
-  cmd->add_option("--cell", o->cell, "Heatmap cell size in picture positions (default 8)")->check(CLI::Range(1, 192));
-  auto* width = cmd->add_option("--width", o->width, "Picture width in pixels at 96 per inch (default 960)")->check(CLI::Range(64, 8192));
-  cmd->add_option("--size", o->size, "Printed size, e.g. 85x60mm (mm, cm, in or pt); a PNG of it is 300 dpi")
+  cmd->add_option("DATA", o->data, "Data file (.DAT)")->required()->type_name("FILE");
+  cmd->add_option("--kind", o->kind, "The picture: trace, heatmap or timeline")->required()->type_name("KIND")
+      ->check(OneOf({"trace", "heatmap", "timeline"}));
+  cmd->add_option("--session", o->session, "Session number, or 'all' for the whole recording (default 1)")->type_name("N");
+  cmd->add_option("--cell", o->cell, "Heatmap cell size in picture positions, 1 to 192 (default 8)")->type_name("N")
+      ->check(Between(1, 192));
+  auto* width = cmd->add_option("--width", o->width, "Picture width in pixels at 96 per inch, 64 to 8192 (default 960)")
+                    ->type_name("PIXELS")->check(Between(64, 8192));
+  cmd->add_option("--size", o->size, "Printed size, e.g. 85x60mm (mm, cm, in or pt); a PNG of it is 300 dpi")->type_name("WxH")
       ->check([](const std::string& text) {
         return ParsePrintSize(text) ? std::string() : "give a width and height such as 85x60mm, 3.3x2.4in or 240x170pt";
       })
       ->excludes(width);
-  cmd->add_option("--dpi", o->dpi, "Dots per inch of a PNG (default 96, or 300 with --size)")->check(CLI::Range(36, 1200));
+  cmd->add_option("--dpi", o->dpi, "Dots per inch of a PNG, 36 to 1200 (default 96, or 300 with --size)")->type_name("N")
+      ->check(CLI::Range(36, 1200).description(""));
   cmd->add_option("--style", o->style, "print (thin line over pale zones, the default) or bench (as the data panel)")
-      ->check(CLI::IsMember({"print", "bench"}));
-  cmd->add_option("--map", o->map, "Zone map file (default: the data file's .MAP, else four quadrants)");
-  cmd->add_option("-o,--output", o->output, "Picture file: .png, .svg or .pdf")->required()->check(
+      ->type_name("STYLE")->check(OneOf({"print", "bench"}));
+  cmd->add_option("--map", o->map, "Zone map file (default: the data file's .MAP, else four quadrants)")->type_name("FILE");
+  cmd->add_option("-o,--output", o->output, "Picture file: .png, .svg or .pdf")->required()->type_name("FILE")->check(
       [](const std::string& path) { return draw::IsPictureFileName(path) ? std::string() : "the file name must end in .png, .svg or .pdf"; });
   cmd->callback([o] { PlotCommand(*o); });
 }

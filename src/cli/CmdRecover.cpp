@@ -2,6 +2,7 @@
 // automatically (its journal lost or unreadable) into its data file, map and results, with the
 // parameters of the run's setup file.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 
 #include "common/FileChecks.h"
 #include "common/Paths.h"
@@ -50,12 +51,12 @@ void RegisterRecoverCommand(CLI::App& app) {
   auto o = std::make_shared<RecoverOptions>();
   CLI::App* cmd = app.add_subcommand(
       "recover", "Recover the raw file of an interrupted run by hand, with its setup's parameters");
-  cmd->add_option("raw", o->raw, "Raw file (.RAW) of the interrupted run")->required();
+  cmd->add_option("RAW", o->raw, "Raw file (.RAW) of the interrupted run")->required()->type_name("FILE");
   cmd->add_option("--setup", o->setup, "Experiment setup file (.EXP) the run was recorded with")
-      ->required();
-  cmd->add_option("--map", o->map, "Zone map file (default: the four quadrants)");
-  cmd->add_option("--video", o->video, "Video standard of the unit")
-      ->check(CLI::IsMember({"ntsc", "pal"}));
+      ->required()->type_name("FILE");
+  cmd->add_option("--map", o->map, "Zone map file (default: the four quadrants)")->type_name("FILE");
+  cmd->add_option("--video", o->video, "Video standard of the unit: ntsc (the default) or pal")
+      ->type_name("STANDARD")->check(OneOf({"ntsc", "pal"}));
   cmd->add_flag("--yes", o->yes, "Replace a data file of that name");
   cmd->callback([o] { RecoverCommand(*o); });
 }

@@ -1,6 +1,7 @@
 // tracelux-cli run: one whole experiment without a window, on the simulated unit (virtual clock)
 // or on a serial device (real time); prints the results table when the run has ended.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 #include "cli/RunHeadless.h"
 #include "cli/RunRack.h"
 #include "cli/RunStatus.h"
@@ -153,19 +154,21 @@ void RegisterRunCommands(CLI::App& app) {
   auto o = std::make_shared<RunOptions>();
   CLI::App* cmd = app.add_subcommand("run", "Run one whole experiment without a window");
   cmd->add_option("--setup", o->setups, "Experiment setup file (.EXP); once per unit for a rack")
-      ->required();
-  cmd->add_option("--data-file", o->dataFile, "Data file to record into (turns saving on)");
-  cmd->add_option("--map", o->map, "Zone map file (.MAP or a file with a [ZONE MAP] section)");
-  cmd->add_option("--unit", o->units, "\"sim\" (default) or a serial device path; once per --setup for a rack");
-  cmd->add_option("--table", o->table, "A rack: one tidy table of every unit's results, written at the end");
-  cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path");
-  cmd->add_option("--sim-start", o->simStart, "Start of the virtual clock, \"YYYY-MM-DD HH:MM:SS\"");
+      ->required()->type_name("FILE");
+  cmd->add_option("--data-file", o->dataFile, "Data file to record into (turns saving on)")->type_name("FILE");
+  cmd->add_option("--map", o->map, "Zone map file (.MAP or a file with a [ZONE MAP] section)")->type_name("FILE");
+  cmd->add_option("--unit", o->units, "\"sim\" (the default) or a serial device path; once per --setup for a rack")
+      ->type_name("DEVICE");
+  cmd->add_option("--table", o->table, "A rack: one tidy table of every unit's results, written at the end")->type_name("FILE");
+  cmd->add_option("--seed", o->seed, "Seed of the simulated animal's path")->type_name("N")->capture_default_str();
+  cmd->add_option("--sim-start", o->simStart, "Start of the virtual clock, \"YYYY-MM-DD HH:MM:SS\"")->type_name("TIME");
   cmd->add_flag("--yes", o->yes, "Overwrite a data file used by an earlier run");
-  cmd->add_option("--home", o->home, "Program home directory");
-  cmd->add_option("--video", o->video, "Video standard of the unit")
-      ->check(CLI::IsMember({"ntsc", "pal"}));
-  cmd->add_option("--delay-type", o->delayType, "How the initial delay is read")
-      ->check(CLI::IsMember({"delay", "timeofday"}));
+  cmd->add_option("--home", o->home, "Program home directory (default: $TRACELUX_HOME, else $XDG_CONFIG_HOME/tracelux)")
+      ->type_name("DIR");
+  cmd->add_option("--video", o->video, "Video standard of the unit: ntsc or pal (default: the program home's)")
+      ->type_name("STANDARD")->check(OneOf({"ntsc", "pal"}));
+  cmd->add_option("--delay-type", o->delayType, "The initial delay is a delay or a timeofday (default: the program home's)")
+      ->type_name("TYPE")->check(OneOf({"delay", "timeofday"}));
   cmd->add_flag("--quiet", o->quiet, "No status line while the run goes; only the summary");
   cmd->callback([o] {
     if (o->setups.size() > 1 && o->units.size() != o->setups.size())

@@ -1,6 +1,7 @@
 // "setup show": an experiment setup file as the program would load, correct and write it back.
 // "setup new": a new setup file from options, refusing any value the program would correct.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 
 #include "common/FileChecks.h"
 #include "common/Paths.h"
@@ -125,29 +126,32 @@ void RegisterSetupCommands(CLI::App& app) {
       "show", "Load a setup file, correct its values and print the file it would be saved as");
 
   auto opts = std::make_shared<SetupShowOptions>();
-  show->add_option("FILE", opts->file, "Experiment setup file (text or binary)")->required();
-  show->add_option("--video", opts->video, "Video standard: ntsc (default) or pal")
-      ->transform(CLI::IsMember({"ntsc", "pal"}, CLI::ignore_case));
-  show->add_option("-o,--output", opts->output, "Write the setup file here instead of printing it");
+  show->add_option("FILE", opts->file, "Experiment setup file (text or binary)")->required()->type_name("FILE");
+  show->add_option("--video", opts->video, "Video standard: ntsc (the default) or pal")
+      ->type_name("STANDARD")->transform(CLI::IsMember({"ntsc", "pal"}, CLI::ignore_case).description(""));
+  show->add_option("-o,--output", opts->output, "Write the setup file here instead of printing it")->type_name("FILE");
   show->callback([opts] { RunSetupShow(*opts); });
 
   auto n = std::make_shared<SetupNewOptions>();
   CLI::App* make = setup->add_subcommand(
       "new", "Write a new setup file from options (defaults: one 10:00 session at 30/s, no delay, "
              "distances 60/6/3 px, 100 px = 30 cm)");
-  make->add_option("FILE", n->file, "Setup file to write (.EXP)")->required();
-  make->add_option("--data-file", n->dataFile, "Data file the run records into (turns saving on)");
-  make->add_option("--session-length", n->sessionLength, "Session length: seconds or H:MM:SS (multiple of 5 s)");
-  make->add_option("--sessions", n->sessions, "Number of sessions (1..65535)");
-  make->add_option("--rate", n->rate, "Samples per second: 1, 5, 25 (PAL) or 30 (NTSC)");
-  make->add_option("--delay", n->delay, "Initial delay (seconds or H:MM:SS), or the time of day of a time-of-day start");
-  make->add_option("--max-distance", n->maxDistance, "Maximum distance, pixels");
-  make->add_option("--ambulatory", n->ambulatory, "Ambulatory distance, pixels");
-  make->add_option("--stereotypic", n->stereotypic, "Stereotypic distance, pixels");
-  make->add_option("--scale", n->scale, "Calibration: this many pixels ...");
-  make->add_option("--reference", n->reference, "... are this many units");
-  make->add_option("--units", n->units, "Unit name: mm, cm, m, km, inches, feet, yards, miles, user defined");
-  make->add_flag("--force", n->force, "Replace an existing file");
+  make->add_option("FILE", n->file, "Setup file to write (.EXP)")->required()->type_name("FILE");
+  make->add_option("--data-file", n->dataFile, "Data file the run records into (turns saving on)")->type_name("FILE");
+  make->add_option("--session-length", n->sessionLength, "Session length: seconds or H:MM:SS, a multiple of 5 s (default 10:00)")
+      ->type_name("SECONDS");
+  make->add_option("--sessions", n->sessions, "Number of sessions, 1 to 65535 (default 1)")->type_name("N");
+  make->add_option("--rate", n->rate, "Samples per second: 1, 5, 25 (PAL) or 30 (NTSC, the default)")->type_name("N");
+  make->add_option("--delay", n->delay, "Initial delay (seconds or H:MM:SS), or the time of day of a time-of-day start (default 0)")
+      ->type_name("SECONDS");
+  make->add_option("--max-distance", n->maxDistance, "Maximum distance, pixels (default 60)")->type_name("PIXELS");
+  make->add_option("--ambulatory", n->ambulatory, "Ambulatory distance, pixels (default 6)")->type_name("PIXELS");
+  make->add_option("--stereotypic", n->stereotypic, "Stereotypic distance, pixels (default 3)")->type_name("PIXELS");
+  make->add_option("--scale", n->scale, "Calibration: this many pixels ... (default 100)")->type_name("PIXELS");
+  make->add_option("--reference", n->reference, "... are this many units (default 30)")->type_name("UNITS");
+  make->add_option("--units", n->units, "Unit name: mm, cm (the default), m, km, inches, feet, yards, miles, user defined")
+      ->type_name("NAME");
+  make->add_flag("--force", n->force, "Replace an existing setup file");
   make->callback([n] { RunSetupNew(*n); });
 }
 

@@ -2,6 +2,7 @@
 // simulated unit (N of them with --count, one path per line) on new pseudo-terminals (on a clean,
 // noisy or lossy line), prints each terminal's path and serves until SIGINT or SIGTERM.
 #include "cli/Commands.h"
+#include "cli/HelpText.h"
 
 #include "sim/PtyServer.h"
 #include "sim/SimulatedUnit.h"
@@ -89,20 +90,21 @@ void RegisterSimCommands(CLI::App& app) {
   auto* sim = app.add_subcommand("sim", "Serve the simulated unit on a pseudo-terminal");
   sim->add_flag("--pty", options->pty, "Serve on a new pseudo-terminal; its path is printed first")
       ->required();
-  sim->add_option("--seed", options->seed, "The simulated animal's path (same seed, same path)");
-  sim->add_option("--video", options->video, "Video standard: ntsc (30/s) or pal (25/s)")
-      ->transform(CLI::IsMember({"ntsc", "pal"}, CLI::ignore_case));
+  sim->add_option("--seed", options->seed, "The simulated animal's path (same seed, same path)")->type_name("N")
+      ->capture_default_str();
+  sim->add_option("--video", options->video, "Video standard: ntsc (30/s, the default) or pal (25/s)")
+      ->type_name("STANDARD")->transform(CLI::IsMember({"ntsc", "pal"}, CLI::ignore_case).description(""));
   sim->add_option("--drop-every", options->dropEvery,
-                  "Drop every N-th byte the unit sends (a lossy line)")
-      ->check(CLI::NonNegativeNumber);
+                  "Drop every N-th byte the unit sends (a lossy line; default 0, none)")
+      ->type_name("N")->check(Between(0, 2147483647));
   sim->add_option("--noise-every", options->noiseEvery,
-                  "Insert a stray random byte after every N-th byte the unit sends (a noisy line)")
-      ->check(CLI::NonNegativeNumber);
-  sim->add_option("--delay-ms", options->delayMs, "Act on every command this much later")
-      ->check(CLI::Range(0, 60000));
+                  "Insert a stray random byte after every N-th byte the unit sends (a noisy line; default 0, none)")
+      ->type_name("N")->check(Between(0, 2147483647));
+  sim->add_option("--delay-ms", options->delayMs, "Act on every command this much later, 0 to 60000 ms (default 0)")
+      ->type_name("MS")->check(Between(0, 60000));
   sim->add_flag("--silent", options->silent, "Send nothing at all");
-  sim->add_option("--count", options->count, "Serve this many units, one terminal path per line")
-      ->check(CLI::Range(1, 64));
+  sim->add_option("--count", options->count, "Serve this many units, 1 to 64, one terminal path per line (default 1)")
+      ->type_name("N")->check(Between(1, 64));
   sim->callback([options] { ServeOnPty(*options); });
 }
 

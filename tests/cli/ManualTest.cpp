@@ -1,6 +1,6 @@
-// The manual against the program: the worked example's figures, the Methods chapter's claims and
-// the options the man page lists are checked against what tracelux-cli does, so that
-// the manual and the program cannot drift apart.
+// The manual against the program: the worked example's figures and the Methods chapter's claims
+// are checked against what tracelux-cli does, so that the manual and the program cannot drift
+// apart (the reference's options are DocsTest's).
 #include "data/DataFileBuilder.h"
 #include "support/TestSupport.h"
 
@@ -267,37 +267,6 @@ TEST(Manual, InfoShowsTheWholeHeaderAndTheWorkedExamplesTrackingQuality) {
                             "\"session_tracking\": [{\"expected_samples\": 10, \"recorded_samples\": 10, \"lost_samples\": 1"}) {
     EXPECT_NE(json.find(field), std::string::npos) << field << json;
   }
-}
-
-// Every command and subcommand --help lists has its section in the man page, and every long
-// option it lists is named there.
-TEST(Manual, ManPageNamesEveryCommandAndOptionOfTheCommandLine) {
-  const std::string page = DocsFile("man/tracelux-cli.1");
-  const std::regex option("--[a-z][a-z-]*"), command("\n  ([a-z-]+) ");
-  std::vector<std::vector<std::string>> pending = {{}};
-  std::size_t seen = 0;
-  for (; !pending.empty(); ++seen) {
-    std::vector<std::string> args = pending.back();
-    pending.pop_back();
-    std::string name;
-    for (const auto& a : args) name += (name.empty() ? "" : " ") + a;
-    EXPECT_TRUE(args.empty() || page.find(".SS " + name + "\n") != std::string::npos) << name;
-    args.push_back("--help");
-    const auto help = RunCli(args);
-    ASSERT_EQ(help.exitCode, 0) << help.err;
-    args.pop_back();
-    for (std::sregex_iterator it(help.out.begin(), help.out.end(), option), end; it != end; ++it) {
-      const std::string roff = std::regex_replace(it->str(), std::regex("-"), "\\-");
-      EXPECT_NE(page.find(roff), std::string::npos) << it->str() << " of '" << name << "'";
-    }
-    const auto list = help.out.find("Subcommands:");
-    const std::string commands = list == std::string::npos ? "" : help.out.substr(list);
-    for (std::sregex_iterator it(commands.begin(), commands.end(), command), end; it != end; ++it) {
-      pending.push_back(args);
-      pending.back().push_back((*it)[1]);
-    }
-  }
-  EXPECT_GE(seen, 11u) << "eight commands, with map and setup's subcommands";
 }
 
 }  // namespace

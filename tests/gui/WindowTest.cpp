@@ -550,28 +550,44 @@ class DesktopHomeTest : public QObject {
     }
   }
 
-  // The desktop program's man page names every option the program accepts; the help is there
-  // without any display to open (a terminal logged in from elsewhere).
+  // The desktop program's man page (its Markdown source) names every option the program accepts
+  // and no other; the help is there without any display to open (a terminal logged in from
+  // elsewhere), and a bad command line ends with 2 before a display is looked for.
   void theManPageNamesEveryOptionOfTheDesktopProgram() {
-    const QString roff = QString::fromUtf8(FileBytes(TLX_DOCS_DIR "/man/tracelux.1"));
-    QVERIFY(!roff.isEmpty());
+    const QString page = QString::fromUtf8(FileBytes(TLX_DOCS_DIR "/man/tracelux.1.md"));
+    QVERIFY(!page.isEmpty());
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
     program.setProcessEnvironment(env);
-    program.start(TLX_APP_PATH, {"--help"});
-    QVERIFY(program.waitForFinished(30000));
+    const auto run = [&](const QStringList& arguments) {
+      program.start(TLX_APP_PATH, arguments);
+      return program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit;
+    };
+    QVERIFY(run({"--help"}));
     QCOMPARE(program.exitCode(), 0);
     const QString help = QString::fromUtf8(program.readAllStandardOutput());
-    int options = 0;
+    QVERIFY2(help.startsWith("Usage: tracelux [options]"), qPrintable(help));
+    QVERIFY2(help.contains("Full documentation: man tracelux\n"), qPrintable(help));
+    QStringList inHelp, inPage;
     const QRegularExpression option("^  (?:-h, )?(--[a-z-]+)", QRegularExpression::MultilineOption);
-    for (auto it = option.globalMatch(help); it.hasNext();) {
-      const QString name = it.next().captured(1);
-      if (name == "--help-all") continue;  // the toolkit's own options
-      ++options;
-      QVERIFY2(roff.contains(QString(name).replace("-", "\\-")), qPrintable(name));
+    for (auto it = option.globalMatch(help); it.hasNext();) inHelp << it.next().captured(1);
+    const QString options = page.section("# OPTIONS", 1).section("\n# ", 0, 0);
+    const QRegularExpression term("^\\*\\*(?:-h\\*\\*, \\*\\*)?\\\\(--[a-z-]+)\\*\\*",
+                                  QRegularExpression::MultilineOption);
+    for (auto it = term.globalMatch(options); it.hasNext();) inPage << it.next().captured(1);
+    inHelp.sort();
+    inPage.sort();
+    QCOMPARE(inPage, inHelp);
+    QVERIFY2(inHelp.size() >= 6, qPrintable(help));
+    for (const QStringList& bad : {QStringList{"--bogus"}, QStringList{"--port"}, QStringList{"stray"},
+                                   QStringList{"--help-all"}}) {
+      QVERIFY(run(bad));
+      QCOMPARE(program.exitCode(), 2);
+      QVERIFY2(program.readAllStandardError().startsWith("tracelux: "), qPrintable(bad.join(' ')));
     }
-    QVERIFY2(options >= 5, qPrintable(help));
+    QVERIFY(run({"--version"}));
+    QVERIFY(program.readAllStandardOutput().startsWith("tracelux 3."));
   }
 };
 
