@@ -1,7 +1,8 @@
 # Run as a script at every build: writes the source tree's commit ("git describe --always --dirty")
 # into OUTPUT as a one-function source file. The file is rewritten only when the text changes, so a
 # build without a new commit recompiles nothing, and a new commit recompiles only this file.
-# A source tree without git (an unpacked tarball) is built as "unknown".
+# A source tree without git is built as the commit its file ".build-commit" names (./dev writes it
+# into the copy it builds the Debian package from), else as "unknown" (an unpacked tarball).
 #   cmake -DSOURCE_DIR=... -DOUTPUT=... -P BuildCommit.cmake
 set(commit "unknown")
 find_package(Git QUIET)
@@ -12,6 +13,12 @@ if(GIT_FOUND AND EXISTS "${SOURCE_DIR}/.git")
                   OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
   if(result EQUAL 0 AND NOT described STREQUAL "")
     set(commit "${described}")
+  endif()
+endif()
+if(commit STREQUAL "unknown" AND EXISTS "${SOURCE_DIR}/.build-commit")
+  file(STRINGS "${SOURCE_DIR}/.build-commit" named LIMIT_COUNT 1)
+  if(NOT named STREQUAL "")
+    set(commit "${named}")
   endif()
 endif()
 string(REPLACE "\\" "\\\\" commit "${commit}")

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Proves that what the Debian package holds runs and that Debian would take it: lintian finds no
-# error in it or in its debug-symbol package; it unpacks into a temporary folder (nothing is
-# installed); its files, dependencies, hardening and debug symbols are checked; the desktop entry
-# and the AppStream description are validated; the unpacked command line runs on a recording it
-# makes, and the unpacked desktop program starts offscreen and ends on SIGTERM.
+# Proves that what the Debian package holds runs and that Debian would take it: lintian (pedantic)
+# finds no error and no warning in it or in its debug-symbol package; it unpacks into a temporary
+# folder (nothing is installed); its files, modes, dependencies, hardening and debug symbols are
+# checked; the desktop entry and the AppStream description are validated; the unpacked command
+# line runs on a recording it makes, and the unpacked desktop program starts offscreen and ends on
+# SIGTERM.
 #   scripts/check-package.sh PACKAGE.deb     (the debug-symbol package is looked for beside it)
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 PACKAGE.deb" >&2; exit 2; }
@@ -19,11 +20,13 @@ trap cleanup EXIT
 fail() { echo "PACKAGE CHECK FAILED: $*" >&2; exit 1; }
 
 [ -f "$dbgsym" ] || fail "no debug-symbol package $dbgsym"
-# Lintian as Debian's archive runs it: any error fails the check; warnings and notes are shown.
-echo "lintian $(basename "$deb") $(basename "$dbgsym"):"
-lintian --fail-on error --display-info --tag-display-limit 0 "$deb" "$dbgsym" 2>&1 |
-  grep -v "running with root privileges" || true
-lintian --fail-on error "$deb" "$dbgsym" >/dev/null 2>&1 || fail "lintian reports errors"
+# Lintian as Debian's archive runs it, and more: every tag is shown, pedantic ones included; an
+# error or a warning fails the check.
+echo "lintian -EvIL +pedantic $(basename "$deb") $(basename "$dbgsym"):"
+lintian -EvIL +pedantic --fail-on error,warning --tag-display-limit 0 "$deb" "$dbgsym" \
+  >"$tmp/lintian.log" 2>&1 || lintian_failed=1
+grep -v "running with root privileges" "$tmp/lintian.log" || true
+[ -z "${lintian_failed:-}" ] || fail "lintian reports errors or warnings"
 
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
@@ -36,10 +39,11 @@ for lib in libqt6widgets6 libqt6printsupport6 libc6 libstdc++6; do
 done
 
 files=(usr/bin/tracelux usr/bin/tracelux-cli usr/libexec/tracelux/tracelux-plot
-       usr/share/applications/tracelux.desktop
+       usr/share/applications/org.tracelux.tracelux.desktop usr/share/applications/tracelux.desktop
        usr/share/metainfo/org.tracelux.tracelux.metainfo.xml
        usr/share/icons/hicolor/scalable/apps/tracelux.svg
        usr/share/doc/tracelux/copyright usr/share/doc/tracelux/changelog.Debian.gz
+       usr/share/doc/tracelux/README.Debian
        usr/share/man/man1/tracelux.1.gz usr/share/man/man1/tracelux-cli.1.gz)
 for size in 16 22 24 32 48 64 128 256; do
   files+=("usr/share/icons/hicolor/${size}x${size}/apps/tracelux.png")
@@ -51,9 +55,31 @@ files+=(usr/share/tracelux/manual/index.html usr/share/doc/tracelux/manual/index
 for f in "${files[@]}"; do
   [ -s "$root/$f" ] || fail "the package lacks $f"
 done
-grep -q '^License: BSD-3-clause' "$root/usr/share/doc/tracelux/copyright" || fail "copyright lacks CLI11's licence"
-grep -q '^Exec=tracelux --simulate$' "$root/usr/share/applications/tracelux.desktop" ||
-  fail "the desktop entry has no simulated-unit action"
+# The upstream changelog, when the source has one.
+[ ! -f "$(dirname "$0")/../CHANGELOG.md" ] || [ -s "$root/usr/share/doc/tracelux/changelog.gz" ] ||
+  fail "the package lacks the upstream changelog"
+copyright=$root/usr/share/doc/tracelux/copyright
+grep -q '^License: GPL-3+$' "$copyright" || fail "copyright does not give the GPL, version 3 or later"
+grep -q '^License: BSD-3-clause' "$copyright" || fail "copyright lacks CLI11's licence"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+  "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml" || fail "AppStream names another licence"
+grep -q 'dialout' "$root/usr/share/doc/tracelux/README.Debian" || fail "README.Debian says nothing of dialout"
+entry=$root/usr/share/applications/org.tracelux.tracelux.desktop
+grep -q '^Exec=tracelux --simulate$' "$entry" || fail "the desktop entry has no simulated-unit action"
+# The entry's former name still starts the program, without a second menu item.
+grep -q '^NoDisplay=true$' "$root/usr/share/applications/tracelux.desktop" &&
+  grep -q '^Exec=tracelux$' "$root/usr/share/applications/tracelux.desktop" ||
+  fail "the former desktop entry tracelux.desktop does not start the program unlisted"
+
+# Both packages as Debian makes them: every folder 0755 (the package's root too), files 0644 or
+# 0755, owned by root; the debug files not executable; one compression (xz) for both.
+for package in "$deb" "$dbgsym"; do
+  bad=$(dpkg-deb -c "$package" | awk '$2 != "root/root" ||
+        ($1 ~ /^d/ && $1 != "drwxr-xr-x") || ($1 ~ /^-/ && $1 != "-rw-r--r--" && $1 != "-rwxr-xr-x")')
+  [ -z "$bad" ] || fail "$(basename "$package") has unusual owners or modes: $bad"
+  [ "$(ar t "$package" | grep '^data\.tar')" = data.tar.xz ] || fail "$(basename "$package") is not xz-compressed"
+done
+dpkg-deb -c "$dbgsym" | grep '\.debug$' | grep -q '^-rwx' && fail "debug files are executable"
 
 # Hardened: immediate binding, read-only relocations, stack protector, fortified functions (in
 # whichever program calls one). Each tool's output is taken whole first: a grep -q that stops
@@ -69,15 +95,22 @@ for program in tracelux tracelux-cli tracelux-plot; do
   grep -q 'GNU_RELRO' <<<"$segments" || fail "$program has no read-only relocations"
   grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
   grep -q '__[a-z]*_chk@' <<<"$symbols" && fortified+=" $program"
-  # Stripped, with its symbols in the debug package under its build ID.
+  # Stripped (the compiler's .comment notes too), with its symbols in the debug package under its
+  # build ID, their sections compressed.
   grep -q '\.debug_info' <<<"$sections" && fail "$program is not stripped"
+  grep -q '\.comment' <<<"$sections" && fail "$program keeps its .comment section"
   id=$(sed -n 's/.*Build ID: *//p' <<<"$notes")
   [ -n "$id" ] || fail "$program has no build ID"
   grep -q "usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug" <<<"$debug_files" ||
     fail "the debug-symbol package has no symbols for $program (build ID $id)"
 done
+dpkg-deb -x "$dbgsym" "$tmp/dbgsym"
+debug=$(find "$tmp/dbgsym/usr/lib/debug/.build-id" -name '*.debug' | head -n 1)
+readelf -SW "$debug" | grep '\.debug_info' | grep -Eq ' [A-Z]*C[A-Z]* +[0-9]+ +[0-9]+ +[0-9]+$' ||
+  fail "debug sections are not compressed"
 [ -n "$fortified" ] || fail "no program uses a fortified function (_FORTIFY_SOURCE)"
-desktop-file-validate "$root/usr/share/applications/tracelux.desktop" || fail "desktop entry"
+desktop-file-validate "$entry" || fail "desktop entry"
+desktop-file-validate "$root/usr/share/applications/tracelux.desktop" || fail "former desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml" >/dev/null ||
   fail "AppStream description: $(appstreamcli validate --no-net "$root/usr/share/metainfo/org.tracelux.tracelux.metainfo.xml")"
 

@@ -12,7 +12,12 @@ static_assert(std::string_view(tlx::kVersionText) == TLX_PROJECT_VERSION,
 namespace tlx {
 
 std::string VersionWithBuild() {
+#if TLX_LOCAL_BUILD
+  // Built with the placeholder maintainer or home page: not a published package.
+  return std::string(kVersionText) + " (build " + BuildCommit() + ", local build)";
+#else
   return std::string(kVersionText) + " (build " + BuildCommit() + ")";
+#endif
 }
 
 std::string VersionLine(const std::string& programName) {

@@ -10,7 +10,8 @@ namespace tlx {
 // a tag), or "unknown" for a tree without git.
 const char* BuildCommit();
 
-// "3.20 (build 50937c5)": the version text and the build's commit.
+// "3.20 (build 50937c5)": the version text and the build's commit; "3.20 (build 50937c5, local
+// build)" when built with the placeholder maintainer or home page (cmake/Packaging.cmake).
 std::string VersionWithBuild();
 
 // One line for --version: the program's name, a blank and VersionWithBuild().

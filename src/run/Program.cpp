@@ -12,10 +12,10 @@
 namespace tlx {
 namespace {
 
-// A missing directory setting gets its default under the program home, created when missing.
-void DefaultDirectory(std::string& field, const std::string& home, const char* name) {
+// A directory setting that names no existing directory gets its default, created when missing.
+void DefaultDirectory(std::string& field, const std::string& fallback) {
   if (!field.empty() && DirectoryExists(field)) return;
-  field = JoinPath(home, name);
+  field = fallback;
   if (!DirectoryExists(field) && !EnsureDirectory(field)) EnsureDirectory(field);
   if (!DirectoryExists(field)) field.clear();
 }
@@ -82,8 +82,8 @@ void Program::LoadFiles() {
     answers.ShowMessage({"Not a zone map file", "The file selected is\r\nnot a valid zone map.",
                          MsgIcon::Exclamation, MsgButtons::Ok});
   }
-  DefaultDirectory(settings.ConfigDir, home, "CONFIG");
-  DefaultDirectory(settings.DataDir, home, "DATA");
+  DefaultDirectory(settings.ConfigDir, JoinPath(home, "CONFIG"));
+  DefaultDirectory(settings.DataDir, DefaultDataDirectory(home));
   display.SetDrawTrace(settings.DrawTrace);
 }
 

@@ -94,6 +94,42 @@ std::string UserHomeDirectory() {
   return ".";
 }
 
+// The user's configuration folder: an absolute $XDG_CONFIG_HOME, else ~/.config.
+std::string UserConfigDirectory() {
+  std::string config = Environment("XDG_CONFIG_HOME");
+  if (config.empty() || config.front() != '/') config = JoinPath(UserHomeDirectory(), ".config");
+  return config;
+}
+
+// Whether both paths name one existing directory (the same device and inode).
+bool SameDirectory(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         S_ISDIR(first.st_mode) && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The user's documents folder as the XDG user directories name it (user-dirs.dirs, whose values
+// are "$HOME/..." or absolute), when it exists; empty when none is named, when it is the home
+// folder itself (the user has turned it off), or when it is missing.
+std::string UserDocumentsDirectory() {
+  std::vector<std::string> lines;
+  if (!ReadLines(JoinPath(UserConfigDirectory(), "user-dirs.dirs"), lines)) return "";
+  const std::string key = "XDG_DOCUMENTS_DIR=\"", userHome = UserHomeDirectory();
+  std::string documents;
+  for (const std::string& line : lines) {
+    if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') continue;
+    std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+    if (value.rfind("$HOME", 0) == 0) {
+      value = userHome + value.substr(5);
+    } else if (value.empty() || value.front() != '/') {
+      continue;
+    }
+    documents = value;
+  }
+  if (documents.empty() || SameDirectory(documents, userHome) || !DirectoryExists(documents)) return "";
+  return documents;
+}
+
 }  // namespace
 
 bool ReadProgramSettings(const std::string& iniPath, ProgramSettings& settings) {
@@ -138,15 +174,19 @@ bool WriteProgramSetFile(const std::string& iniPath, const ProgramSettings& sett
 std::string ResolveProgramHome(const std::string& optionHome) {
   std::string home = optionHome;
   if (home.empty()) home = Environment("TRACELUX_HOME");
-  if (home.empty()) {
-    // Only an absolute XDG_CONFIG_HOME counts; a relative one is to be ignored.
-    std::string config = Environment("XDG_CONFIG_HOME");
-    if (config.empty() || config.front() != '/') config = JoinPath(UserHomeDirectory(), ".config");
-    home = JoinPath(config, "tracelux");
-  }
+  if (home.empty()) home = JoinPath(UserConfigDirectory(), "tracelux");
   home = AbsolutePath(home);
   MakeDirectories(home);
   return home;
+}
+
+std::string DefaultDataDirectory(const std::string& home) {
+  const std::string inHome = JoinPath(home, "DATA");
+  if (DirectoryExists(inHome) || !SameDirectory(home, JoinPath(UserConfigDirectory(), "tracelux"))) {
+    return inHome;
+  }
+  const std::string documents = UserDocumentsDirectory();
+  return JoinPath(documents.empty() ? UserHomeDirectory() : documents, "Tracelux");
 }
 
 }  // namespace tlx

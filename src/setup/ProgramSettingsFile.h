@@ -26,4 +26,12 @@ std::string ProgramSetText(const ProgramSettings& settings);
 // else ~/.config/tracelux. Created (with missing parents) when missing.
 std::string ResolveProgramHome(const std::string& optionHome);
 
+// Where a home whose settings name no data folder (or one that is gone) keeps its recordings. The
+// user's own home (the configuration folder's "tracelux") uses a visible folder: "Tracelux" in
+// the user's documents folder (XDG user directories), else in the user's home folder, so that
+// users find their recordings and backups that skip hidden folders keep them. A home chosen
+// with --home or $TRACELUX_HOME stays self-contained ("DATA" inside it), and so does any home
+// that already has its "DATA" folder from before.
+std::string DefaultDataDirectory(const std::string& home);
+
 }  // namespace tlx

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace tlx::test {
 namespace {
 
@@ -81,4 +83,16 @@ TEST_F(ProgramTest, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
 }
 
 }  // namespace
+TEST_F(ProgramTest, TheDataFolderTheSettingsNameIsKeptAndOneThatIsGoneGetsTheDefault) {
+  const std::string mine = home.File("recordings of mine");
+  ASSERT_EQ(::mkdir(mine.c_str(), 0755), 0);
+  WriteBytes(home.File("TRACELUX.INI"), "Data Dir = \"" + mine + "\"\r\n");
+  program.LoadFiles();
+  EXPECT_EQ(program.settings.DataDir, mine);
+  WriteBytes(home.File("TRACELUX.INI"), "Data Dir = \"" + home.File("unplugged") + "\"\r\n");
+  program.LoadFiles();
+  EXPECT_EQ(program.settings.DataDir, home.File("DATA"));  // a chosen home keeps data inside
+  EXPECT_TRUE(PathExists(home.File("DATA")));
+}
+
 }  // namespace tlx::test

@@ -151,6 +151,31 @@ TEST(ProgramHome, OptionThenEnvironmentThenConfigDirectory) {
   }
 }
 
+TEST(ProgramHome, ANewUserHomeKeepsItsDataInAVisibleFolderAndOlderOrChosenHomesInside) {
+  test::TempDir dir;
+  ScopedEnv home("HOME", dir.Path().c_str());
+  ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+  ScopedEnv own("TRACELUX_HOME", nullptr);
+  const std::string userHome = ResolveProgramHome("");
+  // No XDG user directories: the home folder's "Tracelux".
+  EXPECT_EQ(DefaultDataDirectory(userHome), dir.File("Tracelux"));
+  // The documents folder they name, when it exists; one that is the home folder means none.
+  const std::string dirs = dir.File(".config/user-dirs.dirs");
+  test::WriteBytes(dirs, "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+  EXPECT_EQ(DefaultDataDirectory(userHome), dir.File("Tracelux"));  // not made yet
+  ASSERT_EQ(::mkdir(dir.File("Dokumente").c_str(), 0755), 0);
+  EXPECT_EQ(DefaultDataDirectory(userHome), dir.File("Dokumente/Tracelux"));
+  test::WriteBytes(dirs, "XDG_DOCUMENTS_DIR=\"" + dir.File("Dokumente") + "\"\n");
+  EXPECT_EQ(DefaultDataDirectory(userHome), dir.File("Dokumente/Tracelux"));
+  test::WriteBytes(dirs, "XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
+  EXPECT_EQ(DefaultDataDirectory(userHome), dir.File("Tracelux"));
+  // A home chosen elsewhere is self-contained, and a home that already has its DATA keeps it.
+  const std::string chosen = ResolveProgramHome(dir.File("lab"));
+  EXPECT_EQ(DefaultDataDirectory(chosen), dir.File("lab/DATA"));
+  ASSERT_EQ(::mkdir(dir.File(".config/tracelux/DATA").c_str(), 0755), 0);
+  EXPECT_EQ(DefaultDataDirectory(userHome), dir.File(".config/tracelux/DATA"));
+}
+
 constexpr std::int32_t kRed = 255, kOrange = 33023, kGreen = 65280;
 
 TEST(ColoursFile, OnlyWellFormedLinesChangeTheTableAndWritesAreAlwaysNinetySixLines) {

@@ -13,7 +13,7 @@ MessageRequest AboutMessage() {
   const std::string text = std::string(kProductName) + "\r\nVersion " + kVersionText +
                            "\r\nBuild " + BuildCommit() +
                            "\r\n\r\nVideo tracking of one animal: recording, zones and analysis." +
-                           "\r\nQt " + qVersion();
+                           "\r\n\r\n" + kLicenceText + "\r\nQt " + qVersion();
   return {kAboutCaption, text, MsgIcon::Information, MsgButtons::Ok};
 }
 
