@@ -14,7 +14,7 @@ namespace tlx {
 std::string VersionWithBuild() {
 #if TLX_LOCAL_BUILD
   // Built with the placeholder maintainer or home page: not a published package.
-  return std::string(kVersionText) + " (build " + BuildCommit() + ", local build)";
+  return std::string(kVersionText) + " (local build " + BuildCommit() + ")";
 #else
   return std::string(kVersionText) + " (build " + BuildCommit() + ")";
 #endif

@@ -185,16 +185,25 @@ TEST(CliInfo, JsonKeysAndValues) {
   ASSERT_EQ(out.exitCode, 0) << out.err;
   EXPECT_EQ(out.out,
             "{\"version\": 3, \"start\": \"2000-01-01 00:00:00\", \"session_length\": 10, \"sessions\": 2, "
+            "\"recorded_sessions\": 1, \"initial_delay\": 0, \"video_type\": 1, "
             "\"sample_rate\": 25, \"samples\": 260, \"duration\": 10.4, \"max_distance\": 50, "
             "\"ambulatory_threshold\": 3, \"stereotypic_threshold\": 2, \"units\": \"cm\", "
-            "\"calibrate_scale\": 0, \"calibrate_reference\": 12, \"units_per_pixel\": null}\n");
+            "\"calibrate_scale\": 0, \"calibrate_reference\": 12, \"units_per_pixel\": null, "
+            "\"tracking\": {\"expected_samples\": 250, \"recorded_samples\": 260, \"lost_samples\": 0, "
+            "\"no_object_samples\": 0, \"impossible_samples\": 0, \"missing_samples\": 0, \"longest_gap_s\": 0.00, "
+            "\"artifacts\": 0, \"analysed_s\": 10}, \"session_tracking\": [{\"expected_samples\": 250, "
+            "\"recorded_samples\": 250, \"lost_samples\": 0, \"no_object_samples\": 0, \"impossible_samples\": 0, "
+            "\"missing_samples\": 0, \"longest_gap_s\": 0.00, \"artifacts\": 0, \"analysed_s\": 10}, "
+            "{\"expected_samples\": 250, \"recorded_samples\": 10, \"lost_samples\": 0, \"no_object_samples\": 0, "
+            "\"impossible_samples\": 0, \"missing_samples\": 0, \"longest_gap_s\": 0.00, \"artifacts\": 0, "
+            "\"analysed_s\": 0}]}\n");
   EXPECT_NE(RunCli({"info", "I.DAT"}, dir.Path()).out.find("Sessions: 2\n"), std::string::npos);
   EXPECT_EQ(RunCli({"info", "NONE.DAT"}, dir.Path()).exitCode, 1);
 }
 
 TEST(CliVersion, OneLineWithVersionAndCommitAndSuccess) {
   // A build with the placeholder publisher says so after the commit.
-  const std::regex line(R"(tracelux-cli 3\.20 \(build [0-9A-Za-z._/+-]+(, local build)?\)\n)");
+  const std::regex line(R"(tracelux-cli 3\.20 \((local )?build [0-9A-Za-z._/+-]+\)\n)");
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--version"}, {"--version", "analyze"}}) {
     const auto out = test::RunCli(args);

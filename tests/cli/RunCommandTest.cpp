@@ -101,7 +101,7 @@ TEST(RunCommand, DemoRunsAndPrintsItsResults) {
   // A length the data file cannot describe is refused, not recorded as another one.
   const auto twelve = RunCli({"demo", "--dir", dir.File("d12"), "--length", "12"});
   EXPECT_EQ(twelve.exitCode, 2);
-  EXPECT_NE(twelve.err.find("give 10 or 15 s"), std::string::npos) << twelve.err;
+  EXPECT_NE(twelve.err.find("in steps of 5 s"), std::string::npos) << twelve.err;
 }
 
 }  // namespace

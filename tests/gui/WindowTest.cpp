@@ -1,6 +1,7 @@
 // The desktop window as main() builds it: start-up, menus and panels, access keys, the window's
 // place and size, recent files, the program home's lock and where F1 finds the manual.
 #include "GuiDriver.h"
+#include "common/HomeLock.h"
 #include "app/AppStart.h"
 #include "app/RecentFiles.h"
 #include "app/WindowPlace.h"
