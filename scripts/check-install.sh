@@ -128,7 +128,7 @@ build_in_chroot() {
   jobs=$(nproc)
   # Built by an ordinary user, as the tests of refused permissions expect.
   in_root "$build" useradd --home-dir /build builder
-  chown -R builder: "$build/build"
+  chown -R "$(in_root "$build" id -u builder):$(in_root "$build" id -g builder)" "$build/build"
   as_builder "cd /build/tracelux-${version%-*} && DEB_BUILD_OPTIONS=parallel=$jobs dpkg-buildpackage -us -uc -b" \
     >"$work/build1.log" 2>&1 || { tail -n 80 "$work/build1.log"; fail "the package did not build (or its tests failed) on $suite"; }
   grep -E "tests passed|tests failed" "$work/build1.log" | tail -n 1
