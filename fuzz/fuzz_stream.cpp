@@ -1,5 +1,5 @@
 // The stream parser on any bytes, split anywhere: no crash, every sample a byte pair, and every
-// byte accounted for (a sample's pair, a slip's three bytes, a skipped pair or a held byte).
+// byte accounted for (a sample's pair, a slip's one or three bytes, a skipped pair or a held byte).
 #include "device/StreamParser.h"
 
 #include <cstddef>
@@ -32,8 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (static_cast<std::int64_t>(noise) != parser.Slips()) __builtin_trap();
   const std::size_t skippedPairs = static_cast<std::size_t>(skip - parser.SkipPairs());
   if (skipped != (skippedPairs > 0)) __builtin_trap();
+  // A slip takes a lost byte's half pair (one byte) or a stray byte with the pair it broke (three).
+  const std::size_t slipBytes = static_cast<std::size_t>(parser.BytesOfSlips());
+  if (slipBytes < noise || slipBytes > 3 * noise) __builtin_trap();
   const std::size_t accounted =
-      2 * (out.size() - noise) + 3 * noise + 2 * skippedPairs + parser.HeldBytes();
+      2 * (out.size() - noise) + slipBytes + 2 * skippedPairs + parser.HeldBytes();
   if (accounted != fed) __builtin_trap();
   // Held bytes wait only for a decision: never more than one undecided pair's look ahead.
   if (parser.HeldBytes() >= tlx::StreamParser::kLookaheadBytes) __builtin_trap();

@@ -129,7 +129,9 @@ ParseResult StreamParser::Feed(std::span<const std::uint8_t> bytes, std::vector<
       if (IsSlip(at)) {
         ++slips_;
         out.push_back({PositionSample{0, kNoObject}, true});
-        at += SlipBytes(at);
+        const std::size_t taken = SlipBytes(at);
+        slipBytes_ += static_cast<std::int64_t>(taken);
+        at += taken;
         continue;
       }
     }

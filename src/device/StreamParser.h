@@ -76,6 +76,8 @@ class StreamParser {
   std::size_t HeldBytes() const { return held_.size(); }
   int SkipPairs() const { return skip_; }
   std::int64_t Slips() const { return slips_; }
+  // Bytes the slips took up: one for a lost byte's half pair, three for a stray byte and its pair.
+  std::int64_t BytesOfSlips() const { return slipBytes_; }
 
  private:
   bool IsSlip(std::size_t at) const;
@@ -94,6 +96,7 @@ class StreamParser {
   std::size_t recentCount_ = 0;
   bool lostSinceLast_ = false;  // a lost sample was handed on after the last position
   std::int64_t slips_ = 0;
+  std::int64_t slipBytes_ = 0;
 };
 
 }  // namespace tlx
