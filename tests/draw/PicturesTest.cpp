@@ -248,7 +248,7 @@ TEST(CliPlot, BadFilesFailWithOneLineAndUsageErrorsExitWithTwo) {
       {{"NONE.DAT", "--kind", "trace", "-o", "a.png"}, "The file " + dir.File("NONE.DAT") + " does not exist.\n"},
       {{"RAT1.DAT", "--kind", "heatmap", "--session", "3", "-o", "a.png"},
        "The file " + dir.File("RAT1.DAT") + " has no session 3.\n"},
-      {{"RAT1.DAT", "--kind", "trace", "-o", "no/a.png"}, "The file " + dir.File("no/a.png") + " cannot be written.\n"}};
+      {{"RAT1.DAT", "--kind", "trace", "-o", "no/a.png"}, "The file " + dir.File("no/a.png") + " cannot be written: No such file or directory.\n"}};
   for (const auto& [args, message] : failures) {
     std::vector<std::string> plot = {"plot"};
     plot.insert(plot.end(), args.begin(), args.end());
