@@ -44,9 +44,12 @@ std::string Resolved(const std::string& path) {
   return out;
 }
 
+// A data file of any version (tags 0xAAFF, 0xAAFE, 0xAAFD); 0xAAFC is the map file's tag.
 bool IsTaggedDataFile(const std::string& path) {
   struct stat st{};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && DataFileVersion(path) != 0;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const int version = DataFileVersion(path);
+  return version >= 1 && version <= 3;
 }
 
 bool Exists(const std::string& path) {
