@@ -11,6 +11,7 @@
 #include "common/Texts.h"
 #include "common/TimeText.h"
 #include "data/Export.h"
+#include "data/OutputPlan.h"
 #include "data/Reanalysis.h"
 #include "data/ResultsFile.h"
 #include "data/ResultsTable.h"
@@ -201,8 +202,8 @@ void AnalyzeOne(FileJob& job, const AnalyzeOptions& o, const AnalysisOverrides& 
   if (o.format == "export") text = ExportFromResults(prepared, text, decimal, !o.noHeader);
   if (job.outputPath.empty()) {
     job.text = std::move(text);
-  } else if (!WriteFileAtomically(job.outputPath, text)) {
-    throw CliFailure("The file " + job.outputPath + " cannot be written.");
+  } else if (int error = 0; !WriteFileAtomically(job.outputPath, text, &error)) {
+    throw CliFailure(OutputFailureText(job.outputPath, error));
   }
 }
 
@@ -251,10 +252,8 @@ void RunTidy(const AnalyzeOptions& o, const AnalysisOverrides& overrides) {
     if (report.OutputFailed) throw CliFailure("The file (temporary file) cannot be written.");
   } else {
     const BatchFileOutcome outcome = RunTidyBatchToFile(request, outputPath);
-    if (outcome.Status == BatchFileStatus::OutputIsInput) {
-      throw CliFailure("The file " + outputPath + " cannot be written: it is a data file being analysed.");
-    }
-    if (outcome.Status != BatchFileStatus::Written) throw CliFailure("The file " + outputPath + " cannot be written.");
+    if (outcome.Status == BatchFileStatus::Cancelled) throw CliFailure("The analysis was cancelled.");
+    if (outcome.Status != BatchFileStatus::Written) throw CliFailure(outcome.Refusal);
     report = outcome.Report;
   }
   std::string failures;
@@ -278,9 +277,6 @@ void RunAnalyze(const AnalyzeOptions& o) {
   const AnalysisOverrides overrides = OverridesFrom(o);
   std::vector<FileJob> jobs;
   std::set<std::string> outputs;
-  std::vector<std::string> dataPaths;
-  for (const std::string& d : o.data) dataPaths.push_back(AbsolutePath(d));
-  const InputFiles dataFiles(dataPaths);  // an output must never replace a data file
   for (const std::string& d : o.data) {
     FileJob job;
     job.dataPath = AbsolutePath(d);
@@ -291,13 +287,20 @@ void RunAnalyze(const AnalyzeOptions& o) {
         throw CLI::ValidationError("--output-dir", "two data files would both be written to " + job.outputPath);
       }
     }
-    if (!job.outputPath.empty() && dataFiles.WouldReplace(job.outputPath)) {
-      job.failure = "The file " + job.outputPath + " cannot be written: it is a data file being analysed.";
-    }
     jobs.push_back(std::move(job));
   }
   if (!o.outputDir.empty() && !EnsureDirectory(AbsolutePath(o.outputDir))) {
     throw CliFailure("The directory " + AbsolutePath(o.outputDir) + " cannot be created.");
+  }
+  // Each output is checked against every file read: no output replaces a data file, a map being
+  // read or any recording.
+  OutputPlan inputs;
+  for (const FileJob& job : jobs) inputs.Input(job.dataPath, "a data file being analysed");
+  if (!o.map.empty()) inputs.Input(AbsolutePath(o.map), "the zone map being read");
+  for (FileJob& job : jobs) {
+    if (job.outputPath.empty()) continue;
+    OutputPlan plan = inputs;
+    if (const OutputCheck check = plan.Output(job.outputPath).Check(); !check.Ready()) job.failure = check.Text();
   }
   RunJobs(jobs, o, overrides);
   std::string failures;
@@ -362,12 +365,9 @@ void RunExportSamples(const ExportSamplesOptions& o) {
   const char decimal = o.decimal.Separator();
   if (!o.output.empty()) {
     const std::string path = AbsolutePath(o.output);
-    if (IsSameFile(dataPath, path)) {
-      throw CliFailure("The file " + path + " cannot be written: it is the data file being exported.");
-    }
-    if (!WriteSampleExport(dataPath, path, kDataStart, -1, decimal)) {
-      throw CliFailure("The file " + path + " cannot be written.");
-    }
+    if (const OutputCheck check = CheckOutput(path, {dataPath}, "the data file being exported"); !check.Ready())
+      throw CliFailure(check.Text());
+    if (!WriteSampleExport(dataPath, path, kDataStart, -1, decimal)) throw CliFailure(OutputFailureText(path, 0));
     return;
   }
   bool outputFailed = false;

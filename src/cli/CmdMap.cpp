@@ -7,6 +7,7 @@
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "data/OutputPlan.h"
 #include "zonemap/MapFile.h"
 #include "zonemap/ZoneCharacters.h"
 
@@ -100,7 +101,9 @@ void MapImport(const std::string& textFile, const std::string& outFile) {
     throw CliFailure("The file " + textPath + " cannot be read as a map text.");
   }
   const ZoneMap map = MapFromLines(TextLines(text), textPath);
-  if (!WriteMapFile(outPath, map)) throw CliFailure("The file " + outPath + " cannot be written.");
+  if (const OutputCheck check = CheckOutput(outPath, {textPath}, "the map text being read"); !check.Ready())
+    throw CliFailure(check.Text());
+  if (!WriteMapFile(outPath, map)) throw CliFailure(OutputFailureText(outPath, 0));
 }
 
 }  // namespace

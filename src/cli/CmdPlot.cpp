@@ -4,6 +4,7 @@
 #include "cli/HelpText.h"
 
 #include "common/Paths.h"
+#include "data/OutputPlan.h"
 #include "data/RecordingService.h"
 #include "draw/OffscreenGui.h"
 #include "draw/Pictures.h"
@@ -109,6 +110,11 @@ class ProgressLine {
 void PlotCommand(const PlotOptions& o) {
   const std::int64_t session = ParseSession(o.session);
   const std::string dataPath = AbsolutePath(o.data);
+  const std::string output = AbsolutePath(o.output);
+  OutputPlan plan;
+  plan.Input(dataPath, "the data file being drawn").Output(output);
+  if (!o.map.empty()) plan.Input(AbsolutePath(o.map), "the zone map being read");
+  if (const OutputCheck check = plan.Check(); !check.Ready()) throw CliFailure(check.Text());
   AnalysisOverrides overrides;
   OverrideTexts typed;
   typed.MapFile = o.map;
@@ -134,7 +140,6 @@ void PlotCommand(const PlotOptions& o) {
       throw CliFailure("The file " + dataPath + " has no session " + o.session + ".");
     case SampleRangeStatus::ReadFailed: throw CliFailure("The file " + dataPath + " cannot be read.");
   }
-  const std::string output = AbsolutePath(o.output);
   // --width counts pixels at 96 per inch; --size is the printed size, a PNG of it at 300 dpi.
   const std::optional<QSizeF> printed = o.size.empty() ? std::nullopt : ParsePrintSize(o.size);
   const QSizeF size = printed ? *printed : o.width > 0 ? draw::SizeForWidth(picture, o.width * 0.75) : draw::NaturalSize(picture);

@@ -33,14 +33,15 @@ void RecoverCommand(const RecoverOptions& o) {
   ZoneMap map = ZoneMap::FourQuadrants();
   if (!o.map.empty() && !ReadMapFile(AbsolutePath(o.map), map))
     throw CliFailure("The file " + AbsolutePath(o.map) + " is not a valid zone map.");
-  const HandRecovery r =
-      RecoverRawFile(AbsolutePath(o.raw), p, o.video == "pal" ? 1 : 0, map, o.yes);
+  std::vector<std::string> inputs{setup};
+  if (!o.map.empty()) inputs.push_back(AbsolutePath(o.map));
+  const HandRecovery r = RecoverRawFile(AbsolutePath(o.raw), p, o.video == "pal" ? 1 : 0, map, o.yes, inputs);
   if (!r.Refusal.empty()) throw CliFailure(r.Refusal);
   std::string failures;
   for (const std::string& f : r.Files.Failures) failures += " " + f;
   if (!r.Files.DataWritten) throw CliFailure(failures.substr(failures.empty() ? 0 : 1));
   std::fprintf(stderr, "The raw file %s was recovered into %s (%lld samples, start time %s).\n",
-               AbsolutePath(o.raw).c_str(), r.Files.DataPath.c_str(),
+               r.RawPath.c_str(), r.Files.DataPath.c_str(),
                static_cast<long long>(r.Files.Samples), DateTimeText(r.Start).c_str());
   if (!r.Files.Complete()) throw CliFailure(failures.substr(1));
 }

@@ -124,7 +124,7 @@ void RunCommand(const RunOptions& o) {
       one.setup = o.setups[i];
       one.unit = o.units[i];
       one.seed = o.seed + static_cast<std::uint32_t>(i);
-      units.push_back({one.unit, PrepareRun(one, home, recovered)});
+      units.push_back({one.unit, PrepareRun(one, home, recovered), AbsolutePath(one.setup)});
     }
     return RunRack(std::move(units), o.table.empty() ? std::string() : AbsolutePath(o.table), o.quiet);
   }

@@ -5,6 +5,8 @@
 
 #include "common/FileChecks.h"
 #include "common/Paths.h"
+#include "data/OutputPlan.h"
+#include "run/RunFiles.h"
 #include "setup/ExperimentParameters.h"
 #include "setup/SetupFile.h"
 
@@ -39,6 +41,8 @@ void RunSetupShow(const SetupShowOptions& opts) {
     return;
   }
   const std::string out = AbsolutePath(opts.output);
+  if (const OutputCheck check = CheckOutput(out, {path}, "the setup file being read"); !check.Ready())
+    throw CliFailure(check.Text());
   if (!WriteSetupFile(out, record)) throw CliFailure(out + ": cannot be written");
 }
 
@@ -60,6 +64,7 @@ void RunSetupNew(const SetupNewOptions& o) {
   const std::string path = AbsolutePath(o.file);
   if (FileExists(path) && !o.force)
     throw CliFailure("The setup file " + path + " already exists; give --force to replace it.");
+  if (const OutputCheck check = CheckOutput(path); !check.Ready()) throw CliFailure(check.Text());
   ExperimentParameters r;  // ten-minute sessions at the full NTSC rate, distances in cm
   r.SessionLength = 600;
   r.NumberOfSessions = 1;
@@ -114,6 +119,13 @@ void RunSetupNew(const SetupNewOptions& o) {
   RefuseCorrected(true, checked.CalibrateScale != r.CalibrateScale, "--scale", o.scale, "1 to 1000 pixels");
   RefuseCorrected(true, checked.CalibrateReference != r.CalibrateReference, "--reference", o.reference,
                   "0 to 1000000 units");
+  // The data file is refused here exactly as the run would refuse it before it starts.
+  if (!o.dataFile.empty()) {
+    if (HasControlCharacter(r.DataFile)) throw CliFailure(ControlCharacterText(r.DataFile));
+    std::string file;
+    if (const int error = CheckRecordingCreatable(r.DataFile, file); error != 0)
+      throw CliFailure("The file " + file + " cannot be created: " + SystemReasonText(error) + ".");
+  }
   if (!WriteSetupFile(path, checked)) throw CliFailure("The setup file " + path + " cannot be written.");
 }
 

@@ -3,8 +3,10 @@
 #include "cli/Commands.h"
 #include "cli/RunStatus.h"
 #include "common/AtomicFile.h"
+#include "common/FileIdentity.h"
 #include "common/TimeText.h"
 #include "data/DataFile.h"
+#include "data/OutputPlan.h"
 #include "run/Rack.h"
 #include "run/RunFiles.h"
 
@@ -117,16 +119,29 @@ std::string EndText(const UnitSlot& slot) {
   return "Could not record: " + slot.message + "\n";
 }
 
+// The table's output plan: never one of the rack's setup files, devices or recordings (their data,
+// raw, map and results files, before and after they exist), nor any other recording.
+void CheckTable(const std::vector<RackUnit>& units, const std::string& path) {
+  OutputPlan plan;
+  for (const RackUnit& unit : units) {
+    if (!unit.setupFile.empty()) plan.Input(unit.setupFile, "a setup file of the rack");
+    if (!unit.options.device.empty()) plan.Input(unit.options.device, "a unit of the rack");
+    plan.Records(RunDataPath(unit.options.parameters.DataFile));
+  }
+  if (const OutputCheck check = plan.Output(path).Check(); !check.Ready()) throw CliFailure(check.Text());
+}
+
 void WriteTable(const std::vector<RackUnit>& units, const std::vector<std::unique_ptr<UnitSlot>>& slots,
                 const std::string& path) {
+  CheckTable(units, path);  // again: the recordings stand now
   std::vector<RackTableUnit> table;
   for (std::size_t i = 0; i < units.size(); ++i)
     if (slots[i]->end != RackUnitEnd::Failed) table.push_back({units[i].name, slots[i]->result.dataPath});
   AtomicFileWriter file(path);
-  if (!file.IsOpen()) throw CliFailure("The table " + path + " cannot be written.");
+  if (!file.IsOpen()) throw CliFailure(OutputFailureText(path, file.Error()));
   const TidyBatchReport report =
       WriteRackTable(table, [&file](std::string_view piece) { return file.Write(piece); });
-  if (report.OutputFailed || !file.Commit()) throw CliFailure("The table " + path + " cannot be written.");
+  if (report.OutputFailed || !file.Commit()) throw CliFailure(OutputFailureText(path, file.Error()));
   for (const TidyBatchFailure& f : report.Failures) std::fprintf(stderr, "%s\n", f.Reason.c_str());
   if (!report.Failures.empty()) throw CliFailure("The table " + path + " lacks the recordings above.");
 }
@@ -154,7 +169,7 @@ void CheckRackUnits(const std::vector<RackUnit>& units) {
         throw CliFailure("The unit " + b.name + " is given twice (as " + a.name + ").");
       const std::string da = RunDataPath(a.options.parameters.DataFile);
       const std::string db = RunDataPath(b.options.parameters.DataFile);
-      if (da == db || IsSameFile(da, db))
+      if (SameFile(da, db))
         throw CliFailure("The data file " + db + " is named by two setup files; each unit needs its own.");
     }
   }
@@ -162,6 +177,7 @@ void CheckRackUnits(const std::vector<RackUnit>& units) {
 
 void RunRack(std::vector<RackUnit> units, const std::string& tablePath, bool quiet) {
   CheckRackUnits(units);
+  if (!tablePath.empty()) CheckTable(units, tablePath);  // refused before anything is recorded
   // SIGINT and SIGTERM are blocked in every unit's thread (they inherit this mask) and read here,
   // so one signal stops every unit.
   sigset_t signals, old;

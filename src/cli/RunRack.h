@@ -14,6 +14,7 @@ namespace tlx::cli {
 struct RackUnit {
   std::string name;            // the device as given
   HeadlessRunOptions options;  // as a single run of this unit would be given them
+  std::string setupFile;       // the setup file it was given (absolute)
 };
 
 // Refuses (CliFailure, exit 1) two units on the same device or recording into the same data file.

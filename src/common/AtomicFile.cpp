@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,42 +39,111 @@ void SyncDirectoryOf(const std::string& path) {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
-  if (!UsablePath(path_)) return;
+  if (!UsablePath(path_)) {
+    Fail(ENOENT);
+    return;
+  }
+  struct stat target{};
+  const bool exists = ::stat(path_.c_str(), &target) == 0;
+  if (exists && (S_ISCHR(target.st_mode) || S_ISFIFO(target.st_mode))) {
+    // Renaming over a device or a FIFO would put a plain file in its place for every program.
+    inPlace_ = true;
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      Fail(errno);
+      return;
+    }
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+      Fail(errno);
+      ::close(fd);
+    }
+    return;
+  }
+  if (exists && !S_ISREG(target.st_mode)) {
+    Fail(S_ISDIR(target.st_mode) ? EISDIR : ENOTSUP);
+    return;
+  }
+  struct stat link{};
+  if (exists && ::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    // The link stays a link: the file it leads to is the one replaced.
+    if (char* real = ::realpath(path_.c_str(), nullptr)) {
+      path_ = real;
+      std::free(real);
+    }
+  }
   tempPath_ = TempNameFor(path_, this);
-  file_ = std::fopen(tempPath_.c_str(), "wb");
+  const int fd = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    Fail(errno);
+    return;
+  }
+  if (exists) {
+    // The replacement keeps what the user set on the file: a private file stays private.
+    if (::geteuid() == 0 && ::fchown(fd, target.st_uid, target.st_gid) != 0) {
+      // Kept as ours: the content matters more than the owner.
+    }
+    if (::fchmod(fd, target.st_mode & 07777) != 0) {
+      // The default permissions then stand.
+    }
+  }
+  file_ = ::fdopen(fd, "wb");
+  if (!file_) {
+    Fail(errno);
+    ::close(fd);
+    std::remove(tempPath_.c_str());
+  }
 }
 
 AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
 
+void AtomicFileWriter::Fail(int error) {
+  failed_ = true;
+  if (error_ == 0) error_ = error != 0 ? error : EIO;
+  errno = error_;
+}
+
 bool AtomicFileWriter::Write(std::string_view bytes) {
   if (!file_ || failed_) return false;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    failed_ = true;
-  }
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail(errno);
   return !failed_;
 }
 
 bool AtomicFileWriter::Commit() {
   if (!file_) return false;
-  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-  ok = (std::fclose(file_) == 0) && ok;
+  if (std::fflush(file_) != 0) Fail(errno);
+  // A device or a FIFO has nothing to make durable.
+  if (!inPlace_ && !failed_ && ::fsync(::fileno(file_)) != 0) Fail(errno);
+  if (std::fclose(file_) != 0) Fail(errno);
   file_ = nullptr;
-  if (ok) ok = std::rename(tempPath_.c_str(), path_.c_str()) == 0;
-  if (!ok) std::remove(tempPath_.c_str());
-  if (ok) SyncDirectoryOf(path_);
-  return ok;
+  if (inPlace_) return !failed_;
+  if (!failed_ && std::rename(tempPath_.c_str(), path_.c_str()) != 0) Fail(errno);
+  if (failed_) {
+    std::remove(tempPath_.c_str());
+    errno = error_;
+    return false;
+  }
+  SyncDirectoryOf(path_);
+  return true;
 }
 
 void AtomicFileWriter::Abandon() {
   if (!file_) return;
   std::fclose(file_);
   file_ = nullptr;
-  std::remove(tempPath_.c_str());
+  if (!inPlace_) std::remove(tempPath_.c_str());
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
-  AtomicFileWriter writer(path);
-  return writer.Write(content) && writer.Commit();
+bool WriteFileAtomically(const std::string& path, std::string_view content, int* error) {
+  int failure = 0;
+  {
+    AtomicFileWriter writer(path);
+    if (writer.Write(content) && writer.Commit()) return true;
+    failure = writer.Error();
+  }
+  if (error) *error = failure;
+  errno = failure;  // for callers that report errno
+  return false;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t maxBytes) {

@@ -1,5 +1,6 @@
 #include "common/RecordingLock.h"
 
+#include "common/FileIdentity.h"
 #include "common/HomeLock.h"
 #include "common/Paths.h"
 
@@ -50,9 +51,7 @@ bool IdentifyRecording(const std::string& dataFile, RecordingId& id, int* error)
 }
 
 bool SameRecording(const std::string& a, const std::string& b) {
-  RecordingId ia, ib;
-  if (IdentifyRecording(a, ia) && IdentifyRecording(b, ib)) return ia == ib;
-  return ChangeExtension(a, "DAT") == ChangeExtension(b, "DAT");
+  return SameFile(ChangeExtension(a, "DAT"), ChangeExtension(b, "DAT"));
 }
 
 std::string RecordingLockPath(const std::string& dataFile) {

@@ -27,8 +27,7 @@ struct RecordingId {
 
 // False when the folder cannot be reached; `error` then holds the system's error number.
 bool IdentifyRecording(const std::string& dataFile, RecordingId& id, int* error = nullptr);
-// True when both name the same recording (their "DAT" paths compared by identity; when a folder
-// cannot be reached, by their text).
+// True when both name the same recording: their "DAT" paths name one file (SameFile).
 bool SameRecording(const std::string& dataFileA, const std::string& dataFileB);
 // The lock file of the recording into this data file (any extension).
 std::string RecordingLockPath(const std::string& dataFile);

@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/FileIdentity.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "data/DataFile.h"
@@ -416,7 +417,7 @@ AnalysisOutcome AnalyzeDataFile(const std::string& dataPath, const std::string& 
                                 const AnalysisOptions& options) {
   if (!FileExists(dataPath)) return {AnalysisStatus::DataFileMissing, 0};
   // Results written over the data file itself would lose the recording.
-  if (!CanCreateFile(resultsPath) || IsSameFile(dataPath, resultsPath)) {
+  if (!CanCreateFile(resultsPath) || SameFile(dataPath, resultsPath)) {
     return {AnalysisStatus::ResultsNotWritable, 0};
   }
   if (IsFileLocked(resultsPath, options.Answers)) return {AnalysisStatus::ResultsLocked, 0};

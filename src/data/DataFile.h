@@ -141,8 +141,4 @@ DataFileHeader HeaderForRun(const FinishedRun& run, const ExperimentParameters& 
 // file cannot be written; the raw file then stays.
 bool WriteDataFile(const FinishedRun& run, const ExperimentParameters& params);
 
-// True when both paths name the same existing file (also through links), so that an output never
-// replaces the data file it is made from.
-bool IsSameFile(const std::string& a, const std::string& b);
-
 }  // namespace tlx

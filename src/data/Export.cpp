@@ -2,8 +2,10 @@
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/FileIdentity.h"
 #include "common/Paths.h"
 #include "common/TimeText.h"
+#include "data/OutputPlan.h"
 #include "data/ResultsFile.h"
 #include "data/SampleReader.h"
 #include "data/SummaryProgram.h"
@@ -35,6 +37,13 @@ std::string AskExportPath(UserAnswers& answers, const OpenDataFile& open) {
                                     false, "CSV", true, false);
   if (path.empty()) return {};
   path = ChangeExtension(path, "CSV");
+  OutputPlan plan;
+  plan.Input(open.Info.Path, "the data file that is open").Output(path);
+  if (!open.MapFile.empty()) plan.Input(open.MapFile, "the zone map that is open");
+  if (const OutputCheck check = plan.Check(); !check.Ready()) {
+    answers.ShowMessage(OutputRefusalMessage("Export Data File", check));
+    return {};
+  }
   if (!CanWriteFile(path, &answers)) return {};
   return path;
 }
@@ -107,7 +116,7 @@ bool SampleExportTo(SampleFile& file, const ResultsSink& sink, std::int32_t data
 bool WriteSampleExport(const std::string& dataPath, const std::string& exportPath,
                        std::int32_t dataStart, std::int64_t limit, char decimalSeparator) {
   if (!FileExists(dataPath) || !CanCreateFile(exportPath) || IsFileLocked(exportPath, nullptr) ||
-      IsSameFile(dataPath, exportPath)) {
+      SameFile(dataPath, exportPath)) {
     return false;
   }
   AtomicFileWriter out(exportPath);

@@ -89,14 +89,6 @@ bool ParseUnits(const std::string& typed, std::optional<std::int32_t>& value) {
   return false;
 }
 
-namespace {
-
-std::pair<std::uint64_t, std::uint64_t> FileId(const struct stat& st) {
-  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-}  // namespace
-
 OpenResult ReadRecordingToOpen(const std::string& path, UserAnswers& answers, SummaryProgram* summary,
                                DataFileInfo& info) {
   if (!PathExists(path)) return OpenResult::Missing;
@@ -211,29 +203,27 @@ std::vector<std::string> RecordingsInFolder(const std::string& folder) {
   return names;
 }
 
-InputFiles::InputFiles(const std::vector<std::string>& paths) {
-  for (const std::string& path : paths) {
-    struct stat st{};
-    if (::stat(path.c_str(), &st) == 0) ids_.insert(FileId(st));
-  }
-}
-
-bool InputFiles::WouldReplace(const std::string& path) const {
-  struct stat st{};
-  return ::stat(path.c_str(), &st) == 0 && ids_.count(FileId(st)) != 0;
+OutputCheck CheckBatchOutput(const TidyBatchRequest& request, const std::string& outputPath) {
+  OutputPlan plan;
+  plan.Inputs(request.DataPaths, "a data file being analysed").Output(outputPath);
+  if (request.Overrides.MapFile && !request.Overrides.MapFile->empty())
+    plan.Input(*request.Overrides.MapFile, "the zone map being read");
+  return plan.Check();
 }
 
 BatchFileOutcome RunTidyBatchToFile(const TidyBatchRequest& request, const std::string& outputPath,
                                     const std::function<void(std::size_t, std::size_t)>& progress,
                                     const std::atomic<bool>* cancel) {
   BatchFileOutcome outcome;
-  if (InputFiles(request.DataPaths).WouldReplace(outputPath)) {
-    outcome.Status = BatchFileStatus::OutputIsInput;
+  if (const OutputCheck check = CheckBatchOutput(request, outputPath); !check.Ready()) {
+    outcome.Status = BatchFileStatus::Refused;
+    outcome.Refusal = check.Text();
     return outcome;
   }
   AtomicFileWriter file(outputPath);
   if (!file.IsOpen()) {
     outcome.Status = BatchFileStatus::NotWritable;
+    outcome.Refusal = OutputFailureText(outputPath, file.Error());
     outcome.Report.OutputFailed = true;
     return outcome;
   }
@@ -243,6 +233,7 @@ BatchFileOutcome RunTidyBatchToFile(const TidyBatchRequest& request, const std::
   } else if (outcome.Report.OutputFailed || !file.Commit()) {
     outcome.Report.OutputFailed = true;
     outcome.Status = BatchFileStatus::NotWritable;
+    outcome.Refusal = OutputFailureText(outputPath, file.Error());
   }
   return outcome;
 }

@@ -6,6 +6,7 @@
 
 #include "common/UserAnswers.h"
 #include "data/AnalysisSetup.h"
+#include "data/OutputPlan.h"
 #include "data/ResultsTable.h"
 #include "data/TidyBatch.h"
 #include "zonemap/ZoneMap.h"
@@ -87,27 +88,22 @@ std::vector<std::string> RecordingsInFolder(const std::string& folder);
 // Natural order of file names: runs of digits compare by value, the rest without regard to case.
 bool NaturalLess(const std::string& a, const std::string& b);
 
-// The files being read, known by identity (device and inode), not by a path's spelling.
-class InputFiles {
- public:
-  explicit InputFiles(const std::vector<std::string>& paths);
-  // True when writing `path` would replace one of them.
-  bool WouldReplace(const std::string& path) const;
-
- private:
-  std::set<std::pair<std::uint64_t, std::uint64_t>> ids_;
-};
-
-enum class BatchFileStatus { Written, OutputIsInput, NotWritable, Cancelled };
+enum class BatchFileStatus { Written, Refused, NotWritable, Cancelled };
 
 struct BatchFileOutcome {
   BatchFileStatus Status = BatchFileStatus::Written;
+  std::string Refusal;     // Refused and NotWritable: what the user is told
   TidyBatchReport Report;  // the files that failed are listed even when the table was written
 };
 
+// The output plan of a batch: the table against the data files and the map it reads and every
+// recording.
+OutputCheck CheckBatchOutput(const TidyBatchRequest& request, const std::string& outputPath);
+
 // The tidy table of every file of the request, written atomically to `outputPath` with the rows of
-// the files that succeeded. Refused (nothing written) when the output is one of the data files;
-// a cancelled batch leaves whatever stood at the output.
+// the files that succeeded. Refused (nothing written) when its output plan is: the output is one of
+// the data files, a recording, or cannot be written; a cancelled batch leaves whatever stood at
+// the output.
 BatchFileOutcome RunTidyBatchToFile(const TidyBatchRequest& request, const std::string& outputPath,
                                     const std::function<void(std::size_t, std::size_t)>& progress = {},
                                     const std::atomic<bool>* cancel = nullptr);

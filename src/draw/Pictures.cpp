@@ -1,5 +1,6 @@
 #include "draw/Pictures.h"
 
+#include "common/AtomicFile.h"
 #include "common/Paths.h"
 #include "data/DataFile.h"
 #include "draw/HeatmapPicture.h"
@@ -9,7 +10,7 @@
 #include "draw/TimelinePicture.h"
 #include "draw/TracePicture.h"
 
-#include <QFile>
+#include <QIODevice>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -35,8 +36,8 @@ std::string LowerExtension(const std::string& path) {
   return ext;
 }
 
-bool SavePdf(const Picture& picture, const QString& path, QSizeF size) {
-  QPdfWriter writer(path);
+bool SavePdf(const Picture& picture, QIODevice* out, QSizeF size) {
+  QPdfWriter writer(out);
   writer.setResolution(72);  // one drawing unit is one point
   writer.setPageSize(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch));
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -46,10 +47,10 @@ bool SavePdf(const Picture& picture, const QString& path, QSizeF size) {
   return painter.end();
 }
 
-bool SaveSvg(const Picture& picture, const QString& path, QSizeF points) {
+bool SaveSvg(const Picture& picture, QIODevice* out, QSizeF points) {
   const QSize size = (points * (96.0 / 72)).toSize();
   QSvgGenerator svg;
-  svg.setFileName(path);
+  svg.setOutputDevice(out);
   svg.setSize(size);
   svg.setResolution(96);  // one drawing unit is one CSS pixel: viewers show the picture at its size
   svg.setViewBox(QRect(QPoint(0, 0), size));
@@ -59,6 +60,25 @@ bool SaveSvg(const Picture& picture, const QString& path, QSizeF points) {
   DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), picture);
   return painter.end();
 }
+
+// The program's one file writer as a Qt device, so that pictures are written as every other
+// output: a regular file replaced atomically, a device or a FIFO written in place.
+class WriterDevice : public QIODevice {
+ public:
+  explicit WriterDevice(const std::string& path) : writer_(path) {
+    if (writer_.IsOpen()) open(QIODevice::WriteOnly);
+  }
+  bool Commit() { return writer_.Commit(); }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    return writer_.Write(std::string_view(data, static_cast<std::size_t>(size))) ? size : -1;
+  }
+
+ private:
+  AtomicFileWriter writer_;
+};
 
 }  // namespace
 
@@ -168,13 +188,13 @@ bool IsPictureFileName(const std::string& path) {
   return ext == "png" || ext == "svg" || ext == "pdf";
 }
 
-// Written under a temporary name beside the target and renamed into place when complete, so a
-// failed save never leaves half a picture where a good one stood.
+// Written through the program's file writer: a failed save never leaves half a picture where a
+// good one stood.
 SaveStatus SavePicture(const Picture& picture, const std::string& path, QSizeF points, double dpi) {
   const std::string ext = LowerExtension(path);
   if (!IsPictureFileName(path) || points.isEmpty()) return SaveStatus::UnknownFormat;
-  const QString target = QString::fromStdString(path);
-  const QString temporary = target + QStringLiteral(".part");
+  WriterDevice out(path);
+  if (!out.isOpen()) return SaveStatus::WriteFailed;
   bool written = false;
   if (ext == "png") {
     const QSize size = (points * (dpi / 72)).toSize().expandedTo(QSize(1, 1));
@@ -186,14 +206,14 @@ SaveStatus SavePicture(const Picture& picture, const std::string& path, QSizeF p
     QPainter painter(&image);
     DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), picture);
     painter.end();
-    written = image.save(temporary, "PNG");
+    written = image.save(&out, "PNG");
   } else if (ext == "svg") {
-    written = SaveSvg(picture, temporary, points);
+    written = SaveSvg(picture, &out, points);
   } else {
-    written = SavePdf(picture, temporary, points);
+    written = SavePdf(picture, &out, points);
   }
-  written = written && QFile(temporary).size() > 0 && std::rename(temporary.toLocal8Bit().constData(), path.c_str()) == 0;
-  if (!written) QFile::remove(temporary);
+  // The writer's destructor drops the temporary file of a picture that failed.
+  written = written && out.pos() > 0 && out.Commit();
   return written ? SaveStatus::Saved : SaveStatus::WriteFailed;
 }
 

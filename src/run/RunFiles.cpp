@@ -94,6 +94,14 @@ int CheckRunNames(const std::string& dataFile, std::string& name) {
   return 0;
 }
 
+int CheckRecordingCreatable(const std::string& dataFile, std::string& file) {
+  if (const int error = CheckRunNames(dataFile, file); error != 0) return error;
+  RecordingLock lock;
+  if (lock.Acquire(dataFile) != RecordingLock::Result::Failed) return 0;
+  file = RunDataPath(dataFile);
+  return lock.Error();
+}
+
 std::string RunDataPath(const std::string& dataFile) { return ChangeExtension(dataFile, "DAT"); }
 std::string RunRawPath(const std::string& dataFile) { return ChangeExtension(dataFile, "RAW"); }
 

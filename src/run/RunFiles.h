@@ -54,6 +54,12 @@ std::int64_t SamplesInDataFile(const std::string& dataPath);
 // ENAMETOOLONG with `name` set to the first that does not.
 int CheckRunNames(const std::string& dataFile, std::string& name);
 
+// Whether a run into this data file could create its recording, checked as the run checks before
+// it starts (the names against the file system's limits, then the recording's lock in the data
+// file's folder): 0 when it could, else the system's error number with `file` naming the file
+// that cannot be created. A recording another program holds is not a creation problem.
+int CheckRecordingCreatable(const std::string& dataFile, std::string& file);
+
 // The system's text for an errno value ("unknown reason" for 0).
 std::string SystemReasonText(int error);
 

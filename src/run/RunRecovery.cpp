@@ -4,6 +4,8 @@
 #include "common/Paths.h"
 #include "common/RecordingLock.h"
 #include "data/DataFile.h"
+#include "data/OutputPlan.h"
+#include "data/SampleReader.h"
 #include "run/RunJournal.h"
 #include "run/RunTexts.h"
 
@@ -13,9 +15,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace tlx {
 namespace {
@@ -35,14 +37,55 @@ void RemoveAbandonedTemporaries(const std::string& path) {
   }
 }
 
+// The header and the number of samples of a data file; false when the file is not one.
+bool ReadDataFileHeader(const std::string& path, DataFileHeader& header, std::int64_t& samples) {
+  SampleFile file;
+  if (OpenSampleFile(path, file) != DataFileProblem::None || CheckDataFile(file, &header) != DataFileProblem::None)
+    return false;
+  samples = (file.Size() - static_cast<std::int64_t>(kDataHeaderSize)) / 2;
+  return true;
+}
+
 // True when the data file is a data file whose header holds this start time: the run built it
 // before it was interrupted.
 bool DataFileOfRun(const std::string& dataPath, const LocalDateTime& start) {
-  std::ifstream in(dataPath, std::ios::binary);
-  unsigned char h[12] = {};
-  if (!in.read(reinterpret_cast<char*>(h), sizeof h)) return false;
-  const std::uint32_t seconds = h[8] | h[9] << 8 | h[10] << 16 | static_cast<std::uint32_t>(h[11]) << 24;
-  return h[0] == 0xFD && h[1] == 0xAA && seconds == DateToFileSeconds(start);
+  DataFileHeader header;
+  std::int64_t samples = 0;
+  return ReadDataFileHeader(dataPath, header, samples) && header.StartTime == DateToFileSeconds(start);
+}
+
+// The raw file a hand recovery is given: a name with the extension RAW in any case, or a name
+// without extension whose raw file exists. Empty `refusal` when it is one that holds samples.
+std::string RawFileToRecover(const std::string& given, std::string& refusal) {
+  const bool hasExtension = FileNamePart(given).find('.') != std::string::npos;
+  std::string raw = given;
+  if (!hasExtension) {
+    struct stat st{};
+    if (::stat(given.c_str(), &st) == 0) {
+      refusal = "The file " + given + " is not a raw file: recover takes the raw file (extension RAW) of an interrupted run.";
+      return {};
+    }
+    raw = FindCompanionFile(given + ".RAW");
+    if (raw.empty()) raw = given + ".RAW";
+  } else if (ExtensionPart(given) != "RAW") {
+    DataFileHeader header;
+    std::int64_t samples = 0;
+    refusal = "The file " + given +
+              (ReadDataFileHeader(given, header, samples) ? " is a data file, not a raw file" : " is not a raw file") +
+              ": recover takes the raw file (extension RAW) of an interrupted run.";
+    return {};
+  }
+  struct stat st{};
+  const int error = ::stat(raw.c_str(), &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
+  if (error != 0) {
+    refusal = "The raw file " + raw + " cannot be read: " + SystemReasonText(error) + ".";
+    return {};
+  }
+  if (st.st_size < 2) {
+    refusal = "The raw file " + raw + " holds no samples: there is nothing to recover.";
+    return {};
+  }
+  return raw;
 }
 
 std::int64_t StartKey(const RunJournal& j) {
@@ -159,25 +202,54 @@ std::string UnrecoveredRecordingText(const std::string& dataFile, std::int64_t s
          " --setup SETUP.EXP\" (the setup of that run), or move it away.";
 }
 
-HandRecovery RecoverRawFile(const std::string& rawPath, ExperimentParameters p,
-                            std::int16_t videoType, const ZoneMap& map, bool replaceDataFile) {
+HandRecovery RecoverRawFile(const std::string& givenPath, ExperimentParameters p,
+                            std::int16_t videoType, const ZoneMap& map, bool replaceDataFile,
+                            const std::vector<std::string>& inputs) {
   HandRecovery out;
+  std::string rawPath = RawFileToRecover(givenPath, out.Refusal);
+  if (rawPath.empty()) return out;
   const std::string dataPath = RunDataPath(rawPath);
+  OutputPlan plan;
+  plan.OwnRecording(dataPath).Input(rawPath, "the raw file being recovered").Inputs(inputs, "a file being read");
+  for (const char* extension : {"DAT", "MAP", "PRN"}) plan.Output(ChangeExtension(dataPath, extension));
+  if (const OutputCheck check = plan.Check(); !check.Ready()) {
+    out.Refusal = check.Text();
+    return out;
+  }
   RecordingLock lock;
   if (lock.Acquire(dataPath) != RecordingLock::Result::Locked) {
     out.Refusal = lock.RefusalText();
     return out;
   }
-  struct stat st{};
-  const int error = ::stat(rawPath.c_str(), &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
-  if (error != 0) {
-    out.Refusal = "The raw file " + rawPath + " cannot be read: " + SystemReasonText(error) + ".";
-    return out;
+  // A data file with samples is a recording: it is never written over, whatever the case of its
+  // extension.
+  for (const std::string& existing : {dataPath, FindCompanionFile(dataPath)}) {
+    DataFileHeader header;
+    std::int64_t samples = 0;
+    if (!existing.empty() && ReadDataFileHeader(existing, header, samples) && samples > 0) {
+      out.Refusal = "The data file " + existing + " holds " + std::to_string(samples) +
+                    " samples; it is never written over. Move it away to recover " + rawPath + ".";
+      return out;
+    }
   }
   if (FileExists(dataPath) && !replaceDataFile) {
     out.Refusal = "The data file " + dataPath + " exists; give --yes to replace it.";
     return out;
   }
+  // The run's files are named from the data file, its raw file with the extension "RAW": a raw
+  // file whose extension is written in another case is given that name first.
+  if (rawPath != RunRawPath(dataPath)) {
+    if (::link(rawPath.c_str(), RunRawPath(dataPath).c_str()) != 0) {
+      out.Refusal = "The raw file " + rawPath + " cannot be renamed to " + RunRawPath(dataPath) + ": " +
+                    SystemReasonText(errno) + ".";
+      return out;
+    }
+    ::unlink(rawPath.c_str());
+    rawPath = RunRawPath(dataPath);
+  }
+  out.RawPath = rawPath;
+  struct stat st{};
+  ::stat(rawPath.c_str(), &st);
   if (p.SampleRate < 1) p.SampleRate = 1;
   p.DataFile = dataPath;
   p.SaveData = true;

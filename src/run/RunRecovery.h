@@ -52,14 +52,20 @@ std::string UnrecoveredRecordingText(const std::string& dataFile, std::int64_t s
 
 // Recovery by hand of a raw file whose journal is lost or unreadable, with the parameters of the
 // run's setup: the data file beside it (extension "DAT"), its map and its results. The start
-// time is the raw file's last change less the time its samples took.
+// time is the raw file's last change less the time its samples took. Only a raw file holding
+// samples is taken (its extension RAW in any case, or left out); a data file, an empty raw file or
+// any other file is refused, and so is an existing data file with samples (replaceDataFile only
+// lets a data file without samples, or a file that is not one, be replaced). `inputs` (the setup
+// and map files read) are never written over.
 struct HandRecovery {
   std::string Refusal;  // why nothing was done; empty when the files were written (or tried)
+  std::string RawPath;  // the raw file recovered
   LocalDateTime Start;
   RunFilesOutcome Files;
 };
 HandRecovery RecoverRawFile(const std::string& rawPath, ExperimentParameters parameters,
-                            std::int16_t videoType, const ZoneMap& map, bool replaceDataFile);
+                            std::int16_t videoType, const ZoneMap& map, bool replaceDataFile,
+                            const std::vector<std::string>& inputs = {});
 
 // One line for the command line: what became of the interrupted run.
 std::string RecoveryReportText(const RecoveryReport& report);

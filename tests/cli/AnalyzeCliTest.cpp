@@ -7,9 +7,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <tuple>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace tlx {
 namespace {
@@ -160,6 +164,119 @@ TEST(CliAnalyze, RefusedFilesUsageErrorsAndOutputsThatWouldReplaceADataFile) {
   EXPECT_EQ(RunCli({"analyze", "OK.DAT", "out/RAT2.CSV", "--output-dir", "out"}, dir.Path()).exitCode, 1);
   EXPECT_EQ(test::ReadBytes(dir.File("out/RAT2.CSV")), recording);
   EXPECT_TRUE(test::PathExists(dir.File("out/OK.CSV")));
+}
+
+// Everything in a folder: each entry's kind and bytes (a link's target), links not followed.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> all;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    const std::string name = e.path().string().substr(folder.size());
+    if (e.is_symlink()) all[name] = "link " + fs::read_symlink(e.path()).string();
+    else if (e.is_regular_file()) all[name] = test::ReadBytes(e.path().string());
+    else all[name] = e.is_directory() ? "folder" : "other";
+  }
+  return all;
+}
+
+// Every command that writes, aimed at one of its inputs or at a recording under another spelling
+// (a link to the file or to its folder, "x/../", a lower-case extension), is refused with exit 1
+// and changes nothing; so are names with a control character and folders that are not there.
+TEST(CliOutputs, NoWriterReplacesAnInputOrARecordingWhateverTheSpelling) {
+  test::TempDir dir;
+  const std::string recording = SmallRun().Bytes();
+  test::WriteBytes(dir.File("A.DAT"), recording);
+  test::WriteBytes(dir.File("B.DAT"), recording);
+  test::WriteBytes(dir.File("B.MAP"), std::string("\xFC\xAA") + std::string(768, 'Z'));
+  test::WriteBytes(dir.File("P.RAW"), std::string(60, '\x20'));  // an interrupted run's samples
+  test::WriteBytes(dir.File("z.txt"), "AB\n");
+  std::filesystem::create_directory(dir.File("sub"));
+  std::filesystem::create_directory(dir.File("out"));
+  test::WriteBytes(dir.File("out/A.CSV"), recording);  // a recording copied under another name
+  test::WriteBytes(dir.File("copy.png"), recording);
+  std::filesystem::create_directory_symlink(dir.Path(), dir.File("L"));
+  std::filesystem::create_symlink(dir.File("A.DAT"), dir.File("A.lnk"));
+  ASSERT_EQ(RunCli({"setup", "new", "S.EXP"}, dir.Path()).exitCode, 0);
+  ASSERT_EQ(RunCli({"setup", "new", "U1.EXP", "--data-file", "U1.DAT", "--session-length", "5"}, dir.Path()).exitCode, 0);
+  ASSERT_EQ(RunCli({"setup", "new", "U2.EXP", "--data-file", "U2.DAT", "--session-length", "5"}, dir.Path()).exitCode, 0);
+  test::TempDir home;  // the rack's program home, outside the folder watched
+  const auto before = Snapshot(dir.Path());
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;  // a part of the refusal
+  };
+  std::vector<Case> cases = {
+      {{"analyze", "A.DAT", "-o", "sub/../A.DAT"}, "it is a data file being analysed"},
+      {{"analyze", "A.DAT", "-o", "L/B.DAT"}, "it is a data file (a recording)"},
+      {{"analyze", "A.DAT", "-o", "B.map"}, "it is the zone map of the recording"},
+      {{"analyze", "A.DAT", "-o", "P.PRN"}, "it is the results file of the recording " + dir.File("P.RAW")},
+      {{"analyze", "A.DAT", "--format", "export", "-o", "A.lnk"}, "it is a data file being analysed"},
+      {{"analyze", "A.DAT", "--map", "B.MAP", "-o", "./B.MAP"}, "it is the zone map being read"},
+      {{"analyze", "A.DAT", "--output-dir", "L/out"}, "it is a data file (a recording)"},
+      {{"analyze", "A.DAT", "--format", "tidy", "-o", "A.lnk"}, "it is a data file being analysed"},
+      {{"analyze", "A.DAT", "--format", "tidy-json", "-o", "B.dat"}, "it is a data file of the recording"},
+      {{"analyze", "A.DAT", "-o", "R\n.PRN"}, "\"" + dir.File("R\\n.PRN") + "\" holds a control character"},
+      {{"analyze", "A.DAT", "-o", "none/R.PRN"}, dir.File("none/R.PRN") + " cannot be written: No such file or directory."},
+      {{"export-samples", "A.DAT", "-o", "L/A.DAT"}, "it is the data file being exported"},
+      {{"export-samples", "A.DAT", "-o", "P.raw"}, "it is the raw file of the recording"},
+      {{"map", "import", "z.txt", "-o", "sub/../z.txt"}, "it is the map text being read"},
+      {{"map", "import", "z.txt", "-o", "L/B.MAP"}, "it is the zone map of the recording"},
+      {{"setup", "show", "S.EXP", "-o", "./S.EXP"}, "it is the setup file being read"},
+      {{"setup", "show", "S.EXP", "-o", "A.dat"}, "a data file of the recording"},
+      {{"setup", "new", "L/B.DAT", "--force"}, "it is a data file (a recording)"},
+      {{"recover", "A.DAT", "--setup", "S.EXP", "--yes"}, "is a data file, not a raw file"},
+      // A rack refuses before it records: its own recordings (not there yet) and its inputs.
+      {{"run", "--home", home.Path(), "--quiet", "--setup", "U1.EXP", "--unit", "sim", "--setup", "U2.EXP", "--unit",
+        "sim", "--table", "L/U1.dat"}, "it is a file of the recording"},
+      {{"run", "--home", home.Path(), "--quiet", "--setup", "U1.EXP", "--unit", "sim", "--setup", "U2.EXP", "--unit",
+        "sim", "--table", "sub/../U2.EXP"}, "it is a setup file of the rack"},
+  };
+  // Pictures are drawn by a program of their own, there only where the drawing library is built.
+  if (test::PathExists(std::filesystem::path(TLX_CLI_PATH).parent_path() / "tracelux-plot"))
+    cases.push_back({{"plot", "A.DAT", "--kind", "trace", "-o", "copy.png"}, "it is a data file (a recording)"});
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    SCOPED_TRACE(line);
+    const auto r = RunCli(c.args, dir.Path());
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    const auto after = Snapshot(dir.Path());
+    for (const auto& [name, bytes] : after) EXPECT_TRUE(before.count(name) && before.at(name) == bytes) << name;
+    EXPECT_EQ(after.size(), before.size());
+  }
+}
+
+// Standard output named as a file, and a device node: written in place, as root and as anyone.
+TEST(CliOutputs, StandardOutputAndDevicesAreWrittenInPlace) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("A.DAT"), SmallRun().Bytes());
+  const auto printed = RunCli({"analyze", "A.DAT", "--decimal-point"}, dir.Path());
+  const auto named = RunCli({"analyze", "A.DAT", "--decimal-point", "-o", "/dev/stdout"}, dir.Path());
+  EXPECT_EQ(std::tuple(named.exitCode, named.err, named.out), std::tuple(0, ""s, printed.out));
+  const auto samples = RunCli({"export-samples", "A.DAT", "-o", "/dev/stdout", "--decimal-point"}, dir.Path());
+  EXPECT_EQ(std::tuple(samples.exitCode, samples.out), std::tuple(0, "10,10\r\n20,10\r\n20,10\r\n150,150\r\n"s));
+  EXPECT_EQ(RunCli({"analyze", "A.DAT", "--format", "tidy", "-o", "/dev/null"}, dir.Path()).exitCode, 0);
+  struct stat st {};
+  ASSERT_EQ(::lstat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST(CliOutputs, ADeviceNodeInAScratchFolderStaysADevice) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a device node can only be made by root";
+  test::TempDir dir;
+  test::WriteBytes(dir.File("A.DAT"), SmallRun().Bytes());
+  const std::string node = dir.File("null");
+  ASSERT_EQ(::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"analyze", "A.DAT", "-o", "null"}, {"analyze", "A.DAT", "--format", "tidy", "-o", "null"},
+        {"export-samples", "A.DAT", "-o", "null"}}) {
+    EXPECT_EQ(RunCli(args, dir.Path()).exitCode, 0) << args[1];
+    struct stat st {};
+    ASSERT_EQ(::lstat(node.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode)) << args[1];
+  }
 }
 
 TEST(CliAnalyze, TidyTableWithBadFilesKeepsTheGoodRowsInAFileAndPrintsNothing) {

@@ -1,6 +1,7 @@
 // The run command with real processes: a second program on the same home or the same data file
 // (another home, another spelling of its path), a run killed mid-way and recovered by the next
 // command, a run stopped by a signal, damaged journals, and runs that cannot write.
+#include "../data/DataFileBuilder.h"
 #include "run/RunJournal.h"
 #include "sim/PtyServer.h"
 #include "support/TestSupport.h"
@@ -218,6 +219,43 @@ TEST(RunCommandFiles, DamagedJournalsAndUnrecoveredRawFilesAreKeptAndRecoveredBy
   EXPECT_EQ(ReadBytes(dir.File("X.DAT")).substr(38), raw);
   EXPECT_TRUE(PathExists(dir.File("X.PRN")));
   EXPECT_FALSE(PathExists(dir.File("X.RAW")));
+}
+
+// recover takes only a raw file with samples, whatever the case of its extension, and never
+// writes over a data file that holds samples.
+TEST(RunCommandFiles, RecoverByHandTakesOnlyARawFileWithSamplesAndNeverReplacesARecording) {
+  TempDir dir;
+  WriteBytes(dir.File("X.EXP"), RunSetupText(dir.File("X.DAT"), 5));
+  const std::string samples(2 * 40, '\x30');
+  const std::string recording = DataFileBuilder{}.Add({{10, 10}, {20, 10}}).Bytes();
+  WriteBytes(dir.File("A.DAT"), recording);
+  WriteBytes(dir.File("A.RAW"), samples);  // a raw file beside a recording with samples
+  WriteBytes(dir.File("E.RAW"), "");
+  WriteBytes(dir.File("NOEXT"), samples);
+  const struct { std::string given, says; } refused[] = {
+      {"A.DAT", "is a data file, not a raw file"},
+      {"E.RAW", "holds no samples"},
+      {"NOEXT", "is not a raw file"},
+      {"A.RAW", "samples; it is never written over"},
+      {"MISSING.RAW", "cannot be read: No such file or directory"},
+  };
+  for (const auto& c : refused) {
+    const auto r = RunCli({"recover", c.given, "--setup", "X.EXP", "--yes"}, dir.Path());
+    EXPECT_EQ(r.exitCode, 1) << c.given;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(dir.File("A.DAT")), recording);
+    EXPECT_EQ(ReadBytes(dir.File("A.RAW")), samples);
+    EXPECT_FALSE(PathExists(dir.File("E.DAT")) || PathExists(dir.File("NOEXT.DAT")));
+  }
+  // Lower-case extension, given as such or left out: its samples become the data file.
+  for (const char* given : {"b.raw", "c"}) {
+    const std::string stem = std::string(given).substr(0, 1);
+    WriteBytes(dir.File(stem + ".raw"), samples);
+    const auto r = RunCli({"recover", given, "--setup", "X.EXP"}, dir.Path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadBytes(dir.File(stem + ".DAT")).substr(38), samples) << given;
+    EXPECT_FALSE(PathExists(dir.File(stem + ".raw")));
+  }
 }
 
 TEST(RunCommandFiles, ARunThatCannotWriteAFileFailsNamingItAndItsReason) {

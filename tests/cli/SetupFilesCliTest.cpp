@@ -103,5 +103,25 @@ TEST(SetupCli, PrintsOrWritesTheCorrectedFileAndFailuresSayWhichFile) {
   EXPECT_EQ(test::RunCli({"setup", "show", dir.File("in.EXP"), "--video", "secam"}).exitCode, 2);
 }
 
+// "setup new" refuses a data file the run could not create, naming it, and writes nothing.
+TEST(SetupCli, NewRefusesADataFileTheRunCouldNotCreate) {
+  test::TempDir dir;
+  const std::string longName = dir.File(std::string(300, 'X') + ".DAT");
+  const struct { std::string dataFile, says; } cases[] = {
+      {dir.File("gone/A.DAT"), "The file " + dir.File("gone/A.DAT") + " cannot be created: No such file or directory."},
+      {"/proc/A.DAT", "The file /proc/A.DAT cannot be created: "},
+      {longName, "cannot be created: File name too long."},
+      {dir.File("tab\there.DAT"), "holds a control character"},
+  };
+  for (const auto& c : cases) {
+    const auto r = RunCli({"setup", "new", dir.File("A.EXP"), "--data-file", c.dataFile});
+    EXPECT_EQ(std::tuple(r.exitCode, r.out), std::tuple(1, ""s)) << c.dataFile;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_FALSE(test::PathExists(dir.File("A.EXP")));
+  }
+  ASSERT_EQ(RunCli({"setup", "new", dir.File("A.EXP"), "--data-file", dir.File("A.DAT")}).exitCode, 0);
+  EXPECT_FALSE(test::PathExists(dir.File("A.DAT")));  // checked, not created
+}
+
 }  // namespace
 }  // namespace tlx

@@ -3,6 +3,7 @@
 // up to its limit, then in a temporary file) and the SHA-256 of bytes and files.
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/FileIdentity.h"
 #include "common/HomeLock.h"
 #include "common/Paths.h"
 #include "common/Sha256.h"
@@ -15,11 +16,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace tlx {
 namespace {
@@ -174,6 +178,72 @@ TEST(AtomicFile, TwoWritersOfOneFileNeverMixTheirBytes) {
   ASSERT_TRUE(a.Write(first) && b.Write(std::string(100, 'b')) && b.Commit() && a.Commit());
   EXPECT_EQ(test::ReadBytes(path), first);  // the last one renamed into place, whole
   EXPECT_EQ(EntriesIn(dir), 1);
+}
+
+// One file by any spelling: links to it or to its folder, "./" and "x/../"; a file not there yet
+// by its folder and name.
+TEST(FileIdentity, OneFileWhateverThePathsSpelling) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("A.DAT"), "a");
+  test::WriteBytes(dir.File("B.DAT"), "b");
+  std::filesystem::create_directory(dir.File("sub"));
+  std::filesystem::create_directory_symlink(dir.Path(), dir.File("L"));
+  std::filesystem::create_symlink(dir.File("A.DAT"), dir.File("A.lnk"));
+  const struct { std::string a, b; bool same; } cases[] = {
+      {dir.File("A.DAT"), dir.Path() + "/./A.DAT", true},
+      {dir.File("A.DAT"), dir.File("sub/../A.DAT"), true},
+      {dir.File("A.DAT"), dir.File("L/A.DAT"), true},
+      {dir.File("A.DAT"), dir.File("A.lnk"), true},
+      {dir.File("A.DAT"), dir.File("B.DAT"), false},
+      {dir.File("NEW.CSV"), dir.File("L/sub/../NEW.CSV"), true},  // neither there yet
+      {dir.File("NEW.CSV"), dir.File("new.csv"), false},
+      {dir.File("A.DAT"), dir.File("a.dat"), false},
+      {"/nonexistent-drive/X.DAT", "/nonexistent-drive/X.DAT", true},
+      {"/nonexistent-drive/X.DAT", "/nonexistent-drive/./X.DAT", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SameFile(c.a, c.b), c.same) << c.a << " | " << c.b;
+  FileIdentitySet inputs({dir.File("A.DAT"), dir.File("NEW.CSV")});
+  EXPECT_EQ(inputs.Find(dir.File("L/A.DAT")), dir.File("A.DAT"));
+  EXPECT_TRUE(inputs.Contains(dir.File("sub/../NEW.CSV")));
+  EXPECT_FALSE(inputs.Contains(dir.File("B.DAT")));
+}
+
+// A replaced file keeps its permissions and a link stays a link; a device or a FIFO is written
+// in place, never renamed over.
+TEST(AtomicFile, ReplacesRegularFilesKeepingTheirModeAndWritesDevicesAndFifosInPlace) {
+  test::TempDir dir;
+  const std::string secret = dir.File("SECRET.CSV");
+  test::WriteBytes(secret, "old");
+  ::chmod(secret.c_str(), 0600);
+  ASSERT_TRUE(WriteFileAtomically(secret, "new"));
+  struct stat st {};
+  ASSERT_EQ(::stat(secret.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  std::filesystem::create_symlink(secret, dir.File("LINK.CSV"));
+  ASSERT_TRUE(WriteFileAtomically(dir.File("LINK.CSV"), "through the link"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("LINK.CSV")));
+  EXPECT_EQ(test::ReadBytes(secret), "through the link");
+
+  const std::string fifo = dir.File("PIPE");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = test::ReadBytes(fifo); });
+  EXPECT_TRUE(WriteFileAtomically(fifo, "down the pipe"));
+  reader.join();
+  EXPECT_EQ(received, "down the pipe");
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  if (::geteuid() != 0) GTEST_SKIP() << "a device node can only be made by root";
+  const std::string null = dir.File("null");
+  ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0) << std::strerror(errno);
+  AtomicFileWriter writer(null);
+  ASSERT_TRUE(writer.IsOpen());
+  EXPECT_TRUE(writer.InPlace());
+  EXPECT_TRUE(writer.Write("discarded") && writer.Commit());
+  ASSERT_EQ(::lstat(null.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(EntriesIn(dir), 4);  // no temporary file left beside it
 }
 
 TEST(HomeLock, OneHolderAtATimeAndAHomeThatIsNotADirectoryRefusedWithTheReason) {

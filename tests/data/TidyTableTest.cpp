@@ -124,7 +124,7 @@ TEST(TidyBatch, MoreFilesThanSlotsGiveEachFilesRowsOnceInOrderAndNeverWriteOverA
   }
   // Written to a file: never over one of the inputs, however its name is spelled.
   const std::string before = test::ReadBytes(request.DataPaths[3]);
-  EXPECT_EQ(RunTidyBatchToFile(request, dir.Path() + "/./R3.DAT").Status, BatchFileStatus::OutputIsInput);
+  EXPECT_EQ(RunTidyBatchToFile(request, dir.Path() + "/./R3.DAT").Status, BatchFileStatus::Refused);
   EXPECT_EQ(test::ReadBytes(request.DataPaths[3]), before);
 }
 

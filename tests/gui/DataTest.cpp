@@ -504,7 +504,7 @@ class DataPanelTest : public QObject {
     refused("Add the data files to analyse.");
     dialog.AddDataFiles({F("A.DAT")});
     dialog.SetOutputPath(F("A.DAT"));
-    refused("The output table would replace a data file.");
+    refused(qPrintable("The file " + F("A.DAT") + " cannot be written: it is a data file being analysed."));
     dialog.SetOutputPath(F("T.CSV"));
     Edit(dialog, "txtAmbulatory")->setText("three");
     refused("Enter a number, or nothing for each file's own.");

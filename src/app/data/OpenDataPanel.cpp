@@ -8,11 +8,13 @@
 #include "app/panels/PanelKit.h"
 #include "app/print/DataReport.h"
 #include "app/print/PrintSupport.h"
+#include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/Texts.h"
 #include "common/TimeText.h"
+#include "data/OutputPlan.h"
 #include "data/Reanalysis.h"
 #include "data/TrackingQuality.h"
 #include "data/RecordingService.h"
@@ -31,7 +33,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -500,12 +502,21 @@ bool OpenDataPanel::SavePicture() {
   const std::string path = ShowFileDialog(program_.answers, program_.settings.DataDir, "", "Save Image", false, "BMP",
                                           true, false);
   if (path.empty()) return false;
+  OutputPlan plan;
+  plan.Input(open_.Info.Path, "the data file that is open").Output(path);
+  if (!open_.MapFile.empty()) plan.Input(open_.MapFile, "the zone map that is open");
+  if (const OutputCheck check = plan.Check(); !check.Ready()) {
+    program_.answers.ShowMessage(OutputRefusalMessage("Save Image", check));
+    return false;
+  }
   if (const std::optional<bool> saved = views_->Save(path)) return *saved;
   picSquiggle_->WaitForPicture();
   const QImage picture = picSquiggle_->Picture();
   const char* format = SameText(ExtensionPart(path), "PNG") ? "PNG" : "BMP";
-  QSaveFile file(Q(path));
-  const bool saved = file.open(QIODevice::WriteOnly) && picture.save(&file, format) && file.commit();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  const bool saved = buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format) &&
+                     WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   DrawSelected();
   return saved;
 }

@@ -214,8 +214,9 @@ std::optional<TidyBatchRequest> BatchAnalyzeDialog::Request() {
   if (request.DataPaths.empty()) return refuse(QStringLiteral("Add the data files to analyse."));
   const std::string output = ToPathText(output_->text().trimmed());
   if (output.empty()) return refuse(QStringLiteral("Choose the output table."));
-  if (InputFiles(request.DataPaths).WouldReplace(AbsolutePath(output))) {
-    return refuse(QStringLiteral("The output table would replace a data file."));
+  // Checked again with the map once the batch starts.
+  if (const OutputCheck check = CheckBatchOutput(request, AbsolutePath(output)); !check.Ready()) {
+    return refuse(FromProgramText(check.Text()));
   }
   const OverrideProblem problem = ParseOverrides(TypedParameters(), request.Overrides, true);
   if (problem.Field == OverrideField::SessionLength) return refuse(QStringLiteral("The session length is not a duration."));
@@ -294,12 +295,8 @@ void BatchAnalyzeDialog::ShowOutcome(const BatchFileOutcome& outcome) {
   for (const TidyBatchFailure& f : report.Failures) failures_->addItem(FromProgramText(f.Reason));
   switch (outcome.Status) {
     case BatchFileStatus::Cancelled: status_->setText(QStringLiteral("Cancelled: no table was written.")); break;
-    case BatchFileStatus::OutputIsInput:
-      status_->setText(QStringLiteral("The output table would replace a data file."));
-      break;
-    case BatchFileStatus::NotWritable:
-      status_->setText(QStringLiteral("The table %1 cannot be written.").arg(output_->text()));
-      break;
+    case BatchFileStatus::Refused:
+    case BatchFileStatus::NotWritable: status_->setText(FromProgramText(outcome.Refusal)); break;
     case BatchFileStatus::Written:
       status_->setText(QStringLiteral("%1 files analysed into %2; %3 failed.")
                            .arg(report.Analysed)
