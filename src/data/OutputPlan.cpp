@@ -199,7 +199,7 @@ OutputCheck OutputPlan::Check() const {
       return recordingFile && SameRecordingName(dataFile, path);
     });
     if (recorded != recorded_.end()) {
-      refuse(OutputProblem::IsRecording, CannotWrite(path, "it is a file of the recording " + *recorded + ", which is recorded"));
+      refuse(OutputProblem::IsRecording, CannotWrite(path, "it is part of the recording into " + *recorded + " that this run makes"));
       continue;
     }
     const RecordingPart part = PartOfRecording(path);
