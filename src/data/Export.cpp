@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
+#include "common/PositionSample.h"
 #include "common/Paths.h"
 #include "common/TimeText.h"
 #include "data/ResultsFile.h"
@@ -61,7 +62,7 @@ bool WriteResultsExport(const std::string& exportPath, const ResultsExportHeader
 }
 
 void AppendSampleLine(std::string& out, PositionSample sample, char d) {
-  if (sample.Y == 255) {
+  if (IsLostSample(sample.Y)) {
     out += "\"\"";
     out += d;
     out += "\"\"\r\n";
