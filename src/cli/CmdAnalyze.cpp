@@ -100,19 +100,26 @@ const char* OptionOf(OverrideField field) {
 // The option parsers shared with "setup new" (declared in Commands.h), over the core's readings.
 double ParseNumber(const std::string& text, const char* option) {
   std::optional<double> value;
-  if (!tlx::ParseNumber(text, false, value) || !value) throw CLI::ValidationError(option, "'" + text + "' is not a number");
+  if (!tlx::ParseNumber(text, false, value) || !value) throw CLI::ValidationError(option, NotAValueText(text, "number"));
+  return *value;
+}
+
+std::int64_t ParseWholeNumber(const std::string& text, const char* option) {
+  std::optional<std::int64_t> value;
+  if (!tlx::ParseWholeNumber(text, value) || !value) throw CLI::ValidationError(option, NotAValueText(text, "whole number"));
   return *value;
 }
 
 std::int32_t ParseDuration(const std::string& text, const char* option) {
   std::optional<std::int32_t> value;
-  if (!tlx::ParseDuration(text, value) || !value) throw CLI::ValidationError(option, "'" + text + "' is not a duration");
+  const DurationReading reading = tlx::ParseDuration(text, value);
+  if (reading != DurationReading::Read || !value) throw CLI::ValidationError(option, DurationRefusal(text, reading));
   return *value;
 }
 
 std::int32_t ParseUnits(const std::string& text) {
   std::optional<std::int32_t> value;
-  if (!tlx::ParseUnits(text, value) || !value) throw CLI::ValidationError("--units", "'" + text + "' is not a unit name");
+  if (!tlx::ParseUnits(text, value) || !value) throw CLI::ValidationError("--units", NotAValueText(text, "unit name"));
   return *value;
 }
 

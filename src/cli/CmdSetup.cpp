@@ -8,6 +8,8 @@
 #include "data/OutputPlan.h"
 #include "run/RunFiles.h"
 #include "setup/ExperimentParameters.h"
+#include "setup/ParameterRules.h"
+#include "setup/ParameterTable.h"
 #include "setup/SetupFile.h"
 
 #include <CLI/CLI.hpp>
@@ -54,10 +56,13 @@ struct SetupNewOptions {
   bool force = false;
 };
 
-// A value is refused when the program would correct it on loading: what is written is what runs.
-void RefuseCorrected(bool given, bool changed, const char* option, const std::string& text,
-                     const char* limits) {
-  if (given && changed) throw CLI::ValidationError(option, "'" + text + "' is not possible: " + limits);
+// A value is refused when a run could not have it: what is written is what runs.
+template <class T>
+T Checked(Parameter parameter, double value, const std::string& text) {
+  const ParameterSpec& spec = SpecOf(parameter);
+  if (const std::string limits = RunValueProblem(parameter, value); !limits.empty())
+    throw CLI::ValidationError(spec.Option, "'" + text + "' is not possible: " + limits);
+  return static_cast<T>(value);
 }
 
 void RunSetupNew(const SetupNewOptions& o) {
@@ -79,46 +84,34 @@ void RunSetupNew(const SetupNewOptions& o) {
     r.DataFile = AbsolutePath(o.dataFile);
     r.SaveData = true;
   }
-  const auto number = [](const std::string& text, const char* option) { return ParseNumber(text, option); };
-  const auto whole = [&number](const std::string& text, const char* option) {
-    const double v = number(text, option);
-    if (v != std::floor(v) || v < -2147483648.0 || v > 2147483647.0)
-      throw CLI::ValidationError(option, "'" + text + "' is not a whole number");
-    return static_cast<std::int32_t>(v);
+  const auto given = [](const std::string& text) { return !text.empty(); };
+  const auto number = [](Parameter p, const std::string& text) {
+    return Checked<float>(p, ParseNumber(text, SpecOf(p).Option), text);
   };
-  if (!o.sessionLength.empty()) r.SessionLength = ParseDuration(o.sessionLength, "--session-length");
-  if (!o.sessions.empty()) r.NumberOfSessions = whole(o.sessions, "--sessions");
-  if (!o.delay.empty()) r.InitialDelay = ParseDuration(o.delay, "--delay");
-  if (!o.rate.empty()) {
-    const std::int32_t rate = whole(o.rate, "--rate");
-    if (rate != 1 && rate != 5 && rate != 25 && rate != 30)
-      throw CLI::ValidationError("--rate", "'" + o.rate + "' is not possible: 1, 5, 25 or 30");
-    r.SampleRate = static_cast<std::int16_t>(rate);
-  }
-  if (!o.maxDistance.empty()) r.MaximumDistance = static_cast<float>(number(o.maxDistance, "--max-distance"));
-  if (!o.ambulatory.empty()) r.AmbulatoryThreshold = static_cast<float>(number(o.ambulatory, "--ambulatory"));
-  if (!o.stereotypic.empty()) r.StereotypicThreshold = static_cast<float>(number(o.stereotypic, "--stereotypic"));
-  if (!o.scale.empty()) r.CalibrateScale = static_cast<float>(number(o.scale, "--scale"));
-  if (!o.reference.empty()) r.CalibrateReference = static_cast<float>(number(o.reference, "--reference"));
-  if (!o.units.empty()) r.MeasurementUnits = ParseUnits(o.units);
+  const auto whole = [](Parameter p, const std::string& text) {
+    const ParameterSpec& spec = SpecOf(p);
+    const double value = spec.Duration ? ParseDuration(text, spec.Option)
+                                       : static_cast<double>(ParseWholeNumber(text, spec.Option));
+    return Checked<std::int32_t>(p, value, text);
+  };
+  if (given(o.sessionLength)) r.SessionLength = whole(Parameter::SessionLength, o.sessionLength);
+  if (given(o.sessions)) r.NumberOfSessions = whole(Parameter::NumberOfSessions, o.sessions);
+  if (given(o.delay)) r.InitialDelay = whole(Parameter::InitialDelay, o.delay);
+  if (given(o.rate)) r.SampleRate = static_cast<std::int16_t>(whole(Parameter::SampleRate, o.rate));
+  if (given(o.maxDistance)) r.MaximumDistance = number(Parameter::MaximumDistance, o.maxDistance);
+  if (given(o.ambulatory)) r.AmbulatoryThreshold = number(Parameter::AmbulatoryThreshold, o.ambulatory);
+  if (given(o.stereotypic)) r.StereotypicThreshold = number(Parameter::StereotypicThreshold, o.stereotypic);
+  if (given(o.scale)) r.CalibrateScale = number(Parameter::CalibrateScale, o.scale);
+  if (given(o.reference)) r.CalibrateReference = number(Parameter::CalibrateReference, o.reference);
+  if (given(o.units)) r.MeasurementUnits = ParseUnits(o.units);
 
   ExperimentParameters checked = r;
   SanitiseParameters(checked);
-  RefuseCorrected(!o.dataFile.empty(), checked.DataFile != r.DataFile, "--data-file", o.dataFile,
-                  "it cannot be created");
-  RefuseCorrected(true, checked.SessionLength != r.SessionLength, "--session-length", o.sessionLength,
-                  "5 seconds to 24 hours, a multiple of 5 seconds");
-  RefuseCorrected(true, checked.NumberOfSessions != r.NumberOfSessions, "--sessions", o.sessions, "1 to 65535");
-  RefuseCorrected(true, checked.InitialDelay != r.InitialDelay, "--delay", o.delay, "0 to 23:59:59");
-  RefuseCorrected(true, checked.MaximumDistance != r.MaximumDistance, "--max-distance", o.maxDistance,
-                  "0 to 1000000 pixels");
-  RefuseCorrected(true, checked.AmbulatoryThreshold != r.AmbulatoryThreshold, "--ambulatory", o.ambulatory,
-                  "0 to 1000000 pixels");
-  RefuseCorrected(true, checked.StereotypicThreshold != r.StereotypicThreshold, "--stereotypic", o.stereotypic,
-                  "0 to 1000000 pixels");
-  RefuseCorrected(true, checked.CalibrateScale != r.CalibrateScale, "--scale", o.scale, "1 to 1000 pixels");
-  RefuseCorrected(true, checked.CalibrateReference != r.CalibrateReference, "--reference", o.reference,
-                  "0 to 1000000 units");
+  if (given(o.dataFile) && checked.DataFile != r.DataFile)
+    throw CLI::ValidationError("--data-file", "'" + o.dataFile + "' is not possible: it cannot be created");
+  // The values together: a calibration the data file cannot hold exactly is refused by the run.
+  if (const std::string problem = RecordingProblem(checked); !problem.empty())
+    throw CLI::ValidationError(given(o.reference) ? "--reference" : "--scale", problem);
   // The data file is refused here exactly as the run would refuse it before it starts.
   if (!o.dataFile.empty()) {
     if (HasControlCharacter(r.DataFile)) throw CliFailure(ControlCharacterText(r.DataFile));

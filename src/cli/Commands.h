@@ -26,6 +26,7 @@ struct CliFailure : std::runtime_error {
 // Option values as the analysis reads them; each throws CLI::ValidationError (exit 2) naming the
 // option when the text is not one.
 double ParseNumber(const std::string& text, const char* option);
+std::int64_t ParseWholeNumber(const std::string& text, const char* option);
 std::int32_t ParseDuration(const std::string& text, const char* option = "--session-length");
 std::int32_t ParseUnits(const std::string& text);  // a name of the units list, case ignored
 

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "common/SystemClock.h"
 #include "common/VirtualClock.h"
+#include "data/DataFile.h"
 #include "device/TermiosLink.h"
 #include "run/Program.h"
 #include "run/RunJournal.h"
@@ -200,6 +201,9 @@ LocalDateTime ParseSimStart(const std::string& text) {
   LocalDateTime t;
   if (!ParseDateTimeText(text, t))
     throw CLI::ValidationError("--sim-start", "'" + text + "' is not \"YYYY-MM-DD HH:MM:SS\"");
+  // A start the data file cannot hold is refused, never recorded as another date.
+  if (const std::string problem = StartTimeProblem(t); !problem.empty())
+    throw CLI::ValidationError("--sim-start", "'" + text + "' is not possible: " + problem);
   return t;
 }
 

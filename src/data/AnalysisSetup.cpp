@@ -16,6 +16,17 @@ float AsSingle(const std::optional<double>& value, float recorded) {
 
 }  // namespace
 
+RecordingMap MapOfRecording(const std::string& dataPath) {
+  RecordingMap r;
+  const std::string companion = FindCompanionFile(ChangeExtension(dataPath, "MAP"));
+  ZoneMap found;
+  if (!companion.empty() && ReadMapFile(companion, found)) {
+    r.Map = found;
+    r.File = companion;
+  }
+  return r;
+}
+
 PreparedAnalysis PrepareRecordedAnalysis(const DataFileInfo& info, const AnalysisOverrides& o,
                                          const ZoneMap& map, const std::string& mapFile) {
   PreparedAnalysis r;
@@ -58,20 +69,14 @@ PrepareProblem PrepareAnalysis(SampleFile& data, const std::string& dataPath, co
   if (!ReadDataFileInfo(data, info)) return PrepareProblem::NotDataFile;
   info.Path = dataPath;
   info.Writable = CanWriteFile(dataPath, nullptr);
-  ZoneMap map = ZoneMap::FourQuadrants();
-  std::string mapFile;
+  RecordingMap map;
   if (o.MapFile) {
-    if (!ReadMapFile(*o.MapFile, map)) return PrepareProblem::MapNotValid;
-    mapFile = *o.MapFile;
+    if (!ReadMapFile(*o.MapFile, map.Map)) return PrepareProblem::MapNotValid;
+    map.File = *o.MapFile;
   } else {
-    const std::string companion = FindCompanionFile(ChangeExtension(dataPath, "MAP"));
-    ZoneMap found;
-    if (!companion.empty() && ReadMapFile(companion, found)) {
-      map = found;
-      mapFile = companion;
-    }
+    map = MapOfRecording(dataPath);
   }
-  out = PrepareRecordedAnalysis(info, o, map, mapFile);
+  out = PrepareRecordedAnalysis(info, o, map.Map, map.File);
   return PrepareProblem::None;
 }
 

@@ -32,13 +32,22 @@ struct PreparedAnalysis {
 
 enum class PrepareProblem { None, NotDataFile, MapNotValid };
 
+// The map a recording is analysed with unless the user chooses another, for every front end (the
+// data panel, `analyze`, `plot`, the batch): the map the run saved beside the data file (its
+// companion ".MAP", any case) when it can be read, else the built-in four quadrants. A results
+// file's "Map Filename" only says where the run's map came from; that file may have changed since.
+struct RecordingMap {
+  ZoneMap Map = ZoneMap::FourQuadrants();
+  std::string File;  // empty: the built-in map
+};
+RecordingMap MapOfRecording(const std::string& dataPath);
+
 // The parameters as used: each value the recording's own unless `changes` sets it; `map` is the
 // zone map read from `mapFile` (empty: the built-in map).
 PreparedAnalysis PrepareRecordedAnalysis(const DataFileInfo& recorded, const AnalysisOverrides& changes,
                                          const ZoneMap& map, const std::string& mapFile);
 
-// Fills `out` for the data file; the map is the one `overrides` names, else the data file's
-// companion ".MAP", else the built-in four quadrants.
+// Fills `out` for the data file; the map is the one `overrides` names, else MapOfRecording's.
 PrepareProblem PrepareAnalysis(const std::string& dataPath, const AnalysisOverrides& overrides,
                                PreparedAnalysis& out);
 // The same from the data file already opened, so that the analysis reads the very file the

@@ -94,11 +94,26 @@ std::int64_t DaysFromCivil(int year, int month, int day) {
   return era * 146097 + doe - 719468 + kDays1899To1970;
 }
 
+namespace {
+
+// Seconds since 30 December 1899 17:00, rounded to whole seconds, without limits.
+double UnclampedFileSeconds(const LocalDateTime& date) {
+  return std::round(static_cast<double>(DaysFromCivil(date.year, date.month, date.day)) * 86400.0 +
+                    date.hour * 3600.0 + date.minute * 60.0 + date.second + date.millisecond / 1000.0 -
+                    kStartTimeOffset);
+}
+
+}  // namespace
+
+std::string StartTimeProblem(const LocalDateTime& date) {
+  const double r = UnclampedFileSeconds(date);
+  if (r >= 0 && r <= 4294967295.0) return {};
+  return "a data file holds start times from " + FormatIsoTime(FileSecondsToDate(0)) + " to " +
+         FormatIsoTime(FileSecondsToDate(4294967295u));
+}
+
 std::uint32_t DateToFileSeconds(const LocalDateTime& date) {
-  const double seconds = static_cast<double>(DaysFromCivil(date.year, date.month, date.day)) * 86400.0 +
-                         date.hour * 3600.0 + date.minute * 60.0 + date.second +
-                         date.millisecond / 1000.0 - kStartTimeOffset;
-  const double r = std::round(seconds);
+  const double r = UnclampedFileSeconds(date);
   if (!(r > 0)) return 0;
   if (r >= 4294967295.0) return 4294967295u;
   return static_cast<std::uint32_t>(r);

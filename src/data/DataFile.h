@@ -73,11 +73,13 @@ enum class DataFileProblem { None, Missing, NotRegularFile, Unreadable, TooShort
 // --- Sample words -------------------------------------------------------------------------------
 std::uint16_t EncodeSample(int x, int y);  // coordinates limited to 0..255
 PositionSample DecodeSample(std::int16_t word);
-inline bool IsLostSample(int y) { return y >= 192; }  // no object, or below the picture
 
 // --- Start time ----------------------------------------------------------------------------------
 // Seconds since 30 December 1899 17:00 on the local wall clock; no time-zone arithmetic.
 std::uint32_t DateToFileSeconds(const LocalDateTime& date);
+// Empty when a data file can hold the start time exactly; else why not (the count of seconds
+// holds 30 December 1899 17:00:00 to 5 February 2036 23:28:15, and DateToFileSeconds would clamp).
+std::string StartTimeProblem(const LocalDateTime& date);
 LocalDateTime FileSecondsToDate(std::uint32_t count);
 // Days since 30 December 1899 (the calendar the format counts from).
 std::int64_t DaysFromCivil(int year, int month, int day);

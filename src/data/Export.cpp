@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/FileChecks.h"
 #include "common/FileIdentity.h"
+#include "common/PositionSample.h"
 #include "common/Paths.h"
 #include "common/TimeText.h"
 #include "data/OutputPlan.h"
@@ -70,7 +71,7 @@ bool WriteResultsExport(const std::string& exportPath, const ResultsExportHeader
 }
 
 void AppendSampleLine(std::string& out, PositionSample sample, char d) {
-  if (sample.Y == 255) {
+  if (IsLostSample(sample.Y)) {
     out += "\"\"";
     out += d;
     out += "\"\"\r\n";

@@ -33,7 +33,7 @@ std::string ResultsExportText(const ResultsExportHeader& header, const ResultsTa
 bool WriteResultsExport(const std::string& exportPath, const ResultsExportHeader& header,
                         const ResultsTable& table, char decimalSeparator);
 
-// Appends one sample's line: "117,64", or '"",""' for a sample without object (Y = 255).
+// Appends one sample's line: "117,64", or '"",""' for a lost sample (IsLostSample: Y 192..255).
 void AppendSampleLine(std::string& out, PositionSample sample, char delimiter);
 // Streams the sample export of the data file (samples from the 1-based position dataStart on, at
 // most `limit` bytes of samples; limit 0 or less: all) to the sink. False when the data file is

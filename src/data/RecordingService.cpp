@@ -1,7 +1,5 @@
 #include "data/RecordingService.h"
 
-#include "setup/ParameterRules.h"
-
 #include "common/AtomicFile.h"
 #include "common/Paths.h"
 #include "common/SettingsLine.h"
@@ -31,63 +29,8 @@ bool PathExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-// The map saved beside the data file, and the one a "Map Filename" line of the run's results
-// names when that file can be read.
-void LoadMaps(OpenDataFile& r, const ResultsHeaderValues& header) {
-  const std::string companion = FindCompanionFile(ChangeExtension(r.Info.Path, "MAP"));
-  ZoneMap map;
-  if (!companion.empty() && ReadMapFile(companion, map)) {
-    r.MapFile = companion;
-    r.Map = map;
-  }
-  if (header.HaveMapFile && !header.MapFile.empty() && ReadMapFile(header.MapFile, map)) {
-    r.MapFile = header.MapFile;
-    r.Map = map;
-  }
-}
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
 }  // namespace
 
-bool ParseNumber(const std::string& typed, bool decimalComma, std::optional<double>& value) {
-  std::string text = Trim(typed);
-  if (text.empty()) return true;
-  if (decimalComma && text.find(',') != std::string::npos && text.find('.') == std::string::npos) {
-    text[text.find(',')] = '.';
-  }
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (*first == '+') ++first;
-  double v = 0;
-  const auto [ptr, ec] = std::from_chars(first, last, v);
-  if (ec != std::errc() || ptr != last || !std::isfinite(v)) return false;
-  value = v;
-  return true;
-}
-
-bool ParseDuration(const std::string& typed, std::optional<std::int32_t>& value) {
-  const std::string text = Trim(typed);
-  if (text.empty()) return true;
-  const bool plausible = std::isdigit(static_cast<unsigned char>(text[0])) != 0 &&
-                         text.find_first_not_of("0123456789:.") == std::string::npos;
-  const double seconds = plausible ? TimeTextToSeconds(text) : -1;
-  if (!(seconds >= 0) || seconds > 2147483647.0) return false;
-  value = static_cast<std::int32_t>(std::llround(seconds));
-  return true;
-}
-
-bool ParseUnits(const std::string& typed, std::optional<std::int32_t>& value) {
-  const std::string text = Trim(typed);
-  if (text.empty()) return true;
-  for (std::int32_t code = kFirstUnitCode; code <= kLastUnitCode; ++code) {
-    if (SameText(text, UnitListEntry(code))) {
-      value = code;
-      return true;
-    }
-  }
-  return false;
-}
 
 OpenResult ReadRecordingToOpen(const std::string& path, UserAnswers& answers, SummaryProgram* summary,
                                DataFileInfo& info) {
@@ -116,46 +59,12 @@ OpenResult LoadRecording(const DataFileInfo& info, OpenDataFile& open) {
   LoadResultsTable(RunResultsPath(info.Path), r.Table, &header);
   if (header.HaveSessionLength && header.SessionLength > 0) r.SessionLength = header.SessionLength;
   if (header.HaveUnits) r.UnitsCode = header.UnitsCode;
-  LoadMaps(r, header);
-  r.Sessions = SessionCount(info.SampleCount(), SamplesPerSession(r.SessionLength, info.SampleRate));
+  RecordingMap map = MapOfRecording(info.Path);
+  r.Map = std::move(map.Map);
+  r.MapFile = std::move(map.File);
+  r.Sessions = SplitIntoSessions(info.SampleCount(), info.SampleRate, r.SessionLength).Sessions;
   open = std::move(r);
   return open.Sessions == 0 ? OpenResult::Empty : OpenResult::Opened;
-}
-
-OverrideProblem ParseOverrides(const OverrideTexts& t, AnalysisOverrides& out, bool decimalComma) {
-  AnalysisOverrides v;
-  const auto problem = [](OverrideField field, const std::string& text, const char* what) {
-    return OverrideProblem{field, Quoted(text) + " is not a " + what};
-  };
-  if (!ParseDuration(t.SessionLength, v.SessionLength)) {
-    return problem(OverrideField::SessionLength, t.SessionLength, "duration");
-  }
-  const std::tuple<OverrideField, const std::string&, std::optional<double>&> numbers[] = {
-      {OverrideField::MaximumDistance, t.MaximumDistance, v.MaximumDistance},
-      {OverrideField::AmbulatoryThreshold, t.AmbulatoryThreshold, v.AmbulatoryThreshold},
-      {OverrideField::StereotypicThreshold, t.StereotypicThreshold, v.StereotypicThreshold},
-      {OverrideField::CalibrateScale, t.CalibrateScale, v.CalibrateScale},
-      {OverrideField::CalibrateReference, t.CalibrateReference, v.CalibrateReference}};
-  for (const auto& [field, text, value] : numbers) {
-    if (!ParseNumber(text, decimalComma, value)) return problem(field, text, "number");
-  }
-  if (!ParseUnits(t.Units, v.UnitsCode)) return problem(OverrideField::Units, t.Units, "unit name");
-  if (!Trim(t.MapFile).empty()) v.MapFile = AbsolutePath(Trim(t.MapFile));
-  // The limits of the values themselves (a session length of 0 and the like) are checked here,
-  // once, for every front end: a value no analysis can have is an error, never a table.
-  const auto limit = [](OverrideField field, std::string why) { return OverrideProblem{field, std::move(why)}; };
-  if (v.SessionLength) {
-    if (auto why = AnalysisSessionLengthProblem(*v.SessionLength); !why.empty()) return limit(OverrideField::SessionLength, why);
-  }
-  for (const auto& [field, text, value] : numbers) {
-    if (!value) continue;
-    std::string why = field == OverrideField::CalibrateScale       ? CalibrateScaleProblem(*value)
-                      : field == OverrideField::CalibrateReference ? CalibrateReferenceProblem(*value)
-                                                                   : PixelDistanceProblem(*value);
-    if (!why.empty()) return limit(field, std::move(why));
-  }
-  out = std::move(v);
-  return {};
 }
 
 bool NaturalLess(const std::string& a, const std::string& b) {

@@ -1,12 +1,13 @@
 // What a user does with a recording, written once for the data panel, the batch dialog and the
 // command line: open it (its record, companion map, the results the run wrote, its sessions),
-// read the parameters a user types for an analysis, list a folder's recordings, and analyse many
+// list a folder's recordings, and analyse many
 // recordings into one table file, never over one of them.
 #pragma once
 
 #include "common/UserAnswers.h"
 #include "data/AnalysisSetup.h"
 #include "data/OutputPlan.h"
+#include "data/Overrides.h"
 #include "data/ResultsTable.h"
 #include "data/TidyBatch.h"
 #include "zonemap/ZoneMap.h"
@@ -44,42 +45,10 @@ enum class OpenResult { Missing, Refused, HandedToSummaryProgram, Empty, Opened 
 OpenResult ReadRecordingToOpen(const std::string& path, UserAnswers& answers, SummaryProgram* summary,
                                DataFileInfo& info);
 
-// The second step: the map saved beside the file (or the one the run's results name, when it can
-// be read), the results the run wrote and the sessions they are split into. Empty when there are
+// The second step: the recording's map (MapOfRecording), the results the run wrote and the
+// sessions they are split into (SplitIntoSessions, as a reanalysis splits them). Empty when there are
 // none (the caller shows kEmptyDataFileCaption).
 OpenResult LoadRecording(const DataFileInfo& info, OpenDataFile& open);
-
-// --- What the user types ------------------------------------------------------------------------
-
-// The parameter texts of an analysis, as typed; an empty text keeps the recording's own value.
-struct OverrideTexts {
-  std::string SessionLength;  // seconds or H:M:S
-  std::string MaximumDistance, AmbulatoryThreshold, StereotypicThreshold;  // pixels
-  std::string CalibrateScale, CalibrateReference;
-  std::string Units;    // a unit's name as listed
-  std::string MapFile;  // made absolute
-};
-
-enum class OverrideField {
-  None, SessionLength, MaximumDistance, AmbulatoryThreshold, StereotypicThreshold,
-  CalibrateScale, CalibrateReference, Units
-};
-
-struct OverrideProblem {
-  OverrideField Field = OverrideField::None;
-  std::string Why;  // "'TEXT' is not a number", "... is not a duration", "... is not a unit name"
-};
-
-// The one reading of typed parameters. A number may carry a sign and has "." as its decimal mark
-// (or "," where `decimalComma`: typed into the desktop, whose user may write decimals so); a
-// duration is whole or decimal seconds or H:M:S; surrounding blanks are ignored.
-OverrideProblem ParseOverrides(const OverrideTexts& texts, AnalysisOverrides& out, bool decimalComma = false);
-
-// The readings of one typed value each (used by ParseOverrides and by the command line's setup
-// writer). Empty text leaves the value unset and is no error; false for text that is not such a value.
-bool ParseNumber(const std::string& typed, bool decimalComma, std::optional<double>& value);
-bool ParseDuration(const std::string& typed, std::optional<std::int32_t>& value);
-bool ParseUnits(const std::string& typed, std::optional<std::int32_t>& value);
 
 // --- Many recordings ----------------------------------------------------------------------------
 

@@ -14,8 +14,6 @@
 
 namespace tlx {
 
-constexpr std::int16_t kNoObjectY = 255;
-
 // What a run does with streamed samples; the run controller implements it.
 class RunSampleSink {
  public:

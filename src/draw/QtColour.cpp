@@ -1,9 +1,12 @@
 #include "draw/QtColour.h"
 
+#include "setup/Colours.h"
+
 namespace tlx::gui {
 
 QColor ToQColor(std::int32_t colour) {
-  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+  const ColourParts c = DecodeColourWord(colour);
+  return QColor(c.Red, c.Green, c.Blue);
 }
 
 }  // namespace tlx::gui

@@ -484,7 +484,7 @@ void RunController::CountLineNoise() {
 void RunController::CountSample(const PositionSample& sample) {
   if (!state_.Running()) return;
   ++samplesCounted_;
-  if (sample.Y >= 255) IncrementCounter(state_.MissedSamples);
+  if (IsLostSample(sample.Y)) IncrementCounter(state_.MissedSamples);
   bool lastSession = false;
   if (++state_.SampleInSecond >= ctx_.parameters.SampleRate) {
     state_.SampleInSecond = 0;

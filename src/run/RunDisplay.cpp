@@ -1,6 +1,7 @@
 #include "run/RunDisplay.h"
 
 #include "common/Paths.h"
+#include "common/PositionSample.h"
 #include "common/TimeText.h"
 
 #include <algorithm>
@@ -16,12 +17,12 @@ void RunDisplay::SetPictureLayout(double pictureWidth, double pictureHeight, dou
 
 void RunDisplay::UpdatePosition(int x, int y, bool runDisplayActive) {
   if (panel_ == DisplayPanel::Other) return;
-  markerVisible_ = y < 255;
+  // A lost sample (no object, or a Y below the 192-row picture) shows no marker, as the analysis
+  // books it no position.
+  markerVisible_ = !IsLostSample(y);
   if (markerVisible_) {
-    // The picture is 256 positions wide and 192 high; a Y from 192 to 254 lies below it, so the
-    // marker rests on the bottom edge rather than being drawn past the picture.
     markerLeft_ = std::clamp(x, 0, 255) * scaleX_;
-    markerTop_ = std::clamp(y, 0, 192) * scaleY_;
+    markerTop_ = y * scaleY_;
   }
   if (view_) view_->MarkerMoved(markerVisible_, markerLeft_, markerTop_);
 

@@ -11,6 +11,17 @@ namespace tlx {
 constexpr int kFirstSavedColourCode = 32;
 constexpr int kLastSavedColourCode = 127;
 
+// A colour word: red in the low byte, then green, then blue (the form of the table and its file).
+struct ColourParts {
+  int Red = 0, Green = 0, Blue = 0;
+};
+inline constexpr ColourParts DecodeColourWord(std::int32_t word) {
+  return {word & 0xFF, (word >> 8) & 0xFF, (word >> 16) & 0xFF};
+}
+inline constexpr std::int32_t EncodeColourWord(ColourParts c) {
+  return (c.Red & 0xFF) | ((c.Green & 0xFF) << 8) | ((c.Blue & 0xFF) << 16);
+}
+
 struct ColourTable {
   // Red in the low byte, then green, then blue; 0 is black.
   std::array<std::int32_t, 256> entries{};

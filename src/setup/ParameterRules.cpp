@@ -7,52 +7,66 @@
 
 namespace tlx {
 
+namespace {
+
+std::string Whole(double value) { return std::to_string(static_cast<std::int64_t>(value)); }
+
+}  // namespace
+
 bool IsRecordableSessionLength(std::int64_t seconds) {
-  return seconds >= kMinSessionLength && seconds <= kMaxSessionLength && seconds % kSessionLengthStep == 0;
+  return InRange(SpecOf(Parameter::SessionLength).Run, static_cast<double>(seconds));
 }
 
 std::int32_t RecordableSessionLength(double seconds) {
-  if (std::isnan(seconds)) return kMinSessionLength;
-  const double rounded = RoundToMultiple(seconds, kSessionLengthStep);
-  return ClampLong(static_cast<std::int64_t>(std::fmax(std::fmin(rounded, 1e12), -1e12)), kMinSessionLength,
-                   kMaxSessionLength);
+  return static_cast<std::int32_t>(CorrectedRunValue(Parameter::SessionLength, seconds));
 }
 
 std::string SessionLengthProblem(std::int64_t seconds) {
   if (IsRecordableSessionLength(seconds)) return {};
+  const ValueRange& run = SpecOf(Parameter::SessionLength).Run;
+  const auto step = static_cast<std::int64_t>(run.Step);
   std::string text = "A session length of " + std::to_string(seconds) +
-                     " s cannot be recorded: a data file holds session lengths in steps of 5 s, from 5 s to 86400 s";
-  if (seconds > kMinSessionLength && seconds < kMaxSessionLength) {
-    const std::int64_t below = seconds / kSessionLengthStep * kSessionLengthStep;
-    text += "; give " + std::to_string(below) + " or " + std::to_string(below + kSessionLengthStep) + " s";
+                     " s cannot be recorded: a data file holds session lengths in steps of " + Whole(run.Step) +
+                     " s, from " + Whole(run.Min) + " s to " + Whole(run.Max) + " s";
+  if (seconds > run.Min && seconds < run.Max) {
+    const std::int64_t below = seconds / step * step;
+    text += "; give " + std::to_string(below) + " or " + std::to_string(below + step) + " s";
   }
   return text + ".";
 }
 
 std::string RecordingProblem(const ExperimentParameters& p) {
   if (std::string problem = SessionLengthProblem(p.SessionLength); !problem.empty()) return problem;
-  if (p.NumberOfSessions < 1 || p.NumberOfSessions > 65535) return "A run needs 1 to 65535 sessions.";
-  if (p.SampleRate != 1 && p.SampleRate != 5 && p.SampleRate != 25 && p.SampleRate != 30) {
-    return "A sample rate of " + std::to_string(p.SampleRate) + " per second cannot be recorded: give 1, 5, 25 or 30.";
+  if (!RunValueProblem(Parameter::NumberOfSessions, p.NumberOfSessions).empty()) {
+    return "A run needs " + std::string(SpecOf(Parameter::NumberOfSessions).RunLimits) + " sessions.";
+  }
+  if (!RunValueProblem(Parameter::SampleRate, p.SampleRate).empty()) {
+    return "A sample rate of " + std::to_string(p.SampleRate) + " per second cannot be recorded: give " +
+           SpecOf(Parameter::SampleRate).RunLimits + ".";
   }
   return CalibrationProblem(p.CalibrateScale, p.CalibrateReference, p.MeasurementUnits);
 }
 
 std::string AnalysisSessionLengthProblem(std::int64_t seconds) {
-  if (seconds >= 1) return {};
-  return "A session length of " + std::to_string(seconds) + " s cannot be analysed: give 1 s or more.";
+  const ValueRange& analysis = SpecOf(Parameter::SessionLength).Analysis;
+  const std::string text = "A session length of " + std::to_string(seconds) + " s cannot be analysed: give ";
+  if (seconds < analysis.Min) return text + Whole(analysis.Min) + " s or more.";
+  if (seconds > analysis.Max) return text + Whole(analysis.Max) + " s (24 hours) or less.";
+  return {};
 }
 
 std::string PixelDistanceProblem(double pixels) {
-  return pixels >= 0 ? std::string() : "a distance cannot be negative";
+  return InRange(SpecOf(Parameter::MaximumDistance).Analysis, pixels) ? std::string() : "a distance cannot be negative";
 }
 
 std::string CalibrateScaleProblem(double pixels) {
-  return pixels > 0 ? std::string() : "the calibrate scale must be more than 0 pixels";
+  return InRange(SpecOf(Parameter::CalibrateScale).Analysis, pixels) ? std::string()
+                                                                     : "the calibrate scale must be more than 0 pixels";
 }
 
 std::string CalibrateReferenceProblem(double units) {
-  return units >= 0 ? std::string() : "the calibrate reference cannot be negative";
+  return InRange(SpecOf(Parameter::CalibrateReference).Analysis, units) ? std::string()
+                                                                        : "the calibrate reference must be more than 0 units";
 }
 
 }  // namespace tlx

@@ -5,16 +5,12 @@
 #pragma once
 
 #include "setup/ExperimentParameters.h"
+#include "setup/ParameterTable.h"
 
 #include <cstdint>
 #include <string>
 
 namespace tlx {
-
-// The data file stores a session length in steps of 5 seconds; a run's sessions last 5 s to 24 h.
-inline constexpr std::int32_t kSessionLengthStep = 5;
-inline constexpr std::int32_t kMinSessionLength = 5;
-inline constexpr std::int32_t kMaxSessionLength = 86400;
 
 bool IsRecordableSessionLength(std::int64_t seconds);
 // The nearest recordable length, as a setup file's value is read (7 -> 5, 8 -> 10, 0 -> 5).
@@ -27,8 +23,8 @@ std::string SessionLengthProblem(std::int64_t seconds);
 // data file holds exactly.
 std::string RecordingProblem(const ExperimentParameters& parameters);
 
-// The values of an analysis (a reanalysis, `analyze`): a session length of at least 1 s,
-// distances of 0 pixels or more, a scale above 0 and a reference of 0 or more. Each returns
+// The values of an analysis (a reanalysis, `analyze`): a session length of whole seconds from
+// 1 s to 24 hours, distances of 0 pixels or more, a scale and a reference above 0. Each returns
 // empty text when the value is possible.
 std::string AnalysisSessionLengthProblem(std::int64_t seconds);
 std::string PixelDistanceProblem(double pixels);

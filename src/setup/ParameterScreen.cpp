@@ -126,6 +126,11 @@ bool ParametersFromScreen(ExperimentParameters& r, ExperimentScreen& screen, Use
   r.SampleRate = static_cast<std::int16_t>(rate >= -32768 && rate <= 32767 ? rate : 0);
   NormaliseSampleRate(r, videoType);
   r.UnitsPerPixel = UnitsPerPixel(r.CalibrateScale, r.CalibrateReference);
+  // Thresholds that contradict each other are kept (the user may mean them) but said, as the
+  // data panel says them.
+  for (const char* warning : ThresholdWarnings(r.MaximumDistance, r.AmbulatoryThreshold, r.StereotypicThreshold)) {
+    answers.ShowMessage({kThresholdWarningCaption, warning, MsgIcon::Exclamation, MsgButtons::Ok});
+  }
   return ok;
 }
 

@@ -6,7 +6,7 @@
 #include "common/Paths.h"
 #include "common/SettingsLine.h"
 #include "common/Texts.h"
-#include "setup/ParameterRules.h"
+#include "setup/ParameterTable.h"
 #include "setup/Units.h"
 
 #include <array>
@@ -172,15 +172,17 @@ void SanitiseParameters(ExperimentParameters& r) {
   // a folder that cannot be reached just now (a drive not mounted) is kept: the run's start
   // names it and the reason rather than recording nothing.
   if (r.DataFile.find_first_of("\r\n") != std::string::npos) r.DataFile.clear();
-  r.SessionLength = RecordableSessionLength(r.SessionLength);
-  r.NumberOfSessions = ClampLong(r.NumberOfSessions, 1, 65535);
-  r.InitialDelay = ClampLong(r.InitialDelay, 0, 86399);
-  r.MaximumDistance = ClampSingle(r.MaximumDistance, 0, 1000000);
-  r.AmbulatoryThreshold = ClampSingle(r.AmbulatoryThreshold, 0, 1000000);
-  r.StereotypicThreshold = ClampSingle(r.StereotypicThreshold, 0, 1000000);
-  r.CalibrateScale = ClampSingle(r.CalibrateScale, 1, 1000);
-  r.CalibrateReference = ClampSingle(r.CalibrateReference, 0, 1000000);
-  r.SampleRate = ClampInteger(r.SampleRate, 1, 30);
+  const auto whole = [](Parameter p, double v) { return static_cast<std::int32_t>(CorrectedRunValue(p, v)); };
+  const auto single = [](Parameter p, double v) { return static_cast<float>(CorrectedRunValue(p, v)); };
+  r.SessionLength = whole(Parameter::SessionLength, r.SessionLength);
+  r.NumberOfSessions = whole(Parameter::NumberOfSessions, r.NumberOfSessions);
+  r.InitialDelay = whole(Parameter::InitialDelay, r.InitialDelay);
+  r.MaximumDistance = single(Parameter::MaximumDistance, r.MaximumDistance);
+  r.AmbulatoryThreshold = single(Parameter::AmbulatoryThreshold, r.AmbulatoryThreshold);
+  r.StereotypicThreshold = single(Parameter::StereotypicThreshold, r.StereotypicThreshold);
+  r.CalibrateScale = single(Parameter::CalibrateScale, r.CalibrateScale);
+  r.CalibrateReference = single(Parameter::CalibrateReference, r.CalibrateReference);
+  r.SampleRate = static_cast<std::int16_t>(whole(Parameter::SampleRate, r.SampleRate));
   r.UnitsPerPixel = UnitsPerPixel(r.CalibrateScale, r.CalibrateReference);
 }
 

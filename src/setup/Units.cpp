@@ -170,6 +170,13 @@ bool MaximumBelowTwiceAmbulatory(double ambulatoryUnits, double maximumUnits) {
   return 2.0 * ambulatoryUnits > maximumUnits;
 }
 
+std::vector<const char*> ThresholdWarnings(double maximum, double ambulatory, double stereotypic) {
+  std::vector<const char*> warnings;
+  if (AmbulatoryBelowStereotypic(ambulatory, stereotypic)) warnings.push_back(kAmbulatoryWarningText);
+  if (MaximumBelowTwiceAmbulatory(ambulatory, maximum)) warnings.push_back(kMaximumWarningText);
+  return warnings;
+}
+
 std::int16_t RateToCode(std::int32_t rate) {
   if (rate == 1) return 0;
   if (rate == 5) return 1;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tlx {
 
@@ -70,6 +71,9 @@ inline constexpr const char* kAmbulatoryWarningText =
     "The ambulatory distance\r\nmust be greater than\r\nthe stereotypic distance.";
 inline constexpr const char* kMaximumWarningText =
     "The maximum distance\r\nmust be at least twice\r\nthe ambulatory distance.";
+// The warnings a set of distances (all in one unit, or all in pixels) earns, in that order; none
+// when they make sense together. Every panel that takes thresholds shows these.
+std::vector<const char*> ThresholdWarnings(double maximum, double ambulatory, double stereotypic);
 
 // Sample rate stored in data files as a code: 1 -> 0, 5 -> 1, anything else -> 2.
 std::int16_t RateToCode(std::int32_t rate);

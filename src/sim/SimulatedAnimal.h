@@ -3,6 +3,7 @@
 // occasional tracking jumps and lost samples (Y = 255).
 #pragma once
 
+#include "common/PositionSample.h"
 #include "sim/SimRandom.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ struct SimSample {
 
 class SimulatedAnimal {
  public:
-  static constexpr int kLostY = 255;
+  static constexpr int kLostY = kNoObjectY;
 
   explicit SimulatedAnimal(std::uint32_t seed);
 

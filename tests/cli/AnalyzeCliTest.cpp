@@ -228,7 +228,7 @@ TEST(CliOutputs, NoWriterReplacesAnInputOrARecordingWhateverTheSpelling) {
       {{"recover", "A.DAT", "--setup", "S.EXP", "--yes"}, "is a data file, not a raw file"},
       // A rack refuses before it records: its own recordings (not there yet) and its inputs.
       {{"run", "--home", home.Path(), "--quiet", "--setup", "U1.EXP", "--unit", "sim", "--setup", "U2.EXP", "--unit",
-        "sim", "--table", "L/U1.dat"}, "it is a file of the recording"},
+        "sim", "--table", "L/U1.dat"}, "it is part of the recording into"},
       {{"run", "--home", home.Path(), "--quiet", "--setup", "U1.EXP", "--unit", "sim", "--setup", "U2.EXP", "--unit",
         "sim", "--table", "sub/../U2.EXP"}, "it is a setup file of the rack"},
   };

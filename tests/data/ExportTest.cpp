@@ -23,7 +23,9 @@ using test::DataFileBuilder;
 TEST(SampleExport, LinesForPositionsAndMissingObjectsAndNothingReplacedOnRefusal) {
   test::TempDir dir;
   DataFileBuilder b;
-  b.Add({{0, 0}, {117, 254}, {9, 255}});  // raw values: only Y 255 is no object
+  // The last row of the picture is Y 191; every Y from 192 on is a lost sample, as the analysis
+  // counts it, and is exported as the lost marker.
+  b.Add({{0, 0}, {117, 191}, {100, 192}, {100, 200}, {117, 254}, {9, 255}});
   const std::string recording = b.Bytes() + "z";  // half a sample at the end is not exported
   test::WriteBytes(dir.File("S.DAT"), recording);
   test::WriteBytes(dir.File("E.DAT"), DataFileBuilder{}.Bytes());
@@ -32,8 +34,9 @@ TEST(SampleExport, LinesForPositionsAndMissingObjectsAndNothingReplacedOnRefusal
     const bool ok = WriteSampleExport(dir.File(data), dir.File(out), kDataStart, limit, decimal);
     return ok ? test::ReadBytes(dir.File(out)) : std::string("refused");
   };
-  EXPECT_EQ(exported("S.DAT", "S.CSV", -1, ','), "0;0\r\n117;254\r\n\"\";\"\"\r\n");
-  EXPECT_EQ(exported("S.DAT", "L.CSV", 4, '.'), "0,0\r\n117,254\r\n");  // limit in bytes of samples
+  const std::string lost = "\"\";\"\"\r\n";
+  EXPECT_EQ(exported("S.DAT", "S.CSV", -1, ','), "0;0\r\n117;191\r\n" + lost + lost + lost + lost);
+  EXPECT_EQ(exported("S.DAT", "L.CSV", 4, '.'), "0,0\r\n117,191\r\n");  // limit in bytes of samples
   EXPECT_EQ(exported("E.DAT", "E.CSV", -1, '.'), "");
   // Aimed at the data file itself, or from no data file: the old file stays.
   EXPECT_EQ(exported("S.DAT", "S.DAT", -1, '.'), "refused");

@@ -507,7 +507,9 @@ class DataPanelTest : public QObject {
     refused(qPrintable("The file " + F("A.DAT") + " cannot be written: it is a data file being analysed."));
     dialog.SetOutputPath(F("T.CSV"));
     Edit(dialog, "txtAmbulatory")->setText("three");
-    refused("Enter a number, or nothing for each file's own.");
+    refused("Ambulatory Threshold: 'three' is not a number");
+    Edit(dialog, "txtAmbulatory")->setText("-3");  // the reading's own reason, not "Enter a number"
+    refused("Ambulatory Threshold: a distance cannot be negative");
     Edit(dialog, "txtAmbulatory")->setText(" 2,5 ");
     QVERIFY(!QFile::exists(F("T.CSV")));
 

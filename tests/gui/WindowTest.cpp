@@ -8,6 +8,7 @@
 #include "app/controls/QbxRangeBox.h"
 #include "app/data/OpenDataPanel.h"
 #include "app/panels/ExperimentPanel.h"
+#include "setup/ParameterTable.h"
 #include "app/panels/HomePanel.h"
 #include "app/panels/LivePicture.h"
 #include "app/panels/RunPanel.h"
@@ -205,6 +206,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.parameters.CalibrateScale, 2.5f);
     QCOMPARE(p.parameters.CalibrateReference, 120.0f);
     QCOMPARE(A().Count("Invalid Value"), 3);
+    W().EnterHome();
+  }
+
+  // Each box of the experiment panel takes the run's values of its parameter, as `setup new` and
+  // the setup reader do: its limits are accepted, a value past either is refused.
+  void experimentPanelBoxesTakeTheRunsLimits() {
+    Trigger("mnuSetupExpt");
+    ExperimentPanel* e = W().Experiment();
+    const std::pair<ScreenBox, Parameter> boxes[] = {
+        {ScreenBox::SessLen, Parameter::SessionLength}, {ScreenBox::NumSess, Parameter::NumberOfSessions},
+        {ScreenBox::InitDelay, Parameter::InitialDelay}, {ScreenBox::MaxDist, Parameter::MaximumDistance},
+        {ScreenBox::AmbulThresh, Parameter::AmbulatoryThreshold},
+        {ScreenBox::StereoThresh, Parameter::StereotypicThreshold}, {ScreenBox::CalibScale, Parameter::CalibrateScale}};
+    for (const auto& [box, parameter] : boxes) {
+      const ValueRange& run = SpecOf(parameter).Run;
+      const double past = run.Whole ? 1 : 0.5;
+      for (const auto& [value, accepted] : {std::pair{run.Min, true}, std::pair{run.Max, true},
+                                            std::pair{run.Min - past, false}, std::pair{run.Max + past, false}}) {
+        // A duration box reads the magnitude of what is typed ("-1" is one second), so no
+        // typed duration lies below zero.
+        if (SpecOf(parameter).Duration && value < 0) continue;
+        e->Box(box)->TextBox()->setText(QString::number(value, 'g', 12));  // typed, as the user would
+        QVERIFY2(e->Box(box)->CheckRange(false) == accepted,
+                 qPrintable(QStringLiteral("%1 %2").arg(SpecOf(parameter).Name).arg(value)));
+        QCOMPARE(RunValueProblem(parameter, value).empty(), accepted);
+      }
+    }
     W().EnterHome();
   }
 

@@ -1,10 +1,12 @@
 // The zone map editor, on its own over the program object and inside the window.
 #include "GuiDriver.h"
 #include "PanelRig.h"
+#include "app/dialogs/SetupWindows.h"
 #include "app/zone/VidGrid.h"
 #include "app/zone/ZonePanel.h"
 #include "zonemap/MapFile.h"
 
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -197,6 +199,23 @@ class ZoneEditorTest : public QObject {
     QVERIFY(ReadMapFile(rig.File("DEFAULT.MAP").toStdString(), kept));
     QCOMPARE(kept.At(5, 5), ' ');
     QCOMPARE(kept.At(0, 0), 'Q');
+  }
+
+  // The colour window offers the blank and every character a zone can be ("#" and "~" as well as
+  // letters), and a colour chosen for one reaches the table as the colour word.
+  void colourWindowOffersEveryZoneCharacter() {
+    ColourTable table = DefaultColourTable();
+    ColorsWindow window(table, {});
+    QCOMPARE(window.Letters()->count(), 1 + 95 - 3);
+    QCOMPARE(window.Letters()->findItems(QStringLiteral(","), Qt::MatchExactly).size(), 0);
+    const QList<QListWidgetItem*> hash = window.Letters()->findItems(QStringLiteral("#"), Qt::MatchExactly);
+    QCOMPARE(hash.size(), 1);
+    window.Letters()->setCurrentItem(hash.front());
+    QCOMPARE(window.SelectedCode(), int('#'));
+    window.SetChooser([](const QColor&) { return std::optional<QColor>(QColor(10, 20, 30)); });
+    window.SelectClicked();
+    QCOMPARE(table.Of('#'), 10 | 20 << 8 | 30 << 16);
+    QCOMPARE(window.Swatch()->palette().color(QPalette::Window), QColor(10, 20, 30));
   }
 };
 

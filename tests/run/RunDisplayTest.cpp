@@ -47,9 +47,9 @@ TEST(RunDisplayModel, MarkerAndTraceFollowTheRulesOfEachPanel) {
   EXPECT_TRUE(view.points.empty());
   d.UpdatePosition(255, 191, true);
   EXPECT_DOUBLE_EQ(d.MarkerLeft(), 255.0 / 256.0 * 512);  // never past the picture
-  d.UpdatePosition(12, 254, false);  // below the picture's 192 rows: on its bottom edge
-  EXPECT_TRUE(d.MarkerVisible());
-  EXPECT_DOUBLE_EQ(d.MarkerTop(), 384);
+  EXPECT_DOUBLE_EQ(d.MarkerTop(), 191 * 2);
+  d.UpdatePosition(12, 192, false);  // below the picture's 192 rows: a lost sample, no marker
+  EXPECT_FALSE(d.MarkerVisible());
   d.UpdatePosition(12, 20, true);
   d.UpdatePosition(40, 255, true);  // lost: hidden, and the trace breaks
   EXPECT_FALSE(d.MarkerVisible());

@@ -119,6 +119,23 @@ TEST_F(ParameterScreenTest, SessionLengthIsRecordableAndCalibrationStorable) {
             "numbers up to 65535); give 1 cm instead.");
 }
 
+// Thresholds that contradict each other are kept but warned about, with the data panel's words.
+TEST_F(ParameterScreenTest, ContradictingThresholdsAreWarnedAbout) {
+  screen.V(ScreenBox::MaxDist) = 0;
+  screen.V(ScreenBox::AmbulThresh) = 10;
+  screen.V(ScreenBox::StereoThresh) = 12;
+  EXPECT_TRUE(ParametersFromScreen(r, screen, answers, kVideoNtsc));
+  EXPECT_FLOAT_EQ(r.MaximumDistance, 0);
+  ASSERT_EQ(answers.Messages().size(), 2u);
+  EXPECT_EQ(answers.Messages()[0].caption, kThresholdWarningCaption);
+  EXPECT_EQ(answers.Messages()[0].text, kAmbulatoryWarningText);
+  EXPECT_EQ(answers.Messages()[1].text, kMaximumWarningText);
+  screen.V(ScreenBox::MaxDist) = 24;
+  screen.V(ScreenBox::StereoThresh) = 10;  // equal, and exactly twice: sensible
+  EXPECT_TRUE(ParametersFromScreen(r, screen, answers, kVideoNtsc));
+  EXPECT_EQ(answers.Messages().size(), 2u);
+}
+
 TEST_F(ParameterScreenTest, SaveAndLoadFollowTheSetupFolder) {
   std::string folder = "/nonexistent";
   answers.QueueFile(dir.File("mine.txt"));  // the saved name gets the extension "EXP"

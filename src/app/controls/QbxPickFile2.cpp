@@ -2,6 +2,8 @@
 
 #include "app/controls/QtKeys.h"
 
+#include "draw/QtColour.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,13 +11,6 @@
 #include <QPushButton>
 
 namespace tlx::gui {
-namespace {
-
-QColor ColourOf(std::int32_t rgb) {
-  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
-}  // namespace
 
 QbxPickFile2::QbxPickFile2(UserAnswers& answers, QWidget* parent, FileAccessProbe* probe)
     : QFrame(parent),
@@ -69,8 +64,8 @@ void QbxPickFile2::ApplyProperties() {
     setPalette(QPalette());
   } else {
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, ColourOf(p.backColor));
-    palette.setColor(QPalette::WindowText, ColourOf(p.foreColor));
+    palette.setColor(QPalette::Window, ToQColor(p.backColor));
+    palette.setColor(QPalette::WindowText, ToQColor(p.foreColor));
     setPalette(palette);
   }
   setEnabled(p.enabled);

@@ -22,6 +22,7 @@
 #include "data/ResultsFile.h"
 #include "data/SummaryProgram.h"
 #include "run/Program.h"
+#include "setup/ParameterTable.h"
 #include "setup/Units.h"
 #include "zonemap/MapFile.h"
 
@@ -128,8 +129,9 @@ void OpenDataPanel::AddAnalysisEntries(QGridLayout* grid, int& row) {
   RangeBoxProperties duration;
   duration.style = RangeStyle::Duration;
   duration.time = true;
-  duration.min = 1;
-  duration.max = 86400;
+  const ValueRange& analysed = SpecOf(Parameter::SessionLength).Analysis;
+  duration.min = analysed.Min;
+  duration.max = analysed.Max;
   duration.showWarn = true;
   duration.varName = "Session Length";
   rbSessionLng_->SetProperties(duration);
@@ -330,10 +332,8 @@ void OpenDataPanel::SetUpSessions(std::int64_t sessions) {
 // --- The results table ------------------------------------------------------------------------
 
 void OpenDataPanel::LoadReanalysisResults(const std::string& path) {
-  ResultsHeaderValues header;
-  LoadResultsTable(path, open_.Table, &header);
-  // The map the results name, when it can be read; otherwise the map in use stays.
-  if (header.HaveMapFile && FileExists(header.MapFile)) LoadPanelMap(header.MapFile);
+  // The results were worked out with the panel's own map, which stays in use.
+  LoadResultsTable(path, open_.Table, nullptr);
   FillGrid();
 }
 
@@ -429,22 +429,38 @@ void OpenDataPanel::ReanalyzeClicked() {
   stage_ = 0;
 }
 
-PreparedAnalysis OpenDataPanel::AnalysisFromPanel() const {
+OverrideTexts OpenDataPanel::TypedChanges() const {
+  OverrideTexts t;
+  const auto text = [](const QLineEdit* box) { return box->text().toStdString(); };
+  t.CalibrateScale = text(boxes_->Pixels(CalibrationBoxes::kCalibration));
+  t.AmbulatoryThreshold = text(boxes_->Pixels(CalibrationBoxes::kAmbulatory));
+  t.StereotypicThreshold = text(boxes_->Pixels(CalibrationBoxes::kStereotypic));
+  t.MaximumDistance = text(boxes_->Pixels(CalibrationBoxes::kMaximum));
+  t.CalibrateReference = text(boxes_->Units(CalibrationBoxes::kCalibration));
+  const double seconds = rbSessionLng_->Value();
+  t.SessionLength = seconds == std::floor(seconds) ? FormatFixed(seconds, 0) : FormatFixed(seconds, 3);
+  t.Units = UnitListEntry(cboUnitsPixels_->currentIndex() + 1);
+  return t;
+}
+
+PreparedAnalysis OpenDataPanel::AnalysisFromPanel(OverrideProblem* problem) const {
+  // The panel's values are read as every front end's typed changes are; a value an analysis
+  // cannot have leaves the recorded values in use (and is named when the reanalysis is asked for).
   AnalysisOverrides changes;
-  changes.CalibrateScale = boxes_->PixelValue(CalibrationBoxes::kCalibration);
-  changes.AmbulatoryThreshold = boxes_->PixelValue(CalibrationBoxes::kAmbulatory);
-  changes.StereotypicThreshold = boxes_->PixelValue(CalibrationBoxes::kStereotypic);
-  changes.MaximumDistance = boxes_->PixelValue(CalibrationBoxes::kMaximum);
-  changes.SessionLength = static_cast<std::int32_t>(std::llround(rbSessionLng_->Value()));
-  changes.CalibrateReference = boxes_->UnitValue(CalibrationBoxes::kCalibration);
-  changes.UnitsCode = cboUnitsPixels_->currentIndex() + 1;
+  const OverrideProblem refused = ParseOverrides(TypedChanges(), changes, true);
+  if (problem) *problem = refused;
   return PrepareRecordedAnalysis(open_.Info, changes, map_, open_.MapFile);
 }
 
 bool OpenDataPanel::RunReanalysis() {
   DataFileInfo& info = open_.Info;
   LoadPanelMap(open_.MapFile);  // the map file read afresh; the one shown when it is gone
-  const PreparedAnalysis prepared = AnalysisFromPanel();
+  OverrideProblem refused;
+  const PreparedAnalysis prepared = AnalysisFromPanel(&refused);
+  if (refused.Field != OverrideField::None) {
+    program_.answers.ShowMessage({"Invalid Value", refused.Text(), MsgIcon::Exclamation, MsgButtons::Ok});
+    return false;
+  }
   const AnalysisParameters& params = prepared.Params;
   AnalysisOptions options;
   options.DecimalSeparator = Decimal();

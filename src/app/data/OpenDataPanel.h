@@ -101,7 +101,10 @@ class OpenDataPanel : public QWidget {
   void ShowParametersUsed(const AnalysisParameters& params);
   void SetUpSessions(std::int64_t sessions);
   // The reanalysis the panel's entries ask for: the open file's record with the entries on top.
-  PreparedAnalysis AnalysisFromPanel() const;
+  // The panel's entries as typed changes, and the analysis they give (the recorded values where
+  // a change is refused; `problem` then says why).
+  OverrideTexts TypedChanges() const;
+  PreparedAnalysis AnalysisFromPanel(OverrideProblem* problem = nullptr) const;
   // The reanalysis's own results into the table.
   void LoadReanalysisResults(const std::string& path);
   bool RunReanalysis();

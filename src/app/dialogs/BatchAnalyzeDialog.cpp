@@ -219,8 +219,9 @@ std::optional<TidyBatchRequest> BatchAnalyzeDialog::Request() {
     return refuse(FromProgramText(check.Text()));
   }
   const OverrideProblem problem = ParseOverrides(TypedParameters(), request.Overrides, true);
-  if (problem.Field == OverrideField::SessionLength) return refuse(QStringLiteral("The session length is not a duration."));
-  if (problem.Field != OverrideField::None) return refuse(QStringLiteral("Enter a number, or nothing for each file's own."));
+  // The reading's own reason ("Ambulatory Threshold: a distance cannot be negative"); an empty
+  // entry keeps each file's own value.
+  if (problem.Field != OverrideField::None) return refuse(Q(problem.Text()));
   request.Format = format_->currentIndex() == 1 ? TidyFormat::JsonLines : TidyFormat::Csv;
   return request;
 }

@@ -3,6 +3,8 @@
 #include "app/panels/LivePicture.h"
 #include "app/panels/PanelKit.h"
 #include "common/Texts.h"
+#include "draw/QtColour.h"
+#include "zonemap/ZoneCharacters.h"
 
 #include <QColorDialog>
 #include <QCloseEvent>
@@ -13,7 +15,7 @@
 namespace tlx::gui {
 namespace {
 
-std::int32_t TableValue(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+std::int32_t TableValue(const QColor& c) { return EncodeColourWord({c.red(), c.green(), c.blue()}); }
 
 }  // namespace
 
@@ -33,10 +35,11 @@ ColorsWindow::ColorsWindow(ColourTable& table, std::function<void()> updateColor
   auto* grid = new QGridLayout(this);
   letters_ = new QListWidget(this);
   letters_->setObjectName(QStringLiteral("lstLetters"));
+  // The blank (no zone), then every character a zone can be.
   letters_->addItem(QStringLiteral(" "));
-  for (char c = '0'; c <= '9'; ++c) letters_->addItem(QString(QChar(c)));
-  for (char c = 'A'; c <= 'Z'; ++c) letters_->addItem(QString(QChar(c)));
-  for (char c = 'a'; c <= 'z'; ++c) letters_->addItem(QString(QChar(c)));
+  for (int code = 33; code <= 127; ++code) {
+    if (IsAllowedZoneCharacter(static_cast<char>(code))) letters_->addItem(QString(QChar(code)));
+  }
   grid->addWidget(letters_, 0, 0, 5, 1);
   swatch_ = new QFrame(this);
   swatch_->setObjectName(QStringLiteral("shpColor"));
@@ -72,14 +75,14 @@ int ColorsWindow::SelectedCode() const {
 void ColorsWindow::ShowSwatch() {
   const int code = SelectedCode();
   QPalette pal = swatch_->palette();
-  pal.setColor(QPalette::Window, code >= 0 ? ColourOf(table_.Of(static_cast<unsigned char>(code)))
+  pal.setColor(QPalette::Window, code >= 0 ? ToQColor(table_.Of(static_cast<unsigned char>(code)))
                                            : palette().color(QPalette::Window));
   swatch_->setPalette(pal);
 }
 
 void ColorsWindow::SelectClicked() {
   const int code = SelectedCode();
-  const QColor start = code >= 0 ? ColourOf(table_.Of(static_cast<unsigned char>(code))) : Qt::white;
+  const QColor start = code >= 0 ? ToQColor(table_.Of(static_cast<unsigned char>(code))) : Qt::white;
   const std::optional<QColor> chosen = chooser_ ? chooser_(start) : std::nullopt;
   if (!chosen) return;
   if (code >= 0 && code <= 255) table_.entries[static_cast<std::size_t>(code)] = TableValue(*chosen);

@@ -4,6 +4,7 @@
 #include "app/controls/QbxRangeBox.h"
 #include "app/panels/PanelKit.h"
 #include "common/Numbers.h"
+#include "setup/ParameterTable.h"
 #include "setup/Units.h"
 
 #include <QComboBox>
@@ -18,23 +19,20 @@ namespace {
 struct BoxSpec {
   const char* name;
   const char* caption;
-  RangeStyle style;
-  double min, max;
-  int places;
-  int increment;
+  Parameter parameter;  // the limits, step and places come from the parameter table
   bool numOnly;
 };
 
-// The limits and styles of the panel's boxes, in ScreenBox order.
+// The panel's boxes, in ScreenBox order.
 const BoxSpec kBoxes[8] = {
-    {"rbSessLen", "Session Length :", RangeStyle::Duration, 5, 86400, 0, 5, true},
-    {"rbNumSess", "Number of Sessions :", RangeStyle::Number, 1, 65535, 0, 0, true},
-    {"rbInitDelay", "Initial Delay :", RangeStyle::Duration, 0, 86399, 0, 0, true},
-    {"rbMaxDist", "Maximum Distance :", RangeStyle::Number, 0, 1000000, 0, 0, true},
-    {"rbAmbulThresh", "Ambulatory Threshold :", RangeStyle::Number, 0, 1000000, 0, 0, true},
-    {"rbStereoThresh", "Stereotypic Threshold :", RangeStyle::Number, 0, 1000000, 0, 0, true},
-    {"rbCalibScale", "Calibrate Scale :", RangeStyle::Number, 1, 1000, 2, 0, false},
-    {"rbCalibRef", "", RangeStyle::Number, 0, 1000000, 2, 0, false},
+    {"rbSessLen", "Session Length :", Parameter::SessionLength, true},
+    {"rbNumSess", "Number of Sessions :", Parameter::NumberOfSessions, true},
+    {"rbInitDelay", "Initial Delay :", Parameter::InitialDelay, true},
+    {"rbMaxDist", "Maximum Distance :", Parameter::MaximumDistance, true},
+    {"rbAmbulThresh", "Ambulatory Threshold :", Parameter::AmbulatoryThreshold, true},
+    {"rbStereoThresh", "Stereotypic Threshold :", Parameter::StereotypicThreshold, true},
+    {"rbCalibScale", "Calibrate Scale :", Parameter::CalibrateScale, false},
+    {"rbCalibRef", "", Parameter::CalibrateReference, false},
 };
 
 std::vector<std::string> Entries(const QComboBox* list) {
@@ -122,20 +120,19 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
 void ExperimentPanel::SetUpBoxes(UserAnswers& answers) {
   for (int i = 0; i < 8; ++i) {
     const BoxSpec& s = kBoxes[i];
+    const ParameterSpec& spec = SpecOf(s.parameter);
     auto* box = new QbxRangeBox(answers, this);
     box->setObjectName(QLatin1String(s.name));
     RangeBoxProperties p;
-    p.style = s.style;
-    p.time = s.style == RangeStyle::Duration;
-    p.min = s.min;
-    p.max = s.max;
-    p.places = s.places;
-    p.increment = s.increment;
+    p.style = spec.Duration ? RangeStyle::Duration : RangeStyle::Number;
+    p.time = spec.Duration;
+    p.min = spec.Run.Min;
+    p.max = spec.Run.Max;
+    p.places = spec.Decimals;
+    p.increment = static_cast<int>(spec.Run.Step);
     p.numOnly = s.numOnly;
     p.showWarn = true;
-    std::string var = s.caption;
-    if (var.size() > 2) var.resize(var.size() - 2);  // the caption without " :"
-    p.varName = i == 7 ? "Calibrate Reference" : var;
+    p.varName = spec.Name;
     box->SetProperties(p);
     box->setMinimumWidth(110);
     boxes_[static_cast<std::size_t>(i)] = box;
@@ -152,8 +149,9 @@ void ExperimentPanel::SetDelayStyle(bool timeOfDay) {
 void ExperimentPanel::FillSampleRates(int videoType) {
   const int index = rates_->currentIndex();
   rates_->clear();
-  rates_->addItems({QStringLiteral("1"), QStringLiteral("5"),
-                    videoType == 1 ? QStringLiteral("25") : QStringLiteral("30")});
+  // 1, 5, and the full rate of the video standard (25 for PAL, 30 for NTSC).
+  rates_->addItems({QString::number(kSampleRates[0]), QString::number(kSampleRates[1]),
+                    QString::number(kSampleRates[videoType == 1 ? 2 : 3])});
   rates_->setCurrentIndex(index < 0 ? 0 : index);
 }
 

@@ -2,6 +2,8 @@
 
 #include "draw/SessionPicture.h"
 
+#include "draw/QtColour.h"
+
 #include <QPaintEvent>
 #include <QResizeEvent>
 #include <QPainter>
@@ -10,10 +12,6 @@
 #include <cmath>
 
 namespace tlx::gui {
-
-QColor ColourOf(std::int32_t value) {
-  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, double pixelRatio) {
   QImage image = draw::ScreenImage(size, pixelRatio, QImage::Format_RGB32);
@@ -24,7 +22,7 @@ QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, 
   const double ch = logical.height() / kMapRows;
   for (int r = 0; r < kMapRows; ++r) {
     for (int c = 0; c < kMapColumns; ++c) {
-      const QColor colour = ColourOf(colours.Of(map.At(r, c)));
+      const QColor colour = ToQColor(colours.Of(map.At(r, c)));
       // A darker shade keeps the white trace and the marker readable over bright zones.
       const QRectF cell(c * cw, r * ch, cw + 0.5, ch + 0.5);
       p.fillRect(cell, colour.darker(250));

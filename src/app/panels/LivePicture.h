@@ -71,7 +71,5 @@ class AspectBox : public QWidget {
 // The zone map painted into an image of the given size, one cell of colour per map cell.
 QImage PaintZoneMap(const ZoneMap& map, const ColourTable& colours, QSize size, double pixelRatio = 1.0);
 
-// A colour of the colour table (red in the low byte) as a Qt colour.
-QColor ColourOf(std::int32_t value);
 
 }  // namespace tlx::gui
