@@ -110,6 +110,8 @@ class RunWindowTest : public QObject {
     QVERIFY(!p.parameters.SaveData);
     p.parameters.SessionLength = 5;
     p.parameters.InitialDelay = 2;
+    // The menus come on once the start-up has brought the unit up.
+    QVERIFY(WindowRig::WaitFor([&] { return w.Menu("mnuRunExpt")->isEnabled() && w.Menu("mnuRun")->isEnabled(); }, 5000));
     rig.answerer.Queue(QMessageBox::Cancel);
     w.Menu("mnuRunExpt")->trigger();
     QCOMPARE(rig.answerer.Count("No Output File"), 1);
