@@ -14,6 +14,7 @@
 #include "app/panels/PanelKit.h"
 #include "app/panels/RunPanel.h"
 #include "app/panels/SystemPanel.h"
+#include "buildinfo/BuildInfo.h"
 #include "common/Paths.h"
 #include "data/FileKind.h"
 #include "device/AreaCalculator.h"
@@ -28,10 +29,13 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
@@ -46,10 +50,13 @@ namespace {
 // The window's smallest size: 10500 by 7500 twips at 15 twips a pixel.
 constexpr int kMinWidth = 700;
 constexpr int kMinHeight = 500;
-constexpr int kTimer1Ms = 55;
+// How often a resize under way looks whether the mouse button is released.
+constexpr int kResizeWatchMs = 55;
 // What a window manager's frame and title bar take around the window, at most.
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 48;
+// How long a window manager takes to frame a window just shown.
+constexpr int kFrameSettleMs = 300;
 constexpr int kStatusMs = 15000;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -98,6 +105,9 @@ class MainWindow::Answerer : public UserAnswers {
 MainWindow::MainWindow(AppServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)), busy_(services_.clock) {
   setObjectName(QStringLiteral("frmMain"));
+  // The file dialogs' history and last folders are kept in the program home, with its other files.
+  if (!services_.home.empty())
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(services_.home));
   answers_ = std::make_unique<Answerer>(*this, busy_);
   program_ = std::make_unique<Program>(services_.home, services_.clock, *answers_,
                                        services_.serial, &viewGate_);
@@ -120,7 +130,7 @@ MainWindow::MainWindow(AppServices services, QWidget* parent)
 
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
-  if (timer1_) services_.clock.StopTimer(timer1_);
+  if (resizeWatch_) services_.clock.StopTimer(resizeWatch_);
   program_->display.SetView(nullptr);
   video_->SetView(nullptr);
 }
@@ -632,9 +642,9 @@ void MainWindow::CloseLiveVideo() {
   if (liveVideo_) liveVideo_->reject();
 }
 
-void MainWindow::ShowBuildDate() {
-  answers_->ShowMessage({"Build Date", "Last Build : Thursday, February 16, 2011",
-                         MsgIcon::Information, MsgButtons::Ok});
+void MainWindow::ShowBuild() {
+  answers_->ShowMessage({"Build", std::string(kProductName) + " " + VersionWithBuild(), MsgIcon::Information,
+                         MsgButtons::Ok});
 }
 
 void MainWindow::ShowAbout() { answers_->ShowMessage(AboutMessage()); }
@@ -683,6 +693,10 @@ bool MainWindow::AwaitStopWindowAnswer() {
 
 void MainWindow::ShowSetupFrame() {
   if (mode_ != kModeExpt) EnterExperimentSetup();
+}
+
+void MainWindow::CloseDue() {
+  QTimer::singleShot(0, this, [this] { close(); });
 }
 
 void MainWindow::RefreshWindow() {
@@ -791,13 +805,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
     // Timer1 looks for the button's release; it runs only while a resize waits for it.
     resizePending_ = true;
-    if (!timer1_) timer1_ = services_.clock.StartTimer(kTimer1Ms, [this] { OnTimer1(); });
+    if (!resizeWatch_) resizeWatch_ = services_.clock.StartTimer(kResizeWatchMs, [this] { CheckResizeEnded(); });
   } else {
-    DoAllResizeWindowStuff();
+    LayOutForNewSize();
   }
 }
 
-void MainWindow::DoAllResizeWindowStuff() {
+void MainWindow::LayOutForNewSize() {
   resizePending_ = false;
   // A window manager that ignores the size hints may make the window smaller than its minimum:
   // it snaps back.
@@ -808,10 +822,17 @@ void MainWindow::DoAllResizeWindowStuff() {
 
 // The window never opens larger than the screen it is on (at 150% scale a 1366 by 768 screen
 // is 910 by 512 of the window's own units), and its smallest size shrinks with the screen.
+// The window manager's frame is known once the window is shown: the title bar is then brought
+// onto the screen when the place (saved at another scale, or the first start's) left it off.
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  QTimer::singleShot(kFrameSettleMs, this, [this] { KeepOnScreen(*this); });
+}
+
 void MainWindow::FitToScreen() {
   QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
   if (!shown) return;
-  const QRect available = shown->availableGeometry();
+  const QRect available = UsableArea(shown->availableGeometry(), shown->devicePixelRatio());
   const int roomWidth = std::max(1, available.width() - kFrameWidth);
   const int roomHeight = std::max(1, available.height() - kFrameHeight);
   setMinimumSize(std::min(kMinWidth, roomWidth), std::min(kMinHeight, roomHeight));
@@ -878,7 +899,7 @@ void MainWindow::RefreshHome() {
   if (!p.UnitBroughtUp()) facts.unit = QStringLiteral("Unit: starting on %1").arg(Q(port));
   else if (!p.commands.State().UnitResponding)
     facts.unit = QStringLiteral("Unit: not responding on %1 (Tools > Reset tries again; Setup > Com Port chooses another port)").arg(Q(port));
-  else if (simulated) facts.unit = QStringLiteral("Unit: simulated, ready (%1)").arg(Q(port));
+  else if (simulated) facts.unit = QStringLiteral("Unit: simulated, ready on %1").arg(Q(port).replace(QStringLiteral(" (simulated unit)"), QString()));
   else facts.unit = QStringLiteral("Unit: connected on %1").arg(Q(port));
   facts.unitReady = p.UnitBroughtUp() && p.commands.State().UnitResponding;
   facts.experiment = QStringLiteral("Experiment: ") + Q(ExperimentSummary(p.parameters));
@@ -900,21 +921,57 @@ void MainWindow::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, path] { OpenDroppedFile(path); });
 }
 
-void MainWindow::OnTimer1() {
+void MainWindow::CheckResizeEnded() {
   if (QGuiApplication::mouseButtons() & Qt::LeftButton) return;
-  if (resizePending_) DoAllResizeWindowStuff();
-  services_.clock.StopTimer(timer1_);
-  timer1_ = 0;
+  if (resizePending_) LayOutForNewSize();
+  services_.clock.StopTimer(resizeWatch_);
+  resizeWatch_ = 0;
 }
 
-// The window sees keys before its controls: Alt+F10, F1, and the space bar on the run panel.
+// A key that a text box keeps for itself even when a menu command has it too: the editing keys.
+static bool IsTextEditingKey(const QKeyEvent& key) {
+  for (const QKeySequence::StandardKey k :
+       {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::Undo, QKeySequence::Redo,
+        QKeySequence::SelectAll, QKeySequence::Delete, QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteEndOfWord, QKeySequence::MoveToPreviousWord, QKeySequence::MoveToNextWord,
+        QKeySequence::SelectPreviousWord, QKeySequence::SelectNextWord}) {
+    if (key.matches(k)) return true;
+  }
+  return false;
+}
+
+bool MainWindow::HasMenuShortcut(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  const QList<QAction*> actions = findChildren<QAction*>();
+  return std::any_of(actions.begin(), actions.end(), [&](const QAction* a) {
+    return a->isEnabled() && a->shortcut() == pressed;
+  });
+}
+
+// The window sees keys before its controls: Alt+F10, F1, Enter on buttons, the menus' keys in
+// text boxes, and the space bar on the run panel.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride) return QMainWindow::eventFilter(watched, event);
   auto* w = qobject_cast<QWidget*>(watched);
   if (!w || w->window() != this) return QMainWindow::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
+  // The menu commands' keys (Ctrl+E) work from a focused box too; a box would otherwise take
+  // them for its own line editing.
+  if (type == QEvent::ShortcutOverride) {
+    const bool command = (key->modifiers() & Qt::ControlModifier) && !IsTextEditingKey(*key);
+    if (command && qobject_cast<QLineEdit*>(w) && HasMenuShortcut(*key)) return true;
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // Enter on a focused button presses it, as Space does.
+  if (auto* button = qobject_cast<QPushButton*>(w);
+      button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+      (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (button->isEnabled()) button->click();
+    return true;
+  }
   if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::AltModifier) {
-    ShowBuildDate();
+    ShowBuild();
     return true;
   }
   if (mode_ == kModeSystem && liveVideo_) {

@@ -27,6 +27,7 @@
 
 class QAction;
 class QDragEnterEvent;
+class QKeyEvent;
 class QDropEvent;
 class QMenu;
 class QStackedWidget;
@@ -41,8 +42,8 @@ class SystemPanel;
 class LiveVideoWindow;
 class MeasuringScreen;
 
-enum Mode { kModeNone = 0, kModeHome = 1, kModeZone = 2, kModeExpt = 3, kModeSystem = 4,
-            kModeRun = 7, kModeMonitor = 8, kModeOpenData = 10 };
+// What the main window shows: its panels, each a mode of its own (nothing before the start-up).
+enum Mode { kModeNone, kModeHome, kModeZone, kModeExpt, kModeSystem, kModeRun, kModeMonitor, kModeOpenData };
 
 struct AppServices {
   std::string home;
@@ -97,7 +98,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   QAction* Menu(const QString& name) const;
   void SetMenus(bool enabled) override;
   void SetTitleSuffix(const QString& suffix);
-  void DoAllResizeWindowStuff();
+  // The panels laid out for the window's new size (once the mouse lets the frame go).
+  void LayOutForNewSize();
   // One line in the status bar saying what just happened ("Export written to ...").
   void Say(const QString& text);
   QString StatusText() const;
@@ -110,7 +112,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   void ColorsCommand();
   void CalcAreaCommand();
   void StartMeasuring(int mode);
-  void ShowBuildDate();
+  // Alt+F10: the version and the commit the program was built from.
+  void ShowBuild();
   void ShowAbout();
   void OpenManual();
 
@@ -159,6 +162,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   bool AwaitStopWindowAnswer() override;
   void ShowSetupFrame() override;
   void RefreshWindow() override;
+  void CloseDue() override;
 
   // --- RunDisplayView ---
   void LabelsChanged(const RunLabels& labels) override;
@@ -170,6 +174,9 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  // An enabled menu command has this key as its shortcut.
+  bool HasMenuShortcut(const QKeyEvent& key) const;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -183,7 +190,8 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   LivePanel* LiveShown() const;
   void FileLoad();
   void FileSave();
-  void OnTimer1();
+  // While a resize waits for the mouse button's release: lays out once it is released.
+  void CheckResizeEnded();
   void OpenLiveVideo();
   void CloseLiveVideo();
   QAction* AddAction(QMenu* menu, const char* name, const QString& caption,
@@ -234,7 +242,7 @@ class MainWindow : public QMainWindow, public MainView, public RunDisplayView {
   std::string setupFolder_;
   std::string setupFile_;  // the setup file last loaded or saved; empty: none
   std::string setupText_;  // the setup as that file holds it
-  Clock::TimerId timer1_ = 0;
+  Clock::TimerId resizeWatch_ = 0;
 };
 
 }  // namespace tlx::gui

@@ -4,12 +4,18 @@
 #include "app/controls/QtKeys.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QSettings>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
 
 namespace tlx::gui {
 namespace {
+
+// Room for a window manager's buttons and icon beside a message box's title.
+constexpr int kTitleButtonsWidth = 140;
 
 QMessageBox::Icon IconOf(MsgIcon icon) {
   switch (icon) {
@@ -94,6 +100,15 @@ void QtUserAnswers::Prepare(QMessageBox& box, const MessageRequest& request) con
   box.setTextFormat(Qt::PlainText);
   box.setText(FromProgramText(request.text));
   box.setStandardButtons(ButtonsOf(request.buttons));
+  if (QAbstractButton* ok = box.button(QMessageBox::Ok); ok && !request.okText.empty())
+    ok->setText(FromProgramText(request.okText));
+  // The caption is read whole: the box is at least as wide as its title with the window
+  // manager's buttons beside it.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleButtonsWidth;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   if (request.defaultAnswer) {
     if (QAbstractButton* safe = box.button(ButtonOf(*request.defaultAnswer)))
       box.setDefaultButton(qobject_cast<QPushButton*>(safe));
@@ -115,7 +130,14 @@ void QtUserAnswers::Inform(const MessageRequest& request) {
 }
 
 std::string QtUserAnswers::ChooseFile(const FileDialogRequest& request) {
-  QFileDialog dialog(owner_, FromProgramText(request.title), FromPathText(request.initialDirectory));
+  // A dialog opens in the folder the same dialog was last left in (kept with the dialogs' own
+  // history, in the program home), else where the program proposes.
+  QSettings history(QSettings::UserScope, QStringLiteral("QtProject"));
+  const QString key = QStringLiteral("LastFolders/") +
+                      QString::fromStdString(request.title + " " + request.extension);
+  QString folder = history.value(key).toString();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = FromPathText(request.initialDirectory);
+  QFileDialog dialog(owner_, FromProgramText(request.title), folder);
   dialog.setAcceptMode(request.forOpening ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(request.forOpening && request.askFlags ? QFileDialog::ExistingFile
                                                             : QFileDialog::AnyFile);
@@ -132,7 +154,9 @@ std::string QtUserAnswers::ChooseFile(const FileDialogRequest& request) {
     dialog.selectFile(FromPathText(request.initialName));
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return ToPathText(dialog.selectedFiles().first());
+  const QString chosen = dialog.selectedFiles().first();
+  history.setValue(key, QFileInfo(chosen).absolutePath());
+  return ToPathText(chosen);
 }
 
 void QtUserAnswers::ShowStatus(const std::string& text, int percent) {

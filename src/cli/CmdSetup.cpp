@@ -70,16 +70,7 @@ void RunSetupNew(const SetupNewOptions& o) {
   if (FileExists(path) && !o.force)
     throw CliFailure("The setup file " + path + " already exists; give --force to replace it.");
   if (const OutputCheck check = CheckOutput(path); !check.Ready()) throw CliFailure(check.Text());
-  ExperimentParameters r;  // ten-minute sessions at the full NTSC rate, distances in cm
-  r.SessionLength = 600;
-  r.NumberOfSessions = 1;
-  r.SampleRate = 30;
-  r.MaximumDistance = 60;
-  r.AmbulatoryThreshold = 6;
-  r.StereotypicThreshold = 3;
-  r.MeasurementUnits = 2;
-  r.CalibrateScale = 100;
-  r.CalibrateReference = 30;
+  ExperimentParameters r = NewSetupParameters();
   if (!o.dataFile.empty()) {
     r.DataFile = AbsolutePath(o.dataFile);
     r.SaveData = true;

@@ -30,6 +30,8 @@ struct MessageRequest {
   // The button that Enter presses; none: the first of the set. A question whose first answer
   // destroys something (a recording overwritten) names its safe answer here.
   std::optional<MsgAnswer> defaultAnswer;
+  // What the OK button says, when a word that names the action says more ("&Overwrite").
+  std::string okText;
 };
 
 struct FileDialogRequest {

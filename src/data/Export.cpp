@@ -33,9 +33,10 @@ void AddRow(std::string& out, const std::vector<std::string>& cells, char d) {
   out += "\r\n";
 }
 
-std::string AskExportPath(UserAnswers& answers, const OpenDataFile& open) {
-  std::string path = ShowFileDialog(answers, DirectoryPart(open.Info.Path), "", "Export Data File",
-                                    false, "CSV", true, false);
+// The dialog proposes the recording's name with what is exported: "RAT1 results.CSV".
+std::string AskExportPath(UserAnswers& answers, const OpenDataFile& open, const char* title, const char* what) {
+  const std::string proposed = ChangeExtension(FileNamePart(open.Info.Path), "") + " " + what + ".CSV";
+  std::string path = ShowFileDialog(answers, DirectoryPart(open.Info.Path), proposed, title, false, "CSV", true, false);
   if (path.empty()) return {};
   path = ChangeExtension(path, "CSV");
   OutputPlan plan;
@@ -60,6 +61,14 @@ std::string ResultsExportText(const ResultsExportHeader& header, const ResultsTa
   AddLine(out, "Expr Start Time", d, FormatStartTime(header.Start));
   AddLine(out, "Session Length", d, SecondsToDurationText(header.SessionLength));
   AddLine(out, "Dist. are in", d, UnitName(header.UnitsCode));
+  if (header.Reanalysis) {
+    AddLine(out, "Analysis", d, "Reanalysis");
+    // "Caption : value" lines, as the report prints them, as caption and value cells.
+    for (const std::string& line : AnalysisParameterLines(*header.Reanalysis)) {
+      const std::size_t colon = line.find(" : ");
+      AddLine(out, line.substr(0, colon).c_str(), d, line.substr(colon + 3));
+    }
+  }
   AddRow(out, table.Columns, d);
   for (const auto& row : table.Rows) AddRow(out, row, d);
   return out;
@@ -139,7 +148,7 @@ std::string ExportResults(UserAnswers& answers, const OpenDataFile& open, char d
     answers.ShowMessage(NoResultsMessage());
     return {};
   }
-  const std::string path = AskExportPath(answers, open);
+  const std::string path = AskExportPath(answers, open, "Export Results", "results");
   if (path.empty()) return {};
   ResultsExportHeader header;
   header.DataFilePath = open.Info.Path;
@@ -147,13 +156,14 @@ std::string ExportResults(UserAnswers& answers, const OpenDataFile& open, char d
   header.Start = open.Info.Start;
   header.SessionLength = open.SessionLength;
   header.UnitsCode = open.UnitsCode;
+  header.Reanalysis = open.Reanalysis;
   if (!WriteResultsExport(path, header, open.Table, decimalSeparator)) return {};
   if (summary) summary->Start(path);
   return path;
 }
 
 std::string ExportSamples(UserAnswers& answers, const OpenDataFile& open, char decimalSeparator) {
-  const std::string path = AskExportPath(answers, open);
+  const std::string path = AskExportPath(answers, open, "Export Samples", "samples");
   if (path.empty()) return {};
   std::int32_t start = 0;
   std::int64_t length = 0;

@@ -10,6 +10,7 @@
 #include "data/ResultsTable.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tlx {
@@ -23,10 +24,14 @@ struct ResultsExportHeader {
   LocalDateTime Start;
   std::int32_t SessionLength = 0;  // seconds
   std::int32_t UnitsCode = 0;
+  // A reanalysis's table: the parameters it was worked out with (none: the run's own results).
+  std::optional<AnalysisParameters> Reanalysis;
 };
 
 // The whole export text: "Expr. Filename", "Map Filename", "Expr Start Time", "Session Length",
-// "Dist. are in", then the column header row and every row, cells joined by the delimiter.
+// "Dist. are in"; after a reanalysis "Analysis" = "Reanalysis" and the thresholds, calibration,
+// sample rate and map it used; then the column header row and every row, cells joined by the
+// delimiter.
 std::string ResultsExportText(const ResultsExportHeader& header, const ResultsTable& table,
                               char decimalSeparator);
 // Written under a temporary name and renamed into place.
@@ -54,7 +59,8 @@ inline constexpr const char* kNoResultsCaption = "No Results";
 inline constexpr const char* kNoResultsText = "No results: press Reanalyze";
 MessageRequest NoResultsMessage();
 
-// The two commands of the data panel. They ask for the export file ("Export Data File", extension
+// The two commands of the data panel. They ask for the export file ("Export Results" or "Export Samples",
+// proposing "<recording> results.CSV" or "<recording> samples.CSV"; extension
 // "CSV", in the data file's directory); the answer always gets the extension "CSV".
 // Writes the results export, then starts the summary program on it (when one is given). Returns
 // the export path, empty when nothing was written.

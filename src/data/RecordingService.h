@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -35,6 +36,8 @@ struct OpenDataFile {
   std::int32_t SessionLength = 0;  // the session length the table was analysed with
   std::int32_t UnitsCode = 0;      // the unit the table's distances are in
   std::int64_t Sessions = 0;       // of SessionLength
+  // After a reanalysis: the parameters the table was worked out with (none: the run's results).
+  std::optional<AnalysisParameters> Reanalysis;
 };
 
 enum class OpenResult { Missing, Refused, HandedToSummaryProgram, Empty, Opened };

@@ -27,6 +27,9 @@ class MainView {
   virtual void ShowSetupFrame() {}
   // Refreshes the whole window (after the unit was reset).
   virtual void RefreshWindow() {}
+  // A close asked during the run is due now that the run has ended (its files are written); the
+  // window closes once the core's call is over.
+  virtual void CloseDue() {}
 };
 
 // Passes the core's calls on to the window until the window can no longer be drawn (its display
@@ -45,6 +48,7 @@ class MainViewGate : public MainView {
   bool AwaitStopWindowAnswer() override { return window_ && window_->AwaitStopWindowAnswer(); }
   void ShowSetupFrame() override { if (window_) window_->ShowSetupFrame(); }
   void RefreshWindow() override { if (window_) window_->RefreshWindow(); }
+  void CloseDue() override { if (window_) window_->CloseDue(); }
 
  private:
   MainView* window_;

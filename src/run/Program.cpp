@@ -70,7 +70,10 @@ StartUpEnd Program::StartUp(const StartUpOptions& o) {
 
 void Program::LoadFiles() {
   ReadProgramSettings(SettingsPath(), settings);
-  LoadParameters(DefaultSetupPath(home), parameters);
+  // A new home starts from the values of a new setup; a setup file already there keeps its own.
+  const std::string setupPath = DefaultSetupPath(home);
+  if (!FileExists(setupPath)) parameters = NewSetupParameters();
+  LoadParameters(setupPath, parameters);
   SanitiseParameters(parameters);
   NormaliseSampleRate(parameters, settings.VideoType);
   ReadColours(ColoursPath(home), colours);

@@ -7,6 +7,7 @@
 #include "run/RunTexts.h"
 #include "setup/ParameterRules.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -60,44 +61,61 @@ void RunController::RefreshLabels() { ctx_.display.RefreshLabels(state_, ctx_.pa
 
 // --- Checks ---------------------------------------------------------------------------------------
 
-CheckResult RunController::OverwriteCheck() {
+bool RunController::StartAllowed() {
+  // No run records or counts what its data file cannot describe (a setup loaded at start-up is
+  // not checked by the experiment panel).
+  if (const std::string problem = RecordingProblem(ctx_.parameters); !problem.empty())
+    return CannotStart(problem, {"Invalid Value", problem, MsgIcon::Exclamation, MsgButtons::Ok});
   // The recording is claimed first: a raw file another program is filling is not left over.
-  if (!ClaimRecording() || !NoUnrecoveredRecording()) return CheckResult::Cancel;
-  if (DataFileIsUsed(ctx_.parameters.DataFile) && !state_.StartConfirmed()) {
-    if (ctx_.answers.ShowMessage(OverwriteUsedQuestion(ctx_.parameters.DataFile)) != MsgAnswer::Ok)
-      return CheckResult::Cancel;
-  }
-  if (state_.Phase == RunPhase::Idle) state_.Phase = RunPhase::Confirmed;
-  return CheckResult::True;
+  return ClaimRecording() && NoUnrecoveredRecording();
 }
 
-bool RunController::StartChecks(bool timeOfDayForm) {
-  if (state_.StartConfirmed()) return true;
-  // No run records what its data file cannot describe (a setup loaded at start-up is not checked
-  // by the experiment panel).
-  if (const std::string problem = RecordingProblem(ctx_.parameters); !problem.empty()) {
-    ctx_.answers.ShowMessage({"Invalid Value", problem, MsgIcon::Exclamation, MsgButtons::Ok});
-    return false;
+StartQuestion RunController::NextStartQuestion(bool timeOfDayForm,
+                                               const std::vector<StartQuestion>& agreed) const {
+  const auto ask = [&agreed](StartQuestion q) {
+    return std::find(agreed.begin(), agreed.end(), q) == agreed.end() ? q : StartQuestion::None;
+  };
+  if (!Recording()) return ask(StartQuestion::NoOutputFile);
+  // At start-up a run at a time of day is agreed to in advance; its question names the overwrite.
+  if (timeOfDayForm) return ask(StartQuestion::TimeOfDay);
+  if (DataFileIsUsed(ctx_.parameters.DataFile)) return ask(StartQuestion::OverwriteUsed);
+  return StartQuestion::None;
+}
+
+MessageRequest RunController::StartQuestionMessage(StartQuestion question) const {
+  switch (question) {
+    case StartQuestion::NoOutputFile: return NoOutputFileQuestion();
+    case StartQuestion::OverwriteUsed: return OverwriteUsedQuestion(ctx_.parameters.DataFile);
+    case StartQuestion::TimeOfDay:
+      return TimeOfDayQuestion(ctx_.parameters.InitialDelay, ctx_.parameters.DataFile);
+    case StartQuestion::None: break;
   }
-  MsgAnswer answer;
-  if (!ctx_.parameters.SaveData) {
-    answer = ctx_.answers.ShowMessage(NoOutputFileQuestion());
-  } else if (timeOfDayForm) {
-    answer = ctx_.answers.ShowMessage(
-        TimeOfDayQuestion(ctx_.parameters.InitialDelay, ctx_.parameters.DataFile));
-  } else {
-    return ConfirmOverwrite(ctx_.parameters.DataFile, ctx_.answers) == MsgAnswer::Yes;
-  }
-  if (answer == MsgAnswer::Yes) return true;
-  if (answer == MsgAnswer::No) return ChooseOutputFile();
-  return false;
+  return {};
 }
 
 bool RunController::ConfirmStart(bool timeOfDayForm) {
-  const bool confirmed = StartChecks(timeOfDayForm);
-  if (state_.Phase == RunPhase::Idle || state_.Phase == RunPhase::Confirmed)
-    state_.Phase = confirmed ? RunPhase::Confirmed : RunPhase::Idle;
-  return confirmed;
+  if (state_.StartConfirmed()) return true;
+  std::vector<StartQuestion> agreed;
+  for (;;) {
+    if (!StartAllowed()) return false;
+    const StartQuestion question = NextStartQuestion(timeOfDayForm, agreed);
+    if (question == StartQuestion::None) break;
+    const MsgAnswer answer = ctx_.answers.ShowMessage(StartQuestionMessage(question));
+    if (answer == MsgAnswer::Ok || answer == MsgAnswer::Yes) {
+      agreed.push_back(question);
+      continue;
+    }
+    // No chooses another data file, picked in a dialog that asked about overwriting it; the
+    // refusals are checked again for it.
+    if (answer == MsgAnswer::No && question != StartQuestion::OverwriteUsed && ChooseOutputFile()) {
+      agreed = {StartQuestion::OverwriteUsed, StartQuestion::TimeOfDay};
+      continue;
+    }
+    if (!state_.Ending()) state_.Phase = RunPhase::Idle;
+    return false;
+  }
+  if (state_.Phase == RunPhase::Idle) state_.Phase = RunPhase::Confirmed;
+  return true;
 }
 
 bool RunController::ChooseOutputFile() {
@@ -149,7 +167,7 @@ bool RunController::RunMenu() {
   if (!ClaimRecording()) return false;
   if (!ctx_.commands.State().UnitResponding)
     ctx_.commands.ResetAndInitialize(ctx_.settings.ComPort);
-  if (OverwriteCheck() != CheckResult::True || !ConfirmStart(false)) return false;
+  if (!ConfirmStart(false)) return false;
   EnterRunPanel();
   return true;
 }
@@ -167,8 +185,7 @@ void RunController::StartButton() {
   // While a run is armed, running or ending, Start does nothing: starting again would throw away
   // the recording under way.
   if (IsRunBusy() || state_.Ending()) return;
-  OverwriteCheck();
-  if (!state_.StartConfirmed() || !ConfirmStart(false)) return;
+  if (!ConfirmStart(false)) return;
   if (ctx_.settings.DelayType == 0 && ctx_.parameters.InitialDelay == 0) {
     RunStart();
     return;
@@ -183,7 +200,11 @@ void RunController::StartButton() {
       return;
     }
   }
+  // The labels count the run to come from here on, never the last one's sessions and status.
   state_.Phase = RunPhase::Armed;
+  state_.Ended = RunEnding::None;
+  state_.SampleInSecond = state_.SessionIndex = state_.SecondsInSession = 0;
+  state_.MissedSamples = state_.LineNoiseSamples = 0;
   outcome_ = RunOutcome{};
   outcome_.Reached = RunPhase::Armed;
   RefreshLabels();
@@ -215,6 +236,7 @@ void RunController::StopWindowAnswer(MsgAnswer answer) {
   } else if (answer == MsgAnswer::Ok) {
     CloseStatusWindow();
   } else {
+    if (*form == StopWindowForm::Confirm) closeRequested_ = false;
     ctx_.view.HideStopWindow();
   }
 }
@@ -229,9 +251,11 @@ void RunController::ExitButton() {
     StopButton();
     return;
   }
-  // The run panel is left without a run: the recording claimed for it is let go.
+  // The run panel is left without a run: the recording claimed for it is let go, and so is the
+  // agreement to start it (the data file may be changed before the next run).
   recorder_.Close();
   recordingLock_.Release();
+  if (state_.Phase == RunPhase::Confirmed) state_.Phase = RunPhase::Idle;
   ctx_.decoder.State().RawRecording = false;
   ctx_.commands.ClearOverlay();
   ctx_.commands.EndOverlay();
@@ -240,6 +264,7 @@ void RunController::ExitButton() {
 
 bool RunController::CloseRequest() {
   if (!IsRunBusy()) return true;
+  closeRequested_ = true;
   StopButton();
   return false;
 }
@@ -328,7 +353,7 @@ void RunController::TimeOfDayStart() {
   // A run that is ending is not followed by the next within its own end.
   if (state_.Running() || state_.Ending()) return;
   // The file may be overwritten only when the user agreed (at start-up, on Start, or now).
-  if (!state_.StartConfirmed() && OverwriteCheck() != CheckResult::True) return;
+  if (!ConfirmStart(false)) return;
   if (ctx_.display.Panel() != DisplayPanel::Run) EnterRunPanel();
   state_.DelayRemaining = -1;
   RunStart();
@@ -594,6 +619,7 @@ bool RunController::RunEnd() {
   }
   recordingLock_.Release();
   RefreshLabels();
+  if (std::exchange(closeRequested_, false)) ctx_.view.CloseDue();
   return written;
 }
 

@@ -21,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tlx {
 
@@ -38,7 +39,13 @@ struct RunContext {
   std::string journalDirectory;  // where the runs' journals are kept (the home); empty: none
 };
 
-enum class CheckResult { True, False, Cancel };
+// The questions a run's start may need answered, in the order they are asked.
+enum class StartQuestion {
+  None,
+  NoOutputFile,   // nothing is recorded: run anyway, choose a data file, or not
+  OverwriteUsed,  // the data file holds an earlier run: overwrite it or not
+  TimeOfDay,      // a run at a time of day will overwrite the data file: agree, choose another, or not
+};
 
 // What the last run came to, read by every front end (never a message's text).
 struct RunOutcome {
@@ -84,7 +91,9 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // Stop and Exit buttons and the window's close request ask the stop question while busy.
   void StopButton();
   void ExitButton();
-  // False when the close is refused (a run is busy: the stop question was asked instead).
+  // False when the close is refused (a run is busy: the stop question was asked instead). The
+  // close is then due (MainView::CloseDue) when the run ends, by the stop or by itself while the
+  // question is open; Cancel on the question withdraws it.
   bool CloseRequest();
   // OK in the stop window's confirm form.
   void ConfirmStop();
@@ -100,12 +109,17 @@ class RunController : public RunSampleSink, public SampleDisplay {
   // and the outcome says why. True when nothing is to be recorded.
   bool ClaimRecording();
 
-  // --- Checks ---------------------------------------------------------------------------------
-  CheckResult OverwriteCheck();
-  bool StartChecks(bool timeOfDayForm);
-  // The start checks asked while nothing runs; the run is Confirmed when they pass, Idle when
-  // not. The time-of-day form is asked at start-up, so a run at a time of day needs no Start.
+  // --- Start checks -----------------------------------------------------------------------------
+  // One sequence for every way a run starts (the Run menu, Start, a time of day, the start-up):
+  // the refusals first (values a data file cannot hold, a recording another program holds, an
+  // interrupted run's raw file), then each question still unanswered, asked through UserAnswers;
+  // then the run is Confirmed. Idle when refused or declined. Nothing is asked again while the
+  // run stays Confirmed; every run end clears it. The time-of-day form is the start-up's.
   bool ConfirmStart(bool timeOfDayForm);
+  // The next question the start needs answered for the current data file and parameters, given
+  // the questions already agreed to (None: nothing to ask).
+  StartQuestion NextStartQuestion(bool timeOfDayForm, const std::vector<StartQuestion>& agreed) const;
+  MessageRequest StartQuestionMessage(StartQuestion question) const;
 
   // --- Events ---------------------------------------------------------------------------------
   void OnTimer1();
@@ -148,6 +162,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   bool CannotStart(const std::string& file, int error);
   bool CannotStart(const std::string& line, const MessageRequest& message);
   bool NoUnrecoveredRecording();
+  // The refusals of the start sequence; false when the start was refused (the user was told).
+  bool StartAllowed();
   // False when a file of the run could not be written (the user has been told).
   bool RunEnd();
   void FinishRun();
@@ -197,6 +213,8 @@ class RunController : public RunSampleSink, public SampleDisplay {
   int flashesLeft_ = 0;
   bool inversionBefore_ = false;
   bool finishStopped_ = false;
+  // A close asked while the run was busy, to go ahead when it ends.
+  bool closeRequested_ = false;
 };
 
 }  // namespace tlx

@@ -77,13 +77,17 @@ RunLabels BuildRunLabels(const RunState& state, const ExperimentParameters& para
   const std::int64_t sessions = parameters.NumberOfSessions;
   const std::int64_t current = std::min<std::int64_t>(state.SessionIndex + 1, sessions);
   l.CurrSess = " " + std::to_string(current) + " of " + std::to_string(sessions) + " ";
-  l.ExptStat = RunStatusText(state) + " ";
+  l.ExptStat = (state.Armed() ? std::string("Waiting") : RunStatusText(state)) + " ";
   l.MissedSamples =
       std::to_string(state.MissedSamples) + LineNoiseNote(state.LineNoiseSamples) + " ";
   l.InitDelay = SecondsToClockText(state.DelayRemaining, false) + " ";
   l.SessionDuration = SecondsToDurationText(parameters.SessionLength) + " ";
   l.OutFile = parameters.SaveData ? FileNamePart(parameters.DataFile)
                                   : std::string("(No output file selected)");
+  if (state.Armed() && state.DelayRemaining >= 0) {
+    l.Countdown = "Starting in\r\n" + SecondsToDurationText(state.DelayRemaining) +
+                  "\r\n\r\nClick Stop to cancel";
+  }
   return l;
 }
 

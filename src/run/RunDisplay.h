@@ -23,6 +23,9 @@ struct RunLabels {
   std::string InitDelay;        // lblInitDelay
   std::string SessionDuration;  // lblSessionDuration
   std::string OutFile;          // lblOutFile
+  // While the initial delay counts down: the time left until the run starts, shown in place of
+  // the "Ready to begin" text; empty otherwise.
+  std::string Countdown;
 };
 
 struct TracePoint {

@@ -36,6 +36,7 @@ MessageRequest OverwriteUsedQuestion(const std::string& dataFile) {
               MsgIcon::Critical, MsgButtons::OkCancel);
   // Enter must never throw a recording away.
   question.defaultAnswer = MsgAnswer::Cancel;
+  question.okText = "&Overwrite";
   return question;
 }
 

@@ -30,6 +30,22 @@ struct ExperimentParameters {
   UnitsPerPixelValue UnitsPerPixel;     // derived
 };
 
+// The values of a new setup, which measure something from the first run: ten-minute sessions
+// at the full NTSC rate, distances of 60/6/3 px and 100 px = 30 cm; no data file.
+inline ExperimentParameters NewSetupParameters() {
+  ExperimentParameters r;
+  r.SessionLength = 600;
+  r.NumberOfSessions = 1;
+  r.SampleRate = 30;
+  r.MaximumDistance = 60;
+  r.AmbulatoryThreshold = 6;
+  r.StereotypicThreshold = 3;
+  r.MeasurementUnits = 2;
+  r.CalibrateScale = 100;
+  r.CalibrateReference = 30;
+  return r;
+}
+
 // Video standard codes of the program settings.
 enum VideoType : std::int16_t { kVideoNtsc = 0, kVideoPal = 1, kVideoSecam = 2 };
 

@@ -174,7 +174,7 @@ std::string ExperimentSummary(const ExperimentParameters& r) {
   const std::int32_t n = r.NumberOfSessions;
   std::string text = std::to_string(n) + (n == 1 ? " session of " : " sessions of ") +
                      SecondsToDurationText(r.SessionLength) + " at " +
-                     std::to_string(r.SampleRate) + " samples/s, ";
+                     std::to_string(r.SampleRate) + (r.SampleRate == 1 ? " sample/s, " : " samples/s, ");
   if (!r.SaveData || r.DataFile.empty()) return text + "no data file chosen";
   return text + "recording to " + FileNamePart(r.DataFile);
 }

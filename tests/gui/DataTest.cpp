@@ -2,7 +2,7 @@
 #include "GuiDriver.h"
 #include "PanelRig.h"
 #include "app/controls/QbxRangeBox.h"
-#include "app/controls/QbxSpinButton2.h"
+#include "app/controls/SpinButtonBox.h"
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/OpenDataPanel.h"
 #include "app/data/PictureViewSwitch.h"
@@ -172,7 +172,7 @@ class DataPanelTest : public QObject {
     panel_->ShowSession(3);
     QVERIFY(panel_->View()->WaitForPicture());
     QCOMPARE(Answers().Messages().size(), std::size_t(1));
-    QCOMPARE(panel_->findChild<QbxSpinButton2*>("spDataSessNum")->Value(), 3.0);
+    QCOMPARE(panel_->findChild<SpinButtonBox*>("spDataSessNum")->Value(), 3.0);
     // A day-long session at 30 samples per second (sweeps across the picture, jumping back at each
     // edge, with a lost sample every 500) draws while the window's timers keep running.
     tt::DataFileBuilder file{.sessionLength5 = 86400 / 5, .rateCode = 2, .samples = {}};
@@ -320,9 +320,24 @@ class DataPanelTest : public QObject {
     panel_->ReanalyzeClicked();
     panel_->SessionLengthBox()->SetValue(25);
     panel_->ReanalyzeClicked();
+    // The table and the five header lines are those of `analyze`; between them the export says
+    // that it is a reanalysis and with which parameters, as the report does.
     Answers().QueueFile(File("AGAIN.CSV"));
-    QCOMPARE(tt::ReadBytes(panel_->ExportResultsCommand()),
-             tt::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"}).out);
+    const std::string exported = tt::ReadBytes(panel_->ExportResultsCommand());
+    const std::string cli =
+        tt::RunCli({"analyze", data, "--format", "export", "--session-length", "25", "--decimal-point"}).out;
+    std::size_t head = 0;
+    for (int i = 0; i < 5; ++i) head = cli.find("\r\n", head) + 2;
+    QCOMPARE(exported.substr(0, head), cli.substr(0, head));
+    QVERIFY(exported.size() > cli.size());
+    QCOMPARE(exported.substr(exported.size() - (cli.size() - head)), cli.substr(head));
+    const QStringList added = QString::fromStdString(exported.substr(head, exported.size() - cli.size()))
+                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(added.size(), 5);
+    QCOMPARE(added[0], QString("Analysis,Reanalysis"));
+    const char* captions[] = {"Thresholds used,", "Calibration,", "Sample rate,", "Zone map,"};
+    for (int i = 0; i < 4; ++i) QVERIFY2(added[i + 1].startsWith(captions[i]), qPrintable(added[i + 1]));
+    QVERIFY2(added[1].contains("maximum distance"), qPrintable(added[1]));
   }
 
   void theTraceIsTheDefaultTheOtherPicturesFollowTheSessionAndEachIsSaved() {

@@ -82,7 +82,7 @@ class DesktopLookTest : public QObject {
     // The home page lists the recording opened by the drop, by its whole path, and the unit.
     w.EnterHome();
     QCOMPARE(w.Home()->Recordings()->item(0)->toolTip(), data);
-    QVERIFY(w.Home()->UnitLabel()->text().contains("simulated, ready (COM1"));
+    QVERIFY(w.Home()->UnitLabel()->text().contains("simulated, ready on COM1"));
   }
 
   // Under a dark palette every text of every page (status and warning texts included, shown or

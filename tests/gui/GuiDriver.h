@@ -104,6 +104,7 @@ struct SeenBox {
   Qt::TextFormat format = Qt::PlainText;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;  // what Enter presses
   bool resultsOffered = false;  // the stop window offered to open the run's results
+  QString okText;               // what the OK button says
 };
 
 class DialogAnswerer {
@@ -135,7 +136,8 @@ class DialogAnswerer {
     if (auto* box = qobject_cast<QMessageBox*>(w)) {
       seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), false,
                        false, box->textFormat(),
-                       box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton});
+                       box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton,
+                       false, box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->text() : QString()});
       QMessageBox::StandardButton b = QMessageBox::NoButton;
       if (!boxes_.empty()) {
         b = boxes_.front();

@@ -96,7 +96,44 @@ class RunWindowTest : public QObject {
     w.Menu("mnuRunExpt")->trigger();
     QCOMPARE(rig.answerer.Seen().back().caption, QString("Confirm Overwrite Existing Data"));
     QCOMPARE(rig.answerer.Seen().back().defaultButton, QMessageBox::Cancel);
+    QCOMPARE(rig.answerer.Seen().back().okText, QString("&Overwrite"));
     QCOMPARE(w.Mode(), int(kModeOpenData));
+  }
+
+  // A new home records into no data file: the Run menu asks before a run that records nothing
+  // (Cancel stays home), and Start asks nothing more. While the delay counts down the panel shows
+  // the time left with Stop at hand, and the status is the coming run's.
+  void aRunWithoutADataFileAsksFirstAndItsDelayCountsDown() {
+    WindowRig rig;
+    MainWindow& w = *rig.window;
+    Program& p = rig.P();
+    QVERIFY(!p.parameters.SaveData);
+    p.parameters.SessionLength = 5;
+    p.parameters.InitialDelay = 2;
+    // The menus come on once the start-up has brought the unit up.
+    QVERIFY(WindowRig::WaitFor([&] { return w.Menu("mnuRunExpt")->isEnabled() && w.Menu("mnuRun")->isEnabled(); }, 5000));
+    rig.answerer.Queue(QMessageBox::Cancel);
+    w.Menu("mnuRunExpt")->trigger();
+    QCOMPARE(rig.answerer.Count("No Output File"), 1);
+    QCOMPARE(w.Mode(), int(kModeHome));
+    w.Menu("mnuRunExpt")->trigger();  // Yes
+    QCOMPARE(rig.answerer.Count("No Output File"), 2);
+    QCOMPARE(w.Mode(), int(kModeRun));
+    QCOMPARE(LabelText(w, "lblOutFile"), QString("(No output file selected)"));
+
+    w.RunPage()->StartButton()->click();
+    QVERIFY(p.run.State().Armed());
+    QCOMPARE(rig.answerer.Count("No Output File"), 2);
+    QVERIFY(w.RunPage()->ReadyLabel()->isVisible());
+    QVERIFY2(w.RunPage()->ReadyLabel()->text().startsWith("Starting in\n00:00:02"),
+             qPrintable(w.RunPage()->ReadyLabel()->text()));
+    QCOMPARE(LabelText(w, "lblExptStat"), QString("Waiting "));
+    QVERIFY(w.RunPage()->StopButton()->isEnabled());
+    QVERIFY(WindowRig::WaitFor([&] { return p.run.State().Running(); }, 5000));
+    QVERIFY(!w.RunPage()->ReadyLabel()->isVisible());
+    QCOMPARE(LabelText(w, "lblExptStat"), QString("Running "));
+    QVERIFY(WindowRig::WaitFor([&] { return w.Mode() == kModeHome; }, 15000));
+    QVERIFY(p.run.State().Finished());
   }
 
   void stopQuestionCancelThenOk() {

@@ -465,6 +465,27 @@ class DesktopHomeTest : public QObject {
         // a screen smaller than the minimum: the minimum wins, from the screen's top-left corner
         {QRect(50, 50, 900, 700), QRect(0, 30, 640, 450), QRect(0, 30, 700, 500)}};
     for (const auto& c : cases) QCOMPARE(PlaceOnScreen(c[0], c[1], QSize(700, 500)), c[2]);
+
+    // The whole frame goes on the screen: the title bar above the contents included; at a scale
+    // of 1.5 the last logical pixel (half off the screen) is not covered.
+    const QMargins frame(4, 32, 4, 4);
+    QCOMPARE(PlaceContents(QRect(100, -20, 800, 600), frame, hd, QSize(700, 500)), QRect(100, 32, 800, 600));
+    QCOMPARE(PlaceContents(hd, frame, hd, QSize(700, 500)), QRect(4, 32, 1912, 1044));
+    const QRect scaled(0, 0, 1280, 720);  // 1920 x 1080 at 1.5
+    QCOMPARE(UsableArea(scaled, 1.5), QRect(0, 0, 1279, 719));
+    QCOMPARE(UsableArea(hd, 2.0), hd);
+    QCOMPARE(PlaceContents(QRect(480, 100, 800, 600), {}, UsableArea(scaled, 1.5), QSize(700, 500)),
+             QRect(479, 100, 800, 600));
+  }
+
+  // A place saved with its title bar off the screen (at another scale) comes back with the
+  // frame it was saved with on the screen.
+  void aPlaceSavedOffTheScreenComesBackWithItsTitleBarOnIt() {
+    QTemporaryDir home;
+    WriteText(home.filePath("WINDOW.INI"), "[Window]\nLeft=-10\nTop=-20\nWidth=800\nHeight=560\nFrame=4 32 4 4\n");
+    WindowRig w({}, 4.0, home.path());
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(w.window->geometry().topLeft(), available.topLeft() + QPoint(4, 32));
   }
 
   // The window comes back where and how large it was when the program ended, and a maximized

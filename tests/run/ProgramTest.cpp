@@ -82,6 +82,28 @@ TEST_F(ProgramTest, ShutdownPutsTheUnitToRestAndWritesEverySettingsFileBack) {
   EXPECT_FALSE(PathExists(home.File("~RANAL.CSV")));
 }
 
+// A new home measures something from its first run: the values of a new setup file. The home
+// above keeps its own file's values (no distances given there: none).
+TEST_F(ProgramTest, ANewHomeStartsFromTheValuesOfANewSetup) {
+  TempDir fresh;
+  Program first{fresh.Path(), clock, answers, serial};
+  first.LoadFiles();
+  const ExperimentParameters& p = first.parameters;
+  EXPECT_EQ(p.SessionLength, 600);
+  EXPECT_EQ(p.NumberOfSessions, 1);
+  EXPECT_EQ(p.SampleRate, 30);
+  EXPECT_EQ(p.MaximumDistance, 60.0f);
+  EXPECT_EQ(p.AmbulatoryThreshold, 6.0f);
+  EXPECT_EQ(p.StereotypicThreshold, 3.0f);
+  EXPECT_EQ(p.MeasurementUnits, 2);
+  EXPECT_EQ(p.CalibrateScale, 100.0f);
+  EXPECT_EQ(p.CalibrateReference, 30.0f);
+  EXPECT_FALSE(p.SaveData);
+  program.LoadFiles();
+  EXPECT_EQ(program.parameters.MaximumDistance, 0.0f);
+  EXPECT_EQ(program.parameters.InitialDelay, 36000);
+}
+
 }  // namespace
 TEST_F(ProgramTest, TheDataFolderTheSettingsNameIsKeptAndOneThatIsGoneGetsTheDefault) {
   const std::string mine = home.File("recordings of mine");

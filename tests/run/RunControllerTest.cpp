@@ -144,9 +144,18 @@ TEST_F(RunController, StopWhileArmedKeepsTheOldFileAndTheDelayCountsDownOncePerS
   rig.Run().StopButton();
   ASSERT_TRUE(rig.RunUntilIdle(5000));
 
+  // While the delay counts down the labels show the run to come, never the last run's end.
   rig.settings.DelayType = 0;
+  rig.params.InitialDelay = 0;
+  ASSERT_TRUE(rig.MenuAndStart());
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  EXPECT_EQ(rig.labels.last.CurrSess, " 2 of 2 ");
   rig.params.InitialDelay = 5;
   ASSERT_TRUE(rig.MenuAndStart());
+  EXPECT_EQ(rig.labels.last.ExptStat, "Waiting ");
+  EXPECT_EQ(rig.labels.last.CurrSess, " 1 of 2 ");
+  EXPECT_EQ(rig.labels.last.TimeElap, "00:00:00 ");
+  EXPECT_EQ(rig.labels.last.Countdown, "Starting in\r\n00:00:05\r\n\r\nClick Stop to cancel");
   const std::int64_t armedAt = rig.clock.TickMs();
   const std::size_t asked = rig.answers.Messages().size();
   rig.clock.RunFor(2500);
@@ -155,6 +164,8 @@ TEST_F(RunController, StopWhileArmedKeepsTheOldFileAndTheDelayCountsDownOncePerS
   EXPECT_EQ(rig.answers.Messages().size(), asked);
   ASSERT_TRUE(rig.clock.RunUntil([&] { return s.Running(); }, 10000));
   EXPECT_NEAR(rig.clock.TickMs() - armedAt, 5000, 1000);
+  EXPECT_EQ(rig.labels.last.ExptStat, "Running ");
+  EXPECT_EQ(rig.labels.last.Countdown, "");
   const std::vector<std::string> expected = {"00:00:05 ", "00:00:04 ", "00:00:03 ", "00:00:02 ",
                                              "00:00:01 ", "00:00:00 ", " "};
   ASSERT_GE(rig.labels.delays.size(), expected.size());
@@ -184,30 +195,83 @@ TEST_F(RunController, NoSampleIsLostToExitStartAgainOrADataFileThatCannotBeBuilt
   EXPECT_TRUE(PathExists(rig.JournalPath()));
 }
 
-TEST_F(RunController, NoOutputFileAnsweredNoLetsTheUserPickOne) {
+// Every start goes through one sequence: a run without a data file asks before it records
+// nothing, values a data file cannot hold are refused, and No picks a data file.
+TEST_F(RunController, StartWithoutADataFileAsksAndNoLetsTheUserPickOne) {
   rig.params.SaveData = false;
   rig.params.DataFile.clear();
-  rig.answers.QueueAnswer(MsgAnswer::No);
-  rig.answers.QueueFile(dir.File("PICKED.DAT"));
-  EXPECT_TRUE(rig.Run().StartChecks(true));
-  ASSERT_EQ(rig.answers.Messages().size(), 2u);
+  rig.answers.QueueAnswer(MsgAnswer::Cancel);
+  EXPECT_FALSE(rig.Run().RunMenu());
+  ASSERT_EQ(rig.answers.Messages().size(), 1u);
   EXPECT_EQ(rig.answers.Messages()[0].caption, "No Output File");
   EXPECT_EQ(rig.answers.Messages()[0].text,
             "No data file has been selected.\r\n\r\nWould you like to start the\r\n"
             "experiment anyway?\r\n");
+  EXPECT_EQ(rig.display.Panel(), DisplayPanel::Other);
+  EXPECT_EQ(rig.Run().State().Phase, RunPhase::Idle);
+
+  rig.answers.ClearRecord();
+  rig.answers.QueueAnswer(MsgAnswer::No);
+  rig.answers.QueueFile(dir.File("PICKED.DAT"));
+  ASSERT_TRUE(rig.Run().RunMenu());
+  ASSERT_EQ(rig.answers.Messages().size(), 2u);
   EXPECT_EQ(rig.answers.Messages()[1].caption, "Select Output File");
   EXPECT_EQ(rig.answers.Messages()[1].text, "Please select an\r\noutput file.");
   EXPECT_TRUE(rig.params.SaveData);
   EXPECT_EQ(rig.params.DataFile, dir.File("PICKED.DAT"));
+  // Leaving the panel drops the agreement: the next run asks for its own data file.
+  rig.Run().ExitButton();
+  EXPECT_EQ(rig.Run().State().Phase, RunPhase::Idle);
 
-  // No without a usable file, and Cancel, both refuse the start.
+  // No without a usable file refuses the start; so do values no data file can hold, before
+  // anything is asked.
   rig.params.SaveData = false;
+  rig.answers.ClearRecord();
   rig.answers.QueueAnswer(MsgAnswer::No);
   rig.answers.QueueFile(dir.File("no/such/dir/X.DAT"));
-  EXPECT_FALSE(rig.Run().StartChecks(false));
+  EXPECT_FALSE(rig.Run().RunMenu());
   EXPECT_FALSE(rig.params.SaveData);
+  rig.params.SessionLength = 7;
+  rig.answers.ClearRecord();
+  EXPECT_FALSE(rig.Run().RunMenu());
+  ASSERT_EQ(rig.answers.Messages().size(), 1u);
+  EXPECT_EQ(rig.answers.Messages()[0].caption, "Invalid Value");
+  EXPECT_NE(rig.Run().Outcome().CannotStart.find("7 s cannot be recorded"), std::string::npos);
+
+  // Yes runs and records nothing; Start on the panel asks nothing more.
+  rig.params.SessionLength = 5;
+  rig.params.NumberOfSessions = 1;
+  rig.answers.ClearRecord();
+  ASSERT_TRUE(rig.MenuAndStart());
+  EXPECT_EQ(rig.answers.Count("No Output File"), 1);
+  EXPECT_TRUE(rig.Run().State().Running());
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  EXPECT_TRUE(rig.Run().State().Finished());
+  EXPECT_EQ(rig.answers.Count("No Output File"), 1);
+}
+
+// A close asked during a run is the stop question; it falls due when the run ends, whether by
+// the stop or by itself while the question is still open, and Cancel withdraws it.
+TEST_F(RunController, ACloseDuringARunGoesAheadWhenTheRunEnds) {
+  rig.params.NumberOfSessions = 1;
+  ASSERT_TRUE(rig.MenuAndStart());
   rig.answers.QueueAnswer(MsgAnswer::Cancel);
-  EXPECT_FALSE(rig.Run().StartChecks(false));
+  EXPECT_FALSE(rig.Run().CloseRequest());
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+  EXPECT_EQ(rig.view.closesDue, 0);
+
+  ASSERT_TRUE(rig.MenuAndStart());
+  EXPECT_FALSE(rig.Run().CloseRequest());  // OK: stopped
+  EXPECT_TRUE(rig.Run().State().Stopped());
+  EXPECT_EQ(rig.view.closesDue, 1);
+  ASSERT_TRUE(rig.RunUntilIdle(60000));
+
+  rig.view.keepStopWindowOpen = true;  // the question stays open while the run goes on
+  ASSERT_TRUE(rig.MenuAndStart());
+  EXPECT_FALSE(rig.Run().CloseRequest());
+  ASSERT_TRUE(rig.clock.RunUntil([&] { return rig.Run().State().Ending(); }, 60000));
+  EXPECT_TRUE(rig.Run().State().Finished());
+  EXPECT_EQ(rig.view.closesDue, 2);
 }
 
 TEST(RunControllerAtMidnight, TimeOfDayStartNeedsNoStartPressButNeverOverwritesADeclinedFile) {

@@ -37,11 +37,22 @@ class WatchingAnswers : public ScriptedAnswers {
   std::function<void(const MessageRequest&)> onMessage;
 };
 
+// The window's side of a run: a stop window that keeps its question open when asked to, and the
+// closes that fell due.
+struct ViewLog : MainView {
+  bool AwaitStopWindowAnswer() override { return keepStopWindowOpen; }
+  void CloseDue() override { ++closesDue; }
+  bool keepStopWindowOpen = false;
+  int closesDue = 0;
+};
+
 class LabelLog : public RunDisplayView {
  public:
   void LabelsChanged(const RunLabels& labels) override {
     if (delays.empty() || delays.back() != labels.InitDelay) delays.push_back(labels.InitDelay);
+    last = labels;
   }
+  RunLabels last;
   std::vector<std::string> delays;  // each new text of the initial delay label
 };
 
@@ -107,7 +118,7 @@ struct RunRig {
   StreamDecoder decoder;
   LabelLog labels;
   RunDisplay display;
-  MainView view;
+  ViewLog view;
   ExperimentParameters params;
   ProgramSettings settings;
   ZoneMap map;

@@ -1,7 +1,7 @@
 #include "app/data/OpenDataPanel.h"
 
 #include "app/controls/QbxRangeBox.h"
-#include "app/controls/QbxSpinButton2.h"
+#include "app/controls/SpinButtonBox.h"
 #include "app/data/CalibrationBoxes.h"
 #include "app/data/PictureViewSwitch.h"
 #include "app/data/SessionView.h"
@@ -57,7 +57,7 @@ OpenDataPanel::OpenDataPanel(Program& program, SummaryProgram& summary, QWidget*
 }
 
 void OpenDataPanel::BuildControls() {
-  picSquiggle_ = new SessionView(this);
+  sessionView_ = new SessionView(this);
   grOpenData_ = new QTableWidget(this);
   grOpenData_->setObjectName(QStringLiteral("grOpenData"));
   grOpenData_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -66,7 +66,7 @@ void OpenDataPanel::BuildControls() {
   grOpenData_->setSelectionMode(QAbstractItemView::NoSelection);
 
   auto* left = new QVBoxLayout;
-  views_ = new PictureViewSwitch(picSquiggle_, this);
+  views_ = new PictureViewSwitch(sessionView_, this);
   left->addWidget(views_, 3);
   left->addWidget(grOpenData_, 2);
   lblAnalysisUsed_ = new QLabel(this);
@@ -92,7 +92,7 @@ void OpenDataPanel::BuildControls() {
   outer->addLayout(layout, 1);
   layout->addLayout(left, 3);
   layout->addLayout(right, 1);
-  connect(picSquiggle_, &SessionView::PictureReady, this, &OpenDataPanel::MarkSessionRows);
+  connect(sessionView_, &SessionView::PictureReady, this, &OpenDataPanel::MarkSessionRows);
 }
 
 QWidget* OpenDataPanel::BuildParameterBox() {
@@ -168,13 +168,13 @@ void OpenDataPanel::AddCalibrationRows(QGridLayout* grid, int& row) {
     grid->addWidget(boxes_->Units(r), row, 2);
   }
 
-  spDataSessNum_ = new QbxSpinButton2(program_.answers, box);
+  spDataSessNum_ = new SpinButtonBox(program_.answers, box);
   spDataSessNum_->setObjectName(QStringLiteral("spDataSessNum"));
   SpinButtonProperties spin;
   spin.min = 1;
   spin.max = 1;
   spDataSessNum_->SetProperties(spin);
-  connect(spDataSessNum_, &QbxSpinButton2::Change, this,
+  connect(spDataSessNum_, &SpinButtonBox::Change, this,
           [this] { ShowSession(static_cast<std::int64_t>(spDataSessNum_->Value())); });
   grid->addWidget(new QLabel(QStringLiteral("Session"), box), row, 0);
   grid->addWidget(spDataSessNum_, row++, 1, 1, 2);
@@ -267,7 +267,7 @@ bool OpenDataPanel::OpenDataFileForAnalysis(const std::string& path) {
   // The loading is done: the box goes before any message, which must not stand behind it.
   program_.answers.ShowStatus("", -1);
   if (sessions_ == 0) {
-    picSquiggle_->DrawMapOnly(map_, program_.colours);
+    sessionView_->DrawMapOnly(map_, program_.colours);
     program_.answers.ShowMessage({kEmptyDataFileCaption, kEmptyDataFileText, MsgIcon::Exclamation, MsgButtons::Ok});
   } else {
     ShowSession(1);
@@ -401,7 +401,7 @@ void OpenDataPanel::DrawSelected() {
   request.Colours = program_.colours;
   views_->SetSource(request);
   request.Params.AmbulatoryThreshold = static_cast<float>(boxes_->AmbulatoryPixels());  // the trace's own box
-  picSquiggle_->Draw(request);
+  sessionView_->Draw(request);
 }
 
 // --- Reanalysis -------------------------------------------------------------------------------
@@ -475,6 +475,7 @@ bool OpenDataPanel::RunReanalysis() {
   boxes_->SetPair(info.UnitsPerPixel);
   open_.SessionLength = params.SessionLength;
   open_.UnitsCode = params.UnitsCode;
+  open_.Reanalysis = params;  // an export of this table says how it was worked out
   program_.dataFileInfo = info;
 
   const SessionSplit split = SplitIntoSessions(info.SampleCount(), info.SampleRate, params.SessionLength);
@@ -526,8 +527,8 @@ bool OpenDataPanel::SavePicture() {
     return false;
   }
   if (const std::optional<bool> saved = views_->Save(path)) return *saved;
-  picSquiggle_->WaitForPicture();
-  const QImage picture = picSquiggle_->Picture();
+  sessionView_->WaitForPicture();
+  const QImage picture = sessionView_->Picture();
   const char* format = SameText(ExtensionPart(path), "PNG") ? "PNG" : "BMP";
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -560,7 +561,7 @@ ReportContent OpenDataPanel::Report() const {
 }
 
 bool OpenDataPanel::PrintReport(QPrinter& printer) {
-  picSquiggle_->WaitForPicture();
+  sessionView_->WaitForPicture();
   ReportContent content = Report();
   // The points of the picture on screen, so the paper shows the same trace.
   std::vector<PositionSample> samples;

@@ -28,7 +28,7 @@ namespace tlx::gui {
 
 class CalibrationBoxes;
 class QbxRangeBox;
-class QbxSpinButton2;
+class SpinButtonBox;
 class PictureViewSwitch;
 class SessionView;
 struct ReportContent;
@@ -67,7 +67,7 @@ class OpenDataPanel : public QWidget {
   std::int64_t SelectedSession() const { return selected_; }
   const OpenDataFile& Open() const { return open_; }
   const ZoneMap& Map() const { return map_; }
-  SessionView* View() const { return picSquiggle_; }
+  SessionView* View() const { return sessionView_; }
   PictureViewSwitch* Views() const { return views_; }
   CalibrationBoxes* Boxes() const { return boxes_; }
   QbxRangeBox* SessionLengthBox() const { return rbSessionLng_; }
@@ -120,10 +120,10 @@ class OpenDataPanel : public QWidget {
   SummaryProgram& summary_;
   std::function<bool()> enterPanel_ = [] { return true; };
 
-  SessionView* picSquiggle_;
+  SessionView* sessionView_;
   PictureViewSwitch* views_;
   QTableWidget* grOpenData_;
-  QbxSpinButton2* spDataSessNum_;
+  SpinButtonBox* spDataSessNum_;
   std::array<QPushButton*, 4> cmdRanal_{};
   QPushButton* cmdExitData_;
   QLabel* lblRanalInstr_;

@@ -12,7 +12,7 @@ PickComDialog::PickComDialog(const PortTable& ports, ProgramSettings& settings, 
                              QWidget* parent)
     : QDialog(parent), settings_(settings), link_(link) {
   setObjectName(QStringLiteral("frmPickCom"));
-  setWindowTitle(QStringLiteral("Select  COM  Port"));
+  setWindowTitle(QStringLiteral("Select COM Port"));
   auto* layout = new QVBoxLayout(this);
   list_ = new QComboBox(this);
   list_->setObjectName(QStringLiteral("cboComPort"));

@@ -111,7 +111,7 @@ CalcAreaWindow::CalcAreaWindow(AreaCalculator& calculator, QWidget* parent)
   units_->setObjectName(QStringLiteral("lstUnits"));
   grid->addWidget(values_, 1, 0);
   grid->addWidget(units_, 1, 1);
-  grid->addWidget(NamedLabel(this, "lblAverageL", QStringLiteral("Average : ")), 2, 0, 1, 2);
+  grid->addWidget(NamedLabel(this, "lblAverageL", QStringLiteral("Average:")), 2, 0, 1, 2);
   avgValue_ = NamedLabel(this, "lblAvgVal");
   avgUnit_ = NamedLabel(this, "lblAvgUnit");
   grid->addWidget(avgValue_, 3, 0);

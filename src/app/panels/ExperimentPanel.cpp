@@ -12,6 +12,7 @@
 #include <QLineEdit>
 
 #include <cmath>
+#include <vector>
 
 namespace tlx::gui {
 namespace {
@@ -62,7 +63,7 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
   picker_->setObjectName(QStringLiteral("pfExptData"));
   picker_->Model().Props().extension = "DAT";
   picker_->Model().Props().openOrSave = false;
-  picker_->Model().Props().saveTitle = "Sa&ve Data : ";
+  picker_->Model().Props().saveTitle = "Sa&ve Data:";
   picker_->Model().Props().title = "Select Output File";
   picker_->ApplyProperties();
   grid->addWidget(picker_, 1, 0, 1, 6);
@@ -73,8 +74,11 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
                                  "cmdSetupCalScale"};
   const char* setupTips[4] = {"maximum distance", "ambulatory threshold", "stereotypic threshold",
                               "scale calibration"};
+  std::vector<QWidget*> tabOrder = {picker_};
   for (int i = 0; i < 7; ++i, ++row) {
-    grid->addWidget(new QLabel(QString::fromLatin1(kBoxes[i].caption), this), row, 0);
+    tabOrder.push_back(boxes_[static_cast<std::size_t>(i)]);
+    if (i == 6) tabOrder.push_back(boxes_[7]);
+    grid->addWidget(new QLabel(FieldCaption(kBoxes[i].caption), this), row, 0);
     grid->addWidget(boxes_[static_cast<std::size_t>(i)], row, 1);
     if (i >= 3 && i <= 5) grid->addWidget(new QLabel(QStringLiteral("pixels"), this), row, 2);
     if (i == 6) {
@@ -89,6 +93,7 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
                         .arg(QLatin1String(setupTips[mode - 1])));
       connect(b, &QPushButton::clicked, this, [this, mode] { emit MeasureClicked(mode); });
       grid->addWidget(b, row, 4);
+      tabOrder.push_back(b);
     }
   }
   unitLabel_ = NamedLabel(this, "lblCalibUnits");
@@ -100,21 +105,25 @@ ExperimentPanel::ExperimentPanel(UserAnswers& answers, QWidget* parent) : QFrame
     units_->addItem(QString::fromStdString(UnitListEntry(code)));
   connect(units_, &QComboBox::activated, this,
           [this](int) { unitLabel_->setText(units_->currentText()); });
-  grid->addWidget(new QLabel(QStringLiteral("Measurement Units :"), this), row, 0);
+  grid->addWidget(new QLabel(QStringLiteral("Measurement Units:"), this), row, 0);
   grid->addWidget(units_, row++, 1);
 
   rates_ = new QComboBox(this);
   rates_->setObjectName(QStringLiteral("cboSampleRate"));
   FillSampleRates(0);
-  grid->addWidget(new QLabel(QStringLiteral("Sample Rate :"), this), row, 0);
+  grid->addWidget(new QLabel(QStringLiteral("Sample Rate:"), this), row, 0);
   grid->addWidget(rates_, row, 1);
-  grid->addWidget(new QLabel(QStringLiteral("samples / sec"), this), row++, 2);
+  grid->addWidget(new QLabel(QStringLiteral("samples/s"), this), row++, 2);
 
   grid->setColumnStretch(6, 1);
   outer->addStretch(1);
   home_ = NamedButton(this, "cmdExitSetupExpt", QStringLiteral("Ho&me"));
   connect(home_, &QPushButton::clicked, this, &ExperimentPanel::HomeClicked);
   outer->addLayout(BottomRightRow(home_));
+  // Tab goes as the eye reads: the data file first, then each row from left to right.
+  for (QWidget* w : {static_cast<QWidget*>(units_), static_cast<QWidget*>(rates_), static_cast<QWidget*>(home_)})
+    tabOrder.push_back(w);
+  for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
 
 void ExperimentPanel::SetUpBoxes(UserAnswers& answers) {

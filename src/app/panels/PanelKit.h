@@ -39,6 +39,13 @@ inline QColor WarningColour(const QPalette& palette) {
   return palette.color(QPalette::Window).lightness() < 128 ? QColor(255, 130, 120) : QColor(176, 0, 0);
 }
 
+// A caption written "Name :" as a label shows it: "Name:".
+inline QString FieldCaption(const char* caption) {
+  QString text = QString::fromLatin1(caption);
+  if (text.endsWith(QLatin1String(" :"))) text.replace(text.size() - 2, 2, QStringLiteral(":"));
+  return text;
+}
+
 // A row holding the given button at its right end.
 inline QHBoxLayout* BottomRightRow(QPushButton* button) {
   auto* row = new QHBoxLayout;

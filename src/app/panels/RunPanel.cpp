@@ -18,10 +18,10 @@ namespace {
 const char* const kLabelNames[7] = {"lblTimeElap",      "lblCurrSess",   "lblExptStat",
                                     "lblMissedSamples", "lblInitDelay",  "lblSessionDuration",
                                     "lblOutFile"};
-const char* const kCaptions[7] = {"Session Time Elapsed :", "Current Session :",
-                                  "Experiment Status :",    "Missed Samples :",
-                                  "Initial Delay :",        "Session Duration :",
-                                  "Output Filename :"};
+const char* const kCaptions[7] = {"Session Time Elapsed:", "Current Session:",
+                                  "Experiment Status:",    "Missed Samples:",
+                                  "Initial Delay:",        "Session Duration:",
+                                  "Output Filename:"};
 
 // A value that may be longer than the panel is wide (the output file's name): it asks for room for
 // about 24 letters, which the picture beside it gives up, and a longer name is shown shortened in
@@ -114,7 +114,7 @@ QWidget* LivePanel::BuildStatus() {
     if (i != 6) values_[i]->setMinimumWidth(values_[i]->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 W")));
     grid->addWidget(values_[i], i, 1);
   }
-  auto* leftCaption = new QLabel(QStringLiteral("Time Left :"), status);
+  auto* leftCaption = new QLabel(QStringLiteral("Time Left:"), status);
   leftCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   grid->addWidget(leftCaption, 7, 0);
   timeLeft_ = NamedLabel(status, "lblTimeLeft");
@@ -148,6 +148,8 @@ void LivePanel::ShowLabels(const RunLabels& l) {
                                  &l.InitDelay,    &l.SessionDuration, &l.OutFile};
   for (int i = 0; i < 7; ++i) values_[i]->setText(QString::fromStdString(*texts[i]));
   values_[6]->setToolTip(values_[6]->text());  // the whole path, when the label shows it shortened
+  countdown_ = ScreenText(l.Countdown);
+  ShowOverStatus();
 }
 
 void LivePanel::ShowProgress(std::int64_t elapsed, std::int64_t total, bool active) {
@@ -158,9 +160,14 @@ void LivePanel::ShowProgress(std::int64_t elapsed, std::int64_t total, bool acti
 }
 
 void LivePanel::ShowReadyText(bool shown) {
+  readyShown_ = shown;
+  ShowOverStatus();
+}
+
+void LivePanel::ShowOverStatus() {
   if (!ready_) return;
-  ready_->setText(ScreenText(kReadyToBeginText));
-  ready_->setVisible(shown);
+  ready_->setText(countdown_.isEmpty() ? ScreenText(kReadyToBeginText) : countdown_);
+  ready_->setVisible(readyShown_ || !countdown_.isEmpty());
 }
 
 }  // namespace tlx::gui

@@ -50,6 +50,8 @@ class LivePanel : public QFrame {
 
  private:
   QWidget* BuildStatus();
+  // The big text over the status: the countdown while the delay runs, else "Ready to begin".
+  void ShowOverStatus();
 
   LivePicture* picture_;
   QCheckBox* trace_;
@@ -61,6 +63,8 @@ class LivePanel : public QFrame {
   QLabel* values_[7] = {};
   QLabel* timeLeft_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  bool readyShown_ = false;
+  QString countdown_;
 };
 
 }  // namespace tlx::gui

@@ -26,7 +26,7 @@ SystemPanel::SystemPanel(VideoSettings& settings, QWidget* parent)
   auto* start = NamedButton(body_, "cmdSetupBkGnd", QStringLiteral("&Start"));
   auto* done = NamedButton(body_, "cmdDoneSetupBkGnd", QStringLiteral("&Done"));
   auto* cancel = NamedButton(body_, "cmdCancelBkGnd", QStringLiteral("Ca&ncel"));
-  addLabel(QStringLiteral("Setup Background : "), start);
+  addLabel(QStringLiteral("Setup Background:"), start);
   auto* maskRow = new QHBoxLayout;
   maskRow->setSpacing(8);
   maskRow->addWidget(start);
@@ -42,31 +42,31 @@ SystemPanel::SystemPanel(VideoSettings& settings, QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, [this] { settings_.MaskEnd(false); });
 
   auto* live = NamedButton(body_, "cmdViewLive", QStringLiteral("View"));
-  addLabel(QStringLiteral("View &Live Video : "), live);
+  addLabel(QStringLiteral("View &Live Video:"), live);
   grid->addWidget(live, row++, 1, Qt::AlignLeft);
   connect(live, &QPushButton::clicked, this, [this] { settings_.ViewLiveVideo(); });
 
   videoMode_ = new QComboBox(body_);
   videoMode_->setObjectName(QStringLiteral("cboVideoMode"));
   videoMode_->addItems({QStringLiteral("NTSC"), QStringLiteral("PAL")});
-  addLabel(QStringLiteral("Video Mode :"), videoMode_);
+  addLabel(QStringLiteral("Video Mode:"), videoMode_);
   grid->addWidget(videoMode_, row++, 1, Qt::AlignLeft);
 
   delayType_ = new QComboBox(body_);
   delayType_->setObjectName(QStringLiteral("cboDelayType"));
   delayType_->addItems({QStringLiteral("Delay"), QStringLiteral("Time of Day")});
-  addLabel(QStringLiteral("Delay Type :"), delayType_);
+  addLabel(QStringLiteral("Delay Type:"), delayType_);
   grid->addWidget(delayType_, row++, 1, Qt::AlignLeft);
 
   objectFilter_ = new QCheckBox(body_);
   objectFilter_->setObjectName(QStringLiteral("chkObjectFilter"));
-  addLabel(QStringLiteral("&Object Filter :"), objectFilter_);
+  addLabel(QStringLiteral("&Object Filter:"), objectFilter_);
   grid->addWidget(objectFilter_, row++, 1);
   connect(objectFilter_, &QCheckBox::clicked, this,
           [this](bool on) { settings_.ObjectFilterClicked(on); });
 
   auto* invert = NamedButton(body_, "cmdInvertVideo", QStringLiteral("&Invert"));
-  addLabel(QStringLiteral("Invert Video :"), invert);
+  addLabel(QStringLiteral("Invert Video:"), invert);
   grid->addWidget(invert, row++, 1, Qt::AlignLeft);
   connect(invert, &QPushButton::clicked, this, [this] { settings_.InvertClicked(); });
   grid->setColumnStretch(1, 1);

@@ -1,4 +1,4 @@
-// The spin button widget: a text box with a vertical scroll bar whose up arrow raises the value,
+// The spin button box: a text box with a vertical scroll bar whose up arrow raises the value,
 // over the spin button model. The session picker of the data panel is one (spDataSessNum).
 #pragma once
 
@@ -11,11 +11,11 @@ class QScrollBar;
 
 namespace tlx::gui {
 
-class QbxSpinButton2 : public QWidget {
+class SpinButtonBox : public QWidget {
   Q_OBJECT
 
  public:
-  explicit QbxSpinButton2(UserAnswers& answers, QWidget* parent = nullptr);
+  explicit SpinButtonBox(UserAnswers& answers, QWidget* parent = nullptr);
 
   SpinButtonModel& Model() { return model_; }
   void SetProperties(const SpinButtonProperties& props);

@@ -1,4 +1,4 @@
-#include "app/controls/QbxSpinButton2.h"
+#include "app/controls/SpinButtonBox.h"
 
 #include "app/controls/BoxFont.h"
 #include "app/controls/QtKeys.h"
@@ -10,7 +10,7 @@
 
 namespace tlx::gui {
 
-QbxSpinButton2::QbxSpinButton2(UserAnswers& answers, QWidget* parent)
+SpinButtonBox::SpinButtonBox(UserAnswers& answers, QWidget* parent)
     : QWidget(parent),
       model_(answers),
       edit_(new QLineEdit(this)),
@@ -28,11 +28,11 @@ QbxSpinButton2::QbxSpinButton2(UserAnswers& answers, QWidget* parent)
   edit_->installEventFilter(this);
   model_.onChange = [this] { emit Change(); };
   model_.onScrollSetup = [this] { SetUpScrollBar(); };
-  connect(bar_, &QScrollBar::valueChanged, this, &QbxSpinButton2::BarMoved);
+  connect(bar_, &QScrollBar::valueChanged, this, &SpinButtonBox::BarMoved);
   SetProperties(model_.Props());
 }
 
-void QbxSpinButton2::SetProperties(const SpinButtonProperties& props) {
+void SpinButtonBox::SetProperties(const SpinButtonProperties& props) {
   model_.SetProperties(props);
   ApplyBoxFont(edit_, props.fontName, props.fontSize, props.fontBold, props.fontItalic);
   bar_->setFixedHeight(edit_->sizeHint().height());
@@ -40,21 +40,21 @@ void QbxSpinButton2::SetProperties(const SpinButtonProperties& props) {
   ShowModel();
 }
 
-void QbxSpinButton2::SetValue(double value) {
+void SpinButtonBox::SetValue(double value) {
   model_.SetValue(value);
   ShowModel();
 }
 
-void QbxSpinButton2::SetMax(double max) {
+void SpinButtonBox::SetMax(double max) {
   model_.SetMax(max);
   ShowModel();
 }
 
-QString QbxSpinButton2::Text() const { return edit_->text(); }
+QString SpinButtonBox::Text() const { return edit_->text(); }
 
 // The bar's value runs the other way round from the position, so that its up arrow (which
 // lowers a vertical bar's value) raises the control's value.
-void QbxSpinButton2::SetUpScrollBar() {
+void SpinButtonBox::SetUpScrollBar() {
   settingUp_ = true;
   const SpinScrollSetup& s = model_.Scroll();
   bar_->setRange(0, s.positions);
@@ -64,21 +64,21 @@ void QbxSpinButton2::SetUpScrollBar() {
   settingUp_ = false;
 }
 
-void QbxSpinButton2::ShowModel() {
+void SpinButtonBox::ShowModel() {
   settingUp_ = true;
   bar_->setValue(model_.Scroll().positions - model_.Position());
   settingUp_ = false;
   edit_->setText(FromEntryText(model_.Text()));
 }
 
-void QbxSpinButton2::BarMoved(int barValue) {
+void SpinButtonBox::BarMoved(int barValue) {
   if (settingUp_) return;
   const int position = model_.Scroll().positions - barValue;
   model_.Step(position - model_.Position());
   edit_->setText(FromEntryText(model_.Text()));
 }
 
-bool QbxSpinButton2::eventFilter(QObject* watched, QEvent* event) {
+bool SpinButtonBox::eventFilter(QObject* watched, QEvent* event) {
   if (watched != edit_ || event->type() != QEvent::KeyPress) {
     return QWidget::eventFilter(watched, event);
   }
