@@ -45,7 +45,7 @@ const std::map<QString, const char*>& Tips() {
       {QStringLiteral("cmdRanal_0"), "Work the recording out again with the parameters shown (F5)"},
       {QStringLiteral("cmdRanal_1"), "Write the results table as comma- or semicolon-separated text"},
       {QStringLiteral("cmdRanal_2"), "Write every recorded position as comma- or semicolon-separated text"},
-      {QStringLiteral("cmdRanal_3"), "Save the picture shown as PNG, SVG, PDF or BMP"},
+      {QStringLiteral("cmdRanal_3"), "Save the picture shown as PNG, SVG or PDF"},
       {QStringLiteral("cmdExitData"), "Back to the home page"},
       {QStringLiteral("txtPixels_0"), "Calibration: pixels of the reference length"},
       {QStringLiteral("txtUnits_0"), "Calibration: the reference length in the unit"},

@@ -516,8 +516,8 @@ std::string OpenDataPanel::ExportSamplesCommand() {
 }
 
 bool OpenDataPanel::SavePicture() {
-  const std::string path = ShowFileDialog(program_.answers, program_.settings.DataDir, "", "Save Image", false, "BMP",
-                                          true, false);
+  const std::string path = ShowFileDialog(program_.answers, program_.settings.DataDir, "", "Save Image", false,
+                                          "PNG;SVG;PDF", true, false);
   if (path.empty()) return false;
   OutputPlan plan;
   plan.Input(open_.Info.Path, "the data file that is open").Output(path);
@@ -526,16 +526,7 @@ bool OpenDataPanel::SavePicture() {
     program_.answers.ShowMessage(OutputRefusalMessage("Save Image", check));
     return false;
   }
-  if (const std::optional<bool> saved = views_->Save(path)) return *saved;
-  sessionView_->WaitForPicture();
-  const QImage picture = sessionView_->Picture();
-  const char* format = SameText(ExtensionPart(path), "PNG") ? "PNG" : "BMP";
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  const bool saved = buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format) &&
-                     WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  DrawSelected();
-  return saved;
+  return views_->Save(path).value_or(false);
 }
 
 ReportContent OpenDataPanel::Report() const {

@@ -86,24 +86,14 @@ void PictureViewSwitch::Refresh() {
   canvas_->SetPicture(trace ? std::nullopt : Load(Kind()));
 }
 
+// Every picture, the trace too, as tracelux-plot draws it: with its title, legends, zone key and
+// scale bar, as PNG, SVG or PDF (the extension says which).
 std::optional<bool> PictureViewSwitch::Save(const std::string& path) {
+  if (!draw::IsPictureFileName(path)) return false;
   const bool trace = Kind() == draw::PictureKind::Trace;
-  const bool vector = draw::IsPictureFileName(path) && !SameText(ExtensionPart(path), "PNG");
-  if (trace && !vector) return std::nullopt;
   const std::optional<draw::Picture> picture = trace ? Load(Kind()) : canvas_->Picture();
   if (!picture) return false;
-  const QSizeF points = draw::NaturalSize(*picture);
-  if (draw::IsPictureFileName(path)) return draw::SavePicture(*picture, path, points) == draw::SaveStatus::Saved;
-  // Any other name (the dialog's "BMP") as a bitmap image at 96 dots per inch.
-  QImage image((points * (96.0 / 72)).toSize(), QImage::Format_RGB32);
-  image.setDotsPerMeterX(3780);
-  image.setDotsPerMeterY(3780);
-  const QSize size = image.size();
-  image.fill(Qt::white);
-  QPainter painter(&image);
-  draw::DrawPicture(painter, QRectF(QPointF(0, 0), QSizeF(size)), *picture);
-  painter.end();
-  return image.save(QString::fromStdString(path), "BMP");
+  return draw::SavePicture(*picture, path, draw::NaturalSize(*picture)) == draw::SaveStatus::Saved;
 }
 
 }  // namespace tlx::gui

@@ -1,6 +1,7 @@
 #include "app/print/DataReport.h"
 
 #include "draw/PictureText.h"
+#include "draw/Pictures.h"
 #include "draw/SessionPicture.h"
 #include "buildinfo/BuildInfo.h"
 #include "common/Paths.h"
@@ -92,14 +93,17 @@ void PrintTable(Page& page, const ResultsTable& table, std::int64_t session) {
 std::vector<std::string> ReportHeaderLines(const ReportContent& c) {
   std::vector<std::string> lines = {
       "Experiment filename : " + FileNamePart(c.dataPath),
-      "Zone map filename : " + FileNamePart(c.mapFile),
+      "Zone map filename : " + (c.mapFile.empty() ? std::string("(the built-in four quadrants)") : FileNamePart(c.mapFile)),
       "Experiment start time : " + FormatIsoTime(c.start),
       "Session Length : " + SecondsToDurationText(c.sessionLength) + "     Experiment Length : " +
           SecondsToDurationText(static_cast<std::int64_t>(std::llround(c.duration))),
       "Distances are in : " + UnitName(c.unitsCode),
       "Times are in seconds.",
   };
-  for (std::string& line : AnalysisParameterLines(c.params)) lines.push_back(std::move(line));
+  // The map is named once, above: the one the figures were computed with (the parameters' own map
+  // line names the path stored in the results file, which may be another copy).
+  for (std::string& line : AnalysisParameterLines(c.params))
+    if (line.rfind("Zone map : ", 0) != 0) lines.push_back(std::move(line));
   if (c.tracking) {
     lines.push_back("Tracking : " + QualityLine(*c.tracking) + "; " + std::to_string(c.tracking->AnalysedSeconds) +
                     " s analysed");
@@ -128,36 +132,46 @@ bool PrintDataReport(QPrinter& printer, const ReportContent& content) {
   page.Text(QStringLiteral("Session Number : %1").arg(content.session));
   page.y += page.line / 2;
 
+  // The trace as tracelux-plot draws it for print: title, zone letters, time and zone keys and a
+  // scale bar, laid out for the page's width so that its text keeps its size in points.
+  const double unitsPerPoint = draw::UnitsPerPoint(painter.device());
+  draw::Picture trace;
+  trace.Request.Kind = draw::PictureKind::Trace;
+  trace.Request.Style = draw::PictureStyle::Print;
+  trace.Request.DataPath = content.dataPath;
+  trace.Request.Session = content.session;
+  trace.Request.Params = content.params;
+  trace.Request.Map = content.map;
+  trace.Request.Colours = content.colours;
+  if (content.trace) trace.Trace = *content.trace;
+  auto heightAt = [&](const draw::Picture& picture, double width) {
+    const QSizeF natural = draw::SizeForWidth(picture, width / unitsPerPoint);
+    return width * natural.height() / natural.width();
+  };
   double w = page.width;
-  double h = w * 0.75;
   const double room = page.bottom - page.y - 3 * page.line;
-  if (h > room && room > 0) {
-    h = room;
-    w = h / 0.75;
-  }
-  const QRectF box(page.left, page.y, w, h);
-  draw::DrawZoneMapPicture(painter, box, content.map, content.colours);
-  if (content.trace) {
-    // The picture is about twice as wide on paper as on screen: the trace keeps its proportions.
-    const double unit = std::max(1.0, w / 512.0);
-    painter.save();
-    painter.setClipRect(box);
-    draw::DrawTrace(painter, box, *content.trace, draw::TraceLook::For(draw::PictureStyle::Bench, unit, 1));
-    painter.restore();
-  }
-  painter.setPen(Qt::black);
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(box);
-  page.y += h + page.line;
+  if (heightAt(trace, w) > room && room > 0) w *= room / heightAt(trace, w);
+  draw::DrawPicture(painter, QRectF(page.left, page.y, w, heightAt(trace, w)), trace);
+  page.y += heightAt(trace, w) + page.line;
+  // A heatmap or timeline under its own heading: on this page when it fits, else after the table.
+  auto printPicture = [&] {
+    const double height = heightAt(*content.picture, page.width);
+    if (page.y + page.line + height > page.bottom) page.NewPage();
+    const QString heading = QStringLiteral("%1: %2").arg(
+        content.picture->Request.Kind == draw::PictureKind::Heatmap ? QStringLiteral("Occupancy heatmap")
+                                                                     : QStringLiteral("Activity timeline"),
+        draw::PictureTitle(content.picture->Request));
+    page.Text(heading);
+    draw::DrawPicture(painter, QRectF(page.left, page.y, page.width, height), *content.picture);
+    page.y += height + page.line;
+  };
+  const bool pictureFirst = content.picture && page.y + page.line + heightAt(*content.picture, page.width) <= page.bottom;
+  if (pictureFirst) printPicture();
   if (page.y + 2 * page.line > page.bottom) page.NewPage();
   PrintTable(page, content.table, content.session);
-  if (content.picture) {
-    // Laid out for the page's width, so that its text keeps its size in points.
-    const QSizeF natural = draw::SizeForWidth(*content.picture, page.width / draw::UnitsPerPoint(painter.device()));
-    const double height = page.width * natural.height() / natural.width();
+  if (content.picture && !pictureFirst) {
     page.y += page.line;
-    if (page.y + height > page.bottom) page.NewPage();
-    draw::DrawPicture(painter, QRectF(page.left, page.y, page.width, height), *content.picture);
+    printPicture();
   }
   return painter.end();
 }

@@ -1,5 +1,7 @@
-// The printed report of one session: the run's identification and parameters, the map with the
-// trace, and the session's rows of the results table, continued on further pages when needed.
+// The printed report of one session: the run's identification and parameters, the trace figure
+// (as tracelux-plot draws it for print), and the session's rows of the results table, continued on
+// further pages when needed; a heatmap or timeline shown in the panel goes under a heading of its
+// own, on the first page when it fits there.
 #pragma once
 
 #include "common/Clock.h"

@@ -1,5 +1,7 @@
 #include "app/print/ZoneMapPrint.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 
@@ -42,10 +44,26 @@ void DrawZoneMapBox(QPainter& painter, double x1, double y1, double x2, double y
   painter.restore();
 }
 
-bool PrintZoneMapBox(QPrinter& printer, double x1, double y1, double x2, double y2, const ZoneMap& map) {
+bool PrintZoneMapPage(QPrinter& printer, const ZoneMap& map, const std::string& mapFile) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
-  DrawZoneMapBox(painter, x1, y1, x2, y2, map);
+  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+  const double left = page.width() / 12, width = 2 * page.width() / 3;
+  double y = page.height() / 10;
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPointSizeF(16);
+  painter.setFont(font);
+  const auto line = [&](const QString& text) {
+    painter.drawText(QPointF(left, y + painter.fontMetrics().ascent()), text);
+    y += painter.fontMetrics().height() * 1.3;
+  };
+  line(QStringLiteral("Zone map"));
+  font.setPointSizeF(10);
+  painter.setFont(font);
+  if (!mapFile.empty()) line(QStringLiteral("File: %1").arg(QString::fromStdString(mapFile)));
+  line(QStringLiteral("Printed: %1").arg(QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd HH:mm"))));
+  y += painter.fontMetrics().height();
+  DrawZoneMapBox(painter, left, y, left + width, y + width * 0.75, map);
   return painter.end();
 }
 

@@ -2,6 +2,8 @@
 // and each cell's letter (the zone editor's print).
 #pragma once
 
+#include <string>
+
 #include "zonemap/ZoneMap.h"
 
 class QPainter;
@@ -14,7 +16,9 @@ namespace tlx::gui {
 // grid ends, so lines inside a zone are left out and the border is always drawn.
 void DrawZoneMapBox(QPainter& painter, double x1, double y1, double x2, double y2, const ZoneMap& map);
 
-// Prints the map into the box on one page and ends the print job. True when it finished.
-bool PrintZoneMapBox(QPrinter& printer, double x1, double y1, double x2, double y2, const ZoneMap& map);
+// Prints the zone editor's page and ends the print job: the title "Zone map", the map's file (when
+// the map came from one; `mapFile` empty leaves the line out), the date and time printed, and the
+// map in its 4:3 shape (the picture's) across two thirds of the page's width. True when it finished.
+bool PrintZoneMapPage(QPrinter& printer, const ZoneMap& map, const std::string& mapFile);
 
 }  // namespace tlx::gui

@@ -303,12 +303,7 @@ bool ZonePanel::SaveMapCommand() {
 }
 
 bool ZonePanel::PrintZone(QPrinter& printer) {
-  const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  const double w = page.width();
-  const double h = page.height();
-  const double left = w / 12;
-  const double top = h / 8;
-  return PrintZoneMapBox(printer, left, top, left + 2 * w / 3, top + 2 * w / 3, grid_->GridZones());
+  return PrintZoneMapPage(printer, grid_->GridZones(), {});  // the editor does not keep the map's file
 }
 
 void ZonePanel::PrintClicked() {
